@@ -1,0 +1,39 @@
+// qxlog-cli: the instrument and record work of QX Logger without a window, for scripts.
+// Commands live in two tables: the instrument commands (instrument_commands.cpp) and the
+// record commands (record_commands.cpp); main.cpp parses the global options and dispatches.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/instrument_catalogue.h"
+
+namespace qx::cli {
+
+// Global options, given before the command.
+struct CliOptions {
+    // --simulate MODEL[,MODEL...]: simulated instruments instead of real ones through hidapi.
+    std::vector<InstrumentTypeId> simulate;
+    // --device N: which of several attached instruments (0-based); -1 = the last one.
+    int device = -1;
+};
+
+struct CliCommand {
+    std::string_view name;
+    std::string_view summary;  // one line for the command list
+    std::string_view help;     // full text of `qxlog-cli COMMAND --help`
+    // Runs with the arguments after the command name; returns the process exit code.
+    int (*run)(const CliOptions& options, std::span<const std::string> args);
+};
+
+std::span<const CliCommand> InstrumentCommands();
+std::span<const CliCommand> RecordCommands();
+
+// Exit codes shared by all commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // the work failed (instrument, file)
+inline constexpr int kExitUsage = 2;    // bad arguments
+
+}  // namespace qx::cli

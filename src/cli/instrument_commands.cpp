@@ -1,0 +1,7 @@
+#include "cli/cli_command.h"
+
+namespace qx::cli {
+
+std::span<const CliCommand> InstrumentCommands() { return {}; }
+
+}  // namespace qx::cli
