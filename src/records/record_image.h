@@ -14,12 +14,13 @@
 #include <cstring>
 
 #include "model/param_block.h"
+#include "records/record_header.h"
 
 namespace qx {
 
 struct RecordImage {
     static constexpr size_t kSize = 131072;
-    static constexpr size_t kHeaderSize = 96;
+    static constexpr size_t kHeaderSize = RecordHeader::kSize;
     static constexpr size_t kMagicOffset = 0;
     static constexpr size_t kDownloadTimeOffset = 4;
     static constexpr size_t kParamOffset = 8;
@@ -39,17 +40,23 @@ struct RecordImage {
     void SetParams(const ParamBlock& p) {
         std::memcpy(bytes.data() + kParamOffset, p.bytes.data(), ParamBlock::kSize);
     }
+    RecordHeader Header() const {
+        RecordHeader h;
+        std::memcpy(h.bytes.data(), bytes.data(), RecordHeader::kSize);
+        return h;
+    }
     uint8_t* Samples() { return bytes.data() + kHeaderSize; }
     const uint8_t* Samples() const { return bytes.data() + kHeaderSize; }
 
-private:
+  private:
     uint32_t Read32(size_t off) const {
         return static_cast<uint32_t>(bytes[off]) | (static_cast<uint32_t>(bytes[off + 1]) << 8) |
                (static_cast<uint32_t>(bytes[off + 2]) << 16) |
                (static_cast<uint32_t>(bytes[off + 3]) << 24);
     }
     void Write32(size_t off, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i) bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
+        for (size_t i = 0; i < 4; ++i)
+            bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
     }
 };
 

@@ -1,0 +1,36 @@
+// Replacing a file without ever leaving a half-written one in its place: the new contents go
+// to a temporary file beside the target, are flushed to disk, and are renamed over the target
+// in one step. A failure at any point removes the temporary file and leaves whatever was at
+// the target untouched.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+// Writes bytes as the complete new contents of path. False when any step fails.
+bool ReplaceFile(const std::string& path, std::string_view bytes);
+
+// For writers that need a file name of their own (the workbook library opens its output by
+// name): reserves a fresh temporary file beside the target; Commit() flushes it and renames it
+// over the target. Destroying it without a successful Commit() removes the temporary file.
+class PendingFile {
+  public:
+    explicit PendingFile(const std::string& target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // False when no temporary file could be created beside the target.
+    bool ok() const { return !tempPath_.empty(); }
+    const std::string& TempPath() const { return tempPath_; }
+    bool Commit();
+
+  private:
+    std::string target_;
+    std::string tempPath_;
+    bool committed_ = false;
+};
+
+}  // namespace qx

@@ -1,0 +1,24 @@
+// The workbook export (xlsx, written with libxlsxwriter in constant-memory mode):
+//   sheet "数据记录": a title row with the sample list's column titles, then one row per
+//                    sample; the record number and the values as numeric cells (the number the
+//                    list shows), the time as text; a value without a text stays blank.
+//   sheet "参数表":   the title row "记录的参数", "内容", then the parameter rows, all text.
+// The workbook is written beside the target and renamed over it when complete.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "model/param_list_rows.h"
+
+namespace qx {
+
+class SampleTable;
+
+inline constexpr const char* kSampleSheetName = "数据记录";
+inline constexpr const char* kParamSheetName = "参数表";
+
+bool WriteWorkbook(const std::string& path, const SampleTable& table,
+                   std::span<const ParamListRow> params);
+
+}  // namespace qx
