@@ -1,7 +1,220 @@
+// Record commands of qxlog-cli: info and export over record files, and download from an
+// instrument into a new record file.
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "cli/cli_command.h"
+#include "model/local_time.h"
+#include "model/param_list_rows.h"
+#include "model/text_util.h"
+#include "records/record_export.h"
+#include "records/record_file.h"
+#include "records/record_query.h"
+#include "records/record_set.h"
+#include "records/sample_table.h"
 
 namespace qx::cli {
+namespace {
 
-std::span<const CliCommand> RecordCommands() { return {}; }
+constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
+
+int Usage(const char* command, const std::string& problem) {
+    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", command, problem.c_str(),
+                 command);
+    return kExitUsage;
+}
+
+// A record file read and decoded; nullptr after printing the system's message.
+struct LoadedRecord {
+    RecordImage image;
+    RecordSet set;
+};
+std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path) {
+    auto record = std::make_unique<LoadedRecord>();
+    const RecordFileResult r = OpenRecordFile(path, record->image, record->set);
+    if (!r.ok) {
+        std::fprintf(stderr, "%s\n", r.message.c_str());
+        return nullptr;
+    }
+    return record;
+}
+
+std::optional<int> ParseCount(const std::string& text, int low, int high) {
+    std::string ignored;
+    return ParseQueryCount(text, low, high, &ignored);
+}
+
+// "YYYY-MM-DD" as the local midnight that starts the day.
+std::optional<int64_t> ParseDate(const std::string& text) {
+    int y = 0, m = 0, d = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
+    if (y < 1902 || y > 2037 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = m - 1;
+    tm.tm_mday = d;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1) || tm.tm_mday != d) return std::nullopt;
+    return static_cast<int64_t>(t);
+}
+
+// ---- info ------------------------------------------------------------------------------
+
+int RunInfo(const CliOptions&, std::span<const std::string> args) {
+    if (args.size() != 1 || args[0].starts_with("-")) {
+        return Usage("info", args.empty() ? "a record file is needed" : "takes one record file");
+    }
+    const auto record = LoadRecord(args[0]);
+    if (!record) return kExitFailure;
+    const RecordSet& set = record->set;
+    const ParamBlock params = set.Params();
+    std::printf("File: %s\n", args[0].c_str());
+    std::printf("Model: %s (%s)\n", ModelName(set.type).c_str(),
+                ModelDisplayName(set.type).c_str());
+    std::printf("Downloaded: %s\n",
+                FormatLocalTime(set.header.DownloadTime(), kTimeFormat).c_str());
+    const uint32_t declared = EffectiveRecordCount(params, set.type);
+    if (declared != static_cast<uint32_t>(set.count)) {
+        std::printf("Samples: %d (the header names %u; the file holds only %d)\n", set.count,
+                    declared, set.count);
+    } else {
+        std::printf("Samples: %d\n", set.count);
+    }
+    if (set.count > 0) {
+        std::printf("First sample: %s\n", FormatLocalTime(SampleTime(set, 0), kTimeFormat).c_str());
+        std::printf("Last sample: %s\n",
+                    FormatLocalTime(SampleTime(set, set.count - 1), kTimeFormat).c_str());
+    }
+    std::printf("Parameters:\n");
+    for (const ParamListRow& row : RecordParamRows(set)) {
+        std::printf("  %s\t%s\n", row.label.c_str(), row.text.c_str());
+    }
+    return kExitOk;
+}
+
+// ---- export ----------------------------------------------------------------------------
+
+int RunExport(const CliOptions&, std::span<const std::string> args) {
+    constexpr const char* kName = "export";
+    std::string input, output, formatName;
+    QueryRequest query;
+    std::optional<int64_t> from, to;
+    int windows = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool takesValue = a == "-o" || a == "--output" || a == "--last-days" ||
+                                a == "--last-months" || a == "--from" || a == "--to" ||
+                                a == "--format";
+        if (!takesValue) {
+            if (a.starts_with("-")) return Usage(kName, "unknown option " + a);
+            if (!input.empty()) return Usage(kName, "only one record file can be exported");
+            input = a;
+            continue;
+        }
+        if (i + 1 >= args.size()) return Usage(kName, a + " needs a value");
+        const std::string& v = args[++i];
+        if (a == "-o" || a == "--output") {
+            output = v;
+        } else if (a == "--format") {
+            formatName = v;
+        } else if (a == "--last-days") {
+            const auto n = ParseCount(v, 1, kMaxQueryDays);
+            if (!n) return Usage(kName, "--last-days needs a whole number from 1 to 300");
+            query.mode = QueryMode::LastDays;
+            query.days = *n;
+            ++windows;
+        } else if (a == "--last-months") {
+            const auto n = ParseCount(v, 1, kMaxQueryMonths);
+            if (!n) return Usage(kName, "--last-months needs a whole number from 1 to 30");
+            query.mode = QueryMode::LastMonths;
+            query.months = *n;
+            ++windows;
+        } else {
+            const auto date = ParseDate(v);
+            if (!date) return Usage(kName, a + " needs a date YYYY-MM-DD, not '" + v + "'");
+            (a == "--from" ? from : to) = date;
+        }
+    }
+    if (input.empty()) return Usage(kName, "a record file is needed");
+    if (output.empty()) return Usage(kName, "-o OUT names the file to write");
+    if (from || to) {
+        if (!from || !to) return Usage(kName, "--from and --to go together");
+        query.mode = QueryMode::DateRange;
+        query.rangeStart = *from;
+        query.rangeEnd = *to;
+        ++windows;
+    }
+    if (windows > 1) {
+        return Usage(kName, "choose one of --last-days, --last-months or --from/--to");
+    }
+    ExportFormat format = ExportFormatForPath(output);
+    if (formatName == "xlsx") {
+        format = ExportFormat::Workbook;
+    } else if (formatName == "text") {
+        format = ExportFormat::Text;
+    } else if (formatName == "csv") {
+        format = ExportFormat::Csv;
+    } else if (!formatName.empty()) {
+        return Usage(kName, "--format is xlsx, text or csv");
+    } else if (format == ExportFormat::None) {
+        return Usage(kName, "the name " + output +
+                                " has no extension to choose the format by; add --format");
+    }
+
+    const auto record = LoadRecord(input);
+    if (!record) return kExitFailure;
+    const QueryWindow window = MakeQueryWindow(query, static_cast<int64_t>(std::time(nullptr)));
+    auto table = std::make_unique<SampleTable>();
+    table->Build(record->set, window);
+    const std::string header =
+        RecordHeaderText(MakeParamTexts(record->set.Params(), record->set.type));
+    std::printf(
+        "%s\n",
+        QueryStatusLine(header, record->set.count, window.condition, table->RowCount()).c_str());
+    if (!ExportSampleTable(output, format, *table, RecordParamRows(record->set))) {
+        std::fprintf(stderr, "%s\n", ExportFailedMessage(output).c_str());
+        return kExitFailure;
+    }
+    std::printf("%s\n", ExportSucceededMessage(output).c_str());
+    return kExitOk;
+}
+
+const CliCommand kCommands[] = {
+    {"info", "show a record file: model, times, sample count, parameters",
+     "Usage: qxlog-cli info FILE\n"
+     "\n"
+     "Shows a record file (*.QXRec): the instrument model, the download time, the number of\n"
+     "samples, the times of the first and the last sample, and the recording's parameters\n"
+     "(label<TAB>text).",
+     RunInfo},
+    {"export", "export the samples of a record file to xlsx, UTF-16 text or CSV",
+     "Usage: qxlog-cli export FILE -o OUT [--last-days N | --last-months N |\n"
+     "                                     --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+     "                                    [--format xlsx|text|csv]\n"
+     "\n"
+     "Writes the samples of the record file FILE within a time window (all samples unless\n"
+     "a window is given) as the record browser lists them.\n"
+     "  -o OUT             the file to write; replaced only once the new one is complete\n"
+     "  --last-days N      samples of the last N days (1..300) up to now\n"
+     "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
+     "  --from, --to       samples from 00:00:00 of the first to 23:59:59 of the last day\n"
+     "  --format F         xlsx: workbook with the sheets 数据记录 and 参数表;\n"
+     "                     text: UTF-16 text with the parameters, a header and the samples;\n"
+     "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
+     "                     Without it, OUT ending in .xls or .xlsx gives a workbook and any\n"
+     "                     other extension the UTF-16 text.",
+     RunExport},
+};
+
+}  // namespace
+
+std::span<const CliCommand> RecordCommands() {
+    return kCommands;
+}
 
 }  // namespace qx::cli

@@ -119,7 +119,7 @@ std::optional<int> ParseQueryCount(std::string_view text, int low, int high, std
     long long value = 0;
     const char* begin = trimmed.data();
     const char* end = begin + trimmed.size();
-    if (begin != end && *begin == '+') ++begin;
+    if (end - begin > 1 && *begin == '+' && begin[1] >= '0' && begin[1] <= '9') ++begin;
     const auto [ptr, ec] = std::from_chars(begin, end, value);
     if (trimmed.empty() || ptr != end ||
         (ec != std::errc() && ec != std::errc::result_out_of_range)) {

@@ -180,6 +180,8 @@ TEST(QueryTexts, CountValidationAndArrows) {
     EXPECT_FALSE(ParseQueryCount("", 1, 300, &message));
     EXPECT_EQ(message, "请输入一个整数。");
     EXPECT_FALSE(ParseQueryCount("12x", 1, 300, &message));
+    EXPECT_FALSE(ParseQueryCount("+-5", 1, 300, &message));
+    EXPECT_EQ(ParseQueryCount("+5", 1, 300, &message), 5);
     EXPECT_FALSE(ParseQueryCount("0", 1, 300, &message));
     EXPECT_EQ(message, "请输入一个在 1 和 300 之间的整数。");
     EXPECT_FALSE(ParseQueryCount("31", 1, 30, &message));

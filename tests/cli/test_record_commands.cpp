@@ -1,0 +1,151 @@
+// qxlog-cli's record commands, run as the program itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "../records/record_fixtures.h"
+#include "../records/xlsx_reader.h"
+#include "records/record_file.h"
+#include "records/record_query.h"
+#include "records/record_set.h"
+#include "records/sample_table.h"
+#include "records/text_export.h"
+
+namespace qx {
+namespace {
+
+using test::TempPath;
+
+struct CliRun {
+    int status = -1;
+    std::string out;  // stdout and stderr together
+};
+
+CliRun Cli(const std::string& args) {
+    CliRun r;
+    const std::string command = std::string(QXLOG_CLI) + " " + args + " 2>&1";
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class RecordCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // 3000 samples a minute apart from 2017-03-10 21:07:12 +08:00.
+        RecordImage image = test::MakeRecordImage(8, 3000);
+        ASSERT_TRUE(WriteRecordFile(file.str(), image, 8));
+    }
+    TempPath file{".QXRec"};
+};
+
+TEST_F(RecordCommands, InfoShowsTheRecord) {
+    const CliRun r = Cli("info " + file.str());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Model: QX7000 (QX7000Meter)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Samples: 3000\n"), std::string::npos);
+    EXPECT_NE(r.out.find("First sample: 2017-03-10 21:07:12\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Last sample: 2017-03-12 23:06:12\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Downloaded: 2017-03-12 23:07:12\n"), std::string::npos);
+    EXPECT_NE(r.out.find("  CO2报警值\t1000 ppm\n"), std::string::npos);
+}
+
+TEST_F(RecordCommands, InfoOfATruncatedFileSaysSo) {
+    std::filesystem::resize_file(file.str(), 96 + 5 * 10);
+    const CliRun r = Cli("info " + file.str());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Samples: 10 (the header names 3000; the file holds only 10)"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(RecordCommands, ExportFollowsTheExtensionUnlessToldOtherwise) {
+    TempPath txt(".txt"), book(".XLSX"), csv(".csv"), csvText(".csv");
+    ASSERT_EQ(Cli("export " + file.str() + " -o " + txt.str()).status, 0);
+    ASSERT_EQ(Cli("export " + file.str() + " -o " + book.str()).status, 0);
+    ASSERT_EQ(Cli("export " + file.str() + " -o " + csv.str() + " --format csv").status, 0);
+    ASSERT_EQ(Cli("export " + file.str() + " -o " + csvText.str()).status, 0);
+
+    RecordImage image;
+    auto set = std::make_unique<RecordSet>();
+    ASSERT_TRUE(OpenRecordFile(file.str(), image, *set).ok);
+    SampleTable table;
+    table.Build(*set, {});
+    EXPECT_EQ(ReadAll(csv.str()), CsvBytes(table));
+    const std::string text = ReadAll(txt.str());
+    EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ReadAll(csvText.str()), text);  // ".csv" is not a workbook: the UTF-16 text
+    EXPECT_EQ(ReadAll(book.str()).substr(0, 2), "PK");
+    const auto rows = test::SheetCells(test::UnzipPart(book.str(), "xl/worksheets/sheet1.xml"));
+    EXPECT_EQ(rows.size(), 3001u);
+}
+
+TEST_F(RecordCommands, ExportWindows) {
+    TempPath out(".csv");
+    CliRun r = Cli("export " + file.str() + " -o " + out.str() +
+                   " --format csv --from 2017-03-11 --to 2017-03-11");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("查询条件:日期从[2017-03-11]-[2017-03-11] 记录数:1440"), std::string::npos)
+        << r.out;
+    const std::string csv = ReadAll(out.str());
+    EXPECT_NE(csv.find("\r\n1,2017-03-11T00:00:12+08:00,"), std::string::npos);
+    EXPECT_NE(csv.find("\r\n1440,2017-03-11T23:59:12+08:00,"), std::string::npos);
+
+    // The record lies years back: the last 300 days hold none of it.
+    r = Cli("export " + file.str() + " -o " + out.str() + " --format csv --last-days 300");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("记录数:0\n"), std::string::npos) << r.out;
+    const std::string empty = ReadAll(out.str());
+    EXPECT_EQ(std::count(empty.begin(), empty.end(), '\n'), 1);
+}
+
+TEST_F(RecordCommands, BadArgumentsAndFiles) {
+    TempPath out(".txt");
+    const std::string f = file.str();
+    EXPECT_EQ(Cli("export " + f).status, 2);
+    EXPECT_EQ(Cli("export -o " + out.str()).status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --last-days 0").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --last-days x").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --last-months 31").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --from 2017-03-11").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --from 2017-13-01 --to 2017-03-01").status,
+              2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --last-days 2 --last-months 1").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --format ods").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o /tmp/noextension").status, 2);
+    EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --bogus").status, 2);
+    EXPECT_FALSE(std::filesystem::exists(out.str()));
+
+    const CliRun missing = Cli("export /nonexistent.QXRec -o " + out.str());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("文件:/nonexistent.QXRec\n不能打开!"), std::string::npos);
+    const CliRun unwritable = Cli("export " + f + " -o /nonexistent/dir/a.txt");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.out.find("文件:/nonexistent/dir/a.txt\n导出失败!"), std::string::npos);
+    EXPECT_EQ(Cli("info").status, 2);
+    EXPECT_EQ(Cli("info /nonexistent.QXRec").status, 1);
+    const CliRun help = Cli("export --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: qxlog-cli export FILE -o OUT"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qx
