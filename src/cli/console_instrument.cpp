@@ -1,0 +1,78 @@
+#include "cli/console_instrument.h"
+
+#include <cstdio>
+
+#include "link/hidapi_library.h"
+#include "link/instrument_messages.h"
+#include "link/simulated_hid_library.h"
+
+namespace qx::cli {
+
+void ConsoleUi::ShowWarning(const std::string& text) {
+    warned_ = true;
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void ConsoleUi::ShowInfo(const std::string& text) {
+    std::printf("%s\n", text.c_str());
+}
+
+int ConsoleUi::ChooseDevice(const std::vector<std::string>& names, int preselected) {
+    if (device_ < 0) return preselected;
+    if (device_ >= static_cast<int>(names.size())) {
+        std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n", device_,
+                     names.size(), names.size() - 1);
+        return -1;
+    }
+    return device_;
+}
+
+void ConsoleUi::ShowParams(ParamListKind list, const ParamBlock* block) {
+    auto& shown = list == ParamListKind::kSet ? setShown_ : recordedShown_;
+    shown.reset();
+    if (block) shown = *block;
+}
+
+namespace {
+
+std::unique_ptr<HidLibrary> MakeHidLibrary(const CliOptions& options) {
+    if (options.simulate.empty()) return std::make_unique<HidapiLibrary>();
+    auto simulated = std::make_unique<SimulatedHidLibrary>();
+    for (InstrumentTypeId type : options.simulate)
+        simulated->Add(type);
+    return simulated;
+}
+
+}  // namespace
+
+ConsoleInstrument::ConsoleInstrument(const CliOptions& options)
+    : ui(options.device),
+      session(MakeHidLibrary(options), ui, SystemUtcNow,
+              options.simulate.empty() ? SleepFunction(SleepMilliseconds)
+                                       : SleepFunction([](int) {})) {}
+
+std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) {
+    auto instrument = std::make_unique<ConsoleInstrument>(options);
+    ConsoleUi& ui = instrument->ui;
+    const bool chosen =
+        instrument->session.link.Connect([&ui](const std::vector<std::string>& names, int pre) {
+            return ui.ChooseDevice(names, pre);
+        });
+    if (!chosen) {
+        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        return nullptr;
+    }
+    return instrument;
+}
+
+void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message) {
+    if (instrument.ui.Warned()) return;
+    const OpenFailure& failure = instrument.session.link.LastOpenFailure();
+    if (failure.status == HidStatus::kAccessDenied) {
+        instrument.ui.ShowWarning(msg::AccessDeniedMessage(failure.devicePath));
+    } else {
+        instrument.ui.ShowWarning(message);
+    }
+}
+
+}  // namespace qx::cli

@@ -1,0 +1,58 @@
+// qxlog-cli's side of the instrument commands: a console InstrumentUi (warnings to stderr,
+// information to stdout, every question answered OK, the device chosen by --device) and the
+// connection to the instrument the global options name, simulated or real.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/cli_command.h"
+#include "link/device_commands.h"
+#include "link/instrument_ui.h"
+
+namespace qx::cli {
+
+class ConsoleUi final : public InstrumentUi {
+  public:
+    explicit ConsoleUi(int device) : device_(device) {}
+
+    void ShowWarning(const std::string& text) override;
+    void ShowInfo(const std::string& text) override;
+    bool ConfirmOkCancel(const std::string&) override { return true; }
+    int ChooseDevice(const std::vector<std::string>& names, int preselected) override;
+    bool EditParams(ParamBlock&) override { return false; }
+    void ShowParams(ParamListKind list, const ParamBlock* block) override;
+    void UpdataControl() override {}
+    void RefreshDisp() override {}
+    void ShowDevicePanel() override {}
+
+    bool Warned() const { return warned_; }
+    // The blocks the last parameter read showed (nullopt: that list was emptied or not shown).
+    const std::optional<ParamBlock>& Shown(ParamListKind list) const {
+        return list == ParamListKind::kSet ? setShown_ : recordedShown_;
+    }
+
+  private:
+    int device_;
+    bool warned_ = false;
+    std::optional<ParamBlock> setShown_, recordedShown_;
+};
+
+// An instrument session on the simulated instruments of --simulate or on the real ones.
+struct ConsoleInstrument {
+    explicit ConsoleInstrument(const CliOptions& options);
+    ConsoleUi ui;
+    InstrumentSession session;
+};
+
+// Connects to the instrument chosen by the options (the last one unless --device says
+// otherwise). Prints "没发现有效设备!" (or why --device does not fit) and returns nullptr
+// when there is none.
+std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options);
+
+// Prints a failed exchange: the permission problem when the device may not be opened (unless
+// it was already reported), else `message`.
+void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message);
+
+}  // namespace qx::cli
