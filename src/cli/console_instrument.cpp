@@ -54,6 +54,15 @@ ConsoleInstrument::ConsoleInstrument(const CliOptions& options)
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) {
     auto instrument = std::make_unique<ConsoleInstrument>(options);
     ConsoleUi& ui = instrument->ui;
+    InstrumentLink& link = instrument->session.link;
+    link.Enumerate();
+    const size_t count = link.CandidateNames().size();
+    if (options.device >= 0 && count > 0 && static_cast<size_t>(options.device) >= count) {
+        std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n",
+                     options.device, count, count - 1);
+        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        return nullptr;
+    }
     const bool chosen =
         instrument->session.link.Connect([&ui](const std::vector<std::string>& names, int pre) {
             return ui.ChooseDevice(names, pre);
