@@ -20,7 +20,7 @@
 namespace {
 
 class ScriptedDevice final : public qx::HidLibrary {
-public:
+  public:
     ScriptedDevice(std::span<const uint8_t> descriptor, std::span<const uint8_t> replies)
         : lengths_(qx::ParseReportDescriptor(descriptor).value_or(qx::ReportLengths{})),
           replies_(replies) {}
@@ -52,12 +52,13 @@ public:
     }
     qx::HidStatus SetOutputReportInterrupt(qx::HidHandle, std::span<const uint8_t> r) override {
         volatile uint8_t sink = 0;
-        for (uint8_t b : r) sink = static_cast<uint8_t>(sink ^ b);  // every byte must be readable
+        for (uint8_t b : r)
+            sink = static_cast<uint8_t>(sink ^ b);  // every byte must be readable
         return replies_.empty() ? qx::HidStatus::kTransferFailed : qx::kHidSuccess;
     }
     void Close(qx::HidHandle) override {}
 
-private:
+  private:
     qx::ReportLengths lengths_;
     std::span<const uint8_t> replies_;
 };
