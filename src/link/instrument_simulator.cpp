@@ -490,6 +490,7 @@ LiveStatus InstrumentSimulator::Status() {
             static_cast<uint8_t>((hasSetParams_ ? live::kSetParamsPresent : 0) |
                                  (rec_.exists ? live::kRecordedParamsPresent : 0)));
     st.SetB(live::kRecording, rec_.running && !rec_.waitingForButton ? 1 : 0);
+    st.SetB(live::kExternal, external_);
     switch (type_) {
         case 5:
             st.SetV(live::kGas, Code16(e.pressure * 10));

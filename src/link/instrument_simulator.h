@@ -117,6 +117,8 @@ class InstrumentSimulator {
     void SetHasSetParams(bool has) { hasSetParams_ = has; }
     LiveStatus Status();
     bool Recording();
+    // Status byte 21: model 2 shows " EXT" after its clock while it is set.
+    void SetExternalFlag(uint8_t flag) { external_ = flag; }
 
     // A recording made with the current settings (interval and count setting of the plan).
     void StartRecording(const RecordingPlan& plan);
@@ -178,6 +180,7 @@ class InstrumentSimulator {
     ParamBlock setParams_;
     ParamBlock recordedParams_;
     bool hasSetParams_ = true;
+    uint8_t external_ = 0;
     RecordingState rec_;
 
     std::array<uint8_t, 118> pageIn_{};
