@@ -298,113 +298,86 @@ QImage DrawProgramIcon(int size) {
     return image;
 }
 
+namespace {
+
+QFont IllustrationFont(const char* family, int pixelSize, bool bold, int stretch = 100) {
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    if (bold) font.setWeight(QFont::Bold);
+    if (stretch != 100) font.setStretch(stretch);
+    return font;
+}
+
+// The display's top line: the instrument clock at the left, the sample count at the right,
+// a rule under them. The painter's origin is the display's top-left corner.
+void DrawReadingHeader(QPainter& p, const char* count) {
+    p.setFont(IllustrationFont("DejaVu Sans Mono", 12, true));
+    p.setPen(Qt::black);
+    p.drawText(QRect(1, 1, 247, 14), Qt::AlignLeft | Qt::AlignVCenter, "2024-05-06 14:32:08");
+    p.drawText(QRect(1, 1, 245, 14), Qt::AlignRight | Qt::AlignVCenter, count);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.drawLine(0, 17, 248, 17);
+}
+
+// A limit box: "L" and "H" with the low and high limits; a crossed high limit inverted.
+void DrawLimitBox(QPainter& p, int top, int height, const QFont& font, const char* low,
+                  const char* high, bool highAlarm = false) {
+    const int bottom = top + height;
+    const int mid = (top + bottom) / 2;
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(0, top, 81, bottom - top);
+    p.drawLine(0, mid, 81, mid);
+    p.drawLine(19, top, 19, bottom);
+    p.setFont(font);
+    p.drawText(QRect(0, top + 2, 19, mid - top), Qt::AlignHCenter | Qt::AlignTop, "L");
+    p.drawText(QRect(0, mid + 2, 19, bottom - mid), Qt::AlignHCenter | Qt::AlignTop, "H");
+    p.drawText(QRect(18, top + 2, 63, mid - top), Qt::AlignHCenter | Qt::AlignTop, low);
+    if (highAlarm) {
+        p.fillRect(QRect(19, mid, 62, bottom - mid), Qt::black);
+        p.setPen(QColor(161, 212, 2));
+    }
+    p.drawText(QRect(18, mid + 2, 63, bottom - mid), Qt::AlignHCenter | Qt::AlignTop, high);
+    p.setPen(Qt::black);
+}
+
+}  // namespace
+
 QImage DrawPanelIllustration() {
     QImage image = DrawInstrumentFront(197, 139, "DATA LOGGER");
     QPainter p(&image);
     PreparePainter(p);
     p.translate(kLcdLeft, kLcdTop);
-    const QColor c(0, 0, 0);
-
-    QFont f1("DejaVu Sans Mono");
-    f1.setPixelSize(12);
-    f1.setWeight(QFont::Bold);
-    p.setFont(f1);
-    p.setPen(c);
-    p.drawText(QRect(1, 1, 247, 14), Qt::AlignLeft | Qt::AlignVCenter, "2024-05-06 14:32:08");
-    p.drawText(QRect(1, 1, 245, 14), Qt::AlignRight | Qt::AlignVCenter, "Rec:1280");
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.drawLine(0, 17, 248, 17);
-
-    QFont f2("DejaVu Sans Mono");
-    f2.setPixelSize(15);
-    auto limitBox = [&](int top, const char* low, const char* high, bool highAlarm) {
-        const int bottom = top + 52;
-        const int mid = (top + bottom) / 2;
-        p.setPen(c);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(0, top, 81, bottom - top);
-        p.drawLine(0, mid, 81, mid);
-        p.drawLine(19, top, 19, bottom);
-        p.setFont(f2);
-        p.drawText(QRect(0, top + 2, 19, mid - top), Qt::AlignHCenter | Qt::AlignTop, "L");
-        p.drawText(QRect(0, mid + 2, 19, bottom - mid), Qt::AlignHCenter | Qt::AlignTop, "H");
-        p.drawText(QRect(18, top + 2, 63, mid - top), Qt::AlignHCenter | Qt::AlignTop, low);
-        if (highAlarm) {
-            p.fillRect(QRect(19, mid, 62, bottom - mid), c);
-            p.setPen(QColor(161, 212, 2));
-        }
-        p.drawText(QRect(18, mid + 2, 63, bottom - mid), Qt::AlignHCenter | Qt::AlignTop, high);
-    };
-    limitBox(22, "0.0", "30.0", false);
+    DrawReadingHeader(p, "Rec:1280");
+    const QFont limits = IllustrationFont("DejaVu Sans Mono", 15, false);
+    DrawLimitBox(p, 22, 52, limits, "0.0", "30.0");
     p.drawLine(0, 77, 248, 77);
-    limitBox(83, "10.0", "95.0", false);
+    DrawLimitBox(p, 83, 52, limits, "10.0", "95.0");
 
-    QFont f3("DejaVu Sans Mono");
-    f3.setPixelSize(50);
-    f3.setWeight(QFont::Bold);
-    f3.setStretch(80);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setFont(f3);
-    p.setPen(c);
+    p.setFont(IllustrationFont("DejaVu Sans Mono", 50, true, 80));
     p.drawText(QRect(85, 18, 128, 60), Qt::AlignRight | Qt::AlignTop, "23.5");
     p.drawText(QRect(85, 79, 128, 60), Qt::AlignRight | Qt::AlignTop, "45.2");
-    QFont f4("DejaVu Sans");
-    f4.setPixelSize(30);
-    f4.setWeight(QFont::Bold);
-    p.setFont(f4);
-    f4.setPixelSize(26);
-    p.setFont(f4);
+    p.setFont(IllustrationFont("DejaVu Sans", 26, true));
     p.drawText(QRect(210, 24, 36, 50), Qt::AlignRight | Qt::AlignBottom, QString::fromUtf8("°C"));
-    QFont f5("DejaVu Sans");
-    f5.setPixelSize(19);
-    f5.setWeight(QFont::Bold);
-    p.setFont(f5);
+    p.setFont(IllustrationFont("DejaVu Sans", 19, true));
     p.drawText(QRect(221, 94, 27, 43), Qt::AlignRight | Qt::AlignTop, "RH");
     p.drawText(QRect(221, 94, 27, 43), Qt::AlignRight | Qt::AlignBottom, "%");
     return image;
 }
-
-}  // namespace qx::resgen
-
-namespace qx::resgen {
 
 QImage DrawFlowPanelIllustration() {
     QImage image = DrawInstrumentFront(300, 238, "FLOW METER");
     QPainter p(&image);
     PreparePainter(p);
     p.translate(kLcdLeft, kLcdTop);
-    const QColor c(0, 0, 0);
-    QFont f1("DejaVu Sans Mono");
-    f1.setPixelSize(12);
-    f1.setWeight(QFont::Bold);
-    p.setFont(f1);
-    p.setPen(c);
-    p.drawText(QRect(1, 1, 247, 14), Qt::AlignLeft | Qt::AlignVCenter, "2024-05-06 14:32:08");
-    p.drawText(QRect(1, 1, 245, 14), Qt::AlignRight | Qt::AlignVCenter, "Rec:360");
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.drawLine(0, 17, 248, 17);
-    auto limitBox = [&](int top, const char* low, const char* high) {
-        const int bottom = top + 38;
-        const int mid = (top + bottom) / 2;
-        p.drawRect(0, top, 81, bottom - top);
-        p.drawLine(0, mid, 81, mid);
-        p.drawLine(19, top, 19, bottom);
-        p.setFont(f1);
-        p.drawText(QRect(0, top + 2, 19, mid - top), Qt::AlignHCenter | Qt::AlignTop, "L");
-        p.drawText(QRect(0, mid + 2, 19, bottom - mid), Qt::AlignHCenter | Qt::AlignTop, "H");
-        p.drawText(QRect(18, top + 2, 63, mid - top), Qt::AlignHCenter | Qt::AlignTop, low);
-        p.drawText(QRect(18, mid + 2, 63, bottom - mid), Qt::AlignHCenter | Qt::AlignTop, high);
-    };
-    limitBox(20, "0.0", "70.0");
+    DrawReadingHeader(p, "Rec:360");
+    const QFont limits = IllustrationFont("DejaVu Sans Mono", 12, true);
+    DrawLimitBox(p, 20, 38, limits, "0.0", "70.0");
     p.drawLine(0, 59, 248, 59);
-    limitBox(61, "10.0", "95.0");
-    QFont f6("DejaVu Sans Mono");
-    f6.setPixelSize(30);
-    f6.setWeight(QFont::Bold);
-    f6.setStretch(85);
-    QFont f5("DejaVu Sans");
-    f5.setPixelSize(15);
-    f5.setWeight(QFont::Bold);
+    DrawLimitBox(p, 61, 38, limits, "10.0", "95.0");
+
     struct Row {
         int top, bottom, left;
         const char* value;
@@ -416,11 +389,13 @@ QImage DrawFlowPanelIllustration() {
     for (int k = 2; k < 6; ++k)
         p.drawLine(0, rows[k].top - 2, 248, rows[k].top - 2);
     p.setRenderHint(QPainter::Antialiasing, true);
+    const QFont value = IllustrationFont("DejaVu Sans Mono", 30, true, 85);
+    const QFont unit = IllustrationFont("DejaVu Sans", 15, true);
     for (const Row& r : rows) {
-        p.setFont(f6);
+        p.setFont(value);
         p.drawText(QRect(r.left, r.top, 189 - r.left, r.bottom - r.top),
                    Qt::AlignRight | Qt::AlignVCenter, r.value);
-        p.setFont(f5);
+        p.setFont(unit);
         p.drawText(QRect(192, r.top, 54, r.bottom - r.top), Qt::AlignRight | Qt::AlignBottom,
                    QString::fromUtf8(r.unit));
     }
