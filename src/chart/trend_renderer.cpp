@@ -3,9 +3,11 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "chart/chart_font.h"
+#include "chart/pixel_lines.h"
 #include "chart/trend_layout.h"
 
 namespace qx {
@@ -46,6 +48,24 @@ QPen ChartPen(QRgb colour, int width, Qt::PenStyle style) {
 
 void Text(QPainter& p, const TrendRect& r, int flags, const QString& text) {
     p.drawText(ToQRect(r), flags | Qt::TextSingleLine, text);
+}
+
+// The first point after j, below end, whose column (counted from the plot's left edge) lies
+// right of column, for points whose columns trunc((j - scroll) x xscale) never decrease.
+int NextColumnStart(int j, int end, int column, int scroll, float xscale) {
+    auto columnOf = [&](int k) {
+        return static_cast<int>(static_cast<float>(k - scroll) * xscale);
+    };
+    if (!(xscale > 0.0f)) return end;
+    const double estimate =
+        std::ceil(static_cast<double>(column + 1) / static_cast<double>(xscale)) + scroll;
+    int k = static_cast<int>(
+        std::clamp(estimate, static_cast<double>(j + 1), static_cast<double>(end)));
+    while (k > j + 1 && columnOf(k - 1) > column)
+        --k;
+    while (k < end && columnOf(k) <= column)
+        ++k;
+    return k;
 }
 
 // Settings the printed variant replaces while it draws.
@@ -360,6 +380,15 @@ void TrendRenderer::DrawAlarmLines(QPainter& p, const TrendState& s) {
 
 void TrendRenderer::DrawCurves(QPainter& p, const TrendState& s, bool page) {
     p.setBrush(Qt::NoBrush);
+    // On screen, into an image without any mapping, solid curves are written straight into
+    // its pixels.
+    pixelTarget_ = nullptr;
+    if (!page && p.device() && p.device()->devType() == QInternal::Image &&
+        p.deviceTransform().isIdentity() &&
+        p.compositionMode() == QPainter::CompositionMode_SourceOver && p.opacity() == 1.0) {
+        QImage* image = static_cast<QImage*>(p.device());
+        if (CanDrawPixelLines(*image)) pixelTarget_ = image;
+    }
     for (int i = 0; i < s.seriesCount; ++i) {
         if (s.series[i].visible) DrawCurve(p, s, i, page);
     }
@@ -397,8 +426,16 @@ void TrendRenderer::DrawCurve(QPainter& p, const TrendState& s, int index, bool 
         selectedAt = QPoint(px, py);
     }
     for (int j = first + 1; j < end; ++j) {
-        const int x = xOf(j);
-        if (x == px && j != selected) continue;
+        int x = xOf(j);
+        if (x == px && j != selected) {
+            // Skip the rest of this column: jump to the first point of the next one, or to
+            // the selected point when it lies in between.
+            int next = NextColumnStart(j, end, px - left, scroll, xscale);
+            if (selected > j && selected < next) next = selected;
+            j = next;
+            if (j >= end) break;
+            x = xOf(j);
+        }
         const int y = ValueToY(values[j], band, series.low, vscale);
         vertices_.emplace_back(x, y);
         if (mark > 0 && (std::abs(px - x) > mark || (x == px && std::abs(py - y) > mark))) {
@@ -416,14 +453,21 @@ void TrendRenderer::DrawCurve(QPainter& p, const TrendState& s, int index, bool 
     const Qt::PenStyle style = TrendPenStyle(series.penStyle);
     p.setPen(ChartPen(series.colour, series.penWidth, style));
     const size_t n = vertices_.size();
-    if (page || (style == Qt::SolidLine && series.penWidth > 1)) {
-        // Separate segments: on a page each one is cut to the band's rows, and wide solid
-        // pens draw separate segments much faster than one long outline.
+    if (page) {
+        // No clip region on a page: every segment is cut to the band's rows.
         lines_.clear();
         for (size_t k = 1; k < n; ++k) {
             QLine segment(vertices_[k - 1], vertices_[k]);
-            if (!page || ClipSegmentToBand(band, segment)) lines_.push_back(segment);
+            if (ClipSegmentToBand(band, segment)) lines_.push_back(segment);
         }
+        if (!lines_.empty()) p.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+    } else if (style == Qt::SolidLine && pixelTarget_) {
+        DrawSolidPolyline(*pixelTarget_, vertices_.data(), n, series.colour, series.penWidth, band);
+    } else if (style == Qt::SolidLine && series.penWidth > 1) {
+        // Separate segments: the raster engine outlines one long wide polyline far slower.
+        lines_.clear();
+        for (size_t k = 1; k < n; ++k)
+            lines_.emplace_back(vertices_[k - 1], vertices_[k]);
         if (!lines_.empty()) p.drawLines(lines_.data(), static_cast<int>(lines_.size()));
     } else if (n > 1) {
         p.drawPolyline(vertices_.data(), static_cast<int>(n));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QLine>
 #include <QPoint>
 #include <QString>
@@ -69,6 +70,7 @@ class TrendRenderer {
     std::vector<QPoint> marks_;
     std::vector<QLine> lines_;
     std::vector<QPoint> dots_;
+    QImage* pixelTarget_ = nullptr;  // the image solid curves are written into, if any
 };
 
 }  // namespace qx
