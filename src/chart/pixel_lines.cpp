@@ -105,4 +105,40 @@ void DrawSolidPolyline(QImage& image, const QPoint* points, size_t count, QRgb c
     }
 }
 
+void DrawPixels(QImage& image, const QPoint* points, size_t count, QRgb colour) {
+    if (!CanDrawPixelLines(image)) return;
+    const uint32_t pixel = 0xFF000000u | colour;
+    const int width = image.width();
+    const int height = image.height();
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    for (size_t i = 0; i < count; ++i) {
+        const int x = points[i].x(), y = points[i].y();
+        if (x >= 0 && x < width && y >= 0 && y < height) {
+            reinterpret_cast<uint32_t*>(bits + y * stride)[x] = pixel;
+        }
+    }
+}
+
+void XorHorizontalLine(QImage& image, int x1, int x2, int y, QRgb colour) {
+    if (!CanDrawPixelLines(image) || y < 0 || y >= image.height()) return;
+    x1 = std::max(x1, 0);
+    x2 = std::min(x2, image.width());
+    const uint32_t flip = colour & 0xFFFFFFu;
+    uint32_t* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+    for (int x = x1; x < x2; ++x)
+        row[x] ^= flip;
+}
+
+void XorVerticalLine(QImage& image, int x, int y1, int y2, QRgb colour) {
+    if (!CanDrawPixelLines(image) || x < 0 || x >= image.width()) return;
+    y1 = std::max(y1, 0);
+    y2 = std::min(y2, image.height());
+    const uint32_t flip = colour & 0xFFFFFFu;
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    for (int y = y1; y < y2; ++y)
+        reinterpret_cast<uint32_t*>(bits + y * stride)[x] ^= flip;
+}
+
 }  // namespace qx

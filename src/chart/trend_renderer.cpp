@@ -158,6 +158,16 @@ void TrendRenderer::DrawChart(QPainter& p, TrendState& s, const QFont& labelFont
     h_ = metrics.height();
     w_ = ChartCharWidth(metrics);
 
+    // On screen, into an image without any mapping, grid dots and solid curves are written
+    // straight into its pixels.
+    pixelTarget_ = nullptr;
+    if (!target.page && p.device() && p.device()->devType() == QInternal::Image &&
+        p.deviceTransform().isIdentity() &&
+        p.compositionMode() == QPainter::CompositionMode_SourceOver && p.opacity() == 1.0) {
+        QImage* image = static_cast<QImage*>(p.device());
+        if (CanDrawPixelLines(*image)) pixelTarget_ = image;
+    }
+
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(labelFont);
@@ -232,8 +242,12 @@ void TrendRenderer::DrawChartBody(QPainter& p, TrendState& s, const Target& targ
 
 void TrendRenderer::DrawGridDots(QPainter& p, const TrendState& s) {
     if (dots_.empty()) return;
-    p.setPen(ChartPen(s.gridColour, 1, Qt::SolidLine));
-    p.drawPoints(dots_.data(), static_cast<int>(dots_.size()));
+    if (pixelTarget_) {
+        DrawPixels(*pixelTarget_, dots_.data(), dots_.size(), s.gridColour);
+    } else {
+        p.setPen(ChartPen(s.gridColour, 1, Qt::SolidLine));
+        p.drawPoints(dots_.data(), static_cast<int>(dots_.size()));
+    }
     dots_.clear();
 }
 
@@ -380,15 +394,6 @@ void TrendRenderer::DrawAlarmLines(QPainter& p, const TrendState& s) {
 
 void TrendRenderer::DrawCurves(QPainter& p, const TrendState& s, bool page) {
     p.setBrush(Qt::NoBrush);
-    // On screen, into an image without any mapping, solid curves are written straight into
-    // its pixels.
-    pixelTarget_ = nullptr;
-    if (!page && p.device() && p.device()->devType() == QInternal::Image &&
-        p.deviceTransform().isIdentity() &&
-        p.compositionMode() == QPainter::CompositionMode_SourceOver && p.opacity() == 1.0) {
-        QImage* image = static_cast<QImage*>(p.device());
-        if (CanDrawPixelLines(*image)) pixelTarget_ = image;
-    }
     for (int i = 0; i < s.seriesCount; ++i) {
         if (s.series[i].visible) DrawCurve(p, s, i, page);
     }
@@ -533,14 +538,9 @@ void TrendRenderer::DrawReadout(QPainter& p, TrendState& s, int j) {
     }
 }
 
-void TrendRenderer::DrawCrosshair(QPainter& p, const TrendState& s, int x, int y) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.setPen(ChartPen(kCrosshair, 1, Qt::SolidLine));
-    if (y != -1) p.drawLine(s.plot.left, y, s.plot.right, y);
-    p.drawLine(x, s.plot.top, x, s.plot.top + s.plotHeight);
-    p.restore();
+void TrendRenderer::DrawCrosshair(QImage& image, const TrendState& s, int x, int y) {
+    if (y != -1) XorHorizontalLine(image, s.plot.left, s.plot.right, y, kCrosshair);
+    XorVerticalLine(image, x, s.plot.top, s.plot.top + s.plotHeight, kCrosshair);
 }
 
 void TrendRenderer::DrawFocusOutlines(QPainter& p, const TrendState& s, bool focused) {

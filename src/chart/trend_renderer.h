@@ -42,9 +42,10 @@ class TrendRenderer {
     // Lays out and draws the readout strip for point j with the painter's current font.
     void DrawReadout(QPainter& p, TrendState& s, int j);
 
-    // The crosshair at (x, y) by exclusive-or: drawing it twice leaves the picture unchanged.
-    // y = -1 draws the vertical line only.
-    static void DrawCrosshair(QPainter& p, const TrendState& s, int x, int y);
+    // The crosshair at (x, y) by exclusive-or with (128,128,127), one pixel wide: a line
+    // across the plot at row y (none when y is -1) and one down the plot at column x. Drawing
+    // it twice leaves the picture unchanged.
+    static void DrawCrosshair(QImage& image, const TrendState& s, int x, int y);
 
     // The outlines around the plot that show (or no longer show) the keyboard focus.
     static void DrawFocusOutlines(QPainter& p, const TrendState& s, bool focused);

@@ -120,8 +120,8 @@ void ChooseTimeLabels(std::vector<TimeLabel>& labels) {
     for (size_t c = 0; c < m; ++c) {
         TimeLabel& label = labels[c];
         const bool candidate = m < 2 || !overlap || c == 0 || c == m - 1;
-        const bool repeated = lastDrawn ? label.text == *lastDrawn : label.text.isEmpty();
-        label.drawn = candidate && !repeated;
+        const bool repeated = lastDrawn && label.text == *lastDrawn;
+        label.drawn = candidate && !label.text.isEmpty() && !repeated;
         if (label.drawn) lastDrawn = &label.text;
     }
 }

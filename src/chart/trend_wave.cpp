@@ -427,10 +427,9 @@ void CTrendWave::Track(QPoint position) {
     if (state_.span <= 0 || state_.pointCount == 0 || buffer_.isNull()) return;
     const TrendHit hit =
         HitTest(state_, position.x(), position.y(), ScrollBarShown(), kScrollBarHeight);
-    QPainter painter(&buffer_);
     if (hit.point < 0) {
         if (state_.crossX != -1) {
-            TrendRenderer::DrawCrosshair(painter, state_, state_.crossX, state_.crossY);
+            TrendRenderer::DrawCrosshair(buffer_, state_, state_.crossX, state_.crossY);
             update();
         }
         state_.crossX = -1;
@@ -439,11 +438,12 @@ void CTrendWave::Track(QPoint position) {
     }
     if (hit.x == state_.crossX && hit.y == state_.crossY) return;
     if (state_.crossX != -1) {
-        TrendRenderer::DrawCrosshair(painter, state_, state_.crossX, state_.crossY);
+        TrendRenderer::DrawCrosshair(buffer_, state_, state_.crossX, state_.crossY);
     }
-    TrendRenderer::DrawCrosshair(painter, state_, hit.x, hit.y);
+    TrendRenderer::DrawCrosshair(buffer_, state_, hit.x, hit.y);
     state_.crossX = hit.x;
     state_.crossY = hit.y;
+    QPainter painter(&buffer_);
     painter.setFont(chartFont_);
     renderer_.DrawReadout(painter, state_, hit.point);
     update();
