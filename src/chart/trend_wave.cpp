@@ -307,7 +307,10 @@ void CTrendWave::Refresh() {
 
 void CTrendWave::Render(const std::optional<QRect>& invalidate) {
     if (width() > 0 && height() > 0) {
-        if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
+        if (buffer_.size() != size()) {
+            buffer_ = QImage(size(), QImage::Format_RGB32);
+            buffer_.fill(QColor::fromRgb(state_.frameColour));
+        }
         QPainter painter(&buffer_);
         DrawChart(painter, chartFont_);
         // The new picture has no crosshair; the next tracking step draws it afresh.
