@@ -61,10 +61,12 @@ int NextColumnStart(int j, int end, int column, int scroll, float xscale) {
         std::ceil(static_cast<double>(column + 1) / static_cast<double>(xscale)) + scroll;
     int k = static_cast<int>(
         std::clamp(estimate, static_cast<double>(j + 1), static_cast<double>(end)));
-    while (k > j + 1 && columnOf(k - 1) > column)
+    while (k > j + 1 && columnOf(k - 1) > column) {
         --k;
-    while (k < end && columnOf(k) <= column)
+    }
+    while (k < end && columnOf(k) <= column) {
         ++k;
+    }
     return k;
 }
 
@@ -209,8 +211,9 @@ void TrendRenderer::DrawChartBody(QPainter& p, TrendState& s, const Target& targ
     Fill(p, {a.left, bandBottom, a.right, a.bottom}, s.frameColour);
 
     p.setBackgroundMode(Qt::TransparentMode);
-    for (int i = 1; i <= s.borderThickness; ++i)
+    for (int i = 1; i <= s.borderThickness; ++i) {
         Outline(p, s.plot.Grown(i), s.borderColour);
+    }
     if (!target.page && target.focused) {
         const QRgb focus = qRgb(qRed(s.borderColour), qGreen(s.borderColour), 255);
         Outline(p, s.plot.Grown(s.borderThickness), focus);

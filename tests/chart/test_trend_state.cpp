@@ -177,32 +177,18 @@ TEST(TrendWaveOperations, ReadoutWidthsCopyAtMostNine) {
     EXPECT_EQ(chart.State().readoutWidths[8], 9);
 }
 
-TEST(TrendWaveOperations, OwnerSettingsAreSetDirectly) {
+TEST(TrendWaveOperations, OwnerSettingsTakeEffectAtTheNextDrawing) {
     CTrendWave chart;
-    EXPECT_EQ(chart.timeLabelLines, 1);
-    EXPECT_EQ(chart.bottomMargin, 18);
-    EXPECT_FALSE(chart.pickOnDoubleClick);
+    chart.resize(640, 400);
+    chart.Refresh();
+    EXPECT_EQ(chart.State().plot.bottom, 400 - 18 - 1);
+    chart.bottomMargin = 2 * 14 + 4;
     chart.timeLabelLines = 2;
-    chart.bottomMargin = 32;
     chart.pickOnDoubleClick = true;
+    chart.Refresh();
+    EXPECT_EQ(chart.State().plot.bottom, 400 - 32 - 1);
     EXPECT_EQ(chart.State().timeLabelLines, 2);
-    EXPECT_EQ(chart.State().bottomMargin, 32);
     EXPECT_TRUE(chart.State().pickOnDoubleClick);
-}
-
-TEST(TrendWaveOperations, NewChartDefaults) {
-    CTrendWave chart;
-    const TrendState& s = chart.State();
-    EXPECT_EQ(s.seriesCount, 0);
-    EXPECT_EQ(s.span, 100);
-    EXPECT_EQ(s.timeStep, 10.0f);
-    EXPECT_EQ(s.timeFormat, QStringLiteral("%y-%m-%d %H:%M:%S"));
-    EXPECT_EQ(s.frameColour, qRgb(192, 192, 192));
-    EXPECT_EQ(s.separatorColour, qRgb(128, 0, 0));
-    EXPECT_EQ(s.series[4].colour, qRgb(128, 128, 0));
-    EXPECT_EQ(s.marginTop, 2 * s.charHeight - 2);
-    EXPECT_EQ(s.selectedPoint, -1);
-    EXPECT_TRUE(s.dottedGrid);
 }
 
 TEST(VisibleWindow, HoldsThePositionsScrollToScrollPlusSpan) {
