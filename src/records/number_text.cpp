@@ -48,20 +48,29 @@ void AppendInt(std::string& out, int64_t value) {
     out.append(buf, r.ptr);
 }
 
-void AppendShortDateTime(std::string& out, const std::tm& tm) {
-    int year = (tm.tm_year + 1900) % 100;
-    if (year < 0) year += 100;
-    AppendDigits2(out, year);
+namespace {
+
+// "-%m-%d" + separator + "%H:%M:%S".
+void AppendMonthToSecond(std::string& out, const std::tm& tm, char separator) {
     out += '-';
     AppendDigits2(out, tm.tm_mon + 1);
     out += '-';
     AppendDigits2(out, tm.tm_mday);
-    out += ' ';
+    out += separator;
     AppendDigits2(out, tm.tm_hour);
     out += ':';
     AppendDigits2(out, tm.tm_min);
     out += ':';
     AppendDigits2(out, tm.tm_sec);
+}
+
+}  // namespace
+
+void AppendShortDateTime(std::string& out, const std::tm& tm) {
+    int year = (tm.tm_year + 1900) % 100;
+    if (year < 0) year += 100;
+    AppendDigits2(out, year);
+    AppendMonthToSecond(out, tm, ' ');
 }
 
 void AppendIsoDateTime(std::string& out, const std::tm& tm) {
@@ -73,16 +82,7 @@ void AppendIsoDateTime(std::string& out, const std::tm& tm) {
     } else {
         AppendInt(out, year);
     }
-    out += '-';
-    AppendDigits2(out, tm.tm_mon + 1);
-    out += '-';
-    AppendDigits2(out, tm.tm_mday);
-    out += 'T';
-    AppendDigits2(out, tm.tm_hour);
-    out += ':';
-    AppendDigits2(out, tm.tm_min);
-    out += ':';
-    AppendDigits2(out, tm.tm_sec);
+    AppendMonthToSecond(out, tm, 'T');
     long offset = tm.tm_gmtoff;
     out += offset < 0 ? '-' : '+';
     if (offset < 0) offset = -offset;

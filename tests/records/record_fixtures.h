@@ -2,7 +2,10 @@
 // filled with deterministic, plausible raw values.
 #pragma once
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -101,6 +104,21 @@ inline RecordImage MakeRecordImage(InstrumentTypeId type, uint32_t count,
         PutSample(type, image.Samples() + k * size, k);
     }
     return image;
+}
+
+// Runs f while files may grow to at most `bytes` (writes past it fail), then lifts the limit.
+template <typename F>
+auto WithFileSizeLimit(rlim_t bytes, F f) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limited = old;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    auto result = f();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_DFL);
+    return result;
 }
 
 // A fresh path in the temporary directory; the file is removed with the object.

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -169,16 +167,10 @@ TEST_F(Export, FailedExportKeepsTheFileThatWasThere) {
     DecodeRecord(MakeRecordImage(1, 21000), *big, 1);
     SampleTable bigTable;
     bigTable.Build(*big, {});
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 8192;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const bool textOk = WriteListText(text.str(), bigTable, params);
-    const bool csvOk = WriteCsv(text.str(), bigTable);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, SIG_DFL);
+    const bool textOk =
+        test::WithFileSizeLimit(8192, [&] { return WriteListText(text.str(), bigTable, params); });
+    const bool csvOk =
+        test::WithFileSizeLimit(8192, [&] { return WriteCsv(text.str(), bigTable); });
     EXPECT_FALSE(textOk);
     EXPECT_FALSE(csvOk);
     EXPECT_EQ(ReadAll(text.str()), before);

@@ -1,9 +1,7 @@
 #include "records/record_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -200,15 +198,8 @@ TEST(RecordFile, SaveFailureLeavesTheOldFileAndNoLeftovers) {
 
     // A file size limit makes the write of the larger record fail half-way.
     RecordImage large = MakeRecordImage(1, 20000);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const RecordFileResult r = SaveRecordFile(file.str(), large, 1);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, SIG_DFL);
+    const RecordFileResult r =
+        test::WithFileSizeLimit(4096, [&] { return SaveRecordFile(file.str(), large, 1); });
 
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message, "文件:" + file.str() + "\n不能保存!");
