@@ -1,12 +1,17 @@
 // Record commands of qxlog-cli: info and export over record files, and download from an
 // instrument into a new record file.
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "cli/cli_command.h"
+#include "cli/console_instrument.h"
+#include "link/instrument_messages.h"
+#include "link/record_download.h"
 #include "model/local_time.h"
 #include "model/param_list_rows.h"
 #include "model/text_util.h"
@@ -184,6 +189,85 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     return kExitOk;
 }
 
+// ---- download --------------------------------------------------------------------------
+
+// The wait popup on the console: a bar with the percent texts, redrawn when they change.
+class ConsoleProgress {
+  public:
+    DownloadHooks Hooks(bool realPauses) {
+        DownloadHooks h;
+        h.begin = [](const std::string& line0, uint32_t) {
+            std::fprintf(stderr, "%s\n", line0.c_str());
+        };
+        h.progress = [this](const DownloadProgress& p) { Show(p); };
+        if (realPauses) {
+            h.pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+        }
+        h.finish = [this] {
+            if (shown_) std::fputc('\n', stderr);
+            shown_ = false;
+        };
+        return h;
+    }
+
+  private:
+    void Show(const DownloadProgress& p) {
+        if (p.text == last_) return;
+        last_ = p.text;
+        constexpr int kWidth = 40;
+        const int filled = p.percent * kWidth / 100;
+        std::fprintf(stderr, "\r[%s%s] %s", std::string(static_cast<size_t>(filled), '#').c_str(),
+                     std::string(static_cast<size_t>(kWidth - filled), ' ').c_str(),
+                     p.text.c_str());
+        std::fflush(stderr);
+        shown_ = true;
+    }
+
+    std::string last_;
+    bool shown_ = false;
+};
+
+int RunDownload(const CliOptions& options, std::span<const std::string> args) {
+    constexpr const char* kName = "download";
+    std::string output;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--output") {
+            if (i + 1 >= args.size()) return Usage(kName, args[i] + " needs a value");
+            output = args[++i];
+        } else {
+            return Usage(kName, "unexpected argument " + args[i]);
+        }
+    }
+    if (output.empty()) return Usage(kName, "-o FILE names the record file to write");
+
+    auto instrument = ConnectInstrument(options);
+    if (!instrument) return kExitFailure;
+    DeviceCommands& commands = instrument->session.commands;
+    const CommandResult asked = commands.RequestDownload();
+    if (asked == CommandResult::kRefused) return kExitFailure;  // "没有数据记录,不能下载!"
+    if (asked != CommandResult::kDone || !commands.DownloadTimerTick()) {
+        ReportExchangeFailure(*instrument, msg::kDownloadFailed);
+        return kExitFailure;
+    }
+    auto image = std::make_unique<RecordImage>();
+    ConsoleProgress progress;
+    const DownloadResult result =
+        commands.ReceiveData(*image, progress.Hooks(options.simulate.empty()));
+    if (result.status != DownloadStatus::kOk) {
+        ReportExchangeFailure(*instrument, msg::kDownloadFailed);
+        return kExitFailure;
+    }
+    const RecordFileResult saved = SaveRecordFile(output, *image, instrument->session.state.type);
+    if (!saved.ok) {
+        std::fprintf(stderr, "%s\n", saved.message.c_str());
+        return kExitFailure;
+    }
+    commands.AcceptDownload(result.params);
+    std::printf("%s: %u samples written to %s\n", ModelDisplayName(saved.type).c_str(),
+                result.fetched, output.c_str());
+    return kExitOk;
+}
+
 const CliCommand kCommands[] = {
     {"info", "show a record file: model, times, sample count, parameters",
      "Usage: qxlog-cli info FILE\n"
@@ -209,6 +293,14 @@ const CliCommand kCommands[] = {
      "                     Without it, OUT ending in .xls or .xlsx gives a workbook and any\n"
      "                     other extension the UTF-16 text.",
      RunExport},
+    {"download", "download the instrument's recording into a record file",
+     "Usage: qxlog-cli [--simulate MODEL] [--device N] download -o FILE\n"
+     "\n"
+     "Stops the instrument's recording, fetches all its samples (with a progress bar on\n"
+     "stderr) and writes them as the record file FILE (*.QXRec). Nothing is written when the\n"
+     "instrument holds no recording (没有数据记录,不能下载!) or the transfer fails (下载出错!);\n"
+     "the exit code is then 1.",
+     RunDownload},
 };
 
 }  // namespace

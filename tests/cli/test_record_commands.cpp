@@ -7,10 +7,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "../records/record_fixtures.h"
 #include "../records/xlsx_reader.h"
+#include "model/text_util.h"
 #include "records/record_file.h"
 #include "records/record_query.h"
 #include "records/record_set.h"
@@ -145,6 +147,84 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
     const CliRun help = Cli("export --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: qxlog-cli export FILE -o OUT"), std::string::npos);
+}
+
+// The UTF-16 text export as UTF-8 lines.
+std::vector<std::string> TextLines(const std::string& path) {
+    const std::string bytes = ReadAll(path);
+    std::u16string units;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        units += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
+                                       (static_cast<uint8_t>(bytes[i + 1]) << 8));
+    }
+    std::vector<std::string> lines;
+    std::string text = Utf16ToUtf8(units);
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::string CellText(const test::XlsxCell& cell) {
+    return cell.value;
+}
+
+// A download from a simulated flow meter, exported as workbook and as text: both sheets hold
+// the rows the text gives.
+TEST(DownloadCommand, WorkbookAndTextOfADownloadAgree) {
+    TempPath record(".QXRec"), book(".xlsx"), text(".txt");
+    const CliRun d = Cli("--simulate QX7200 download -o " + record.str());
+    ASSERT_EQ(d.status, 0) << d.out;
+    EXPECT_NE(d.out.find("正在接收数据,请稍候..."), std::string::npos);
+    EXPECT_NE(d.out.find("] 100%(864/864)"), std::string::npos) << d.out;
+    EXPECT_NE(d.out.find("QX7200Meter: 864 samples written to " + record.str()), std::string::npos);
+    ASSERT_EQ(Cli("export " + record.str() + " -o " + book.str()).status, 0);
+    ASSERT_EQ(Cli("export " + record.str() + " -o " + text.str()).status, 0);
+
+    const std::vector<std::string> lines = TextLines(text.str());
+    const auto samples = test::SheetCells(test::UnzipPart(book.str(), "xl/worksheets/sheet1.xml"));
+    const auto params = test::SheetCells(test::UnzipPart(book.str(), "xl/worksheets/sheet2.xml"));
+    ASSERT_EQ(params.size(), 17u);  // title row and the flow meter's sixteen parameter rows
+    ASSERT_EQ(samples.size(), 865u);
+    ASSERT_EQ(lines.size(), 16u + 1u + 864u);
+    for (size_t p = 1; p < params.size(); ++p) {
+        const std::string content = params[p].count(1) ? params[p].at(1).value : "";
+        EXPECT_EQ(lines[p - 1], params[p].at(0).value + "," + content);
+    }
+    std::string header;
+    for (const auto& [c, cell] : samples[0])
+        header += (c ? ",\"" : "\"") + cell.value + "\"";
+    EXPECT_EQ(lines[16], header);
+    for (size_t r = 1; r < samples.size(); ++r) {
+        // Numbers come back as the workbook stores them; printed with the list's decimals they
+        // must give the text's cells.
+        std::stringstream row(lines[16 + r]);
+        std::string cell;
+        for (int c = 0; std::getline(row, cell, ','); ++c) {
+            const test::XlsxCell& x = samples[r].at(c);
+            if (x.isText) {
+                EXPECT_EQ(x.value, cell);
+            } else {
+                EXPECT_DOUBLE_EQ(std::stod(x.value), std::stod(cell)) << r << "," << c;
+            }
+        }
+    }
+}
+
+TEST(DownloadCommand, FailuresWriteNoFile) {
+    EXPECT_EQ(Cli("--simulate QX450 download").status, 2);
+    EXPECT_EQ(Cli("--simulate QX450 download -o").status, 2);
+    EXPECT_EQ(Cli("--simulate QX450 download -o a b").status, 2);
+    const CliRun unwritable = Cli("--simulate QX450 download -o /nonexistent/dir/a.QXRec");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.out.find("文件:/nonexistent/dir/a.QXRec\n不能保存!"), std::string::npos);
+    TempPath record(".QXRec");
+    const CliRun none = Cli("--device 3 --simulate QX450 download -o " + record.str());
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.out.find("没发现有效设备!"), std::string::npos) << none.out;
+    EXPECT_FALSE(std::filesystem::exists(record.str()));
+    EXPECT_EQ(Cli("download --help").status, 0);
 }
 
 }  // namespace
