@@ -166,10 +166,6 @@ std::vector<std::string> TextLines(const std::string& path) {
     return lines;
 }
 
-std::string CellText(const test::XlsxCell& cell) {
-    return cell.value;
-}
-
 // A download from a simulated flow meter, exported as workbook and as text: both sheets hold
 // the rows the text gives.
 TEST(DownloadCommand, WorkbookAndTextOfADownloadAgree) {
