@@ -70,16 +70,19 @@ FlowCoefficients DecodeFlowCoefficients(const ParamBlock& b) {
     return c;
 }
 
-void EncodeFlowCoefficients(ParamBlock& b, const FlowCoefficients& c) {
-    const auto r1 = static_cast<int32_t>(static_cast<double>(c.c1) * 1000.0);
-    const auto r2 = static_cast<uint32_t>(static_cast<int32_t>(static_cast<double>(c.c2) * 10000.0)) &
-                    0xFFFFF;
-    const auto r3 = static_cast<uint32_t>(static_cast<int32_t>(static_cast<double>(c.c3) * 1000.0)) &
-                    0xFFFFF;
+void EncodeFlowCoefficients(ParamBlock& b, const FlowCoefficients& c, FlowRounding rounding) {
+    auto raw = [rounding](float value, double scale) {
+        const double x = static_cast<double>(value) * scale;
+        return static_cast<int32_t>(rounding == FlowRounding::kNearest ? std::round(x) : x);
+    };
+    const auto r1 = raw(c.c1, 1000.0);
+    const auto r2 = static_cast<uint32_t>(raw(c.c2, 10000.0)) & 0xFFFFF;
+    const auto r3 = static_cast<uint32_t>(raw(c.c3, 1000.0)) & 0xFFFFF;
     b.SetU16(param::kFlow1, static_cast<uint16_t>(r1));
     b.SetU16(param::kFlow2, static_cast<uint16_t>(r2));
     b.SetU16(param::kFlow3, static_cast<uint16_t>(r3));
-    b.SetU8(param::kFlowHigh, static_cast<uint8_t>(((r2 >> 16) & 0x0F) | (((r3 >> 16) & 0x0F) << 4)));
+    b.SetU8(param::kFlowHigh,
+            static_cast<uint8_t>(((r2 >> 16) & 0x0F) | (((r3 >> 16) & 0x0F) << 4)));
 }
 
 TemperatureLimits TemperatureLimitsOf(const ParamBlock& b) {

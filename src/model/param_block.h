@@ -120,8 +120,13 @@ struct FlowCoefficients {
     float c1 = 0, c2 = 0, c3 = 0;
 };
 FlowCoefficients DecodeFlowCoefficients(const ParamBlock& block);
-// Writes fields 81, 83, 85 and 87: c1*1000, c2*10000, c3*1000 truncated toward zero.
-void EncodeFlowCoefficients(ParamBlock& block, const FlowCoefficients& c);
+// Writes fields 81, 83, 85 and 87: c1*1000, c2*10000, c3*1000 truncated toward zero, or with
+// kNearest rounded to the nearest step (half away from zero), so that a value typed in steps of
+// the resolution is stored as typed although its single-precision value lies just below it
+// (99.999 is 99998.999... thousandths).
+enum class FlowRounding { kTruncate, kNearest };
+void EncodeFlowCoefficients(ParamBlock& block, const FlowCoefficients& c,
+                            FlowRounding rounding = FlowRounding::kTruncate);
 
 // Temperature alarm limits in display units (raw/10 - 40, then x*1.8 + 32 under Fahrenheit),
 // not rounded.

@@ -1,0 +1,260 @@
+#include "model/param_editor_values.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <climits>
+#include <cmath>
+
+#include "model/text_util.h"
+
+namespace qx {
+namespace {
+
+bool IsSoundModel(InstrumentTypeId type) {
+    return type == 7 || type == 9;
+}
+bool StoresTimeZoneBias(InstrumentTypeId type) {
+    return type == 2 || type == 7 || type == 8 || type == 11;
+}
+// Models whose editor hides the humidity limits.
+bool HidesHumidity(InstrumentTypeId type) {
+    return type == 4 || type == 7 || type == 9 || type == 10;
+}
+// A selection of a list with `count` entries: beyond them, none.
+int Selection(int index, size_t count) {
+    return index >= 0 && static_cast<size_t>(index) < count ? index : -1;
+}
+uint16_t RoundedRaw(double x) {
+    // + 0.5, truncated toward zero, cut to 16 bits.
+    return static_cast<uint16_t>(static_cast<int32_t>(x + 0.5));
+}
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+bool AllDigits(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+int EditorMaxRecordCount(InstrumentTypeId type) {
+    const int max = MaxRecordCount(type);
+    return max > 0 ? max : 0xFFFF;
+}
+
+void FillEditorValues(ParamEditorValues& v, const ParamBlock& b, InstrumentTypeId type) {
+    const uint8_t address = b.U8(param::kAddress);
+    v.address = address == 0 ? 1u : std::min<uint32_t>(address, 254);
+    v.number = Utf8ToUtf16(b.NumberLatin1());
+    v.name = b.Name();
+    const int count =
+        std::min<int>(std::max<int>(b.RecordCountSetting(), 1), EditorMaxRecordCount(type));
+    v.recordCountText = StrFormat("%d", count);
+
+    const uint8_t unitByte = b.UnitByte();
+    v.interval = b.U8(param::kIntervalValue);
+    v.intervalUnit = Selection(b.U8(param::kIntervalUnit), std::size(kIntervalUnitNames));
+    v.pressureUnit = Selection((unitByte >> 4) & 0x03, PressureUnitChoices(type).size());
+    v.flowUnit = Selection(unitByte >> 6, std::size(kFlowUnitChoices));
+    v.led = std::max(0, LedBlinkIndex(b.U8(param::kLedCode)));
+
+    const int alarmMode = Selection(b.U8(param::kAlarmMode), std::size(kAlarmModeNames));
+    if (IsSoundModel(type)) {
+        v.soundLow = RoundHalfUp(b.U16(param::kLowLimit) / 10.0);
+        v.soundHigh = RoundHalfUp(b.U16(param::kHighLimit) / 10.0);
+        if (type == 7) {
+            v.speed = std::min<int>(b.U8(param::kUnitByte), 1);
+            v.weighting = std::min<int>(b.U8(param::kLowHumidityLimit), 1);
+            v.alarmMode = -1;
+        } else {
+            v.alarmMode = alarmMode;  // model 9 shows its alarm mode like the other LED models
+        }
+    } else {
+        const TemperatureLimits limits = TemperatureLimitsOf(b);
+        v.temperatureUnit = limits.fahrenheit ? 1 : 0;
+        v.temperatureLow = RoundHalfUp(limits.low);
+        v.temperatureHigh = RoundHalfUp(limits.high);
+        v.humidityLow = RoundHalfUp(b.U16(param::kLowHumidityLimit) / 10.0);
+        v.humidityHigh = RoundHalfUp(b.U16(param::kHighHumidityLimit) / 10.0);
+        if (HidesHumidity(type) && (v.humidityLow < 0 || v.humidityLow > 100 ||
+                                    v.humidityHigh < 0 || v.humidityHigh > 100)) {
+            v.humidityLow = 10;
+            v.humidityHigh = 95;
+        }
+        if (type == 6) v.flow = DecodeFlowCoefficients(b);
+        if (type == 8) v.co2Limit = b.U16(param::kGasLimit);
+        if (type == 10) v.startDelay = b.U16(param::kStartDelay) / 60;
+        if (type == 11) v.formaldehydeLimit = static_cast<float>(b.U16(param::kGasLimit) / 100.0);
+        v.alarmMode = alarmMode;
+    }
+    v.startMode = b.U8(param::kStartMode) != 0 ? 1 : 0;
+}
+
+ParamBlock DefaultParamBlock(InstrumentTypeId type) {
+    ParamBlock b;
+    b.SetU8(param::kAddress, 1);
+    b.SetU16(param::kRecordCountSetting, 100);
+    b.SetU8(param::kIntervalValue, 5);
+    b.SetU8(param::kIntervalUnit, 0);
+    b.SetU8(param::kLedCode, 1);
+    if (IsSoundModel(type)) {
+        b.SetU16(param::kLowLimit, 300);
+        b.SetU16(param::kHighLimit, 1300);
+    } else {
+        b.SetU16(param::kLowLimit, 400);
+        b.SetU16(param::kHighLimit, 1100);
+        b.SetU16(param::kLowHumidityLimit, 100);
+        b.SetU16(param::kHighHumidityLimit, 950);
+    }
+    if (type == 11) b.SetU16(param::kGasLimit, 10);
+    return b;
+}
+
+void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16_t timeZoneBias,
+                        ParamBlock& b) {
+    b.SetU8(param::kAddress, static_cast<uint8_t>(v.address));
+    b.SetNumber(v.number);
+    b.SetName(v.name);
+
+    const int max = EditorMaxRecordCount(type);
+    const int count = std::min(std::max(LeadingDecimal(v.recordCountText, 19), 1), max);
+    b.SetU16(param::kRecordCountSetting,
+             type == 2 && v.cyclic ? param::kCyclicSetting : static_cast<uint16_t>(count));
+
+    b.SetU8(param::kIntervalValue, static_cast<uint8_t>(v.interval));
+    // A unit the list could not show stays as it was.
+    if (v.intervalUnit >= 0) b.SetU8(param::kIntervalUnit, static_cast<uint8_t>(v.intervalUnit));
+    b.SetU8(param::kLedCode, kLedBlinkChoices[static_cast<size_t>(std::clamp(v.led, 0, 6))].code);
+
+    const uint8_t alarmMode = v.alarmMode < 0 ? 255 : static_cast<uint8_t>(v.alarmMode);
+    if (!IsSoundModel(type)) {
+        int unit = v.temperatureUnit;
+        if (type != 2) {
+            unit = (v.flowUnit * 4 + v.pressureUnit) * 16 + (unit & 0x0F);
+            unit = ((unit % 256) + 256) % 256;
+        }
+        b.SetU8(param::kUnitByte, static_cast<uint8_t>(unit));
+
+        auto celsiusRaw = [&v](int32_t x) {
+            double c = x;
+            if (v.temperatureUnit == 1) c = FahrenheitToCelsius(c);
+            return RoundedRaw((c + 40) * 10);
+        };
+        b.SetU16(param::kLowLimit, celsiusRaw(v.temperatureLow));
+        b.SetU16(param::kHighLimit, celsiusRaw(v.temperatureHigh));
+        b.SetU16(param::kLowHumidityLimit, RoundedRaw(v.humidityLow * 10.0));
+        b.SetU16(param::kHighHumidityLimit, RoundedRaw(v.humidityHigh * 10.0));
+
+        if (StoresTimeZoneBias(type)) {
+            b.SetU16(param::kTimeZoneBias, static_cast<uint16_t>(timeZoneBias));
+        }
+        if (type == 8) b.SetU16(param::kGasLimit, static_cast<uint16_t>(v.co2Limit));
+        // Rounded to the nearest hundredth: 0.29 is stored as 29, not as the 28 that truncating
+        // its single-precision value would give.
+        if (type == 11) b.SetU16(param::kGasLimit, RoundedRaw(v.formaldehydeLimit * 100.0));
+        if (type == 6) EncodeFlowCoefficients(b, v.flow, FlowRounding::kNearest);
+        if (type == 10) b.SetU16(param::kStartDelay, static_cast<uint16_t>(v.startDelay * 60));
+        b.SetU8(param::kAlarmMode, alarmMode);
+    } else {
+        b.SetU16(param::kLowLimit, RoundedRaw(v.soundLow * 10.0));
+        b.SetU16(param::kHighLimit, RoundedRaw(v.soundHigh * 10.0));
+        if (type == 7) {
+            b.SetU8(param::kUnitByte, static_cast<uint8_t>(v.speed));
+            b.SetU8(param::kLowHumidityLimit, static_cast<uint8_t>(v.weighting));
+            b.SetU16(param::kTimeZoneBias, static_cast<uint16_t>(timeZoneBias));
+        } else {
+            b.SetU8(param::kAlarmMode, alarmMode);
+        }
+    }
+    b.SetU8(param::kStartMode, v.startMode == 1 ? 1 : 0);
+}
+
+std::string RecordingDurationText(int32_t count, int32_t interval, int intervalUnit) {
+    // 32-bit products, as the instrument's counters are.
+    int64_t seconds = interval;
+    if (intervalUnit == 1) seconds *= 60;
+    if (intervalUnit == 2) seconds *= 3600;
+    const auto total = static_cast<int32_t>(
+        static_cast<uint32_t>(static_cast<int64_t>(count) * static_cast<int32_t>(seconds)));
+    const int32_t days = total / 86400;
+    const int32_t hours = total / 3600 - days * 24;
+    const int32_t minutes = total / 60 - (total / 3600) * 60;
+    const int32_t secs = total - (total / 60) * 60;
+    std::string text;
+    if (days != 0) text += StrFormat("%d%s ", days, "天");
+    if (hours != 0) text += StrFormat("%d%s ", hours, "小时");
+    if (minutes != 0) text += StrFormat("%d%s ", minutes, "分钟");
+    if (secs != 0) text += StrFormat("%d%s ", secs, "秒");
+    return text;
+}
+
+std::optional<int32_t> ParseFieldInt(std::string_view text) {
+    text = TrimBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (!AllDigits(text)) return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        value = value * 10 + (c - '0');
+        if (value > static_cast<int64_t>(INT32_MAX) + 1) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+std::optional<uint32_t> ParseFieldUInt(std::string_view text) {
+    text = TrimBlanks(text);
+    if (!AllDigits(text)) return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+        if (value > UINT32_MAX) return std::nullopt;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+std::optional<float> ParseFieldFloat(std::string_view text) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) return std::nullopt;
+    return static_cast<float>(value);
+}
+
+int32_t LeadingDecimal(std::string_view text, size_t maxChars) {
+    text = text.substr(0, std::min(maxChars, text.size()));
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value =
+            std::min<int64_t>(value * 10 + (text[i] - '0'), static_cast<int64_t>(INT32_MAX) + 1);
+    }
+    if (negative) value = -value;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+std::string FieldFloatText(float value) {
+    return StrFormat("%.6g", static_cast<double>(value));
+}
+
+}  // namespace qx
