@@ -126,8 +126,14 @@ void CQX420View::RefreshDisp() {
     if (!state_.liveValid) return;
     liveTexts_ = qx::MakeLiveStatusTexts(state_.live, state_.type);
     panel_.DrawLivePanel(liveTexts_, state_.type, TextColour());
-    if (panel_.HasCanvas() && state_.statusOk) {
-        update(QRect(panel_.CanvasPosition(panelArea_), panel_.Canvas().size()));
+    if (!panel_.HasCanvas()) return;
+    const QRect shown(panel_.CanvasPosition(panelArea_), panel_.Canvas().size());
+    // After a successful read the new values appear at once, also inside a command that keeps
+    // the event loop waiting; otherwise with the next painting.
+    if (state_.statusOk) {
+        repaint(shown);
+    } else {
+        update(shown);
     }
 }
 
@@ -200,6 +206,14 @@ void CQX420View::Layout() {
 void CQX420View::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Layout();
+}
+
+void CQX420View::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Another look or font changes the controls' natural sizes.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
+        PlaceTopRow();
+    }
 }
 
 void CQX420View::paintEvent(QPaintEvent*) {

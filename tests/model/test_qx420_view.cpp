@@ -1,5 +1,6 @@
 // The device panel view: enabling, the signals of its controls, its parameter lists, its
 // layout, and the live panel driven by a session on simulated instruments.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_fonts.h"
 #include "app/screenshot_util.h"
 #include "model/param_list_rows.h"
 #include "panel_bench.h"
@@ -230,6 +232,9 @@ TEST(DevicePanelView, LayoutSplitsTheListsTwoToThree) {
 }
 
 TEST(DevicePanelView, Screenshots) {
+    // The main window's "宋体" 14-pixel font, as the program runs.
+    const QFont appFont = QApplication::font();
+    QApplication::setFont(qx::SongFont(14));
     for (qx::InstrumentTypeId type : {1, 6}) {
         PanelBench bench({type});
         bench.view.resize(type == 1 ? 850 : 1000, type == 1 ? 620 : 700);
@@ -240,6 +245,7 @@ TEST(DevicePanelView, Screenshots) {
         qx::test::SaveScreenshot(bench.view, QStringLiteral("device_panel_model%1.png").arg(type));
         bench.view.hide();
     }
+    QApplication::setFont(appFont);
 }
 
 }  // namespace
