@@ -1,6 +1,7 @@
 // The parameter editor: its groups per model, filling and defaults, the duration text, the
 // checks while typing, the validation messages, OK's encoding, and read-edit-write-read round
 // trips through the dialog against simulated instruments.
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_fonts.h"
 #include "app/screenshot_util.h"
 #include "app/scripted_prompter.h"
 #include "panel_bench.h"
@@ -472,6 +474,8 @@ TEST(SetParamDlgRoundTrip, EveryModelThroughTheSimulator) {
 }
 
 TEST(SetParamDlgScreenshots, Models) {
+    const QFont appFont = QApplication::font();
+    QApplication::setFont(qx::SongFont(14));  // the main window's font
     for (qx::InstrumentTypeId t : {2, 6, 7, 10}) {
         qx::InstrumentSimulator sim(t, [] { return qx::test::kPanelTestNow; });
         CSetParamDlg dialog(t, -480);
@@ -481,6 +485,7 @@ TEST(SetParamDlgScreenshots, Models) {
         qx::test::SaveScreenshot(dialog, QStringLiteral("set_param_dlg_model%1.png").arg(t));
         dialog.hide();
     }
+    QApplication::setFont(appFont);
 }
 
 }  // namespace
