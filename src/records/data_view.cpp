@@ -13,13 +13,13 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QTableView>
-#include <QTableWidget>
 #include <ctime>
 
 #include "app/app_fonts.h"
 #include "app/prompter.h"
 #include "app/qt_text.h"
 #include "chart/trend_wave.h"
+#include "model/my_list_ctrl.h"
 #include "model/param_block.h"
 #include "model/text_util.h"
 #include "records/browser_layout.h"
@@ -164,7 +164,7 @@ void CDataView::CreateControls() {
         if (matched_ > 0 && index.isValid()) chart_->SelectPoint(index.row());
     });
 
-    paramList_ = new QTableWidget(this);
+    paramList_ = new CMyListCtrl(this);
     paramList_->setGeometry(DluRect(87, 179, 189, 77));
 
     chart_ = new CTrendWave(this, kChartId);
@@ -177,10 +177,7 @@ void CDataView::SetupLists() {
     const QFont font = ViewFont();
     StyleReportList(*sampleList_, font);
     StyleReportList(*paramList_, font);
-    paramList_->setColumnCount(2);
-    paramList_->setHorizontalHeaderLabels({QStringLiteral("记录的参数"), QStringLiteral("内容")});
-    paramList_->setColumnWidth(0, 110);
-    paramList_->setColumnWidth(1, 160);
+    paramList_->SetColumns({QStringLiteral("记录的参数"), QStringLiteral("内容")}, {110, 160});
 }
 
 QRadioButton* CDataView::ArrangementRadio(int arrangement) const {
@@ -290,15 +287,8 @@ void CDataView::LoadRecord(const RecordSet* set) {
 }
 
 void CDataView::FillParamList() {
-    const std::vector<ParamListRow> rows = RecordParamRows(*set_);
-    paramList_->setUpdatesEnabled(false);
-    paramList_->setRowCount(static_cast<int>(rows.size()));
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        const ParamListRow& row = rows[static_cast<size_t>(i)];
-        paramList_->setItem(i, 0, new QTableWidgetItem(ToQString(row.label)));
-        paramList_->setItem(i, 1, new QTableWidgetItem(ToQString(row.text)));
-    }
-    paramList_->setUpdatesEnabled(true);
+    const ParamTexts texts = MakeParamTexts(set_->Params(), set_->type);
+    ::FillParamList(*paramList_, &texts, set_->type);
 }
 
 void CDataView::RunQuery() {

@@ -26,7 +26,7 @@ class QGroupBox;
 class QLabel;
 class QRadioButton;
 class QTableView;
-class QTableWidget;
+class CMyListCtrl;
 
 namespace qx {
 
@@ -89,7 +89,7 @@ class CDataView : public QWidget {
 
     QueryPanel& Query() const { return *query_; }
     QTableView* SampleList() const { return sampleList_; }
-    QTableWidget* ParamList() const { return paramList_; }
+    CMyListCtrl* ParamList() const { return paramList_; }
     CTrendWave* Chart() const { return chart_; }
     ChannelLegend* Legend() const { return legend_; }
     QComboBox* TimeZoomList() const { return timeZoom_; }
@@ -139,7 +139,7 @@ class CDataView : public QWidget {
     ChannelLegend* legend_ = nullptr;
     QTableView* sampleList_ = nullptr;
     SampleListModel* model_ = nullptr;
-    QTableWidget* paramList_ = nullptr;
+    CMyListCtrl* paramList_ = nullptr;
     CTrendWave* chart_ = nullptr;
     std::unique_ptr<TrendDisplay> trend_;
 

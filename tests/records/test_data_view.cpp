@@ -10,8 +10,8 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
+#include "model/my_list_ctrl.h"
 
 #include "app/qt_text.h"
 #include "chart/trend_wave.h"

@@ -4,10 +4,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include "model/my_list_ctrl.h"
 
 #include "app/qt_text.h"
 #include "app/scripted_prompter.h"
