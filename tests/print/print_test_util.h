@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+#include "chart/chart_test_util.h"
+#include "print/print_list_trend.h"
 #include "records/record_fixtures.h"
 #include "records/record_set.h"
 #include "records/sample_decoding.h"
@@ -36,6 +38,37 @@ struct TableFixture {
         const RecordImage image = MakeRecordImage(type, count);
         DecodeRecord(image, *set, type);
         table.Build(*set, QueryWindow{});
+    }
+};
+
+// The texts of a job as the record browser gives them.
+inline void SetJobTexts(CPrintListTrend& job, int count, const QString& file) {
+    job.hasData = true;
+    job.infoLine = QStringLiteral("编号:QX0001 测量名:测试点  总记录数:%1  查询条件:所有 记录数:%1")
+                       .arg(count);
+    job.footerText = QStringLiteral("打印时间:2017-05-19 14:03  数据文件:%1").arg(file);
+}
+
+// A report job over a table with the list's columns.
+inline void SetReportJob(CPrintListTrend& job, const SampleTable& table, const QString& file) {
+    job.SetSources(&table, nullptr);
+    job.SetColumns(CPrintListTrend::ColumnCharacters(table));
+    job.mode = CPrintListTrend::kReportMode;
+    SetJobTexts(job, table.RowCount(), file);
+}
+
+// A chart filled as the record browser fills it, with its print job.
+struct ChartFixture {
+    CTrendWave chart;
+    CPrintListTrend job;
+
+    explicit ChartFixture(int points) {
+        chart.resize(900, 500);
+        ConfigureLikeBrowser(chart);
+        FillLikeBrowser(chart, points);
+        job.SetSources(nullptr, &chart);
+        job.mode = CPrintListTrend::kCurveMode;
+        SetJobTexts(job, points, QStringLiteral("chart.QXRec"));
     }
 };
 

@@ -29,13 +29,7 @@ constexpr int kTop = 160;
 
 CPrintListTrend ReportJob(const SampleTable& table) {
     CPrintListTrend job;
-    job.SetSources(&table, nullptr);
-    job.SetColumns(CPrintListTrend::ColumnCharacters(table));
-    job.mode = CPrintListTrend::kReportMode;
-    job.hasData = true;
-    job.infoLine =
-        QStringLiteral("编号:QX0001 测量名:测试点  总记录数:120  查询条件:所有 记录数:120");
-    job.footerText = QStringLiteral("打印时间:2017-05-19 14:03  数据文件:test.QXRec");
+    test::SetReportJob(job, table, QStringLiteral("test.QXRec"));
     return job;
 }
 
@@ -265,21 +259,12 @@ int CountTint(const QImage& image, const QRect& r, QRgb colour) {
 
 // A chart filled as the browser does it, printed onto an image page.
 TEST(PrintPages, ChartPageDrawsTheChartAndKeepsItsScreenSettings) {
-    CTrendWave chart;
-    chart.resize(900, 500);
-    test::ConfigureLikeBrowser(chart);
-    test::FillLikeBrowser(chart, 1500);
+    test::ChartFixture fixture(1500);
+    CTrendWave& chart = fixture.chart;
+    CPrintListTrend& job = fixture.job;
     chart.SelectPoint(400);
     const TrendState screen = chart.State();
     const QImage before = chart.BackBuffer();
-
-    CPrintListTrend job;
-    job.SetSources(nullptr, &chart);
-    job.mode = CPrintListTrend::kCurveMode;
-    job.hasData = true;
-    job.infoLine =
-        QStringLiteral("编号:QX0001 测量名:测试点  总记录数:1500  查询条件:所有 记录数:1500");
-    job.footerText = QStringLiteral("打印时间:2017-05-19 14:03  数据文件:chart.QXRec");
 
     // An A4 landscape page at 150 dots per inch.
     QImage page(1754, 1240, QImage::Format_RGB32);

@@ -18,12 +18,7 @@ namespace {
 using test::TableFixture;
 
 void FillReportJob(CPrintListTrend& job, const SampleTable& table, const char* file) {
-    job.SetSources(&table, nullptr);
-    job.SetColumns(CPrintListTrend::ColumnCharacters(table));
-    job.mode = CPrintListTrend::kReportMode;
-    job.hasData = true;
-    job.infoLine = QStringLiteral("编号:QX0001 测量名:测试点  总记录数:%1  查询条件:所有 记录数:%1")
-                       .arg(table.RowCount());
+    test::SetReportJob(job, table, QString::fromUtf8(file));
     job.footerText = PrintFooterText(QString::fromUtf8(file), test::kSampleStart);
 }
 
@@ -77,19 +72,11 @@ TEST(PrintPdf, A4ReportIsPortrait) {
 }
 
 TEST(PrintPdf, ChartIsLandscapeAndLeavesTheScreenAlone) {
-    CTrendWave chart;
-    chart.resize(900, 500);
-    test::ConfigureLikeBrowser(chart);
-    test::FillLikeBrowser(chart, 3000);
+    test::ChartFixture fixture(3000);
+    CTrendWave& chart = fixture.chart;
+    CPrintListTrend& job = fixture.job;
     const TrendState screen = chart.State();
     const QImage before = chart.BackBuffer();
-
-    CPrintListTrend job;
-    job.SetSources(nullptr, &chart);
-    job.mode = CPrintListTrend::kCurveMode;
-    job.hasData = true;
-    job.infoLine =
-        QStringLiteral("编号:QX0001 测量名:测试点  总记录数:3000  查询条件:所有 记录数:3000");
     job.footerText = PrintFooterText(QStringLiteral("chart.QXRec"), test::kSampleStart);
     const QString path = test::ScreenshotFile(QStringLiteral("print_chart.pdf"));
     EXPECT_EQ(PrintToPdf(job, path), 1);
