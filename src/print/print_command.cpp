@@ -1,6 +1,7 @@
 #include "print/print_command.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
@@ -83,7 +84,23 @@ void ReportFailure(QWidget* parent, const QPrinter& printer) {
     }
 }
 
+// Whether the application's printer takes a job without asking: a real printer. A PDF file is
+// always chosen in the printer dialog, so that no job overwrites the file of an earlier one.
+bool ReadyToPrint(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty();
+}
+
+// For PDF output the printer dialog proposes a file named after the job, in the folder of the
+// last file (or the home folder).
+void ProposePdfFile(QPrinter& printer, const QString& documentName) {
+    if (printer.outputFormat() != QPrinter::PdfFormat || documentName.isEmpty()) return;
+    const QString last = printer.outputFileName();
+    const QDir folder = last.isEmpty() ? QDir::home() : QFileInfo(last).absoluteDir();
+    printer.setOutputFileName(folder.filePath(documentName + QStringLiteral(".pdf")));
+}
+
 bool PrintWithDialog(QWidget* parent, CPrintListTrend& job, QPrinter& printer) {
+    ProposePdfFile(printer, job.documentName);
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintCollateCopies |
@@ -95,13 +112,6 @@ bool PrintWithDialog(QWidget* parent, CPrintListTrend& job, QPrinter& printer) {
         return false;
     }
     return true;
-}
-
-// Whether the application's printer can take a job without asking: a real printer, or a PDF
-// file already named.
-bool ReadyToPrint(const QPrinter& printer) {
-    if (printer.outputFormat() == QPrinter::PdfFormat) return !printer.outputFileName().isEmpty();
-    return !printer.printerName().isEmpty();
 }
 
 bool ShowPreview(QWidget* parent, CPrintListTrend& job, const QPrinter& settings) {
@@ -178,7 +188,6 @@ bool PrintRecord(QWidget* parent, CPrintListTrend& job, PrintAction action) {
 
     QPrinter& printer = ApplicationPrinter();
     printer.setPageOrientation(OrientationFor(job));
-    // The printer dialog proposes a PDF file named after the job.
     printer.setDocName(job.documentName);
     switch (action) {
         case PrintAction::Preview:
@@ -189,7 +198,7 @@ bool PrintRecord(QWidget* parent, CPrintListTrend& job, PrintAction action) {
                 ReportFailure(parent, printer);
                 return false;
             }
-            // Nowhere to print to yet: the printer dialog chooses.
+            // No printer, or output to a file: the printer dialog chooses.
             return PrintWithDialog(parent, job, printer);
         case PrintAction::Print:
             break;

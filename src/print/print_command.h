@@ -4,7 +4,9 @@
 // prints portrait and the chart landscape.
 //
 // Output to a PDF file (the printer dialog's "Print to File (PDF)", or PrintToPdf) is written
-// to a temporary file beside the target and renamed over it only when complete.
+// to a temporary file beside the target and renamed over it only when complete. The printer
+// dialog proposes a file named after the job (CPrintListTrend::documentName) in the folder of
+// the last one.
 #pragma once
 
 #include <QString>
@@ -21,7 +23,8 @@ class CPrintListTrend;
 
 enum class PrintAction {
     Print = 57607,        // print-item dialog, then the printer dialog
-    PrintDirect = 57608,  // print-item dialog, then the application's printer
+    PrintDirect = 57608,  // print-item dialog, then the application's printer (the printer
+                          // dialog when that prints to a file or is none)
     Preview = 57609,      // print-item dialog in preview mode, then the preview window
 };
 

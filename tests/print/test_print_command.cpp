@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -83,6 +84,14 @@ class PrintCommand : public ::testing::Test {
         };
     }
 
+    // Shows the printer dialog, which takes its settings from the printer, and accepts it.
+    static int AcceptPrintDialog(QDialog& dialog) {
+        if (!dynamic_cast<QPrintDialog*>(&dialog)) return QDialog::Rejected;
+        dialog.show();
+        dialog.accept();
+        return dialog.result();
+    }
+
     TableFixture fixture{1, 120};
     CPrintListTrend job;
     ScriptedPrompter prompter;
@@ -130,8 +139,7 @@ TEST_F(PrintCommand, ChartThroughThePrintDialogToAPdfFile) {
         // accepted, it hands them back.
         print->show();
         test::SaveScreenshot(*print, QStringLiteral("print_dialog.png"));
-        print->accept();
-        return print->result();
+        return AcceptPrintDialog(dialog);
     });
     EXPECT_TRUE(PrintRecord(nullptr, job, PrintAction::Print));
     EXPECT_TRUE(printDialog);
@@ -145,24 +153,32 @@ TEST_F(PrintCommand, ChartThroughThePrintDialogToAPdfFile) {
     EXPECT_NEAR(size.height(), 595.3, 1);
 }
 
-TEST_F(PrintCommand, PrintDirectSkipsThePrintDialog) {
+TEST_F(PrintCommand, PrintDirectToAFileAsksForIt) {
+    // The last file was another record's: the dialog proposes one named after this job.
+    const QString earlier = path;
+    path = QDir::tempPath() +
+           QStringLiteral("/qx-print-direct-%1.pdf").arg(QCoreApplication::applicationPid());
+    QFile::remove(path);
+    job.documentName = QFileInfo(path).completeBaseName();
     job.mode = CPrintListTrend::kCurveMode;
     prompter.dialogHandlers.push_back(Choose(CSelPrintDlg::kReport));
+    prompter.dialogHandlers.push_back(AcceptPrintDialog);
     EXPECT_TRUE(PrintRecord(nullptr, job, PrintAction::PrintDirect));
-    EXPECT_EQ(prompter.dialogTitles.size(), 1u);
+    EXPECT_EQ(prompter.dialogTitles.size(), 2u);
     EXPECT_EQ(job.mode, CPrintListTrend::kReportMode);
     EXPECT_EQ(ApplicationPrinter().pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(ApplicationPrinter().outputFileName(), path);
+    EXPECT_FALSE(QFile::exists(earlier));
     EXPECT_GE(test::CountPdfPages(path), 2);
     EXPECT_TRUE(test::PdfPageText(path, 1).contains(QStringLiteral("检测数据记录表")));
-}
 
-TEST_F(PrintCommand, PrintDirectWithoutAFileAsksThePrintDialog) {
-    ApplicationPrinter().setOutputFileName(QString());
-    ApplicationPrinter().setOutputFormat(QPrinter::PdfFormat);
+    // Cancelled in the printer dialog, nothing is printed and nothing is said.
+    QFile::remove(path);
     prompter.dialogHandlers.push_back(Choose(CSelPrintDlg::kReport));
     prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
     EXPECT_FALSE(PrintRecord(nullptr, job, PrintAction::PrintDirect));
-    ASSERT_EQ(prompter.dialogTitles.size(), 2u);
+    EXPECT_EQ(prompter.dialogTitles.size(), 4u);
+    EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -170,7 +186,8 @@ TEST_F(PrintCommand, FailureIsReported) {
     const QString bad = QDir::tempPath() + QStringLiteral("/qx-no-such-folder/r.pdf");
     ApplicationPrinter().setOutputFileName(bad);
     prompter.dialogHandlers.push_back(Choose(CSelPrintDlg::kReport));
-    EXPECT_FALSE(PrintRecord(nullptr, job, PrintAction::PrintDirect));
+    prompter.dialogHandlers.push_back(AcceptPrintDialog);
+    EXPECT_FALSE(PrintRecord(nullptr, job, PrintAction::Print));
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Warning);
     EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n打印失败!").arg(bad));
