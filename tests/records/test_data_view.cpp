@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -88,6 +89,33 @@ TEST_F(DataViewTest, FlowMeterColumnsAndLegend) {
     EXPECT_EQ(view.Legend()->Texts().size(), 11u);
     EXPECT_EQ(view.Legend()->Texts()[2], "空气密度");
     EXPECT_EQ(view.Legend()->height(), 11 * view.Legend()->RowPitch() + 4);
+}
+
+TEST_F(DataViewTest, LegendRowsAreDrawnBesideTheBoxes) {
+    Load(8, 10);
+    ChannelLegend& legend = *view.Legend();
+    const QImage image = legend.grab().toImage();
+    const int pitch = legend.RowPitch();
+    const int top = legend.Box(0)->geometry().top();
+    const int x = legend.width() - 8;  // right of the line samples
+    // Nine rows alternating between two greys, nothing drawn below them.
+    for (int row = 0; row < 9; ++row) {
+        const QColor expected = row % 2 == 0 ? QColor(220, 220, 220) : QColor(200, 200, 200);
+        EXPECT_EQ(image.pixelColor(x, top + row * pitch + 2), expected) << row;
+    }
+    EXPECT_EQ(legend.height(), 9 * pitch + 4);
+    // Each row's line in its entry's colour: CO2 (row 3) solid green, its alarm (row 8) dashed.
+    const auto lineColours = [&](int row) {
+        QSet<QRgb> colours;
+        const int y = top + row * pitch + pitch / 2;
+        for (int px = legend.width() / 2; px < legend.width() - 8; ++px)
+            colours << (image.pixel(px, y) & 0xFFFFFF);
+        return colours;
+    };
+    EXPECT_TRUE(lineColours(3).contains(qRgb(0, 128, 0) & 0xFFFFFF));
+    const QSet<QRgb> alarm = lineColours(8);
+    EXPECT_TRUE(alarm.contains(qRgb(220, 120, 100) & 0xFFFFFF));
+    EXPECT_TRUE(alarm.contains(qRgb(220, 220, 220) & 0xFFFFFF));  // the gaps of the dashes
 }
 
 TEST_F(DataViewTest, RecordWithoutSamples) {
