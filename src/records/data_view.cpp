@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -22,6 +23,8 @@
 #include "model/my_list_ctrl.h"
 #include "model/param_block.h"
 #include "model/text_util.h"
+#include "print/print_command.h"
+#include "print/print_list_trend.h"
 #include "records/browser_layout.h"
 #include "records/channel_legend.h"
 #include "records/dialog_units.h"
@@ -103,6 +106,7 @@ CDataView::CDataView(Host& host, QWidget* parent)
     CreateControls();
     SetupLists();
     trend_ = std::make_unique<TrendDisplay>(*chart_);
+    print_ = std::make_unique<CPrintListTrend>();
 }
 
 CDataView::~CDataView() {
@@ -219,6 +223,7 @@ void CDataView::FirstShow(int arrangement) {
     valueZoom_->setEnabled(matched_ > 0);
     nodeMarks_->setEnabled(matched_ > 0);
     query_->EnableQuery(TotalCount() > 0);
+    print_->SetSources(&table_, chart_);
     LayoutWindows();
 }
 
@@ -279,6 +284,7 @@ void CDataView::LoadRecord(const RecordSet* set) {
     query_->SetMode(QueryMode::All);
     condition_ = "所有";
     Fill(QueryWindow{});
+    print_->SetColumns(CPrintListTrend::ColumnCharacters(table_));
     UpdateStatusLine();
 
     legend_->SetRecordUnits(table_.Units());
@@ -442,11 +448,26 @@ void CDataView::CopyGraph() {
 }
 
 void CDataView::Print() {
-    if (!CanRunRecordCommands()) return;
+    RunPrint(PrintAction::Print);
+}
+void CDataView::PrintDirect() {
+    RunPrint(PrintAction::PrintDirect);
+}
+void CDataView::PrintPreview() {
+    RunPrint(PrintAction::Preview);
 }
 
-void CDataView::PrintPreview() {
+void CDataView::RunPrint(PrintAction action) {
     if (!CanRunRecordCommands()) return;
+    CPrintListTrend& job = *print_;
+    job.infoLine = windowTitle();
+    job.secondInfoLine.clear();
+    job.footerText = PrintFooterText(host_.RecordPath(), Now());
+    job.documentName = QFileInfo(host_.RecordPath()).completeBaseName();
+    job.hasData = host_.RecordLoaded();
+    job.mode = printChoice_;
+    PrintRecord(this, job, action);
+    printChoice_ = job.mode;
 }
 
 }  // namespace qx

@@ -32,6 +32,8 @@ namespace qx {
 
 struct RecordSet;
 struct TrendPickNotify;
+class CPrintListTrend;
+enum class PrintAction;
 class CTrendWave;
 class ChannelLegend;
 class QueryPanel;
@@ -73,8 +75,9 @@ class CDataView : public QWidget {
     bool CanRunRecordCommands() const;
     void ExportRecord();  // 32795
     void CopyGraph();     // 32796
-    void Print();         // 57607
-    void PrintPreview();  // 57609
+    void Print();         // 57607: print-item dialog, then the printer dialog
+    void PrintDirect();   // 57608: print-item dialog, then the application's printer
+    void PrintPreview();  // 57609: print-item dialog, then the preview window
 
     // The clock of the queries and of the first date pickers (tests fix it).
     void SetClock(std::function<int64_t()> now) { now_ = std::move(now); }
@@ -100,6 +103,8 @@ class CDataView : public QWidget {
     QCheckBox* ShowChartBox() const { return showChartBox_; }
     // The rectangle beside the control panel that the layout starts from.
     QRect AnchorRect() const;
+    // The print job the print commands run (its texts are set at the start of each job).
+    CPrintListTrend& PrintJob() const { return *print_; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -117,6 +122,7 @@ class CDataView : public QWidget {
     void FillParamList();
     void ApplyColumnWidths();
     int64_t Now() const;
+    void RunPrint(PrintAction action);
 
     Host& host_;
     std::function<int64_t()> now_;
@@ -142,6 +148,7 @@ class CDataView : public QWidget {
     CMyListCtrl* paramList_ = nullptr;
     CTrendWave* chart_ = nullptr;
     std::unique_ptr<TrendDisplay> trend_;
+    std::unique_ptr<CPrintListTrend> print_;
 
     // State.
     InstrumentTypeId type_ = 0;
