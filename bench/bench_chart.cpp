@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "chart/trend_wave.h"
+#include "gui_bench_main.h"
 
 #ifdef QX_HAVE_QCUSTOMPLOT
 #include <qcustomplot.h>
@@ -181,11 +182,5 @@ BENCHMARK(BM_QCustomPlotReplot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "gui_bench_main.h"
 #include "records/data_view.h"
 #include "records/query_panel.h"
 #include "records/record_fixtures.h"
@@ -72,11 +73,5 @@ BENCHMARK(BM_QueryHalf)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }
