@@ -43,18 +43,6 @@ const CliCommand* FindCommand(std::string_view name) {
     return nullptr;
 }
 
-bool ParseModels(std::string_view list, std::vector<InstrumentTypeId>& out) {
-    size_t start = 0;
-    while (start <= list.size()) {
-        const size_t comma = std::min(list.find(',', start), list.size());
-        const InstrumentTypeId t = ModelFromName(Trim(list.substr(start, comma - start)));
-        if (t == 0) return false;
-        out.push_back(t);
-        start = comma + 1;
-    }
-    return !out.empty();
-}
-
 int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
@@ -72,7 +60,7 @@ int Main(int argc, char** argv) {
             }
             const std::string& v = args[++i];
             if (a == "--simulate") {
-                if (!ParseModels(v, options.simulate)) {
+                if (!ModelsFromList(v, options.simulate)) {
                     std::fprintf(stderr,
                                  "qxlog-cli: unknown model in '%s' (use QX420 ... QX610 or 1..11)\n",
                                  v.c_str());

@@ -1,5 +1,6 @@
 #include "model/instrument_catalogue.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -116,6 +117,20 @@ InstrumentTypeId ModelFromName(std::string_view name) {
         if (EqualsIgnoreCase(name, kModels[static_cast<size_t>(t)].modelName)) return t;
     }
     return 0;
+}
+
+bool ModelsFromList(std::string_view list, std::vector<InstrumentTypeId>& out) {
+    std::vector<InstrumentTypeId> models;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const InstrumentTypeId t = ModelFromName(Trim(list.substr(start, comma - start)));
+        if (t == 0) return false;
+        models.push_back(t);
+        start = comma + 1;
+    }
+    out.insert(out.end(), models.begin(), models.end());
+    return true;
 }
 
 bool IsFahrenheit(uint8_t unitByte) { return (unitByte & 0x0F) == 1; }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx {
 
@@ -75,6 +76,9 @@ bool IsFamilyProductString(std::string_view product);
 InstrumentTypeId ModelFromProductString(std::string_view product);
 // A model named by its name ("QX7200", any letter case) or its number ("6"); 0 when neither.
 InstrumentTypeId ModelFromName(std::string_view name);
+// Models named in a comma-separated list ("QX450,QX7200", "2, 6"), appended to out in order.
+// False when the list is empty or any entry names no model (out is then left as it was).
+bool ModelsFromList(std::string_view list, std::vector<InstrumentTypeId>& out);
 
 // ---- Units -------------------------------------------------------------------------------
 

@@ -70,6 +70,17 @@ TEST(Catalogue, ModelFromName) {
     EXPECT_EQ(ModelFromName(""), 0);
 }
 
+TEST(Catalogue, ModelsFromList) {
+    std::vector<InstrumentTypeId> models{3};
+    EXPECT_TRUE(ModelsFromList("QX450, qx7200,11", models));
+    EXPECT_EQ(models, (std::vector<InstrumentTypeId>{3, 2, 6, 11}));
+    // A bad entry anywhere leaves the list as it was.
+    EXPECT_FALSE(ModelsFromList("QX450,QX999", models));
+    EXPECT_FALSE(ModelsFromList("QX450,", models));
+    EXPECT_FALSE(ModelsFromList("", models));
+    EXPECT_EQ(models.size(), 4u);
+}
+
 TEST(Catalogue, UnitBytes) {
     // 0x21: Fahrenheit and pressure index 2.
     EXPECT_TRUE(IsFahrenheit(0x21));
