@@ -1,0 +1,130 @@
+// The main window's record files: File -> Open, the recent files, opening a record, saving a
+// downloaded one, and files handed to the program.
+#include <QAction>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "app/app_settings.h"
+#include "app/main_frame.h"
+#include "app/prompter.h"
+#include "app/qt_text.h"
+#include "records/data_view.h"
+#include "records/record_file.h"
+
+namespace qx {
+namespace {
+
+const QString kRecordFilter = QStringLiteral("记录文件 (*.QXRec)");
+constexpr int kRecentTextLength = 60;
+
+// "&1 /home/user/DAT/room1.QXRec", long paths shortened in the middle.
+QString RecentEntryText(int index, const QString& path) {
+    QString shown = QDir::toNativeSeparators(path);
+    if (shown.size() > kRecentTextLength) {
+        const int keep = kRecentTextLength / 2 - 2;
+        shown = shown.left(keep) + QStringLiteral("...") + shown.right(keep);
+    }
+    shown.replace(u'&', QStringLiteral("&&"));
+    return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
+}
+
+}  // namespace
+
+bool CMainFrame::OpenRecord(const QString& path) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const RecordFileResult result = OpenRecordFile(ToUtf8(path), *image_, *records_);
+    QGuiApplication::restoreOverrideCursor();
+    if (!result.ok) {
+        qx::ShowWarning(this, ToQString(result.message));
+        return false;
+    }
+    recordPath_ = path;
+    settings_.datRecFile = path;
+    recordLoaded_ = true;
+    dataView_->LoadRecord(records_.get());
+    if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
+    RefreshCaption();
+    UpdateCommandUi();
+    return true;
+}
+
+bool CMainFrame::SaveRecordAs() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("记录文件保存为");
+    request.initialPath = ToQString(InitialSaveName(ToUtf8(recordPath_), ToUtf8(dataFolder_)));
+    request.filter = kRecordFilter;
+    request.defaultSuffix = QStringLiteral("QXRec");
+    request.save = true;
+    const QString path = Prompts().FileName(this, request, nullptr);
+    if (path.isEmpty()) return false;
+    const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);
+    if (!result.ok) {
+        qx::ShowWarning(this, ToQString(result.message));
+        return false;
+    }
+    recordPath_ = path;
+    settings_.datRecFile = path;
+    settings_.AddRecentFile(path);
+    RebuildRecentMenu();
+    return true;
+}
+
+void CMainFrame::OnFileOpen() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("打开记录文件");
+    request.initialPath = ToQString(InitialOpenName(ToUtf8(recordPath_), ToUtf8(dataFolder_)));
+    request.filter = kRecordFilter;
+    request.defaultSuffix = QStringLiteral("QXRec");
+    const QString path = Prompts().FileName(this, request, nullptr);
+    if (path.isEmpty()) return;
+    if (OpenRecord(path)) {
+        settings_.AddRecentFile(path);
+        RebuildRecentMenu();
+    }
+}
+
+void CMainFrame::OnRecentFile(int index) {
+    const QStringList& recent = settings_.RecentFiles();
+    if (index < 0 || index >= recent.size()) return;
+    const QString path = recent[index];
+    if (OpenRecord(path)) {
+        settings_.AddRecentFile(path);  // the entry moves to the top
+    } else {
+        settings_.RemoveRecentFile(path);
+    }
+    RebuildRecentMenu();
+}
+
+void CMainFrame::OpenFiles(const QStringList& paths) {
+    ++commandDepth_;
+    for (const QString& path : paths) {
+        if (path.isEmpty()) continue;
+        if (OpenRecord(path)) settings_.AddRecentFile(path);
+    }
+    RebuildRecentMenu();
+    --commandDepth_;
+    UpdateCommandUi();
+    if (commandDepth_ == 0 && !deferredNotices_.empty()) HandleDeferredNotices();
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    for (QAction* action : recentActions_) {
+        fileMenu_->removeAction(action);
+        delete action;
+    }
+    recentActions_.clear();
+    const QStringList& recent = settings_.RecentFiles();
+    for (int i = 0; i < recent.size() && i <= cmd::kRecentLast - cmd::kRecentFirst; ++i) {
+        auto* action = new QAction(RecentEntryText(i, recent[i]), this);
+        const int id = cmd::kRecentFirst + i;
+        action->setData(id);
+        action->setToolTip(recent[i]);
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+        fileMenu_->insertAction(recentAnchor_, action);
+        recentActions_.append(action);
+    }
+    recentPlaceholder_->setVisible(recentActions_.isEmpty());
+}
+
+}  // namespace qx

@@ -1,0 +1,107 @@
+#include "app/qx420_app.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/qt_text.h"
+#include "link/simulated_hid_library.h"
+#include "records/data_view.h"
+
+namespace qx {
+namespace {
+
+// The simulated instrument the device choice proposes: a finished recording of two days at
+// 5-minute intervals.
+constexpr uint32_t kFinishedRecordingSamples = 576;
+
+}  // namespace
+
+QString StartUsage() {
+    return QStringLiteral(
+        "Usage: qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
+        "\n"
+        "  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610\n"
+        "                     or 1..11, separated by commas\n"
+        "  RECORD-FILE        a record file (*.QXRec) to open at start\n");
+}
+
+bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--simulate")) {
+            if (i + 1 >= arguments.size()) {
+                error = QStringLiteral("qxlog: --simulate needs a value");
+                return false;
+            }
+            const QString list = arguments[++i];
+            if (!ModelsFromList(ToUtf8(list), options.simulate)) {
+                error =
+                    QStringLiteral("qxlog: unknown model in '%1' (use QX420 ... QX610 or 1..11)")
+                        .arg(list);
+                return false;
+            }
+            continue;
+        }
+        if (a.startsWith(u'-') && a.size() > 1) {
+            error = QStringLiteral("qxlog: unknown option %1").arg(a);
+            return false;
+        }
+        if (!options.recordFile.isEmpty()) {
+            error = QStringLiteral("qxlog: only one record file can be opened");
+            return false;
+        }
+        options.recordFile = a;
+    }
+    return true;
+}
+
+std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<InstrumentTypeId>& models,
+                                                     UtcClock clock) {
+    auto bus = std::make_unique<SimulatedHidLibrary>(std::move(clock));
+    for (size_t i = 0; i < models.size(); ++i) {
+        InstrumentSimulator& sim = bus->Add(models[i]);
+        if (i + 1 == models.size()) {
+            RecordingPlan plan;
+            plan.samples = kFinishedRecordingSamples;
+            plan.running = false;
+            sim.StartRecording(plan);
+        }
+    }
+    return bus;
+}
+
+CQX420App::CQX420App(HidFactory realInstruments) : realInstruments_(std::move(realInstruments)) {}
+
+CQX420App::~CQX420App() = default;
+
+bool CQX420App::InitInstance(const StartOptions& options, CMainFrame::Environment env) {
+    settings_.Load();
+    programFolder_ = ProgramFolder();
+    dataFolder_ = ChooseDataFolder(programFolder_);
+
+    if (!env.hid) {
+        env.hid = options.simulate.empty() ? realInstruments_()
+                                           : MakeSimulatedInstruments(options.simulate, env.clock);
+    }
+    if (!env.hid) return false;
+    frame_ =
+        std::make_unique<CMainFrame>(settings_, programFolder_, dataFolder_.path, std::move(env));
+    frame_->CreateViews();
+    frame_->show();
+
+    if (!options.recordFile.isEmpty()) {
+        frame_->OpenFiles({QFileInfo(options.recordFile).absoluteFilePath()});
+    }
+    return true;
+}
+
+void CQX420App::ExitInstance() {
+    if (frame_) {
+        settings_.devType = frame_->State().type;
+        if (const CDataView* view = frame_->RecordBrowser())
+            settings_.trendPos = view->Arrangement();
+    }
+    settings_.Save();
+}
+
+}  // namespace qx

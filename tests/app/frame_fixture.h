@@ -1,0 +1,84 @@
+// A main window on simulated instruments for the window tests: prompts answered by a scripted
+// prompter, no libudev monitor, clocks and download pauses under the test's control.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/app_settings.h"
+#include "app/main_frame.h"
+#include "link/simulated_hid_library.h"
+#include "records/record_file.h"
+#include "scripted_prompter.h"
+
+namespace qx::test {
+
+class FrameTest : public ::testing::Test {
+  protected:
+    // Builds the window on simulated instruments of these models (plugged in this order).
+    void Make(const std::vector<InstrumentTypeId>& models) {
+        auto hid = std::make_unique<SimulatedHidLibrary>();
+        bus = hid.get();
+        for (InstrumentTypeId m : models)
+            bus->Add(m);
+        CMainFrame::Environment env;
+        env.hid = std::move(hid);
+        env.sleep = [](int) {};
+        env.pause = [this](int ms) {
+            pauses.push_back(ms);
+            if (onPause) onPause(ms);
+        };
+        env.processClockMs = [this] { return nowMs; };
+        env.watchDevices = false;
+        frame = std::make_unique<CMainFrame>(settings, programFolder, DataFolder(), std::move(env));
+        frame->CreateViews();
+    }
+
+    QString DataFolder() const { return dir.path() + QStringLiteral("/DAT"); }
+    QString PathIn(const QString& name) const { return dir.path() + u'/' + name; }
+
+    // Connects through the menu command; with several instruments the choice proposes the
+    // last one, which is taken.
+    void Connect() {
+        frame->RunCommand(cmd::kConnect);
+        ASSERT_TRUE(frame->Session().link.Connected());
+        prompter.messages.clear();
+    }
+
+    // A record file of the simulator's stored recording.
+    QString WriteRecord(const QString& name, InstrumentSimulator& sim) {
+        RecordImage image;
+        image.SetParams(sim.RecordedParams());
+        const std::vector<uint8_t> samples = sim.PackedSamples();
+        std::copy(samples.begin(), samples.end(), image.Samples());
+        const QString path = PathIn(name);
+        EXPECT_TRUE(WriteRecordFile(path.toStdString(), image, sim.Type()));
+        return path;
+    }
+
+    // Runs what the window posted to itself (the download after timer 3).
+    static void RunPosted() { QCoreApplication::processEvents(); }
+
+    void TearDown() override {
+        // The window closes without asking the test.
+        frame.reset();
+    }
+
+    ScriptedPrompter prompter;
+    QTemporaryDir dir;
+    AppSettings settings;
+    QString programFolder = QStringLiteral(QX_RES_DIR);  // holds the help document
+    SimulatedHidLibrary* bus = nullptr;
+    std::unique_ptr<CMainFrame> frame;
+    std::vector<int> pauses;
+    std::function<void(int ms)> onPause;
+    int64_t nowMs = 100000;
+};
+
+}  // namespace qx::test

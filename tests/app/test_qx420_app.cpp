@@ -1,0 +1,168 @@
+// Start-up and exit of the program: options, settings with their defaults and rules, the
+// record file of the command line, and the simulated instruments of --simulate.
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/qx420_app.h"
+#include "link/simulated_hid_library.h"
+#include "records/data_view.h"
+#include "records/record_file.h"
+#include "scripted_prompter.h"
+
+namespace qx::test {
+namespace {
+
+QSettings& Store() {
+    static QSettings store(QLatin1String(AppSettings::kOrganisation),
+                           QLatin1String(AppSettings::kApplication));
+    return store;
+}
+
+class App : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Store().clear();
+        Store().sync();
+    }
+    void TearDown() override {
+        Store().clear();
+        Store().sync();
+    }
+
+    // Starts the program on simulated instruments of these models.
+    bool Start(const StartOptions& options, std::vector<InstrumentTypeId> models = {}) {
+        app = std::make_unique<CQX420App>([] { return std::unique_ptr<HidLibrary>(); });
+        CMainFrame::Environment env;
+        env.hid = MakeSimulatedInstruments(models);
+        env.sleep = [](int) {};
+        env.pause = [](int) {};
+        env.watchDevices = false;
+        return app->InitInstance(options, std::move(env));
+    }
+
+    ScriptedPrompter prompter;
+    std::unique_ptr<CQX420App> app;
+};
+
+TEST(StartOptions, SimulatedModelsAndARecordFile) {
+    StartOptions options;
+    QString error;
+    ASSERT_TRUE(ParseStartOptions(
+        {QStringLiteral("--simulate"), QStringLiteral("QX450,QX7200"), QStringLiteral("a.QXRec")},
+        options, error));
+    EXPECT_EQ(options.simulate, (std::vector<InstrumentTypeId>{2, 6}));
+    EXPECT_EQ(options.recordFile, QStringLiteral("a.QXRec"));
+
+    StartOptions bad;
+    EXPECT_FALSE(
+        ParseStartOptions({QStringLiteral("--simulate"), QStringLiteral("QX999")}, bad, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("QX999")));
+    EXPECT_FALSE(ParseStartOptions({QStringLiteral("--simulate")}, bad, error));
+    EXPECT_FALSE(ParseStartOptions({QStringLiteral("--verbose")}, bad, error));
+    EXPECT_FALSE(ParseStartOptions({QStringLiteral("a"), QStringLiteral("b")}, bad, error));
+}
+
+TEST(SimulatedInstruments, TheProposedOneHasFinishedItsRecording) {
+    std::unique_ptr<HidLibrary> hid = MakeSimulatedInstruments({2, 6});
+    auto* bus = dynamic_cast<SimulatedHidLibrary*>(hid.get());
+    ASSERT_NE(bus, nullptr);
+    ASSERT_EQ(bus->Count(), 2u);
+    EXPECT_TRUE(bus->At(0).Recording());
+    EXPECT_FALSE(bus->At(1).Recording());
+    EXPECT_TRUE(bus->At(1).Status().HasRecording());
+    EXPECT_EQ(bus->At(1).DownloadableCount(), 576u);
+}
+
+TEST_F(App, SettingsDefaultsAtTheFirstStartAndWrittenAtExit) {
+    ASSERT_TRUE(Start({}));
+    const AppSettings& s = app->Settings();
+    EXPECT_EQ(s.cx, 1000);
+    EXPECT_EQ(s.cy, 700);
+    EXPECT_EQ(s.devType, 6);
+    EXPECT_EQ(s.readParamInterval, 1);
+    EXPECT_TRUE(s.enAutoReadParam);
+    EXPECT_EQ(s.trendPos, 1);
+    EXPECT_EQ(s.maxN, 432000);
+    EXPECT_TRUE(s.datRecFile.isEmpty());
+    CMainFrame& frame = *app->MainFrame();
+    EXPECT_EQ(frame.State().type, 6);  // the device panel is laid out for DevType
+    EXPECT_EQ(frame.size(), QSize(1000, 700));
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(frame.CurrentView(), kDevicePanelView);
+    EXPECT_TRUE(app->DataFolderUsed().usable);
+
+    // A connect that finds nothing: DevType 0 is written at exit.
+    frame.RunCommand(cmd::kConnect);
+    app->ExitInstance();
+    Store().sync();
+    EXPECT_EQ(Store().value(QStringLiteral("READPARAM/DevType")).toInt(), 0);
+    EXPECT_EQ(Store().value(QStringLiteral("TREND/TrendPos")).toInt(), 1);
+    EXPECT_EQ(Store().value(QStringLiteral("WINSIZE/Cx")).toInt(), 1000);
+    EXPECT_EQ(Store().value(QStringLiteral("READPARAM/EnAutoReadParam")).toInt(), 1);
+}
+
+TEST_F(App, MaxNIsRaisedAndAutomaticReadingStartsOn) {
+    Store().setValue(QStringLiteral("RECORD/MaxN"), 100);
+    Store().setValue(QStringLiteral("READPARAM/EnAutoReadParam"), 0);
+    Store().setValue(QStringLiteral("READPARAM/ReadParamInterval"), 4);
+    Store().setValue(QStringLiteral("READPARAM/DevType"), 8);
+    Store().setValue(QStringLiteral("WINSIZE/Cx"), 820);
+    Store().setValue(QStringLiteral("WINSIZE/Cy"), 610);
+    Store().setValue(QStringLiteral("TREND/TrendPos"), 0);
+    Store().sync();
+    ASSERT_TRUE(Start({}, {8}));
+    EXPECT_EQ(app->Settings().maxN, 14400);
+    EXPECT_TRUE(app->Settings().enAutoReadParam);
+    EXPECT_EQ(app->Settings().readParamInterval, 4);
+    CMainFrame& frame = *app->MainFrame();
+    EXPECT_EQ(frame.State().type, 8);
+    EXPECT_EQ(frame.size(), QSize(820, 610));
+    EXPECT_EQ(frame.RecordBrowser()->Arrangement(), 0);
+
+    frame.RunCommand(cmd::kConnect);
+    app->ExitInstance();
+    Store().sync();
+    EXPECT_EQ(Store().value(QStringLiteral("RECORD/MaxN")).toInt(), 14400);
+    EXPECT_EQ(Store().value(QStringLiteral("READPARAM/ReadParamInterval")).toInt(), 4);
+    EXPECT_EQ(Store().value(QStringLiteral("READPARAM/DevType")).toInt(), 8);
+    EXPECT_EQ(Store().value(QStringLiteral("TREND/TrendPos")).toInt(), 0);
+}
+
+TEST_F(App, ARecordOnTheCommandLineOpensLastAndJoinsTheRecentFiles) {
+    QTemporaryDir dir;
+    std::unique_ptr<HidLibrary> hid = MakeSimulatedInstruments({11});
+    InstrumentSimulator& sim = dynamic_cast<SimulatedHidLibrary&>(*hid).At(0);
+    RecordImage image;
+    image.SetParams(sim.RecordedParams());
+    const std::vector<uint8_t> samples = sim.PackedSamples();
+    std::copy(samples.begin(), samples.end(), image.Samples());
+    const QString path = dir.filePath(QStringLiteral("office.QXRec"));
+    ASSERT_TRUE(WriteRecordFile(path.toStdString(), image, 11));
+
+    StartOptions options;
+    options.recordFile = path;
+    ASSERT_TRUE(Start(options));
+    CMainFrame& frame = *app->MainFrame();
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ(frame.CurrentView(), kRecordView);
+    EXPECT_EQ(frame.DocumentTitleText(), QStringLiteral("记录查询[office]"));
+    EXPECT_EQ(frame.Records().type, 11);
+    EXPECT_EQ(app->Settings().RecentFiles(), QStringList{path});
+    app->ExitInstance();
+    Store().sync();
+    EXPECT_EQ(Store().value(QStringLiteral("RECORD/DatRecFile")).toString(), path);
+
+    // A record file that cannot be read is reported; the device panel stays.
+    app.reset();
+    prompter.messages.clear();
+    StartOptions missing;
+    missing.recordFile = dir.filePath(QStringLiteral("nothing.QXRec"));
+    ASSERT_TRUE(Start(missing));
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能打开!").arg(missing.recordFile));
+    EXPECT_EQ(app->MainFrame()->CurrentView(), kDevicePanelView);
+}
+
+}  // namespace
+}  // namespace qx::test
