@@ -5,8 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QtTest/QTest>
+#include <set>
+
+#include "app/app_pictures.h"
+#include "app/dlg_wait_info.h"
 #include "app/qx420_app.h"
+#include "link/instrument_messages.h"
 #include "link/simulated_hid_library.h"
+#include "model/set_param_dlg.h"
 #include "records/data_view.h"
 #include "records/record_file.h"
 #include "scripted_prompter.h"
@@ -31,13 +40,15 @@ class App : public ::testing::Test {
         Store().sync();
     }
 
-    // Starts the program on simulated instruments of these models.
-    bool Start(const StartOptions& options, std::vector<InstrumentTypeId> models = {}) {
+    // Starts the program on simulated instruments of these models; realTime keeps the
+    // download's pauses (the timers always run in real time).
+    bool Start(const StartOptions& options, std::vector<InstrumentTypeId> models = {},
+               bool realTime = false) {
         app = std::make_unique<CQX420App>([] { return std::unique_ptr<HidLibrary>(); });
         CMainFrame::Environment env;
         env.hid = MakeSimulatedInstruments(models);
         env.sleep = [](int) {};
-        env.pause = [](int) {};
+        if (!realTime) env.pause = [](int) {};
         env.watchDevices = false;
         return app->InitInstance(options, std::move(env));
     }
@@ -162,6 +173,76 @@ TEST_F(App, ARecordOnTheCommandLineOpensLastAndJoinsTheRecentFiles) {
     ASSERT_TRUE(Start(missing));
     EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能打开!").arg(missing.recordFile));
     EXPECT_EQ(app->MainFrame()->CurrentView(), kDevicePanelView);
+}
+
+// Waits with the event loop running until done() or the time is up.
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QTest::qWait(20);
+    return done();
+}
+
+// What a person does in one session, with the real timers: connect, watch the live values and
+// the blinking icon, calibrate the clock, read and set parameters, download a recording, save
+// it and open it again from the recent files.
+TEST_F(App, ASessionOnSimulatedInstrumentsInRealTime) {
+    ASSERT_TRUE(Start({}, {2, 6}, true));
+    CMainFrame& frame = *app->MainFrame();
+    QTemporaryDir dir;
+
+    frame.RunCommand(cmd::kConnect);  // the choice proposes the last, QX7200
+    ASSERT_EQ(frame.State().type, 6);
+    EXPECT_EQ(prompter.LastMessage(), QString::fromUtf8(msg::kConnected));
+
+    // Live values come in at the polling interval (1 s) while the icon blinks.
+    const uint32_t firstClock = frame.State().live.Clock();
+    std::set<int> icons;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2300) {
+        QTest::qWait(40);
+        icons.insert(frame.StatusIcon());
+    }
+    EXPECT_GE(frame.State().live.Clock(), firstClock + 1);
+    EXPECT_TRUE(icons.count(kStatusLive) && icons.count(kStatusConnected));
+    EXPECT_EQ(frame.ConnectionPaneText(), QStringLiteral("QX7200Meter:连接<联机>"));
+
+    frame.RunCommand(cmd::kCalibrateClock);
+    EXPECT_EQ(prompter.LastMessage(), QString::fromUtf8(msg::kClockOk));
+    frame.RunCommand(cmd::kReadParams);
+
+    // The editor as the user leaves it: its own checks, then OK.
+    prompter.dialogHandlers.push_back([](QDialog& dialog) {
+        auto& editor = dynamic_cast<CSetParamDlg&>(dialog);
+        editor.Initialise();
+        editor.accept();
+        return editor.result();
+    });
+    frame.RunCommand(cmd::kSetParams);
+    const QString afterSet = prompter.LastMessage();
+    EXPECT_TRUE(afterSet == QString::fromUtf8(msg::kMeasuring) ||
+                afterSet == QString::fromUtf8(msg::kPressButton))
+        << afterSet.toStdString();
+
+    // Download: confirmation, timer 3, the blocks with their pauses, the save dialog.
+    const QString saved = dir.filePath(QStringLiteral("warehouse.QXRec"));
+    prompter.fileAnswers.push_back(saved);
+    frame.RunCommand(cmd::kReceiveData);
+    EXPECT_EQ(prompter.LastMessage(), QString::fromUtf8(msg::kAskDownload));
+    ASSERT_TRUE(WaitFor([&] { return frame.RecordLoaded(); }, 15000));
+    EXPECT_EQ(frame.CurrentView(), kRecordView);
+    EXPECT_TRUE(frame.isEnabled());
+    EXPECT_TRUE(QFileInfo::exists(saved));
+    EXPECT_TRUE(WaitFor([&] { return !frame.WaitPopup().isVisible(); }, 3000));
+
+    // Open it again from the recent files, after looking at another record.
+    frame.RunCommand(cmd::kDisconnect);
+    frame.RunCommand(cmd::kRecentFirst);
+    EXPECT_EQ(frame.RecordPath(), saved);
+    EXPECT_EQ(frame.DocumentTitleText(), QStringLiteral("记录查询[warehouse]"));
+    EXPECT_GT(frame.Records().count, 0);
 }
 
 }  // namespace
