@@ -135,6 +135,14 @@ CMainFrame::~CMainFrame() {
     delete monitor_;
     monitor_ = nullptr;
     session_->link.Close();
+    // The views and the popup read the session, the record set and the record host: they go
+    // before those members do.
+    delete popup_;
+    popup_ = nullptr;
+    delete takeCentralWidget();
+    panel_ = nullptr;
+    dataView_ = nullptr;
+    help_ = nullptr;
 }
 
 // ---- Construction -----------------------------------------------------------------------------

@@ -53,16 +53,17 @@ bool CMainFrame::EditParams(ParamBlock& block) {
 }
 
 void CMainFrame::ShowParams(ParamListKind list, const ParamBlock* block) {
-    panel_->FillParamList(list, block);
+    if (panel_) panel_->FillParamList(list, block);
 }
 
 void CMainFrame::UpdataControl() {
+    if (!panel_) return;
     panel_->UpdataControl();
     UpdateCommandUi();
 }
 
 void CMainFrame::RefreshDisp() {
-    panel_->RefreshDisp();
+    if (panel_) panel_->RefreshDisp();
 }
 
 void CMainFrame::ShowDevicePanel() {

@@ -2,6 +2,7 @@
 // prompter, no libudev monitor, clocks and download pauses under the test's control.
 #pragma once
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -80,5 +81,27 @@ class FrameTest : public ::testing::Test {
     std::function<void(int ms)> onPause;
     int64_t nowMs = 100000;
 };
+
+// Every command of the menus, the toolbar, the navigation bar and the looks.
+// clang-format off
+inline constexpr int kFrameCommands[] = {
+    cmd::kConnect, cmd::kDisconnect, cmd::kReadParams, cmd::kSetParams, cmd::kCalibrateClock,
+    cmd::kReceiveData, cmd::kRefreshQuery, cmd::kStopRecord, cmd::kOpen, cmd::kExport,
+    cmd::kCopyGraph, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, cmd::kExit,
+    cmd::kToolBar, cmd::kStatusBar, cmd::kCaptionBar, cmd::kAbout, 312, 313, 314, 210, 215, 218};
+// clang-format on
+
+// Every action's enabled state must match the rule for the window's state.
+inline void ExpectActionsFollowRules(CMainFrame& frame, const CommandState& state) {
+    const CommandState shown = frame.CurrentCommandState();
+    EXPECT_EQ(shown.connected, state.connected);
+    EXPECT_EQ(shown.statusOk, state.statusOk);
+    EXPECT_EQ(shown.recordLoaded, state.recordLoaded);
+    for (int id : kFrameCommands) {
+        QAction* action = frame.Action(id);
+        ASSERT_NE(action, nullptr) << id;
+        EXPECT_EQ(action->isEnabled(), CommandEnabled(id, state)) << id;
+    }
+}
 
 }  // namespace qx::test

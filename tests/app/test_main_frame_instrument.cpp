@@ -34,43 +34,6 @@ class AnswerConfirm final : public Prompter {
     std::function<bool()> answer_;
 };
 
-// Every action's enabled state must match the rule for the window's state.
-void ExpectActionsFollowRules(CMainFrame& frame, const CommandState& state) {
-    const CommandState shown = frame.CurrentCommandState();
-    EXPECT_EQ(shown.connected, state.connected);
-    EXPECT_EQ(shown.statusOk, state.statusOk);
-    EXPECT_EQ(shown.recordLoaded, state.recordLoaded);
-    for (int id : {cmd::kConnect,
-                   cmd::kDisconnect,
-                   cmd::kReadParams,
-                   cmd::kSetParams,
-                   cmd::kCalibrateClock,
-                   cmd::kReceiveData,
-                   cmd::kRefreshQuery,
-                   cmd::kStopRecord,
-                   cmd::kOpen,
-                   cmd::kExport,
-                   cmd::kCopyGraph,
-                   cmd::kPrint,
-                   cmd::kPrintPreview,
-                   cmd::kPrintSetup,
-                   cmd::kExit,
-                   cmd::kToolBar,
-                   cmd::kStatusBar,
-                   cmd::kCaptionBar,
-                   cmd::kAbout,
-                   312,
-                   313,
-                   314,
-                   210,
-                   215,
-                   218}) {
-        QAction* action = frame.Action(id);
-        ASSERT_NE(action, nullptr) << id;
-        EXPECT_EQ(action->isEnabled(), CommandEnabled(id, state)) << id;
-    }
-}
-
 TEST_F(Frame, ConnectsToTheOnlyInstrumentAndReadsItsParameters) {
     Make({2});
     EXPECT_EQ(frame->ConnectionPaneText(), QStringLiteral("没发现设备"));

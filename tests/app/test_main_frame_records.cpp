@@ -4,9 +4,11 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest/QTest>
@@ -53,6 +55,8 @@ TEST_F(Records, FileOpenShowsTheRecordAndRemembersIt) {
     ASSERT_EQ(frame->RecentFileActions().size(), 1);
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().startsWith(QStringLiteral("&1 ")));
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().endsWith(QStringLiteral("room1.QXRec")));
+
+    ExpectActionsFollowRules(*frame, {false, false, true});
 
     // The next dialog proposes the record just opened.
     frame->RunCommand(cmd::kOpen);
@@ -152,6 +156,55 @@ TEST_F(Records, EachViewOnScreen) {
         EXPECT_FALSE(frame->NavigationButton(v)->icon().isNull()) << v;
         EXPECT_FALSE(frame->Action(312 + v)->icon().isNull()) << v;
     }
+}
+
+// The entries of a menu: command ids, "-" for separators, texts for the others.
+QStringList MenuEntries(QMenu* menu) {
+    QStringList entries;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) {
+            entries << QStringLiteral("-");
+        } else if (a->isVisible()) {
+            entries << (a->data().isValid() ? QString::number(a->data().toInt()) : a->text());
+        }
+    }
+    return entries;
+}
+
+TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
+    const QList<QAction*> menus = frame->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 4);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("文件(&F)"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("通讯(&C)"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("视图(&V)"));
+    EXPECT_EQ(menus[3]->text(), QStringLiteral("帮助(&H)"));
+    EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
+              QStringLiteral("57601 32795 32796 - 57607 57609 57606 - 最近文件 - 57665"));
+    EXPECT_EQ(MenuEntries(menus[1]->menu()).join(u' '),
+              QStringLiteral("32790 32789 - 32793 32775 32785 - 32776"));
+    EXPECT_EQ(MenuEntries(menus[2]->menu()).join(u' '), QStringLiteral("59392 59393 221"));
+    EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("57664"));
+    EXPECT_EQ(frame->Action(cmd::kOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_TRUE(frame->Action(cmd::kPrint)->shortcut().isEmpty());
+
+    QStringList tools;
+    for (QAction* a : frame->ToolBar()->actions())
+        tools << (a->isSeparator() ? QStringLiteral("-") : QString::number(a->data().toInt()));
+    EXPECT_EQ(tools.join(u' '),
+              QStringLiteral("32790 32789 - 57601 32795 - 32776 32775 - 32785 32788 - 57664"));
+    EXPECT_EQ(frame->ToolBar()->windowTitle(), QStringLiteral("标准"));
+    for (QAction* a : frame->ToolBar()->actions()) {
+        if (!a->isSeparator()) {
+            EXPECT_FALSE(a->icon().isNull()) << a->data().toInt();
+        }
+    }
+    EXPECT_EQ(frame->Action(cmd::kOpen)->toolTip(), QStringLiteral("打开"));
+
+    // The recent files take the place of the placeholder.
+    const QString path = WriteRecord(QStringLiteral("r.QXRec"), *sim);
+    frame->OpenFiles({path});
+    EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
+              QStringLiteral("57601 32795 32796 - 57607 57609 57606 - 57616 - 57665"));
 }
 
 TEST_F(Records, DroppedFilesOpenInTurn) {
