@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QLatin1String(qx::AppSettings::kOrganisation));
     QCoreApplication::setApplicationName(QLatin1String(qx::AppSettings::kApplication));
 
+    qx::InstallQtTranslations();
+
     qx::StartOptions options;
     QString error;
     if (!qx::ParseStartOptions(QCoreApplication::arguments().mid(1), options, error)) {

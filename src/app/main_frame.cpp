@@ -45,7 +45,7 @@ namespace qx {
 namespace {
 
 constexpr int kNavigationWidth = 150;
-constexpr int kConnectionPaneWidth = 190;
+constexpr int kConnectionPaneWidth = 230;
 
 // A menu text without its mnemonic, shortcut column and ellipsis, for tool tips:
 // "打开(&O)...\tCtrl+O" gives "打开".
@@ -245,7 +245,7 @@ void CMainFrame::CreateStatusBar() {
     paneText_ = new QLabel(pane);
     row->addWidget(paneIcon_);
     row->addWidget(paneText_, 1);
-    pane->setMinimumWidth(kConnectionPaneWidth);
+    pane->setFixedWidth(kConnectionPaneWidth);
     statusBar()->addPermanentWidget(pane);
 }
 

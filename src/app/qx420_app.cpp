@@ -1,7 +1,10 @@
 #include "app/qx420_app.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/qt_text.h"
 #include "link/simulated_hid_library.h"
@@ -68,6 +71,16 @@ std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<Instrumen
         }
     }
     return bus;
+}
+
+bool InstallQtTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 CQX420App::CQX420App(HidFactory realInstruments) : realInstruments_(std::move(realInstruments)) {}

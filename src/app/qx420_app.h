@@ -36,6 +36,10 @@ QString StartUsage();
 std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<InstrumentTypeId>& models,
                                                      UtcClock clock = SystemUtcNow);
 
+// Chinese texts for Qt's own dialogs (message box buttons, file and print dialogs) from the
+// installed Qt translations; false when they are not installed (the dialogs stay English).
+bool InstallQtTranslations();
+
 class CQX420App {
   public:
     using HidFactory = std::function<std::unique_ptr<HidLibrary>()>;
