@@ -1,8 +1,11 @@
 // Record files in the main window: File -> Open, the recent files, view switching with the
 // caption and document title, dropped files, the looks and closing.
 #include <QAction>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -205,6 +208,35 @@ TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
     frame->OpenFiles({path});
     EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
               QStringLiteral("57601 32795 32796 - 57607 57609 57606 - 57616 - 57665"));
+}
+
+TEST_F(Records, RecordCommandsReachTheBrowserOnlyWithARecord) {
+    frame->show();                   // the graph is copied at its size on screen
+    frame->RunCommand(cmd::kPrint);  // disabled: nothing is asked
+    frame->RunCommand(cmd::kExport);
+    EXPECT_TRUE(prompter.dialogTitles.empty());
+    EXPECT_TRUE(prompter.fileRequests.empty());
+
+    ASSERT_TRUE(frame->OpenRecord(WriteRecord(QStringLiteral("r.QXRec"), *sim)));
+    prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    frame->RunCommand(cmd::kPrint);
+    prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    frame->RunCommand(cmd::kPrintPreview);
+    frame->RunCommand(cmd::kExport);  // its file dialog is cancelled
+    EXPECT_EQ(prompter.fileRequests.size(), 1u);
+    QGuiApplication::clipboard()->clear();
+    frame->RunCommand(cmd::kCopyGraph);
+    EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+
+    // Application commands: the about box and the page set-up, both through the prompt seam.
+    prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    frame->RunCommand(cmd::kAbout);
+    prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    frame->RunCommand(cmd::kPrintSetup);
+    ASSERT_EQ(prompter.dialogTitles.size(), 4u);
+    EXPECT_EQ(prompter.dialogTitles[0], QStringLiteral("选择打印项"));
+    EXPECT_EQ(prompter.dialogTitles[1], QStringLiteral("选择打印预览项(曲线或记录)"));
+    EXPECT_EQ(prompter.dialogTitles[2], QStringLiteral("关于测试仪"));
 }
 
 TEST_F(Records, DroppedFilesOpenInTurn) {

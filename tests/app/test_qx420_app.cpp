@@ -104,13 +104,19 @@ TEST_F(App, SettingsDefaultsAtTheFirstStartAndWrittenAtExit) {
     EXPECT_EQ(frame.CurrentView(), kDevicePanelView);
     EXPECT_TRUE(app->DataFolderUsed().usable);
 
-    // A connect that finds nothing: DevType 0 is written at exit.
+    // A connect that finds nothing: DevType 0 is written at exit, with the size the window
+    // had when closing was confirmed.
     frame.RunCommand(cmd::kConnect);
+    frame.resize(900, 640);
+    prompter.confirmAnswers = {true};
+    ASSERT_TRUE(frame.close());
+    frame.resize(500, 400);
     app->ExitInstance();
     Store().sync();
     EXPECT_EQ(Store().value(QStringLiteral("READPARAM/DevType")).toInt(), 0);
     EXPECT_EQ(Store().value(QStringLiteral("TREND/TrendPos")).toInt(), 1);
-    EXPECT_EQ(Store().value(QStringLiteral("WINSIZE/Cx")).toInt(), 1000);
+    EXPECT_EQ(Store().value(QStringLiteral("WINSIZE/Cx")).toInt(), 900);
+    EXPECT_EQ(Store().value(QStringLiteral("WINSIZE/Cy")).toInt(), 640);
     EXPECT_EQ(Store().value(QStringLiteral("READPARAM/EnAutoReadParam")).toInt(), 1);
 }
 
