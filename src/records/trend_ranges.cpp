@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace qx {
 namespace {
@@ -34,7 +35,9 @@ float CoarseBottom(int low) {
 TrendRange StepTenRange(double h, double l) {
     const int high = WholeStepUp(h, 10);
     const int low = WholeStepDown(l, 10);
-    return {CoarseBottom(low), static_cast<float>(high - low <= 10 ? low + 10 : high)};
+    // The difference of two clamped values can exceed the int range.
+    const bool narrow = int64_t{high} - low <= 10;
+    return {CoarseBottom(low), static_cast<float>(narrow ? low + 10 : high)};
 }
 
 // Stepped by t in both directions, at least one step wide.
@@ -45,7 +48,7 @@ struct Stepped {
 Stepped StepRange(double h, double l, int t) {
     const int high = WholeStepUp(h, t);
     const int low = WholeStepDown(l, t);
-    return {low, high - low <= t ? low + t : high};
+    return {low, int64_t{high} - low <= t ? low + t : high};
 }
 
 }  // namespace
