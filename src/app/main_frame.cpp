@@ -363,6 +363,7 @@ void CMainFrame::UpdateCommandUi() {
 }
 
 void CMainFrame::RunCommand(int id) {
+    // A disabled command does nothing, whoever sends it (the record commands need a record).
     if (!CommandEnabled(id, CurrentCommandState())) return;
     ++commandDepth_;
     if (id >= cmd::kRecentFirst && id <= cmd::kRecentLast) {
@@ -377,16 +378,16 @@ void CMainFrame::RunCommand(int id) {
                 OnFileOpen();
                 break;
             case cmd::kExport:
-                if (recordLoaded_) dataView_->ExportRecord();
+                dataView_->ExportRecord();
                 break;
             case cmd::kCopyGraph:
-                if (recordLoaded_) dataView_->CopyGraph();
+                dataView_->CopyGraph();
                 break;
             case cmd::kPrint:
-                if (recordLoaded_) dataView_->Print();
+                dataView_->Print();
                 break;
             case cmd::kPrintPreview:
-                if (recordLoaded_) dataView_->PrintPreview();
+                dataView_->PrintPreview();
                 break;
             case cmd::kPrintSetup:
                 OnPrintSetup();

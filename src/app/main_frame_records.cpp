@@ -15,8 +15,19 @@
 namespace qx {
 namespace {
 
-const QString kRecordFilter = QStringLiteral("记录文件 (*.QXRec)");
 constexpr int kRecentTextLength = 60;
+
+// The open and save dialogs of record files.
+FileDialogRequest RecordFileRequest(const QString& title, const std::string& initialPath,
+                                    bool save) {
+    FileDialogRequest request;
+    request.title = title;
+    request.initialPath = ToQString(initialPath);
+    request.filter = QStringLiteral("记录文件 (*.QXRec)");
+    request.defaultSuffix = QStringLiteral("QXRec");
+    request.save = save;
+    return request;
+}
 
 // "&1 /home/user/DAT/room1.QXRec", long paths shortened in the middle.
 QString RecentEntryText(int index, const QString& path) {
@@ -50,12 +61,9 @@ bool CMainFrame::OpenRecord(const QString& path) {
 }
 
 bool CMainFrame::SaveRecordAs() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("记录文件保存为");
-    request.initialPath = ToQString(InitialSaveName(ToUtf8(recordPath_), ToUtf8(dataFolder_)));
-    request.filter = kRecordFilter;
-    request.defaultSuffix = QStringLiteral("QXRec");
-    request.save = true;
+    const FileDialogRequest request =
+        RecordFileRequest(QStringLiteral("记录文件保存为"),
+                          InitialSaveName(ToUtf8(recordPath_), ToUtf8(dataFolder_)), true);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return false;
     const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);
@@ -71,11 +79,9 @@ bool CMainFrame::SaveRecordAs() {
 }
 
 void CMainFrame::OnFileOpen() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("打开记录文件");
-    request.initialPath = ToQString(InitialOpenName(ToUtf8(recordPath_), ToUtf8(dataFolder_)));
-    request.filter = kRecordFilter;
-    request.defaultSuffix = QStringLiteral("QXRec");
+    const FileDialogRequest request =
+        RecordFileRequest(QStringLiteral("打开记录文件"),
+                          InitialOpenName(ToUtf8(recordPath_), ToUtf8(dataFolder_)), false);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return;
     if (OpenRecord(path)) {
