@@ -127,6 +127,7 @@ void ChooseTimeLabels(std::vector<TimeLabel>& labels) {
 }
 
 QString AxisLabelText(float v, int decimals) {
+    if (v == 0.0f) v = 0.0f;  // a tick at -0 (ceil of a small negative ratio) is labelled 0
     std::string text = decimals <= 0 ? StrFormat("%g", static_cast<double>(v))
                                      : StrFormat("%.*f", decimals, static_cast<double>(v));
     TrimDecimals(text);

@@ -235,6 +235,9 @@ TEST(AxisLabelText, TrimsTrailingZerosOfFixedDecimals) {
     EXPECT_EQ(AxisLabelText(1500.0f, 0), QStringLiteral("1500"));
     EXPECT_EQ(AxisLabelText(2.5e10f, 0), QStringLiteral("2.5e+10"));
     EXPECT_LE(AxisLabelText(3e38f, 5).size(), 39);
+    // The first tick of a range from -10 in steps of 20 is ceil(-0.5) * 20 = -0.
+    EXPECT_EQ(AxisLabelText(-0.0f, 0), QStringLiteral("0"));
+    EXPECT_EQ(AxisLabelText(-0.0f, 2), QStringLiteral("0"));
 }
 
 TEST(ReadoutText, ValueWithDecimalsAndUnit) {
