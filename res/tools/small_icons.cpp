@@ -21,11 +21,11 @@ void Led(QPainter& p, QPointF c, qreal r, QColor light, QColor mid, QColor dark)
     p.setBrush(g);
     p.drawEllipse(c, r, r);
     // Specular highlight.
-    QRadialGradient spec(c + QPointF(-r * 0.3, -r * 0.45), r * 0.55);
-    spec.setColorAt(0.0, QColor(255, 255, 255, 220));
-    spec.setColorAt(1.0, QColor(255, 255, 255, 0));
+    QRadialGradient highlight(c + QPointF(-r * 0.3, -r * 0.45), r * 0.55);
+    highlight.setColorAt(0.0, QColor(255, 255, 255, 220));
+    highlight.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.setPen(Qt::NoPen);
-    p.setBrush(spec);
+    p.setBrush(highlight);
     p.drawEllipse(c + QPointF(-r * 0.3, -r * 0.45), r * 0.55, r * 0.45);
 }
 

@@ -59,10 +59,10 @@ constexpr LookSpec kLooks[] = {
 };
 // clang-format on
 
-const LookSpec& Spec(int id) {
+const LookSpec& LookOf(int id) {
     for (const LookSpec& s : kLooks)
         if (s.id == id) return s;
-    return Spec(kDefaultLook);
+    return LookOf(kDefaultLook);
 }
 
 QColor C(unsigned rgb) {
@@ -92,17 +92,17 @@ bool IsLookId(int id) {
 }
 
 QString LookName(int id) {
-    return IsLookId(id) ? QString::fromUtf8(Spec(id).name) : QString();
+    return IsLookId(id) ? QString::fromUtf8(LookOf(id).name) : QString();
 }
 
 QString LookStyleKey(int id) {
-    const QString wanted = QLatin1String(Spec(id).style);
+    const QString wanted = QLatin1String(LookOf(id).style);
     return QStyleFactory::keys().contains(wanted, Qt::CaseInsensitive) ? wanted
                                                                        : QStringLiteral("Fusion");
 }
 
 QPalette LookPalette(int id) {
-    const LookSpec& s = Spec(id);
+    const LookSpec& s = LookOf(id);
     QPalette pal;
     const QColor window = C(s.window), text = C(s.text), button = C(s.button), dark = C(s.dark);
     const bool darkLook = window.lightness() < 128;

@@ -8,7 +8,7 @@ namespace qx {
 namespace {
 
 class QtPrompter final : public Prompter {
-public:
+  public:
     void Message(QWidget* parent, PromptIcon icon, const QString& text) override {
         QMessageBox box(icon == PromptIcon::Warning    ? QMessageBox::Warning
                         : icon == PromptIcon::Question ? QMessageBox::Question
@@ -18,8 +18,8 @@ public:
     }
 
     bool Confirm(QWidget* parent, const QString& text, const QString& title) override {
-        QMessageBox box(QMessageBox::Question, title, text,
-                        QMessageBox::Ok | QMessageBox::Cancel, parent);
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                        parent);
         box.setDefaultButton(QMessageBox::Ok);
         return box.exec() == QMessageBox::Ok;
     }
@@ -49,9 +49,13 @@ Prompter* g_prompter = nullptr;
 
 }  // namespace
 
-Prompter& Prompts() { return g_prompter ? *g_prompter : DefaultPrompter(); }
+Prompter& Prompts() {
+    return g_prompter ? *g_prompter : DefaultPrompter();
+}
 
-void SetPrompter(Prompter* prompter) { g_prompter = prompter; }
+void SetPrompter(Prompter* prompter) {
+    g_prompter = prompter;
+}
 
 void ShowWarning(QWidget* parent, const QString& text) {
     Prompts().Message(parent, PromptIcon::Warning, text);

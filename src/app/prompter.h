@@ -24,7 +24,7 @@ struct FileDialogRequest {
 };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // A message box with the application title, an icon and an OK button.
     virtual void Message(QWidget* parent, PromptIcon icon, const QString& text) = 0;

@@ -10,6 +10,8 @@ namespace qx {
 inline QString ToQString(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
-inline std::string ToUtf8(const QString& s) { return s.toUtf8().toStdString(); }
+inline std::string ToUtf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 }  // namespace qx

@@ -61,9 +61,9 @@ int Main(int argc, char** argv) {
             const std::string& v = args[++i];
             if (a == "--simulate") {
                 if (!ModelsFromList(v, options.simulate)) {
-                    std::fprintf(stderr,
-                                 "qxlog-cli: unknown model in '%s' (use QX420 ... QX610 or 1..11)\n",
-                                 v.c_str());
+                    std::fprintf(
+                        stderr, "qxlog-cli: unknown model in '%s' (use QX420 ... QX610 or 1..11)\n",
+                        v.c_str());
                     return kExitUsage;
                 }
             } else {

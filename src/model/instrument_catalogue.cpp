@@ -16,6 +16,7 @@ constexpr int kCounts12700[] = {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 
 constexpr int kCounts14224[] = {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 14224};
 
 // Index = InstrumentTypeId; row 0 is the default row for every unknown type.
+// clang-format off
 const std::array<ModelInfo, kModelCount + 1> kModels = {{
     //  name      mask  rows choices        cyclic local  size magic       cap
     {"", 0x01, 0, {}, false, false, 3, 0x20222324, 21336},
@@ -31,6 +32,7 @@ const std::array<ModelInfo, kModelCount + 1> kModels = {{
     {"QX460", 0x01, 1, kCounts32512, false, false, 2, 0x20222338, 32512},
     {"QX610", 0x83, 3, kCounts12700, false, true, 5, 0x20222331, 12700},
 }};
+// clang-format on
 
 const std::array<ChannelInfo, 8> kChannels = {{
     {"温度", ""},
@@ -49,7 +51,7 @@ struct Prefix {
     InstrumentTypeId type;
 };
 constexpr Prefix kPrefixes[] = {
-    {"QX420B", 4}, {"QX460", 10}, {"QX390", 7},  {"QX410", 9},  {"QX420", 1}, {"QX450", 2},
+    {"QX420B", 4}, {"QX460", 10}, {"QX390", 7},  {"QX410", 9},  {"QX420", 1},  {"QX450", 2},
     {"QX430", 3},  {"QX440", 5},  {"QX7200", 6}, {"QX7000", 8}, {"QX610", 11},
 };
 
@@ -59,11 +61,15 @@ constexpr int kPressureCodesOther[] = {0, 1, 2};
 constexpr int kPressureCodesFlow[] = {3, 2, 4, 1};
 constexpr int kPressureDecimals[] = {1, 1, 3, 2, 2};  // by conversion code
 
-bool InRange(InstrumentTypeId type) { return type >= 1 && type <= kModelCount; }
+bool InRange(InstrumentTypeId type) {
+    return type >= 1 && type <= kModelCount;
+}
 
 }  // namespace
 
-const ChannelInfo& Channel(int bit) { return kChannels[static_cast<size_t>(bit & 7)]; }
+const ChannelInfo& Channel(int bit) {
+    return kChannels[static_cast<size_t>(bit & 7)];
+}
 
 const ModelInfo& Model(InstrumentTypeId type) {
     return kModels[InRange(type) ? static_cast<size_t>(type) : 0];
@@ -77,7 +83,9 @@ std::string ModelName(InstrumentTypeId type) {
     return InRange(type) ? std::string(Model(type).modelName) : std::string();
 }
 
-uint8_t ChannelMask(InstrumentTypeId type) { return Model(type).channelMask; }
+uint8_t ChannelMask(InstrumentTypeId type) {
+    return Model(type).channelMask;
+}
 
 int ChannelCount(InstrumentTypeId type) {
     if (type == 0) return 0;
@@ -93,11 +101,19 @@ int MaxRecordCount(InstrumentTypeId type) {
     return choices.empty() ? 0 : choices.back();
 }
 
-bool ClockIsLocal(InstrumentTypeId type) { return Model(type).localClock; }
-bool HasCyclicRecording(InstrumentTypeId type) { return Model(type).cyclicRecording; }
-int BytesPerSample(InstrumentTypeId type) { return Model(type).bytesPerSample; }
+bool ClockIsLocal(InstrumentTypeId type) {
+    return Model(type).localClock;
+}
+bool HasCyclicRecording(InstrumentTypeId type) {
+    return Model(type).cyclicRecording;
+}
+int BytesPerSample(InstrumentTypeId type) {
+    return Model(type).bytesPerSample;
+}
 
-bool IsFamilyProductString(std::string_view product) { return product.starts_with("QX"); }
+bool IsFamilyProductString(std::string_view product) {
+    return product.starts_with("QX");
+}
 
 InstrumentTypeId ModelFromProductString(std::string_view product) {
     if (!IsFamilyProductString(product)) return 0;
@@ -133,9 +149,13 @@ bool ModelsFromList(std::string_view list, std::vector<InstrumentTypeId>& out) {
     return true;
 }
 
-bool IsFahrenheit(uint8_t unitByte) { return (unitByte & 0x0F) == 1; }
+bool IsFahrenheit(uint8_t unitByte) {
+    return (unitByte & 0x0F) == 1;
+}
 
-const char* TemperatureUnitName(int index) { return index == 1 ? "℉" : "℃"; }
+const char* TemperatureUnitName(int index) {
+    return index == 1 ? "℉" : "℃";
+}
 
 PressureUnit PressureUnitOf(uint8_t unitByte, InstrumentTypeId type) {
     const int p = (unitByte >> 4) & 3;
@@ -169,11 +189,17 @@ float ConvertPressure(double hPa, int code) {
     }
 }
 
-bool IsPsi(const PressureUnit& unit) { return unit.code == 2; }
+bool IsPsi(const PressureUnit& unit) {
+    return unit.code == 2;
+}
 
-const char* FlowUnitName(uint8_t unitByte) { return kFlowUnitChoices[(unitByte >> 6) & 1]; }
+const char* FlowUnitName(uint8_t unitByte) {
+    return kFlowUnitChoices[(unitByte >> 6) & 1];
+}
 
-bool FlowInThousandths(uint8_t unitByte) { return (unitByte >> 6) == 0; }
+bool FlowInThousandths(uint8_t unitByte) {
+    return (unitByte >> 6) == 0;
+}
 
 int LedBlinkIndex(uint8_t code) {
     for (int i = 0; i < static_cast<int>(std::size(kLedBlinkChoices)); ++i) {

@@ -38,15 +38,15 @@ struct ChannelInfo {
 const ChannelInfo& Channel(int bit);
 
 struct ModelInfo {
-    const char* modelName;    // "QX420"; "" for the default row
+    const char* modelName;  // "QX420"; "" for the default row
     uint8_t channelMask;
-    int channelCount;         // value rows of the device panel; 0 for type 0
+    int channelCount;                         // value rows of the device panel; 0 for type 0
     std::span<const int> recordCountChoices;  // empty for the default row
     bool cyclicRecording;
-    bool localClock;          // instrument clock counts local time (else UTC)
+    bool localClock;  // instrument clock counts local time (else UTC)
     int bytesPerSample;
-    uint32_t fileMagic;       // record file magic
-    int sampleCap;            // most samples a record file of this type holds
+    uint32_t fileMagic;  // record file magic
+    int sampleCap;       // most samples a record file of this type holds
 };
 
 // The row of a type; any value outside 1..11 gives the default row (type 0's).
@@ -67,7 +67,9 @@ bool HasCyclicRecording(InstrumentTypeId type);
 // Bytes per recorded sample: 3 for 1, 2, 3; 2 for 4, 7, 9, 10; 5 for 5, 8, 11; 9 for 6; else 3.
 int BytesPerSample(InstrumentTypeId type);
 // Samples per 60-byte download block: 60 div BytesPerSample.
-inline int SamplesPerBlock(InstrumentTypeId type) { return 60 / BytesPerSample(type); }
+inline int SamplesPerBlock(InstrumentTypeId type) {
+    return 60 / BytesPerSample(type);
+}
 
 // Family test and model recognition from a HID product string: a candidate begins with "QX";
 // the model is the first of the prefixes "QX420B", "QX460", "QX390", "QX410", "QX420",
@@ -85,11 +87,17 @@ bool ModelsFromList(std::string_view list, std::vector<InstrumentTypeId>& out);
 // Fahrenheit when the low four bits of a unit byte equal 1.
 bool IsFahrenheit(uint8_t unitByte);
 // Index into TemperatureUnits: 0 Celsius, 1 Fahrenheit.
-inline int TemperatureUnitIndex(uint8_t unitByte) { return IsFahrenheit(unitByte) ? 1 : 0; }
-const char* TemperatureUnitName(int index);  // "℃" or "℉"
+inline int TemperatureUnitIndex(uint8_t unitByte) {
+    return IsFahrenheit(unitByte) ? 1 : 0;
+}
+const char* TemperatureUnitName(int index);       // "℃" or "℉"
 inline constexpr float kFahrenheitFactor = 1.8f;  // single precision, 1.79999995
-inline double CelsiusToFahrenheit(double c) { return c * kFahrenheitFactor + 32; }
-inline double FahrenheitToCelsius(double f) { return (f - 32) * 5 / 9; }
+inline double CelsiusToFahrenheit(double c) {
+    return c * kFahrenheitFactor + 32;
+}
+inline double FahrenheitToCelsius(double f) {
+    return (f - 32) * 5 / 9;
+}
 
 struct PressureUnit {
     const char* name;  // "mbar", "hPa", "psi", "kPa", "mmHg"
@@ -122,7 +130,7 @@ struct LedBlinkChoice {
     uint8_t code;
 };
 inline constexpr LedBlinkChoice kLedBlinkChoices[] = {
-    {"无", 0},       {"检测时闪", 1}, {"每隔5s", 5},  {"每隔10s", 10},
+    {"无", 0},       {"检测时闪", 1}, {"每隔5s", 5},   {"每隔10s", 10},
     {"每隔20s", 20}, {"每隔30s", 30}, {"每隔60s", 60},
 };
 // Index of a stored LED code among kLedBlinkChoices, or -1 when it is none of them.

@@ -20,7 +20,8 @@ std::u16string ParamBlock::Name() const {
 
 void ParamBlock::SetName(std::u16string_view name) {
     const size_t n = std::min(name.size(), param::kNameLength);
-    for (size_t i = 0; i < n; ++i) SetU16(param::kName + 2 * i, name[i]);
+    for (size_t i = 0; i < n; ++i)
+        SetU16(param::kName + 2 * i, name[i]);
     if (n < param::kNameLength) SetU16(param::kName + 2 * n, 0);
 }
 
@@ -36,7 +37,8 @@ std::string ParamBlock::NumberLatin1() const {
 
 void ParamBlock::SetNumber(std::u16string_view number) {
     const size_t n = std::min(number.size(), param::kNumberLength);
-    for (size_t i = 0; i < n; ++i) bytes[param::kNumber + i] = static_cast<uint8_t>(number[i]);
+    for (size_t i = 0; i < n; ++i)
+        bytes[param::kNumber + i] = static_cast<uint8_t>(number[i]);
     if (n < param::kNumberLength) bytes[param::kNumber + n] = 0;
 }
 
@@ -111,7 +113,8 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
 
     // Record counts.
     const bool cyclicSetting = type == 2 && b.RecordCountSetting() == param::kCyclicSetting;
-    out[T::RecordCountSetting] = cyclicSetting ? "循环记录" : StrFormat("%d", b.RecordCountSetting());
+    out[T::RecordCountSetting] =
+        cyclicSetting ? "循环记录" : StrFormat("%d", b.RecordCountSetting());
     if (IsWrappedCyclic(b, type)) {
         out[T::StoredCount] = StrFormat("%u(%u:%u)", EffectiveRecordCount(b, type),
                                         static_cast<unsigned>(b.U16(param::kWrapCount)),

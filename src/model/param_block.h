@@ -30,19 +30,19 @@ namespace qx {
 
 namespace param {
 inline constexpr size_t kAddress = 0;
-inline constexpr size_t kNumber = 1;        // 10 bytes
+inline constexpr size_t kNumber = 1;  // 10 bytes
 inline constexpr size_t kNumberLength = 10;
-inline constexpr size_t kName = 11;         // 18 UTF-16 units
+inline constexpr size_t kName = 11;  // 18 UTF-16 units
 inline constexpr size_t kNameLength = 18;
 inline constexpr size_t kTimeZoneBias = 49;
 inline constexpr size_t kRecordCountSetting = 51;
 inline constexpr size_t kIntervalValue = 53;
 inline constexpr size_t kIntervalUnit = 54;
 inline constexpr size_t kLedCode = 55;
-inline constexpr size_t kUnitByte = 56;     // model 7: sampling speed
-inline constexpr size_t kLowLimit = 57;     // temperature, or sound level for 7 and 9
+inline constexpr size_t kUnitByte = 56;  // model 7: sampling speed
+inline constexpr size_t kLowLimit = 57;  // temperature, or sound level for 7 and 9
 inline constexpr size_t kHighLimit = 59;
-inline constexpr size_t kLowHumidityLimit = 61;   // model 7: frequency weighting (byte)
+inline constexpr size_t kLowHumidityLimit = 61;  // model 7: frequency weighting (byte)
 inline constexpr size_t kHighHumidityLimit = 63;
 inline constexpr size_t kAlarmMode = 65;
 inline constexpr size_t kSetTime = 66;
@@ -53,14 +53,14 @@ inline constexpr size_t kLowAlarm = 77;
 inline constexpr size_t kHighAlarm = 78;
 inline constexpr size_t kLowHumidityAlarm = 79;
 inline constexpr size_t kHighHumidityAlarm = 80;
-inline constexpr size_t kGasLimit = 79;     // CO2 ppm (8) or formaldehyde mg/m3*100 (11)
-inline constexpr size_t kWrapCount = 81;    // model 2
-inline constexpr size_t kStartDelay = 81;   // model 10, seconds
-inline constexpr size_t kFlow1 = 81;        // model 6
-inline constexpr size_t kFirmware = 83;     // model 10
-inline constexpr size_t kFlow2 = 83;        // model 6
-inline constexpr size_t kFlow3 = 85;        // model 6
-inline constexpr size_t kFlowHigh = 87;     // model 6
+inline constexpr size_t kGasLimit = 79;    // CO2 ppm (8) or formaldehyde mg/m3*100 (11)
+inline constexpr size_t kWrapCount = 81;   // model 2
+inline constexpr size_t kStartDelay = 81;  // model 10, seconds
+inline constexpr size_t kFlow1 = 81;       // model 6
+inline constexpr size_t kFirmware = 83;    // model 10
+inline constexpr size_t kFlow2 = 83;       // model 6
+inline constexpr size_t kFlow3 = 85;       // model 6
+inline constexpr size_t kFlowHigh = 87;    // model 6
 inline constexpr uint16_t kCyclicSetting = 0xFFFF;
 }  // namespace param
 
@@ -84,7 +84,8 @@ struct ParamBlock {
         bytes[off + 1] = static_cast<uint8_t>(v >> 8);
     }
     void SetU32(size_t off, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i) bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
+        for (size_t i = 0; i < 4; ++i)
+            bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
     }
 
     // Frequently read fields.

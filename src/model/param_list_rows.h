@@ -3,8 +3,8 @@
 #pragma once
 
 #include <span>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "model/instrument_catalogue.h"
 #include "model/param_block.h"

@@ -16,18 +16,18 @@ namespace {
 // as the average character width; Qt sizes fonts by their em. Scale the em until the cell has
 // the table's height, then stretch the glyphs to the table's width. Weights above Qt's
 // heaviest (900, Black) are drawn Black.
-QFont MakePanelFont(const qx::PanelFontSpec& spec) {
+QFont MakePanelFont(const qx::PanelFontSpec& panel) {
     QFont font =
-        qx::MakeFont(QStringLiteral("Courier New"), spec.height, 0, std::min(spec.weight, 900));
+        qx::MakeFont(QStringLiteral("Courier New"), panel.height, 0, std::min(panel.weight, 900));
     const qreal cell = QFontMetricsF(font).height();
     if (cell > 0) {
         font.setPixelSize(
-            std::max(1, static_cast<int>(std::lround(spec.height * spec.height / cell))));
+            std::max(1, static_cast<int>(std::lround(panel.height * panel.height / cell))));
     }
     const qreal average = QFontMetricsF(font).averageCharWidth();
     if (average > 0) {
         font.setStretch(
-            std::clamp(static_cast<int>(std::lround(100.0 * spec.width / average)), 25, 400));
+            std::clamp(static_cast<int>(std::lround(100.0 * panel.width / average)), 25, 400));
     }
     return font;
 }

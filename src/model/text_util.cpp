@@ -68,7 +68,8 @@ std::string Utf16ToUtf8(std::u16string_view units) {
         if (u == 0) break;
         if (u >= 0xD800 && u <= 0xDBFF) {
             if (i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-                const char32_t cp = 0x10000 + ((char32_t(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+                const char32_t cp =
+                    0x10000 + ((char32_t(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
                 AppendUtf8(out, cp);
                 ++i;
             } else {

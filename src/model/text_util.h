@@ -17,7 +17,9 @@ std::string StrFormat(const char* fmt, ...) __attribute__((format(printf, 1, 2))
 std::string FormatFixed(double value, int decimals);
 
 // Add 0.5 and truncate toward zero: 23.5 -> 24, -39.5 -> -39.
-inline int RoundHalfUp(double x) { return static_cast<int>(x + 0.5); }
+inline int RoundHalfUp(double x) {
+    return static_cast<int>(x + 0.5);
+}
 
 // UTF-16 code units (up to the first zero unit) to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view units);

@@ -14,7 +14,7 @@
 namespace qx::test {
 
 class ScriptedPrompter final : public Prompter {
-public:
+  public:
     struct Shown {
         PromptIcon icon;
         QString text;
@@ -23,11 +23,11 @@ public:
     ScriptedPrompter() { SetPrompter(this); }
     ~ScriptedPrompter() override { SetPrompter(nullptr); }
 
-    std::vector<Shown> messages;         // every message box and question, in order
+    std::vector<Shown> messages;  // every message box and question, in order
     std::vector<FileDialogRequest> fileRequests;
-    std::deque<bool> confirmAnswers;     // answers to Confirm
-    std::deque<QString> fileAnswers;     // answers to FileName ("" = cancel)
-    std::deque<QString> filterAnswers;   // selected filters that go with fileAnswers
+    std::deque<bool> confirmAnswers;    // answers to Confirm
+    std::deque<QString> fileAnswers;    // answers to FileName ("" = cancel)
+    std::deque<QString> filterAnswers;  // selected filters that go with fileAnswers
     // Each handler gets the dialog before it would be shown modally and returns its result.
     std::deque<std::function<int(QDialog&)>> dialogHandlers;
     std::vector<QString> dialogTitles;

@@ -360,7 +360,8 @@ TEST(Screenshots, BrowserChart) {
     chart.SetSpan(60);
     chart.SetTimeStep(10);
     chart.SetMarkSize(3);
-    for (int i = 0; i < 3; ++i) chart.SetSeriesStep(i, i == 1 ? 20 : 10);
+    for (int i = 0; i < 3; ++i)
+        chart.SetSeriesStep(i, i == 1 ? 20 : 10);
     EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_banded"));
 }
 

@@ -24,8 +24,10 @@ TEST(Catalogue, DisplayNamesAndDefaultRow) {
 }
 
 TEST(Catalogue, RecordCountChoicesEndWithTheMaximum) {
-    for (InstrumentTypeId t : {1, 2, 3, 4, 7, 9, 10}) EXPECT_EQ(RecordCountChoices(t).size(), 11u) << t;
-    for (InstrumentTypeId t : {5, 6, 8, 11}) EXPECT_EQ(RecordCountChoices(t).size(), 10u) << t;
+    for (InstrumentTypeId t : {1, 2, 3, 4, 7, 9, 10})
+        EXPECT_EQ(RecordCountChoices(t).size(), 11u) << t;
+    for (InstrumentTypeId t : {5, 6, 8, 11})
+        EXPECT_EQ(RecordCountChoices(t).size(), 10u) << t;
     EXPECT_EQ(MaxRecordCount(1), 21000);
     EXPECT_EQ(MaxRecordCount(4), 32512);
     EXPECT_EQ(MaxRecordCount(6), 14224);
@@ -106,11 +108,11 @@ TEST(Catalogue, PressureConversions) {
         const PressureUnit u = PressureUnitOf(unitByte, type);
         return FormatFixed(ConvertPressure(1000.0, u.code), u.decimals);
     };
-    EXPECT_EQ(shown(0x00, 5), "1000.0");   // mbar
-    EXPECT_EQ(shown(0x10, 5), "1000.0");   // hPa
-    EXPECT_EQ(shown(0x20, 5), "14.503");   // psi
-    EXPECT_EQ(shown(0x00, 6), "100.00");   // kPa
-    EXPECT_EQ(shown(0x20, 6), "750.06");   // mmHg
+    EXPECT_EQ(shown(0x00, 5), "1000.0");  // mbar
+    EXPECT_EQ(shown(0x10, 5), "1000.0");  // hPa
+    EXPECT_EQ(shown(0x20, 5), "14.503");  // psi
+    EXPECT_EQ(shown(0x00, 6), "100.00");  // kPa
+    EXPECT_EQ(shown(0x20, 6), "750.06");  // mmHg
     EXPECT_EQ(FormatFixed(ConvertPressure(1013.3, 4), 2), "760.04");
     EXPECT_FLOAT_EQ(ConvertPressure(5.0, 9), 5.0f);
 }
@@ -131,7 +133,9 @@ TEST(TextUtil, RoundingAndConversions) {
     EXPECT_EQ(Utf8ToUtf16("露点"), u"露点");
     EXPECT_EQ(Utf8ToUtf16("\xff"), std::u16string(1, u'\xFFFD'));
     const char16_t lone[] = {0xD800, u'a', 0};
-    EXPECT_EQ(Utf16ToUtf8(std::u16string_view(lone)), "\xEF\xBF\xBD" "a");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string_view(lone)),
+              "\xEF\xBF\xBD"
+              "a");
     EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), std::u16string(u"\U0001F600"));
     const uint8_t latin[] = {'A', 0xE9, 0, 'B'};
     EXPECT_EQ(Latin1ToUtf8(std::span<const uint8_t>(latin)), "A\xC3\xA9");

@@ -199,7 +199,8 @@ TEST(ParamTexts, MissingBlockGivesEmptyTexts) {
     ParamTexts t;
     t[T::Name] = "old";
     MakeParamTexts(t, nullptr, 1);
-    for (const auto& s : t.texts) EXPECT_TRUE(s.empty());
+    for (const auto& s : t.texts)
+        EXPECT_TRUE(s.empty());
 }
 
 TEST(FlowCoefficients, DecodeAndEncode) {
@@ -253,7 +254,8 @@ TEST(ParamListRows, RowsPerModel) {
 
     auto labels = [](InstrumentTypeId t) {
         std::vector<std::string> out;
-        for (const auto& r : ParamListRows(t, nullptr)) out.push_back(r.label);
+        for (const auto& r : ParamListRows(t, nullptr))
+            out.push_back(r.label);
         return out;
     };
     EXPECT_EQ(labels(10)[3], "固件版本");
@@ -271,7 +273,8 @@ TEST(ParamListRows, RowsPerModel) {
     const auto rows = ParamListRows(8, &texts);
     EXPECT_EQ(rows[9].label, "CO2报警值");
     EXPECT_EQ(rows[9].text, "1000 ppm");
-    for (const auto& r : ParamListRows(8, nullptr)) EXPECT_TRUE(r.text.empty());
+    for (const auto& r : ParamListRows(8, nullptr))
+        EXPECT_TRUE(r.text.empty());
 }
 
 }  // namespace
