@@ -40,10 +40,10 @@ QString DataFolderOf(const QString& programFolder) {
     return programFolder + sep + QStringLiteral("DAT");
 }
 
-DataFolderChoice ChooseDataFolder(const QString& programFolder) {
+DataFolderChoice ChooseDataFolder(const QString& programFolder, bool installed) {
     DataFolderChoice choice;
     choice.path = DataFolderOf(programFolder);
-    if (EnsureFolder(choice.path, &choice.created) && IsWritableFolder(choice.path)) {
+    if (!installed && EnsureFolder(choice.path, &choice.created) && IsWritableFolder(choice.path)) {
         choice.usable = true;
         return choice;
     }
@@ -59,6 +59,29 @@ DataFolderChoice ChooseDataFolder(const QString& programFolder) {
         }
     }
     return choice;  // unusable, but the file dialogs still propose paths inside it
+}
+
+ProgramLayout FindProgramLayout(const QString& programFolder, const QString& installedDataFolder) {
+    ProgramLayout layout;
+    layout.programFolder = programFolder;
+    layout.helpFolder = programFolder;
+    const QString helpName = QString::fromUtf8(kHelpDocumentName);
+    if (QFileInfo(QDir(programFolder).filePath(helpName)).isFile()) return layout;
+    if (installedDataFolder.isEmpty()) return layout;
+    const QString shared = QDir::cleanPath(QDir(programFolder).filePath(installedDataFolder));
+    if (QFileInfo(QDir(shared).filePath(helpName)).isFile()) {
+        layout.helpFolder = shared;
+        layout.installed = true;
+    }
+    return layout;
+}
+
+QString InstalledDataFolderFromProgram() {
+#ifdef QX_INSTALLED_DATA_FOLDER
+    return QStringLiteral(QX_INSTALLED_DATA_FOLDER);
+#else
+    return QStringLiteral("../share/qxlog");
+#endif
 }
 
 QString ProgramFolder() {

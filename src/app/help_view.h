@@ -6,6 +6,8 @@
 // the help document. A missing or unreadable file shows a clear message in the view.
 #pragma once
 
+#include "app/app_folders.h"
+
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
@@ -15,7 +17,7 @@ namespace qx {
 class CHelpView : public QTextBrowser {
     Q_OBJECT
   public:
-    static constexpr const char* kHelpFileName = "帮助.mht";
+    static constexpr const char* kHelpFileName = kHelpDocumentName;
 
     explicit CHelpView(QWidget* parent = nullptr);
 

@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     // Names of the per-user folders (the data folder when the program's own is not writable).
     QCoreApplication::setOrganizationName(QLatin1String(qx::AppSettings::kOrganisation));
     QCoreApplication::setApplicationName(QLatin1String(qx::AppSettings::kApplication));
+    // Ties the window to its desktop entry (icon and name in task bars, Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(QX_APP_ID));
 
     qx::InstallQtTranslations();
 

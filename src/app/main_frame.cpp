@@ -82,11 +82,11 @@ class CMainFrame::RecordHost final : public CDataView::Host {
     CMainFrame& frame_;
 };
 
-CMainFrame::CMainFrame(AppSettings& settings, QString programFolder, QString dataFolder,
+CMainFrame::CMainFrame(AppSettings& settings, QString helpFolder, QString dataFolder,
                        Environment env, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
-      programFolder_(std::move(programFolder)),
+      helpFolder_(std::move(helpFolder)),
       dataFolder_(std::move(dataFolder)),
       env_(std::move(env)),
       image_(std::make_unique<RecordImage>()),
@@ -327,7 +327,7 @@ void CMainFrame::CreateViews() {
 
     panel_->FirstShow(settings_.enAutoReadParam, settings_.readParamInterval);
     dataView_->FirstShow(settings_.trendPos);
-    help_->InitialUpdate(programFolder_);
+    help_->InitialUpdate(helpFolder_);
     currentView_ = kDevicePanelView;
     stack_->setCurrentIndex(currentView_);
     RefreshCaption();

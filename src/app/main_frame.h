@@ -80,7 +80,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Builds the window with its bars, the wait popup, the device panel (view 0), the device
     // notices and timers 1 and 2. The size is the settings' Cx x Cy; the current instrument
     // type starts as the setting "DevType".
-    CMainFrame(AppSettings& settings, QString programFolder, QString dataFolder, Environment env,
+    CMainFrame(AppSettings& settings, QString helpFolder, QString dataFolder, Environment env,
                QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -130,7 +130,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     bool RecordLoaded() const { return recordLoaded_; }
     QString RecordPath() const { return recordPath_; }
     QString DataFolder() const { return dataFolder_; }
-    QString ProgramFolder() const { return programFolder_; }
+    QString HelpFolder() const { return helpFolder_; }
     const RecordImage& Image() const { return *image_; }
     const RecordSet& Records() const { return *records_; }
     // The recent-file entries shown under the File menu, in order.
@@ -201,7 +201,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     int64_t NowMs() const;
 
     AppSettings& settings_;
-    QString programFolder_;
+    QString helpFolder_;
     QString dataFolder_;
     Environment env_;
     std::unique_ptr<InstrumentSession> session_;

@@ -89,16 +89,16 @@ CQX420App::~CQX420App() = default;
 
 bool CQX420App::InitInstance(const StartOptions& options, CMainFrame::Environment env) {
     settings_.Load();
-    programFolder_ = ProgramFolder();
-    dataFolder_ = ChooseDataFolder(programFolder_);
+    layout_ = FindProgramLayout(ProgramFolder(), InstalledDataFolderFromProgram());
+    dataFolder_ = ChooseDataFolder(layout_.programFolder, layout_.installed);
 
     if (!env.hid) {
         env.hid = options.simulate.empty() ? realInstruments_()
                                            : MakeSimulatedInstruments(options.simulate, env.clock);
     }
     if (!env.hid) return false;
-    frame_ =
-        std::make_unique<CMainFrame>(settings_, programFolder_, dataFolder_.path, std::move(env));
+    frame_ = std::make_unique<CMainFrame>(settings_, layout_.helpFolder, dataFolder_.path,
+                                          std::move(env));
     frame_->CreateViews();
     frame_->show();
 

@@ -61,13 +61,13 @@ class CQX420App {
 
     AppSettings& Settings() { return settings_; }
     CMainFrame* MainFrame() const { return frame_.get(); }
-    const QString& ProgramFolderPath() const { return programFolder_; }
+    const ProgramLayout& Layout() const { return layout_; }
     const DataFolderChoice& DataFolderUsed() const { return dataFolder_; }
 
   private:
     HidFactory realInstruments_;
     AppSettings settings_;
-    QString programFolder_;
+    ProgramLayout layout_;
     DataFolderChoice dataFolder_;
     std::unique_ptr<CMainFrame> frame_;
 };

@@ -8,8 +8,8 @@ namespace qx {
 
 std::string msg::AccessDeniedMessage(const std::string& devicePath) {
     return StrFormat(
-        "没有权限打开仪器设备 %s!\n请按 README.md 的说明安装 udev 规则 "
-        "(/etc/udev/rules.d/70-qxlog.rules)，然后重新插入仪器。",
+        "没有权限打开仪器设备 %s!\n请安装 qxlog 软件包，或按 README.md 的说明安装 udev 规则 "
+        "70-qxlog.rules，然后重新插入仪器。",
         devicePath.empty() ? "(/dev/hidraw*)" : devicePath.c_str());
 }
 

@@ -230,5 +230,48 @@ TEST(AppFolders, AFileNamedDatIsNotTakenForTheFolder) {
     EXPECT_TRUE(QFileInfo(dat.fileName()).isFile());  // left alone
 }
 
+void Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+TEST(AppFolders, ProgramLayoutFindsTheHelpDocumentBesideOrInstalled) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString bin = root.filePath("usr/bin");
+    QDir().mkpath(bin);
+
+    // Nowhere: the program folder for both, not installed.
+    ProgramLayout layout = FindProgramLayout(bin, "../share/qxlog");
+    EXPECT_EQ(layout.helpFolder, bin);
+    EXPECT_FALSE(layout.installed);
+
+    // Installed below the prefix.
+    Touch(root.filePath("usr/share/qxlog/帮助.mht"));
+    layout = FindProgramLayout(bin, "../share/qxlog");
+    EXPECT_EQ(layout.helpFolder, root.filePath("usr/share/qxlog"));
+    EXPECT_TRUE(layout.installed);
+    EXPECT_EQ(layout.programFolder, bin);
+
+    // A document beside the program wins (a build folder, a copied folder).
+    Touch(root.filePath("usr/bin/帮助.mht"));
+    layout = FindProgramLayout(bin, "../share/qxlog");
+    EXPECT_EQ(layout.helpFolder, bin);
+    EXPECT_FALSE(layout.installed);
+
+    EXPECT_EQ(InstalledDataFolderFromProgram(), "../share/qxlog");
+}
+
+TEST(AppFolders, InstalledProgramNeverWritesBesideItself) {
+    ASSERT_TRUE(QStandardPaths::isTestModeEnabled());
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    const DataFolderChoice choice = ChooseDataFolder(program.path(), /*installed=*/true);
+    EXPECT_TRUE(choice.perUser);
+    EXPECT_TRUE(choice.usable);
+    EXPECT_FALSE(QFileInfo::exists(program.filePath("DAT")));
+}
+
 }  // namespace
 }  // namespace qx
