@@ -41,7 +41,9 @@ appstreamcli validate-tree --no-net "$prefix"
 echo "== MIME type definition"
 xmllint --noout "$prefix/share/mime/packages/$app_id.xml"
 xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg"
-update-mime-database "$prefix/share/mime"
+# update-mime-database checks the definition's elements and attributes; it warns on stderr.
+complaints=$(XDG_DATA_DIRS="$prefix/share:/usr/share" update-mime-database "$prefix/share/mime" 2>&1) || fail "update-mime-database: $complaints"
+[ -z "$complaints" ] || fail "update-mime-database: $complaints"
 grep -q '^application/x-qxrec$' "$prefix/share/mime/types" || fail "update-mime-database lost the type"
 
 filetype() {
