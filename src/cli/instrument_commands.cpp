@@ -169,34 +169,69 @@ constexpr CliCommand kCommands[] = {
     {"list", "list the attached instruments",
      "Usage: qxlog-cli [--simulate MODELS] list\n"
      "\n"
-     "Lists the attached instruments of the QX family, one line each, separated by tabs:\n"
-     "index (for --device), product string, model, device path.",
+     "Lists the attached instruments of the QX family (or the simulated ones), one\n"
+     "line each with four fields separated by tabs: the index that --device takes,\n"
+     "the product string, the model (- when not known) and the device path.\n"
+     "\n"
+     "Exit status:\n"
+     "  0  instruments listed\n"
+     "  1  none attached (没发现有效设备!)\n"
+     "  2  an argument was given",
      RunList},
     {"status", "show the live readings of an instrument",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] status\n"
      "\n"
-     "Reads the instrument's live status and prints one 'label: text' line per item the\n"
-     "model shows: clock, stored samples, readings with their units, alarm limits.\n"
-     "A limit that the reading has reached is marked [报警].",
+     "Reads the instrument's live status and prints one 'label: text' line per item\n"
+     "the model shows: 型号, 仪器时钟, 记录数, 记录状态, the readings with their units\n"
+     "and the alarm limits. A limit that the reading has reached is marked [报警].\n"
+     "\n"
+     "Exit status:\n"
+     "  0  status printed\n"
+     "  1  no instrument (没发现有效设备!), or the exchange failed\n"
+     "     (通讯出错，不能读取仪器状态!)\n"
+     "  2  an argument was given",
      RunStatus},
     {"params", "show the parameter list of an instrument",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
      "\n"
      "Reads the instrument's parameter blocks and prints the model's parameter list,\n"
-     "one 'label<TAB>text' line per row: the current settings, or with --recorded the\n"
-     "settings of the stored recording.",
+     "one 'label<TAB>text' line per row.\n"
+     "\n"
+     "Options:\n"
+     "  --recorded  the settings of the stored recording instead of the current\n"
+     "              settings\n"
+     "\n"
+     "Exit status:\n"
+     "  0  parameter list printed\n"
+     "  1  no instrument, the exchange failed (通讯出错，不能读入参数!), or no\n"
+     "     such parameters in the instrument (仪器没有设置参数!,\n"
+     "     仪器中没有记录数据的参数!, 仪器没有参数信息,可能是一台新用的设备!)\n"
+     "  2  another argument was given",
      RunParams},
     {"set-clock", "set the instrument clock to the PC's time",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] set-clock\n"
      "\n"
-     "Sets the instrument's clock to the PC's time. Refused while the instrument is\n"
-     "recording.",
+     "Sets the instrument's clock to the PC's time and prints 校正仪器时钟OK.\n"
+     "Refused while the instrument is recording.\n"
+     "\n"
+     "Exit status:\n"
+     "  0  clock set\n"
+     "  1  no instrument, the instrument is recording\n"
+     "     (仪器正在做采样记录工作,不能更新时钟!), or the exchange failed\n"
+     "     (通讯出错，不能校正仪器时钟!)\n"
+     "  2  an argument was given",
      RunSetClock},
     {"stop", "stop a running recording",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] stop\n"
      "\n"
-     "Stops the instrument's running recording without asking. Fails when nothing is\n"
-     "being recorded.",
+     "Stops the instrument's running recording without asking and prints\n"
+     "记录已停止.\n"
+     "\n"
+     "Exit status:\n"
+     "  0  recording stopped\n"
+     "  1  no instrument, nothing is being recorded (没有进行记录数据,不需要停止!),\n"
+     "     or the exchange failed (通讯出错，不能停止记录!)\n"
+     "  2  an argument was given",
      RunStop},
 };
 

@@ -1,47 +1,18 @@
 // qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] COMMAND [ARGS...]
+// qxlog-cli --help | --version
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/cli_help.h"
 #include "model/text_util.h"
 
 namespace qx::cli {
 namespace {
-
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] COMMAND [ARGS...]\n"
-                 "\n"
-                 "Talks to QX data loggers attached over USB, or to simulated ones, and works\n"
-                 "with record files (*.QXRec).\n"
-                 "\n"
-                 "Global options:\n"
-                 "  --simulate MODELS  use simulated instruments: QX420 ... QX610 or 1..11,\n"
-                 "                     separated by commas\n"
-                 "  --device N         with several instruments, use the Nth (0-based);\n"
-                 "                     default: the last one\n"
-                 "  --help             this text; COMMAND --help describes a command\n"
-                 "\n"
-                 "Commands:\n");
-    for (auto table : {InstrumentCommands(), RecordCommands()}) {
-        for (const CliCommand& c : table) {
-            std::fprintf(out, "  %-12.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
-                         static_cast<int>(c.summary.size()), c.summary.data());
-        }
-    }
-}
-
-const CliCommand* FindCommand(std::string_view name) {
-    for (auto table : {InstrumentCommands(), RecordCommands()}) {
-        for (const CliCommand& c : table) {
-            if (c.name == name) return &c;
-        }
-    }
-    return nullptr;
-}
 
 int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -50,7 +21,11 @@ int Main(int argc, char** argv) {
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
-            PrintUsage(stdout);
+            std::fputs(UsageText().c_str(), stdout);
+            return kExitOk;
+        }
+        if (a == "--version") {
+            std::printf("%s\n", VersionText().c_str());
             return kExitOk;
         }
         if (a == "--simulate" || a == "--device") {
@@ -84,7 +59,7 @@ int Main(int argc, char** argv) {
         break;
     }
     if (i >= args.size()) {
-        PrintUsage(stderr);
+        std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
     const CliCommand* command = FindCommand(args[i]);
