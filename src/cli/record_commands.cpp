@@ -169,6 +169,9 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     } else if (format == ExportFormat::None) {
         return Usage(kName, "the name " + output +
                                 " has no extension to choose the format by; add --format");
+    } else if (output.size() >= 4 &&
+               EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
+        format = ExportFormat::Csv;  // scripts asking for a .csv file mean CSV
     }
 
     const auto record = LoadRecord(input);
@@ -300,8 +303,8 @@ const CliCommand kCommands[] = {
      "                     text: UTF-16 text with the parameters, a header and the\n"
      "                     samples; csv: UTF-8 CSV, header and samples, ISO 8601\n"
      "                     times. Without it, OUT ending in .xls or .xlsx gives a\n"
-     "                     workbook and any other extension the UTF-16 text, .csv\n"
-     "                     too\n"
+     "                     workbook, .csv the CSV and any other extension the\n"
+     "                     UTF-16 text\n"
      "  --last-days N      samples of the last N days (1..300) up to now\n"
      "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
      "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"

@@ -79,11 +79,11 @@ TEST_F(RecordCommands, InfoOfATruncatedFileSaysSo) {
 }
 
 TEST_F(RecordCommands, ExportFollowsTheExtensionUnlessToldOtherwise) {
-    TempPath txt(".txt"), book(".XLSX"), csv(".csv"), csvText(".csv");
+    TempPath txt(".txt"), book(".XLSX"), csv(".Csv"), csvText(".csv");
     ASSERT_EQ(Cli("export " + file.str() + " -o " + txt.str()).status, 0);
     ASSERT_EQ(Cli("export " + file.str() + " -o " + book.str()).status, 0);
-    ASSERT_EQ(Cli("export " + file.str() + " -o " + csv.str() + " --format csv").status, 0);
-    ASSERT_EQ(Cli("export " + file.str() + " -o " + csvText.str()).status, 0);
+    ASSERT_EQ(Cli("export " + file.str() + " -o " + csv.str()).status, 0);
+    ASSERT_EQ(Cli("export " + file.str() + " -o " + csvText.str() + " --format text").status, 0);
 
     RecordImage image;
     auto set = std::make_unique<RecordSet>();
@@ -93,7 +93,7 @@ TEST_F(RecordCommands, ExportFollowsTheExtensionUnlessToldOtherwise) {
     EXPECT_EQ(ReadAll(csv.str()), CsvBytes(table));
     const std::string text = ReadAll(txt.str());
     EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(ReadAll(csvText.str()), text);  // ".csv" is not a workbook: the UTF-16 text
+    EXPECT_EQ(ReadAll(csvText.str()), text);  // --format wins over the extension
     EXPECT_EQ(ReadAll(book.str()).substr(0, 2), "PK");
     const auto rows = test::SheetCells(test::UnzipPart(book.str(), "xl/worksheets/sheet1.xml"));
     EXPECT_EQ(rows.size(), 3001u);
