@@ -320,6 +320,7 @@ void CMainFrame::CreateCentralArea() {
 void CMainFrame::CreateViews() {
     if (dataView_) return;
     dataView_ = new CDataView(*recordHost_, stack_);
+    dataView_->SetClock(env_.clock);
     stack_->addWidget(dataView_);
     connect(dataView_, &QWidget::windowTitleChanged, this, [this] { RefreshCaption(); });
     help_ = new CHelpView(stack_);

@@ -47,6 +47,7 @@ int CMainFrame::ChooseDevice(const std::vector<std::string>& names, int preselec
 bool CMainFrame::EditParams(ParamBlock& block) {
     CSetParamDlg dialog(session_->state.type, session_->state.timeZoneBias, this);
     dialog.block = block;
+    dialog.now = env_.clock;
     if (Prompts().Exec(dialog) != QDialog::Accepted) return false;
     block = dialog.block;
     return true;

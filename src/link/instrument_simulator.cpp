@@ -107,10 +107,6 @@ InstrumentSimulator::InstrumentSimulator(InstrumentTypeId type, UtcClock clock, 
     RecordingPlan plan;
     plan.samples = kDefaultSamples;
     StartRecording(plan);
-    // The settings were written shortly before the recording began.
-    const int64_t setTime = rec_.start - 3600;
-    setParams_.SetU32(param::kSetTime, static_cast<uint32_t>(setTime));
-    recordedParams_.SetU32(param::kSetTime, static_cast<uint32_t>(setTime));
 }
 
 // ---- Identity --------------------------------------------------------------------------------
@@ -267,6 +263,10 @@ void InstrumentSimulator::StartRecording(const RecordingPlan& plan) {
         // The next sample falls due one interval from now.
         rec_.start = now - (int64_t{plan.samples} - 1) * interval;
     }
+    // The settings were written shortly before the recording began.
+    const auto setTime = static_cast<uint32_t>(rec_.start - 3600);
+    setParams_.SetU32(param::kSetTime, setTime);
+    recordedParams_.SetU32(param::kSetTime, setTime);
     if (rec_.limit != 0 && rec_.taken >= rec_.limit) {
         rec_.taken = rec_.limit;
         rec_.running = false;

@@ -120,7 +120,8 @@ class InstrumentSimulator {
     // Status byte 21: model 2 shows " EXT" after its clock while it is set.
     void SetExternalFlag(uint8_t flag) { external_ = flag; }
 
-    // A recording made with the current settings (interval and count setting of the plan).
+    // A recording made with the current settings (interval and count setting of the plan),
+    // written an hour before its first sample.
     void StartRecording(const RecordingPlan& plan);
     // Forgets the stored recording (status byte 19 bit 1 clear).
     void ClearRecording();

@@ -90,7 +90,10 @@ QString FloatText(float v) {
 }  // namespace
 
 CSetParamDlg::CSetParamDlg(qx::InstrumentTypeId type, int16_t timeZoneBias, QWidget* parent)
-    : QDialog(parent), type_(type), timeZoneBias_(timeZoneBias) {
+    : QDialog(parent),
+      now([] { return static_cast<int64_t>(std::time(nullptr)); }),
+      type_(type),
+      timeZoneBias_(timeZoneBias) {
     setWindowTitle(QStringLiteral("设置仪器参数"));
     BuildControls();
 }
@@ -579,6 +582,5 @@ void CSetParamDlg::OnCyclic() {
 }
 
 void CSetParamDlg::ShowClock() {
-    clock_->setText(ToQString(
-        qx::FormatLocalTime(static_cast<int64_t>(std::time(nullptr)), "%Y-%m-%d %H:%M:%S")));
+    clock_->setText(ToQString(qx::FormatLocalTime(now(), "%Y-%m-%d %H:%M:%S")));
 }

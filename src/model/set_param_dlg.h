@@ -38,6 +38,9 @@ class CSetParamDlg : public QDialog {
 
     // The settings edited: filled by the caller before the dialog runs, written by OK.
     qx::ParamBlock block;
+    // The PC clock the dialog shows (UTC seconds); the system's unless the caller sets one
+    // before the dialog runs.
+    std::function<int64_t()> now;
 
     // Fills the lists for the model, shows its groups, fills the controls from `block` (or
     // applies the defaults when its set time is 0) and starts the clock. Runs once.

@@ -24,12 +24,13 @@ class FrameTest : public ::testing::Test {
   protected:
     // Builds the window on simulated instruments of these models (plugged in this order).
     void Make(const std::vector<InstrumentTypeId>& models) {
-        auto hid = std::make_unique<SimulatedHidLibrary>();
+        auto hid = std::make_unique<SimulatedHidLibrary>(utcClock);
         bus = hid.get();
         for (InstrumentTypeId m : models)
             bus->Add(m);
         CMainFrame::Environment env;
         env.hid = std::move(hid);
+        env.clock = utcClock;
         env.sleep = [](int) {};
         env.pause = [this](int ms) {
             pauses.push_back(ms);
@@ -80,6 +81,8 @@ class FrameTest : public ::testing::Test {
     std::vector<int> pauses;
     std::function<void(int ms)> onPause;
     int64_t nowMs = 100000;
+    // The host's UTC time for the instruments and the window; set before Make.
+    UtcClock utcClock = SystemUtcNow;
 };
 
 // Every command of the menus, the toolbar, the navigation bar and the looks.

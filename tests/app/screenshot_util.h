@@ -9,12 +9,17 @@
 
 namespace qx::test {
 
-inline QString SaveScreenshot(QWidget& widget, const QString& name) {
+// The path written, or an empty string when there is no screenshot folder or saving failed.
+inline QString SaveScreenshot(const QImage& image, const QString& name) {
     const char* dir = std::getenv("QX_SCREENSHOT_DIR");
     if (!dir || !*dir) return {};
     QDir().mkpath(QString::fromLocal8Bit(dir));
     const QString path = QDir(QString::fromLocal8Bit(dir)).filePath(name);
-    return widget.grab().save(path, "PNG") ? path : QString();
+    return image.save(path, "PNG") ? path : QString();
+}
+
+inline QString SaveScreenshot(QWidget& widget, const QString& name) {
+    return SaveScreenshot(widget.grab().toImage(), name);
 }
 
 }  // namespace qx::test

@@ -134,6 +134,18 @@ TEST(InstrumentSimulator, RunningRecordingFollowsTheClockAndStopsAtItsCount) {
     EXPECT_EQ(sim.SetParams().StoredCount(), 20);
 }
 
+TEST(InstrumentSimulator, SettingsAreWrittenShortlyBeforeTheRecordingTheyStart) {
+    InstrumentSimulator sim(1, [] { return kTestNow; });
+    for (uint32_t samples : {10u, 2880u}) {
+        sim.StartRecording({samples, 5, 1, 0, false});
+        const int64_t first = sim.TrueSamples().front().time;
+        const int64_t set = sim.SetParams().SetTime();
+        EXPECT_LT(set, first) << samples;
+        EXPECT_GT(set, first - 2 * 3600) << samples;
+        EXPECT_EQ(sim.RecordedParams().SetTime(), set) << samples;
+    }
+}
+
 TEST(InstrumentSimulator, CyclicMemoryOfModelTwo) {
     int64_t now = kTestNow;
     InstrumentSimulator sim(2, [&] { return now; });
