@@ -32,11 +32,13 @@ constexpr FileEntry kFiles[] = {
      "lets only root open them; without a udev rule that gives the user access the instrument "
      "commands fail with 没有权限打开仪器设备 ...!",
      ""},
-    {"/etc/udev/rules.d/70-qxlog.rules",
-     "The udev rule for the instruments; in the file it is a single line:",
-     "KERNEL==\"hidraw*\", ATTRS{idVendor}==\"10c4\",\n"
-     "ATTRS{idProduct}==\"82cd\", TAG+=\"uaccess\",\n"
-     "GROUP=\"plugdev\", MODE=\"0660\"\n"
+    {"/usr/lib/udev/rules.d/70-qxlog.rules",
+     "The udev rule for the instruments, installed with the program: it gives them to the user "
+     "logged in at the seat and to the group plugdev. Without the package, copy it to "
+     "/etc/udev/rules.d; in the file it is a single line:",
+     "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"10c4\",\n"
+     "ATTRS{idProduct}==\"82cd\", MODE=\"0660\",\n"
+     "GROUP=\"plugdev\", TAG+=\"uaccess\"\n"
      "\n"
      "Then: udevadm control --reload-rules && udevadm trigger"},
 };
