@@ -19,19 +19,6 @@
 
 namespace qx::test {
 
-// Seconds of a local calendar time (the tests run with TZ=CST-8).
-inline int64_t LocalTime(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
 // "Now" of every browser test: 2017-05-20 10:00:00 local time.
 inline int64_t TestNow() {
     return LocalTime(2017, 5, 20, 10);

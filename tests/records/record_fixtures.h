@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -15,6 +16,19 @@
 #include "records/record_image.h"
 
 namespace qx::test {
+
+// Seconds of a local calendar time (the tests run with TZ=CST-8 unless they switch it).
+inline int64_t LocalTime(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
 
 inline void PutU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);

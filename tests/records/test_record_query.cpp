@@ -14,20 +14,8 @@
 namespace qx {
 namespace {
 
+using test::LocalTime;
 using test::MakeRecordImage;
-
-// Seconds of a local calendar time (tests run with TZ=CST-8 unless they switch it).
-int64_t Local(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 ParamBlock Clocked(uint8_t value, uint8_t unit) {
     ParamBlock p;
@@ -75,12 +63,12 @@ TEST(SampleClock, ArithmeticWrapsAt32Bits) {
 }
 
 TEST(QueryWindow, LastDaysIncludesBothEnds) {
-    const int64_t now = Local(2017, 3, 10, 10, 0, 0);
+    const int64_t now = LocalTime(2017, 3, 10, 10, 0, 0);
     QueryRequest q;
     q.mode = QueryMode::LastDays;
     q.days = 1;
     const QueryWindow w = MakeQueryWindow(q, now);
-    EXPECT_EQ(w.from, Local(2017, 3, 9, 10, 0, 0));
+    EXPECT_EQ(w.from, LocalTime(2017, 3, 9, 10, 0, 0));
     EXPECT_EQ(w.to, now);
     EXPECT_EQ(w.condition, "当前日期[2017-03-10],向前1天");
     EXPECT_TRUE(w.Contains(static_cast<int32_t>(w.from)));
@@ -93,20 +81,20 @@ TEST(QueryWindow, LastMonthsKeepsDayAndTime) {
     QueryRequest q;
     q.mode = QueryMode::LastMonths;
     q.months = 5;
-    QueryWindow w = MakeQueryWindow(q, Local(2017, 5, 15, 8, 30, 5));
-    EXPECT_EQ(w.from, Local(2016, 12, 15, 8, 30, 5));
+    QueryWindow w = MakeQueryWindow(q, LocalTime(2017, 5, 15, 8, 30, 5));
+    EXPECT_EQ(w.from, LocalTime(2016, 12, 15, 8, 30, 5));
     EXPECT_EQ(w.condition, "当前日期[2017-05-15],向前5月");
     q.months = 30;
-    EXPECT_EQ(MakeQueryWindow(q, Local(2017, 5, 15)).from, Local(2014, 11, 15));
+    EXPECT_EQ(MakeQueryWindow(q, LocalTime(2017, 5, 15)).from, LocalTime(2014, 11, 15));
 }
 
 TEST(QueryWindow, LastMonthsRollsOverShortMonths) {
     QueryRequest q;
     q.mode = QueryMode::LastMonths;
     q.months = 1;
-    EXPECT_EQ(MakeQueryWindow(q, Local(2017, 3, 31, 12)).from, Local(2017, 3, 3, 12));
-    EXPECT_EQ(MakeQueryWindow(q, Local(2016, 3, 31, 12)).from, Local(2016, 3, 2, 12));
-    EXPECT_EQ(MakeQueryWindow(q, Local(2017, 1, 31, 12)).from, Local(2016, 12, 31, 12));
+    EXPECT_EQ(MakeQueryWindow(q, LocalTime(2017, 3, 31, 12)).from, LocalTime(2017, 3, 3, 12));
+    EXPECT_EQ(MakeQueryWindow(q, LocalTime(2016, 3, 31, 12)).from, LocalTime(2016, 3, 2, 12));
+    EXPECT_EQ(MakeQueryWindow(q, LocalTime(2017, 1, 31, 12)).from, LocalTime(2016, 12, 31, 12));
 }
 
 TEST(QueryWindow, LastMonthsAcrossDaylightSaving) {
@@ -118,7 +106,7 @@ TEST(QueryWindow, LastMonthsAcrossDaylightSaving) {
     q.mode = QueryMode::LastMonths;
     q.months = 1;
     // 15 April 12:00 summer time back to 15 March 12:00 winter time: 31 days less one hour.
-    const int64_t now = Local(2017, 4, 15, 12);
+    const int64_t now = LocalTime(2017, 4, 15, 12);
     const QueryWindow w = MakeQueryWindow(q, now);
     EXPECT_EQ(now - w.from, 31 * 86400 - 3600);
     EXPECT_EQ(FormatLocalTime(w.from, "%Y-%m-%d %H:%M:%S"), "2017-03-15 12:00:00");
@@ -129,36 +117,36 @@ TEST(QueryWindow, LastMonthsAcrossDaylightSaving) {
 TEST(QueryWindow, DateRangeEndsAt235959) {
     QueryRequest q;
     q.mode = QueryMode::DateRange;
-    q.rangeStart = Local(2017, 3, 8, 15, 20);
-    q.rangeEnd = Local(2017, 3, 9, 7, 0);
+    q.rangeStart = LocalTime(2017, 3, 8, 15, 20);
+    q.rangeEnd = LocalTime(2017, 3, 9, 7, 0);
     const QueryWindow w = MakeQueryWindow(q, 0);
-    EXPECT_EQ(w.from, Local(2017, 3, 8));
-    EXPECT_EQ(w.to, Local(2017, 3, 9, 23, 59, 59));
+    EXPECT_EQ(w.from, LocalTime(2017, 3, 8));
+    EXPECT_EQ(w.to, LocalTime(2017, 3, 9, 23, 59, 59));
     EXPECT_EQ(w.condition, "日期从[2017-03-08]-[2017-03-09]");
-    EXPECT_TRUE(w.Contains(static_cast<int32_t>(Local(2017, 3, 9, 23, 59, 59))));
-    EXPECT_FALSE(w.Contains(static_cast<int32_t>(Local(2017, 3, 10))));
-    EXPECT_TRUE(w.Contains(static_cast<int32_t>(Local(2017, 3, 8))));
-    EXPECT_FALSE(w.Contains(static_cast<int32_t>(Local(2017, 3, 8) - 1)));
+    EXPECT_TRUE(w.Contains(static_cast<int32_t>(LocalTime(2017, 3, 9, 23, 59, 59))));
+    EXPECT_FALSE(w.Contains(static_cast<int32_t>(LocalTime(2017, 3, 10))));
+    EXPECT_TRUE(w.Contains(static_cast<int32_t>(LocalTime(2017, 3, 8))));
+    EXPECT_FALSE(w.Contains(static_cast<int32_t>(LocalTime(2017, 3, 8) - 1)));
 
     // Start after end selects nothing.
     std::swap(q.rangeStart, q.rangeEnd);
-    q.rangeStart = Local(2017, 3, 12);
+    q.rangeStart = LocalTime(2017, 3, 12);
     auto set = std::make_unique<RecordSet>();
-    DecodeRecord(MakeRecordImage(1, 5000, static_cast<uint32_t>(Local(2017, 3, 8))), *set, 1);
+    DecodeRecord(MakeRecordImage(1, 5000, static_cast<uint32_t>(LocalTime(2017, 3, 8))), *set, 1);
     EXPECT_EQ(CountMatches(*set, MakeQueryWindow(q, 0)), 0);
 }
 
 TEST(QueryWindow, AllAndMatchCounts) {
     auto set = std::make_unique<RecordSet>();
     // 3000 samples a minute apart from 2017-03-08 00:00 local.
-    DecodeRecord(MakeRecordImage(1, 3000, static_cast<uint32_t>(Local(2017, 3, 8))), *set, 1);
+    DecodeRecord(MakeRecordImage(1, 3000, static_cast<uint32_t>(LocalTime(2017, 3, 8))), *set, 1);
     const QueryWindow all = MakeQueryWindow({}, 0);
     EXPECT_FALSE(all.bounded);
     EXPECT_EQ(all.condition, "所有");
     EXPECT_EQ(CountMatches(*set, all), 3000);
     QueryRequest q;
     q.mode = QueryMode::DateRange;
-    q.rangeStart = q.rangeEnd = Local(2017, 3, 9, 12);
+    q.rangeStart = q.rangeEnd = LocalTime(2017, 3, 9, 12);
     EXPECT_EQ(CountMatches(*set, MakeQueryWindow(q, 0)), 1440);
 }
 
