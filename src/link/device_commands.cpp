@@ -13,6 +13,27 @@ std::string msg::AccessDeniedMessage(const std::string& devicePath) {
         devicePath.empty() ? "(/dev/hidraw*)" : devicePath.c_str());
 }
 
+std::string msg::AskClearRecordingMessage(uint32_t count) {
+    return StrFormat(
+        "仪器中有%u个记录数据,设置参数后将被清除!\n如要保留这些数据,请先接收数据.\n"
+        "确定要设置参数吗?",
+        count);
+}
+
+namespace {
+
+// The samples the instrument holds by a status just read: the stored count, or for a cyclic
+// memory that has wrapped the count the download would fetch.
+uint32_t HeldSampleCount(const InstrumentState& state) {
+    if (!state.live.HasRecording()) return 0;
+    ParamBlock held = state.recordedParams;
+    held.SetU16(param::kStoredCount, state.live.StoredCount());
+    if (state.type == 2) held.SetU16(param::kWrapCount, state.live.V(live::kFlowOrWrap));
+    return EffectiveRecordCount(held, state.type);
+}
+
+}  // namespace
+
 DeviceCommands::DeviceCommands(InstrumentLink& link, ReportProtocol& protocol, InstrumentUi& ui)
     : link_(link), protocol_(protocol), ui_(ui), state_(link.State()) {
     protocol_.SetStatusHook([this] { ui_.RefreshDisp(); });
@@ -96,6 +117,16 @@ CommandResult DeviceCommands::SetParameters() {
     if (CanSetParameters()) {
         ParamBlock copy = state_.setParams;
         if (!ui_.EditParams(copy)) {
+            result = CommandResult::kCancelled;
+        } else if (!(state_.statusOk = protocol_.ReadStatus())) {
+            // The status is read afresh to learn what a write would clear; nothing is written.
+            ReportOpenProblem();
+            ui_.ShowWarning(msg::kWriteFailed);
+            result = CommandResult::kFailed;
+        } else if (const uint32_t held = HeldSampleCount(state_);
+                   held != 0 && !ui_.ConfirmOkCancel(msg::AskClearRecordingMessage(held))) {
+            // New settings begin a new recording: the stored samples are kept unless the
+            // user agrees to lose them.
             result = CommandResult::kCancelled;
         } else if (!protocol_.WriteParamBlock(copy)) {
             // The editor closed with OK: the user must learn that nothing was written.

@@ -1,6 +1,7 @@
 // The texts the instrument commands show, exactly as the program words them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace qx::msg {
@@ -21,6 +22,9 @@ inline constexpr const char* kNoRecording = "没有数据记录,不能下载!";
 inline constexpr const char* kDownloadFailed = "下载出错!";
 // A failed write of new settings (the editor had closed with OK).
 inline constexpr const char* kWriteFailed = "通讯出错，不能设置仪器参数!";
+
+// Before new settings are written over a recording that still holds `count` samples.
+std::string AskClearRecordingMessage(uint32_t count);
 
 // The instrument is attached but this user may not open its device node.
 std::string AccessDeniedMessage(const std::string& devicePath);

@@ -29,6 +29,15 @@ uint16_t RoundedRaw(double x) {
     // + 0.5, truncated toward zero, cut to 16 bits.
     return static_cast<uint16_t>(static_cast<int32_t>(x + 0.5));
 }
+// Whole degrees to the nearest, halves upward (-9.5 -> -9): a limit stored as -10 °C shows as
+// -10 and is stored back unchanged, where truncating -9.5 toward zero would raise it by a degree
+// on every OK.
+int32_t NearestDegree(double x) {
+    return static_cast<int32_t>(std::floor(x + 0.5));
+}
+bool ShowsTemperature(InstrumentTypeId type) {
+    return !IsSoundModel(type);
+}
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -54,7 +63,8 @@ int EditorMaxRecordCount(InstrumentTypeId type) {
 void FillEditorValues(ParamEditorValues& v, const ParamBlock& b, InstrumentTypeId type) {
     const uint8_t address = b.U8(param::kAddress);
     v.address = address == 0 ? 1u : std::min<uint32_t>(address, 254);
-    v.number = Utf8ToUtf16(b.NumberLatin1());
+    // Each byte one character of the same code point, as the parameter lists show it.
+    v.number = Utf8ToUtf16(Latin1ToUtf8(b.NumberLatin1()));
     v.name = b.Name();
     const int count =
         std::min<int>(std::max<int>(b.RecordCountSetting(), 1), EditorMaxRecordCount(type));
@@ -81,8 +91,8 @@ void FillEditorValues(ParamEditorValues& v, const ParamBlock& b, InstrumentTypeI
     } else {
         const TemperatureLimits limits = TemperatureLimitsOf(b);
         v.temperatureUnit = limits.fahrenheit ? 1 : 0;
-        v.temperatureLow = RoundHalfUp(limits.low);
-        v.temperatureHigh = RoundHalfUp(limits.high);
+        v.temperatureLow = NearestDegree(limits.low);
+        v.temperatureHigh = NearestDegree(limits.high);
         v.humidityLow = RoundHalfUp(b.U16(param::kLowHumidityLimit) / 10.0);
         v.humidityHigh = RoundHalfUp(b.U16(param::kHighHumidityLimit) / 10.0);
         if (HidesHumidity(type) && (v.humidityLow < 0 || v.humidityLow > 100 ||
@@ -176,6 +186,123 @@ void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16
         }
     }
     b.SetU8(param::kStartMode, v.startMode == 1 ? 1 : 0);
+}
+
+namespace {
+
+// The first character of `number` that cannot be stored as one byte (U+0000, above U+00FF),
+// as UTF-8; empty when every character can.
+std::string UnstorableNumberCharacter(std::u16string_view number) {
+    for (size_t i = 0; i < number.size(); ++i) {
+        const char16_t u = number[i];
+        if (u != 0 && u <= 0xFF) continue;
+        if (u == 0) return "\\0";
+        const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < number.size() &&
+                          number[i + 1] >= 0xDC00 && number[i + 1] <= 0xDFFF;
+        return Utf16ToUtf8(number.substr(i, pair ? 2 : 1));
+    }
+    return {};
+}
+
+std::string IntRangeMessage(int32_t lo, int32_t hi) {
+    return StrFormat("请输入一个在 %d 和 %d 之间的整数。", lo, hi);
+}
+
+}  // namespace
+
+std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, InstrumentTypeId type,
+                                                 ParamEditorValues& values) {
+    using F = EditorField;
+    ParamEditorValues v = values;
+    std::optional<EditorFieldError> error;
+    auto fail = [&error](F field, std::string message) {
+        error = EditorFieldError{field, std::move(message)};
+        return false;
+    };
+    auto takeInt = [&](F field, const std::string& text, int32_t& out, bool ranged, int32_t lo,
+                       int32_t hi) {
+        const std::optional<int32_t> x = ParseFieldInt(text);
+        if (!x) return fail(field, "请输入一个整数。");
+        if (ranged && (*x < lo || *x > hi)) return fail(field, IntRangeMessage(lo, hi));
+        out = *x;
+        return true;
+    };
+    auto takeFloat = [&](F field, const std::string& text, float& out, float lo, float hi) {
+        const std::optional<float> x = ParseFieldFloat(text);
+        if (!x) return fail(field, "请输入一个数字。");
+        if (*x < lo || *x > hi) {
+            return fail(field, "请输入一个在 " + FieldFloatText(lo) + " 和 " + FieldFloatText(hi) +
+                                   " 之间的数字。");
+        }
+        out = *x;
+        return true;
+    };
+    auto takeText = [&](F field, const std::u16string& text, std::u16string& out, size_t max) {
+        if (text.size() > max) {
+            return fail(field, StrFormat("请输入不多于 %d 个的字符。", static_cast<int>(max)));
+        }
+        out = text;
+        return true;
+    };
+    // Each pair's order, reported on its low field; only the pairs the model shows, since the
+    // user cannot correct a hidden one.
+    auto ordered = [&](bool shown, int32_t low, int32_t high, F lowField, const char* what) {
+        if (!shown || low < high) return true;
+        return fail(lowField, StrFormat("%s报警域值的低值应小于高值!", what));
+    };
+
+    const bool ok = [&] {
+        const std::optional<uint32_t> address = ParseFieldUInt(t.address);
+        if (!address) return fail(F::kAddress, "请输入一个正整数。");
+        if (*address < 1 || *address > 254) return fail(F::kAddress, IntRangeMessage(1, 254));
+        v.address = *address;
+        if (!takeText(F::kNumber, t.number, v.number, param::kNumberLength)) return false;
+        if (const std::string c = UnstorableNumberCharacter(v.number); !c.empty()) {
+            return fail(F::kNumber,
+                        StrFormat("仪器编号中不能有字符\"%s\"(仪器中每个字符只占一个字节),请输入"
+                                  "字母或数字!",
+                                  c.c_str()));
+        }
+        const std::optional<uint32_t> interval = ParseFieldUInt(t.interval);
+        if (!interval) return fail(F::kInterval, "请输入一个正整数。");
+        v.interval = *interval;
+        if (!takeText(F::kName, t.name, v.name, param::kNameLength)) return false;
+        if (!takeInt(F::kTemperatureLow, t.temperatureLow, v.temperatureLow, false, 0, 0) ||
+            !takeInt(F::kTemperatureHigh, t.temperatureHigh, v.temperatureHigh, false, 0, 0) ||
+            !ordered(ShowsTemperature(type), v.temperatureLow, v.temperatureHigh,
+                     F::kTemperatureLow, "温度")) {
+            return false;
+        }
+        if (!takeInt(F::kHumidityLow, t.humidityLow, v.humidityLow, true, 0, 100) ||
+            !takeInt(F::kHumidityHigh, t.humidityHigh, v.humidityHigh, true, 0, 100) ||
+            !ordered(!HidesHumidity(type), v.humidityLow, v.humidityHigh, F::kHumidityLow,
+                     "湿度")) {
+            return false;
+        }
+        if (type == 11) {
+            if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f)) {
+                return false;
+            }
+        } else if (!takeInt(F::kGasLimit, t.gasLimit, v.co2Limit, true, 1, 9999)) {
+            return false;
+        }
+        if (!takeInt(F::kSoundLow, t.soundLow, v.soundLow, true, 0, 150) ||
+            !takeInt(F::kSoundHigh, t.soundHigh, v.soundHigh, true, 0, 150) ||
+            !ordered(type == 9, v.soundLow, v.soundHigh, F::kSoundLow, "噪声")) {
+            return false;
+        }
+        return takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f) &&
+               takeFloat(F::kFlow2, t.flow2, v.flow.c2, -9.9999f, 9.9999f) &&
+               takeFloat(F::kFlow3, t.flow3, v.flow.c3, -99.999f, 99.999f) &&
+               takeInt(F::kStartDelay, t.startDelay, v.startDelay, true, 0, 1000);
+    }();
+    if (ok) values = v;
+    return error;
+}
+
+int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit) {
+    if (fromUnit == toUnit) return value;
+    return NearestDegree(toUnit == 1 ? CelsiusToFahrenheit(value) : FahrenheitToCelsius(value));
 }
 
 std::string RecordingDurationText(int32_t count, int32_t interval, int intervalUnit) {

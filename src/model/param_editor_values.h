@@ -1,6 +1,7 @@
 // The values of the parameter editor and the rules that move them between a ParamBlock and the
 // editor's fields, without any window: filling from a block, the defaults, the encoding on OK,
-// the recording duration text and the way the fields' texts are read as numbers.
+// the validation of the fields' texts, the change of the temperature unit, the recording duration
+// text and the way the fields' texts are read as numbers.
 #pragma once
 
 #include <cstdint>
@@ -17,10 +18,10 @@ namespace qx {
 // -1 meaning none checked or selected.
 struct ParamEditorValues {
     uint32_t address = 0;
-    std::u16string number;                            // at most 10 letters or digits
-    std::u16string name;                              // at most 18 units
-    std::string recordCountText;                      // the record count list's edit text
-    uint32_t interval = 1;                            // record interval value
+    std::u16string number;        // at most 10 characters U+0001..U+00FF, one stored byte each
+    std::u16string name;          // at most 18 units
+    std::string recordCountText;  // the record count list's edit text
+    uint32_t interval = 1;        // record interval value
     int32_t temperatureLow = 0, temperatureHigh = 0;  // in the unit of temperatureUnit
     int32_t humidityLow = 0, humidityHigh = 0;
     int32_t co2Limit = 1;                 // model 8
@@ -60,6 +61,59 @@ ParamBlock DefaultParamBlock(InstrumentTypeId type);
 // rounded to their stored resolution.
 void EncodeEditorValues(const ParamEditorValues& values, InstrumentTypeId type,
                         int16_t timeZoneBias, ParamBlock& block);
+
+// The editor's text fields, in the order in which their texts are validated.
+enum class EditorField {
+    kAddress,
+    kNumber,
+    kInterval,
+    kName,
+    kTemperatureLow,
+    kTemperatureHigh,
+    kHumidityLow,
+    kHumidityHigh,
+    kGasLimit,  // CO2 (integer) or, for model 11, formaldehyde (number)
+    kSoundLow,
+    kSoundHigh,
+    kFlow1,
+    kFlow2,
+    kFlow3,
+    kStartDelay,
+};
+
+// The texts of the editor's text fields as typed: UTF-8, the number and the name as UTF-16
+// units (their lengths count units, as the edits do).
+struct EditorFieldTexts {
+    std::string address;
+    std::u16string number;
+    std::string interval;
+    std::u16string name;
+    std::string temperatureLow, temperatureHigh;
+    std::string humidityLow, humidityHigh;
+    std::string gasLimit;
+    std::string soundLow, soundHigh;
+    std::string flow1, flow2, flow3;
+    std::string startDelay;
+};
+
+// The first field that fails, with its message (UTF-8).
+struct EditorFieldError {
+    EditorField field;
+    std::string message;
+};
+
+// Takes the texts into `values` for `type`, checking them in the order of EditorField; the
+// fields a model hides are checked too, with what they hold. Besides each field's own rule:
+// the number holds only characters U+0001..U+00FF (one byte each on the instrument), and the
+// low limit of each pair the model shows (temperature, humidity, sound level) lies below its
+// high limit, checked right after the pair's own checks and reported on the low field. On a
+// failure `values` is left as it was and the first failure is returned.
+std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& texts,
+                                                 InstrumentTypeId type, ParamEditorValues& values);
+
+// A whole-degree temperature limit shown in `fromUnit` (0 ℃, 1 ℉) as shown in `toUnit`,
+// rounded to the nearest degree as the editor shows the block's limits.
+int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit);
 
 // The recording duration of `count` samples every `interval` of unit 0 (seconds), 1 (minutes)
 // or 2 (hours), e.g. "8分钟 20秒 " or "1天 9小时 20分钟 "; only the nonzero parts, each with a

@@ -4,9 +4,10 @@
 //
 // It shows only the setting groups the model has, converts between the display units and the
 // block's codings (param_editor_values.h), warns while the user types a number out of range
-// ("数值范围应在1-%d之间!", "数值范围应在%d-%d之间!"), shows the recording duration of the chosen
-// record count and interval, and the PC's clock. OK validates every field in a fixed order,
-// with the standard field messages, before anything reaches `block`.
+// ("数值范围应在1-%d之间!", "数值范围应在%d-%d之间!"), converts the temperature limits shown when
+// the unit changes, shows the recording duration of the chosen record count and interval, and
+// the PC's clock. OK validates every field in a fixed order (TakeEditorFields), with the
+// standard field messages, before anything reaches `block`.
 //
 // The controls are filled just before the dialog is first shown. A prompt handler that drives the
 // dialog without showing it calls Initialise() first; accept() initialises too when needed.
@@ -78,6 +79,7 @@ class CSetParamDlg : public QDialog {
     // Takes the values from the controls in the validation order; false at the first failure
     // (its message shown, its control focused).
     bool TakeValues();
+    QLineEdit* FieldEdit(qx::EditorField field) const;
     void UpdateTemperatureUnitLabels();
     void UpdateDuration(int selectedCount = -1);
     void CheckInterval();

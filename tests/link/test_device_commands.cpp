@@ -163,9 +163,11 @@ TEST(DeviceCommands, SetParametersImmediateStart) {
         b.SetU8(param::kStartMode, 1);
         return true;
     };
+    const uint32_t held = bench.Sim().DownloadableCount();
     EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kDone);
     EXPECT_EQ(bench.ui.events,
-              (Strings{"edit", "params:set", "params:recorded", Info(msg::kMeasuring)}));
+              (Strings{"edit", Confirm(msg::AskClearRecordingMessage(held).c_str()), "params:set",
+                       "params:recorded", Info(msg::kMeasuring)}));
     EXPECT_TRUE(bench.state.pollAllowed);
     EXPECT_EQ(bench.state.setParams.SetTime(), kTestNow);
     EXPECT_EQ(bench.state.recordedParams.bytes, bench.state.setParams.bytes);
@@ -183,6 +185,7 @@ TEST(DeviceCommands, SetParametersManualStartCancelAndFailure) {
         b.SetU8(param::kStartMode, 0);
         return true;
     };
+    bench.Sim().ClearRecording();  // nothing recorded: nothing to ask
     EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kDone);
     EXPECT_EQ(bench.ui.events, (Strings{"edit", "params:set", Info(msg::kPressButton)}));
     EXPECT_FALSE(bench.Sim().Recording());
@@ -195,16 +198,52 @@ TEST(DeviceCommands, SetParametersManualStartCancelAndFailure) {
 
     bench.ui.edit = [](ParamBlock&) { return true; };
     const ParamBlock before = bench.state.setParams;
-    bench.Sim().FailTransfer(1);
-    bench.ui.events.clear();
-    EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kFailed);
-    EXPECT_EQ(bench.ui.Messages(), Strings{Warning(msg::kWriteFailed)});
-    EXPECT_EQ(bench.state.setParams.bytes, before.bytes);
+    for (int transfer : {1, 2}) {  // the fresh status read, the write
+        bench.Sim().FailTransfer(transfer);
+        bench.ui.events.clear();
+        EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kFailed) << transfer;
+        EXPECT_EQ(bench.ui.Messages(), Strings{Warning(msg::kWriteFailed)}) << transfer;
+        EXPECT_EQ(bench.state.setParams.bytes, before.bytes);
+        bench.state.statusOk = true;
+    }
 
     bench.state.statusOk = false;  // the command is disabled until a status read succeeds
     bench.state.pollAllowed = false;
     EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kNotConnected);
     EXPECT_TRUE(bench.state.pollAllowed);
+}
+
+TEST(DeviceCommands, SetParametersAsksBeforeClearingTheRecordedSamples) {
+    Bench bench({2});
+    ASSERT_TRUE(bench.commands.Connect());
+    bench.ui.edit = [](ParamBlock& b) {
+        b.SetName(u"新设置");
+        return true;
+    };
+    // The count asked about is the one read just before the write, not the one at connect.
+    bench.Sim().StartRecording({864, 5, 1, 0, false});
+    bench.ui.events.clear();
+    bench.ui.confirmAnswers = {false};
+    const ParamBlock before = bench.Sim().SetParams();
+    EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kCancelled);
+    EXPECT_EQ(bench.ui.Messages(),
+              Strings{Confirm("仪器中有864个记录数据,设置参数后将被清除!\n"
+                              "如要保留这些数据,请先接收数据.\n确定要设置参数吗?")});
+    EXPECT_FALSE(Sent(bench.Sim(), 2));
+    EXPECT_EQ(bench.Sim().SetParams().bytes, before.bytes);
+    EXPECT_EQ(bench.Sim().DownloadableCount(), 864u);
+    EXPECT_TRUE(bench.state.pollAllowed);
+
+    // A wrapped cyclic memory: the count a download would fetch.
+    bench.Sim().StartRecording({21378 + 100, 5, 0, param::kCyclicSetting, false});
+    ASSERT_EQ(bench.commands.ReadParameters(), CommandResult::kDone);
+    bench.ui.events.clear();
+    bench.ui.confirmAnswers = {true};
+    EXPECT_EQ(bench.commands.SetParameters(), CommandResult::kDone);
+    EXPECT_EQ(bench.ui.Messages().front(),
+              Confirm(msg::AskClearRecordingMessage(21336 + 16).c_str()));
+    EXPECT_TRUE(Sent(bench.Sim(), 2));
+    EXPECT_EQ(bench.Sim().SetParams().Name(), u"新设置");
 }
 
 // ---- Clock, refresh, stop ---------------------------------------------------------------------

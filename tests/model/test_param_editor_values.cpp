@@ -1,6 +1,10 @@
 // The parameter editor's rules without its window: filling from a block, defaults, encoding,
-// the duration text and the field parsing.
+// the temperature unit change, the duration text and the field parsing.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include "model/param_editor_values.h"
 
@@ -311,6 +315,51 @@ TEST(ParamEditorEncode, FillThenEncodeIsStableForEveryModel) {
         }
         EXPECT_EQ(once.bytes, twice.bytes) << "model " << t;
     }
+}
+
+TEST(ParamEditorNumber, EveryByteOpensAsOneCharacterAndIsWrittenBackAsStored) {
+    // Each byte 0x01..0xFF before '1', and runs that would read as UTF-8 sequences.
+    std::vector<std::vector<uint8_t>> numbers = {
+        {0xC3, 0xA9, 0x37}, {0xE4, 0xB8, 0xAD, 0xF0, 0x9F, 0x98, 0x80, 0xFF, 0x80, 0x41}};
+    for (unsigned byte = 1; byte <= 0xFF; ++byte)
+        numbers.push_back({static_cast<uint8_t>(byte), '1'});
+    for (const std::vector<uint8_t>& bytes : numbers) {
+        ParamBlock b = Written(1);
+        std::copy(bytes.begin(), bytes.end(), b.bytes.begin() + param::kNumber);
+        ParamEditorValues v = Filled(b, 1);
+        EXPECT_EQ(v.number, std::u16string(bytes.begin(), bytes.end()));
+        v.name = u"只改了名称";
+        const ParamBlock out = Encoded(v, 1, b);
+        EXPECT_TRUE(std::equal(out.bytes.begin() + param::kNumber, out.bytes.begin() + param::kName,
+                               b.bytes.begin() + param::kNumber))
+            << int(bytes[0]);
+    }
+}
+
+TEST(ParamEditorTemperatureUnit, ConversionRoundTripsAndStoresWhatIsShown) {
+    EXPECT_EQ(ConvertTemperatureLimit(5, 0, 1), 41);
+    EXPECT_EQ(ConvertTemperatureLimit(26, 0, 1), 79);   // 78.8
+    EXPECT_EQ(ConvertTemperatureLimit(-10, 0, 1), 14);  // exact: no rounding toward zero
+    EXPECT_EQ(ConvertTemperatureLimit(100, 1, 0), 38);  // 37.78
+    for (int32_t c = -40; c <= 80; ++c) {
+        const int32_t f = ConvertTemperatureLimit(c, 0, 1);
+        EXPECT_EQ(ConvertTemperatureLimit(f, 1, 0), c) << c;
+        // The converted limit stores within half a Fahrenheit degree of the Celsius one.
+        ParamEditorValues v = Filled(Written(1), 1);
+        v.temperatureLow = c;
+        const int celsiusRaw = Encoded(v, 1).U16(param::kLowLimit);
+        v.temperatureUnit = 1;
+        v.temperatureLow = f;
+        EXPECT_LE(std::abs(Encoded(v, 1).U16(param::kLowLimit) - celsiusRaw), 3) << c;
+    }
+}
+
+TEST(ParamEditorTemperatureUnit, NegativeLimitsOpenAsStoredAndDoNotDriftOnOk) {
+    ParamBlock b = Written(1);
+    b.SetU16(param::kLowLimit, 300);  // -10 °C
+    const ParamEditorValues v = Filled(b, 1);
+    EXPECT_EQ(v.temperatureLow, -10);
+    EXPECT_EQ(Encoded(v, 1, b).U16(param::kLowLimit), 300);
 }
 
 TEST(RecordingDuration, Texts) {

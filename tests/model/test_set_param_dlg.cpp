@@ -243,18 +243,55 @@ TEST(SetParamDlgTyping, TemperatureRangeFollowsTheUnit) {
     EXPECT_EQ(e.prompter.messages.size(), 3u);
     e.prompter.messages.clear();
 
-    // Switching to Fahrenheit converts nothing and checks both limits in the new range.
+    // Switching to Fahrenheit converts the limits and checks both in the new range.
     e.Get<QRadioButton>("fahrenheit")->click();
-    EXPECT_TRUE(e.prompter.messages.empty());
     EXPECT_EQ(e.Get<QLabel>("temperatureLowUnit")->text(), "℉");
-    EXPECT_EQ(e.Text("temperatureHigh"), "90");
+    EXPECT_EQ(e.Text("temperatureLow"), "41");
+    EXPECT_EQ(e.Text("temperatureHigh"), "194");  // 90 °C, still out of range
+    ASSERT_EQ(e.prompter.messages.size(), 1u);
+    EXPECT_EQ(e.prompter.LastMessage(), "数值范围应在-40-176之间!");
+    e.prompter.messages.clear();
     e.Type("temperatureHigh", "180");
     EXPECT_EQ(e.prompter.LastMessage(), "数值范围应在-40-176之间!");
     e.prompter.messages.clear();
-    e.Get<QRadioButton>("celsius")->click();  // 180 is out of the Celsius range
+    e.Get<QRadioButton>("celsius")->click();
+    EXPECT_EQ(e.Text("temperatureHigh"), "82");  // 82.2 °C: out of the Celsius range
     ASSERT_EQ(e.prompter.messages.size(), 1u);
     EXPECT_EQ(e.prompter.LastMessage(), "数值范围应在-40-80之间!");
     EXPECT_EQ(e.Get<QLabel>("temperatureHighUnit")->text(), "℃");
+}
+
+TEST(SetParamDlgNumber, EveryByteIsShownAsOneCharacterAndKeptOnOk) {
+    // Bytes 0x01..0xFF, ten to a number; only the name is changed.
+    for (unsigned first = 1; first <= 0xFF; first += 10) {
+        ParamBlock block = Written(1);
+        QString shown;
+        for (unsigned byte = first; byte < first + 10 && byte <= 0xFF; ++byte) {
+            block.SetU8(param::kNumber + byte - first, static_cast<uint8_t>(byte));
+            shown += QChar(static_cast<char16_t>(byte));
+        }
+        Editor e(1, block);
+        EXPECT_EQ(e.Text("number"), shown) << first;
+        if (first == 191) {  // "¿ÀÁÂÃÄÅÆÇÈ"
+            e.dialog.show();
+            QCoreApplication::processEvents();
+            qx::test::SaveScreenshot(e.dialog, QStringLiteral("set_param_dlg_number.png"));
+        }
+        e.Set("name", QStringLiteral("新名称"));
+        ASSERT_TRUE(e.Ok()) << first;
+        EXPECT_EQ(e.dialog.block.NumberLatin1(), block.NumberLatin1()) << first;
+    }
+
+    // A character that takes more than one byte is refused, and the field keeps it.
+    const ParamBlock original = Written(1);
+    Editor e(1, original);
+    e.Set("number", QStringLiteral("A中1"));  // as an input method commits it
+    EXPECT_FALSE(e.Ok());
+    EXPECT_EQ(e.prompter.LastMessage(),
+              "仪器编号中不能有字符\"中\"(仪器中每个字符只占一个字节),请输入字母或数字!");
+    EXPECT_EQ(e.dialog.focusWidget(), e.Edit("number"));
+    EXPECT_EQ(e.Text("number"), QStringLiteral("A中1"));
+    EXPECT_EQ(e.dialog.block.bytes, original.bytes);
 }
 
 TEST(SetParamDlgValidation, MessagesInOrder) {
@@ -274,8 +311,12 @@ TEST(SetParamDlgValidation, MessagesInOrder) {
         {1, "name", chars19, "请输入不多于 18 个的字符。"},
         {1, "temperatureLow", "1.5", "请输入一个整数。"},
         {1, "temperatureHigh", "", "请输入一个整数。"},
+        // Low at or above high (70 °C, 95 %RH, 130 dB), reported on the low field.
+        {1, "temperatureLow", "70", "温度报警域值的低值应小于高值!"},
+        {1, "temperatureHigh", "-5", "温度报警域值的低值应小于高值!"},
         {1, "humidityLow", "x", "请输入一个整数。"},
         {1, "humidityHigh", "101", "请输入一个在 0 和 100 之间的整数。"},
+        {1, "humidityLow", "96", "湿度报警域值的低值应小于高值!"},
         {8, "gasLimit", "0", "请输入一个在 1 和 9999 之间的整数。"},
         {8, "gasLimit", "0.5", "请输入一个整数。"},
         {11, "gasLimit", "abc", "请输入一个数字。"},
@@ -283,6 +324,7 @@ TEST(SetParamDlgValidation, MessagesInOrder) {
         {11, "gasLimit", "0.001", "请输入一个在 0.01 和 10 之间的数字。"},
         {9, "soundLow", "-1", "请输入一个在 0 和 150 之间的整数。"},
         {9, "soundHigh", "151", "请输入一个在 0 和 150 之间的整数。"},
+        {9, "soundLow", "130", "噪声报警域值的低值应小于高值!"},
         {6, "flow1", "10", "请输入一个在 -9.999 和 9.999 之间的数字。"},
         {6, "flow2", "-10", "请输入一个在 -9.9999 和 9.9999 之间的数字。"},
         {6, "flow3", "100", "请输入一个在 -99.999 和 99.999 之间的数字。"},
@@ -299,9 +341,18 @@ TEST(SetParamDlgValidation, MessagesInOrder) {
         ASSERT_EQ(e.prompter.messages.size(), 1u) << c.field;
         EXPECT_EQ(e.prompter.LastMessage(), c.message) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(e.prompter.messages[0].icon, qx::PromptIcon::Warning);
-        EXPECT_EQ(e.dialog.focusWidget(), edit) << c.field;
+        const bool orderCase = c.message.endsWith(QStringLiteral("低值应小于高值!"));
+        QLineEdit* focused =
+            orderCase
+                ? e.Edit(c.field == QStringLiteral("temperatureHigh") ? "temperatureLow" : c.field)
+                : edit;
+        EXPECT_EQ(e.dialog.focusWidget(), focused) << c.field;
         EXPECT_EQ(e.dialog.block.bytes, original.bytes) << c.field;  // nothing written
     }
+    // A pair the model hides is not refused: the user could not correct it.
+    Editor hidden(4, Written(4));
+    hidden.Set("humidityLow", "96");
+    EXPECT_TRUE(hidden.Ok());
 
     // The first failure in the order is the one reported.
     Editor e(1, Written(1));
