@@ -65,7 +65,7 @@ TEST(SampleClock, TimesPast2038And2106) {
     EXPECT_EQ(SampleClockOf(p, 1).TimeOf(0), int64_t{0xFFFFF000u});
     EXPECT_EQ(SampleClockOf(p, 1).TimeOf(2), int64_t{0xFFFFF000u} + 7200);
     EXPECT_EQ(FormatLocalTime(SampleClockOf(p, 1).TimeOf(2), "%Y-%m-%d %H:%M:%S"),
-              "2106-02-07 15:21:20");
+              "2106-02-07 15:20:00");
     // The largest offset of a wrapped record, hours apart, from the last clock second.
     p.SetU32(param::kStartTime, 0xFFFFFFFFu);
     p.SetU16(param::kWrapCount, 0x7FFF);
