@@ -48,20 +48,20 @@ void LayoutReadoutCells(TrendState& s, const ReadoutTexts& texts, const ReadoutE
     auto cellAfter = [&](int left, int width) {
         return TrendRect{left, top, left + width, bottom};
     };
-    auto valueWidth = [&](int field, const QString& text) {
+    auto valueWidth = [&](int field, const QString& text, int extent) {
         const int n = s.fixedReadoutWidths ? s.readoutWidths[field] : static_cast<int>(text.size());
-        return std::max(n, 1) * s.charWidth + 4;
+        return std::max(std::max(n, 1) * s.charWidth, extent) + 4;
     };
 
     s.captionCell = cellAfter(s.plot.right, extents.caption + 4);
-    s.timeCell = cellAfter(s.captionCell.right + 1, valueWidth(0, texts.time));
+    s.timeCell = cellAfter(s.captionCell.right + 1, valueWidth(0, texts.time, extents.time));
     int right = s.timeCell.right;
     for (int i = 0; i < s.seriesCount; ++i) {
         if (!s.series[i].visible) continue;
         TrendSeries& series = s.series[i];
         series.captionCell = cellAfter(right + 1, extents.names[i] + 4);
-        series.valueCell =
-            cellAfter(series.captionCell.right + 1, valueWidth(i + 1, texts.values[i]));
+        series.valueCell = cellAfter(series.captionCell.right + 1,
+                                     valueWidth(i + 1, texts.values[i], extents.values[i]));
         right = series.valueCell.right;
     }
 

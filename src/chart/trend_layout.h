@@ -21,13 +21,18 @@ inline int BandAreaBottom(const TrendState& s) {
     return s.plot.top + s.plotHeight;
 }
 
-// Widths in pixels of the time caption and of the series names as drawn in the chart font.
+// Widths in pixels of the time caption, the time text, and the series names and value texts
+// as drawn in the chart font.
 struct ReadoutExtents {
     int caption = 0;
+    int time = 0;
     std::array<int, kTrendMaxSeries> names{};
+    std::array<int, kTrendMaxSeries> values{};
 };
 // Places the readout strip's cells above the plot so that the strip ends at the plot's right
 // edge: the time caption and time value cells, then a name and a value cell per shown series.
+// A value cell is as wide as its character count (the fixed width, or the text's length) and
+// never narrower than its drawn text, so a long unit is not cut.
 void LayoutReadoutCells(TrendState& s, const ReadoutTexts& texts, const ReadoutExtents& extents);
 // Top and bottom rows of the readout cells.
 inline int ReadoutBottom(const TrendState& s) {

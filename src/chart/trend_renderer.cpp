@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -230,7 +231,7 @@ void TrendRenderer::DrawChartBody(QPainter& p, TrendState& s, const Target& targ
     }
 
     DrawTimeAxis(p, s);
-    DrawValueAxes(p, s);
+    DrawValueAxes(p, s, target.area);
     DrawAlarmLines(p, s);
     if (s.visibleSeries == 0 || s.pointCount == 0) return;
     DrawCurves(p, s, target.page);
@@ -290,13 +291,13 @@ void TrendRenderer::DrawTimeAxis(QPainter& p, const TrendState& s) {
     }
 }
 
-void TrendRenderer::DrawValueAxes(QPainter& p, const TrendState& s) {
+void TrendRenderer::DrawValueAxes(QPainter& p, const TrendState& s, const TrendRect& area) {
     if (s.banded && s.visibleSeries >= 1) {
         int last = -1;
         for (int i = 0; i < s.seriesCount; ++i) {
             const TrendSeries& series = s.series[i];
             if (!series.visible) continue;
-            DrawValueAxis(p, s, series.band, series.low, series.high, series.step,
+            DrawValueAxis(p, s, area, series.band, series.low, series.high, series.step,
                           series.axisDecimals, kBlack, false, true);
             last = i;
         }
@@ -316,18 +317,19 @@ void TrendRenderer::DrawValueAxes(QPainter& p, const TrendState& s) {
     if (s.dualAxes && a0 >= 0 && a1 >= 0 && a0 < s.seriesCount && a1 < s.seriesCount) {
         const TrendSeries& left = s.series[a0];
         const TrendSeries& right = s.series[a1];
-        DrawValueAxis(p, s, left.band, left.low, left.high, left.step, left.axisDecimals,
+        DrawValueAxis(p, s, area, left.band, left.low, left.high, left.step, left.axisDecimals,
                       left.colour, false, true);
-        DrawValueAxis(p, s, right.band, right.low, right.high, right.step, right.axisDecimals,
+        DrawValueAxis(p, s, area, right.band, right.low, right.high, right.step, right.axisDecimals,
                       right.colour, true, false);
         return;
     }
-    DrawValueAxis(p, s, s.plot, s.commonLow, s.commonHigh, s.commonStep, 0, kBlack, false, true);
+    DrawValueAxis(p, s, area, s.plot, s.commonLow, s.commonHigh, s.commonStep, 0, kBlack, false,
+                  true);
 }
 
-void TrendRenderer::DrawValueAxis(QPainter& p, const TrendState& s, const TrendRect& r, float low,
-                                  float high, float step, int decimals, QRgb textColour, bool right,
-                                  bool grid) {
+void TrendRenderer::DrawValueAxis(QPainter& p, const TrendState& s, const TrendRect& area,
+                                  const TrendRect& r, float low, float high, float step,
+                                  int decimals, QRgb textColour, bool right, bool grid) {
     ValueTicks(r, low, high, step, valueTicks_);
     if (grid) {
         lines_.clear();
@@ -348,17 +350,22 @@ void TrendRenderer::DrawValueAxis(QPainter& p, const TrendState& s, const TrendR
     }
 
     p.setPen(QColor::fromRgb(textColour));
+    // Characters that fit between the axis and the edge of the area.
+    const int labelEdge =
+        right ? r.right + s.borderThickness + w_ / 2 : r.left - s.borderThickness - w_ / 2;
+    const int room = right ? area.right - labelEdge : labelEdge - area.left;
+    const int maxChars = w_ > 0 ? std::max(room / w_, 1) : INT_MAX;
     for (const ValueTick& tick : valueTicks_) {
-        const QString text = AxisLabelText(tick.value, decimals);
+        const QString text = FittedAxisLabelText(tick.value, decimals, step, maxChars);
         const int width = static_cast<int>(text.size()) * w_;
         TrendRect box;
         int horizontal;
         if (right) {
-            box.left = r.right + s.borderThickness + w_ / 2;
+            box.left = labelEdge;
             box.right = box.left + width;
             horizontal = Qt::AlignLeft;
         } else {
-            box.right = r.left - s.borderThickness - w_ / 2;
+            box.right = labelEdge;
             box.left = box.right - width;
             horizontal = Qt::AlignRight;
         }
@@ -499,8 +506,11 @@ void TrendRenderer::DrawReadout(QPainter& p, TrendState& s, int j) {
     const QFontMetrics metrics = p.fontMetrics();
     ReadoutExtents extents;
     extents.caption = metrics.horizontalAdvance(s.timeCaption);
+    extents.time = metrics.horizontalAdvance(texts.time);
     for (int i = 0; i < s.seriesCount; ++i) {
-        if (s.series[i].visible) extents.names[i] = metrics.horizontalAdvance(texts.names[i]);
+        if (!s.series[i].visible) continue;
+        extents.names[i] = metrics.horizontalAdvance(texts.names[i]);
+        extents.values[i] = metrics.horizontalAdvance(texts.values[i]);
     }
     LayoutReadoutCells(s, texts, extents);
 

@@ -53,9 +53,11 @@ class TrendRenderer {
   private:
     void DrawChartBody(QPainter& p, TrendState& s, const Target& target);
     void DrawTimeAxis(QPainter& p, const TrendState& s);
-    void DrawValueAxes(QPainter& p, const TrendState& s);
-    void DrawValueAxis(QPainter& p, const TrendState& s, const TrendRect& r, float low, float high,
-                       float step, int decimals, QRgb textColour, bool right, bool grid);
+    void DrawValueAxes(QPainter& p, const TrendState& s, const TrendRect& area);
+    // Labels are kept within area, the client rectangle or the page.
+    void DrawValueAxis(QPainter& p, const TrendState& s, const TrendRect& area, const TrendRect& r,
+                       float low, float high, float step, int decimals, QRgb textColour, bool right,
+                       bool grid);
     void DrawAlarmLines(QPainter& p, const TrendState& s);
     void DrawCurves(QPainter& p, const TrendState& s, bool page);
     void DrawCurve(QPainter& p, const TrendState& s, int index, bool page);

@@ -76,7 +76,7 @@ void ValueTicks(const TrendRect& r, float low, float high, float step,
     }
 }
 
-QString FormatTrendTime(int32_t t, const QString& format) {
+QString FormatTrendTime(int64_t t, const QString& format) {
     const QByteArray f = format.toUtf8();
     return QString::fromStdString(FormatLocalTime(t, f.constData()));
 }
@@ -133,6 +133,47 @@ QString AxisLabelText(float v, int decimals) {
     TrimDecimals(text);
     if (text.size() > kLabelLimit) text.resize(kLabelLimit);
     return QString::fromStdString(text);
+}
+
+namespace {
+
+// Decimals that write every multiple of step exactly: the fewest of 0..6, or -1.
+int ExactStepDecimals(double step) {
+    double scaled = step;
+    for (int d = 0; d <= 6; ++d, scaled *= 10.0) {
+        if (scaled > 1e9) return -1;
+        if (std::fabs(scaled - std::round(scaled)) < 1e-3) return d;
+    }
+    return -1;
+}
+
+}  // namespace
+
+QString FittedAxisLabelText(float v, int decimals, float step, int maxChars) {
+    QString text = AxisLabelText(v, decimals);
+    if (text.size() <= maxChars || !std::isfinite(v)) return text;
+    if (v == 0.0f) v = 0.0f;
+    const double value = static_cast<double>(v);
+    auto fits = [&](std::string candidate) {
+        TrimDecimals(candidate);
+        if (candidate.size() < static_cast<size_t>(text.size())) {
+            text = QString::fromStdString(candidate);
+        }
+        return text.size() <= maxChars;
+    };
+    if (UsableStep(step)) {
+        // 10^-least <= step: with fewer decimals neighbouring ticks could read alike.
+        const int least = std::max(0, static_cast<int>(std::ceil(-std::log10(step))));
+        const int exact = ExactStepDecimals(static_cast<double>(step));
+        const int most = exact >= 0 ? std::max(exact, least) : least + 1;
+        for (int d = most; d >= least; --d) {
+            if (d <= 20 && fits(StrFormat("%.*f", d, value))) return text;
+        }
+    }
+    for (int precision = 6; precision >= 1; --precision) {
+        if (fits(StrFormat("%.*g", precision, value))) return text;
+    }
+    return text;
 }
 
 QString ReadoutValueText(float v, int decimals, const QString& unit) {

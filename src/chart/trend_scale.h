@@ -41,7 +41,7 @@ void TimeTicks(const TrendState& s, std::vector<TimeTick>& out);
 void ValueTicks(const TrendRect& r, float low, float high, float step, std::vector<ValueTick>& out);
 
 // A time stamp in local time with a strftime format.
-QString FormatTrendTime(int32_t t, const QString& format);
+QString FormatTrendTime(int64_t t, const QString& format);
 // Label of the time tick at a position: the time of point trunc(position), or empty.
 QString TimeLabelText(const TrendState& s, float position);
 
@@ -70,6 +70,13 @@ void ChooseTimeLabels(std::vector<TimeLabel>& labels);
 // Value-axis label: "%g" for 0 decimals, else "%.<d>f" with trailing zeros (and a bare point)
 // removed; at most 39 characters.
 QString AxisLabelText(float v, int decimals);
+// The label of tick v on an axis with the given tick step where at most maxChars characters
+// fit: AxisLabelText when it fits. Otherwise the value rounded to the decimals the step needs
+// (its own decimals, up to 6, else one more than its first significant digit needs), fewer
+// while still too long but never fewer than keep neighbouring ticks apart, and at last
+// "%.<p>g" with the most significant digits that fit. A label is never cut, so it never
+// reads as another number; the shortest form is returned when nothing fits.
+QString FittedAxisLabelText(float v, int decimals, float step, int maxChars);
 
 // Readout value: "%.<d>f %s" of the value and the unit; at most 39 characters.
 QString ReadoutValueText(float v, int decimals, const QString& unit);

@@ -89,7 +89,7 @@ float TrendState::ValueThroughWindow(int s, int j) const {
     return ValueAt(s, WindowIndex(j));
 }
 
-int32_t TrendState::TimeThroughWindow(int j) const {
+int64_t TrendState::TimeThroughWindow(int j) const {
     if (visibleCount == 0) return 0;
     const int i = WindowIndex(j);
     return i >= 0 && static_cast<size_t>(i) < times.size() ? times[i] : 0;

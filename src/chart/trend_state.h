@@ -74,7 +74,7 @@ struct TrendState {
     int currentSeries = 0;
     int pointCount = 0;
     int capacity = 0;
-    std::vector<int32_t> times;  // capacity + 2 entries, seconds since 1970 (UTC)
+    std::vector<int64_t> times;  // capacity + 2 entries, seconds since 1970 (UTC)
     std::array<TrendSeries, kTrendMaxSeries> series;
 
     // Horizontal axis, counted in point positions.
@@ -157,7 +157,7 @@ struct TrendState {
     // Point j read through the visible window: clamped into it; 0 when it is empty or the
     // series has no values.
     float ValueThroughWindow(int s, int j) const;
-    int32_t TimeThroughWindow(int j) const;
+    int64_t TimeThroughWindow(int j) const;
     // The stored value of point j itself; 0 outside the arrays.
     float ValueAt(int s, int j) const;
 

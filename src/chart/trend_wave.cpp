@@ -71,7 +71,7 @@ void CTrendWave::SetPointValue(int point, float value) {
     }
 }
 
-void CTrendWave::SetPointTime(int point, int32_t time) {
+void CTrendWave::SetPointTime(int point, int64_t time) {
     if (point < 0 || point > state_.capacity + 1) return;
     if (static_cast<size_t>(point) < state_.times.size()) state_.times[point] = time;
 }

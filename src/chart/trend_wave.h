@@ -58,7 +58,7 @@ class CTrendWave : public QWidget {
     bool AllocSeries(int seriesCount, int pointCount, std::span<const int> storageCodes = {});
     int SelectSeries(int index);
     void SetPointValue(int point, float value);  // of the current series
-    void SetPointTime(int point, int32_t time);  // shared by all series
+    void SetPointTime(int point, int64_t time);  // shared by all series
     // index >= 0: the series' name and unit; index < 0: the name becomes the time caption.
     // A text not given leaves its field unchanged.
     void SetSeriesText(int index, const std::optional<QString>& name,

@@ -57,7 +57,7 @@ std::optional<int64_t> ParseDate(const std::string& text) {
     int y = 0, m = 0, d = 0;
     char tail = 0;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
-    if (y < 1902 || y > 2037 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+    if (y < 1902 || y > 2105 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
     std::tm tm{};
     tm.tm_year = y - 1900;
     tm.tm_mon = m - 1;

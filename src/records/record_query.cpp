@@ -55,7 +55,7 @@ SampleClock SampleClockOf(const ParamBlock& params, InstrumentTypeId type) {
     return clock;
 }
 
-int32_t SampleTime(const RecordSet& set, int32_t k) {
+std::time_t SampleTime(const RecordSet& set, int32_t k) {
     return SampleClockOf(set.Params(), set.type).TimeOf(static_cast<uint32_t>(k));
 }
 

@@ -1,16 +1,19 @@
 // Time stamps of a record's samples and the time windows of a query.
 //
-// Sample k of a record was taken at start + (m + k) * interval (32-bit arithmetic), where the
+// Sample k of a record was taken at start + (m + k) * interval, where the
 // interval is the record interval value in seconds, minutes or hours (any other unit counts
 // as seconds) and m is 0 except for a wrapped cyclic recording of type 2, whose first kept
 // sample lies m = 21378 * wraps + c - c' - 21336 intervals after the start (0 when negative).
 // Type 2 counts local time on the instrument: its time-zone bias * 60 is added.
 //
-// Times and window bounds compare as signed 32-bit seconds since 1970-01-01 00:00 UTC. "Now"
-// is an input, and local calendar work follows the C library's zone (TZ).
+// The instruments' clocks count unsigned 32-bit seconds (good to 2106), and a late sample of a
+// long record can lie past even that, so times and window bounds are 64-bit seconds since
+// 1970-01-01 00:00 UTC. "Now" is an input, and local calendar work follows the C library's
+// zone (TZ).
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,14 +31,15 @@ struct SampleClock {
     uint32_t firstOffset = 0;  // m, in intervals
     int32_t shift = 0;         // seconds added (type 2: bias * 60)
 
-    int32_t TimeOf(uint32_t k) const {
-        return static_cast<int32_t>(start + (firstOffset + k) * interval +
-                                    static_cast<uint32_t>(shift));
+    std::time_t TimeOf(uint32_t k) const {
+        return static_cast<std::time_t>(int64_t{start} +
+                                        (int64_t{firstOffset} + int64_t{k}) * int64_t{interval} +
+                                        int64_t{shift});
     }
 };
 SampleClock SampleClockOf(const ParamBlock& params, InstrumentTypeId type);
 // Time of sample k of a decoded record.
-int32_t SampleTime(const RecordSet& set, int32_t k);
+std::time_t SampleTime(const RecordSet& set, int32_t k);
 
 enum class QueryMode { All, LastDays, LastMonths, DateRange };
 
@@ -53,11 +57,8 @@ struct QueryWindow {
     int64_t to = 0;
     std::string condition = "所有";
 
-    // Both bounds inclusive, compared as signed 32-bit values.
-    bool Contains(int32_t t) const {
-        return !bounded || (t >= static_cast<int32_t>(static_cast<uint32_t>(from)) &&
-                            t <= static_cast<int32_t>(static_cast<uint32_t>(to)));
-    }
+    // Both bounds inclusive.
+    bool Contains(int64_t t) const { return !bounded || (t >= from && t <= to); }
 };
 
 // The window of a query made at now:

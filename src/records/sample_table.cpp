@@ -48,7 +48,7 @@ void SampleTable::Build(const RecordSet& set, const QueryWindow& window) {
     rows_.reserve(static_cast<size_t>(count));
 
     for (int32_t k = 0; k < count; ++k) {
-        const int32_t t = clock.TimeOf(static_cast<uint32_t>(k));
+        const std::time_t t = clock.TimeOf(static_cast<uint32_t>(k));
         if (!window.Contains(t)) continue;
         const SeriesValues values = ComputeSeries(set.rows[static_cast<size_t>(k)], units_);
         rows_.push_back({k, t, values});
@@ -56,9 +56,8 @@ void SampleTable::Build(const RecordSet& set, const QueryWindow& window) {
             if (c.series == SampleColumn::kRecordNumber) {
                 AppendInt(text_, static_cast<int64_t>(rows_.size()));
             } else if (c.series == SampleColumn::kTime) {
-                const std::time_t tt = t;
                 std::tm tm{};
-                if (localtime_r(&tt, &tm)) AppendShortDateTime(text_, tm);
+                if (localtime_r(&t, &tm)) AppendShortDateTime(text_, tm);
             } else {
                 AppendCellText(text_, c.series, values[static_cast<size_t>(c.series)], units_);
             }

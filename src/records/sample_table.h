@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,13 +54,13 @@ class SampleTable {
     std::string_view Cell(int row, int column) const;
     // Index of the row's sample in the record, its time and its eight series values.
     int32_t SampleIndex(int row) const { return rows_[static_cast<size_t>(row)].sample; }
-    int32_t Time(int row) const { return rows_[static_cast<size_t>(row)].time; }
+    std::time_t Time(int row) const { return rows_[static_cast<size_t>(row)].time; }
     const SeriesValues& Values(int row) const { return rows_[static_cast<size_t>(row)].values; }
 
   private:
     struct Row {
         int32_t sample;
-        int32_t time;
+        std::time_t time;
         SeriesValues values;
     };
 

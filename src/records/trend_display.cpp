@@ -70,7 +70,7 @@ void TrendDisplay::Configure(int64_t now) {
     chart_.SetMarkSize(0);
     chart_.SelectSeries(7);
     chart_.SetPointValue(0, 0);
-    chart_.SetPointTime(0, static_cast<int32_t>(now));
+    chart_.SetPointTime(0, now);
     chart_.AllocSeries(kSeriesCount, 0, kStorageCodes);
 
     chart_.SetDualAxes(true);

@@ -98,6 +98,32 @@ TEST(ReadoutCells, EndAtThePlotsRightEdgeOnePixelApart) {
     EXPECT_EQ(s.series[2].valueCell.right, s.plot.right);
 }
 
+TEST(ReadoutCells, ValueCellsAreNeverNarrowerThanTheirText) {
+    TrendState s;
+    s.AllocSeries(2, 10);
+    LayoutPlot(s, kArea, 16);
+    s.fixedReadoutWidths = true;
+    s.readoutWidths = {18, 8, 8, 7, 10, 10, 8, 8, 8};
+    ReadoutTexts texts;
+    texts.time = QStringLiteral("17-05-19 14:03:22");
+    texts.values[0] = QStringLiteral("1.2 kg/m3");
+    texts.values[1] = QStringLiteral("0.05 mg/m3");
+    ReadoutExtents extents;
+    extents.time = 17 * 7;       // fits its 18 characters
+    extents.values[0] = 9 * 7;   // more than 8 characters
+    extents.values[1] = 10 * 8;  // wide letters
+    LayoutReadoutCells(s, texts, extents);
+    EXPECT_EQ(s.timeCell.Width(), 18 * 7 + 4);
+    EXPECT_EQ(s.series[0].valueCell.Width(), 9 * 7 + 4);
+    EXPECT_EQ(s.series[1].valueCell.Width(), 10 * 8 + 4);
+    EXPECT_EQ(s.series[1].valueCell.right, s.plot.right);
+    EXPECT_EQ(s.series[0].valueCell.right + 1, s.series[1].captionCell.left);
+    s.fixedReadoutWidths = false;
+    LayoutReadoutCells(s, texts, extents);
+    EXPECT_EQ(s.series[0].valueCell.Width(), 9 * 7 + 4);
+    EXPECT_EQ(s.series[1].valueCell.Width(), 10 * 8 + 4);
+}
+
 // A state whose visible points 0..count-1 lie at columns trunc(j * xscale).
 TrendState PointsState(int count, int span, int plotWidth) {
     TrendState s;

@@ -242,6 +242,20 @@ TEST(ValueAxes, DualAxesNeedBothSeriesElseTheCommonAxis) {
     EXPECT_EQ(CountColour(chart.BackBuffer(), right, qRgb(255, 0, 0)), 0);
 }
 
+// Labels longer than the margin are shortened rather than cut at the window's left edge.
+TEST(ValueAxes, LongLabelsStayInsideTheWindow) {
+    CTrendWave chart;
+    FillFlat(chart, 11, 10);
+    chart.SetBanded(true);
+    chart.SetSeriesRange(0, 0, 0.994681f);
+    chart.SetSeriesStep(0, 0.0828901f);
+    const TrendState& s = chart.State();
+    const QRgb black = qRgb(0, 0, 0);
+    ASSERT_GT(LabelPixels(chart, black), 20);
+    const QRect edge(0, s.plot.top - 8, 3, s.plotHeight + 12);  // above the time labels
+    EXPECT_EQ(CountColour(chart.BackBuffer(), edge, black), 0);
+}
+
 TEST(Painting, CopiesTheBackBuffer) {
     CTrendWave chart;
     FillFlat(chart, 11, 10);
@@ -363,6 +377,13 @@ TEST(Screenshots, BrowserChart) {
     for (int i = 0; i < 3; ++i)
         chart.SetSeriesStep(i, i == 1 ? 20 : 10);
     EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_banded"));
+
+    // A flow band whose step has no short decimals, and units wider than their cells.
+    chart.SetSeriesRange(2, 0, 0.994681f);
+    chart.SetSeriesStep(2, 0.0828901f);
+    chart.SetSeriesText(0, QStringLiteral("密度"), QStringLiteral("kg/m3"));
+    chart.SetSeriesText(1, QStringLiteral("甲醛"), QStringLiteral("mg/m3"));
+    EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_fitted_labels"));
 }
 
 }  // namespace

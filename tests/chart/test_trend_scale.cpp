@@ -1,6 +1,8 @@
 // Ticks of the time and value axes and the texts of labels and readout.
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
 #include "chart/trend_scale.h"
 #include "chart_test_util.h"
 
@@ -102,6 +104,11 @@ TEST(TimeText, LocalTimeWithStrftimeConversions) {
               QStringLiteral("17-05-19 14:03:22"));
     EXPECT_EQ(FormatTrendTime(test::kSampleStart, QStringLiteral("%Y年%m月%d日")),
               QStringLiteral("2017年05月19日"));
+    // Past the signed 32-bit seconds (2038-01-19 03:14:07 UTC) and the unsigned ones.
+    EXPECT_EQ(FormatTrendTime(int64_t{0x80000000u}, QStringLiteral("%y-%m-%d %H:%M:%S")),
+              QStringLiteral("38-01-19 11:14:08"));
+    EXPECT_EQ(FormatTrendTime(int64_t{0xFFFFFFFFu} + 1, QStringLiteral("%Y-%m-%d %H:%M:%S")),
+              QStringLiteral("2106-02-07 14:28:16"));
     const TimeLabelLines two = SplitTimeLabel(QStringLiteral("17-05-19 14:03:22"));
     EXPECT_EQ(two.upper, QStringLiteral("14:03:22"));
     EXPECT_EQ(two.lower, QStringLiteral("17-05-19"));
@@ -238,6 +245,36 @@ TEST(AxisLabelText, TrimsTrailingZerosOfFixedDecimals) {
     // The first tick of a range from -10 in steps of 20 is ceil(-0.5) * 20 = -0.
     EXPECT_EQ(AxisLabelText(-0.0f, 0), QStringLiteral("0"));
     EXPECT_EQ(AxisLabelText(-0.0f, 2), QStringLiteral("0"));
+}
+
+// A label wider than the margin would lose its leading digits and read as another number.
+TEST(AxisLabelText, LongLabelsTakeTheDecimalsTheStepNeeds) {
+    // What fits stays as it was.
+    EXPECT_EQ(FittedAxisLabelText(21.5f, 0, 0.5f, 5), QStringLiteral("21.5"));
+    EXPECT_EQ(FittedAxisLabelText(1500.0f, 0, 500.0f, 4), QStringLiteral("1500"));
+    // A banded flow axis and a recentred axis whose steps have no short decimals.
+    EXPECT_EQ(FittedAxisLabelText(0.828901f, 0, 0.0828901f, 5), QStringLiteral("0.829"));
+    EXPECT_EQ(FittedAxisLabelText(-0.828901f, 0, 0.0828901f, 5), QStringLiteral("-0.83"));
+    EXPECT_EQ(FittedAxisLabelText(0.828901f, 4, 0.0828901f, 5), QStringLiteral("0.829"));
+    EXPECT_EQ(FittedAxisLabelText(21.6667f, 0, 1.66667f, 5), QStringLiteral("21.7"));
+    // A step with short decimals keeps them when they fit.
+    EXPECT_EQ(FittedAxisLabelText(1.125f, 0, 0.125f, 5), QStringLiteral("1.125"));
+    EXPECT_EQ(FittedAxisLabelText(101.125f, 0, 0.125f, 5), QStringLiteral("101.1"));
+    // Too many digits for any fixed form: the significant digits that fit.
+    EXPECT_EQ(FittedAxisLabelText(1234567.0f, 0, 100000.0f, 5), QStringLiteral("1e+06"));
+    EXPECT_EQ(FittedAxisLabelText(1234567.0f, 0, 100000.0f, 7), QStringLiteral("1234567"));
+
+    // Neighbouring ticks still read apart.
+    std::vector<ValueTick> ticks;
+    ValueTicks({0, 0, 10, 200}, 0.0f, 1.0f, 0.0828901f, ticks);
+    ASSERT_EQ(ticks.size(), 13u);
+    QStringList texts;
+    for (const ValueTick& t : ticks) {
+        const QString text = FittedAxisLabelText(t.value, 0, 0.0828901f, 5);
+        EXPECT_LE(text.size(), 5) << text.toStdString();
+        EXPECT_FALSE(texts.contains(text)) << text.toStdString();
+        texts.append(text);
+    }
 }
 
 TEST(ReadoutText, ValueWithDecimalsAndUnit) {

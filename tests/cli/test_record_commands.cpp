@@ -118,6 +118,27 @@ TEST_F(RecordCommands, ExportWindows) {
     EXPECT_EQ(std::count(empty.begin(), empty.end(), '\n'), 1);
 }
 
+TEST(RecordCommandTimes, RecordStartedIn2039) {
+    TempPath file(".QXRec"), out(".csv");
+    const auto start = static_cast<uint32_t>(test::LocalTime(2039, 9, 1, 8));
+    RecordImage image = test::MakeRecordImage(8, 3000, start);
+    ASSERT_TRUE(WriteRecordFile(file.str(), image, 8));
+    CliRun r = Cli("info " + file.str());
+    EXPECT_NE(r.out.find("First sample: 2039-09-01 08:00:00\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Last sample: 2039-09-03 09:59:00\n"), std::string::npos) << r.out;
+    r = Cli("export " + file.str() + " -o " + out.str() +
+            " --format csv --from 2039-09-02 --to 2039-09-02");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("查询条件:日期从[2039-09-02]-[2039-09-02] 记录数:1440"), std::string::npos)
+        << r.out;
+    EXPECT_NE(ReadAll(out.str()).find("\r\n1440,2039-09-02T23:59:00+08:00,"), std::string::npos);
+    // The instruments' clocks end in February 2106.
+    EXPECT_EQ(
+        Cli("export " + file.str() + " -o " + out.str() + " --from 2106-03-01 --to 2106-03-01")
+            .status,
+        2);
+}
+
 TEST_F(RecordCommands, BadArgumentsAndFiles) {
     TempPath out(".txt");
     const std::string f = file.str();

@@ -86,6 +86,28 @@ TEST_F(Export, CsvBytes) {
               "3,2017-03-10T21:09:12+08:00,-5.5,0.0,\r\n");
 }
 
+// A record started in September 2039 lists, charts and exports 2039; one whose clock ends at
+// the last unsigned second runs on into 2106-02-07 rather than back to 1970.
+TEST(ExportTimes, PastThe32BitSecondLimits) {
+    auto set = std::make_unique<RecordSet>();
+    const auto start2039 = static_cast<uint32_t>(test::LocalTime(2039, 9, 1, 8));
+    DecodeRecord(MakeRecordImage(1, 2, start2039, 60), *set, 1);
+    SampleTable table;
+    table.Build(*set, {});
+    EXPECT_EQ(table.Cell(1, 1), "39-09-01 08:01:00");
+    EXPECT_NE(CsvBytes(table).find("\r\n2,2039-09-01T08:01:00+08:00,"), std::string::npos);
+
+    DecodeRecord(MakeRecordImage(1, 3, 0xFFFFFFFFu - 60, 60), *set, 1);
+    table.Build(*set, {});
+    EXPECT_EQ(table.Time(2), int64_t{0xFFFFFFFFu} + 60);
+    EXPECT_EQ(table.Cell(0, 1), "06-02-07 14:27:15");
+    EXPECT_EQ(table.Cell(2, 1), "06-02-07 14:29:15");
+    const std::string csv = CsvBytes(table);
+    EXPECT_NE(csv.find("3,2106-02-07T14:29:15+08:00,"), std::string::npos) << csv;
+    const std::string list = ListTextBytes(table, {});
+    EXPECT_NE(list.find(Utf16LeBytes(u"3,06-02-07 14:29:15,")), std::string::npos);
+}
+
 TEST_F(Export, WorkbookHoldsBothSheets) {
     TempPath file(".xlsx");
     ASSERT_TRUE(WriteWorkbook(file.str(), table, params));

@@ -55,11 +55,25 @@ TEST(SampleClock, WrappedCyclicRecordStartsLater) {
     EXPECT_EQ(SampleClockOf(p, 2).firstOffset, 0u);
 }
 
-TEST(SampleClock, ArithmeticWrapsAt32Bits) {
+// The instrument clocks count unsigned 32-bit seconds: starts past 2038-01-19 03:14:07 UTC
+// stay in their century, and samples past 2106 do not wrap to 1970.
+TEST(SampleClock, TimesPast2038And2106) {
     ParamBlock p = Clocked(1, 2);
+    p.SetU32(param::kStartTime, 0x7FFFFFFFu);
+    EXPECT_EQ(SampleClockOf(p, 1).TimeOf(1), int64_t{0x7FFFFFFF} + 3600);
     p.SetU32(param::kStartTime, 0xFFFFF000u);
-    EXPECT_EQ(SampleClockOf(p, 1).TimeOf(0), static_cast<int32_t>(0xFFFFF000u));
-    EXPECT_EQ(SampleClockOf(p, 1).TimeOf(2), static_cast<int32_t>(0xFFFFF000u + 7200u));
+    EXPECT_EQ(SampleClockOf(p, 1).TimeOf(0), int64_t{0xFFFFF000u});
+    EXPECT_EQ(SampleClockOf(p, 1).TimeOf(2), int64_t{0xFFFFF000u} + 7200);
+    EXPECT_EQ(FormatLocalTime(SampleClockOf(p, 1).TimeOf(2), "%Y-%m-%d %H:%M:%S"),
+              "2106-02-07 15:20:00");
+    // The largest offset of a wrapped record, hours apart, from the last clock second.
+    p.SetU32(param::kStartTime, 0xFFFFFFFFu);
+    p.SetU16(param::kWrapCount, 0x7FFF);
+    p.SetU16(param::kRecordCountSetting, 0xFFFF);
+    p.SetU16(param::kStoredCount, 100);
+    const SampleClock c = SampleClockOf(p, 2);
+    EXPECT_EQ(c.TimeOf(21377) - c.TimeOf(0), int64_t{21377} * 3600);
+    EXPECT_GT(c.TimeOf(0), int64_t{0xFFFFFFFFu});
 }
 
 TEST(QueryWindow, LastDaysIncludesBothEnds) {
@@ -148,6 +162,31 @@ TEST(QueryWindow, AllAndMatchCounts) {
     q.mode = QueryMode::DateRange;
     q.rangeStart = q.rangeEnd = LocalTime(2017, 3, 9, 12);
     EXPECT_EQ(CountMatches(*set, MakeQueryWindow(q, 0)), 1440);
+}
+
+TEST(QueryWindow, MatchesAcross2038) {
+    auto set = std::make_unique<RecordSet>();
+    // 2000 samples a minute apart from 2038-01-19 00:00 local (2038-01-18 16:00 UTC).
+    const int64_t start = LocalTime(2038, 1, 19);
+    DecodeRecord(MakeRecordImage(1, 2000, static_cast<uint32_t>(start)), *set, 1);
+    EXPECT_EQ(SampleTime(*set, 1999), start + 1999 * 60);
+    QueryRequest q;
+    q.mode = QueryMode::DateRange;
+    q.rangeStart = q.rangeEnd = LocalTime(2038, 1, 20, 9);
+    QueryWindow w = MakeQueryWindow(q, 0);
+    EXPECT_EQ(w.condition, "日期从[2038-01-20]-[2038-01-20]");
+    EXPECT_EQ(CountMatches(*set, w), 2000 - 1440);
+    // Up to 2038-01-19 14:00 local, past 11:14:07 local, the last signed 32-bit second.
+    q.mode = QueryMode::LastDays;
+    q.days = 1;
+    w = MakeQueryWindow(q, LocalTime(2038, 1, 19, 14));
+    EXPECT_EQ(w.condition, "当前日期[2038-01-19],向前1天");
+    EXPECT_EQ(CountMatches(*set, w), 14 * 60 + 1);
+    q.mode = QueryMode::LastMonths;
+    w = MakeQueryWindow(q, LocalTime(2038, 2, 19, 0, 10));
+    EXPECT_EQ(w.from, LocalTime(2038, 1, 19, 0, 10));
+    EXPECT_EQ(w.condition, "当前日期[2038-02-19],向前1月");
+    EXPECT_EQ(CountMatches(*set, w), 2000 - 10);
 }
 
 TEST(QueryTexts, StatusLineAndHeader) {
