@@ -50,6 +50,7 @@ class XmlTagCheck {
             case State::kText:
                 if (c == '<') {
                     tag_.clear();
+                    last_ = 0;
                     state_ = State::kTag;
                 } else if (stack_.empty() && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
                     error_ = "text outside the root element";
@@ -71,6 +72,7 @@ class XmlTagCheck {
                 break;
         }
         if (tag_.size() < kTagKeep) tag_ += c;
+        last_ = c;
     }
 
     void EndOfTag() {
@@ -79,7 +81,7 @@ class XmlTagCheck {
             return;
         }
         if (tag_.front() == '?') {
-            if (tag_.back() != '?' || hadRoot_) error_ = "misplaced processing instruction";
+            if (last_ != '?' || hadRoot_) error_ = "misplaced processing instruction";
             return;
         }
         if (tag_.front() == '!') {
@@ -107,7 +109,7 @@ class XmlTagCheck {
             return;
         }
         if (name == "row") CountRow();
-        if (tag_.back() == '/') {
+        if (last_ == '/') {  // self-closing
             if (stack_.empty()) rootClosed_ = true;
             return;
         }
@@ -134,7 +136,8 @@ class XmlTagCheck {
 
     State state_ = State::kText;
     char quote_ = 0;
-    std::string tag_;
+    std::string tag_;  // the tag's first kTagKeep characters: its name and first attributes
+    char last_ = 0;    // the tag's last character, kept however long the tag is
     std::vector<std::string> stack_;
     bool hadRoot_ = false;
     bool rootClosed_ = false;
