@@ -74,13 +74,15 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) 
     return instrument;
 }
 
-void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message) {
+void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message,
+                           const std::string& reason) {
     if (instrument.ui.Warned()) return;
     const OpenFailure& failure = instrument.session.link.LastOpenFailure();
     if (failure.status == HidStatus::kAccessDenied) {
         instrument.ui.ShowWarning(msg::AccessDeniedMessage(failure.devicePath));
     } else {
         instrument.ui.ShowWarning(message);
+        if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
     }
 }
 

@@ -52,7 +52,8 @@ struct ConsoleInstrument {
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options);
 
 // Prints a failed exchange: the permission problem when the device may not be opened (unless
-// it was already reported), else `message`.
-void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message);
+// it was already reported), else `message` with `reason` (when given) on the line below.
+void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message,
+                           const std::string& reason = {});
 
 }  // namespace qx::cli

@@ -1,5 +1,7 @@
 // Record commands of qxlog-cli: info and export over record files, and download from an
 // instrument into a new record file.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -32,7 +34,13 @@ int Usage(const char* command, const std::string& problem) {
     return kExitUsage;
 }
 
-// A record file read and decoded; nullptr after printing the system's message.
+// A failure as the system reports it, with the reason on the line below when there is one.
+void PrintFailure(const std::string& message, const std::string& reason) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
+}
+
+// A record file read and decoded; nullptr after printing the system's message and why.
 struct LoadedRecord {
     RecordImage image;
     RecordSet set;
@@ -41,7 +49,7 @@ std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path) {
     auto record = std::make_unique<LoadedRecord>();
     const RecordFileResult r = OpenRecordFile(path, record->image, record->set);
     if (!r.ok) {
-        std::fprintf(stderr, "%s\n", r.message.c_str());
+        PrintFailure(r.message, r.reason);
         return nullptr;
     }
     return record;
@@ -184,8 +192,9 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     std::printf(
         "%s\n",
         QueryStatusLine(header, record->set.count, window.condition, table->RowCount()).c_str());
-    if (!ExportSampleTable(output, format, *table, RecordParamRows(record->set))) {
-        std::fprintf(stderr, "%s\n", ExportFailedMessage(output).c_str());
+    std::string why;
+    if (!ExportSampleTable(output, format, *table, RecordParamRows(record->set), &why)) {
+        PrintFailure(ExportFailedMessage(output), why);
         return kExitFailure;
     }
     std::printf("%s\n", ExportSucceededMessage(output).c_str());
@@ -194,19 +203,29 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
 
 // ---- download --------------------------------------------------------------------------
 
-// The wait popup on the console: a bar with the percent texts, redrawn when they change.
+// The wait popup on the console, on stderr. kBar redraws a bar with the percent texts when
+// they change (for a terminal); kLines prints the popup's first line at the start and the last
+// percent text at the end (for a file or a pipe); kQuiet prints nothing.
+enum class ProgressStyle { kBar, kLines, kQuiet };
+
 class ConsoleProgress {
   public:
+    explicit ConsoleProgress(ProgressStyle style) : style_(style) {}
+
     DownloadHooks Hooks(bool realPauses) {
         DownloadHooks h;
+        if (realPauses) {
+            h.pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+        }
+        if (style_ == ProgressStyle::kQuiet) return h;
         h.begin = [](const std::string& line0, uint32_t) {
             std::fprintf(stderr, "%s\n", line0.c_str());
         };
         h.progress = [this](const DownloadProgress& p) { Show(p); };
-        if (realPauses) {
-            h.pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
-        }
         h.finish = [this] {
+            if (style_ == ProgressStyle::kLines && !last_.empty()) {
+                std::fprintf(stderr, "%s\n", last_.c_str());
+            }
             if (shown_) std::fputc('\n', stderr);
             shown_ = false;
         };
@@ -217,6 +236,7 @@ class ConsoleProgress {
     void Show(const DownloadProgress& p) {
         if (p.text == last_) return;
         last_ = p.text;
+        if (style_ != ProgressStyle::kBar) return;
         constexpr int kWidth = 40;
         const int filled = p.percent * kWidth / 100;
         std::fprintf(stderr, "\r[%s%s] %s", std::string(static_cast<size_t>(filled), '#').c_str(),
@@ -226,22 +246,48 @@ class ConsoleProgress {
         shown_ = true;
     }
 
+    ProgressStyle style_;
     std::string last_;
     bool shown_ = false;
 };
 
+// Why a transfer failed, for the line below "下载出错!".
+std::string DownloadFailureReason(const DownloadResult& r) {
+    switch (r.status) {
+        case DownloadStatus::kNotConnected:
+            return "the instrument is no longer connected";
+        case DownloadStatus::kStopReadFailed:
+            return "stopping the recording or reading its parameters failed";
+        case DownloadStatus::kBlockFailed:
+            return StrFormat("a block could not be fetched after %u of %u samples", r.fetched,
+                             r.count);
+        case DownloadStatus::kOk:
+            break;
+    }
+    return {};
+}
+
 int RunDownload(const CliOptions& options, std::span<const std::string> args) {
     constexpr const char* kName = "download";
     std::string output;
+    bool quiet = false, bar = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" || args[i] == "--output") {
             if (i + 1 >= args.size()) return Usage(kName, args[i] + " needs a value");
             output = args[++i];
+        } else if (args[i] == "-q" || args[i] == "--quiet") {
+            quiet = true;
+        } else if (args[i] == "--progress") {
+            bar = true;
         } else {
             return Usage(kName, "unexpected argument " + args[i]);
         }
     }
     if (output.empty()) return Usage(kName, "-o FILE names the record file to write");
+    if (quiet && bar) return Usage(kName, "--quiet and --progress exclude each other");
+    const ProgressStyle style = quiet                            ? ProgressStyle::kQuiet
+                                : bar || ::isatty(STDERR_FILENO) ? ProgressStyle::kBar
+                                                                 : ProgressStyle::kLines;
 
     auto instrument = ConnectInstrument(options);
     if (!instrument) return kExitFailure;
@@ -249,23 +295,25 @@ int RunDownload(const CliOptions& options, std::span<const std::string> args) {
     const CommandResult asked = commands.RequestDownload();
     if (asked == CommandResult::kRefused) return kExitFailure;  // "没有数据记录,不能下载!"
     if (asked != CommandResult::kDone || !commands.DownloadTimerTick()) {
-        ReportExchangeFailure(*instrument, msg::kDownloadFailed);
+        ReportExchangeFailure(*instrument, msg::kDownloadFailed,
+                              "the exchange with the instrument failed before the transfer");
         return kExitFailure;
     }
     auto image = std::make_unique<RecordImage>();
-    ConsoleProgress progress;
+    ConsoleProgress progress(style);
     const DownloadResult result =
         commands.ReceiveData(*image, progress.Hooks(options.simulate.empty()));
     if (result.status != DownloadStatus::kOk) {
-        ReportExchangeFailure(*instrument, msg::kDownloadFailed);
+        ReportExchangeFailure(*instrument, msg::kDownloadFailed, DownloadFailureReason(result));
         return kExitFailure;
     }
     const RecordFileResult saved = SaveRecordFile(output, *image, instrument->session.state.type);
     if (!saved.ok) {
-        std::fprintf(stderr, "%s\n", saved.message.c_str());
+        PrintFailure(saved.message, saved.reason);
         return kExitFailure;
     }
     commands.AcceptDownload(result.params);
+    if (quiet) return kExitOk;
     std::printf("%s: %u samples written to %s\n", ModelDisplayName(saved.type).c_str(),
                 result.fetched, output.c_str());
     return kExitOk;
@@ -281,6 +329,10 @@ const CliCommand kCommands[] = {
      "line per parameter of the recording. When the file holds fewer samples than\n"
      "its header names, the Samples line gives both numbers.\n"
      "\n"
+     "When FILE cannot be read, the line after 文件:FILE 不能打开! says why: the\n"
+     "system's error (No such file or directory, Is a directory, ...), not a record\n"
+     "file (unknown magic 0x...), or shorter than a record header (N bytes).\n"
+     "\n"
      "Exit status:\n"
      "  0  record shown\n"
      "  1  FILE cannot be read as a record file (文件:FILE 不能打开!)\n"
@@ -294,15 +346,18 @@ const CliCommand kCommands[] = {
      "Writes the samples of the record file FILE within a time window (all samples\n"
      "unless a window is given) as the record browser lists them. Prints the query\n"
      "line (... 总记录数:N  查询条件:... 记录数:N) and then 文件:OUT 导出成功!.\n"
-     "The options may come before or after FILE.\n"
+     "The options may come before or after FILE. A failure prints 文件:OUT 导出失败!\n"
+     "and on the next line why; a workbook is read back and checked before it\n"
+     "replaces OUT.\n"
      "\n"
      "Options:\n"
      "  -o, --output OUT   the file to write; replaced only once the new one is\n"
      "                     complete\n"
-     "  --format F         xlsx: workbook with the sheets 数据记录 and 参数表;\n"
-     "                     text: UTF-16 text with the parameters, a header and the\n"
-     "                     samples; csv: UTF-8 CSV, header and samples, ISO 8601\n"
-     "                     times. Without it, OUT ending in .xls or .xlsx gives a\n"
+     "  --format F         xlsx: workbook with the sheets 数据记录 and 参数表, the\n"
+     "                     times as date-time cells; text: UTF-16 text with the\n"
+     "                     parameters, a header and the samples, comma-separated;\n"
+     "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
+     "                     Without it, OUT ending in .xls or .xlsx gives a\n"
      "                     workbook, .csv the CSV and any other extension the\n"
      "                     UTF-16 text\n"
      "  --last-days N      samples of the last N days (1..300) up to now\n"
@@ -322,20 +377,26 @@ const CliCommand kCommands[] = {
      RunExport},
     {"download", "download the instrument's recording into a record file",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] download -o FILE\n"
+     "                        [--quiet | --progress]\n"
      "\n"
-     "Stops the instrument's recording, fetches all its samples (with a progress bar\n"
-     "on stderr) and writes them as the record file FILE (*.QXRec), then prints\n"
-     "'MODEL: N samples written to FILE'.\n"
+     "Stops the instrument's recording, fetches all its samples and writes them as\n"
+     "the record file FILE (*.QXRec), then prints 'MODEL: N samples written to\n"
+     "FILE'. On stderr it shows 正在接收数据,请稍候... and, when stderr is a\n"
+     "terminal, a progress bar; otherwise (a file, a pipe, cron) one line with the\n"
+     "last count when the transfer ends. A failure prints the system's message and\n"
+     "on the next line why.\n"
      "\n"
      "Options:\n"
      "  -o, --output FILE  the record file to write\n"
+     "  -q, --quiet        print nothing but errors\n"
+     "  --progress         draw the progress bar also when stderr is no terminal\n"
      "\n"
      "Exit status:\n"
      "  0  recording downloaded and written\n"
      "  1  no instrument, it holds no recording (没有数据记录,不能下载!), the\n"
      "     transfer failed (下载出错!), or FILE cannot be written\n"
      "     (文件:FILE 不能保存!); no record file is written then\n"
-     "  2  no -o FILE, or another argument",
+     "  2  no -o FILE, --quiet with --progress, or another argument",
      RunDownload},
 };
 

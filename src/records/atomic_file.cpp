@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "model/text_util.h"
@@ -43,6 +44,11 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
+// "<step> <path>: <the system's reason for errno>".
+std::string Reason(const char* step, const std::string& path) {
+    return StrFormat("%s %s: %s", step, path.c_str(), std::strerror(errno));
+}
+
 bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     size_t left = bytes.size();
@@ -66,28 +72,51 @@ void SyncDirectory(const std::string& target) {
     ::close(dfd);
 }
 
-bool SyncAndRename(const std::string& temp, const std::string& target) {
+bool SyncAndRename(const std::string& temp, const std::string& target, std::string& error) {
     const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
+    if (fd < 0) {
+        error = Reason("cannot write", target);
+        return false;
+    }
+    if (::fsync(fd) != 0) {
+        error = Reason("cannot write", target);
+        ::close(fd);
+        return false;
+    }
     ::close(fd);
-    if (!synced || ::rename(temp.c_str(), target.c_str()) != 0) return false;
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        error = Reason("cannot replace", target);
+        return false;
+    }
     SyncDirectory(target);
     return true;
 }
 
 }  // namespace
 
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return false;
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
+    std::string why;
+    bool ok = false;
     std::string temp;
-    const int fd = CreateTempBeside(path, temp);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (path.empty()) {
+        why = "no file name";
+    } else if (const int fd = CreateTempBeside(path, temp); fd < 0) {
+        why = Reason("cannot create a file in", DirectoryOf(path));
+    } else {
+        ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+        if (!ok) why = Reason("cannot write", path);
+        if (::close(fd) != 0 && ok) {
+            why = Reason("cannot write", path);
+            ok = false;
+        }
+        if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+            why = Reason("cannot replace", path);
+            ok = false;
+        }
+        if (!ok) ::unlink(temp.c_str());
+    }
     if (!ok) {
-        ::unlink(temp.c_str());
+        if (error) *error = why;
         return false;
     }
     SyncDirectory(path);
@@ -95,10 +124,16 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
 }
 
 PendingFile::PendingFile(const std::string& target) : target_(target) {
-    if (target.empty()) return;
+    if (target.empty()) {
+        error_ = "no file name";
+        return;
+    }
     std::string temp;
     const int fd = CreateTempBeside(target, temp);
-    if (fd < 0) return;
+    if (fd < 0) {
+        error_ = Reason("cannot create a file in", DirectoryOf(target));
+        return;
+    }
     ::close(fd);
     tempPath_ = temp;
 }
@@ -109,7 +144,7 @@ PendingFile::~PendingFile() {
 
 bool PendingFile::Commit() {
     if (tempPath_.empty() || committed_) return false;
-    committed_ = SyncAndRename(tempPath_, target_);
+    committed_ = SyncAndRename(tempPath_, target_, error_);
     return committed_;
 }
 

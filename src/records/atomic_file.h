@@ -9,8 +9,9 @@
 
 namespace qx {
 
-// Writes bytes as the complete new contents of path. False when any step fails.
-bool ReplaceFile(const std::string& path, std::string_view bytes);
+// Writes bytes as the complete new contents of path. False when any step fails; *error (when
+// given) then names the step and the operating system's reason.
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 // For writers that need a file name of their own (the workbook library opens its output by
 // name): reserves a fresh temporary file beside the target; Commit() flushes it and renames it
@@ -26,11 +27,14 @@ class PendingFile {
     bool ok() const { return !tempPath_.empty(); }
     const std::string& TempPath() const { return tempPath_; }
     bool Commit();
+    // Why creating the temporary file or Commit() failed: the step and the system's reason.
+    const std::string& Error() const { return error_; }
 
   private:
     std::string target_;
     std::string tempPath_;
     bool committed_ = false;
+    std::string error_;
 };
 
 }  // namespace qx

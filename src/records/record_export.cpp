@@ -20,17 +20,18 @@ ExportFormat ExportFormatForPath(std::string_view path) {
 }
 
 bool ExportSampleTable(const std::string& path, ExportFormat format, const SampleTable& table,
-                       std::span<const ParamListRow> params) {
+                       std::span<const ParamListRow> params, std::string* error) {
     switch (format) {
         case ExportFormat::Workbook:
-            return WriteWorkbook(path, table, params);
+            return WriteWorkbook(path, table, params, error);
         case ExportFormat::Text:
-            return WriteListText(path, table, params);
+            return WriteListText(path, table, params, error);
         case ExportFormat::Csv:
-            return WriteCsv(path, table);
+            return WriteCsv(path, table, error);
         case ExportFormat::None:
             break;
     }
+    if (error) *error = "no export format for " + path;
     return false;
 }
 

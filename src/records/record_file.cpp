@@ -40,8 +40,12 @@ uint32_t RecordFileSampleCount(const ParamBlock& params, InstrumentTypeId type) 
                               static_cast<uint32_t>(RecordSampleCap(type)));
 }
 
-bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type) {
-    if (path.empty()) return false;
+bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type,
+                     std::string* error) {
+    if (path.empty()) {
+        if (error) *error = "no file name";
+        return false;
+    }
     image.SetMagic(RecordFileMagic(type));
     const size_t countOffset = RecordImage::kParamOffset + param::kStoredCount;
     const uint16_t cap = static_cast<uint16_t>(RecordSampleCap(type));
@@ -51,18 +55,26 @@ bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentType
     }
     const size_t n = RecordFileSampleCount(image.Params(), type);
     const size_t length = RecordImage::kHeaderSize + n * static_cast<size_t>(BytesPerSample(type));
-    return ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(image.bytes.data()),
-                                              std::min(length, RecordImage::kSize)));
+    return ReplaceFile(path,
+                       std::string_view(reinterpret_cast<const char*>(image.bytes.data()),
+                                        std::min(length, RecordImage::kSize)),
+                       error);
 }
 
 InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& image,
-                                 size_t* bytesRead) {
-    if (file.size() < 4) return 0;
+                                 size_t* bytesRead, std::string* error) {
+    if (file.size() < 4) {
+        if (error) *error = StrFormat("shorter than a record header (%zu bytes)", file.size());
+        return 0;
+    }
     const uint32_t magic = static_cast<uint32_t>(file[0]) | (static_cast<uint32_t>(file[1]) << 8) |
                            (static_cast<uint32_t>(file[2]) << 16) |
                            (static_cast<uint32_t>(file[3]) << 24);
     const InstrumentTypeId type = TypeOfRecordMagic(magic);
-    if (type == 0) return 0;
+    if (type == 0) {
+        if (error) *error = StrFormat("not a record file (unknown magic 0x%08x)", magic);
+        return 0;
+    }
     const size_t length = std::min({file.size(), MaxRecordFileSize(type), RecordImage::kSize});
     std::memcpy(image.bytes.data(), file.data(), length);
     std::memset(image.bytes.data() + length, 0, RecordImage::kSize - length);
@@ -70,10 +82,17 @@ InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& ima
     return type;
 }
 
-InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, size_t* bytesRead) {
-    if (path.empty()) return 0;
+InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, size_t* bytesRead,
+                                std::string* error) {
+    if (path.empty()) {
+        if (error) *error = "no file name";
+        return 0;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0) {
+        if (error) *error = std::strerror(errno);
+        return 0;
+    }
     // No record file is larger than the image; one byte more tells a longer file apart.
     std::vector<uint8_t> buffer(RecordImage::kSize + 1);
     size_t got = 0;
@@ -82,6 +101,7 @@ InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, siz
         const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
+            if (error) *error = std::strerror(errno);
             failed = true;
             break;
         }
@@ -90,7 +110,7 @@ InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, siz
     }
     ::close(fd);
     if (failed) return 0;
-    return ReadRecordBytes(std::span(buffer.data(), got), image, bytesRead);
+    return ReadRecordBytes(std::span(buffer.data(), got), image, bytesRead, error);
 }
 
 std::string OpenFailedMessage(const std::string& path) {
@@ -104,7 +124,7 @@ std::string SaveFailedMessage(const std::string& path) {
 RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, RecordSet& set) {
     RecordFileResult result;
     size_t length = 0;
-    result.type = ReadRecordFile(path, image, &length);
+    result.type = ReadRecordFile(path, image, &length, &result.reason);
     if (result.type == 0) {
         result.message = OpenFailedMessage(path);
         return result;
@@ -118,7 +138,7 @@ RecordFileResult SaveRecordFile(const std::string& path, RecordImage& image,
                                 InstrumentTypeId type) {
     RecordFileResult result;
     result.type = type;
-    result.ok = WriteRecordFile(path, image, type);
+    result.ok = WriteRecordFile(path, image, type, &result.reason);
     if (!result.ok) result.message = SaveFailedMessage(path);
     return result;
 }

@@ -35,24 +35,29 @@ uint32_t RecordFileSampleCount(const ParamBlock& params, InstrumentTypeId type);
 // Writes the image as a record file of the given type: stores the type's magic at offset 0;
 // for types other than 2 a stored record count above the cap is rewritten to the cap in the
 // image (type 2's header count stays); then writes 96 + n * sample size bytes. The file is
-// replaced in one step. False when the path is empty or the file cannot be written.
-bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type);
+// replaced in one step. False when the path is empty or the file cannot be written; *error
+// (when given) then says why.
+bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type,
+                     std::string* error = nullptr);
 
 // Reads a record file into the image. Returns the type named by its magic, or 0 when the file
 // cannot be read or its magic is unknown; on failure the image is left as it was. On success
 // the image holds min(file length, largest size of the type) bytes from the file followed by
-// zeros, and *bytesRead (when given) is that length.
+// zeros, and *bytesRead (when given) is that length. On failure *error (when given) says why:
+// the operating system's reason, "shorter than a record header (N bytes)" for a file too
+// short to hold a magic, or "not a record file (unknown magic 0x...)".
 InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image,
-                                size_t* bytesRead = nullptr);
+                                size_t* bytesRead = nullptr, std::string* error = nullptr);
 // The same over a file's contents already in memory.
 InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& image,
-                                 size_t* bytesRead = nullptr);
+                                 size_t* bytesRead = nullptr, std::string* error = nullptr);
 
 // The open and save decisions of the window program, without its dialogs.
 struct RecordFileResult {
     bool ok = false;
     InstrumentTypeId type = 0;  // the file's type on a successful open
     std::string message;        // the warning to show on failure, empty on success
+    std::string reason;         // on failure, why (see ReadRecordFile, ReplaceFile)
 };
 // "文件:%s\n不能打开!" and "文件:%s\n不能保存!" with the path.
 std::string OpenFailedMessage(const std::string& path);

@@ -99,12 +99,12 @@ std::string CsvBytes(const SampleTable& table) {
 }
 
 bool WriteListText(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params) {
-    return ReplaceFile(path, ListTextBytes(table, params));
+                   std::span<const ParamListRow> params, std::string* error) {
+    return ReplaceFile(path, ListTextBytes(table, params), error);
 }
 
-bool WriteCsv(const std::string& path, const SampleTable& table) {
-    return ReplaceFile(path, CsvBytes(table));
+bool WriteCsv(const std::string& path, const SampleTable& table, std::string* error) {
+    return ReplaceFile(path, CsvBytes(table), error);
 }
 
 }  // namespace qx

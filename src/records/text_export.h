@@ -22,9 +22,10 @@ class SampleTable;
 std::string ListTextBytes(const SampleTable& table, std::span<const ParamListRow> params);
 std::string CsvBytes(const SampleTable& table);
 
-// Write the bytes above as the complete new contents of path (replaced in one step).
+// Write the bytes above as the complete new contents of path (replaced in one step). False
+// when that fails; *error (when given) says why.
 bool WriteListText(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params);
-bool WriteCsv(const std::string& path, const SampleTable& table);
+                   std::span<const ParamListRow> params, std::string* error = nullptr);
+bool WriteCsv(const std::string& path, const SampleTable& table, std::string* error = nullptr);
 
 }  // namespace qx

@@ -32,7 +32,7 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"export",
      {"FILE", "-o", "--output", "--format", "xlsx", "text", "csv", "--last-days", "--last-months",
       "--from", "--to"}},
-    {"download", {"-o", "--output", "FILE"}},
+    {"download", {"-o", "--output", "FILE", "-q", "--quiet", "--progress"}},
     {"help", {"COMMAND"}},
 };
 

@@ -163,11 +163,33 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
     const CliRun unwritable = Cli("export " + f + " -o /nonexistent/dir/a.txt");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("文件:/nonexistent/dir/a.txt\n导出失败!"), std::string::npos);
+    EXPECT_NE(unwritable.out.find("导出失败!\ncannot create a file in /nonexistent/dir: "),
+              std::string::npos)
+        << unwritable.out;
     EXPECT_EQ(Cli("info").status, 2);
     EXPECT_EQ(Cli("info /nonexistent.QXRec").status, 1);
     const CliRun help = Cli("export --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: qxlog-cli export FILE -o OUT"), std::string::npos);
+}
+
+// What cannot be read as a record says why below the system's message.
+TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
+    TempPath text(".txt"), shortFile(".QXRec");
+    std::ofstream(text.str()) << "hello, world\n";
+    std::ofstream(shortFile.str()) << "QX";
+    const std::string dir = std::filesystem::path(file.str()).parent_path().string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent.QXRec", "No such file or directory"},
+        {dir, "Is a directory"},
+        {text.str(), "not a record file (unknown magic 0x6c6c6568)"},
+        {shortFile.str(), "shorter than a record header (2 bytes)"},
+    };
+    for (const auto& [path, reason] : cases) {
+        const CliRun r = Cli("info " + path);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "文件:" + path + "\n不能打开!\n" + reason + "\n");
+    }
 }
 
 // The UTF-16 text export as UTF-8 lines.
@@ -193,8 +215,7 @@ TEST(DownloadCommand, WorkbookAndTextOfADownloadAgree) {
     TempPath record(".QXRec"), book(".xlsx"), text(".txt");
     const CliRun d = Cli("--simulate QX7200 download -o " + record.str());
     ASSERT_EQ(d.status, 0) << d.out;
-    EXPECT_NE(d.out.find("正在接收数据,请稍候..."), std::string::npos);
-    EXPECT_NE(d.out.find("] 100%(864/864)"), std::string::npos) << d.out;
+    EXPECT_NE(d.out.find("正在接收数据,请稍候...\n100%(864/864)\n"), std::string::npos) << d.out;
     EXPECT_NE(d.out.find("QX7200Meter: 864 samples written to " + record.str()), std::string::npos);
     ASSERT_EQ(Cli("export " + record.str() + " -o " + book.str()).status, 0);
     ASSERT_EQ(Cli("export " + record.str() + " -o " + text.str()).status, 0);
@@ -220,13 +241,42 @@ TEST(DownloadCommand, WorkbookAndTextOfADownloadAgree) {
         std::string cell;
         for (int c = 0; std::getline(row, cell, ','); ++c) {
             const test::XlsxCell& x = samples[r].at(c);
-            if (x.isText) {
+            if (c == 1) {
+                EXPECT_EQ(test::SerialDateTimeText(std::stod(x.value)), cell) << r;
+            } else if (x.isText) {
                 EXPECT_EQ(x.value, cell);
             } else {
                 EXPECT_DOUBLE_EQ(std::stod(x.value), std::stod(cell)) << r << "," << c;
             }
         }
     }
+}
+
+// stderr here is a pipe: no bar unless asked for; --quiet leaves only errors.
+TEST(DownloadCommand, ProgressOutputFitsWhereItGoes) {
+    TempPath record(".QXRec");
+    const std::string download = "--simulate QX450 download -o " + record.str();
+    const CliRun plain = Cli(download);
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out,
+              "正在接收数据,请稍候...\n100%(864/864)\nQX450Meter: 864 samples written to " +
+                  record.str() + "\n");
+    const CliRun bar = Cli(download + " --progress");
+    EXPECT_EQ(bar.status, 0);
+    EXPECT_GT(std::count(bar.out.begin(), bar.out.end(), '\r'), 10) << bar.out;
+    EXPECT_NE(bar.out.find("[########################################] 100%(864/864)\n"),
+              std::string::npos);
+    const CliRun quiet = Cli(download + " --quiet");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_TRUE(std::filesystem::exists(record.str()));
+    EXPECT_EQ(Cli(download + " -q --progress").status, 2);
+    // Errors still come through --quiet, with their reason.
+    const CliRun failed = Cli("--simulate QX450 download -q -o /nonexistent/dir/a.QXRec");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out,
+              "文件:/nonexistent/dir/a.QXRec\n不能保存!\n"
+              "cannot create a file in /nonexistent/dir: No such file or directory\n");
 }
 
 TEST(DownloadCommand, FailuresWriteNoFile) {

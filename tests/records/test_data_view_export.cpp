@@ -77,7 +77,7 @@ TEST_F(ExportTest, WorkbookOfTheShownRows) {
     ASSERT_EQ(rows.size(), 26u);
     EXPECT_EQ(rows[0].at(0).value, "记录");
     EXPECT_EQ(rows[0].at(5).value, "CO2(PPM)");
-    EXPECT_EQ(rows[25].at(1).value, "17-05-20 10:00:00");
+    EXPECT_EQ(test::SerialDateTimeText(std::stod(rows[25].at(1).value)), "17-05-20 10:00:00");
     EXPECT_EQ(rows[25].at(0).value, "25");
     const auto params = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet2.xml"));
     EXPECT_EQ(static_cast<int>(params.size()), view.ParamList()->rowCount() + 1);

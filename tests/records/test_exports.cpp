@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +10,7 @@
 #include "model/text_util.h"
 #include "record_fixtures.h"
 #include "records/record_export.h"
+#include "records/record_file.h"
 #include "records/record_set.h"
 #include "records/sample_decoding.h"
 #include "records/sample_table.h"
@@ -119,6 +122,7 @@ TEST_F(Export, WorkbookHoldsBothSheets) {
     EXPECT_LT(samples, paramsAt);
 
     const auto rows = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet1.xml"));
+    const std::string styles = test::UnzipPart(file.str(), "xl/styles.xml");
     ASSERT_EQ(rows.size(), 4u);
     for (int c = 0; c < 5; ++c) {
         EXPECT_TRUE(rows[0].at(c).isText);
@@ -128,8 +132,12 @@ TEST_F(Export, WorkbookHoldsBothSheets) {
         const auto& row = rows[static_cast<size_t>(r) + 1];
         EXPECT_FALSE(row.at(0).isText);
         EXPECT_EQ(std::stod(row.at(0).value), r + 1);
-        EXPECT_TRUE(row.at(1).isText);
-        EXPECT_EQ(row.at(1).value, table.Cell(r, 1));
+        // The time: a date-time number of the local time, shown as the list shows it.
+        EXPECT_FALSE(row.at(1).isText);
+        EXPECT_DOUBLE_EQ(std::stod(row.at(1).value),
+                         42804.0 + (21 * 3600 + (7 + r) * 60 + 12) / 86400.0);
+        EXPECT_EQ(test::NumberFormatOf(styles, row.at(1).style), "yy-mm-dd hh:mm:ss");
+        EXPECT_EQ(test::NumberFormatOf(styles, row.at(0).style), "") << "numbers keep theirs";
         for (int c = 2; c < 5; ++c) {
             if (table.Cell(r, c).empty()) {
                 EXPECT_EQ(row.count(c), 0u) << "undefined values stay blank";
@@ -212,6 +220,41 @@ TEST_F(Export, FailedExportKeepsTheFileThatWasThere) {
     EXPECT_FALSE(WriteListText("/nonexistent/dir/a.txt", table, params));
 }
 
+// The workbook library keeps the sheet's rows in temporary files and does not notice when
+// writing them fails; with files limited to 1 MB its sheet part is cut short while the zip
+// around it stays small enough to be written without an error from the library.
+TEST_F(Export, WorkbookWithCutShortPartsIsRefused) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qx-export-limit-" + std::to_string(::getpid()));
+    std::filesystem::create_directory(dir);
+    const std::string target = (dir / "a.xlsx").string();
+    ASSERT_TRUE(WriteWorkbook(target, table, params));
+    const std::string before = ReadAll(target);
+
+    auto big = std::make_unique<RecordSet>();
+    DecodeRecord(MakeRecordImage(1, 21000), *big, 1);
+    SampleTable bigTable;
+    bigTable.Build(*big, {});
+    std::string why;
+    const bool ok = test::WithFileSizeLimit(
+        1 << 20, [&] { return WriteWorkbook(target, bigTable, params, &why); });
+    EXPECT_FALSE(ok);
+    EXPECT_NE(why.find("workbook damaged: xl/worksheets/sheet1.xml"), std::string::npos) << why;
+    EXPECT_TRUE(ReadAll(target) == before) << "the old workbook stays";
+    std::string recordWhy;
+    RecordImage image = MakeRecordImage(1, 21000);
+    EXPECT_FALSE(test::WithFileSizeLimit(
+        4096, [&] { return WriteRecordFile((dir / "a.QXRec").string(), image, 1, &recordWhy); }));
+    EXPECT_NE(recordWhy.find(std::strerror(EFBIG)), std::string::npos) << recordWhy;
+
+    // Nothing but the old workbook is left in the folder.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"a.xlsx"});
+    std::filesystem::remove_all(dir);
+}
+
 TEST(ExportRecord, ParameterRowsOfTheRecord) {
     auto set = std::make_unique<RecordSet>();
     DecodeRecord(MakeRecordImage(8, 5), *set, 8);
@@ -241,7 +284,7 @@ TEST(ExportRecord, WorkbookMatchesTextForEveryModel) {
                 const std::string cell(table.Cell(r, c));
                 const test::XlsxCell& x = rows[static_cast<size_t>(r) + 1].at(c);
                 if (c == 1) {
-                    EXPECT_EQ(x.value, cell);
+                    EXPECT_EQ(test::SerialDateTimeText(std::stod(x.value)), cell);
                 } else {
                     EXPECT_DOUBLE_EQ(std::stod(x.value), std::stod(cell))
                         << t << " " << r << " " << c;

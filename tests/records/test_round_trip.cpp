@@ -148,7 +148,8 @@ TEST_P(RoundTrip, DownloadFileDecodeTableAndExports) {
         std::strftime(iso, sizeof iso, "%Y-%m-%dT%H:%M:%S+08:00", &tm);
         csvRow.replace(csvRow.find(time), time.size(), iso);
         EXPECT_EQ(csvLines[1 + i], csvRow);
-        EXPECT_EQ(sheet[1 + i].at(1).value, time);
+        EXPECT_FALSE(sheet[1 + i].at(1).isText);
+        EXPECT_EQ(test::SerialDateTimeText(std::stod(sheet[1 + i].at(1).value)), time);
         for (int c = 0; c < table.ColumnCount(); ++c) {
             if (c == 1) continue;
             const std::string cell(table.Cell(r, c));
