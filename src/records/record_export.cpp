@@ -20,10 +20,11 @@ ExportFormat ExportFormatForPath(std::string_view path) {
 }
 
 bool ExportSampleTable(const std::string& path, ExportFormat format, const SampleTable& table,
-                       std::span<const ParamListRow> params) {
+                       std::span<const ParamListRow> params,
+                       const RecordStatistics* statistics) {
     switch (format) {
         case ExportFormat::Workbook:
-            return WriteWorkbook(path, table, params);
+            return WriteWorkbook(path, table, params, statistics);
         case ExportFormat::Text:
             return WriteListText(path, table, params);
         case ExportFormat::Csv:

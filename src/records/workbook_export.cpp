@@ -7,6 +7,7 @@
 
 #include "records/atomic_file.h"
 #include "records/sample_table.h"
+#include "records/statistics_sheet.h"
 
 namespace qx {
 namespace {
@@ -88,7 +89,8 @@ bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
 }  // namespace
 
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params) {
+                   std::span<const ParamListRow> params,
+                   const RecordStatistics* statistics) {
     PendingFile file(path);
     if (!file.ok()) return false;
     lxw_workbook_options options{};
@@ -98,6 +100,7 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     // Constant-memory mode: each sheet's rows go out in order, one sheet after the other.
     bool ok = WriteSampleSheet(book, table);
     ok = WriteParamSheet(book, params) && ok;
+    if (statistics) ok = WriteStatisticsSheet(book, *statistics) && ok;
     const lxw_error closed = workbook_close(book);
     return ok && closed == LXW_NO_ERROR && file.Commit();
 }

@@ -3,6 +3,7 @@
 //                    sample; the record number and the values as numeric cells (the number the
 //                    list shows), the time as text; a value without a text stays blank.
 //   sheet "参数表":   the title row "记录的参数", "内容", then the parameter rows, all text.
+//   sheet "统计":     the figures of the query, when given (records/statistics_sheet.h).
 // The workbook is written beside the target and renamed over it when complete.
 #pragma once
 
@@ -14,11 +15,13 @@
 namespace qx {
 
 class SampleTable;
+struct RecordStatistics;
 
 inline constexpr const char* kSampleSheetName = "数据记录";
 inline constexpr const char* kParamSheetName = "参数表";
 
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params);
+                   std::span<const ParamListRow> params,
+                   const RecordStatistics* statistics = nullptr);
 
 }  // namespace qx
