@@ -20,8 +20,7 @@ ExportFormat ExportFormatForPath(std::string_view path) {
 }
 
 bool ExportSampleTable(const std::string& path, ExportFormat format, const SampleTable& table,
-                       std::span<const ParamListRow> params,
-                       const RecordStatistics* statistics) {
+                       std::span<const ParamListRow> params, const RecordStatistics* statistics) {
     switch (format) {
         case ExportFormat::Workbook:
             return WriteWorkbook(path, table, params, statistics);

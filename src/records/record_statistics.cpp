@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kKelvinOffset = 273.15;
 
-constexpr double kPowersOfTen[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+constexpr double kPowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
 // The number a cell's text shows. Fixed-point texts ("-12.34") are read directly, which is
@@ -231,9 +231,8 @@ RecordStatistics ComputeRecordStatistics(const RecordSet& set, const SampleTable
                                          std::string_view condition,
                                          const StatisticsSettings& settings) {
     const ParamBlock params = set.Params();
-    RecordStatistics rs =
-        ComputeStatistics(table, SampleClockOf(params, set.type).interval,
-                          AlarmLimitsOf(params, set.type), settings);
+    RecordStatistics rs = ComputeStatistics(table, SampleClockOf(params, set.type).interval,
+                                            AlarmLimitsOf(params, set.type), settings);
     const ParamTexts texts = MakeParamTexts(params, set.type);
     rs.model = ModelName(set.type);
     rs.number = texts[ParamText::Number];

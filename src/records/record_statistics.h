@@ -96,9 +96,9 @@ struct RecordStatistics {
     std::string number;
     std::string name;
     std::string condition;
-    int64_t interval = 0;  // seconds
-    int total = 0;         // samples of the record
-    int samples = 0;       // samples selected
+    int64_t interval = 0;             // seconds
+    int total = 0;                    // samples of the record
+    int samples = 0;                  // samples selected
     std::time_t first = 0, last = 0;  // only when samples > 0
     double activationEnergy = kDefaultActivationEnergy;
     std::vector<SeriesStatistics> series;  // in list order

@@ -89,8 +89,7 @@ bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
 }  // namespace
 
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params,
-                   const RecordStatistics* statistics) {
+                   std::span<const ParamListRow> params, const RecordStatistics* statistics) {
     PendingFile file(path);
     if (!file.ok()) return false;
     lxw_workbook_options options{};
