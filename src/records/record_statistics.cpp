@@ -215,7 +215,14 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
         st.unit = units.units[static_cast<size_t>(s)];
         st.decimals = CellDecimals(s, units);
         const auto& overridden = settings.limits[static_cast<size_t>(s)];
-        const auto lines = overridden ? overridden : AlarmLinesOf(recordLimits, units.type, s);
+        auto lines = overridden ? overridden : AlarmLinesOf(recordLimits, units.type, s);
+        if (lines && !overridden) {
+            // A Fahrenheit limit carries the single-precision factor's noise (40 °C gives
+            // 103.99999 °F), which would put a sample shown at the limit outside it.
+            for (std::optional<double>* side : {&lines->low, &lines->high}) {
+                if (*side) *side = RoundTo(**side, st.decimals + 3);
+            }
+        }
         if (lines) {
             st.limits.emplace();
             st.limits->limits = *lines;

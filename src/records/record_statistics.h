@@ -105,7 +105,8 @@ struct RecordStatistics {
 };
 
 // The figures of the table's rows and series. recordLimits are the limits of the record in
-// display units (AlarmLimitsOf); settings may replace them per series and change dH.
+// display units (AlarmLimitsOf), taken to three decimals more than the series shows; settings
+// may replace them per series and change dH.
 RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
                                    const AlarmLimits& recordLimits,
                                    const StatisticsSettings& settings);
