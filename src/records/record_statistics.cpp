@@ -125,8 +125,18 @@ void ComputeSeries(const SampleTable& table, int column, int64_t interval, doubl
     double shift = 0, sum = 0, sumSquares = 0;
     double kelvin0 = 0, expSum = 0;
     bool mktValid = temperature;
+    // A value times 10^d (d <= 8) is exact in double, and rounding it half to even gives the
+    // digits the cell text shows; only the "%g" texts (0 decimals) are read back instead.
+    const bool fromText = st.decimals <= 0 || st.decimals > 8;
+    const double scale = kPowersOfTen[fromText ? 0 : st.decimals];
+    const auto series = static_cast<size_t>(st.series);
     for (int r = 0; r < table.RowCount(); ++r) {
-        const std::optional<double> v = CellNumber(table.Cell(r, column));
+        std::optional<double> v;
+        if (fromText) {
+            v = CellNumber(table.Cell(r, column));
+        } else if (const double raw = table.Values(r)[series]; std::isfinite(raw)) {
+            v = std::nearbyint(raw * scale) / scale;
+        }
         if (!v) {
             ++st.missing;
             if (tracker) tracker->Break();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -196,6 +198,35 @@ TEST_F(Stats, LimitsFollowTheTrendDisplaysAlarmLines) {
     EXPECT_EQ(rs.series[0].series, 5);
     EXPECT_TRUE(rs.series[0].limits);
     EXPECT_FALSE(rs.series[0].mkt);
+}
+
+TEST_F(Stats, FiguresAgreeWithTheCellTextsOfEveryModel) {
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type) {
+        DecodeRecord(test::MakeRecordImage(type, 500), *set, type);
+        table.Build(*set, {});
+        const RecordStatistics rs = Compute();
+        for (const SeriesStatistics& st : rs.series) {
+            int column = 0;
+            while (table.Columns()[static_cast<size_t>(column)].series != st.series)
+                ++column;
+            int count = 0;
+            double min = 1e300, max = -1e300, sum = 0;
+            for (int r = 0; r < table.RowCount(); ++r) {
+                const std::string text(table.Cell(r, column));
+                if (text.empty()) continue;
+                const double v = std::stod(text);
+                ++count;
+                min = std::min(min, v);
+                max = std::max(max, v);
+                sum += v;
+            }
+            SCOPED_TRACE(ModelName(type) + " " + st.title);
+            EXPECT_EQ(st.count, count);
+            EXPECT_EQ(st.min, min);
+            EXPECT_EQ(st.max, max);
+            EXPECT_NEAR(st.mean, sum / count, 0.51 * std::pow(10.0, -(st.decimals + 2)));
+        }
+    }
 }
 
 TEST_F(Stats, WorkbookSheetReadBack) {
