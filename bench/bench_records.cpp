@@ -1,5 +1,6 @@
 // Record work at its largest: decoding every model's fullest record, the sample table of
-// 32,512 samples, and exporting 32,512 rows as list text, CSV and workbook.
+// 32,512 samples, exporting 32,512 rows as list text, CSV and workbook, and the figures of
+// 32,512 samples x 7 series.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "records/record_export.h"
 #include "records/record_fixtures.h"  // tests/records
 #include "records/record_set.h"
+#include "records/record_statistics.h"
 #include "records/sample_decoding.h"
 #include "records/sample_table.h"
 #include "records/text_export.h"
@@ -98,6 +100,32 @@ void BM_ExportWorkbook(benchmark::State& state) {
 BENCHMARK(BM_ExportText)->Arg(4)->Arg(6)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportCsv)->Arg(4)->Arg(6)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportWorkbook)->Arg(4)->Arg(6)->Unit(benchmark::kMillisecond);
+
+// Every figure of 32,512 samples x 7 series: the flow meter's seven series over its full
+// record repeated to the largest sample count of any type.
+void BM_Statistics(benchmark::State& state) {
+    constexpr int32_t kSamples = 32512;
+    const auto set = std::make_unique<qx::RecordSet>();
+    qx::DecodeRecord(qx::test::MakeRecordImage(6, Cap(6)), *set, 6);
+    for (int32_t k = set->count; k < kSamples; ++k)
+        set->rows[static_cast<size_t>(k)] = set->rows[static_cast<size_t>(k % set->count)];
+    set->count = kSamples;
+    qx::SampleTable table;
+    table.Build(*set, {});
+    qx::RecordStatistics figures;
+    for (auto _ : state) {
+        figures = qx::ComputeRecordStatistics(*set, table, "所有");
+        benchmark::DoNotOptimize(figures.series.data());
+    }
+    size_t excursions = 0;
+    for (const qx::SeriesStatistics& s : figures.series)
+        excursions += s.limits ? s.limits->excursions.size() : 0;
+    state.SetLabel(std::to_string(table.RowCount()) + " samples x " +
+                   std::to_string(figures.series.size()) + " series, " +
+                   std::to_string(excursions) + " excursions");
+    state.SetItemsProcessed(state.iterations() * table.RowCount());
+}
+BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

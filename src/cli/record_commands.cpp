@@ -1,4 +1,4 @@
-// Record commands of qxlog-cli: info and export over record files, and download from an
+// Record commands of qxlog-cli: info, export and stats over record files, and download from an
 // instrument into a new record file.
 #include <unistd.h>
 
@@ -12,6 +12,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/console_instrument.h"
+#include "cli/query_options.h"
+#include "cli/stats_command.h"
 #include "link/instrument_messages.h"
 #include "link/record_download.h"
 #include "model/local_time.h"
@@ -21,6 +23,7 @@
 #include "records/record_file.h"
 #include "records/record_query.h"
 #include "records/record_set.h"
+#include "records/record_statistics.h"
 #include "records/sample_table.h"
 
 namespace qx::cli {
@@ -53,27 +56,6 @@ std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path) {
         return nullptr;
     }
     return record;
-}
-
-std::optional<int> ParseCount(const std::string& text, int low, int high) {
-    std::string ignored;
-    return ParseQueryCount(text, low, high, &ignored);
-}
-
-// "YYYY-MM-DD" as the local midnight that starts the day.
-std::optional<int64_t> ParseDate(const std::string& text) {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
-    if (y < 1902 || y > 2105 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_isdst = -1;
-    const std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1) || tm.tm_mday != d) return std::nullopt;
-    return static_cast<int64_t>(t);
 }
 
 // ---- info ------------------------------------------------------------------------------
@@ -114,15 +96,12 @@ int RunInfo(const CliOptions&, std::span<const std::string> args) {
 
 int RunExport(const CliOptions&, std::span<const std::string> args) {
     constexpr const char* kName = "export";
-    std::string input, output, formatName;
-    QueryRequest query;
-    std::optional<int64_t> from, to;
-    int windows = 0;
+    std::string input, output, formatName, problem;
+    QueryOptions queryOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "-o" || a == "--output" || a == "--last-days" ||
-                                a == "--last-months" || a == "--from" || a == "--to" ||
-                                a == "--format";
+        const bool query = QueryOptions::IsQueryOption(a);
+        const bool takesValue = a == "-o" || a == "--output" || a == "--format" || query;
         if (!takesValue) {
             if (a.starts_with("-")) return Usage(kName, "unknown option " + a);
             if (!input.empty()) return Usage(kName, "only one record file can be exported");
@@ -135,36 +114,14 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
             output = v;
         } else if (a == "--format") {
             formatName = v;
-        } else if (a == "--last-days") {
-            const auto n = ParseCount(v, 1, kMaxQueryDays);
-            if (!n) return Usage(kName, "--last-days needs a whole number from 1 to 300");
-            query.mode = QueryMode::LastDays;
-            query.days = *n;
-            ++windows;
-        } else if (a == "--last-months") {
-            const auto n = ParseCount(v, 1, kMaxQueryMonths);
-            if (!n) return Usage(kName, "--last-months needs a whole number from 1 to 30");
-            query.mode = QueryMode::LastMonths;
-            query.months = *n;
-            ++windows;
-        } else {
-            const auto date = ParseDate(v);
-            if (!date) return Usage(kName, a + " needs a date YYYY-MM-DD, not '" + v + "'");
-            (a == "--from" ? from : to) = date;
+        } else if (!queryOptions.Read(a, v, &problem)) {
+            return Usage(kName, problem);
         }
     }
     if (input.empty()) return Usage(kName, "a record file is needed");
     if (output.empty()) return Usage(kName, "-o OUT names the file to write");
-    if (from || to) {
-        if (!from || !to) return Usage(kName, "--from and --to go together");
-        query.mode = QueryMode::DateRange;
-        query.rangeStart = *from;
-        query.rangeEnd = *to;
-        ++windows;
-    }
-    if (windows > 1) {
-        return Usage(kName, "choose one of --last-days, --last-months or --from/--to");
-    }
+    const std::optional<QueryRequest> query = queryOptions.Request(&problem);
+    if (!query) return Usage(kName, problem);
     ExportFormat format = ExportFormatForPath(output);
     if (formatName == "xlsx") {
         format = ExportFormat::Workbook;
@@ -184,7 +141,7 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
 
     const auto record = LoadRecord(input);
     if (!record) return kExitFailure;
-    const QueryWindow window = MakeQueryWindow(query, static_cast<int64_t>(std::time(nullptr)));
+    const QueryWindow window = MakeQueryWindow(*query, static_cast<int64_t>(std::time(nullptr)));
     auto table = std::make_unique<SampleTable>();
     table->Build(record->set, window);
     const std::string header =
@@ -192,8 +149,14 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     std::printf(
         "%s\n",
         QueryStatusLine(header, record->set.count, window.condition, table->RowCount()).c_str());
+    std::optional<RecordStatistics> statistics;
+    if (format == ExportFormat::Workbook) {
+        statistics = ComputeRecordStatistics(record->set, *table, window.condition);
+        statistics->file = input;
+    }
     std::string why;
-    if (!ExportSampleTable(output, format, *table, RecordParamRows(record->set), &why)) {
+    if (!ExportSampleTable(output, format, *table, RecordParamRows(record->set),
+                           statistics ? &*statistics : nullptr, &why)) {
         PrintFailure(ExportFailedMessage(output), why);
         return kExitFailure;
     }
@@ -353,7 +316,8 @@ const CliCommand kCommands[] = {
      "Options:\n"
      "  -o, --output OUT   the file to write; replaced only once the new one is\n"
      "                     complete\n"
-     "  --format F         xlsx: workbook with the sheets 数据记录 and 参数表, the\n"
+     "  --format F         xlsx: workbook with the sheets 数据记录, 参数表 and 统计\n"
+     "                     (the figures of qxlog-cli stats, record limits), the\n"
      "                     times as date-time cells; text: UTF-16 text with the\n"
      "                     parameters, a header and the samples, comma-separated;\n"
      "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
@@ -375,6 +339,7 @@ const CliCommand kCommands[] = {
      "  2  a missing or wrong argument, or OUT without an extension and no\n"
      "     --format",
      RunExport},
+    {"stats", kStatsSummary, kStatsHelp, RunStats},
     {"download", "download the instrument's recording into a record file",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] download -o FILE\n"
      "                        [--quiet | --progress]\n"

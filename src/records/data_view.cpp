@@ -31,6 +31,7 @@
 #include "records/query_panel.h"
 #include "records/record_export.h"
 #include "records/record_set.h"
+#include "records/record_statistics.h"
 #include "records/sample_list_model.h"
 #include "records/trend_display.h"
 #include "records/trend_ranges.h"
@@ -432,7 +433,9 @@ void CDataView::ExportRecord() {
         exportPath_.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
         format = ExportFormat::Csv;
     }
-    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_))) {
+    RecordStatistics statistics = ComputeRecordStatistics(*set_, table_, condition_);
+    statistics.file = ToUtf8(host_.RecordPath());
+    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_), &statistics)) {
         ShowInfo(this, ToQString(ExportSucceededMessage(path)));
     } else {
         ShowWarning(this, ToQString(ExportFailedMessage(path)));

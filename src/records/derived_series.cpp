@@ -1,5 +1,6 @@
 #include "records/derived_series.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "records/number_text.h"
@@ -105,6 +106,19 @@ AlarmLimits AlarmLimitsOf(const ParamBlock& b, InstrumentTypeId type) {
     return a;
 }
 
+std::optional<SeriesLimits> AlarmLinesOf(const AlarmLimits& a, InstrumentTypeId type, int series) {
+    if (type == 7 || type == 9) {
+        if (series == 5) return SeriesLimits{a.soundLow, a.soundHigh};
+        return std::nullopt;
+    }
+    if (series == 0) return SeriesLimits{a.temperatureLow, a.temperatureHigh};
+    if (series == 1 && std::max(ChannelCount(type), 1) > 1) {
+        return SeriesLimits{a.humidityLow, a.humidityHigh};
+    }
+    if (series == 7 && (type == 8 || type == 11)) return SeriesLimits{std::nullopt, a.gasHigh};
+    return std::nullopt;
+}
+
 std::string SeriesTitle(int series, const RecordUnits& u) {
     const size_t s = static_cast<size_t>(series & 7);
     return std::string(u.names[s]) + "(" + u.units[s] + ")";
@@ -125,6 +139,17 @@ void AppendCellText(std::string& out, int series, float value, const RecordUnits
     } else {
         AppendFixed(out, v, 1);
     }
+}
+
+int CellDecimals(int series, const RecordUnits& u) {
+    const bool flowMeter = u.type == 6;
+    if ((series == 3 && (u.mask & kChPressure)) || (series == 4 && flowMeter)) {
+        return u.pressure.decimals;
+    }
+    if ((series == 2 || series == 6) && flowMeter) return 3;
+    if (series == 7 && (u.mask & kChCo2)) return 0;
+    if (series == 7 && (u.mask & kChFormaldehyde)) return 2;
+    return 1;
 }
 
 std::string CellText(int series, float value, const RecordUnits& units) {

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -58,6 +59,19 @@ struct AlarmLimits {
 };
 AlarmLimits AlarmLimitsOf(const ParamBlock& block, InstrumentTypeId type);
 
+// The low and high limit of one series; a side without a limit is empty.
+struct SeriesLimits {
+    std::optional<double> low;
+    std::optional<double> high;
+    bool operator==(const SeriesLimits&) const = default;
+};
+// The alarm lines the trend display draws on a series of a type: temperature (series 0) and,
+// with two or more quantities, humidity (series 1), low and high; the sound level (series 5)
+// of types 7 and 9 instead, low and high; CO2 of type 8 and formaldehyde of type 11 (series 7),
+// high only. Nothing for any other series.
+std::optional<SeriesLimits> AlarmLinesOf(const AlarmLimits& limits, InstrumentTypeId type,
+                                         int series);
+
 // "%s(%s)" with the series' name and unit, for example 温度(℃) or 空气密度(kg/m3).
 std::string SeriesTitle(int series, const RecordUnits& units);
 
@@ -66,5 +80,7 @@ std::string SeriesTitle(int series, const RecordUnits& units);
 // "%.1f". A value that is not finite gives no text.
 void AppendCellText(std::string& out, int series, float value, const RecordUnits& units);
 std::string CellText(int series, float value, const RecordUnits& units);
+// The decimals of a series' cell text; the "%g" of CO2 counts as 0.
+int CellDecimals(int series, const RecordUnits& units);
 
 }  // namespace qx

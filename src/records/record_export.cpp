@@ -20,10 +20,11 @@ ExportFormat ExportFormatForPath(std::string_view path) {
 }
 
 bool ExportSampleTable(const std::string& path, ExportFormat format, const SampleTable& table,
-                       std::span<const ParamListRow> params, std::string* error) {
+                       std::span<const ParamListRow> params, const RecordStatistics* statistics,
+                       std::string* error) {
     switch (format) {
         case ExportFormat::Workbook:
-            return WriteWorkbook(path, table, params, error);
+            return WriteWorkbook(path, table, params, statistics, error);
         case ExportFormat::Text:
             return WriteListText(path, table, params, error);
         case ExportFormat::Csv:

@@ -17,16 +17,19 @@ namespace qx {
 
 class SampleTable;
 struct RecordSet;
+struct RecordStatistics;
 
 enum class ExportFormat { None, Workbook, Text, Csv };
 
 ExportFormat ExportFormatForPath(std::string_view path);
 
-// Writes the table (and for the workbook and the list text the parameter rows) to path in
-// the given format, replacing any file there only when the new one is complete. False when
-// the file could not be written; *error (when given) says why.
+// Writes the table (and for the workbook and the list text the parameter rows, for the
+// workbook also the statistics when given) to path in the given format, replacing any file
+// there only when the new one is complete. False when the file could not be written; *error
+// (when given) says why.
 bool ExportSampleTable(const std::string& path, ExportFormat format, const SampleTable& table,
-                       std::span<const ParamListRow> params, std::string* error = nullptr);
+                       std::span<const ParamListRow> params,
+                       const RecordStatistics* statistics = nullptr, std::string* error = nullptr);
 
 // "文件:%s\n导出成功!" and "文件:%s\n导出失败!" with the path.
 std::string ExportSucceededMessage(const std::string& path);

@@ -143,15 +143,15 @@ void TrendDisplay::SetAlarms(const AlarmLimits& limits) {
     // Lines of an earlier record's type go first.
     for (int s = 0; s < kSeriesCount; ++s)
         chart_.ShowAlarmLines(s, false, false);
-    if (type_ == 7 || type_ == 9) {
-        set(5, limits.soundLow, limits.soundHigh, kSoundAlarmPens, true);
-        return;
+    for (int s = 0; s < kSeriesCount; ++s) {
+        const std::optional<SeriesLimits> lines = AlarmLinesOf(limits, type_, s);
+        if (!lines) continue;
+        const AlarmPens& pens = s == 0   ? kTemperatureAlarmPens
+                                : s == 1 ? kHumidityAlarmPens
+                                : s == 5 ? kSoundAlarmPens
+                                         : kGasAlarmPens;
+        set(s, lines->low.value_or(0), lines->high.value_or(0), pens, lines->low.has_value());
     }
-    set(0, limits.temperatureLow, limits.temperatureHigh, kTemperatureAlarmPens, true);
-    if (std::max(ChannelCount(type_), 1) > 1) {
-        set(1, limits.humidityLow, limits.humidityHigh, kHumidityAlarmPens, true);
-    }
-    if (type_ == 8 || type_ == 11) set(7, 0, limits.gasHigh, kGasAlarmPens, false);
 }
 
 void TrendDisplay::ApplyGrids(int divisions) {

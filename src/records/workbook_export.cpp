@@ -6,10 +6,12 @@
 #include <charconv>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "model/text_util.h"
 #include "records/atomic_file.h"
 #include "records/sample_table.h"
+#include "records/statistics_sheet.h"
 #include "records/xlsx_check.h"
 
 namespace qx {
@@ -109,7 +111,8 @@ bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
 }  // namespace
 
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params, std::string* error) {
+                   std::span<const ParamListRow> params, const RecordStatistics* statistics,
+                   std::string* error) {
     const auto fail = [error](std::string why) {
         if (error) *error = std::move(why);
         return false;
@@ -131,6 +134,7 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     // Constant-memory mode: each sheet's rows go out in order, one sheet after the other.
     bool ok = WriteSampleSheet(book, table);
     ok = WriteParamSheet(book, params) && ok;
+    if (statistics) ok = WriteStatisticsSheet(book, *statistics) && ok;
     const lxw_error closed = workbook_close(book);
     if (closed != LXW_NO_ERROR) {
         return fail(StrFormat("cannot write %s: %s", path.c_str(), lxw_strerror(closed)));
@@ -142,7 +146,7 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     const bool paramRowsNumbered = std::all_of(params.begin(), params.end(), [](const auto& p) {
         return !p.label.empty() || !p.text.empty();
     });
-    const XlsxPart parts[] = {
+    std::vector<XlsxPart> parts = {
         {"[Content_Types].xml"},
         {"_rels/.rels"},
         {"docProps/app.xml"},
@@ -154,6 +158,7 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
         {"xl/worksheets/sheet1.xml", titled ? table.RowCount() + 1 : 0},
         {"xl/worksheets/sheet2.xml", paramRowsNumbered ? static_cast<int>(params.size()) + 1 : -1},
     };
+    if (statistics) parts.push_back({"xl/worksheets/sheet3.xml"});
     std::string damaged;
     if (!CheckXlsxFile(file.TempPath(), parts, &damaged)) {
         return fail(StrFormat("cannot write %s: %s", path.c_str(), damaged.c_str()));

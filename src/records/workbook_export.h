@@ -4,6 +4,7 @@
 //                    list shows), the time as a date-time cell in local time whose number
 //                    format shows the list's text; a value without a text stays blank.
 //   sheet "参数表":   the title row "记录的参数", "内容", then the parameter rows, all text.
+//   sheet "统计":     the figures of the query, when given (records/statistics_sheet.h).
 // The workbook is written beside the target, read back and checked (xlsx_check.h), and only
 // then renamed over it; the library's temporary files go beside the target as well.
 #pragma once
@@ -16,6 +17,7 @@
 namespace qx {
 
 class SampleTable;
+struct RecordStatistics;
 
 inline constexpr const char* kSampleSheetName = "数据记录";
 inline constexpr const char* kParamSheetName = "参数表";
@@ -24,6 +26,7 @@ inline constexpr const char* kTimeCellFormat = "yy-mm-dd hh:mm:ss";
 
 // False when the workbook could not be written completely; *error (when given) says why.
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
-                   std::span<const ParamListRow> params, std::string* error = nullptr);
+                   std::span<const ParamListRow> params,
+                   const RecordStatistics* statistics = nullptr, std::string* error = nullptr);
 
 }  // namespace qx

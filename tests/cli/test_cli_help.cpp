@@ -32,6 +32,9 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"export",
      {"FILE", "-o", "--output", "--format", "xlsx", "text", "csv", "--last-days", "--last-months",
       "--from", "--to"}},
+    {"stats",
+     {"FILE", "--last-days", "--last-months", "--from", "--to", "--limit", "--mkt-dh", "--json",
+      "temp", "hum", "sound", "co2", "hcho"}},
     {"download", {"-o", "--output", "FILE", "-q", "--quiet", "--progress"}},
     {"help", {"COMMAND"}},
 };

@@ -211,6 +211,65 @@ std::vector<std::string> TextLines(const std::string& path) {
 
 // A download from a simulated flow meter, exported as workbook and as text: both sheets hold
 // the rows the text gives.
+TEST(StatsCommand, JsonOfASmallRecord) {
+    // 15.0, 18.7 and 22.4 °C a minute apart: below 16, inside, above 20.
+    TempPath file(".QXRec");
+    RecordImage image = test::MakeRecordImage(4, 3);
+    ASSERT_TRUE(WriteRecordFile(file.str(), image, 4));
+    const CliRun r = Cli("stats --json " + file.str() + " --limit temp=16,20");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string t0 = "\"2017-03-10T21:07:12+08:00\"";
+    const std::string t2 = "\"2017-03-10T21:09:12+08:00\"";
+    EXPECT_EQ(r.out,
+              "{\"file\": \"" + file.str() +
+                  "\", \"model\": \"QX420B\", \"number\": \"QX0001\", \"name\": \"测试点\", "
+                  "\"query\": \"所有\", \"interval_s\": 60, \"first\": " +
+                  t0 + ", \"last\": " + t2 +
+                  ", \"samples\": 3, \"series\": [{\"title\": \"温度(℃)\", \"unit\": \"℃\", "
+                  "\"count\": 3, \"missing\": 0, \"min\": 15.0, \"min_time\": " +
+                  t0 + ", \"max\": 22.4, \"max_time\": " + t2 +
+                  ", \"mean\": 18.700, \"stdev\": 3.700, \"mkt\": 19.196, \"limits\": {\"low\": "
+                  "16, \"high\": 20, \"below\": {\"samples\": 1, \"seconds\": 60}, \"above\": "
+                  "{\"samples\": 1, \"seconds\": 60}, \"excursions\": [{\"side\": \"low\", "
+                  "\"start\": " +
+                  t0 + ", \"end\": " + t0 +
+                  ", \"samples\": 1, \"seconds\": 60, \"peak\": 15.0, \"peak_time\": " + t0 +
+                  "}, {\"side\": \"high\", \"start\": " + t2 + ", \"end\": " + t2 +
+                  ", \"samples\": 1, \"seconds\": 60, \"peak\": 22.4, \"peak_time\": " + t2 +
+                  "}]}}]}\n");
+}
+
+TEST_F(RecordCommands, StatsTableWindowsAndBadArguments) {
+    const std::string f = file.str();
+    CliRun r = Cli("stats " + f + " --from 2017-03-11 --to 2017-03-11 --mkt-dh 100");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("查询条件:日期从[2017-03-11]-[2017-03-11] 记录间隔:60秒 记录数:1440"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("CO2(PPM)"), std::string::npos);
+    EXPECT_NE(r.out.find("平均动力学温度"), std::string::npos);
+
+    // Nothing selected: the counts, no figures, no first or last time.
+    r = Cli("stats " + f + " --json --last-days 1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("\"samples\": 0, \"series\": [{\"title\": \"温度(℃)\", \"unit\": "
+                         "\"℃\", \"count\": 0, \"missing\": 0, \"limits\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("\"first\""), std::string::npos);
+
+    for (const char* bad :
+         {"--limit nope=1,2", "--limit temp=5,1", "--limit temp=,", "--limit temp=1",
+          "--limit hcho=0,1", "--mkt-dh 0", "--mkt-dh x", "--json --json2", "--limit"}) {
+        r = Cli("stats " + f + " " + bad);
+        EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
+    }
+    EXPECT_NE(
+        Cli("stats " + f + " --limit x=1,2").out.find("温度(℃), 湿度(%RH), 露点(℃), CO2(PPM)"),
+        std::string::npos);
+    EXPECT_EQ(Cli("stats /nonexistent.QXRec").status, 1);
+}
+
 TEST(DownloadCommand, WorkbookAndTextOfADownloadAgree) {
     TempPath record(".QXRec"), book(".xlsx"), text(".txt");
     const CliRun d = Cli("--simulate QX7200 download -o " + record.str());

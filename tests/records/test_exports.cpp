@@ -237,7 +237,7 @@ TEST_F(Export, WorkbookWithCutShortPartsIsRefused) {
     bigTable.Build(*big, {});
     std::string why;
     const bool ok = test::WithFileSizeLimit(
-        1 << 20, [&] { return WriteWorkbook(target, bigTable, params, &why); });
+        1 << 20, [&] { return WriteWorkbook(target, bigTable, params, nullptr, &why); });
     EXPECT_FALSE(ok);
     EXPECT_NE(why.find("workbook damaged: xl/worksheets/sheet1.xml"), std::string::npos) << why;
     EXPECT_TRUE(ReadAll(target) == before) << "the old workbook stays";
