@@ -13,7 +13,9 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTableView>
+#include <algorithm>
 #include <ctime>
 
 #include "app/app_fonts.h"
@@ -30,6 +32,7 @@
 #include "records/dialog_units.h"
 #include "records/query_panel.h"
 #include "records/record_export.h"
+#include "records/record_legend.h"
 #include "records/record_set.h"
 #include "records/sample_list_model.h"
 #include "records/trend_display.h"
@@ -38,6 +41,7 @@
 namespace qx {
 namespace {
 
+constexpr int kPanelBottomMargin = 4;
 constexpr const char* kExcelFilter = "Excel 文件(*.xlsx)";
 constexpr const char* kTextFilter = "文本文件(*.txt)";
 constexpr const char* kCsvFilter = "CSV 文件(*.csv)";
@@ -61,6 +65,7 @@ void StyleReportList(QTableView& list, const QFont& font) {
     list.setWordWrap(false);
     list.setSortingEnabled(false);
     list.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list.setTabKeyNavigation(false);  // Tab moves on to the next control
     QHeaderView* rows = list.verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -105,6 +110,13 @@ CDataView::CDataView(Host& host, QWidget* parent)
     setStyleSheet(QStringLiteral("QCheckBox, QRadioButton { spacing: 2px; }"));
     CreateControls();
     SetupLists();
+    // The control panel is never cut off: the view keeps room for the tallest legend (the flow
+    // meter's) below the panel's groups, and for the narrowest lists beside them.
+    int legendRows = 0;
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type)
+        legendRows = std::max(legendRows, LegendRowCount(type));
+    setMinimumSize(AnchorRect().left() + kBrowserMinimumExtent,
+                   legend_->y() + legendRows * legend_->RowPitch() + 4 + kPanelBottomMargin);
     trend_ = std::make_unique<TrendDisplay>(*chart_);
     print_ = std::make_unique<CPrintListTrend>();
 }
@@ -339,6 +351,15 @@ void CDataView::Fill(const QueryWindow& window) {
 
     if (set_ && TotalCount() >= 1) {
         trend_->Fill(table_, AlarmLimitsOf(set_->Params(), set_->type), showLists_ ? 10 : 5);
+        // The chart shows a new selection from its first sample: the scroll bar still holds
+        // the position it had in the previous selection.
+        QScrollBar* bar = chart_->ScrollBar();
+        {
+            const QSignalBlocker quiet(bar);
+            bar->setValue(bar->minimum());
+        }
+        chart_->UpdateScrollBar();
+        chart_->UpdateVisibleWindow();
     } else {
         trend_->Clear();
     }

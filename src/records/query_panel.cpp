@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/prompter.h"
 #include "app/qt_text.h"
@@ -34,6 +35,16 @@ QDateEdit* MakePicker(QWidget* parent, const QRect& place) {
     picker->setMaximumDate(QDate(2105, 12, 31));
     picker->setGeometry(place);
     return picker;
+}
+
+// Widens a picker to the width its widest date needs, within left..right.
+void FitPicker(QDateEdit& picker, int left, int right) {
+    const int need = picker.sizeHint().width();
+    QRect place = picker.geometry();
+    if (place.width() >= need) return;
+    place.setRight(std::max(place.right(), right));
+    if (place.width() < need) place.setLeft(std::max(left, place.right() + 1 - need));
+    picker.setGeometry(place);
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* text, const QRect& place) {
@@ -109,6 +120,12 @@ QueryPanel::QueryPanel(QWidget* parent) : QObject(parent) {
     start_ = MakePicker(parent, DluRect(27, 66, 57, 13));
     to_ = MakeLabel(parent, "至", DluRect(15, 82, 10, 11));
     end_ = MakePicker(parent, DluRect(27, 81, 57, 13));
+    // The pickers show whole dates: where the template's width is too small for the font, a
+    // picker reaches to the group's inner edge and then left over the free room after "从"
+    // and "至".
+    const int innerRight = group_->geometry().right() - DluToPixels(2);
+    FitPicker(*start_, radios_[3]->x() + radios_[3]->sizeHint().width(), innerRight);
+    FitPicker(*end_, to_->x() + to_->sizeHint().width(), innerRight);
     query_ = new QPushButton(QStringLiteral("查询"), parent);
     query_->setGeometry(DluRect(14, 99, 60, 17));
     query_->setEnabled(false);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 
 #include "app/app_look.h"
 #include "app/help_view.h"
+#include "chart/trend_wave.h"
 #include "frame_fixture.h"
 #include "records/data_view.h"
 #include "screenshot_util.h"
@@ -55,6 +57,10 @@ TEST_F(Records, FileOpenShowsTheRecordAndRemembersIt) {
     EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 50);
     EXPECT_EQ(settings.datRecFile, path);
     EXPECT_EQ(settings.RecentFiles(), QStringList{path});
+    // Written at once, not only at exit.
+    QSettings store{QLatin1String(AppSettings::kOrganisation),
+                    QLatin1String(AppSettings::kApplication)};
+    EXPECT_EQ(store.value(QStringLiteral("Recent File List/File1")).toString(), path);
     ASSERT_EQ(frame->RecentFileActions().size(), 1);
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().startsWith(QStringLiteral("&1 ")));
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().endsWith(QStringLiteral("room1.QXRec")));
@@ -64,6 +70,33 @@ TEST_F(Records, FileOpenShowsTheRecordAndRemembersIt) {
     // The next dialog proposes the record just opened.
     frame->RunCommand(cmd::kOpen);
     EXPECT_EQ(prompter.fileRequests.back().initialPath, path);
+}
+
+TEST_F(Records, ANewRecordIsShownFromItsFirstSample) {
+    RecordingPlan plan;
+    plan.samples = 3000;
+    plan.running = false;
+    sim->StartRecording(plan);
+    const QString longer = WriteRecord(QStringLiteral("long.QXRec"), *sim);
+    const QString other = WriteRecord(QStringLiteral("other.QXRec"), *sim);
+    frame->show();
+    ASSERT_TRUE(frame->OpenRecord(longer));
+    CTrendWave* chart = frame->RecordBrowser()->Chart();
+    ASSERT_TRUE(chart->ScrollBar()->isVisible());
+    chart->ScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_GT(chart->State().scrollPos, 0);
+    ASSERT_GT(chart->State().firstVisible, 0);
+
+    ASSERT_TRUE(frame->OpenRecord(other));
+    EXPECT_EQ(chart->State().scrollPos, 0);
+    EXPECT_EQ(chart->State().firstVisible, 0);
+    EXPECT_EQ(chart->ScrollBar()->value(), chart->ScrollBar()->minimum());
+
+    // The same after a query, which selects other samples.
+    chart->ScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_GT(chart->State().scrollPos, 0);
+    frame->RecordBrowser()->RunQuery();
+    EXPECT_EQ(chart->State().firstVisible, 0);
 }
 
 TEST_F(Records, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
