@@ -1,6 +1,6 @@
 // The program's persistent settings: read once at start, written at exit; the recent files are
-// also written whenever they change, so that another running copy or a crash loses none. They live in
-// QSettings("Vornak", "QX_CHN"), on Linux ~/.config/Vornak/QX_CHN.conf:
+// also written whenever they change, so that another running copy or a crash loses none. They live
+// in QSettings("Vornak", "QX_CHN"), on Linux ~/.config/Vornak/QX_CHN.conf:
 //
 //   [WINSIZE]    Cx = 1000, Cy = 700             main window size remembered at closing
 //   [READPARAM]  DevType = 6                      the current instrument type

@@ -65,8 +65,8 @@ bool CMainFrame::SaveRecordAs() {
     // dialog would otherwise be one Enter away from overwriting another recording. The save
     // dialog asks before it replaces a file that exists.
     const std::string name = DownloadFileName(image_->Params(), session_->state.type);
-    const FileDialogRequest request = RecordFileRequest(
-        QStringLiteral("记录文件保存为"), ToUtf8(dataFolder_) + "/" + name, true);
+    const FileDialogRequest request =
+        RecordFileRequest(QStringLiteral("记录文件保存为"), ToUtf8(dataFolder_) + "/" + name, true);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return false;
     const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);

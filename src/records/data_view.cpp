@@ -172,6 +172,13 @@ void CDataView::CreateControls() {
     legend_ = new ChannelLegend(this);
     connect(legend_, &ChannelLegend::boxClicked, this, [this] { ApplyChannelChecks(); });
 
+    // Whole dates in the query panel: when the font needs more room than the form gives, the
+    // whole control panel widens with it and the lists and the chart move right.
+    panelExtra_ = query_->WidenForDates();
+    for (QWidget* w : {static_cast<QWidget*>(arrangementGroup_),
+                       static_cast<QWidget*>(chartGroup_), static_cast<QWidget*>(legend_)})
+        w->resize(w->width() + panelExtra_, w->height());
+
     sampleList_ = new QTableView(this);
     sampleList_->setGeometry(DluRect(87, 121, 190, 55));
     model_ = new SampleListModel(this);
@@ -193,6 +200,7 @@ void CDataView::SetupLists() {
     const QFont font = ViewFont();
     StyleReportList(*sampleList_, font);
     StyleReportList(*paramList_, font);
+    paramList_->horizontalHeader()->setStretchLastSection(true);  // "内容" fills the list
     paramList_->SetColumns({QStringLiteral("记录的参数"), QStringLiteral("内容")}, {110, 160});
 }
 
@@ -201,7 +209,7 @@ QRadioButton* CDataView::ArrangementRadio(int arrangement) const {
 }
 
 QRect CDataView::AnchorRect() const {
-    return DluRect(86, 7, 199, 165);
+    return DluRect(86, 7, 199, 165).translated(panelExtra_, 0);
 }
 
 int64_t CDataView::Now() const {

@@ -17,6 +17,9 @@
 namespace qx {
 namespace {
 
+// Room beyond a picker's own size hint, which leaves the last digit under the frame's edge.
+constexpr int kDateSlack = 6;
+
 constexpr QueryMode kModes[4] = {QueryMode::All, QueryMode::LastDays, QueryMode::LastMonths,
                                  QueryMode::DateRange};
 
@@ -35,16 +38,6 @@ QDateEdit* MakePicker(QWidget* parent, const QRect& place) {
     picker->setMaximumDate(QDate(2105, 12, 31));
     picker->setGeometry(place);
     return picker;
-}
-
-// Widens a picker to the width its widest date needs, within left..right.
-void FitPicker(QDateEdit& picker, int left, int right) {
-    const int need = picker.sizeHint().width();
-    QRect place = picker.geometry();
-    if (place.width() >= need) return;
-    place.setRight(std::max(place.right(), right));
-    if (place.width() < need) place.setLeft(std::max(left, place.right() + 1 - need));
-    picker.setGeometry(place);
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* text, const QRect& place) {
@@ -120,12 +113,6 @@ QueryPanel::QueryPanel(QWidget* parent) : QObject(parent) {
     start_ = MakePicker(parent, DluRect(27, 66, 57, 13));
     to_ = MakeLabel(parent, "至", DluRect(15, 82, 10, 11));
     end_ = MakePicker(parent, DluRect(27, 81, 57, 13));
-    // The pickers show whole dates: where the template's width is too small for the font, a
-    // picker reaches to the group's inner edge and then left over the free room after "从"
-    // and "至".
-    const int innerRight = group_->geometry().right() - DluToPixels(2);
-    FitPicker(*start_, radios_[3]->x() + radios_[3]->sizeHint().width(), innerRight);
-    FitPicker(*end_, to_->x() + to_->sizeHint().width(), innerRight);
     query_ = new QPushButton(QStringLiteral("查询"), parent);
     query_->setGeometry(DluRect(14, 99, 60, 17));
     query_->setEnabled(false);
@@ -190,6 +177,17 @@ int64_t QueryPanel::RangeEnd() const {
 void QueryPanel::SetRange(int64_t start, int64_t end) {
     start_->setDate(DateOf(start));
     end_->setDate(DateOf(end));
+}
+
+int QueryPanel::WidenForDates() {
+    int shortfall = 0;
+    for (QDateEdit* picker : {start_, end_})
+        shortfall = std::max(shortfall, picker->sizeHint().width() + kDateSlack - picker->width());
+    if (shortfall <= 0) return 0;
+    for (QWidget* w : {static_cast<QWidget*>(group_), static_cast<QWidget*>(start_),
+                       static_cast<QWidget*>(end_)})
+        w->resize(w->width() + shortfall, w->height());
+    return shortfall;
 }
 
 void QueryPanel::EnableQuery(bool enable) {

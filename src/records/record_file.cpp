@@ -157,7 +157,8 @@ std::string DownloadFileName(const ParamBlock& params, InstrumentTypeId type) {
     std::string number = Trimmed(Latin1ToUtf8(params.NumberLatin1()));
     if (number.empty()) number = ModelName(type);
     if (number.empty()) number = "QX";
-    const std::string time = FormatLocalTime(SampleClockOf(params, type).TimeOf(0), "%Y%m%d-%H%M%S");
+    const std::string time =
+        FormatLocalTime(SampleClockOf(params, type).TimeOf(0), "%Y%m%d-%H%M%S");
     std::string name = FileNameSafe(time.empty() ? number : number + "_" + time);
     return name + ".QXRec";
 }

@@ -1,14 +1,15 @@
 // The main window as a keyboard and small-screen user meets it: the smallest size still shows
 // every command, every device-panel command is in the 通讯 menu, the view shortcuts and Tab.
 #include <QAbstractItemView>
-#include <algorithm>
-#include <set>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest/QTest>
+#include <algorithm>
+#include <set>
 
 #include "frame_fixture.h"
 #include "model/my_list_ctrl.h"
@@ -20,9 +21,9 @@
 namespace qx::test {
 namespace {
 
-constexpr int kPanelCommands[] = {
-    CQX420View::kCmdRefreshQuery, CQX420View::kCmdCalibrateClock, CQX420View::kCmdReadParams,
-    CQX420View::kCmdSetParams,    CQX420View::kCmdReceiveData,    CQX420View::kCmdStopRecord};
+constexpr int kPanelCommands[] = {CQX420View::kCmdRefreshQuery, CQX420View::kCmdCalibrateClock,
+                                  CQX420View::kCmdReadParams,   CQX420View::kCmdSetParams,
+                                  CQX420View::kCmdReceiveData,  CQX420View::kCmdStopRecord};
 
 class Window : public FrameTest {
   protected:
@@ -88,9 +89,9 @@ TEST_F(Window, EveryPanelCommandIsInTheCommunicationMenu) {
     ASSERT_NE(comm, nullptr);
     for (int id : kPanelCommands) {
         const QList<QAction*> entries = comm->actions();
-        EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
-                                [id](QAction* a) { return a->data().toInt() == id; }))
-            << id;
+        EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [id](QAction* a) {
+            return a->data().toInt() == id;
+        })) << id;
     }
     // The menu entry runs what the button runs: 停止记录 reaches the instrument.
     Connect();

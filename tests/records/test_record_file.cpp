@@ -232,9 +232,9 @@ TEST(RecordFile, DownloadNameIsTheNumberAndTheFirstSampleTime) {
     // What cannot stand in a file name is replaced, blanks around the number go, and a
     // leading dot would hide the file.
     p.SetNumber(u" a/b\\c:*? ");
-    EXPECT_EQ(DownloadFileName(p, 1), "a_b_c___20261209-012800.QXRec");
+    EXPECT_EQ(DownloadFileName(p, 1), "a_b_c____20261209-012800.QXRec");
     p.SetNumber(u"..\x01<>|\"");
-    EXPECT_EQ(DownloadFileName(p, 1), "_._____20261209-012800.QXRec");
+    EXPECT_EQ(DownloadFileName(p, 1), "_.______20261209-012800.QXRec");
     // Latin-1 numbers come out as UTF-8.
     p.SetNumber(u"Zürich");
     EXPECT_EQ(DownloadFileName(p, 1), "Z\xC3\xBCrich_20261209-012800.QXRec");
