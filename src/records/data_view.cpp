@@ -175,8 +175,8 @@ void CDataView::CreateControls() {
     // Whole dates in the query panel: when the font needs more room than the form gives, the
     // whole control panel widens with it and the lists and the chart move right.
     panelExtra_ = query_->WidenForDates();
-    for (QWidget* w : {static_cast<QWidget*>(arrangementGroup_),
-                       static_cast<QWidget*>(chartGroup_), static_cast<QWidget*>(legend_)})
+    for (QWidget* w : {static_cast<QWidget*>(arrangementGroup_), static_cast<QWidget*>(chartGroup_),
+                       static_cast<QWidget*>(legend_)})
         w->resize(w->width() + panelExtra_, w->height());
 
     sampleList_ = new QTableView(this);
