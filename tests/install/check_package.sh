@@ -4,12 +4,15 @@
 # its maintainer scripts are there and sound. The package is built with no locale set.
 #   check_package.sh BUILD_DIR
 set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+# The listings below compare Chinese file names: they run in a UTF-8 locale.
+if [ "$(locale charmap 2>/dev/null || true)" != "UTF-8" ]; then
+    exec "$root/scripts/with-utf8-locale" bash "$0" "$@"
+fi
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-
-root=$(cd "$(dirname "$0")/../.." && pwd)
 
 cmake --install "$build" --prefix "$work/root/usr" >/dev/null
 # Packaged as ./dev package does it, with no locale set (as in bare containers and cron): the
