@@ -65,7 +65,15 @@ void AppSettings::Save(QSettings& store) const {
     store.setValue(QStringLiteral("RECORD/MaxN"), std::max(maxN, kMinMaxN));
     store.setValue(QStringLiteral("RECORD/DatRecFile"), datRecFile);
     store.setValue(QStringLiteral("TREND/TrendPos"), trendPos);
+    SaveRecentFiles(store);
+}
 
+void AppSettings::SaveRecentFiles() const {
+    QSettings store{QLatin1String(kOrganisation), QLatin1String(kApplication)};
+    SaveRecentFiles(store);
+}
+
+void AppSettings::SaveRecentFiles(QSettings& store) const {
     store.beginGroup(QLatin1String(kRecentSection));
     store.remove(QString());  // the whole group: entries beyond the list's length go too
     for (int i = 0; i < recent_.size(); ++i)

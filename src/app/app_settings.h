@@ -1,5 +1,6 @@
-// The program's persistent settings: read once at start, written once at exit. They live in
-// QSettings("Vornak", "QX_CHN"), on Linux ~/.config/Vornak/QX_CHN.conf:
+// The program's persistent settings: read once at start, written at exit; the recent files are
+// also written whenever they change, so that another running copy or a crash loses none. They live
+// in QSettings("Vornak", "QX_CHN"), on Linux ~/.config/Vornak/QX_CHN.conf:
 //
 //   [WINSIZE]    Cx = 1000, Cy = 700             main window size remembered at closing
 //   [READPARAM]  DevType = 6                      the current instrument type
@@ -42,6 +43,9 @@ class AppSettings {
     // Writes every value and the recent-file list.
     void Save() const;
     void Save(QSettings& store) const;
+    // Writes the recent-file list alone.
+    void SaveRecentFiles() const;
+    void SaveRecentFiles(QSettings& store) const;
 
     // Recent files, most recent first, at most kRecentFileCount, each path once.
     const QStringList& RecentFiles() const { return recent_; }

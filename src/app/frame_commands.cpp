@@ -66,6 +66,15 @@ QString CommandText(int id) {
         case cmd::kReceiveData:
             text = "接收数据(&R)";
             break;
+        case cmd::kRefreshQuery:
+            text = "刷新(&F)";
+            break;
+        case cmd::kStopRecord:
+            text = "停止记录(&P)";
+            break;
+        case cmd::kHelp:
+            text = "操作说明(&H)\tF1";
+            break;
         case cmd::kToolBar:
             text = "工具栏(&T)";
             break;

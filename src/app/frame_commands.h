@@ -16,8 +16,8 @@ inline constexpr int kReadParams = 32793;      // "读入参数(&I)"
 inline constexpr int kSetParams = 32775;       // "设置参数(&S)..."
 inline constexpr int kCalibrateClock = 32785;  // "校正时钟(&T)"
 inline constexpr int kReceiveData = 32776;     // "接收数据(&R)"
-inline constexpr int kRefreshQuery = 32788;    // status read now (the panel's "刷新")
-inline constexpr int kStopRecord = 32798;      // stop the recording (the panel's "停止记录")
+inline constexpr int kRefreshQuery = 32788;    // "刷新(&F)": status read now
+inline constexpr int kStopRecord = 32798;      // "停止记录(&P)": stop the recording
 inline constexpr int kRecvTestData = 32787;    // the download itself, posted internally
 // Commands the main window sends to the device panel.
 inline constexpr int kUpdataControl = 32779;
@@ -36,9 +36,10 @@ inline constexpr int kExit = 57665;  // "退出(&X)"
 inline constexpr int kToolBar = 59392;    // "工具栏(&T)"
 inline constexpr int kStatusBar = 59393;  // "状态栏(&S)"
 inline constexpr int kCaptionBar = 221;   // "标题栏(&C)"
-inline constexpr int kViewFirst = 312;    // 312, 313, 314: show view 0, 1, 2
+inline constexpr int kViewFirst = 312;    // 312, 313, 314: show view 0, 1, 2 (Ctrl+1..3)
 inline constexpr int kViewLast = 314;
 inline constexpr int kAbout = 57664;  // "关于(&A)..."
+inline constexpr int kHelp = 57670;   // "操作说明(&H)\tF1": show the help view
 }  // namespace cmd
 
 // What the enable rules look at.

@@ -168,13 +168,19 @@ void CMainFrame::CreateActions() {
     }
     // Ctrl+O is the only shortcut that acts; Ctrl+P is only shown beside "打印".
     actions_[cmd::kOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    AddAction(cmd::kRefreshQuery, QStringLiteral("刷新"));
-    AddAction(cmd::kStopRecord, QStringLiteral("停止记录"));
+    AddAction(cmd::kRefreshQuery, CommandText(cmd::kRefreshQuery));
+    AddAction(cmd::kStopRecord, CommandText(cmd::kStopRecord));
+    // The views: Ctrl+1, Ctrl+2 and Ctrl+3 in the order of the navigation bar; F1 (帮助 menu)
+    // shows the help view as well.
     for (int view = 0; view < kViewCount; ++view) {
         QAction* action = AddAction(cmd::kViewFirst + view, ViewName(view));
         action->setCheckable(true);
         action->setIcon(NavigationIcon(view));
+        action->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + view)));
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(
+            ViewName(view), action->shortcut().toString(QKeySequence::NativeText)));
     }
+    AddAction(cmd::kHelp, CommandText(cmd::kHelp))->setShortcut(QKeySequence(Qt::Key_F1));
     for (int look = kLookFirst; look <= kLookLast; ++look) {
         AddAction(look, LookName(look))->setCheckable(true);
     }
@@ -206,15 +212,22 @@ void CMainFrame::CreateMenus() {
     comm->addAction(actions_[cmd::kReadParams]);
     comm->addAction(actions_[cmd::kSetParams]);
     comm->addAction(actions_[cmd::kCalibrateClock]);
+    comm->addAction(actions_[cmd::kRefreshQuery]);
     comm->addSeparator();
     comm->addAction(actions_[cmd::kReceiveData]);
+    comm->addAction(actions_[cmd::kStopRecord]);
 
     QMenu* view = bar->addMenu(QStringLiteral("视图(&V)"));
     view->addAction(actions_[cmd::kToolBar]);
     view->addAction(actions_[cmd::kStatusBar]);
     view->addAction(actions_[cmd::kCaptionBar]);
+    view->addSeparator();
+    for (int v = 0; v < kViewCount; ++v)
+        view->addAction(actions_[cmd::kViewFirst + v]);
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
+    help->addAction(actions_[cmd::kHelp]);
+    help->addSeparator();
     help->addAction(actions_[cmd::kAbout]);
 }
 
@@ -268,6 +281,7 @@ void CMainFrame::CreateNavigationBar() {
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setMinimumHeight(64);
+        button->setFocusPolicy(Qt::TabFocus);  // reachable with Tab, pressed with Space
         navigationButtons_[static_cast<size_t>(view)] = button;
         column->addWidget(button);
     }
@@ -407,6 +421,9 @@ void CMainFrame::RunCommand(int id) {
                 break;
             case cmd::kAbout:
                 CAboutDlg::Run(this);
+                break;
+            case cmd::kHelp:
+                SwitchView(kHelpView);
                 break;
             default:
                 RunInstrumentCommand(id);

@@ -122,7 +122,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Reads, decodes and shows a record file (the record browser, switched to from the device
     // panel); warns "文件:%s\n不能打开!" and changes nothing on failure.
     bool OpenRecord(const QString& path);
-    // Asks for a file name and writes the record image as the connected instrument's type.
+    // Asks for a file name, proposing the download's own name in the data folder (never the
+    // open record's path), and writes the record image as the connected instrument's type.
     bool SaveRecordAs();
     // Opens files handed to the program (dropped, named on the command line): each in turn;
     // every one that opens joins the recent files.
@@ -186,6 +187,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     void OnFileOpen();
     void OnRecentFile(int index);
     void RebuildRecentMenu();
+    // Writes the recent files at once and shows them in the File menu.
+    void OnRecentFilesChanged();
     void OnPrintSetup();
     // Application look 210..218.
     void OnApplicationLook(int id);

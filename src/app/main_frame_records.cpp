@@ -61,9 +61,12 @@ bool CMainFrame::OpenRecord(const QString& path) {
 }
 
 bool CMainFrame::SaveRecordAs() {
+    // A download gets a name of its own in the data folder, never the open record's path: the
+    // dialog would otherwise be one Enter away from overwriting another recording. The save
+    // dialog asks before it replaces a file that exists.
+    const std::string name = DownloadFileName(image_->Params(), session_->state.type);
     const FileDialogRequest request =
-        RecordFileRequest(QStringLiteral("记录文件保存为"),
-                          InitialSaveName(ToUtf8(recordPath_), ToUtf8(dataFolder_)), true);
+        RecordFileRequest(QStringLiteral("记录文件保存为"), ToUtf8(dataFolder_) + "/" + name, true);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return false;
     const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);
@@ -74,7 +77,7 @@ bool CMainFrame::SaveRecordAs() {
     recordPath_ = path;
     settings_.datRecFile = path;
     settings_.AddRecentFile(path);
-    RebuildRecentMenu();
+    OnRecentFilesChanged();
     return true;
 }
 
@@ -86,7 +89,7 @@ void CMainFrame::OnFileOpen() {
     if (path.isEmpty()) return;
     if (OpenRecord(path)) {
         settings_.AddRecentFile(path);
-        RebuildRecentMenu();
+        OnRecentFilesChanged();
     }
 }
 
@@ -99,7 +102,7 @@ void CMainFrame::OnRecentFile(int index) {
     } else {
         settings_.RemoveRecentFile(path);
     }
-    RebuildRecentMenu();
+    OnRecentFilesChanged();
 }
 
 void CMainFrame::OpenFiles(const QStringList& paths) {
@@ -108,10 +111,15 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
         if (path.isEmpty()) continue;
         if (OpenRecord(path)) settings_.AddRecentFile(path);
     }
-    RebuildRecentMenu();
+    OnRecentFilesChanged();
     --commandDepth_;
     UpdateCommandUi();
     if (commandDepth_ == 0 && !deferredNotices_.empty()) HandleDeferredNotices();
+}
+
+void CMainFrame::OnRecentFilesChanged() {
+    settings_.SaveRecentFiles();
+    RebuildRecentMenu();
 }
 
 void CMainFrame::RebuildRecentMenu() {

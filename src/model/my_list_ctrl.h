@@ -1,6 +1,7 @@
 // The report-style list of the parameter lists (device panel and record browser): one row per
 // entry, columns with left-aligned titles that do not sort, grid lines, full-row selection,
-// read-only cells. FillParamList fills such a list with a model's parameter rows.
+// read-only cells. The last column stretches to the list's width; Tab moves on to the next
+// control. FillParamList fills such a list with a model's parameter rows.
 #pragma once
 
 #include <QList>

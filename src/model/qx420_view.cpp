@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "app/app_pictures.h"
+
 namespace {
 
 // Template positions in dialog units.
@@ -23,6 +25,11 @@ constexpr int kButtonTop = 3;
 constexpr int kButtonHeight = 16;
 constexpr int kListLeft = 184;  // left edge of the lists, right edge of the panel area
 constexpr int kListTop = 23;    // top of the lists and of the panel area
+// The view never gets smaller than its top row, the tallest live panel (the flow meter's) and
+// lists that still show both columns' titles.
+constexpr int kMinListWidth = 240;
+constexpr int kPanelBottomMargin = 8;
+constexpr int kCanvasTop = 30;  // the live panel's canvas below the panel area's top
 
 struct ButtonSpec {
     int id;
@@ -84,7 +91,6 @@ CQX420View::CQX420View(const qx::InstrumentState& state, std::function<bool()> c
     setList_->setGeometry(DluX(kListLeft), DluY(kListTop), DluX(168), DluY(141));
     recordedList_->setGeometry(DluX(kListLeft), DluY(134), DluX(168), DluY(141));
     panelArea_ = QRect(0, DluY(kListTop), DluX(kListLeft), DluY(253));
-    setMinimumSize(200, 100);
 }
 
 CQX420View::~CQX420View() {
@@ -187,6 +193,9 @@ void CQX420View::PlaceTopRow() {
         place(buttons_[i].button, kButtons[i].x, kButtons[i].w,
               std::max(buttonHeight, buttons_[i].button->sizeHint().height()));
     }
+    const int panelHeight = qx::DisplayWindowRect(6).height();
+    setMinimumSize(std::max(right + 4, DluX(kListLeft) + kMinListWidth),
+                   DluY(kListTop) + kCanvasTop + panelHeight + kPanelBottomMargin);
 }
 
 void CQX420View::Layout() {

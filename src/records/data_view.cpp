@@ -13,7 +13,9 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTableView>
+#include <algorithm>
 #include <ctime>
 
 #include "app/app_fonts.h"
@@ -30,6 +32,7 @@
 #include "records/dialog_units.h"
 #include "records/query_panel.h"
 #include "records/record_export.h"
+#include "records/record_legend.h"
 #include "records/record_set.h"
 #include "records/record_statistics.h"
 #include "records/sample_list_model.h"
@@ -39,6 +42,7 @@
 namespace qx {
 namespace {
 
+constexpr int kPanelBottomMargin = 4;
 constexpr const char* kExcelFilter = "Excel 文件(*.xlsx)";
 constexpr const char* kTextFilter = "文本文件(*.txt)";
 constexpr const char* kCsvFilter = "CSV 文件(*.csv)";
@@ -62,6 +66,7 @@ void StyleReportList(QTableView& list, const QFont& font) {
     list.setWordWrap(false);
     list.setSortingEnabled(false);
     list.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list.setTabKeyNavigation(false);  // Tab moves on to the next control
     QHeaderView* rows = list.verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -106,6 +111,13 @@ CDataView::CDataView(Host& host, QWidget* parent)
     setStyleSheet(QStringLiteral("QCheckBox, QRadioButton { spacing: 2px; }"));
     CreateControls();
     SetupLists();
+    // The control panel is never cut off: the view keeps room for the tallest legend (the flow
+    // meter's) below the panel's groups, and for the narrowest lists beside them.
+    int legendRows = 0;
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type)
+        legendRows = std::max(legendRows, LegendRowCount(type));
+    setMinimumSize(AnchorRect().left() + kBrowserMinimumExtent,
+                   legend_->y() + legendRows * legend_->RowPitch() + 4 + kPanelBottomMargin);
     trend_ = std::make_unique<TrendDisplay>(*chart_);
     print_ = std::make_unique<CPrintListTrend>();
 }
@@ -161,6 +173,13 @@ void CDataView::CreateControls() {
     legend_ = new ChannelLegend(this);
     connect(legend_, &ChannelLegend::boxClicked, this, [this] { ApplyChannelChecks(); });
 
+    // Whole dates in the query panel: when the font needs more room than the form gives, the
+    // whole control panel widens with it and the lists and the chart move right.
+    panelExtra_ = query_->WidenForDates();
+    for (QWidget* w : {static_cast<QWidget*>(arrangementGroup_), static_cast<QWidget*>(chartGroup_),
+                       static_cast<QWidget*>(legend_)})
+        w->resize(w->width() + panelExtra_, w->height());
+
     sampleList_ = new QTableView(this);
     sampleList_->setGeometry(DluRect(87, 121, 190, 55));
     model_ = new SampleListModel(this);
@@ -182,6 +201,7 @@ void CDataView::SetupLists() {
     const QFont font = ViewFont();
     StyleReportList(*sampleList_, font);
     StyleReportList(*paramList_, font);
+    paramList_->horizontalHeader()->setStretchLastSection(true);  // "内容" fills the list
     paramList_->SetColumns({QStringLiteral("记录的参数"), QStringLiteral("内容")}, {110, 160});
 }
 
@@ -190,7 +210,7 @@ QRadioButton* CDataView::ArrangementRadio(int arrangement) const {
 }
 
 QRect CDataView::AnchorRect() const {
-    return DluRect(86, 7, 199, 165);
+    return DluRect(86, 7, 199, 165).translated(panelExtra_, 0);
 }
 
 int64_t CDataView::Now() const {
@@ -340,6 +360,15 @@ void CDataView::Fill(const QueryWindow& window) {
 
     if (set_ && TotalCount() >= 1) {
         trend_->Fill(table_, AlarmLimitsOf(set_->Params(), set_->type), showLists_ ? 10 : 5);
+        // The chart shows a new selection from its first sample: the scroll bar still holds
+        // the position it had in the previous selection.
+        QScrollBar* bar = chart_->ScrollBar();
+        {
+            const QSignalBlocker quiet(bar);
+            bar->setValue(bar->minimum());
+        }
+        chart_->UpdateScrollBar();
+        chart_->UpdateVisibleWindow();
     } else {
         trend_->Clear();
     }

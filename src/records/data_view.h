@@ -157,6 +157,7 @@ class CDataView : public QWidget {
     bool showLists_ = true;
     bool showChart_ = true;
     int arrangement_ = 0;
+    int panelExtra_ = 0;  // pixels the control panel is wider than the form for whole dates
     std::array<bool, kSeriesCount> checks_{true, false, false, false, false, false, false, false};
     std::string headerText_;
     std::string condition_ = "所有";

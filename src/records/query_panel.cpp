@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/prompter.h"
 #include "app/qt_text.h"
@@ -15,6 +16,9 @@
 
 namespace qx {
 namespace {
+
+// Room beyond a picker's own size hint, which leaves the last digit under the frame's edge.
+constexpr int kDateSlack = 6;
 
 constexpr QueryMode kModes[4] = {QueryMode::All, QueryMode::LastDays, QueryMode::LastMonths,
                                  QueryMode::DateRange};
@@ -173,6 +177,17 @@ int64_t QueryPanel::RangeEnd() const {
 void QueryPanel::SetRange(int64_t start, int64_t end) {
     start_->setDate(DateOf(start));
     end_->setDate(DateOf(end));
+}
+
+int QueryPanel::WidenForDates() {
+    int shortfall = 0;
+    for (QDateEdit* picker : {start_, end_})
+        shortfall = std::max(shortfall, picker->sizeHint().width() + kDateSlack - picker->width());
+    if (shortfall <= 0) return 0;
+    for (QWidget* w : {static_cast<QWidget*>(group_), static_cast<QWidget*>(start_),
+                       static_cast<QWidget*>(end_)})
+        w->resize(w->width() + shortfall, w->height());
+    return shortfall;
 }
 
 void QueryPanel::EnableQuery(bool enable) {

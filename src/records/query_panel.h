@@ -74,6 +74,10 @@ class QueryPanel final : public QObject {
 
     void EnableQuery(bool enable);
 
+    // Widens the group and both pickers where the form's width cannot show a whole date in
+    // the installed font; returns by how many pixels (0 when the form's width suffices).
+    int WidenForDates();
+
     QRadioButton* ModeRadio(QueryMode mode) const;
     QueryCountEdit* DayEdit() const { return days_; }
     QueryCountEdit* MonthEdit() const { return months_; }

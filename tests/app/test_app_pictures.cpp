@@ -85,6 +85,17 @@ TEST(AppPictures, StatusToolbarNavigationAndCaptionPictures) {
         EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16))) << id;
         EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32))) << id;
     }
+    // A 16-pixel toolbar icon on a screen of twice the density is the 32-pixel drawing, not
+    // the small one scaled up.
+    const QIcon open = CommandIcon(kCmdOpen);
+    const QImage sharp = open.pixmap(QSize(16, 16), 2.0).toImage();
+    EXPECT_EQ(sharp.size(), QSize(32, 32));
+    EXPECT_EQ(sharp.convertToFormat(QImage::Format_ARGB32),
+              QImage(QStringLiteral(":/qxlog/toolbar_open@2x.png"))
+                  .convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(
+        open.pixmap(QSize(16, 16), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
+        QImage(QStringLiteral(":/qxlog/toolbar_open.png")).convertToFormat(QImage::Format_ARGB32));
     EXPECT_TRUE(CommandIcon(32793).isNull());  // read parameters has no button
 
     for (int view = 0; view < 3; ++view)

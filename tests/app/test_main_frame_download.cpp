@@ -1,5 +1,6 @@
 // The download from the receive-data command to the record browser, with the wait popup.
 #include <QAction>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -22,6 +23,14 @@ QString RowText(CMyListCtrl& list, const QString& label) {
         if (list.Text(row, 0) == label) return list.Text(row, 1);
     }
     return QStringLiteral("(no row %1)").arg(label);
+}
+
+// The proposed name of a download from a model-1 instrument (which counts UTC): the instrument
+// number and the first sample's local time.
+QString DownloadName(const ParamBlock& recorded) {
+    const QDateTime first = QDateTime::fromSecsSinceEpoch(recorded.StartTime());
+    return QString::fromLatin1(recorded.NumberLatin1()) + u'_' +
+           first.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".QXRec");
 }
 
 // A finished recording of n samples on simulator slot 0.
@@ -76,7 +85,8 @@ TEST_F(Download, ConfirmedDownloadFetchesSavesAndHandsTheRecordToTheBrowser) {
     ASSERT_EQ(prompter.fileRequests.size(), 1u);
     EXPECT_EQ(prompter.fileRequests[0].title, QStringLiteral("记录文件保存为"));
     EXPECT_TRUE(prompter.fileRequests[0].save);
-    EXPECT_EQ(prompter.fileRequests[0].initialPath, DataFolder() + QStringLiteral("/未命名"));
+    EXPECT_EQ(prompter.fileRequests[0].initialPath,
+              DataFolder() + u'/' + DownloadName(bus->At(0).RecordedParams()));
     EXPECT_EQ(QFileInfo(target).size(), 96 + 45 * 3);
     EXPECT_EQ(frame->RecordPath(), target);
     EXPECT_EQ(settings.datRecFile, target);
@@ -152,8 +162,11 @@ TEST_F(Download, CancellingTheSaveKeepsTheShownRecord) {
     frame->RunCommand(cmd::kReceiveData);
     frame->OnDownloadTimer();
     RunPosted();  // the save dialog is cancelled
+    // The dialog proposes the download's own name, never the shown record's file.
     ASSERT_EQ(prompter.fileRequests.size(), 1u);
-    EXPECT_EQ(prompter.fileRequests[0].initialPath, shown);
+    EXPECT_EQ(prompter.fileRequests[0].initialPath,
+              DataFolder() + u'/' + DownloadName(sim.RecordedParams()));
+    EXPECT_TRUE(prompter.fileRequests[0].save);
     EXPECT_EQ(frame->RecordPath(), shown);
     EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 30);
     EXPECT_EQ(frame->Records().count, 30);

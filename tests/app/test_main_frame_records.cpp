@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 
 #include "app/app_look.h"
 #include "app/help_view.h"
+#include "chart/trend_wave.h"
 #include "frame_fixture.h"
 #include "records/data_view.h"
 #include "screenshot_util.h"
@@ -55,6 +57,10 @@ TEST_F(Records, FileOpenShowsTheRecordAndRemembersIt) {
     EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 50);
     EXPECT_EQ(settings.datRecFile, path);
     EXPECT_EQ(settings.RecentFiles(), QStringList{path});
+    // Written at once, not only at exit.
+    QSettings store{QLatin1String(AppSettings::kOrganisation),
+                    QLatin1String(AppSettings::kApplication)};
+    EXPECT_EQ(store.value(QStringLiteral("Recent File List/File1")).toString(), path);
     ASSERT_EQ(frame->RecentFileActions().size(), 1);
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().startsWith(QStringLiteral("&1 ")));
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().endsWith(QStringLiteral("room1.QXRec")));
@@ -64,6 +70,34 @@ TEST_F(Records, FileOpenShowsTheRecordAndRemembersIt) {
     // The next dialog proposes the record just opened.
     frame->RunCommand(cmd::kOpen);
     EXPECT_EQ(prompter.fileRequests.back().initialPath, path);
+}
+
+TEST_F(Records, ANewRecordIsShownFromItsFirstSample) {
+    RecordingPlan plan;
+    plan.samples = 3000;
+    plan.running = false;
+    sim->StartRecording(plan);
+    const QString longer = WriteRecord(QStringLiteral("long.QXRec"), *sim);
+    const QString other = WriteRecord(QStringLiteral("other.QXRec"), *sim);
+    frame->show();
+    ASSERT_TRUE(frame->OpenRecord(longer));
+    CTrendWave* chart = frame->RecordBrowser()->Chart();
+    ASSERT_TRUE(chart->ScrollBar()->isVisible());
+    for (int i = 0; i < 3; ++i)
+        chart->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ASSERT_GT(chart->State().scrollPos, 0);
+    ASSERT_GT(chart->State().firstVisible, 0);
+
+    ASSERT_TRUE(frame->OpenRecord(other));
+    EXPECT_EQ(chart->State().scrollPos, 0);
+    EXPECT_EQ(chart->State().firstVisible, 0);
+    EXPECT_EQ(chart->ScrollBar()->value(), chart->ScrollBar()->minimum());
+
+    // The same after a query, which selects other samples.
+    chart->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ASSERT_GT(chart->State().scrollPos, 0);
+    frame->RecordBrowser()->RunQuery();
+    EXPECT_EQ(chart->State().firstVisible, 0);
 }
 
 TEST_F(Records, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
@@ -184,9 +218,10 @@ TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
     EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
               QStringLiteral("57601 32795 32796 - 57607 57609 57606 - 最近文件 - 57665"));
     EXPECT_EQ(MenuEntries(menus[1]->menu()).join(u' '),
-              QStringLiteral("32790 32789 - 32793 32775 32785 - 32776"));
-    EXPECT_EQ(MenuEntries(menus[2]->menu()).join(u' '), QStringLiteral("59392 59393 221"));
-    EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("57664"));
+              QStringLiteral("32790 32789 - 32793 32775 32785 32788 - 32776 32798"));
+    EXPECT_EQ(MenuEntries(menus[2]->menu()).join(u' '),
+              QStringLiteral("59392 59393 221 - 312 313 314"));
+    EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("57670 - 57664"));
     EXPECT_EQ(frame->Action(cmd::kOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_TRUE(frame->Action(cmd::kPrint)->shortcut().isEmpty());
 

@@ -117,8 +117,8 @@ TEST_F(App, MaxNIsRaisedAndAutomaticReadingStartsOn) {
     Store().setValue(QStringLiteral("READPARAM/EnAutoReadParam"), 0);
     Store().setValue(QStringLiteral("READPARAM/ReadParamInterval"), 4);
     Store().setValue(QStringLiteral("READPARAM/DevType"), 8);
-    Store().setValue(QStringLiteral("WINSIZE/Cx"), 820);
-    Store().setValue(QStringLiteral("WINSIZE/Cy"), 610);
+    Store().setValue(QStringLiteral("WINSIZE/Cx"), 920);
+    Store().setValue(QStringLiteral("WINSIZE/Cy"), 690);
     Store().setValue(QStringLiteral("TREND/TrendPos"), 0);
     Store().sync();
     ASSERT_TRUE(Start({}, {8}));
@@ -127,7 +127,7 @@ TEST_F(App, MaxNIsRaisedAndAutomaticReadingStartsOn) {
     EXPECT_EQ(app->Settings().readParamInterval, 4);
     CMainFrame& frame = *app->MainFrame();
     EXPECT_EQ(frame.State().type, 8);
-    EXPECT_EQ(frame.size(), QSize(820, 610));
+    EXPECT_EQ(frame.size(), QSize(920, 690));
     EXPECT_EQ(frame.RecordBrowser()->Arrangement(), 0);
 
     frame.RunCommand(cmd::kConnect);

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack and checks it: every file `cmake --install` installs is
 # in it, below /usr; it depends on the libraries and the Qt platform plugins the programs load;
-# its maintainer scripts are there and sound.
+# its maintainer scripts are there and sound. The package is built with no locale set.
 #   check_package.sh BUILD_DIR
 set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+# The listings below compare Chinese file names: they run in a UTF-8 locale.
+if [ "$(locale charmap 2>/dev/null || true)" != "UTF-8" ]; then
+    exec "$root/scripts/with-utf8-locale" bash "$0" "$@"
+fi
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$work/root/usr" >/dev/null
-(cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
+# Packaged as ./dev package does it, with no locale set (as in bare containers and cron): the
+# help document's Chinese name must still get into the archive.
+(cd "$build" && env -u LANG -u LANGUAGE -u LC_ALL -u LC_CTYPE \
+    "$root/scripts/with-utf8-locale" cpack -G DEB -B "$work/package" >/dev/null)
 deb=$(ls "$work"/package/*.deb)
 echo "== $(basename "$deb"): $(stat -c %s "$deb") bytes"
 

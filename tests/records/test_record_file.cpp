@@ -220,5 +220,30 @@ TEST(RecordFile, InitialDialogNames) {
     EXPECT_EQ(InitialSaveName("", "/data/DAT"), "/data/DAT/未命名");
 }
 
+// The tests run with TZ=CST-8: 1796750880 is 2026-12-08 17:28:00 UTC, 2026-12-09 01:28 local.
+TEST(RecordFile, DownloadNameIsTheNumberAndTheFirstSampleTime) {
+    ParamBlock p;
+    p.SetU32(param::kStartTime, 1796750880);
+    p.SetU8(param::kIntervalValue, 5);
+    p.SetU8(param::kIntervalUnit, 1);
+    p.SetNumber(u"A0815");
+    EXPECT_EQ(DownloadFileName(p, 1), "A0815_20261209-012800.QXRec");
+
+    // What cannot stand in a file name is replaced, blanks around the number go, and a
+    // leading dot would hide the file.
+    p.SetNumber(u" a/b\\c:*? ");
+    EXPECT_EQ(DownloadFileName(p, 1), "a_b_c____20261209-012800.QXRec");
+    p.SetNumber(u"..\x01<>|\"");
+    EXPECT_EQ(DownloadFileName(p, 1), "_.______20261209-012800.QXRec");
+    // Latin-1 numbers come out as UTF-8.
+    p.SetNumber(u"Zürich");
+    EXPECT_EQ(DownloadFileName(p, 1), "Z\xC3\xBCrich_20261209-012800.QXRec");
+
+    // No number: the model's name, or "QX" for an unrecognised instrument.
+    p.SetNumber(u"");
+    EXPECT_EQ(DownloadFileName(p, 3), "QX430_20261209-012800.QXRec");
+    EXPECT_EQ(DownloadFileName(p, 0), "QX_20261209-012800.QXRec");
+}
+
 }  // namespace
 }  // namespace qx
