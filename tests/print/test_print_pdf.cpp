@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QRegularExpression>
+
+#include "app/qt_text.h"
 
 #include "chart/chart_test_util.h"
 #include "print/print_command.h"
@@ -55,20 +58,40 @@ TEST(PrintPdf, ReportOfThreePagesThroughAPdfPrinter) {
     EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_report_r25")), 3);
 }
 
-TEST(PrintPdf, A4ReportIsPortrait) {
-    TableFixture fixture(6, 300);  // nine columns
+TEST(PrintPdf, WideReportShowsEveryCellWhole) {
+    // The flow meter's nine columns are too wide for two tables a page: one table a page in
+    // the table font, every title and cell whole, on A4 portrait.
+    TableFixture fixture(6, 300);
     CPrintListTrend job;
     FillReportJob(job, fixture.table, "QX7200-flow.QXRec");
     const QString path = test::ScreenshotFile(QStringLiteral("print_report_a4.pdf"));
-    EXPECT_EQ(PrintToPdf(job, path), 3);  // 54 rows a block
-    EXPECT_EQ(test::CountPdfPages(path), 3);
+    EXPECT_EQ(PrintToPdf(job, path), 6);  // 54 rows a page
+    EXPECT_EQ(job.Layout().blocksPerPage, 1);
+    EXPECT_EQ(job.Layout().cy, CPrintListTrend::kCellHeight);  // the table font
+    EXPECT_EQ(test::CountPdfPages(path), 6);
     const QSizeF size = test::PdfPageSize(path);
     EXPECT_NEAR(size.width(), 595.3, 1);
     EXPECT_NEAR(size.height(), 841.9, 1);
-    const QString page1 = test::PdfPageText(path, 1);
-    EXPECT_TRUE(page1.contains(QStringLiteral("空气密度"))) << page1.toStdString();
-    EXPECT_TRUE(page1.contains(QStringLiteral("第 1 页共 3 页")));
-    EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_report_a4")), 3);
+    EXPECT_TRUE(test::PdfPageText(path, 1).contains(QStringLiteral("第 1 页共 6 页")));
+
+    // Page 2 holds rows 54..107: the titles, then each row on a line of its cells, whole.
+    const QString page2 = test::PdfPageText(path, 2);
+    QStringList titles;
+    for (const SampleColumn& column : fixture.table.Columns())
+        titles << QRegularExpression::escape(ToQString(column.title));
+    EXPECT_TRUE(QRegularExpression(titles.join(QStringLiteral("\\s+"))).match(page2).hasMatch())
+        << page2.toStdString();
+    for (int row = 54; row < 108; ++row) {
+        QStringList cells;
+        for (int c = 0; c < fixture.table.ColumnCount(); ++c)
+            cells << QRegularExpression::escape(ToQString(fixture.table.Cell(row, c)));
+        const QRegularExpression line(
+            QStringLiteral("^\\s*%1\\s*$").arg(cells.join(QStringLiteral("\\s+"))),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(line.match(page2).hasMatch()) << row << ": " << cells.join(u' ').toStdString();
+    }
+    EXPECT_FALSE(page2.contains(QStringLiteral("\n109 ")));
+    EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_report_a4")), 6);
 }
 
 TEST(PrintPdf, ChartIsLandscapeAndLeavesTheScreenAlone) {
