@@ -166,8 +166,9 @@ void CMainFrame::CreateActions() {
                    cmd::kStatusBar, cmd::kCaptionBar, cmd::kAbout}) {
         AddAction(id, CommandText(id));
     }
-    // Ctrl+O is the only shortcut that acts; Ctrl+P is only shown beside "打印".
+    // The shortcuts the menu texts show beside "打开" and "打印".
     actions_[cmd::kOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actions_[cmd::kPrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     AddAction(cmd::kRefreshQuery, QStringLiteral("刷新"));
     AddAction(cmd::kStopRecord, QStringLiteral("停止记录"));
     for (int view = 0; view < kViewCount; ++view) {
