@@ -15,6 +15,7 @@
 #include "model/local_time.h"
 #include "model/param_list_rows.h"
 #include "model/text_util.h"
+#include "records/query_options.h"
 #include "records/record_export.h"
 #include "records/record_file.h"
 #include "records/record_query.h"
@@ -45,27 +46,6 @@ std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path) {
         return nullptr;
     }
     return record;
-}
-
-std::optional<int> ParseCount(const std::string& text, int low, int high) {
-    std::string ignored;
-    return ParseQueryCount(text, low, high, &ignored);
-}
-
-// "YYYY-MM-DD" as the local midnight that starts the day.
-std::optional<int64_t> ParseDate(const std::string& text) {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
-    if (y < 1902 || y > 2037 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_isdst = -1;
-    const std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1) || tm.tm_mday != d) return std::nullopt;
-    return static_cast<int64_t>(t);
 }
 
 // ---- info ------------------------------------------------------------------------------
@@ -106,15 +86,12 @@ int RunInfo(const CliOptions&, std::span<const std::string> args) {
 
 int RunExport(const CliOptions&, std::span<const std::string> args) {
     constexpr const char* kName = "export";
-    std::string input, output, formatName;
-    QueryRequest query;
-    std::optional<int64_t> from, to;
-    int windows = 0;
+    std::string input, output, formatName, problem;
+    QueryOptions queryOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "-o" || a == "--output" || a == "--last-days" ||
-                                a == "--last-months" || a == "--from" || a == "--to" ||
-                                a == "--format";
+        const bool takesValue =
+            a == "-o" || a == "--output" || a == "--format" || QueryOptions::Takes(a);
         if (!takesValue) {
             if (a.starts_with("-")) return Usage(kName, "unknown option " + a);
             if (!input.empty()) return Usage(kName, "only one record file can be exported");
@@ -127,36 +104,14 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
             output = v;
         } else if (a == "--format") {
             formatName = v;
-        } else if (a == "--last-days") {
-            const auto n = ParseCount(v, 1, kMaxQueryDays);
-            if (!n) return Usage(kName, "--last-days needs a whole number from 1 to 300");
-            query.mode = QueryMode::LastDays;
-            query.days = *n;
-            ++windows;
-        } else if (a == "--last-months") {
-            const auto n = ParseCount(v, 1, kMaxQueryMonths);
-            if (!n) return Usage(kName, "--last-months needs a whole number from 1 to 30");
-            query.mode = QueryMode::LastMonths;
-            query.months = *n;
-            ++windows;
-        } else {
-            const auto date = ParseDate(v);
-            if (!date) return Usage(kName, a + " needs a date YYYY-MM-DD, not '" + v + "'");
-            (a == "--from" ? from : to) = date;
+        } else if (!queryOptions.Take(a, v, &problem)) {
+            return Usage(kName, problem);
         }
     }
     if (input.empty()) return Usage(kName, "a record file is needed");
     if (output.empty()) return Usage(kName, "-o OUT names the file to write");
-    if (from || to) {
-        if (!from || !to) return Usage(kName, "--from and --to go together");
-        query.mode = QueryMode::DateRange;
-        query.rangeStart = *from;
-        query.rangeEnd = *to;
-        ++windows;
-    }
-    if (windows > 1) {
-        return Usage(kName, "choose one of --last-days, --last-months or --from/--to");
-    }
+    const std::optional<QueryRequest> query = queryOptions.Request(&problem);
+    if (!query) return Usage(kName, problem);
     ExportFormat format = ExportFormatForPath(output);
     if (formatName == "xlsx") {
         format = ExportFormat::Workbook;
@@ -176,7 +131,7 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
 
     const auto record = LoadRecord(input);
     if (!record) return kExitFailure;
-    const QueryWindow window = MakeQueryWindow(query, static_cast<int64_t>(std::time(nullptr)));
+    const QueryWindow window = MakeQueryWindow(*query, static_cast<int64_t>(std::time(nullptr)));
     auto table = std::make_unique<SampleTable>();
     table->Build(record->set, window);
     const std::string header =

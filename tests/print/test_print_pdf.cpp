@@ -7,8 +7,10 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollBar>
 
 #include "app/qt_text.h"
+#include "model/local_time.h"
 
 #include "chart/chart_test_util.h"
 #include "print/print_command.h"
@@ -98,6 +100,10 @@ TEST(PrintPdf, ChartIsLandscapeAndLeavesTheScreenAlone) {
     test::ChartFixture fixture(3000);
     CTrendWave& chart = fixture.chart;
     CPrintListTrend& job = fixture.job;
+    // The screen shows the last 500 of 3000 points; the page shows them all.
+    for (int page = 0; page < 6; ++page)
+        chart.ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ASSERT_GT(chart.State().firstVisible, 2000);
     const TrendState screen = chart.State();
     const QImage before = chart.BackBuffer();
     job.footerText = PrintFooterText(QStringLiteral("chart.QXRec"), test::kSampleStart);
@@ -109,6 +115,18 @@ TEST(PrintPdf, ChartIsLandscapeAndLeavesTheScreenAlone) {
     const QString text = test::PdfPageText(path, 1);
     EXPECT_TRUE(text.contains(QStringLiteral("检测曲线图"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("第 1 页共 1 页")));
+    // The time axis starts at the first sample and steps 500 points (500 minutes) at a time.
+    const QString first = ToQString(FormatLocalTime(test::kSampleStart, "%H:%M:%S"));
+    const QString next = ToQString(FormatLocalTime(test::kSampleStart + 500 * 60, "%H:%M:%S"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\s*%1\\s+%2\\s").arg(first, next),
+                                   QRegularExpression::MultilineOption)
+                    .match(text)
+                    .hasMatch())
+        << text.toStdString();
+    // The legend: the drawn series with their units, the alarm lines named with their levels.
+    for (const char* entry : {"温度(℃)", "湿度(%RH)", "露点(℃)", "低温报警 20.0℃", "高温报警 30.0℃",
+                              "低湿报警 40.0%RH", "高湿报警 80.0%RH"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(entry))) << entry;
     EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_chart"), 100), 1);
 
     EXPECT_EQ(chart.State(), screen);
