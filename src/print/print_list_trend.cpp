@@ -82,7 +82,7 @@ std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& unit
                 QString::number(static_cast<double>(alarm.level), 'f', series.readoutDecimals),
                 series.unit);
             items.push_back(
-                {QPen(QColor::fromRgb(alarm.colour), 2, TrendPenStyle(alarm.penStyle)), text});
+                {QPen(QColor::fromRgb(alarm.colour), 1, TrendPenStyle(alarm.penStyle)), text});
         }
     }
     return items;
