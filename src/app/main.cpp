@@ -1,9 +1,12 @@
 // qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]: the QX Logger window program.
+// qxlog --print-pdf OUT.pdf ... RECORD-FILE: a record's report or chart as a PDF, no window.
 #include <QApplication>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
+#include "app/print_pdf_start.h"
 #include "app/qt_text.h"
 #include "app/qx420_app.h"
 #include "link/hidapi_library.h"
@@ -18,6 +21,12 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // A PDF needs no display: without a platform chosen, the offscreen one serves.
+    bool printPdf = false;
+    for (int i = 1; i < argc; ++i)
+        printPdf = printPdf || std::strcmp(argv[i], "--print-pdf") == 0;
+    if (printPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Texts built with printf-style formats keep '.' as the decimal point.
     std::setlocale(LC_NUMERIC, "C");
@@ -34,6 +43,14 @@ int main(int argc, char** argv) {
     if (!qx::ParseStartOptions(QCoreApplication::arguments().mid(1), options, error)) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(error), qPrintable(qx::StartUsage()));
         return 2;
+    }
+
+    if (!options.printPdf.isEmpty()) {
+        QString message;
+        const int status =
+            qx::PrintPdfAtStart(options, static_cast<int64_t>(std::time(nullptr)), message);
+        std::fprintf(status == 0 ? stdout : stderr, "%s\n", qPrintable(message));
+        return status;
     }
 
     qx::CQX420App program([] { return std::make_unique<qx::HidapiLibrary>(); });

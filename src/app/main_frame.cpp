@@ -166,8 +166,9 @@ void CMainFrame::CreateActions() {
                    cmd::kStatusBar, cmd::kCaptionBar, cmd::kAbout}) {
         AddAction(id, CommandText(id));
     }
-    // Ctrl+O is the only shortcut that acts; Ctrl+P is only shown beside "打印".
+    // The shortcuts the menu texts show beside "打开" and "打印".
     actions_[cmd::kOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actions_[cmd::kPrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     AddAction(cmd::kRefreshQuery, CommandText(cmd::kRefreshQuery));
     AddAction(cmd::kStopRecord, CommandText(cmd::kStopRecord));
     // The views: Ctrl+1, Ctrl+2 and Ctrl+3 in the order of the navigation bar; F1 (帮助 menu)

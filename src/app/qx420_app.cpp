@@ -9,6 +9,7 @@
 #include "app/qt_text.h"
 #include "link/simulated_hid_library.h"
 #include "records/data_view.h"
+#include "records/query_options.h"
 
 namespace qx {
 namespace {
@@ -22,15 +23,49 @@ constexpr uint32_t kFinishedRecordingSamples = 576;
 QString StartUsage() {
     return QStringLiteral(
         "Usage: qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
+        "       qxlog --print-pdf OUT.pdf [--report list|chart] RECORD-FILE\n"
+        "             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
         "\n"
         "  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610\n"
         "                     or 1..11, separated by commas\n"
-        "  RECORD-FILE        a record file (*.QXRec) to open at start\n");
+        "  RECORD-FILE        a record file (*.QXRec) to open at start\n"
+        "  --print-pdf OUT    write the sample report (list, the default) or the chart of\n"
+        "                     RECORD-FILE to the PDF file OUT and exit, without a window;\n"
+        "                     the time window as in qxlog-cli export (all samples without\n"
+        "                     one). Exit status 1 with a message when it cannot be written\n");
 }
 
 bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error) {
+    QueryOptions query;
+    bool printOptions = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
+        const bool printOption = a == QLatin1String("--print-pdf") ||
+                                 a == QLatin1String("--report") || QueryOptions::Takes(ToUtf8(a));
+        if (printOption) {
+            if (i + 1 >= arguments.size()) {
+                error = QStringLiteral("qxlog: %1 needs a value").arg(a);
+                return false;
+            }
+            const QString value = arguments[++i];
+            std::string problem;
+            if (a == QLatin1String("--print-pdf")) {
+                options.printPdf = value;
+            } else if (a == QLatin1String("--report")) {
+                if (value != QLatin1String("list") && value != QLatin1String("chart")) {
+                    error = QStringLiteral("qxlog: --report is list or chart, not '%1'").arg(value);
+                    return false;
+                }
+                options.printChoice = value == QLatin1String("chart") ? 0 : 1;
+                printOptions = true;
+            } else if (!query.Take(ToUtf8(a), ToUtf8(value), &problem)) {
+                error = QStringLiteral("qxlog: ") + ToQString(problem);
+                return false;
+            } else {
+                printOptions = true;
+            }
+            continue;
+        }
         if (a == QLatin1String("--simulate")) {
             if (i + 1 >= arguments.size()) {
                 error = QStringLiteral("qxlog: --simulate needs a value");
@@ -55,6 +90,24 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
         }
         options.recordFile = a;
     }
+    if (options.printPdf.isEmpty()) {
+        if (printOptions) {
+            error = QStringLiteral("qxlog: --report and the time window go with --print-pdf");
+            return false;
+        }
+        return true;
+    }
+    if (options.recordFile.isEmpty()) {
+        error = QStringLiteral("qxlog: --print-pdf needs a record file");
+        return false;
+    }
+    std::string problem;
+    const std::optional<QueryRequest> request = query.Request(&problem);
+    if (!request) {
+        error = QStringLiteral("qxlog: ") + ToQString(problem);
+        return false;
+    }
+    options.printQuery = *request;
     return true;
 }
 

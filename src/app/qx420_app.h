@@ -4,6 +4,7 @@
 // the command line, and writes the settings back at exit.
 //
 //   qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]
+//   qxlog --print-pdf OUT.pdf [--report list|chart] RECORD-FILE [query options]
 #pragma once
 
 #include <QString>
@@ -15,6 +16,7 @@
 #include "app/app_folders.h"
 #include "app/app_settings.h"
 #include "app/main_frame.h"
+#include "records/record_query.h"
 
 namespace qx {
 
@@ -23,6 +25,10 @@ struct StartOptions {
     std::vector<InstrumentTypeId> simulate;
     // A record file to open once the window is up.
     QString recordFile;
+    // --print-pdf: the PDF to write from the record file, without a window; empty otherwise.
+    QString printPdf;
+    int printChoice = 1;      // --report list (1, the report) or chart (0)
+    QueryRequest printQuery;  // the query options of qxlog-cli export
 };
 
 // Parses the arguments after the program name. False with a message for a bad argument.

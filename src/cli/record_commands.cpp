@@ -12,13 +12,13 @@
 
 #include "cli/cli_command.h"
 #include "cli/console_instrument.h"
-#include "cli/query_options.h"
 #include "cli/stats_command.h"
 #include "link/instrument_messages.h"
 #include "link/record_download.h"
 #include "model/local_time.h"
 #include "model/param_list_rows.h"
 #include "model/text_util.h"
+#include "records/query_options.h"
 #include "records/record_export.h"
 #include "records/record_file.h"
 #include "records/record_query.h"
@@ -100,8 +100,8 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     QueryOptions queryOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool query = QueryOptions::IsQueryOption(a);
-        const bool takesValue = a == "-o" || a == "--output" || a == "--format" || query;
+        const bool takesValue =
+            a == "-o" || a == "--output" || a == "--format" || QueryOptions::Takes(a);
         if (!takesValue) {
             if (a.starts_with("-")) return Usage(kName, "unknown option " + a);
             if (!input.empty()) return Usage(kName, "only one record file can be exported");
@@ -114,7 +114,7 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
             output = v;
         } else if (a == "--format") {
             formatName = v;
-        } else if (!queryOptions.Read(a, v, &problem)) {
+        } else if (!queryOptions.Take(a, v, &problem)) {
             return Usage(kName, problem);
         }
     }

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "cli/query_options.h"
 #include "model/local_time.h"
 #include "records/number_text.h"
+#include "records/query_options.h"
 #include "records/record_file.h"
 #include "records/record_query.h"
 #include "records/record_set.h"
@@ -401,7 +401,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
             json = true;
             continue;
         }
-        const bool takesValue = a == "--limit" || a == "--mkt-dh" || QueryOptions::IsQueryOption(a);
+        const bool takesValue = a == "--limit" || a == "--mkt-dh" || QueryOptions::Takes(a);
         if (!takesValue) {
             if (a.starts_with("-")) return Usage("unknown option " + a);
             if (!input.empty()) return Usage("takes one record file");
@@ -420,7 +420,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
                 return Usage("--mkt-dh needs kJ/mol from 1 to 1000, not '" + v + "'");
             }
             settings.activationEnergy = *dh;
-        } else if (!queryOptions.Read(a, v, &problem)) {
+        } else if (!queryOptions.Take(a, v, &problem)) {
             return Usage(problem);
         }
     }

@@ -5,7 +5,7 @@
 
 namespace qx {
 
-std::vector<int> ColumnPixelWidths(std::span<const int> columnCharacters) {
+std::vector<int> ColumnPixelWidths(std::span<const int> columnCharacters, int blocks) {
     const auto columns = columnCharacters.first(
         std::min(columnCharacters.size(), static_cast<size_t>(PrintLayout::kMaxColumns)));
     int64_t total = 0;
@@ -17,7 +17,7 @@ std::vector<int> ColumnPixelWidths(std::span<const int> columnCharacters) {
     pixels.reserve(columns.size());
     for (int width : columns) {
         const int full = static_cast<int>(static_cast<float>(std::max(width, 0) + 1) * unit);
-        pixels.push_back(full / 2);
+        pixels.push_back(blocks == 2 ? full / 2 : full);
     }
     return pixels;
 }
@@ -46,6 +46,31 @@ PrintLayout ComputePrintLayout(int cx, int cy, int horizontalResolution, int ver
     l.pageCount = (perPage + l.itemCount - 1) / perPage;
     l.columnPixels = ColumnPixelWidths(columnCharacters);
     return l;
+}
+
+PrintLayout ComputeOneBlockLayout(int cx, int cy, int horizontalResolution, int verticalResolution,
+                                  int itemCount, std::vector<int> columnPixels) {
+    PrintLayout l =
+        ComputePrintLayout(cx, cy, horizontalResolution, verticalResolution, true, itemCount, {});
+    l.blocksPerPage = 1;
+    l.columnPixels = std::move(columnPixels);
+    if (l.rowsPerBlock > 0) l.pageCount = (l.rowsPerBlock + l.itemCount - 1) / l.rowsPerBlock;
+    return l;
+}
+
+std::vector<int> FittedColumnWidths(std::span<const int> needs) {
+    int64_t total = 0;
+    for (int need : needs)
+        total += std::max(need, 1);
+    if (needs.empty() || total > PrintLayout::kContentWidth) return {};
+    const int64_t slack = PrintLayout::kContentWidth - total;
+    std::vector<int> widths;
+    widths.reserve(needs.size());
+    for (int need : needs) {
+        const int64_t n = std::max(need, 1);
+        widths.push_back(static_cast<int>(n + slack * n / total));
+    }
+    return widths;
 }
 
 }  // namespace qx

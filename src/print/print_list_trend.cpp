@@ -1,13 +1,19 @@
 #include "print/print_list_trend.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <string_view>
 
 #include "app/app_fonts.h"
 #include "app/qt_text.h"
 #include "chart/chart_font.h"
+#include "chart/trend_renderer.h"
 #include "chart/trend_wave.h"
+#include "records/record_legend.h"
 #include "records/sample_table.h"
 
 namespace qx {
@@ -28,6 +34,58 @@ QRect Edges(int left, int top, int right, int bottom) {
 
 QRect Narrowed(const QRect& r, int dx, int dy) {
     return r.adjusted(dx, dy, -dx, -dy);
+}
+
+// One entry of the chart page's legend: a stretch of the line as the chart draws it, and its
+// text.
+struct LegendItem {
+    QPen pen;
+    QString text;
+};
+
+// The chart's state widened to the whole selection: every point from the first to the last,
+// with about six time grid steps, however far the screen is zoomed or scrolled.
+void ShowWholeSelection(TrendState& s) {
+    if (!s.ScrollingNeeded()) return;
+    const float range = s.timeLast - s.timeFirst;
+    s.span = std::max(static_cast<int>(std::ceil(range)), 1);
+    s.scrollPos = TruncToInt(s.timeFirst);
+    s.timeStep = std::max(1.0f, std::trunc(static_cast<float>(s.span) / 6.0f + 0.5f));
+    s.UpdateVisibleWindow();
+}
+
+// The drawn series with their units, then the alarm lines drawn across them, named.
+std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& units) {
+    std::vector<LegendItem> items;
+    for (int i = 0; i < s.seriesCount; ++i) {
+        const TrendSeries& series = s.series[i];
+        if (!series.visible) continue;
+        const QString text = series.unit.isEmpty()
+                                 ? series.name
+                                 : QStringLiteral("%1(%2)").arg(series.name, series.unit);
+        // The page's curves are 3 units wide.
+        items.push_back(
+            {QPen(QColor::fromRgb(series.colour), 3, TrendPenStyle(series.penStyle)), text});
+    }
+    for (int i = 0; i < s.seriesCount; ++i) {
+        const TrendSeries& series = s.series[i];
+        if (!series.visible) continue;
+        for (int line = 0; line < 2; ++line) {
+            const TrendAlarmLine& alarm = series.alarms[static_cast<size_t>(line)];
+            // Only the lines the chart draws: those within the series' value range.
+            if (!alarm.shown || !(series.low <= alarm.level && alarm.level <= series.high))
+                continue;
+            const int entry = AlarmLineEntry(i, line);
+            if (entry < 0) continue;
+            const QString text = QStringLiteral("%1 %2%3").arg(
+                ToQString(LegendText(entry, units)),
+                QString::number(static_cast<double>(alarm.level), 'f', series.readoutDecimals),
+                series.unit);
+            items.push_back(
+                {QPen(QColor::fromRgb(alarm.colour), 1, TrendPenStyle(alarm.penStyle)), text});
+        }
+    }
+    return items;
 }
 
 }  // namespace
@@ -56,17 +114,90 @@ std::vector<int> CPrintListTrend::ColumnCharacters(const SampleTable& table) {
 int CPrintListTrend::PrintSetup(const QPaintDevice& device) {
     reportJob_ = mode == kReportMode;
     const bool small = reportJob_ && static_cast<int>(columns_.size()) > kManyColumns;
-    const int cx = small ? kSmallCellWidth : kCellWidth;
-    const int cy = small ? kSmallCellHeight : kCellHeight;
     // The fonts are sized in the page's logical units; the layout uses their character cell.
-    tableFont_ = MakeFont(kSongFace, cy, cx, 400);
+    tableFont_ = TableFontOf(small);
     chartFont_ = MakeChartFont(18, 36);
     const int items = table_ ? table_->RowCount() : 0;
-    layout_ =
-        ComputePrintLayout(cx, cy, device.width(), device.height(), reportJob_, items, columns_);
-    body_ = Edges(0, 7 * cy, PrintLayout::kContentWidth, layout_.pageHeight - 13 * cy);
+    layout_ = ComputePrintLayout(small ? kSmallCellWidth : kCellWidth,
+                                 small ? kSmallCellHeight : kCellHeight, device.width(),
+                                 device.height(), reportJob_, items, columns_);
+    if (reportJob_ && table_ && layout_.pageHeight > 0) FitReport(device, small);
+    body_ =
+        Edges(0, 7 * layout_.cy, PrintLayout::kContentWidth, layout_.pageHeight - 13 * layout_.cy);
     prepared_ = true;
     return layout_.pageCount;
+}
+
+QFont CPrintListTrend::TableFontOf(bool small) {
+    return small ? MakeFont(kSongFace, kSmallCellHeight, kSmallCellWidth, 400)
+                 : MakeFont(kSongFace, kCellHeight, kCellWidth, 400);
+}
+
+std::vector<int> CPrintListTrend::TextNeeds(const QFont& font, const QPaintDevice& device,
+                                            int cx) const {
+    const QFontMetricsF metrics(font, &device);
+    // Cells are mostly ASCII: their widths add up from a table of character advances.
+    std::array<qreal, 128> ascii{};
+    for (int ch = 0; ch < 128; ++ch)
+        ascii[static_cast<size_t>(ch)] = metrics.horizontalAdvance(QChar(ch));
+    const auto width = [&](std::string_view text) {
+        qreal w = 0;
+        for (char ch : text) {
+            const auto u = static_cast<unsigned char>(ch);
+            if (u >= 128) return metrics.horizontalAdvance(ToQString(text));
+            w += ascii[u];
+        }
+        return w;
+    };
+    const int columns = std::min(table_->ColumnCount(), static_cast<int>(columns_.size()));
+    const int rows = std::min(layout_.itemCount, table_->RowCount());
+    std::vector<int> needs;
+    for (int c = 0; c < columns; ++c) {
+        const QString title =
+            ToQString(table_->Columns()[static_cast<size_t>(c)].title).left(kMaxTitleCharacters);
+        qreal widest = metrics.horizontalAdvance(title);
+        for (int row = 0; row < rows; ++row)
+            widest = std::max(widest, width(table_->Cell(row, c)));
+        // The text sits between margins of half a character.
+        needs.push_back(static_cast<int>(std::ceil(widest)) + 2 * (cx / 2));
+    }
+    return needs;
+}
+
+void CPrintListTrend::FitReport(const QPaintDevice& device, bool small) {
+    const auto fits = [](const std::vector<int>& widths, const std::vector<int>& needs) {
+        if (widths.size() < needs.size()) return false;
+        for (size_t c = 0; c < needs.size(); ++c) {
+            if (widths[c] < needs[c]) return false;
+        }
+        return true;
+    };
+    const int items = layout_.itemCount;
+    const int width = layout_.horizontalResolution;
+    const int height = layout_.verticalResolution;
+    std::vector<int> needs = TextNeeds(tableFont_, device, layout_.cx);
+    if (fits(layout_.columnPixels, needs)) return;  // the list's proportions, two blocks a page
+
+    // Rows too wide for half a page: one block a page, in the list's proportions or with the
+    // columns as wide as their texts need; then the same in the small font.
+    for (const bool smallFont : {small, true}) {
+        const int cx = smallFont ? kSmallCellWidth : kCellWidth;
+        const int cy = smallFont ? kSmallCellHeight : kCellHeight;
+        const QFont font = TableFontOf(smallFont);
+        if (smallFont != small) needs = TextNeeds(font, device, cx);
+        std::vector<int> widths = ColumnPixelWidths(columns_, 1);
+        widths.resize(std::min(widths.size(), needs.size()));
+        if (!fits(widths, needs)) widths = FittedColumnWidths(needs);
+        if (widths.empty() && smallFont) {
+            // Wider than the page even in the small font: the list's proportions, clipped.
+            widths = ColumnPixelWidths(columns_, 1);
+        }
+        if (!widths.empty()) {
+            tableFont_ = font;
+            layout_ = ComputeOneBlockLayout(cx, cy, width, height, items, std::move(widths));
+            return;
+        }
+    }
 }
 
 void CPrintListTrend::EndPrinting() {
@@ -89,7 +220,7 @@ void CPrintListTrend::PrintPage(QPainter& painter, int page, int pageCount) {
     DrawHeader(painter);
     body_ = Edges(0, 7 * l.cy, PrintLayout::kContentWidth, l.pageHeight - 13 * l.cy);
     if (!reportJob_) {
-        if (hasData && chart_) chart_->DrawChart(painter, chartFont_, body_);
+        if (hasData && chart_) DrawChartPage(painter, body_);
     } else {
         DrawReport(painter, body_, page);
     }
@@ -97,6 +228,59 @@ void CPrintListTrend::PrintPage(QPainter& painter, int page, int pageCount) {
     // The footer's rectangle (0, 0)-(2000, 8 cy) lies at the bottom of the page.
     painter.setWindow(-16 * l.cx, 8 * l.cy - l.pageHeight, l.pageWidth, l.pageHeight);
     DrawFooter(painter, page, pageCount);
+    painter.restore();
+}
+
+void CPrintListTrend::DrawChartPage(QPainter& painter, const QRect& body) const {
+    TrendState whole = chart_->State();
+    ShowWholeSelection(whole);
+    const std::vector<LegendItem> items =
+        ChartLegend(whole, table_ ? table_->Units() : RecordUnits{});
+
+    // The legend flows in rows below the chart: a stretch of line, then the text.
+    const QFontMetricsF metrics(chartFont_, painter.device());
+    const int rowHeight = static_cast<int>(std::ceil(metrics.height() * 1.5));
+    const int sample = 4 * layout_.cx;
+    const int gap = layout_.cx;
+    struct Placed {
+        QPoint at;
+        int textWidth;
+    };
+    std::vector<Placed> placed;
+    int x = 0, row = 0;
+    for (const LegendItem& item : items) {
+        const int textWidth = static_cast<int>(std::ceil(metrics.horizontalAdvance(item.text)));
+        const int width = sample + gap + textWidth;
+        if (x > 0 && x + width > PrintLayout::kContentWidth) {
+            x = 0;
+            ++row;
+        }
+        placed.push_back({QPoint(x, row * rowHeight), textWidth});
+        x += width + 3 * gap;
+    }
+    const int legendHeight = items.empty() ? 0 : (row + 1) * rowHeight + rowHeight / 2;
+
+    TrendRenderer renderer;
+    TrendRenderer::Target target;
+    target.page = true;
+    target.barHeight = CTrendWave::kScrollBarHeight;
+    target.area = {body.left(), body.top(), body.left() + body.width(),
+                   body.top() + body.height() - legendHeight};
+    renderer.DrawChart(painter, whole, chartFont_, target);
+
+    painter.save();
+    painter.setFont(chartFont_);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const int top = target.area.bottom + rowHeight / 2;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const QPoint at = placed[i].at + QPoint(body.left(), top);
+        const int middle = at.y() + rowHeight / 2;
+        painter.setPen(items[i].pen);
+        painter.drawLine(at.x(), middle, at.x() + sample, middle);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(at.x() + sample + gap, at.y(), placed[i].textWidth + gap, rowHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, items[i].text);
+    }
     painter.restore();
 }
 
@@ -158,6 +342,10 @@ void CPrintListTrend::DrawReport(QPainter& painter, const QRect& body, int page)
     const int cx = layout_.cx;
     const int first = layout_.FirstRow(page);
     const int half = body.width() / 2 - cx / 2;
+    if (layout_.blocksPerPage == 1) {
+        DrawBlock(painter, body, first);
+        return;
+    }
     const QRect block1(body.left(), body.top(), half, body.height());
     const QRect block2(block1.left() + block1.width() + cx, body.top(), half, body.height());
     DrawBlock(painter, block1, first);

@@ -1,5 +1,11 @@
 // CPrintListTrend: lays out and draws the printed pages of the record browser, either the
 // trend chart on one page or the sample list as a report of two tables side by side per page.
+// Every title and cell of the report shows whole: when the list's columns, halved, are too
+// narrow for a text in the table font, the report takes one table a page (in the list's
+// proportions, else with the columns as wide as their texts), and the small font when even
+// that is too narrow.
+// The chart page shows the whole selection, whatever span the screen shows, above a legend
+// of the drawn series (their line, name and unit) and of the alarm lines (name and level).
 // Every page has a header (title and a grey band with the information line) and a footer (a
 // rule, the footer text left and "第 %d 页共 %d 页" right).
 //
@@ -73,11 +79,18 @@ class CPrintListTrend {
     const QFont& ChartLabelFont() const { return chartFont_; }
 
   private:
+    // The chart of the whole selection with the legend of its series and alarm lines below.
+    void DrawChartPage(QPainter& painter, const QRect& body) const;
     void DrawHeader(QPainter& painter) const;
     void DrawFooter(QPainter& painter, int page, int pageCount) const;
     void DrawReport(QPainter& painter, const QRect& body, int page) const;
     void DrawBlock(QPainter& painter, const QRect& block, int firstRow) const;
     int ReportColumns() const;
+    static QFont TableFontOf(bool small);
+    // Per report column the width its title and cells need in font, with the cell margins.
+    std::vector<int> TextNeeds(const QFont& font, const QPaintDevice& device, int cx) const;
+    // Replaces the two-block layout when a title or a cell would not show whole in it.
+    void FitReport(const QPaintDevice& device, bool small);
 
     const SampleTable* table_ = nullptr;
     CTrendWave* chart_ = nullptr;

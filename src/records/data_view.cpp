@@ -322,12 +322,17 @@ void CDataView::RunQuery() {
     if (!set_) return;
     const std::optional<QueryRequest> request = query_->ReadRequest(this);
     if (!request) return;
-    const QueryWindow window = MakeQueryWindow(*request, Now());
+    RunRequest(*request);
+}
+
+void CDataView::RunRequest(const QueryRequest& request) {
+    if (!set_) return;
+    const QueryWindow window = MakeQueryWindow(request, Now());
     condition_ = window.condition;
-    if (request->mode == QueryMode::LastDays || request->mode == QueryMode::LastMonths) {
+    if (request.mode == QueryMode::LastDays || request.mode == QueryMode::LastMonths) {
         query_->SetRange(window.from, window.to);
     }
-    Fill(request->mode == QueryMode::All ? QueryWindow{} : window);
+    Fill(request.mode == QueryMode::All ? QueryWindow{} : window);
     UpdateStatusLine();
 }
 
@@ -491,15 +496,28 @@ void CDataView::PrintPreview() {
 
 void CDataView::RunPrint(PrintAction action) {
     if (!CanRunRecordCommands()) return;
+    PrepareJob();
+    CPrintListTrend& job = *print_;
+    job.mode = printChoice_;
+    PrintRecord(this, job, action);
+    printChoice_ = job.mode;
+}
+
+int CDataView::PrintToPdfFile(const QString& path, int choice) {
+    if (!CanRunRecordCommands()) return -1;
+    PrepareJob();
+    print_->mode = choice == CPrintListTrend::kCurveMode ? CPrintListTrend::kCurveMode
+                                                         : CPrintListTrend::kReportMode;
+    return PrintToPdf(*print_, path);
+}
+
+void CDataView::PrepareJob() {
     CPrintListTrend& job = *print_;
     job.infoLine = windowTitle();
     job.secondInfoLine.clear();
     job.footerText = PrintFooterText(host_.RecordPath(), Now());
     job.documentName = QFileInfo(host_.RecordPath()).completeBaseName();
     job.hasData = host_.RecordLoaded();
-    job.mode = printChoice_;
-    PrintRecord(this, job, action);
-    printChoice_ = job.mode;
 }
 
 }  // namespace qx

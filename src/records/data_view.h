@@ -69,6 +69,8 @@ class CDataView : public QWidget {
 
     // The "查询" button: reads the panel, queries, fills list and chart, rebuilds the status line.
     void RunQuery();
+    // The same for a request made elsewhere (the command line); the panel keeps its entries.
+    void RunRequest(const QueryRequest& request);
 
     // Commands of the main window's menu and toolbar; each does nothing unless
     // CanRunRecordCommands().
@@ -78,6 +80,10 @@ class CDataView : public QWidget {
     void Print();         // 57607: print-item dialog, then the printer dialog
     void PrintDirect();   // 57608: print-item dialog, then the application's printer
     void PrintPreview();  // 57609: print-item dialog, then the preview window
+    // Writes the chart (CSelPrintDlg::kCurve) or the report (kReport) of the current query to
+    // a PDF file without asking (A4, the report portrait, the chart landscape). Returns the
+    // pages written, -1 when nothing could be written (nothing is left at path then).
+    int PrintToPdfFile(const QString& path, int choice);
 
     // The clock of the queries and of the first date pickers (tests fix it).
     void SetClock(std::function<int64_t()> now) { now_ = std::move(now); }
@@ -123,6 +129,7 @@ class CDataView : public QWidget {
     void ApplyColumnWidths();
     int64_t Now() const;
     void RunPrint(PrintAction action);
+    void PrepareJob();
 
     Host& host_;
     std::function<int64_t()> now_;

@@ -61,6 +61,22 @@ int LegendRowCount(InstrumentTypeId type) {
     }
 }
 
+int AlarmLineEntry(int series, int line) {
+    if (line != 0 && line != 1) return -1;
+    switch (series) {
+        case 0:
+            return 8 + line;
+        case 1:
+            return 10 + line;
+        case 5:
+            return 12 + line;
+        case 7:
+            return line == 1 ? 14 : -1;
+        default:
+            return -1;
+    }
+}
+
 std::string LegendText(int entry, const RecordUnits& units) {
     if (entry >= 0 && entry < kSeriesCount) {
         const char* name = units.names[static_cast<size_t>(entry)];

@@ -65,6 +65,11 @@ std::vector<int> LegendEntries(InstrumentTypeId type);
 // three, 11 for six, 3 otherwise.
 int LegendRowCount(InstrumentTypeId type);
 
+// The entry of alarm line `line` (0 low, 1 high) of a series: 8, 9 for temperature (series 0),
+// 10, 11 for humidity (1), 12, 13 for sound level (5), 14 for the gas's high line (7); -1 for
+// any other line.
+int AlarmLineEntry(int series, int line);
+
 // The text of an entry, with the record's names of series 2 and 7.
 std::string LegendText(int entry, const RecordUnits& units);
 

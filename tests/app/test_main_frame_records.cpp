@@ -223,7 +223,7 @@ TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
               QStringLiteral("59392 59393 221 - 312 313 314"));
     EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("57670 - 57664"));
     EXPECT_EQ(frame->Action(cmd::kOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    EXPECT_TRUE(frame->Action(cmd::kPrint)->shortcut().isEmpty());
+    EXPECT_EQ(frame->Action(cmd::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
 
     QStringList tools;
     for (QAction* a : frame->ToolBar()->actions())
@@ -253,8 +253,11 @@ TEST_F(Records, RecordCommandsReachTheBrowserOnlyWithARecord) {
     EXPECT_TRUE(prompter.fileRequests.empty());
 
     ASSERT_TRUE(frame->OpenRecord(WriteRecord(QStringLiteral("r.QXRec"), *sim)));
+    // Ctrl+P prints.
     prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
-    frame->RunCommand(cmd::kPrint);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
     prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
     frame->RunCommand(cmd::kPrintPreview);
     frame->RunCommand(cmd::kExport);  // its file dialog is cancelled

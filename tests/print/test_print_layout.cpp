@@ -57,6 +57,22 @@ TEST(PrintLayout, PageHeightFollowsThePrinterAspect) {
     EXPECT_EQ(ComputePrintLayout(16, 32, 1000000, 1000000, false, 0, {}).pageHeight, 2448);
 }
 
+TEST(PrintLayout, OneBlockPagesForWideRows) {
+    // Needs of 100, 300 and 600 units share the remaining 1000 in proportion.
+    EXPECT_EQ(FittedColumnWidths(std::vector<int>{100, 300, 600}),
+              (std::vector<int>{200, 600, 1200}));
+    EXPECT_TRUE(FittedColumnWidths(std::vector<int>{1000, 1001}).empty());
+    EXPECT_EQ(ColumnPixelWidths(std::vector<int>{10, 20, 30}, 1),
+              (std::vector<int>{349, 666, 984}));
+    // One block of 25 rows a page: 120 rows take 5 pages, page 3 starts at row 50.
+    const PrintLayout l = ComputeOneBlockLayout(16, 32, 2448, 2000, 120, {1000, 1000});
+    EXPECT_EQ(l.blocksPerPage, 1);
+    EXPECT_EQ(l.rowsPerBlock, 25);
+    EXPECT_EQ(l.pageCount, 5);
+    EXPECT_EQ(l.FirstRow(3), 50);
+    EXPECT_EQ(ComputeOneBlockLayout(16, 32, 2448, 2000, 0, {}).pageCount, 0);
+}
+
 TEST(PrintLayout, DegeneratePagesEndPagination) {
     // A page of no pixels has no pages; a page lower than two rows still takes a row a block.
     EXPECT_EQ(ComputePrintLayout(16, 32, 0, 0, true, 10, {}).pageCount, 0);

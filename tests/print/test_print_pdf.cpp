@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QScrollBar>
+
+#include "app/qt_text.h"
+#include "model/local_time.h"
 
 #include "chart/chart_test_util.h"
 #include "print/print_command.h"
@@ -55,26 +60,50 @@ TEST(PrintPdf, ReportOfThreePagesThroughAPdfPrinter) {
     EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_report_r25")), 3);
 }
 
-TEST(PrintPdf, A4ReportIsPortrait) {
-    TableFixture fixture(6, 300);  // nine columns
+TEST(PrintPdf, WideReportShowsEveryCellWhole) {
+    // The flow meter's nine columns are too wide for two tables a page: one table a page in
+    // the table font, every title and cell whole, on A4 portrait.
+    TableFixture fixture(6, 300);
     CPrintListTrend job;
     FillReportJob(job, fixture.table, "QX7200-flow.QXRec");
     const QString path = test::ScreenshotFile(QStringLiteral("print_report_a4.pdf"));
-    EXPECT_EQ(PrintToPdf(job, path), 3);  // 54 rows a block
-    EXPECT_EQ(test::CountPdfPages(path), 3);
+    EXPECT_EQ(PrintToPdf(job, path), 6);  // 54 rows a page
+    EXPECT_EQ(job.Layout().blocksPerPage, 1);
+    EXPECT_EQ(job.Layout().cy, CPrintListTrend::kCellHeight);  // the table font
+    EXPECT_EQ(test::CountPdfPages(path), 6);
     const QSizeF size = test::PdfPageSize(path);
     EXPECT_NEAR(size.width(), 595.3, 1);
     EXPECT_NEAR(size.height(), 841.9, 1);
-    const QString page1 = test::PdfPageText(path, 1);
-    EXPECT_TRUE(page1.contains(QStringLiteral("空气密度"))) << page1.toStdString();
-    EXPECT_TRUE(page1.contains(QStringLiteral("第 1 页共 3 页")));
-    EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_report_a4")), 3);
+    EXPECT_TRUE(test::PdfPageText(path, 1).contains(QStringLiteral("第 1 页共 6 页")));
+
+    // Page 2 holds rows 54..107: the titles, then each row on a line of its cells, whole.
+    const QString page2 = test::PdfPageText(path, 2);
+    QStringList titles;
+    for (const SampleColumn& column : fixture.table.Columns())
+        titles << QRegularExpression::escape(ToQString(column.title));
+    EXPECT_TRUE(QRegularExpression(titles.join(QStringLiteral("\\s+"))).match(page2).hasMatch())
+        << page2.toStdString();
+    for (int row = 54; row < 108; ++row) {
+        QStringList cells;
+        for (int c = 0; c < fixture.table.ColumnCount(); ++c)
+            cells << QRegularExpression::escape(ToQString(fixture.table.Cell(row, c)));
+        const QRegularExpression line(
+            QStringLiteral("^\\s*%1\\s*$").arg(cells.join(QStringLiteral("\\s+"))),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(line.match(page2).hasMatch()) << row << ": " << cells.join(u' ').toStdString();
+    }
+    EXPECT_FALSE(page2.contains(QStringLiteral("\n109 ")));
+    EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_report_a4")), 6);
 }
 
 TEST(PrintPdf, ChartIsLandscapeAndLeavesTheScreenAlone) {
     test::ChartFixture fixture(3000);
     CTrendWave& chart = fixture.chart;
     CPrintListTrend& job = fixture.job;
+    // The screen shows the last 500 of 3000 points; the page shows them all.
+    for (int page = 0; page < 6; ++page)
+        chart.ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ASSERT_GT(chart.State().firstVisible, 2000);
     const TrendState screen = chart.State();
     const QImage before = chart.BackBuffer();
     job.footerText = PrintFooterText(QStringLiteral("chart.QXRec"), test::kSampleStart);
@@ -86,6 +115,18 @@ TEST(PrintPdf, ChartIsLandscapeAndLeavesTheScreenAlone) {
     const QString text = test::PdfPageText(path, 1);
     EXPECT_TRUE(text.contains(QStringLiteral("检测曲线图"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("第 1 页共 1 页")));
+    // The time axis starts at the first sample and steps 500 points (500 minutes) at a time.
+    const QString first = ToQString(FormatLocalTime(test::kSampleStart, "%H:%M:%S"));
+    const QString next = ToQString(FormatLocalTime(test::kSampleStart + 500 * 60, "%H:%M:%S"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\s*%1\\s+%2\\s").arg(first, next),
+                                   QRegularExpression::MultilineOption)
+                    .match(text)
+                    .hasMatch())
+        << text.toStdString();
+    // The legend: the drawn series with their units, the alarm lines named with their levels.
+    for (const char* entry : {"温度(℃)", "湿度(%RH)", "露点(℃)", "低温报警 20.0℃", "高温报警 30.0℃",
+                              "低湿报警 40.0%RH", "高湿报警 80.0%RH"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(entry))) << entry;
     EXPECT_EQ(test::RenderPdf(path, QStringLiteral("print_chart"), 100), 1);
 
     EXPECT_EQ(chart.State(), screen);

@@ -1,42 +1,19 @@
-#include "cli/query_options.h"
+#include "records/query_options.h"
 
 #include <cstdio>
 #include <ctime>
 
-namespace qx::cli {
-namespace {
+namespace qx {
 
-std::optional<int> ParseCount(const std::string& text, int low, int high) {
-    std::string ignored;
-    return ParseQueryCount(text, low, high, &ignored);
-}
-
-// "YYYY-MM-DD" as the local midnight that starts the day.
-std::optional<int64_t> ParseDate(const std::string& text) {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
-    if (y < 1902 || y > 2105 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_isdst = -1;
-    const std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1) || tm.tm_mday != d) return std::nullopt;
-    return static_cast<int64_t>(t);
-}
-
-}  // namespace
-
-bool QueryOptions::IsQueryOption(std::string_view option) {
+bool QueryOptions::Takes(std::string_view option) {
     return option == "--last-days" || option == "--last-months" || option == "--from" ||
            option == "--to";
 }
 
-bool QueryOptions::Read(const std::string& option, const std::string& value, std::string* problem) {
+bool QueryOptions::Take(std::string_view option, const std::string& value, std::string* problem) {
+    std::string ignored;
     if (option == "--last-days") {
-        const auto n = ParseCount(value, 1, kMaxQueryDays);
+        const auto n = ParseQueryCount(value, 1, kMaxQueryDays, &ignored);
         if (!n) {
             *problem = "--last-days needs a whole number from 1 to 300";
             return false;
@@ -45,7 +22,7 @@ bool QueryOptions::Read(const std::string& option, const std::string& value, std
         query_.days = *n;
         ++windows_;
     } else if (option == "--last-months") {
-        const auto n = ParseCount(value, 1, kMaxQueryMonths);
+        const auto n = ParseQueryCount(value, 1, kMaxQueryMonths, &ignored);
         if (!n) {
             *problem = "--last-months needs a whole number from 1 to 30";
             return false;
@@ -53,13 +30,16 @@ bool QueryOptions::Read(const std::string& option, const std::string& value, std
         query_.mode = QueryMode::LastMonths;
         query_.months = *n;
         ++windows_;
-    } else {
-        const auto date = ParseDate(value);
+    } else if (option == "--from" || option == "--to") {
+        const auto date = ParseQueryDate(value);
         if (!date) {
-            *problem = option + " needs a date YYYY-MM-DD, not '" + value + "'";
+            *problem = std::string(option) + " needs a date YYYY-MM-DD, not '" + value + "'";
             return false;
         }
         (option == "--from" ? from_ : to_) = date;
+    } else {
+        *problem = "unknown option " + std::string(option);
+        return false;
     }
     return true;
 }
@@ -84,4 +64,19 @@ std::optional<QueryRequest> QueryOptions::Request(std::string* problem) const {
     return query;
 }
 
-}  // namespace qx::cli
+std::optional<int64_t> ParseQueryDate(const std::string& text) {
+    int y = 0, m = 0, d = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
+    if (y < 1902 || y > 2105 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = m - 1;
+    tm.tm_mday = d;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1) || tm.tm_mday != d) return std::nullopt;
+    return static_cast<int64_t>(t);
+}
+
+}  // namespace qx
