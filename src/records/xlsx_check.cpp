@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -26,6 +27,9 @@ uint32_t U32(const std::string& b, size_t at) {
 // quoted attribute values (which may hold '>'), and the r attribute of <row> elements.
 class XmlTagCheck {
   public:
+    // consecutiveRows: rows numbered 1, 2, 3 ...; otherwise only rising (a sheet with gaps).
+    explicit XmlTagCheck(bool consecutiveRows) : consecutiveRows_(consecutiveRows) {}
+
     void Feed(const char* p, size_t n) {
         for (size_t i = 0; i < n && error_.empty(); ++i)
             Step(p[i]);
@@ -128,6 +132,14 @@ class XmlTagCheck {
     void CountRow() {
         ++rows_;
         const size_t at = tag_.find(" r=\"");
+        if (!consecutiveRows_) {
+            long r = 0;
+            const bool read =
+                at != std::string::npos && std::sscanf(tag_.c_str() + at + 4, "%ld", &r) == 1;
+            if (!read || r <= lastRow_) error_ = StrFormat("row %d is out of order", rows_);
+            lastRow_ = r;
+            return;
+        }
         const std::string expected = std::to_string(rows_) + "\"";
         if (at == std::string::npos || tag_.compare(at + 4, expected.size(), expected) != 0) {
             error_ = StrFormat("row %d is missing or out of order", rows_);
@@ -142,6 +154,8 @@ class XmlTagCheck {
     bool hadRoot_ = false;
     bool rootClosed_ = false;
     int rows_ = 0;
+    long lastRow_ = 0;
+    bool consecutiveRows_;
     std::string error_;
 };
 
@@ -299,7 +313,7 @@ bool CheckXlsxFile(const std::string& path, std::span<const XlsxPart> parts, std
         if (!entry)
             return fail(StrFormat("workbook damaged: %.*s missing",
                                   static_cast<int>(part.name.size()), part.name.data()));
-        XmlTagCheck xml;
+        XmlTagCheck xml(part.rows >= 0);
         if (CheckEntry(file, dataEnd, *entry, xml, why)) why = xml.Finish();
         if (why.empty() && part.rows >= 0 && xml.Rows() != part.rows) {
             why = StrFormat("%d rows instead of %d", xml.Rows(), part.rows);

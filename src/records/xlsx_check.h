@@ -18,7 +18,8 @@ namespace qx {
 
 struct XlsxPart {
     std::string_view name;  // as stored in the zip, e.g. "xl/worksheets/sheet1.xml"
-    int rows = -1;          // <row> elements the part must hold; -1: not counted
+    int rows = -1;          // <row> elements the part must hold, numbered 1..rows; -1: any number,
+                            // their numbers rising
 };
 
 // True when the file at path passes every check above. Otherwise false, and *error (when
