@@ -178,6 +178,100 @@ void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16
     b.SetU8(param::kStartMode, v.startMode == 1 ? 1 : 0);
 }
 
+namespace {
+
+std::string IntRangeMessage(int32_t lo, int32_t hi) {
+    return StrFormat("请输入一个在 %d 和 %d 之间的整数。", lo, hi);
+}
+
+}  // namespace
+
+std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, InstrumentTypeId type,
+                                                 ParamEditorValues& values) {
+    using F = EditorField;
+    ParamEditorValues v = values;
+    std::optional<EditorFieldError> error;
+    auto fail = [&error](F field, std::string message) {
+        error = EditorFieldError{field, std::move(message)};
+        return false;
+    };
+    auto takeInt = [&](F field, const std::string& text, int32_t& out, bool ranged, int32_t lo,
+                       int32_t hi) {
+        const std::optional<int32_t> x = ParseFieldInt(text);
+        if (!x) return fail(field, "请输入一个整数。");
+        if (ranged && (*x < lo || *x > hi)) return fail(field, IntRangeMessage(lo, hi));
+        out = *x;
+        return true;
+    };
+    auto takeFloat = [&](F field, const std::string& text, float& out, float lo, float hi) {
+        const std::optional<float> x = ParseFieldFloat(text);
+        if (!x) return fail(field, "请输入一个数字。");
+        if (*x < lo || *x > hi) {
+            return fail(field, "请输入一个在 " + FieldFloatText(lo) + " 和 " + FieldFloatText(hi) +
+                                   " 之间的数字。");
+        }
+        out = *x;
+        return true;
+    };
+    auto takeText = [&](F field, const std::u16string& text, std::u16string& out, size_t max) {
+        if (text.size() > max) {
+            return fail(field, StrFormat("请输入不多于 %d 个的字符。", static_cast<int>(max)));
+        }
+        out = text;
+        return true;
+    };
+
+    const bool ok = [&] {
+        const std::optional<uint32_t> address = ParseFieldUInt(t.address);
+        if (!address) return fail(F::kAddress, "请输入一个正整数。");
+        if (*address < 1 || *address > 254) return fail(F::kAddress, IntRangeMessage(1, 254));
+        v.address = *address;
+        if (!takeText(F::kNumber, t.number, v.number, param::kNumberLength)) return false;
+        const std::optional<uint32_t> interval = ParseFieldUInt(t.interval);
+        if (!interval) return fail(F::kInterval, "请输入一个正整数。");
+        v.interval = *interval;
+        if (!takeText(F::kName, t.name, v.name, param::kNameLength)) return false;
+        if (!takeInt(F::kTemperatureLow, t.temperatureLow, v.temperatureLow, false, 0, 0) ||
+            !takeInt(F::kTemperatureHigh, t.temperatureHigh, v.temperatureHigh, false, 0, 0) ||
+            !takeInt(F::kHumidityLow, t.humidityLow, v.humidityLow, true, 0, 100) ||
+            !takeInt(F::kHumidityHigh, t.humidityHigh, v.humidityHigh, true, 0, 100)) {
+            return false;
+        }
+        if (type == 11) {
+            if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f)) {
+                return false;
+            }
+        } else if (!takeInt(F::kGasLimit, t.gasLimit, v.co2Limit, true, 1, 9999)) {
+            return false;
+        }
+        return takeInt(F::kSoundLow, t.soundLow, v.soundLow, true, 0, 150) &&
+               takeInt(F::kSoundHigh, t.soundHigh, v.soundHigh, true, 0, 150) &&
+               takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f) &&
+               takeFloat(F::kFlow2, t.flow2, v.flow.c2, -9.9999f, 9.9999f) &&
+               takeFloat(F::kFlow3, t.flow3, v.flow.c3, -99.999f, 99.999f) &&
+               takeInt(F::kStartDelay, t.startDelay, v.startDelay, true, 0, 1000);
+    }();
+    if (ok) values = v;
+    return error;
+}
+
+std::string IntervalRangeMessage(int32_t interval, int intervalUnit) {
+    const int max = intervalUnit == 2 ? 24 : 60;
+    if (interval >= 1 && interval <= max) return {};
+    return StrFormat("数值范围应在1-%d之间!", max);
+}
+
+std::string RecordCountRangeMessage(int32_t count, int maxCount) {
+    if (count >= 1 && count <= maxCount) return {};
+    return StrFormat("数值范围应在%d-%d之间!", 1, maxCount);
+}
+
+std::string TemperatureRangeMessage(int32_t limit, int temperatureUnit) {
+    const int max = temperatureUnit == 1 ? 176 : 80;
+    if (limit >= -40 && limit <= max) return {};
+    return StrFormat("数值范围应在%d-%d之间!", -40, max);
+}
+
 std::string RecordingDurationText(int32_t count, int32_t interval, int intervalUnit) {
     // 32-bit products, as the instrument's counters are.
     int64_t seconds = interval;

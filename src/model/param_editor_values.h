@@ -61,6 +61,61 @@ ParamBlock DefaultParamBlock(InstrumentTypeId type);
 void EncodeEditorValues(const ParamEditorValues& values, InstrumentTypeId type,
                         int16_t timeZoneBias, ParamBlock& block);
 
+// The editor's text fields, in the order in which their texts are validated.
+enum class EditorField {
+    kAddress,
+    kNumber,
+    kInterval,
+    kName,
+    kTemperatureLow,
+    kTemperatureHigh,
+    kHumidityLow,
+    kHumidityHigh,
+    kGasLimit,  // CO2 (integer) or, for model 11, formaldehyde (number)
+    kSoundLow,
+    kSoundHigh,
+    kFlow1,
+    kFlow2,
+    kFlow3,
+    kStartDelay,
+};
+
+// The texts of the editor's text fields as typed: UTF-8, the number and the name as UTF-16
+// units (their lengths count units, as the edits do).
+struct EditorFieldTexts {
+    std::string address;
+    std::u16string number;
+    std::string interval;
+    std::u16string name;
+    std::string temperatureLow, temperatureHigh;
+    std::string humidityLow, humidityHigh;
+    std::string gasLimit;
+    std::string soundLow, soundHigh;
+    std::string flow1, flow2, flow3;
+    std::string startDelay;
+};
+
+// The first field that fails, with its message (UTF-8).
+struct EditorFieldError {
+    EditorField field;
+    std::string message;
+};
+
+// Takes the texts into `values` for `type`, checking them in the order of EditorField with the
+// standard field messages ("请输入一个正整数。", "请输入一个在 %1 和 %2 之间的整数。", ...); the
+// fields a model hides are checked too, with what they hold. On a failure `values` is left as
+// it was and the first failure is returned.
+std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& texts,
+                                                 InstrumentTypeId type, ParamEditorValues& values);
+
+// The range checks made while the user types, as their messages ("数值范围应在1-%d之间!",
+// "数值范围应在%d-%d之间!"); empty when the value is within range. The interval lies in 1..60,
+// 1..24 for hours (unit 2); the record count in 1..maxCount; a temperature limit in -40..80 °C,
+// -40..176 °F (unit 1).
+std::string IntervalRangeMessage(int32_t interval, int intervalUnit);
+std::string RecordCountRangeMessage(int32_t count, int maxCount);
+std::string TemperatureRangeMessage(int32_t limit, int temperatureUnit);
+
 // The recording duration of `count` samples every `interval` of unit 0 (seconds), 1 (minutes)
 // or 2 (hours), e.g. "8分钟 20秒 " or "1天 9小时 20分钟 "; only the nonzero parts, each with a
 // trailing blank; empty when the product is 0.

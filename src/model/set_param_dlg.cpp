@@ -419,6 +419,43 @@ void CSetParamDlg::FieldMessage(QLineEdit* control, const QString& text) {
     control->selectAll();
 }
 
+QLineEdit* CSetParamDlg::FieldEdit(qx::EditorField field) const {
+    using F = qx::EditorField;
+    switch (field) {
+        case F::kAddress:
+            return address_;
+        case F::kNumber:
+            return number_;
+        case F::kInterval:
+            return interval_;
+        case F::kName:
+            return name_;
+        case F::kTemperatureLow:
+            return temperatureLow_;
+        case F::kTemperatureHigh:
+            return temperatureHigh_;
+        case F::kHumidityLow:
+            return humidityLow_;
+        case F::kHumidityHigh:
+            return humidityHigh_;
+        case F::kGasLimit:
+            return gasLimit_;
+        case F::kSoundLow:
+            return soundLow_;
+        case F::kSoundHigh:
+            return soundHigh_;
+        case F::kFlow1:
+            return flow_[0];
+        case F::kFlow2:
+            return flow_[1];
+        case F::kFlow3:
+            return flow_[2];
+        case F::kStartDelay:
+            return startDelay_;
+    }
+    return address_;
+}
+
 bool CSetParamDlg::TakeValues() {
     qx::ParamEditorValues& v = values_;
     // Radios and lists cannot fail.
@@ -435,63 +472,26 @@ bool CSetParamDlg::TakeValues() {
     v.flowUnit = flowUnit_->currentIndex();
     v.cyclic = cyclic_->isChecked();
 
-    const QString positive = QStringLiteral("请输入一个正整数。");
-    const QString integer = QStringLiteral("请输入一个整数。");
-    const QString number = QStringLiteral("请输入一个数字。");
-    auto intRange = [](auto lo, auto hi) {
-        return QStringLiteral("请输入一个在 %1 和 %2 之间的整数。").arg(lo).arg(hi);
-    };
-    auto takeInt = [&](QLineEdit* e, int32_t& out, bool ranged, int32_t lo, int32_t hi) {
-        const std::optional<int32_t> x = qx::ParseFieldInt(ToUtf8(e->text()));
-        if (!x) return FieldMessage(e, integer), false;
-        if (ranged && (*x < lo || *x > hi)) return FieldMessage(e, intRange(lo, hi)), false;
-        out = *x;
-        return true;
-    };
-    auto takeFloat = [&](QLineEdit* e, float& out, float lo, float hi) {
-        const std::optional<float> x = qx::ParseFieldFloat(ToUtf8(e->text()));
-        if (!x) return FieldMessage(e, number), false;
-        if (*x < lo || *x > hi) {
-            FieldMessage(e, QStringLiteral("请输入一个在 %1 和 %2 之间的数字。")
-                                .arg(FloatText(lo), FloatText(hi)));
-            return false;
-        }
-        out = *x;
-        return true;
-    };
-    auto takeText = [&](QLineEdit* e, std::u16string& out, int maxChars) {
-        if (e->text().size() > maxChars) {
-            FieldMessage(e, QStringLiteral("请输入不多于 %1 个的字符。").arg(maxChars));
-            return false;
-        }
-        out = e->text().toStdU16String();
-        return true;
-    };
-
-    const std::optional<uint32_t> address = qx::ParseFieldUInt(ToUtf8(address_->text()));
-    if (!address) return FieldMessage(address_, positive), false;
-    if (*address < 1 || *address > 254) return FieldMessage(address_, intRange(1, 254)), false;
-    v.address = *address;
-    if (!takeText(number_, v.number, static_cast<int>(qx::param::kNumberLength))) return false;
-    const std::optional<uint32_t> interval = qx::ParseFieldUInt(ToUtf8(interval_->text()));
-    if (!interval) return FieldMessage(interval_, positive), false;
-    v.interval = *interval;
-    if (!takeText(name_, v.name, static_cast<int>(qx::param::kNameLength))) return false;
-    if (!takeInt(temperatureLow_, v.temperatureLow, false, 0, 0)) return false;
-    if (!takeInt(temperatureHigh_, v.temperatureHigh, false, 0, 0)) return false;
-    if (!takeInt(humidityLow_, v.humidityLow, true, 0, 100)) return false;
-    if (!takeInt(humidityHigh_, v.humidityHigh, true, 0, 100)) return false;
-    if (type_ == 11) {
-        if (!takeFloat(gasLimit_, v.formaldehydeLimit, 0.01f, 10.0f)) return false;
-    } else if (!takeInt(gasLimit_, v.co2Limit, true, 1, 9999)) {
-        return false;
-    }
-    if (!takeInt(soundLow_, v.soundLow, true, 0, 150)) return false;
-    if (!takeInt(soundHigh_, v.soundHigh, true, 0, 150)) return false;
-    if (!takeFloat(flow_[0], v.flow.c1, -9.999f, 9.999f)) return false;
-    if (!takeFloat(flow_[1], v.flow.c2, -9.9999f, 9.9999f)) return false;
-    if (!takeFloat(flow_[2], v.flow.c3, -99.999f, 99.999f)) return false;
-    return takeInt(startDelay_, v.startDelay, true, 0, 1000);
+    qx::EditorFieldTexts t;
+    t.address = ToUtf8(address_->text());
+    t.number = number_->text().toStdU16String();
+    t.interval = ToUtf8(interval_->text());
+    t.name = name_->text().toStdU16String();
+    t.temperatureLow = ToUtf8(temperatureLow_->text());
+    t.temperatureHigh = ToUtf8(temperatureHigh_->text());
+    t.humidityLow = ToUtf8(humidityLow_->text());
+    t.humidityHigh = ToUtf8(humidityHigh_->text());
+    t.gasLimit = ToUtf8(gasLimit_->text());
+    t.soundLow = ToUtf8(soundLow_->text());
+    t.soundHigh = ToUtf8(soundHigh_->text());
+    t.flow1 = ToUtf8(flow_[0]->text());
+    t.flow2 = ToUtf8(flow_[1]->text());
+    t.flow3 = ToUtf8(flow_[2]->text());
+    t.startDelay = ToUtf8(startDelay_->text());
+    const std::optional<qx::EditorFieldError> error = qx::TakeEditorFields(t, type_, v);
+    if (!error) return true;
+    FieldMessage(FieldEdit(error->field), ToQString(error->message));
+    return false;
 }
 
 void CSetParamDlg::accept() {
@@ -532,10 +532,10 @@ void CSetParamDlg::RangeMessage(QWidget* control, const QString& text) {
 void CSetParamDlg::CheckInterval() {
     const QString text = interval_->text().trimmed();
     if (text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("+")) return;
-    const int32_t value = qx::ParseFieldInt(ToUtf8(text)).value_or(0);
-    const int max = intervalUnit_->currentIndex() == 2 ? 24 : 60;
-    if (value < 1 || value > max) {
-        RangeMessage(interval_, ToQString(qx::StrFormat("数值范围应在1-%d之间!", max)));
+    const std::string problem = qx::IntervalRangeMessage(
+        qx::ParseFieldInt(ToUtf8(text)).value_or(0), intervalUnit_->currentIndex());
+    if (!problem.empty()) {
+        RangeMessage(interval_, ToQString(problem));
         return;
     }
     UpdateDuration();
@@ -549,8 +549,8 @@ void CSetParamDlg::CheckRecordCount() {
         recordCount_->count() > 0
             ? qx::LeadingDecimal(ToUtf8(recordCount_->itemText(recordCount_->count() - 1)))
             : qx::EditorMaxRecordCount(type_);
-    if (value < 1 || value > max) {
-        RangeMessage(recordCount_, ToQString(qx::StrFormat("数值范围应在%d-%d之间!", 1, max)));
+    if (const std::string problem = qx::RecordCountRangeMessage(value, max); !problem.empty()) {
+        RangeMessage(recordCount_, ToQString(problem));
         return;
     }
     UpdateDuration();
@@ -559,10 +559,10 @@ void CSetParamDlg::CheckRecordCount() {
 bool CSetParamDlg::CheckTemperature(QLineEdit* edit) {
     const QString text = edit->text().trimmed();
     if (text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("+")) return true;
-    const int32_t value = qx::ParseFieldInt(ToUtf8(text)).value_or(0);
-    const int max = temperatureUnitValue_ == 1 ? 176 : 80;
-    if (value < -40 || value > max) {
-        RangeMessage(edit, ToQString(qx::StrFormat("数值范围应在%d-%d之间!", -40, max)));
+    const std::string problem = qx::TemperatureRangeMessage(
+        qx::ParseFieldInt(ToUtf8(text)).value_or(0), temperatureUnitValue_);
+    if (!problem.empty()) {
+        RangeMessage(edit, ToQString(problem));
         return false;
     }
     return true;

@@ -78,6 +78,7 @@ class CSetParamDlg : public QDialog {
     // Takes the values from the controls in the validation order; false at the first failure
     // (its message shown, its control focused).
     bool TakeValues();
+    QLineEdit* FieldEdit(qx::EditorField field) const;
     void UpdateTemperatureUnitLabels();
     void UpdateDuration(int selectedCount = -1);
     void CheckInterval();

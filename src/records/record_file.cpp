@@ -8,8 +8,10 @@
 #include <cstring>
 #include <vector>
 
+#include "model/local_time.h"
 #include "model/text_util.h"
 #include "records/atomic_file.h"
+#include "records/record_query.h"
 #include "records/record_set.h"
 #include "records/sample_decoding.h"
 
@@ -129,6 +131,36 @@ std::string InitialOpenName(const std::string& currentPath, const std::string& d
 
 std::string InitialSaveName(const std::string& currentPath, const std::string& dataFolder) {
     return currentPath.empty() ? StrFormat("%s/未命名", dataFolder.c_str()) : currentPath;
+}
+
+namespace {
+
+// Replaces what cannot stand in a file name; UTF-8 sequences stay whole.
+std::string FileNameSafe(std::string text) {
+    for (char& c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c) != nullptr) c = '_';
+    }
+    if (!text.empty() && text.front() == '.') text.front() = '_';
+    return text;
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string DownloadFileName(const ParamBlock& params, InstrumentTypeId type) {
+    std::string number = Trimmed(Latin1ToUtf8(params.NumberLatin1()));
+    if (number.empty()) number = ModelName(type);
+    if (number.empty()) number = "QX";
+    const std::string time =
+        FormatLocalTime(SampleClockOf(params, type).TimeOf(0), "%Y%m%d-%H%M%S");
+    std::string name = FileNameSafe(time.empty() ? number : number + "_" + time);
+    return name + ".QXRec";
 }
 
 }  // namespace qx

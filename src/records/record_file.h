@@ -69,4 +69,13 @@ RecordFileResult SaveRecordFile(const std::string& path, RecordImage& image, Ins
 std::string InitialOpenName(const std::string& currentPath, const std::string& dataFolder);
 std::string InitialSaveName(const std::string& currentPath, const std::string& dataFolder);
 
+// The file name of a downloaded recording (no folder), the same for the window's save dialog
+// and for downloads collected into a folder: "<instrument number>_<first sample time>.QXRec",
+// the time in local time as yyyymmdd-hhmmss ("A0815_20261209-012800.QXRec"). Characters that
+// cannot stand in a file name here or on the other systems the files travel to (/ \ : * ? " <
+// > | and control characters) become '_', as does a leading dot, which would hide the file.
+// Without an instrument number the model's name (or "QX") takes its place; without a readable first
+// sample time the name is the number alone.
+std::string DownloadFileName(const ParamBlock& params, InstrumentTypeId type);
+
 }  // namespace qx
