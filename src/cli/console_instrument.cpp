@@ -79,9 +79,26 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) 
     return instrument;
 }
 
-bool ConnectAt(ConsoleInstrument& instrument, size_t index) {
-    return instrument.session.link.Connect(
-        [index](const std::vector<std::string>&, int) { return static_cast<int>(index); });
+bool ConnectTo(ConsoleInstrument& instrument, const std::string& devicePath) {
+    InstrumentLink& link = instrument.session.link;
+    // Connect enumerates again: the instrument is found by its path, whatever its index now.
+    auto indexOfPath = [&link, &devicePath]() {
+        for (size_t i = 0; i < link.CandidateIndexes().size(); ++i) {
+            if (link.DevicePathOf(link.CandidateIndexes()[i]) == devicePath) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+    if (!link.Connect([&](const std::vector<std::string>&, int) { return indexOfPath(); })) {
+        return false;
+    }
+    if (link.ChosenIndex() >= 0 &&
+        link.DevicePathOf(static_cast<uint32_t>(link.ChosenIndex())) == devicePath) {
+        return true;
+    }
+    link.Disconnect();  // the only one left is another instrument
+    return false;
 }
 
 void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message) {

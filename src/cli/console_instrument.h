@@ -66,8 +66,8 @@ struct ConsoleInstrument {
 // when there is none.
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options);
 
-// Chooses the attached instrument at `index` of the link's candidates (no dialog).
-bool ConnectAt(ConsoleInstrument& instrument, size_t index);
+// Chooses the attached instrument with this device path (no dialog); false when it is gone.
+bool ConnectTo(ConsoleInstrument& instrument, const std::string& devicePath);
 
 // Prints a failed exchange: the permission problem when the device may not be opened (unless
 // it was already reported), else `message`.

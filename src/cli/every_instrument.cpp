@@ -67,7 +67,7 @@ int ForEveryInstrument(const CliOptions& options,
         InstrumentOutcome outcome;
         std::string number = "-";
         std::string path = link.DevicePathOf(link.CandidateIndexes()[i]);
-        if (!ConnectAt(instrument, i)) {
+        if (!ConnectTo(instrument, path)) {
             outcome.text = msg::kNoDevice;
         } else {
             number = InstrumentNumber(instrument);

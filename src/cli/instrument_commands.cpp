@@ -44,7 +44,7 @@ int RunList(const CliOptions& options, std::span<const std::string> args) {
         if (options.device >= 0 && i != static_cast<size_t>(options.device)) continue;
         const std::string model = ModelDisplayName(ModelFromProductString(names[i]));
         const std::string path = link.DevicePathOf(link.CandidateIndexes()[i]);
-        const std::string number = ConnectAt(instrument, i) ? InstrumentNumber(instrument) : "-";
+        const std::string number = ConnectTo(instrument, path) ? InstrumentNumber(instrument) : "-";
         link.Close();
         std::printf("%zu\t%s\t%s\t%s\t%s\n", i, names[i].c_str(),
                     model.empty() ? "-" : model.c_str(), path.c_str(), number.c_str());
@@ -251,8 +251,8 @@ const CliCommand kCommands[] = {
      "  --save-profile FILE  also write the settings shown as a profile: a UTF-8 INI\n"
      "                       file with the section [qxlog-profile], model=MODEL and\n"
      "                       one KEY=VALUE line per setting of the model (see\n"
-     "                       qxlog-cli configure --help); configure --profile\n"
-     "                       applies it to the same or another instrument\n"
+     "                       qxlog-cli configure --help); 'configure' applies it\n"
+     "                       to the same or another instrument\n"
      "\n"
      "Exit status:\n"
      "  0  parameter list printed (and the profile written)\n"
@@ -278,7 +278,7 @@ const CliCommand kCommands[] = {
      "  --device N       the Nth instrument, as 'list' numbers them\n"
      "  --all            every attached instrument in turn, one line each:\n"
      "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
-     "  --profile FILE   settings from a profile (params --save-profile); keys the\n"
+     "  --profile FILE   settings from a profile, as 'params' saves it; keys the\n"
      "                   model does not have are skipped with a warning\n"
      "  --set KEY=VALUE  one setting; may be repeated\n"
      "  --dry-run        print the parameter list that would be written; write\n"

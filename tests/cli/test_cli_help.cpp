@@ -25,14 +25,16 @@ using test::RunShell;
 const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"list", {}},
     {"status", {}},
-    {"params", {"--recorded"}},
-    {"set-clock", {}},
-    {"stop", {}},
+    {"params", {"--recorded", "--save-profile", "FILE"}},
+    {"configure",
+     {"--device", "--all", "--profile", "FILE", "--set", "KEY=VALUE", "--dry-run", "--keys"}},
+    {"set-clock", {"--device", "--all"}},
+    {"stop", {"--device", "--all"}},
     {"info", {"FILE"}},
     {"export",
      {"FILE", "-o", "--output", "--format", "xlsx", "text", "csv", "--last-days", "--last-months",
       "--from", "--to"}},
-    {"download", {"-o", "--output", "FILE"}},
+    {"download", {"-o", "--output", "FILE", "--dir", "DIR", "--device", "--all"}},
     {"help", {"COMMAND"}},
 };
 
