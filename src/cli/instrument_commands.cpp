@@ -127,7 +127,11 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--recorded") {
             recorded = true;
-        } else if (args[i] == "--save-profile" && i + 1 < args.size()) {
+        } else if (args[i] == "--save-profile") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "qxlog-cli params: --save-profile needs a file name\n");
+                return kExitUsage;
+            }
             profilePath = args[++i];
         } else {
             std::fprintf(stderr, "qxlog-cli params: unknown argument '%s'\n", args[i].c_str());
