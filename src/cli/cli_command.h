@@ -3,12 +3,18 @@
 // record commands (record_commands.cpp); main.cpp parses the global options and dispatches.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/instrument_catalogue.h"
+
+namespace qx {
+class HidLibrary;
+}
 
 namespace qx::cli {
 
@@ -18,6 +24,12 @@ struct CliOptions {
     std::vector<InstrumentTypeId> simulate;
     // --device N: which of several attached instruments (0-based); -1 = the last one.
     int device = -1;
+    // Where the instruments come from when set (tests, programs that embed the commands);
+    // --simulate or hidapi otherwise.
+    std::function<std::unique_ptr<HidLibrary>()> hidLibrary;
+
+    // Real instruments through hidapi: the pauses the protocol asks for are taken.
+    bool RealInstruments() const { return simulate.empty() && !hidLibrary; }
 };
 
 struct CliCommand {

@@ -24,6 +24,15 @@ constexpr CliExample kExamples[] = {
     {"With two instruments attached, read the settings of the first one:",
      "qxlog-cli list\n"
      "qxlog-cli --device 0 params"},
+    {"Save one instrument's settings as a profile and set every attached instrument\n"
+     "the same way, recording every 10 minutes from now on:",
+     "qxlog-cli --device 0 params --save-profile site.ini >/dev/null\n"
+     "qxlog-cli configure --all --profile site.ini --set interval=10min \\\n"
+     "    --set start=immediate"},
+    {"Collect every attached instrument into one folder, then restart each one's\n"
+     "recording with the settings it had:",
+     "qxlog-cli download --all --dir \"$HOME/records\"\n"
+     "qxlog-cli configure --all"},
 };
 
 void PrintCommandHelp(const CliCommand& command) {

@@ -1,5 +1,6 @@
 #include "cli/console_instrument.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "link/hidapi_library.h"
@@ -10,11 +11,14 @@ namespace qx::cli {
 
 void ConsoleUi::ShowWarning(const std::string& text) {
     warned_ = true;
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    warnings_ += (warnings_.empty() ? "" : "; ") + line;
+    if (!holdWarnings) std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 void ConsoleUi::ShowInfo(const std::string& text) {
-    std::printf("%s\n", text.c_str());
+    if (infoStream) std::fprintf(infoStream, "%s\n", text.c_str());
 }
 
 int ConsoleUi::ChooseDevice(const std::vector<std::string>& names, int preselected) {
@@ -36,6 +40,7 @@ void ConsoleUi::ShowParams(ParamListKind list, const ParamBlock* block) {
 namespace {
 
 std::unique_ptr<HidLibrary> MakeHidLibrary(const CliOptions& options) {
+    if (options.hidLibrary) return options.hidLibrary();
     if (options.simulate.empty()) return std::make_unique<HidapiLibrary>();
     auto simulated = std::make_unique<SimulatedHidLibrary>();
     for (InstrumentTypeId type : options.simulate)
@@ -48,8 +53,8 @@ std::unique_ptr<HidLibrary> MakeHidLibrary(const CliOptions& options) {
 ConsoleInstrument::ConsoleInstrument(const CliOptions& options)
     : ui(options.device),
       session(MakeHidLibrary(options), ui, SystemUtcNow,
-              options.simulate.empty() ? SleepFunction(SleepMilliseconds)
-                                       : SleepFunction([](int) {})) {}
+              options.RealInstruments() ? SleepFunction(SleepMilliseconds)
+                                        : SleepFunction([](int) {})) {}
 
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) {
     auto instrument = std::make_unique<ConsoleInstrument>(options);
@@ -72,6 +77,28 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) 
         return nullptr;
     }
     return instrument;
+}
+
+bool ConnectTo(ConsoleInstrument& instrument, const std::string& devicePath) {
+    InstrumentLink& link = instrument.session.link;
+    // Connect enumerates again: the instrument is found by its path, whatever its index now.
+    auto indexOfPath = [&link, &devicePath]() {
+        for (size_t i = 0; i < link.CandidateIndexes().size(); ++i) {
+            if (link.DevicePathOf(link.CandidateIndexes()[i]) == devicePath) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+    if (!link.Connect([&](const std::vector<std::string>&, int) { return indexOfPath(); })) {
+        return false;
+    }
+    if (link.ChosenIndex() >= 0 &&
+        link.DevicePathOf(static_cast<uint32_t>(link.ChosenIndex())) == devicePath) {
+        return true;
+    }
+    link.Disconnect();  // the only one left is another instrument
+    return false;
 }
 
 void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message,

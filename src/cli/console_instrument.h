@@ -3,6 +3,8 @@
 // connection to the instrument the global options name, simulated or real.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,13 +23,25 @@ class ConsoleUi final : public InstrumentUi {
     void ShowInfo(const std::string& text) override;
     bool ConfirmOkCancel(const std::string&) override { return true; }
     int ChooseDevice(const std::vector<std::string>& names, int preselected) override;
-    bool EditParams(ParamBlock&) override { return false; }
+    // The editor is `editParams` when a command sets one (configure), else it is cancelled.
+    bool EditParams(ParamBlock& block) override { return editParams && editParams(block); }
     void ShowParams(ParamListKind list, const ParamBlock* block) override;
     void UpdataControl() override {}
     void RefreshDisp() override {}
     void ShowDevicePanel() override {}
 
     bool Warned() const { return warned_; }
+    // The warnings since the last ResetWarnings, joined by "; " (line ends become blanks).
+    const std::string& Warnings() const { return warnings_; }
+    void ResetWarnings() {
+        warned_ = false;
+        warnings_.clear();
+    }
+    // Warnings only kept for Warnings(), not printed.
+    bool holdWarnings = false;
+    // Where information goes; nullptr: nowhere.
+    std::FILE* infoStream = stdout;
+    std::function<bool(ParamBlock&)> editParams;
     // The blocks the last parameter read showed (nullopt: that list was emptied or not shown).
     const std::optional<ParamBlock>& Shown(ParamListKind list) const {
         return list == ParamListKind::kSet ? setShown_ : recordedShown_;
@@ -36,6 +50,7 @@ class ConsoleUi final : public InstrumentUi {
   private:
     int device_;
     bool warned_ = false;
+    std::string warnings_;
     std::optional<ParamBlock> setShown_, recordedShown_;
 };
 
@@ -50,6 +65,9 @@ struct ConsoleInstrument {
 // otherwise). Prints "没发现有效设备!" (or why --device does not fit) and returns nullptr
 // when there is none.
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options);
+
+// Chooses the attached instrument with this device path (no dialog); false when it is gone.
+bool ConnectTo(ConsoleInstrument& instrument, const std::string& devicePath);
 
 // Prints a failed exchange: the permission problem when the device may not be opened (unless
 // it was already reported), else `message` with `reason` (when given) on the line below.

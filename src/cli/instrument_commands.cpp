@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/configure_command.h"
 #include "cli/console_instrument.h"
+#include "cli/every_instrument.h"
 #include "link/instrument_messages.h"
 #include "link/live_status_texts.h"
 #include "model/param_list_rows.h"
@@ -25,17 +27,27 @@ bool CheckNoArgs(std::span<const std::string> args, const char* command) {
 int RunList(const CliOptions& options, std::span<const std::string> args) {
     if (!CheckNoArgs(args, "list")) return kExitUsage;
     ConsoleInstrument instrument(options);
+    instrument.ui.holdWarnings = true;
     InstrumentLink& link = instrument.session.link;
     link.Enumerate();
-    if (link.CandidateNames().empty()) {
+    const std::vector<std::string> names = link.CandidateNames();
+    if (names.empty()) {
         std::fprintf(stderr, "%s\n", msg::kNoDevice);
         return kExitFailure;
     }
-    for (size_t i = 0; i < link.CandidateNames().size(); ++i) {
-        const std::string& name = link.CandidateNames()[i];
-        const std::string model = ModelDisplayName(ModelFromProductString(name));
-        std::printf("%zu\t%s\t%s\t%s\n", i, name.c_str(), model.empty() ? "-" : model.c_str(),
-                    link.DevicePathOf(link.CandidateIndexes()[i]).c_str());
+    if (options.device >= 0 && static_cast<size_t>(options.device) >= names.size()) {
+        std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n",
+                     options.device, names.size(), names.size() - 1);
+        return kExitFailure;
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (options.device >= 0 && i != static_cast<size_t>(options.device)) continue;
+        const std::string model = ModelDisplayName(ModelFromProductString(names[i]));
+        const std::string path = link.DevicePathOf(link.CandidateIndexes()[i]);
+        const std::string number = ConnectTo(instrument, path) ? InstrumentNumber(instrument) : "-";
+        link.Close();
+        std::printf("%zu\t%s\t%s\t%s\t%s\n", i, names[i].c_str(),
+                    model.empty() ? "-" : model.c_str(), path.c_str(), number.c_str());
     }
     return kExitOk;
 }
@@ -111,12 +123,20 @@ int RunStatus(const CliOptions& options, std::span<const std::string> args) {
 
 int RunParams(const CliOptions& options, std::span<const std::string> args) {
     bool recorded = false;
-    for (const std::string& a : args) {
-        if (a != "--recorded") {
-            std::fprintf(stderr, "qxlog-cli params: unknown argument '%s'\n", a.c_str());
+    std::string profilePath;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--recorded") {
+            recorded = true;
+        } else if (args[i] == "--save-profile") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "qxlog-cli params: --save-profile needs a file name\n");
+                return kExitUsage;
+            }
+            profilePath = args[++i];
+        } else {
+            std::fprintf(stderr, "qxlog-cli params: unknown argument '%s'\n", args[i].c_str());
             return kExitUsage;
         }
-        recorded = true;
     }
     auto instrument = ConnectInstrument(options);
     if (!instrument) return kExitFailure;
@@ -137,45 +157,76 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
     for (const ParamListRow& row : ParamListRows(s.state.type, &texts)) {
         std::printf("%s\t%s\n", row.label.c_str(), row.text.c_str());
     }
+    if (!profilePath.empty() && !SaveProfileFile(profilePath, *block, s.state.type)) {
+        std::fprintf(stderr, "文件:%s\n不能保存!\n", profilePath.c_str());
+        return kExitFailure;
+    }
     return kExitOk;
 }
 
 // ---- set-clock, stop ------------------------------------------------------------------------
 
-int RunSetClock(const CliOptions& options, std::span<const std::string> args) {
-    if (!CheckNoArgs(args, "set-clock")) return kExitUsage;
-    auto instrument = ConnectInstrument(options);
-    if (!instrument) return kExitFailure;
-    const CommandResult result = instrument->session.commands.CalibrateClock();
-    if (result == CommandResult::kDone) return kExitOk;
-    ReportExchangeFailure(*instrument, msg::kClockFailed);
-    return kExitFailure;
-}
-
-int RunStop(const CliOptions& options, std::span<const std::string> args) {
-    if (!CheckNoArgs(args, "stop")) return kExitUsage;
-    auto instrument = ConnectInstrument(options);
-    if (!instrument) return kExitFailure;
-    const CommandResult result = instrument->session.commands.StopRecording();
-    if (result == CommandResult::kDone) {
-        std::printf("记录已停止.\n");
-        return kExitOk;
+// Parses the arguments of set-clock and stop: only --all or --device N.
+int ParseChoice(const char* command, std::span<const std::string> args, CliOptions& options,
+                bool& all) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string problem;
+        const ChoiceArgument taken = TakeInstrumentChoice(args, i, options, all, problem);
+        if (taken == ChoiceArgument::kTaken) continue;
+        if (taken == ChoiceArgument::kOther) problem = "unexpected argument '" + args[i] + "'";
+        std::fprintf(stderr, "qxlog-cli %s: %s\n", command, problem.c_str());
+        return kExitUsage;
     }
-    ReportExchangeFailure(*instrument, "通讯出错，不能停止记录!");
-    return kExitFailure;
+    return kExitOk;
 }
 
-constexpr CliCommand kCommands[] = {
+InstrumentOutcome SetClock(ConsoleInstrument& instrument) {
+    if (instrument.session.commands.CalibrateClock() == CommandResult::kDone) return {true, {}};
+    ReportExchangeFailure(instrument, msg::kClockFailed);
+    return {};
+}
+
+int RunSetClock(const CliOptions& globalOptions, std::span<const std::string> args) {
+    CliOptions options = globalOptions;
+    bool all = false;
+    if (const int usage = ParseChoice("set-clock", args, options, all)) return usage;
+    if (all) return ForEveryInstrument(options, SetClock);
+    auto instrument = ConnectInstrument(options);
+    if (!instrument) return kExitFailure;
+    return SetClock(*instrument).ok ? kExitOk : kExitFailure;
+}
+
+InstrumentOutcome Stop(ConsoleInstrument& instrument) {
+    if (instrument.session.commands.StopRecording() == CommandResult::kDone) return {true, {}};
+    ReportExchangeFailure(instrument, "通讯出错，不能停止记录!");
+    return {};
+}
+
+int RunStop(const CliOptions& globalOptions, std::span<const std::string> args) {
+    CliOptions options = globalOptions;
+    bool all = false;
+    if (const int usage = ParseChoice("stop", args, options, all)) return usage;
+    if (all) return ForEveryInstrument(options, Stop);
+    auto instrument = ConnectInstrument(options);
+    if (!instrument) return kExitFailure;
+    if (!Stop(*instrument).ok) return kExitFailure;
+    std::printf("记录已停止.\n");
+    return kExitOk;
+}
+
+const CliCommand kCommands[] = {
     {"list", "list the attached instruments",
-     "Usage: qxlog-cli [--simulate MODELS] list\n"
+     "Usage: qxlog-cli [--simulate MODELS] [--device N] list\n"
      "\n"
      "Lists the attached instruments of the QX family (or the simulated ones), one\n"
-     "line each with four fields separated by tabs: the index that --device takes,\n"
-     "the product string, the model (- when not known) and the device path.\n"
+     "line each with five fields separated by tabs: the index that --device takes,\n"
+     "the product string, the model (- when not known), the device path and the\n"
+     "instrument number (- when its settings cannot be read). With --device N only\n"
+     "that instrument is listed.\n"
      "\n"
      "Exit status:\n"
      "  0  instruments listed\n"
-     "  1  none attached (没发现有效设备!)\n"
+     "  1  none attached (没发现有效设备!), or no instrument N\n"
      "  2  an argument was given",
      RunList},
     {"status", "show the live readings of an instrument",
@@ -193,45 +244,120 @@ constexpr CliCommand kCommands[] = {
      RunStatus},
     {"params", "show the parameter list of an instrument",
      "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
+     "                                                  [--save-profile FILE]\n"
      "\n"
      "Reads the instrument's parameter blocks and prints the model's parameter list,\n"
      "one 'label<TAB>text' line per row.\n"
      "\n"
      "Options:\n"
-     "  --recorded  the settings of the stored recording instead of the current\n"
-     "              settings\n"
+     "  --recorded           the settings of the stored recording instead of the\n"
+     "                       current settings\n"
+     "  --save-profile FILE  also write the settings shown as a profile: a UTF-8 INI\n"
+     "                       file with the section [qxlog-profile], model=MODEL and\n"
+     "                       one KEY=VALUE line per setting of the model (see\n"
+     "                       qxlog-cli configure --help); 'configure' applies it\n"
+     "                       to the same or another instrument\n"
      "\n"
      "Exit status:\n"
-     "  0  parameter list printed\n"
-     "  1  no instrument, the exchange failed (通讯出错，不能读入参数!), or no\n"
+     "  0  parameter list printed (and the profile written)\n"
+     "  1  no instrument, the exchange failed (通讯出错，不能读入参数!), no\n"
      "     such parameters in the instrument (仪器没有设置参数!,\n"
-     "     仪器中没有记录数据的参数!, 仪器没有参数信息,可能是一台新用的设备!)\n"
+     "     仪器中没有记录数据的参数!, 仪器没有参数信息,可能是一台新用的设备!), or\n"
+     "     FILE cannot be written (文件:FILE 不能保存!)\n"
      "  2  another argument was given",
      RunParams},
+    {"configure", "change the settings of one or every instrument",
+     "Usage: qxlog-cli [--simulate MODELS] configure [--device N | --all]\n"
+     "                 [--profile FILE] [--set KEY=VALUE]... [--dry-run | --keys]\n"
+     "\n"
+     "Reads the instrument's settings, applies the profile FILE and then each --set\n"
+     "in order, checks the result as the settings dialog (设置参数) does, with its\n"
+     "messages, writes it, reads it back and prints the parameter list as params\n"
+     "does. Writing the settings starts a new recording: at once with\n"
+     "start=immediate, at the instrument's button with start=manual; the stored\n"
+     "samples are then gone, so download them first. Nothing is written when any\n"
+     "key or value is refused; the message names the key.\n"
+     "\n"
+     "Options:\n"
+     "  --device N       the Nth instrument, as 'list' numbers them\n"
+     "  --all            every attached instrument in turn, one line each:\n"
+     "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+     "  --profile FILE   settings from a profile, as 'params' saves it; keys the\n"
+     "                   model does not have are skipped with a warning\n"
+     "  --set KEY=VALUE  one setting; may be repeated\n"
+     "  --dry-run        print the parameter list that would be written; write\n"
+     "                   nothing\n"
+     "  --keys           list the model's keys: KEY<TAB>current value<TAB>range\n"
+     "\n"
+     "Keys (those of the model only):\n"
+     "  address          1..254\n"
+     "  number           instrument number, up to 10 letters or digits\n"
+     "  name             measurement name, up to 18 characters\n"
+     "  count            record count, 1 up to the model's maximum; cyclic on the\n"
+     "                   QX450\n"
+     "  interval         30s, 5min, 2h (1..60 s or min, 1..24 h), or a number in\n"
+     "                   the unit of interval-unit (s, min, h)\n"
+     "  led              working LED: off, measure, 5s, 10s, 20s, 30s, 60s\n"
+     "  alarm-mode       off, slow, fast\n"
+     "  temp-unit        C or F; limits not set again are converted\n"
+     "  temp-low, temp-high\n"
+     "                   temperature alarm limits in temp-unit\n"
+     "  hum-low, hum-high\n"
+     "                   humidity alarm limits, 0..100 %RH\n"
+     "  sound-low, sound-high\n"
+     "                   sound-level alarm limits, 0..150 dB (QX410)\n"
+     "  speed, weighting fast or slow; A or C (QX390)\n"
+     "  gas-high         CO2 alarm limit 1..9999 ppm (QX7000), formaldehyde\n"
+     "                   0.01..10 mg/m3 (QX610)\n"
+     "  pressure-unit    QX440: mbar, hPa, psi; QX7200: kPa, psi, mmHg, hPa\n"
+     "  flow-unit        m3/s or l/s (QX7200)\n"
+     "  flow-c1, flow-c2, flow-c3\n"
+     "                   flow coefficients (QX7200)\n"
+     "  start            immediate or manual\n"
+     "  start-delay      minutes before an immediate start, 0..1000 (QX460)\n"
+     "\n"
+     "Exit status:\n"
+     "  0  settings written and read back (with --all: on every instrument)\n"
+     "  1  no instrument, a key or value refused, FILE cannot be read as a\n"
+     "     profile, or an exchange failed (通讯出错，不能设置仪器参数!); with\n"
+     "     --all: on any instrument\n"
+     "  2  a missing or wrong argument",
+     RunConfigure},
     {"set-clock", "set the instrument clock to the PC's time",
-     "Usage: qxlog-cli [--simulate MODELS] [--device N] set-clock\n"
+     "Usage: qxlog-cli [--simulate MODELS] set-clock [--device N | --all]\n"
      "\n"
      "Sets the instrument's clock to the PC's time and prints 校正仪器时钟OK.\n"
      "Refused while the instrument is recording.\n"
      "\n"
+     "Options:\n"
+     "  --device N  the Nth instrument, as 'list' numbers them\n"
+     "  --all       every attached instrument in turn, one line each:\n"
+     "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+     "\n"
      "Exit status:\n"
-     "  0  clock set\n"
+     "  0  clock set (with --all: on every instrument)\n"
      "  1  no instrument, the instrument is recording\n"
      "     (仪器正在做采样记录工作,不能更新时钟!), or the exchange failed\n"
-     "     (通讯出错，不能校正仪器时钟!)\n"
-     "  2  an argument was given",
+     "     (通讯出错，不能校正仪器时钟!); with --all: on any instrument\n"
+     "  2  another argument was given",
      RunSetClock},
     {"stop", "stop a running recording",
-     "Usage: qxlog-cli [--simulate MODELS] [--device N] stop\n"
+     "Usage: qxlog-cli [--simulate MODELS] stop [--device N | --all]\n"
      "\n"
      "Stops the instrument's running recording without asking and prints\n"
      "记录已停止.\n"
      "\n"
+     "Options:\n"
+     "  --device N  the Nth instrument, as 'list' numbers them\n"
+     "  --all       every attached instrument in turn, one line each:\n"
+     "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+     "\n"
      "Exit status:\n"
-     "  0  recording stopped\n"
+     "  0  recording stopped (with --all: on every instrument)\n"
      "  1  no instrument, nothing is being recorded (没有进行记录数据,不需要停止!),\n"
-     "     or the exchange failed (通讯出错，不能停止记录!)\n"
-     "  2  an argument was given",
+     "     or the exchange failed (通讯出错，不能停止记录!); with --all: on any\n"
+     "     instrument\n"
+     "  2  another argument was given",
      RunStop},
 };
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/console_instrument.h"
+#include "cli/every_instrument.h"
 #include "cli/stats_command.h"
 #include "link/instrument_messages.h"
 #include "link/record_download.h"
@@ -230,14 +232,74 @@ std::string DownloadFailureReason(const DownloadResult& r) {
     return {};
 }
 
-int RunDownload(const CliOptions& options, std::span<const std::string> args) {
+// `dir`/`name`, or with -2, -3, ... before the extension when that file exists: a download
+// never replaces a file.
+std::string FreshPath(const std::string& dir, const std::string& name) {
+    const std::filesystem::path folder(dir);
+    const std::string stem = std::filesystem::path(name).stem().string();
+    const std::string extension = std::filesystem::path(name).extension().string();
+    std::filesystem::path path = folder / name;
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(path, error) || error; ++n) {
+        if (error) return {};
+        path = folder / (stem + "-" + std::to_string(n) + extension);
+    }
+    return path.string();
+}
+
+// Downloads the connected instrument's recording into `output`, or into a fresh file named
+// after the instrument number and the first sample in `dir`. The outcome's text is the file
+// written.
+InstrumentOutcome Download(ConsoleInstrument& instrument, const CliOptions& options,
+                           const std::string& output, const std::string& dir, ProgressStyle style,
+                           bool verbose) {
+    DeviceCommands& commands = instrument.session.commands;
+    const CommandResult asked = commands.RequestDownload();
+    if (asked == CommandResult::kRefused) return {};  // "没有数据记录,不能下载!"
+    if (asked != CommandResult::kDone || !commands.DownloadTimerTick()) {
+        ReportExchangeFailure(instrument, msg::kDownloadFailed,
+                              "the exchange with the instrument failed before the transfer");
+        return {};
+    }
+    auto image = std::make_unique<RecordImage>();
+    ConsoleProgress progress(style);
+    const DownloadResult result =
+        commands.ReceiveData(*image, progress.Hooks(options.RealInstruments()));
+    if (result.status != DownloadStatus::kOk) {
+        ReportExchangeFailure(instrument, msg::kDownloadFailed, DownloadFailureReason(result));
+        return {};
+    }
+    const InstrumentTypeId type = instrument.session.state.type;
+    const std::string path =
+        output.empty() ? FreshPath(dir, DownloadFileName(result.params, type)) : output;
+    if (path.empty()) return {false, StrFormat("文件:%s\n不能保存!", dir.c_str())};
+    const RecordFileResult saved = SaveRecordFile(path, *image, type);
+    if (!saved.ok) {
+        return {false, saved.reason.empty() ? saved.message : saved.message + "\n" + saved.reason};
+    }
+    commands.AcceptDownload(result.params);
+    if (verbose) {
+        std::printf("%s: %u samples written to %s\n", ModelDisplayName(saved.type).c_str(),
+                    result.fetched, path.c_str());
+    }
+    return {true, path};
+}
+
+int RunDownload(const CliOptions& globalOptions, std::span<const std::string> args) {
     constexpr const char* kName = "download";
-    std::string output;
+    CliOptions options = globalOptions;
+    bool all = false;
+    std::string output, dir;
     bool quiet = false, bar = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--output") {
+        std::string problem;
+        const ChoiceArgument taken = TakeInstrumentChoice(args, i, options, all, problem);
+        if (taken == ChoiceArgument::kTaken) continue;
+        if (taken == ChoiceArgument::kBad) return Usage(kName, problem);
+        if (args[i] == "-o" || args[i] == "--output" || args[i] == "--dir") {
             if (i + 1 >= args.size()) return Usage(kName, args[i] + " needs a value");
-            output = args[++i];
+            (args[i] == "--dir" ? dir : output) = args[i + 1];
+            ++i;
         } else if (args[i] == "-q" || args[i] == "--quiet") {
             quiet = true;
         } else if (args[i] == "--progress") {
@@ -246,40 +308,30 @@ int RunDownload(const CliOptions& options, std::span<const std::string> args) {
             return Usage(kName, "unexpected argument " + args[i]);
         }
     }
-    if (output.empty()) return Usage(kName, "-o FILE names the record file to write");
+    if (output.empty() == dir.empty()) {
+        return Usage(kName, "-o FILE or --dir DIR names where to write the record");
+    }
+    if (all && dir.empty()) return Usage(kName, "--all writes into a folder: --dir DIR");
+    if (!dir.empty() && !std::filesystem::is_directory(dir)) {
+        std::fprintf(stderr, "qxlog-cli download: %s is not a folder\n", dir.c_str());
+        return kExitFailure;
+    }
     if (quiet && bar) return Usage(kName, "--quiet and --progress exclude each other");
-    const ProgressStyle style = quiet                            ? ProgressStyle::kQuiet
+    // Every attached instrument: one result line each and no progress of their transfers.
+    const ProgressStyle style = quiet || all                     ? ProgressStyle::kQuiet
                                 : bar || ::isatty(STDERR_FILENO) ? ProgressStyle::kBar
                                                                  : ProgressStyle::kLines;
 
+    if (all) {
+        return ForEveryInstrument(options, [&](ConsoleInstrument& instrument) {
+            return Download(instrument, options, output, dir, style, false);
+        });
+    }
     auto instrument = ConnectInstrument(options);
     if (!instrument) return kExitFailure;
-    DeviceCommands& commands = instrument->session.commands;
-    const CommandResult asked = commands.RequestDownload();
-    if (asked == CommandResult::kRefused) return kExitFailure;  // "没有数据记录,不能下载!"
-    if (asked != CommandResult::kDone || !commands.DownloadTimerTick()) {
-        ReportExchangeFailure(*instrument, msg::kDownloadFailed,
-                              "the exchange with the instrument failed before the transfer");
-        return kExitFailure;
-    }
-    auto image = std::make_unique<RecordImage>();
-    ConsoleProgress progress(style);
-    const DownloadResult result =
-        commands.ReceiveData(*image, progress.Hooks(options.simulate.empty()));
-    if (result.status != DownloadStatus::kOk) {
-        ReportExchangeFailure(*instrument, msg::kDownloadFailed, DownloadFailureReason(result));
-        return kExitFailure;
-    }
-    const RecordFileResult saved = SaveRecordFile(output, *image, instrument->session.state.type);
-    if (!saved.ok) {
-        PrintFailure(saved.message, saved.reason);
-        return kExitFailure;
-    }
-    commands.AcceptDownload(result.params);
-    if (quiet) return kExitOk;
-    std::printf("%s: %u samples written to %s\n", ModelDisplayName(saved.type).c_str(),
-                result.fetched, output.c_str());
-    return kExitOk;
+    const InstrumentOutcome outcome = Download(*instrument, options, output, dir, style, !quiet);
+    if (!outcome.ok && !outcome.text.empty()) std::fprintf(stderr, "%s\n", outcome.text.c_str());
+    return outcome.ok ? kExitOk : kExitFailure;
 }
 
 const CliCommand kCommands[] = {
@@ -341,27 +393,39 @@ const CliCommand kCommands[] = {
      RunExport},
     {"stats", kStatsSummary, kStatsHelp, RunStats},
     {"download", "download the instrument's recording into a record file",
-     "Usage: qxlog-cli [--simulate MODELS] [--device N] download -o FILE\n"
+     "Usage: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
      "                        [--quiet | --progress]\n"
+     "       qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
      "\n"
      "Stops the instrument's recording, fetches all its samples and writes them as\n"
-     "the record file FILE (*.QXRec), then prints 'MODEL: N samples written to\n"
-     "FILE'. On stderr it shows 正在接收数据,请稍候... and, when stderr is a\n"
-     "terminal, a progress bar; otherwise (a file, a pipe, cron) one line with the\n"
-     "last count when the transfer ends. A failure prints the system's message and\n"
-     "on the next line why.\n"
+     "a record file (*.QXRec), then prints 'MODEL: N samples written to FILE'. On\n"
+     "stderr it shows 正在接收数据,请稍候... and, when stderr is a terminal, a\n"
+     "progress bar; otherwise (a file, a pipe, cron) one line with the last count\n"
+     "when the transfer ends. A failure prints the system's message and on the next\n"
+     "line why.\n"
      "\n"
      "Options:\n"
      "  -o, --output FILE  the record file to write\n"
+     "  --dir DIR          write into the folder DIR as\n"
+     "                     NUMBER_YYYYMMDD-HHMMSS.QXRec: the instrument number and\n"
+     "                     the local time of the first sample, characters that\n"
+     "                     cannot stand in a file name replaced by _; never\n"
+     "                     replaces a file but adds -2, -3, ... to the name\n"
+     "  --device N         the Nth instrument, as 'list' numbers them\n"
+     "  --all              every attached instrument in turn (needs --dir), one\n"
+     "                     line each: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE or the\n"
+     "                     reason it failed\n"
      "  -q, --quiet        print nothing but errors\n"
      "  --progress         draw the progress bar also when stderr is no terminal\n"
      "\n"
      "Exit status:\n"
-     "  0  recording downloaded and written\n"
+     "  0  recording downloaded and written (with --all: from every instrument)\n"
      "  1  no instrument, it holds no recording (没有数据记录,不能下载!), the\n"
      "     transfer failed (下载出错!), or FILE cannot be written\n"
-     "     (文件:FILE 不能保存!); no record file is written then\n"
-     "  2  no -o FILE, --quiet with --progress, or another argument",
+     "     (文件:FILE 不能保存!); no record file is written then; with --all: on\n"
+     "     any instrument\n"
+     "  2  neither -o FILE nor --dir DIR, --quiet with --progress, or another\n"
+     "     argument",
      RunDownload},
 };
 

@@ -305,6 +305,23 @@ int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit) {
     return NearestDegree(toUnit == 1 ? CelsiusToFahrenheit(value) : FahrenheitToCelsius(value));
 }
 
+std::string IntervalRangeMessage(int32_t interval, int intervalUnit) {
+    const int max = intervalUnit == 2 ? 24 : 60;
+    if (interval >= 1 && interval <= max) return {};
+    return StrFormat("数值范围应在1-%d之间!", max);
+}
+
+std::string RecordCountRangeMessage(int32_t count, int maxCount) {
+    if (count >= 1 && count <= maxCount) return {};
+    return StrFormat("数值范围应在%d-%d之间!", 1, maxCount);
+}
+
+std::string TemperatureRangeMessage(int32_t limit, int temperatureUnit) {
+    const int max = temperatureUnit == 1 ? 176 : 80;
+    if (limit >= -40 && limit <= max) return {};
+    return StrFormat("数值范围应在%d-%d之间!", -40, max);
+}
+
 std::string RecordingDurationText(int32_t count, int32_t interval, int intervalUnit) {
     // 32-bit products, as the instrument's counters are.
     int64_t seconds = interval;

@@ -115,6 +115,14 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& texts,
 // rounded to the nearest degree as the editor shows the block's limits.
 int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit);
 
+// The range checks made while the user types, as their messages ("数值范围应在1-%d之间!",
+// "数值范围应在%d-%d之间!"); empty when the value is within range. The interval lies in 1..60,
+// 1..24 for hours (unit 2); the record count in 1..maxCount; a temperature limit in -40..80 °C,
+// -40..176 °F (unit 1).
+std::string IntervalRangeMessage(int32_t interval, int intervalUnit);
+std::string RecordCountRangeMessage(int32_t count, int maxCount);
+std::string TemperatureRangeMessage(int32_t limit, int temperatureUnit);
+
 // The recording duration of `count` samples every `interval` of unit 0 (seconds), 1 (minutes)
 // or 2 (hours), e.g. "8分钟 20秒 " or "1天 9小时 20分钟 "; only the nonzero parts, each with a
 // trailing blank; empty when the product is 0.

@@ -3,12 +3,15 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <ctime>
@@ -16,6 +19,7 @@
 #include "app/prompter.h"
 #include "app/qt_text.h"
 #include "model/local_time.h"
+#include "model/param_profile.h"
 #include "model/text_util.h"
 
 namespace {
@@ -287,8 +291,16 @@ void CSetParamDlg::BuildControls() {
     auto* cancel = new QPushButton(QStringLiteral("取消(&C)"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setAutoDefault(false);
+    auto* saveProfile = new QPushButton(QStringLiteral("保存配置..."), this);
+    saveProfile->setObjectName(QStringLiteral("saveProfile"));
+    saveProfile->setAutoDefault(false);
+    auto* loadProfile = new QPushButton(QStringLiteral("载入配置..."), this);
+    loadProfile->setObjectName(QStringLiteral("loadProfile"));
+    loadProfile->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(defaults);
+    buttons->addWidget(saveProfile);
+    buttons->addWidget(loadProfile);
     buttons->addStretch(1);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -310,6 +322,8 @@ void CSetParamDlg::BuildControls() {
     connect(ok, &QPushButton::clicked, this, &CSetParamDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSetParamDlg::reject);
     connect(defaults, &QPushButton::clicked, this, &CSetParamDlg::ApplyDefaults);
+    connect(saveProfile, &QPushButton::clicked, this, &CSetParamDlg::SaveProfile);
+    connect(loadProfile, &QPushButton::clicked, this, &CSetParamDlg::LoadProfile);
     connect(temperatureUnit_, &QButtonGroup::idClicked, this, [this] { OnTemperatureUnit(); });
     connect(cyclic_, &QCheckBox::clicked, this, [this] { OnCyclic(); });
     connect(recordCount_, &QComboBox::activated, this, [this](int index) {
@@ -554,10 +568,10 @@ void CSetParamDlg::RangeMessage(QWidget* control, const QString& text) {
 void CSetParamDlg::CheckInterval() {
     const QString text = interval_->text().trimmed();
     if (text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("+")) return;
-    const int32_t value = qx::ParseFieldInt(ToUtf8(text)).value_or(0);
-    const int max = intervalUnit_->currentIndex() == 2 ? 24 : 60;
-    if (value < 1 || value > max) {
-        RangeMessage(interval_, ToQString(qx::StrFormat("数值范围应在1-%d之间!", max)));
+    const std::string problem = qx::IntervalRangeMessage(
+        qx::ParseFieldInt(ToUtf8(text)).value_or(0), intervalUnit_->currentIndex());
+    if (!problem.empty()) {
+        RangeMessage(interval_, ToQString(problem));
         return;
     }
     UpdateDuration();
@@ -571,8 +585,8 @@ void CSetParamDlg::CheckRecordCount() {
         recordCount_->count() > 0
             ? qx::LeadingDecimal(ToUtf8(recordCount_->itemText(recordCount_->count() - 1)))
             : qx::EditorMaxRecordCount(type_);
-    if (value < 1 || value > max) {
-        RangeMessage(recordCount_, ToQString(qx::StrFormat("数值范围应在%d-%d之间!", 1, max)));
+    if (const std::string problem = qx::RecordCountRangeMessage(value, max); !problem.empty()) {
+        RangeMessage(recordCount_, ToQString(problem));
         return;
     }
     UpdateDuration();
@@ -581,10 +595,10 @@ void CSetParamDlg::CheckRecordCount() {
 bool CSetParamDlg::CheckTemperature(QLineEdit* edit) {
     const QString text = edit->text().trimmed();
     if (text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("+")) return true;
-    const int32_t value = qx::ParseFieldInt(ToUtf8(text)).value_or(0);
-    const int max = temperatureUnitValue_ == 1 ? 176 : 80;
-    if (value < -40 || value > max) {
-        RangeMessage(edit, ToQString(qx::StrFormat("数值范围应在%d-%d之间!", -40, max)));
+    const std::string problem = qx::TemperatureRangeMessage(
+        qx::ParseFieldInt(ToUtf8(text)).value_or(0), temperatureUnitValue_);
+    if (!problem.empty()) {
+        RangeMessage(edit, ToQString(problem));
         return false;
     }
     return true;
@@ -614,4 +628,89 @@ void CSetParamDlg::OnCyclic() {
 
 void CSetParamDlg::ShowClock() {
     clock_->setText(ToQString(qx::FormatLocalTime(now(), "%Y-%m-%d %H:%M:%S")));
+}
+
+bool CSetParamDlg::ShownBlock(qx::ParamBlock& out) {
+    Initialise();
+    if (!TakeValues()) return false;
+    out = block;
+    qx::EncodeEditorValues(values_, type_, timeZoneBias_, out);
+    if (out.SetTime() == 0) out.SetU32(qx::param::kSetTime, 1);
+    return true;
+}
+
+namespace {
+
+qx::FileDialogRequest ProfileRequest(bool save) {
+    qx::FileDialogRequest request;
+    request.title = save ? QStringLiteral("保存参数配置") : QStringLiteral("载入参数配置");
+    request.filter = QStringLiteral("参数配置文件 (*.ini)");
+    request.defaultSuffix = QStringLiteral("ini");
+    request.save = save;
+    return request;
+}
+
+// A profile is a few hundred bytes; anything far larger is not one.
+constexpr qint64 kMaxProfileBytes = 64 * 1024;
+
+}  // namespace
+
+void CSetParamDlg::SaveProfile() {
+    qx::ParamBlock shown;
+    if (!ShownBlock(shown)) return;
+    const QString path = qx::Prompts().FileName(this, ProfileRequest(true), nullptr);
+    if (path.isEmpty()) return;
+    QSaveFile file(path);
+    const QByteArray text = QByteArray::fromStdString(qx::ProfileText(shown, type_));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        qx::ShowWarning(this, QStringLiteral("文件:%1\n不能保存!").arg(path));
+    }
+}
+
+void CSetParamDlg::LoadProfile() {
+    Initialise();
+    const QString path = qx::Prompts().FileName(this, ProfileRequest(false), nullptr);
+    if (path.isEmpty()) return;
+    QFile file(path);
+    QByteArray text;
+    if (file.open(QIODevice::ReadOnly)) text = file.read(kMaxProfileBytes + 1);
+    if (!file.isOpen() || file.error() != QFileDevice::NoError || text.size() > kMaxProfileBytes) {
+        qx::ShowWarning(this, QStringLiteral("文件:%1 不能打开!").arg(path));
+        return;
+    }
+    qx::ParamProfile profile;
+    std::string problem;
+    if (!qx::ParseProfile(text.toStdString(), profile, problem)) {
+        qx::ShowWarning(this, QStringLiteral("文件:%1 %2").arg(path, ToQString(problem)));
+        return;
+    }
+    // The profile goes over what the controls show, and must pass as if typed.
+    qx::ParamBlock shown;
+    if (!ShownBlock(shown)) return;
+    qx::ParamSettings settings(shown, type_);
+    QStringList skipped;
+    for (const auto& [key, value] : profile.settings) {
+        if (!qx::ModelHasParamKey(key, type_) ||
+            (key == "count" && qx::EqualsIgnoreCase(value, "cyclic") &&
+             !qx::HasCyclicRecording(type_))) {
+            skipped << ToQString(key);
+        } else if (!settings.Set(key, value, problem)) {
+            qx::ShowWarning(this, ToQString(problem));
+            return;
+        }
+    }
+    qx::ParamBlock loaded;
+    if (!settings.Encode(timeZoneBias_, loaded, problem)) {
+        qx::ShowWarning(this, ToQString(problem));
+        return;
+    }
+    qx::FillEditorValues(values_, loaded, type_);
+    PutValues();
+    cyclic_->setChecked(type_ == 2 && loaded.RecordCountSetting() == qx::param::kCyclicSetting);
+    if (type_ == 2) recordCount_->setEnabled(!cyclic_->isChecked());
+    UpdateDuration();
+    if (!skipped.isEmpty()) {
+        qx::ShowInfo(this, QStringLiteral("%1没有这些参数, 已跳过: %2")
+                               .arg(ToQString(qx::ModelName(type_)), skipped.join(", ")));
+    }
 }

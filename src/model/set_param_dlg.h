@@ -51,6 +51,11 @@ class CSetParamDlg : public QDialog {
     // Validates every field (showing the first failure's message and focusing its control),
     // encodes the values into `block` and closes with OK; stays open on a failure.
     void accept() override;
+    // "保存配置...": the values shown, validated as OK does, as a profile file (param_profile.h).
+    void SaveProfile();
+    // "载入配置...": a profile's values into the controls, checked as if typed; keys the model
+    // does not have are skipped and named.
+    void LoadProfile();
 
     qx::InstrumentTypeId Type() const { return type_; }
     // The duration text shown (static 1046).
@@ -80,6 +85,9 @@ class CSetParamDlg : public QDialog {
     // (its message shown, its control focused).
     bool TakeValues();
     QLineEdit* FieldEdit(qx::EditorField field) const;
+    // The block OK would make of the values shown, its set time kept nonzero so that it is not
+    // taken for an empty one; false after showing the first failure.
+    bool ShownBlock(qx::ParamBlock& out);
     void UpdateTemperatureUnitLabels();
     void UpdateDuration(int selectedCount = -1);
     void CheckInterval();

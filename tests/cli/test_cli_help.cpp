@@ -25,9 +25,11 @@ using test::RunShell;
 const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"list", {}},
     {"status", {}},
-    {"params", {"--recorded"}},
-    {"set-clock", {}},
-    {"stop", {}},
+    {"params", {"--recorded", "--save-profile", "FILE"}},
+    {"configure",
+     {"--device", "--all", "--profile", "FILE", "--set", "KEY=VALUE", "--dry-run", "--keys"}},
+    {"set-clock", {"--device", "--all"}},
+    {"stop", {"--device", "--all"}},
     {"info", {"FILE"}},
     {"export",
      {"FILE", "-o", "--output", "--format", "xlsx", "text", "csv", "--last-days", "--last-months",
@@ -35,7 +37,8 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"stats",
      {"FILE", "--last-days", "--last-months", "--from", "--to", "--limit", "--mkt-dh", "--json",
       "temp", "hum", "sound", "co2", "hcho"}},
-    {"download", {"-o", "--output", "FILE", "-q", "--quiet", "--progress"}},
+    {"download", {"-o", "--output", "FILE", "-q", "--quiet", "--progress", "--dir", "DIR",
+      "--device", "--all"}},
     {"help", {"COMMAND"}},
 };
 

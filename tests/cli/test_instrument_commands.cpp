@@ -13,9 +13,9 @@ using test::RunCli;
 TEST(CliInstrument, ListsEverySimulatedInstrument) {
     const auto run = RunCli({"--simulate", "QX420,QX610", "list"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Lines(run.out),
-              (std::vector<std::string>{"0\tQX420-USB Data Logger\tQX420Meter\t/dev/hidraw0",
-                                        "1\tQX610-USB Data Logger\tQX610Meter\t/dev/hidraw1"}));
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
+                                  "0\tQX420-USB Data Logger\tQX420Meter\t/dev/hidraw0\tA0100001",
+                                  "1\tQX610-USB Data Logger\tQX610Meter\t/dev/hidraw1\tA1100001"}));
 }
 
 TEST(CliInstrument, ParamsOfTheFlowMeterShowItsSixteenRows) {

@@ -1,0 +1,247 @@
+// qxlog-cli configure: the settings of one instrument or of every attached one from a profile
+// and KEY=VALUE settings, made into a parameter block by the editor's own rules (ParamSettings),
+// written, read back and shown; and the profile files that params --save-profile writes.
+#include "cli/configure_command.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "cli/every_instrument.h"
+#include "link/instrument_messages.h"
+#include "model/param_list_rows.h"
+#include "model/text_util.h"
+#include "records/atomic_file.h"
+
+namespace qx::cli {
+namespace {
+
+constexpr const char* kName = "configure";
+// A profile is a few hundred bytes; anything far larger is not one.
+constexpr std::streamsize kMaxProfileBytes = 64 * 1024;
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+                 kName);
+    return kExitUsage;
+}
+
+bool ReadProfileFile(const std::string& path, ParamProfile& profile, std::string& problem) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (in) {
+        text.resize(static_cast<size_t>(kMaxProfileBytes) + 1);
+        in.read(text.data(), kMaxProfileBytes + 1);
+        text.resize(static_cast<size_t>(in.gcount()));
+    }
+    if (!in && !in.eof()) {
+        problem = StrFormat("文件:%s 不能打开!", path.c_str());
+        return false;
+    }
+    if (text.size() > static_cast<size_t>(kMaxProfileBytes)) {
+        problem = StrFormat("文件:%s 不是参数配置文件(太大)!", path.c_str());
+        return false;
+    }
+    std::string why;
+    if (!ParseProfile(text, profile, why)) {
+        problem = StrFormat("文件:%s %s", path.c_str(), why.c_str());
+        return false;
+    }
+    return true;
+}
+
+struct ConfigureRequest {
+    bool hasProfile = false;
+    ParamProfile profile;
+    std::vector<std::pair<std::string, std::string>> sets;
+    bool dryRun = false;
+    bool keys = false;
+};
+
+// The settings for the connected instrument: its current ones, then the profile, then each
+// --set. False with `problem`; `skipped` gets the profile's keys the model does not have.
+bool MakeSettings(const ConfigureRequest& request, const ParamBlock& current, InstrumentTypeId type,
+                  std::optional<ParamSettings>& settings, std::vector<std::string>& skipped,
+                  std::string& problem) {
+    settings.emplace(current, type);
+    for (const auto& [key, value] : request.profile.settings) {
+        if (!ModelHasParamKey(key, type)) {
+            skipped.push_back(key);
+            continue;
+        }
+        if (key == "count" && EqualsIgnoreCase(value, "cyclic") && !HasCyclicRecording(type)) {
+            skipped.push_back("count=cyclic");
+            continue;
+        }
+        if (!settings->Set(key, value, problem)) {
+            problem = "配置文件中 " + problem;
+            return false;
+        }
+    }
+    for (const auto& [key, value] : request.sets) {
+        if (!settings->Set(key, value, problem)) return false;
+    }
+    return true;
+}
+
+void PrintParams(const ParamBlock& block, InstrumentTypeId type) {
+    const ParamTexts texts = MakeParamTexts(block, type);
+    for (const ParamListRow& row : ParamListRows(type, &texts))
+        std::printf("%s\t%s\n", row.label.c_str(), row.text.c_str());
+}
+
+void PrintKeys(const ParamSettings& settings) {
+    for (const char* key : ParamKeyNames()) {
+        if (!ModelHasParamKey(key, settings.Type())) continue;
+        std::printf("%s\t%s\t%s\n", key, settings.Value(key).c_str(),
+                    ParamKeyRange(key, settings.Type()).c_str());
+    }
+}
+
+// The first key whose value differs between what was written and what the instrument holds.
+std::string DifferingKey(const ParamBlock& written, const ParamBlock& readBack,
+                         InstrumentTypeId type) {
+    const ParamSettings a(written, type), b(readBack, type);
+    for (const char* key : ParamKeyNames()) {
+        if (a.Value(key) != b.Value(key)) return key;
+    }
+    return {};
+}
+
+// Configures the connected instrument. `verbose`: prints the parameter list (or the keys) and
+// the warnings of skipped keys; otherwise they go into the outcome.
+InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureRequest& request,
+                            bool verbose) {
+    InstrumentSession& s = instrument.session;
+    // Nothing of an instrument handled before may stand in for settings this one lacks.
+    s.state.setParams = ParamBlock{};
+    s.state.recordedParams = ParamBlock{};
+    const CommandResult read = s.commands.ReadParameters();
+    // An instrument without settings (a new one) is configured from the editor's defaults.
+    if (read != CommandResult::kDone && !(read == CommandResult::kRefused && s.state.statusOk)) {
+        ReportExchangeFailure(instrument, "通讯出错，不能读入参数!");
+        return {};
+    }
+    instrument.ui.ResetWarnings();
+    const InstrumentTypeId type = s.state.type;
+    if (type < 1 || type > kModelCount) return {false, "不认识的仪器型号,不能设置参数!"};
+
+    std::optional<ParamSettings> settings;
+    std::vector<std::string> skipped;
+    std::string problem;
+    if (!MakeSettings(request, s.state.setParams, type, settings, skipped, problem)) {
+        return {false, problem};
+    }
+    std::string skippedText;
+    for (const std::string& key : skipped)
+        skippedText += (skippedText.empty() ? "" : ", ") + key;
+    if (!skipped.empty() && verbose) {
+        std::fprintf(stderr, "警告: %s没有这些参数, 已跳过: %s\n", ModelName(type).c_str(),
+                     skippedText.c_str());
+    }
+    if (request.keys) {
+        PrintKeys(*settings);
+        return {true, {}};
+    }
+    ParamBlock block;
+    if (!settings->Encode(s.state.timeZoneBias, block, problem)) return {false, problem};
+
+    InstrumentOutcome done{true, skipped.empty() ? "" : "(跳过: " + skippedText + ")"};
+    if (request.dryRun) {
+        if (verbose) {
+            PrintParams(block, type);
+            std::fprintf(stderr, "试运行: 没有写入仪器.\n");
+        } else {
+            done.text = done.text.empty() ? "试运行" : "试运行 " + done.text;
+        }
+        return done;
+    }
+
+    instrument.ui.editParams = [&block](ParamBlock& edited) {
+        edited = block;
+        return true;
+    };
+    const CommandResult written = s.commands.SetParameters();
+    instrument.ui.editParams = nullptr;
+    if (written != CommandResult::kDone) {
+        if (!instrument.ui.Warned()) ReportExchangeFailure(instrument, msg::kWriteFailed);
+        return {};
+    }
+    // What the instrument holds now.
+    const ParamBlock sent = s.state.setParams;
+    if (s.commands.ReadParameters() != CommandResult::kDone || !s.state.live.HasSetParams()) {
+        ReportExchangeFailure(instrument, "通讯出错，不能读入参数!");
+        return {};
+    }
+    if (const std::string key = DifferingKey(sent, s.state.setParams, type); !key.empty()) {
+        return {false, key + ": 写入后读回的参数与写入的不同!"};
+    }
+    if (verbose) PrintParams(s.state.setParams, type);
+    return done;
+}
+
+}  // namespace
+
+int RunConfigure(const CliOptions& globalOptions, std::span<const std::string> args) {
+    CliOptions options = globalOptions;
+    ConfigureRequest request;
+    bool all = false;
+    std::string profilePath;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string problem;
+        switch (TakeInstrumentChoice(args, i, options, all, problem)) {
+            case ChoiceArgument::kTaken:
+                continue;
+            case ChoiceArgument::kBad:
+                return Usage(problem);
+            case ChoiceArgument::kOther:
+                break;
+        }
+        const std::string& a = args[i];
+        if (a == "--dry-run") {
+            request.dryRun = true;
+        } else if (a == "--keys") {
+            request.keys = true;
+        } else if (a == "--profile" || a == "--set") {
+            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            const std::string& v = args[++i];
+            if (a == "--profile") {
+                if (!profilePath.empty()) return Usage("only one --profile");
+                profilePath = v;
+                continue;
+            }
+            const size_t eq = v.find('=');
+            if (eq == std::string::npos || eq == 0) return Usage("--set needs KEY=VALUE, not " + v);
+            request.sets.emplace_back(Trim(std::string_view(v).substr(0, eq)), v.substr(eq + 1));
+        } else {
+            return Usage("unexpected argument " + a);
+        }
+    }
+    if (!profilePath.empty()) {
+        std::string problem;
+        if (!ReadProfileFile(profilePath, request.profile, problem)) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return kExitFailure;
+        }
+        request.hasProfile = true;
+    }
+
+    if (all) {
+        return ForEveryInstrument(options, [&request](ConsoleInstrument& instrument) {
+            return Configure(instrument, request, false);
+        });
+    }
+    auto instrument = ConnectInstrument(options);
+    if (!instrument) return kExitFailure;
+    instrument->ui.infoStream = stderr;  // stdout holds the parameter list alone
+    const InstrumentOutcome outcome = Configure(*instrument, request, true);
+    if (outcome.ok) return kExitOk;
+    if (!outcome.text.empty()) std::fprintf(stderr, "%s\n", outcome.text.c_str());
+    return kExitFailure;
+}
+
+bool SaveProfileFile(const std::string& path, const ParamBlock& block, InstrumentTypeId type) {
+    return ReplaceFile(path, ProfileText(block, type));
+}
+
+}  // namespace qx::cli

@@ -1,0 +1,94 @@
+#include "cli/every_instrument.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "link/instrument_messages.h"
+#include "model/text_util.h"
+
+namespace qx::cli {
+
+ChoiceArgument TakeInstrumentChoice(std::span<const std::string> args, size_t& i,
+                                    CliOptions& options, bool& all, std::string& problem) {
+    const std::string& a = args[i];
+    if (a == "--all") {
+        all = true;
+    } else if (a == "--device") {
+        if (i + 1 >= args.size()) {
+            problem = "--device needs a number 0, 1, ...";
+            return ChoiceArgument::kBad;
+        }
+        const std::string& v = args[++i];
+        char* end = nullptr;
+        const long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || n < 0 || n > 1000) {
+            problem = "--device needs a number 0, 1, ...";
+            return ChoiceArgument::kBad;
+        }
+        options.device = static_cast<int>(n);
+    } else {
+        return ChoiceArgument::kOther;
+    }
+    if (all && options.device >= 0) {
+        problem = "--all and --device N do not go together";
+        return ChoiceArgument::kBad;
+    }
+    return ChoiceArgument::kTaken;
+}
+
+std::string InstrumentNumber(ConsoleInstrument& instrument) {
+    ReportProtocol& protocol = instrument.session.protocol;
+    ParamBlock block;
+    if (!protocol.ReadStatus() || !instrument.session.state.live.HasSetParams() ||
+        !protocol.ReadParamBlock(ParamSource::kSetParams, block)) {
+        return "-";
+    }
+    const std::string number = Trim(Latin1ToUtf8(block.NumberLatin1()));
+    return number.empty() ? "-" : number;
+}
+
+int ForEveryInstrument(const CliOptions& options,
+                       const std::function<InstrumentOutcome(ConsoleInstrument&)>& work) {
+    ConsoleInstrument instrument(options);
+    instrument.ui.holdWarnings = true;
+    instrument.ui.infoStream = nullptr;
+    InstrumentLink& link = instrument.session.link;
+    link.Enumerate();
+    const std::vector<std::string> names = link.CandidateNames();
+    if (names.empty()) {
+        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        return kExitFailure;
+    }
+    int failed = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        instrument.ui.ResetWarnings();
+        const std::string model = ModelDisplayName(ModelFromProductString(names[i]));
+        InstrumentOutcome outcome;
+        std::string number = "-";
+        std::string path = link.DevicePathOf(link.CandidateIndexes()[i]);
+        if (!ConnectTo(instrument, path)) {
+            outcome.text = msg::kNoDevice;
+        } else {
+            number = InstrumentNumber(instrument);
+            instrument.ui.ResetWarnings();
+            outcome = work(instrument);
+            if (!link.DevicePath().empty()) path = link.DevicePath();
+        }
+        if (!outcome.ok) {
+            ++failed;
+            if (outcome.text.empty()) outcome.text = instrument.ui.Warnings();
+            if (outcome.text.empty()) outcome.text = "失败";
+        }
+        std::string result =
+            outcome.ok ? (outcome.text.empty() ? "ok" : "ok " + outcome.text) : outcome.text;
+        std::replace(result.begin(), result.end(), '\n', ' ');
+        std::printf("%s\t%s\t%s\t%s\n", model.empty() ? "-" : model.c_str(), number.c_str(),
+                    path.empty() ? "-" : path.c_str(), result.c_str());
+        std::fflush(stdout);
+        link.Close();
+    }
+    return failed == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace qx::cli
