@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "chart/trend_wave.h"
+#include "gui/chart/trend_wave.h"
 #include "gui_bench_main.h"
 
 #ifdef QX_HAVE_QCUSTOMPLOT

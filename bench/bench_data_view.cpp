@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/records/record_fixtures.h"
+#include "core/records/record_set.h"
+#include "core/records/sample_decoding.h"
+#include "gui/browser/data_view.h"
+#include "gui/browser/query_panel.h"
 #include "gui_bench_main.h"
-#include "records/data_view.h"
-#include "records/query_panel.h"
-#include "records/record_fixtures.h"
-#include "records/record_set.h"
-#include "records/sample_decoding.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <numeric>
 
-#include "link/device_commands.h"
-#include "link/simulated_hid_library.h"
+#include "core/link/device_commands.h"
+#include "core/link/simulated_hid_library.h"
 
 namespace {
 

@@ -7,15 +7,15 @@
 #include <memory>
 #include <string>
 
-#include "model/param_list_rows.h"
-#include "records/record_export.h"
-#include "records/record_fixtures.h"  // tests/records
-#include "records/record_set.h"
-#include "records/record_statistics.h"
-#include "records/sample_decoding.h"
-#include "records/sample_table.h"
-#include "records/text_export.h"
-#include "records/workbook_export.h"
+#include "core/model/param_list_rows.h"
+#include "core/records/record_export.h"
+#include "core/records/record_fixtures.h"  // tests/records
+#include "core/records/record_set.h"
+#include "core/records/record_statistics.h"
+#include "core/records/sample_decoding.h"
+#include "core/records/sample_table.h"
+#include "core/records/text_export.h"
+#include "core/records/workbook_export.h"
 
 namespace {
 

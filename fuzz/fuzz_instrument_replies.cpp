@@ -10,12 +10,12 @@
 #include <memory>
 #include <span>
 
-#include "link/live_status_texts.h"
-#include "link/record_download.h"
-#include "link/report_descriptor.h"
-#include "link/report_protocol.h"
-#include "model/param_block.h"
-#include "model/param_list_rows.h"
+#include "core/link/live_status_texts.h"
+#include "core/link/record_download.h"
+#include "core/link/report_descriptor.h"
+#include "core/link/report_protocol.h"
+#include "core/model/param_block.h"
+#include "core/model/param_list_rows.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <memory>
 #include <span>
 
-#include "records/record_export.h"
-#include "records/record_file.h"
-#include "records/record_query.h"
-#include "records/record_set.h"
-#include "records/sample_decoding.h"
-#include "records/sample_table.h"
-#include "records/text_export.h"
+#include "core/records/record_export.h"
+#include "core/records/record_file.h"
+#include "core/records/record_query.h"
+#include "core/records/record_set.h"
+#include "core/records/sample_decoding.h"
+#include "core/records/sample_table.h"
+#include "core/records/text_export.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/instrument_catalogue.h"
+#include "core/model/instrument_catalogue.h"
 
 namespace qx {
 class HidLibrary;

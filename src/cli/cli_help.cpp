@@ -1,4 +1,4 @@
-#include "cli/cli_help.h"
+#include "cli_help.h"
 
 #include <algorithm>
 #include <cstdio>

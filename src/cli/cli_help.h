@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/cli_command.h"
+#include "cli_command.h"
 
 namespace qx::cli {
 

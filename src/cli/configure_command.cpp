@@ -1,17 +1,17 @@
 // qxlog-cli configure: the settings of one instrument or of every attached one from a profile
 // and KEY=VALUE settings, made into a parameter block by the editor's own rules (ParamSettings),
 // written, read back and shown; and the profile files that params --save-profile writes.
-#include "cli/configure_command.h"
+#include "configure_command.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 
-#include "cli/every_instrument.h"
-#include "link/instrument_messages.h"
-#include "model/param_list_rows.h"
-#include "model/text_util.h"
-#include "records/atomic_file.h"
+#include "core/link/instrument_messages.h"
+#include "core/model/param_list_rows.h"
+#include "core/model/text_util.h"
+#include "core/records/atomic_file.h"
+#include "every_instrument.h"
 
 namespace qx::cli {
 namespace {

@@ -4,8 +4,8 @@
 #include <span>
 #include <string>
 
-#include "cli/cli_command.h"
-#include "model/param_profile.h"
+#include "cli_command.h"
+#include "core/model/param_profile.h"
 
 namespace qx::cli {
 

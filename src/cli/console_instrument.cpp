@@ -1,11 +1,11 @@
-#include "cli/console_instrument.h"
+#include "console_instrument.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "link/hidapi_library.h"
-#include "link/instrument_messages.h"
-#include "link/simulated_hid_library.h"
+#include "core/link/instrument_messages.h"
+#include "core/link/simulated_hid_library.h"
+#include "hid/hidapi_library.h"
 
 namespace qx::cli {
 

@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "cli/cli_command.h"
-#include "link/device_commands.h"
-#include "link/instrument_ui.h"
+#include "cli_command.h"
+#include "core/link/device_commands.h"
+#include "core/link/instrument_ui.h"
 
 namespace qx::cli {
 

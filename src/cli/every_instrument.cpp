@@ -1,11 +1,11 @@
-#include "cli/every_instrument.h"
+#include "every_instrument.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-#include "link/instrument_messages.h"
-#include "model/text_util.h"
+#include "core/link/instrument_messages.h"
+#include "core/model/text_util.h"
 
 namespace qx::cli {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "cli/cli_command.h"
-#include "cli/console_instrument.h"
+#include "cli_command.h"
+#include "console_instrument.h"
 
 namespace qx::cli {
 

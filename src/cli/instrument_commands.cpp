@@ -3,13 +3,13 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_command.h"
-#include "cli/configure_command.h"
-#include "cli/console_instrument.h"
-#include "cli/every_instrument.h"
-#include "link/instrument_messages.h"
-#include "link/live_status_texts.h"
-#include "model/param_list_rows.h"
+#include "cli_command.h"
+#include "configure_command.h"
+#include "console_instrument.h"
+#include "core/link/instrument_messages.h"
+#include "core/link/live_status_texts.h"
+#include "core/model/param_list_rows.h"
+#include "every_instrument.h"
 
 namespace qx::cli {
 namespace {

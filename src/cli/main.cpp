@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_command.h"
-#include "cli/cli_help.h"
-#include "model/text_util.h"
+#include "cli_command.h"
+#include "cli_help.h"
+#include "core/model/text_util.h"
 
 namespace qx::cli {
 namespace {

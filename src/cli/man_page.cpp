@@ -1,9 +1,9 @@
-#include "cli/man_page.h"
+#include "man_page.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "cli/cli_help.h"
+#include "cli_help.h"
 
 namespace qx::cli {
 namespace {

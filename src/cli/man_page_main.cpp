@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "cli/man_page.h"
+#include "man_page.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

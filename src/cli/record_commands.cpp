@@ -11,22 +11,22 @@
 #include <string>
 #include <thread>
 
-#include "cli/cli_command.h"
-#include "cli/console_instrument.h"
-#include "cli/every_instrument.h"
-#include "cli/stats_command.h"
-#include "link/instrument_messages.h"
-#include "link/record_download.h"
-#include "model/local_time.h"
-#include "model/param_list_rows.h"
-#include "model/text_util.h"
-#include "records/query_options.h"
-#include "records/record_export.h"
-#include "records/record_file.h"
-#include "records/record_query.h"
-#include "records/record_set.h"
-#include "records/record_statistics.h"
-#include "records/sample_table.h"
+#include "cli_command.h"
+#include "console_instrument.h"
+#include "core/link/instrument_messages.h"
+#include "core/link/record_download.h"
+#include "core/model/local_time.h"
+#include "core/model/param_list_rows.h"
+#include "core/model/text_util.h"
+#include "core/records/query_options.h"
+#include "core/records/record_export.h"
+#include "core/records/record_file.h"
+#include "core/records/record_query.h"
+#include "core/records/record_set.h"
+#include "core/records/record_statistics.h"
+#include "core/records/sample_table.h"
+#include "every_instrument.h"
+#include "stats_command.h"
 
 namespace qx::cli {
 namespace {

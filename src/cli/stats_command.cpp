@@ -1,4 +1,4 @@
-#include "cli/stats_command.h"
+#include "stats_command.h"
 
 #include <charconv>
 #include <cmath>
@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "model/local_time.h"
-#include "records/number_text.h"
-#include "records/query_options.h"
-#include "records/record_file.h"
-#include "records/record_query.h"
-#include "records/record_set.h"
-#include "records/record_statistics.h"
-#include "records/sample_table.h"
+#include "core/model/local_time.h"
+#include "core/records/number_text.h"
+#include "core/records/query_options.h"
+#include "core/records/record_file.h"
+#include "core/records/record_query.h"
+#include "core/records/record_set.h"
+#include "core/records/record_statistics.h"
+#include "core/records/sample_table.h"
 
 namespace qx::cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli_command.h"
+#include "cli_command.h"
 
 namespace qx::cli {
 

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "cli/cli_help.h"
-#include "model/instrument_catalogue.h"
+#include "core/model/instrument_catalogue.h"
 #include "run_cli.h"
 
 namespace qx {
@@ -37,8 +37,9 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"stats",
      {"FILE", "--last-days", "--last-months", "--from", "--to", "--limit", "--mkt-dh", "--json",
       "temp", "hum", "sound", "co2", "hcho"}},
-    {"download", {"-o", "--output", "FILE", "-q", "--quiet", "--progress", "--dir", "DIR",
-      "--device", "--all"}},
+    {"download",
+     {"-o", "--output", "FILE", "-q", "--quiet", "--progress", "--dir", "DIR", "--device",
+      "--all"}},
     {"help", {"COMMAND"}},
 };
 

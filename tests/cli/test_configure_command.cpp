@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "model/instrument_catalogue.h"
+#include "core/model/instrument_catalogue.h"
 #include "run_cli.h"
 
 namespace qx {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "cli/cli_help.h"
-#include "link/simulated_hid_library.h"
+#include "core/link/simulated_hid_library.h"
 #include "run_cli.h"
 
 namespace qx {

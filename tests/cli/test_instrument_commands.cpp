@@ -1,7 +1,7 @@
 // qxlog-cli's instrument commands, run as a program against simulated instruments.
 #include <gtest/gtest.h>
 
-#include "model/param_list_rows.h"
+#include "core/model/param_list_rows.h"
 #include "run_cli.h"
 
 namespace qx {

@@ -10,14 +10,14 @@
 #include <sstream>
 #include <string>
 
-#include "../records/record_fixtures.h"
-#include "../records/xlsx_reader.h"
-#include "model/text_util.h"
-#include "records/record_file.h"
-#include "records/record_query.h"
-#include "records/record_set.h"
-#include "records/sample_table.h"
-#include "records/text_export.h"
+#include "core/model/text_util.h"
+#include "core/records/record_file.h"
+#include "core/records/record_fixtures.h"
+#include "core/records/record_query.h"
+#include "core/records/record_set.h"
+#include "core/records/sample_table.h"
+#include "core/records/text_export.h"
+#include "core/records/xlsx_reader.h"
 
 namespace qx {
 namespace {

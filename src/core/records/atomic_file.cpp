@@ -1,0 +1,151 @@
+#include "atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "core/model/text_util.h"
+
+namespace qx {
+namespace {
+
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Opens a new file beside target with a name nobody else uses (O_EXCL), with the usual
+// permissions of a new file (0666 less the umask). Returns the descriptor, -1 on failure.
+int CreateTempBeside(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    const std::string dir = DirectoryOf(target);
+    const size_t slash = target.rfind('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string candidate =
+            StrFormat("%s/.%s.%d-%u-%08x.tmp", dir.c_str(), name.c_str(),
+                      static_cast<int>(getpid()), counter.fetch_add(1), rd());
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            tempPath = candidate;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+// "<step> <path>: <the system's reason for errno>".
+std::string Reason(const char* step, const std::string& path) {
+    return StrFormat("%s %s: %s", step, path.c_str(), std::strerror(errno));
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a failure here does not undo the replacement.
+void SyncDirectory(const std::string& target) {
+    const int dfd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return;
+    ::fsync(dfd);
+    ::close(dfd);
+}
+
+bool SyncAndRename(const std::string& temp, const std::string& target, std::string& error) {
+    const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = Reason("cannot write", target);
+        return false;
+    }
+    if (::fsync(fd) != 0) {
+        error = Reason("cannot write", target);
+        ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        error = Reason("cannot replace", target);
+        return false;
+    }
+    SyncDirectory(target);
+    return true;
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
+    std::string why;
+    bool ok = false;
+    std::string temp;
+    if (path.empty()) {
+        why = "no file name";
+    } else if (const int fd = CreateTempBeside(path, temp); fd < 0) {
+        why = Reason("cannot create a file in", DirectoryOf(path));
+    } else {
+        ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+        if (!ok) why = Reason("cannot write", path);
+        if (::close(fd) != 0 && ok) {
+            why = Reason("cannot write", path);
+            ok = false;
+        }
+        if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+            why = Reason("cannot replace", path);
+            ok = false;
+        }
+        if (!ok) ::unlink(temp.c_str());
+    }
+    if (!ok) {
+        if (error) *error = why;
+        return false;
+    }
+    SyncDirectory(path);
+    return true;
+}
+
+PendingFile::PendingFile(const std::string& target) : target_(target) {
+    if (target.empty()) {
+        error_ = "no file name";
+        return;
+    }
+    std::string temp;
+    const int fd = CreateTempBeside(target, temp);
+    if (fd < 0) {
+        error_ = Reason("cannot create a file in", DirectoryOf(target));
+        return;
+    }
+    ::close(fd);
+    tempPath_ = temp;
+}
+
+PendingFile::~PendingFile() {
+    if (!committed_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+}
+
+bool PendingFile::Commit() {
+    if (tempPath_.empty() || committed_) return false;
+    committed_ = SyncAndRename(tempPath_, target_, error_);
+    return committed_;
+}
+
+}  // namespace qx

@@ -1,0 +1,186 @@
+#include "record_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "atomic_file.h"
+#include "core/model/local_time.h"
+#include "core/model/text_util.h"
+#include "record_query.h"
+#include "record_set.h"
+#include "sample_decoding.h"
+
+namespace qx {
+
+uint32_t RecordFileMagic(InstrumentTypeId type) {
+    return Model(type).fileMagic;
+}
+
+InstrumentTypeId TypeOfRecordMagic(uint32_t magic) {
+    for (InstrumentTypeId t = 1; t <= kModelCount; ++t) {
+        if (Model(t).fileMagic == magic) return t;
+    }
+    return 0;
+}
+
+int RecordSampleCap(InstrumentTypeId type) {
+    return Model(type).sampleCap;
+}
+
+size_t MaxRecordFileSize(InstrumentTypeId type) {
+    return RecordImage::kHeaderSize +
+           static_cast<size_t>(RecordSampleCap(type)) * static_cast<size_t>(BytesPerSample(type));
+}
+
+uint32_t RecordFileSampleCount(const ParamBlock& params, InstrumentTypeId type) {
+    return std::min<uint32_t>(EffectiveRecordCount(params, type),
+                              static_cast<uint32_t>(RecordSampleCap(type)));
+}
+
+bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type,
+                     std::string* error) {
+    if (path.empty()) {
+        if (error) *error = "no file name";
+        return false;
+    }
+    image.SetMagic(RecordFileMagic(type));
+    const size_t countOffset = RecordImage::kParamOffset + param::kStoredCount;
+    const uint16_t cap = static_cast<uint16_t>(RecordSampleCap(type));
+    if (type != 2 && image.Params().StoredCount() > cap) {
+        image.bytes[countOffset] = static_cast<uint8_t>(cap);
+        image.bytes[countOffset + 1] = static_cast<uint8_t>(cap >> 8);
+    }
+    const size_t n = RecordFileSampleCount(image.Params(), type);
+    const size_t length = RecordImage::kHeaderSize + n * static_cast<size_t>(BytesPerSample(type));
+    return ReplaceFile(path,
+                       std::string_view(reinterpret_cast<const char*>(image.bytes.data()),
+                                        std::min(length, RecordImage::kSize)),
+                       error);
+}
+
+InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& image,
+                                 size_t* bytesRead, std::string* error) {
+    if (file.size() < 4) {
+        if (error) *error = StrFormat("shorter than a record header (%zu bytes)", file.size());
+        return 0;
+    }
+    const uint32_t magic = static_cast<uint32_t>(file[0]) | (static_cast<uint32_t>(file[1]) << 8) |
+                           (static_cast<uint32_t>(file[2]) << 16) |
+                           (static_cast<uint32_t>(file[3]) << 24);
+    const InstrumentTypeId type = TypeOfRecordMagic(magic);
+    if (type == 0) {
+        if (error) *error = StrFormat("not a record file (unknown magic 0x%08x)", magic);
+        return 0;
+    }
+    const size_t length = std::min({file.size(), MaxRecordFileSize(type), RecordImage::kSize});
+    std::memcpy(image.bytes.data(), file.data(), length);
+    std::memset(image.bytes.data() + length, 0, RecordImage::kSize - length);
+    if (bytesRead) *bytesRead = length;
+    return type;
+}
+
+InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, size_t* bytesRead,
+                                std::string* error) {
+    if (path.empty()) {
+        if (error) *error = "no file name";
+        return 0;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) *error = std::strerror(errno);
+        return 0;
+    }
+    // No record file is larger than the image; one byte more tells a longer file apart.
+    std::vector<uint8_t> buffer(RecordImage::kSize + 1);
+    size_t got = 0;
+    bool failed = false;
+    while (got < buffer.size()) {
+        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (error) *error = std::strerror(errno);
+            failed = true;
+            break;
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (failed) return 0;
+    return ReadRecordBytes(std::span(buffer.data(), got), image, bytesRead, error);
+}
+
+std::string OpenFailedMessage(const std::string& path) {
+    return StrFormat("文件:%s\n不能打开!", path.c_str());
+}
+
+std::string SaveFailedMessage(const std::string& path) {
+    return StrFormat("文件:%s\n不能保存!", path.c_str());
+}
+
+RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, RecordSet& set) {
+    RecordFileResult result;
+    size_t length = 0;
+    result.type = ReadRecordFile(path, image, &length, &result.reason);
+    if (result.type == 0) {
+        result.message = OpenFailedMessage(path);
+        return result;
+    }
+    DecodeRecord(image, set, result.type, length);
+    result.ok = true;
+    return result;
+}
+
+RecordFileResult SaveRecordFile(const std::string& path, RecordImage& image,
+                                InstrumentTypeId type) {
+    RecordFileResult result;
+    result.type = type;
+    result.ok = WriteRecordFile(path, image, type, &result.reason);
+    if (!result.ok) result.message = SaveFailedMessage(path);
+    return result;
+}
+
+std::string InitialOpenName(const std::string& currentPath, const std::string& dataFolder) {
+    return currentPath.empty() ? StrFormat("%s/*.QXRec", dataFolder.c_str()) : currentPath;
+}
+
+std::string InitialSaveName(const std::string& currentPath, const std::string& dataFolder) {
+    return currentPath.empty() ? StrFormat("%s/未命名", dataFolder.c_str()) : currentPath;
+}
+
+namespace {
+
+// Replaces what cannot stand in a file name; UTF-8 sequences stay whole.
+std::string FileNameSafe(std::string text) {
+    for (char& c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c) != nullptr) c = '_';
+    }
+    if (!text.empty() && text.front() == '.') text.front() = '_';
+    return text;
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string DownloadFileName(const ParamBlock& params, InstrumentTypeId type) {
+    std::string number = Trimmed(Latin1ToUtf8(params.NumberLatin1()));
+    if (number.empty()) number = ModelName(type);
+    if (number.empty()) number = "QX";
+    const std::string time =
+        FormatLocalTime(SampleClockOf(params, type).TimeOf(0), "%Y%m%d-%H%M%S");
+    std::string name = FileNameSafe(time.empty() ? number : number + "_" + time);
+    return name + ".QXRec";
+}
+
+}  // namespace qx

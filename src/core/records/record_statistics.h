@@ -1,0 +1,129 @@
+// The figures of a record query: for every series of the sample list, count, missing values,
+// extremes with their times, mean, standard deviation and (temperature) the mean kinetic
+// temperature; for the series with limits, the samples and time below and above them and the
+// list of excursions.
+//
+// Every figure comes from the values as the sample list shows them (the number of each cell's
+// text), so figures recomputed from an export agree. An empty cell (a dew point at 0 %RH) is
+// missing: it counts in `missing` only, and it ends an excursion.
+//
+//   mean   sum / n                     stdev  sample standard deviation (n - 1), 0 for n = 1
+//   MKT    (dH/R) / -ln((1/n) * sum exp(-(dH/R) / Ti)), Ti in kelvin (°C + 273.15); a
+//          Fahrenheit record is converted to °C for the formula and the result back. R is
+//          8.3144 J/(mol K), so the default dH of 83.144 kJ/mol gives dH/R = 10,000 K. No MKT
+//          when a value lies at or below absolute zero.
+//   limits a sample is above when value > high, below when value < low; time is samples *
+//          the record interval. An excursion is a maximal run of consecutive selected samples
+//          on one side; its peak is its highest (above) or lowest (below) value, first met.
+//
+// Mean, standard deviation and MKT are rounded to two decimals more than the series shows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "derived_series.h"
+
+namespace qx {
+
+class SampleTable;
+struct RecordSet;
+
+// dH of the mean kinetic temperature in kJ/mol, its accepted range and the gas constant.
+inline constexpr double kDefaultActivationEnergy = 83.144;
+inline constexpr double kMinActivationEnergy = 1;
+inline constexpr double kMaxActivationEnergy = 1000;
+inline constexpr double kGasConstant = 8.3144;  // J/(mol K)
+
+struct StatisticsSettings {
+    double activationEnergy = kDefaultActivationEnergy;  // kJ/mol
+    // Limits the user sets for a series instead of the record's (any series of the list).
+    std::array<std::optional<SeriesLimits>, kSeriesCount> limits{};
+};
+
+enum class LimitSide { Below, Above };
+
+struct Excursion {
+    LimitSide side = LimitSide::Above;
+    int firstRow = 0;  // rows of the sample table
+    int lastRow = 0;
+    std::time_t start = 0;  // time of the first and the last sample
+    std::time_t end = 0;
+    int samples = 0;
+    int64_t seconds = 0;
+    double peak = 0;
+    std::time_t peakTime = 0;
+};
+
+struct SideTotal {
+    int samples = 0;
+    int64_t seconds = 0;
+};
+
+struct LimitSummary {
+    SeriesLimits limits;
+    bool overridden = false;  // the user's limits, not the record's
+    SideTotal below;
+    SideTotal above;
+    std::vector<Excursion> excursions;  // in time order
+    int longest = -1;                   // index of the longest excursion (the first of equals)
+};
+
+struct SeriesStatistics {
+    int series = 0;
+    std::string title;  // the list's column title, "温度(℃)"
+    std::string unit;
+    int decimals = 1;  // of the list's cells; figures derived from values carry two more
+    int count = 0;     // samples with a value
+    int missing = 0;   // empty cells
+    // Only when count > 0:
+    double min = 0, max = 0;
+    std::time_t minTime = 0, maxTime = 0;
+    double mean = 0, stdev = 0;
+    std::optional<double> mkt;           // temperature series only
+    std::optional<LimitSummary> limits;  // series with limits only
+};
+
+struct RecordStatistics {
+    // The record and the query, as the header of every view of these figures.
+    std::string file;  // the record file, when the caller names it
+    std::string model;
+    std::string number;
+    std::string name;
+    std::string condition;
+    int64_t interval = 0;             // seconds
+    int total = 0;                    // samples of the record
+    int samples = 0;                  // samples selected
+    std::time_t first = 0, last = 0;  // only when samples > 0
+    double activationEnergy = kDefaultActivationEnergy;
+    std::vector<SeriesStatistics> series;  // in list order
+};
+
+// The figures of the table's rows and series. recordLimits are the limits of the record in
+// display units (AlarmLimitsOf), taken to three decimals more than the series shows; settings
+// may replace them per series and change dH.
+RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
+                                   const AlarmLimits& recordLimits,
+                                   const StatisticsSettings& settings);
+// The same with the record's interval, limits and header texts, for the table built from set
+// with the query whose condition text is given.
+RecordStatistics ComputeRecordStatistics(const RecordSet& set, const SampleTable& table,
+                                         std::string_view condition,
+                                         const StatisticsSettings& settings = {});
+
+// A value rounded to the given decimals, as the figures are kept.
+double RoundTo(double value, int decimals);
+
+// The series of the table that a name means: its list title ("温度(℃)", also without the
+// unit) or one of temp, hum, sound, co2, hcho. -1 for none.
+int FindStatisticsSeries(const SampleTable& table, std::string_view name);
+
+// The display texts: "高于上限" / "低于下限".
+const char* LimitSideText(LimitSide side);
+
+}  // namespace qx

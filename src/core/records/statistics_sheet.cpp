@@ -1,0 +1,152 @@
+#include "statistics_sheet.h"
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "number_text.h"
+#include "record_statistics.h"
+
+namespace qx {
+namespace {
+
+std::string TimeText(std::time_t t) {
+    std::string out;
+    std::tm tm{};
+    if (localtime_r(&t, &tm)) AppendShortDateTime(out, tm);
+    return out;
+}
+
+class StatisticsWriter {
+  public:
+    explicit StatisticsWriter(lxw_worksheet* sheet) : sheet_(sheet) {}
+
+    void Text(lxw_col_t col, std::string_view text) {
+        if (text.empty()) return;
+        const std::string s(text);
+        Keep(worksheet_write_string(sheet_, row_, col, s.c_str(), nullptr));
+    }
+    void Number(lxw_col_t col, double value) {
+        Keep(worksheet_write_number(sheet_, row_, col, value, nullptr));
+    }
+    void Time(lxw_col_t col, std::time_t t) { Text(col, TimeText(t)); }
+    void Titles(std::initializer_list<const char*> titles) {
+        lxw_col_t col = 0;
+        for (const char* t : titles)
+            Text(col++, t);
+        NextRow();
+    }
+    void NextRow() { ++row_; }
+    void Keep(lxw_error e) {
+        if (error_ == LXW_NO_ERROR) error_ = e;
+    }
+    bool Ok() const { return error_ == LXW_NO_ERROR; }
+
+  private:
+    lxw_worksheet* sheet_;
+    lxw_row_t row_ = 0;
+    lxw_error error_ = LXW_NO_ERROR;
+};
+
+void WriteHeader(StatisticsWriter& w, const RecordStatistics& rs) {
+    const auto text = [&w](const char* label, std::string_view value) {
+        w.Text(0, label);
+        w.Text(1, value);
+        w.NextRow();
+    };
+    const auto number = [&w](const char* label, double value) {
+        w.Text(0, label);
+        w.Number(1, value);
+        w.NextRow();
+    };
+    text("文件", rs.file);
+    text("型号", rs.model);
+    text("编号", rs.number);
+    text("测量名", rs.name);
+    text("查询条件", rs.condition);
+    number("记录间隔(秒)", static_cast<double>(rs.interval));
+    text("开始时间", rs.samples > 0 ? TimeText(rs.first) : "");
+    text("结束时间", rs.samples > 0 ? TimeText(rs.last) : "");
+    number("记录数", rs.samples);
+    number("活化能(kJ/mol)", rs.activationEnergy);
+}
+
+void WriteFigures(StatisticsWriter& w, const RecordStatistics& rs) {
+    w.Titles({"通道", "样本数", "缺失", "最小值", "最小值时间", "最大值", "最大值时间", "平均值",
+              "标准差", "平均动力学温度"});
+    for (const SeriesStatistics& s : rs.series) {
+        w.Text(0, s.title);
+        w.Number(1, s.count);
+        w.Number(2, s.missing);
+        if (s.count > 0) {
+            w.Number(3, s.min);
+            w.Time(4, s.minTime);
+            w.Number(5, s.max);
+            w.Time(6, s.maxTime);
+            w.Number(7, s.mean);
+            w.Number(8, s.stdev);
+        }
+        if (s.mkt) w.Number(9, *s.mkt);
+        w.NextRow();
+    }
+}
+
+void WriteLimits(StatisticsWriter& w, const RecordStatistics& rs) {
+    w.Titles({"通道", "下限", "上限", "限值来源", "低于下限样本数", "低于下限时间(秒)",
+              "高于上限样本数", "高于上限时间(秒)", "超限次数", "最长超限(秒)"});
+    for (const SeriesStatistics& s : rs.series) {
+        if (!s.limits) continue;
+        const LimitSummary& l = *s.limits;
+        w.Text(0, s.title);
+        if (l.limits.low) w.Number(1, *l.limits.low);
+        if (l.limits.high) w.Number(2, *l.limits.high);
+        w.Text(3, l.overridden ? "用户" : "记录");
+        w.Number(4, l.below.samples);
+        w.Number(5, static_cast<double>(l.below.seconds));
+        w.Number(6, l.above.samples);
+        w.Number(7, static_cast<double>(l.above.seconds));
+        w.Number(8, static_cast<double>(l.excursions.size()));
+        if (l.longest >= 0) {
+            w.Number(9, static_cast<double>(l.excursions[static_cast<size_t>(l.longest)].seconds));
+        }
+        w.NextRow();
+    }
+}
+
+void WriteExcursions(StatisticsWriter& w, const RecordStatistics& rs) {
+    w.Titles({"通道", "超限", "开始时间", "结束时间", "样本数", "时间(秒)", "峰值", "峰值时间"});
+    for (const SeriesStatistics& s : rs.series) {
+        if (!s.limits) continue;
+        for (const Excursion& e : s.limits->excursions) {
+            w.Text(0, s.title);
+            w.Text(1, LimitSideText(e.side));
+            w.Time(2, e.start);
+            w.Time(3, e.end);
+            w.Number(4, e.samples);
+            w.Number(5, static_cast<double>(e.seconds));
+            w.Number(6, e.peak);
+            w.Time(7, e.peakTime);
+            w.NextRow();
+        }
+    }
+}
+
+}  // namespace
+
+bool WriteStatisticsSheet(lxw_workbook* book, const RecordStatistics& statistics) {
+    lxw_worksheet* ws = workbook_add_worksheet(book, kStatisticsSheetName);
+    if (!ws) return false;
+    StatisticsWriter w(ws);
+    w.Keep(worksheet_set_column(ws, 0, 0, 16, nullptr));
+    w.Keep(worksheet_set_column(ws, 1, 9, 14, nullptr));
+    WriteHeader(w, statistics);
+    w.NextRow();
+    WriteFigures(w, statistics);
+    w.NextRow();
+    WriteLimits(w, statistics);
+    w.NextRow();
+    WriteExcursions(w, statistics);
+    return w.Ok();
+}
+
+}  // namespace qx

@@ -1,0 +1,170 @@
+#include "workbook_export.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "atomic_file.h"
+#include "core/model/text_util.h"
+#include "sample_table.h"
+#include "statistics_sheet.h"
+#include "xlsx_check.h"
+
+namespace qx {
+namespace {
+
+// Worksheet calls collect their first error here; every later call still runs but the
+// workbook is refused in the end.
+struct SheetWriter {
+    lxw_worksheet* sheet;
+    lxw_error error = LXW_NO_ERROR;
+
+    void Text(lxw_row_t row, lxw_col_t col, std::string_view text) {
+        if (text.empty()) return;
+        const std::string s(text);
+        Keep(worksheet_write_string(sheet, row, col, s.c_str(), nullptr));
+    }
+    void Number(lxw_row_t row, lxw_col_t col, double value) {
+        Keep(worksheet_write_number(sheet, row, col, value, nullptr));
+    }
+    // A sample time as a date-time cell in local time; the list's text when the time has no
+    // local calendar form.
+    void Time(lxw_row_t row, lxw_col_t col, std::time_t t, std::string_view text,
+              lxw_format* format) {
+        std::tm tm{};
+        if (!localtime_r(&t, &tm)) {
+            Text(row, col, text);
+            return;
+        }
+        lxw_datetime dt{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                        tm.tm_hour,        tm.tm_min,     static_cast<double>(tm.tm_sec)};
+        Keep(worksheet_write_datetime(sheet, row, col, &dt, format));
+    }
+    // The number a cell's text shows; blank when the text holds none.
+    void NumberText(lxw_row_t row, lxw_col_t col, std::string_view text) {
+        double value = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) {
+            Text(row, col, text);
+            return;
+        }
+        Number(row, col, value);
+    }
+    void Keep(lxw_error e) {
+        if (error == LXW_NO_ERROR) error = e;
+    }
+};
+
+bool WriteSampleSheet(lxw_workbook* book, const SampleTable& table) {
+    lxw_worksheet* ws = workbook_add_worksheet(book, kSampleSheetName);
+    if (!ws) return false;
+    // Shows a time cell as the list shows the time ("%y-%m-%d %H:%M:%S").
+    lxw_format* timeFormat = workbook_add_format(book);
+    if (!timeFormat) return false;
+    format_set_num_format(timeFormat, kTimeCellFormat);
+    SheetWriter w{ws};
+    const auto columns = table.Columns();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const double width = columns[c].series == SampleColumn::kTime ? 18 : 12;
+        w.Keep(worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
+                                    nullptr));
+    }
+    for (size_t c = 0; c < columns.size(); ++c) {
+        w.Text(0, static_cast<lxw_col_t>(c), columns[c].title);
+    }
+    for (int r = 0; r < table.RowCount(); ++r) {
+        const auto row = static_cast<lxw_row_t>(r + 1);
+        for (size_t c = 0; c < columns.size(); ++c) {
+            const auto col = static_cast<lxw_col_t>(c);
+            const std::string_view cell = table.Cell(r, static_cast<int>(c));
+            if (columns[c].series == SampleColumn::kTime) {
+                w.Time(row, col, static_cast<std::time_t>(table.Time(r)), cell, timeFormat);
+            } else {
+                w.NumberText(row, col, cell);
+            }
+        }
+    }
+    return w.error == LXW_NO_ERROR;
+}
+
+bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
+    lxw_worksheet* ws = workbook_add_worksheet(book, kParamSheetName);
+    if (!ws) return false;
+    SheetWriter w{ws};
+    w.Keep(worksheet_set_column(ws, 0, 0, 16, nullptr));
+    w.Keep(worksheet_set_column(ws, 1, 1, 24, nullptr));
+    w.Text(0, 0, "记录的参数");
+    w.Text(0, 1, "内容");
+    lxw_row_t row = 1;
+    for (const ParamListRow& p : params) {
+        w.Text(row, 0, p.label);
+        w.Text(row, 1, p.text);
+        ++row;
+    }
+    return w.error == LXW_NO_ERROR;
+}
+
+}  // namespace
+
+bool WriteWorkbook(const std::string& path, const SampleTable& table,
+                   std::span<const ParamListRow> params, const RecordStatistics* statistics,
+                   std::string* error) {
+    const auto fail = [error](std::string why) {
+        if (error) *error = std::move(why);
+        return false;
+    };
+    PendingFile file(path);
+    if (!file.ok()) return fail(file.Error());
+    // The library's own temporary files (each sheet's rows, every part before it is zipped)
+    // go beside the target too, not to TMPDIR: the folder the user chose is the one that has
+    // to hold the workbook. They are removed from the folder as soon as they are opened.
+    std::string tmpdir(".");
+    if (const size_t slash = file.TempPath().rfind('/'); slash != std::string::npos) {
+        tmpdir.assign(file.TempPath(), 0, std::max<size_t>(slash, 1));  // "/" stays "/"
+    }
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = tmpdir.data();
+    lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &options);
+    if (!book) return fail(StrFormat("cannot create the workbook %s", path.c_str()));
+    // Constant-memory mode: each sheet's rows go out in order, one sheet after the other.
+    bool ok = WriteSampleSheet(book, table);
+    ok = WriteParamSheet(book, params) && ok;
+    if (statistics) ok = WriteStatisticsSheet(book, *statistics) && ok;
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR) {
+        return fail(StrFormat("cannot write %s: %s", path.c_str(), lxw_strerror(closed)));
+    }
+    if (!ok) return fail(StrFormat("cannot write %s: a worksheet was refused", path.c_str()));
+    // The library does not notice a failed write to its temporary files: read the workbook
+    // back before it replaces anything.
+    const bool titled = table.ColumnCount() > 0;
+    const bool paramRowsNumbered = std::all_of(params.begin(), params.end(), [](const auto& p) {
+        return !p.label.empty() || !p.text.empty();
+    });
+    std::vector<XlsxPart> parts = {
+        {"[Content_Types].xml"},
+        {"_rels/.rels"},
+        {"docProps/app.xml"},
+        {"docProps/core.xml"},
+        {"xl/_rels/workbook.xml.rels"},
+        {"xl/workbook.xml"},
+        {"xl/styles.xml"},
+        {"xl/theme/theme1.xml"},
+        {"xl/worksheets/sheet1.xml", titled ? table.RowCount() + 1 : 0},
+        {"xl/worksheets/sheet2.xml", paramRowsNumbered ? static_cast<int>(params.size()) + 1 : -1},
+    };
+    if (statistics) parts.push_back({"xl/worksheets/sheet3.xml"});
+    std::string damaged;
+    if (!CheckXlsxFile(file.TempPath(), parts, &damaged)) {
+        return fail(StrFormat("cannot write %s: %s", path.c_str(), damaged.c_str()));
+    }
+    if (!file.Commit()) return fail(file.Error());
+    return true;
+}
+
+}  // namespace qx

@@ -1,0 +1,32 @@
+// The workbook export (xlsx, written with libxlsxwriter in constant-memory mode):
+//   sheet "数据记录": a title row with the sample list's column titles, then one row per
+//                    sample; the record number and the values as numeric cells (the number the
+//                    list shows), the time as a date-time cell in local time whose number
+//                    format shows the list's text; a value without a text stays blank.
+//   sheet "参数表":   the title row "记录的参数", "内容", then the parameter rows, all text.
+//   sheet "统计":     the figures of the query, when given (records/statistics_sheet.h).
+// The workbook is written beside the target, read back and checked (xlsx_check.h), and only
+// then renamed over it; the library's temporary files go beside the target as well.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "core/model/param_list_rows.h"
+
+namespace qx {
+
+class SampleTable;
+struct RecordStatistics;
+
+inline constexpr const char* kSampleSheetName = "数据记录";
+inline constexpr const char* kParamSheetName = "参数表";
+// Number format of the time cells: the list's "%y-%m-%d %H:%M:%S".
+inline constexpr const char* kTimeCellFormat = "yy-mm-dd hh:mm:ss";
+
+// False when the workbook could not be written completely; *error (when given) says why.
+bool WriteWorkbook(const std::string& path, const SampleTable& table,
+                   std::span<const ParamListRow> params,
+                   const RecordStatistics* statistics = nullptr, std::string* error = nullptr);
+
+}  // namespace qx

@@ -1,0 +1,328 @@
+#include "xlsx_check.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "core/model/text_util.h"
+
+namespace qx {
+namespace {
+
+uint16_t U16(const std::string& b, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) |
+                                 (static_cast<uint8_t>(b[at + 1]) << 8));
+}
+
+uint32_t U32(const std::string& b, size_t at) {
+    return static_cast<uint32_t>(U16(b, at)) | (static_cast<uint32_t>(U16(b, at + 2)) << 16);
+}
+
+// Follows the tags of an XML text fed in pieces. Only what the checks need: element nesting,
+// quoted attribute values (which may hold '>'), and the r attribute of <row> elements.
+class XmlTagCheck {
+  public:
+    // consecutiveRows: rows numbered 1, 2, 3 ...; otherwise only rising (a sheet with gaps).
+    explicit XmlTagCheck(bool consecutiveRows) : consecutiveRows_(consecutiveRows) {}
+
+    void Feed(const char* p, size_t n) {
+        for (size_t i = 0; i < n && error_.empty(); ++i)
+            Step(p[i]);
+    }
+
+    // Empty when the text was well-formed in its tags; else what is wrong.
+    std::string Finish() {
+        if (!error_.empty()) return error_;
+        if (state_ != State::kText) return "ends inside a tag";
+        if (!rootClosed_) return stack_.empty() ? "no root element" : "root element not closed";
+        return {};
+    }
+    int Rows() const { return rows_; }
+
+  private:
+    enum class State { kText, kTag, kQuoted };
+    static constexpr size_t kTagKeep = 256;
+    static constexpr size_t kMaxDepth = 64;
+
+    void Step(char c) {
+        switch (state_) {
+            case State::kText:
+                if (c == '<') {
+                    tag_.clear();
+                    last_ = 0;
+                    state_ = State::kTag;
+                } else if (stack_.empty() && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+                    error_ = "text outside the root element";
+                }
+                return;
+            case State::kTag:
+                if (c == '>') {
+                    state_ = State::kText;
+                    EndOfTag();
+                    return;
+                }
+                if (c == '"' || c == '\'') {
+                    quote_ = c;
+                    state_ = State::kQuoted;
+                }
+                break;
+            case State::kQuoted:
+                if (c == quote_) state_ = State::kTag;
+                break;
+        }
+        if (tag_.size() < kTagKeep) tag_ += c;
+        last_ = c;
+    }
+
+    void EndOfTag() {
+        if (tag_.empty()) {
+            error_ = "empty tag";
+            return;
+        }
+        if (tag_.front() == '?') {
+            if (last_ != '?' || hadRoot_) error_ = "misplaced processing instruction";
+            return;
+        }
+        if (tag_.front() == '!') {
+            error_ = "unexpected markup <!";
+            return;
+        }
+        if (tag_.front() == '/') {
+            const std::string name = Name(1);
+            if (stack_.empty() || stack_.back() != name) {
+                error_ = "</" + name + "> does not close the open element";
+                return;
+            }
+            stack_.pop_back();
+            if (stack_.empty()) rootClosed_ = true;
+            return;
+        }
+        if (rootClosed_) {
+            error_ = "a second root element";
+            return;
+        }
+        hadRoot_ = true;
+        const std::string name = Name(0);
+        if (name.empty()) {
+            error_ = "a tag without a name";
+            return;
+        }
+        if (name == "row") CountRow();
+        if (last_ == '/') {  // self-closing
+            if (stack_.empty()) rootClosed_ = true;
+            return;
+        }
+        if (stack_.size() >= kMaxDepth) {
+            error_ = "elements nested too deep";
+            return;
+        }
+        stack_.push_back(name);
+    }
+
+    std::string Name(size_t from) const {
+        const size_t end = tag_.find_first_of(" \t\r\n/", from);
+        return tag_.substr(from, end == std::string::npos ? std::string::npos : end - from);
+    }
+
+    void CountRow() {
+        ++rows_;
+        const size_t at = tag_.find(" r=\"");
+        if (!consecutiveRows_) {
+            long r = 0;
+            const bool read =
+                at != std::string::npos && std::sscanf(tag_.c_str() + at + 4, "%ld", &r) == 1;
+            if (!read || r <= lastRow_) error_ = StrFormat("row %d is out of order", rows_);
+            lastRow_ = r;
+            return;
+        }
+        const std::string expected = std::to_string(rows_) + "\"";
+        if (at == std::string::npos || tag_.compare(at + 4, expected.size(), expected) != 0) {
+            error_ = StrFormat("row %d is missing or out of order", rows_);
+        }
+    }
+
+    State state_ = State::kText;
+    char quote_ = 0;
+    std::string tag_;  // the tag's first kTagKeep characters: its name and first attributes
+    char last_ = 0;    // the tag's last character, kept however long the tag is
+    std::vector<std::string> stack_;
+    bool hadRoot_ = false;
+    bool rootClosed_ = false;
+    int rows_ = 0;
+    long lastRow_ = 0;
+    bool consecutiveRows_;
+    std::string error_;
+};
+
+struct Entry {
+    std::string name;
+    uint16_t flags = 0;
+    uint16_t method = 0;
+    uint32_t crc = 0;
+    uint32_t packedSize = 0;
+    uint32_t size = 0;
+    uint32_t localOffset = 0;
+};
+
+// The central directory of a zip held in `file` and its offset (where the entries' data
+// ends); error set when it is not whole.
+std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, std::string& error) {
+    constexpr size_t kEndSize = 22;
+    if (file.size() < kEndSize) {
+        error = StrFormat("not a zip file (%zu bytes)", file.size());
+        return {};
+    }
+    // The end record is the last 22 bytes plus its comment; search back over a comment's
+    // largest length.
+    size_t end = std::string::npos;
+    const size_t lowest = file.size() >= kEndSize + 0xFFFF ? file.size() - kEndSize - 0xFFFF : 0;
+    for (size_t at = file.size() - kEndSize + 1; at-- > lowest;) {
+        if (U32(file, at) == 0x06054b50 && at + kEndSize + U16(file, at + 20) == file.size()) {
+            end = at;
+            break;
+        }
+    }
+    if (end == std::string::npos) {
+        error = "zip end record missing (file cut short)";
+        return {};
+    }
+    const uint16_t count = U16(file, end + 10);
+    const uint32_t dirSize = U32(file, end + 12);
+    const uint32_t dirOffset = U32(file, end + 16);
+    if (U16(file, end + 4) != 0 || U16(file, end + 6) != 0 || U16(file, end + 8) != count ||
+        static_cast<uint64_t>(dirOffset) + dirSize > end) {
+        error = "zip end record inconsistent";
+        return {};
+    }
+    dataEnd = dirOffset;
+    std::vector<Entry> entries;
+    size_t at = dirOffset;
+    for (uint16_t i = 0; i < count; ++i) {
+        if (at + 46 > static_cast<size_t>(dirOffset) + dirSize || U32(file, at) != 0x02014b50) {
+            error = StrFormat("zip central directory entry %u damaged", i + 1);
+            return {};
+        }
+        const size_t nameLength = U16(file, at + 28);
+        const size_t recordLength = 46 + nameLength + U16(file, at + 30) + U16(file, at + 32);
+        if (at + recordLength > static_cast<size_t>(dirOffset) + dirSize) {
+            error = StrFormat("zip central directory entry %u damaged", i + 1);
+            return {};
+        }
+        Entry e;
+        e.flags = U16(file, at + 8);
+        e.method = U16(file, at + 10);
+        e.crc = U32(file, at + 16);
+        e.packedSize = U32(file, at + 20);
+        e.size = U32(file, at + 24);
+        e.localOffset = U32(file, at + 42);
+        e.name = file.substr(at + 46, nameLength);
+        entries.push_back(std::move(e));
+        at += recordLength;
+    }
+    if (at != static_cast<size_t>(dirOffset) + dirSize) {
+        error = "zip central directory size inconsistent";
+        return {};
+    }
+    return entries;
+}
+
+// Unpacks one entry, checks its size and CRC-32 and feeds its bytes to xml.
+bool CheckEntry(const std::string& file, size_t dataEnd, const Entry& e, XmlTagCheck& xml,
+                std::string& error) {
+    const size_t local = e.localOffset;
+    if (local + 30 > dataEnd || U32(file, local) != 0x04034b50 ||
+        file.compare(local + 30, e.name.size(), e.name) != 0) {
+        error = "local header damaged";
+        return false;
+    }
+    const size_t data = local + 30 + U16(file, local + 26) + U16(file, local + 28);
+    if (data > dataEnd || dataEnd - data < e.packedSize) {
+        error = "data beyond the end of the file";
+        return false;
+    }
+    if ((e.flags & 1) != 0 || (e.method != 0 && e.method != 8)) {
+        error = StrFormat("unsupported entry (flags 0x%x, method %u)", e.flags, e.method);
+        return false;
+    }
+    uLong crc = crc32(0, nullptr, 0);
+    uint64_t total = 0;
+    const auto take = [&](const char* p, size_t n) {
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(p), static_cast<uInt>(n));
+        total += n;
+        xml.Feed(p, n);
+    };
+    if (e.method == 0) {
+        take(file.data() + data, e.packedSize);
+    } else {
+        z_stream z{};
+        if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
+            error = "cannot unpack (zlib)";
+            return false;
+        }
+        std::vector<char> out(65536);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(file.data() + data));
+        z.avail_in = e.packedSize;
+        int status = Z_OK;
+        while (status == Z_OK) {
+            z.next_out = reinterpret_cast<Bytef*>(out.data());
+            z.avail_out = static_cast<uInt>(out.size());
+            status = inflate(&z, Z_NO_FLUSH);
+            take(out.data(), out.size() - z.avail_out);
+            if (total > e.size) break;
+        }
+        const bool complete = status == Z_STREAM_END && z.avail_in == 0;
+        inflateEnd(&z);
+        if (!complete) {
+            error = "compressed data damaged or cut short";
+            return false;
+        }
+    }
+    if (total != e.size || crc != e.crc) {
+        error = "size or CRC-32 does not match";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CheckXlsxFile(const std::string& path, std::span<const XlsxPart> parts, std::string* error) {
+    std::string why;
+    const auto fail = [&](std::string text) {
+        if (error) *error = std::move(text);
+        return false;
+    };
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fail("cannot read back " + path);
+    const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return fail("cannot read back " + path);
+
+    size_t dataEnd = 0;
+    const std::vector<Entry> entries = CentralDirectory(file, dataEnd, why);
+    if (!why.empty()) return fail("workbook damaged: " + why);
+    for (const XlsxPart& part : parts) {
+        const Entry* entry = nullptr;
+        for (const Entry& e : entries) {
+            if (e.name == part.name) entry = &e;
+        }
+        if (!entry)
+            return fail(StrFormat("workbook damaged: %.*s missing",
+                                  static_cast<int>(part.name.size()), part.name.data()));
+        XmlTagCheck xml(part.rows >= 0);
+        if (CheckEntry(file, dataEnd, *entry, xml, why)) why = xml.Finish();
+        if (why.empty() && part.rows >= 0 && xml.Rows() != part.rows) {
+            why = StrFormat("%d rows instead of %d", xml.Rows(), part.rows);
+        }
+        if (!why.empty()) {
+            return fail(StrFormat("workbook damaged: %s: %s", entry->name.c_str(), why.c_str()));
+        }
+    }
+    return true;
+}
+
+}  // namespace qx

@@ -1,0 +1,53 @@
+#include "frame_texts.h"
+
+#include <algorithm>
+
+#include "gui/common/prompter.h"
+#include "gui/common/qt_text.h"
+
+namespace qx {
+
+QString ViewName(int view) {
+    switch (view) {
+        case kDevicePanelView:
+            return QStringLiteral("仪器通讯");
+        case kRecordView:
+            return QStringLiteral("记录查询");
+        case kHelpView:
+            return QStringLiteral("操作说明");
+        default:
+            return {};
+    }
+}
+
+QString CaptionBarText(int view, const QString& viewTitle) {
+    return QStringLiteral("%1  %2").arg(ViewName(view), viewTitle);
+}
+
+QString RecordBaseName(const QString& path) {
+    const qsizetype slash = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    QString name = path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0) name.truncate(dot);
+    return name;
+}
+
+QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath) {
+    if (view == kRecordView && recordLoaded) {
+        return QStringLiteral("%1[%2]").arg(ViewName(view), RecordBaseName(recordPath));
+    }
+    return ViewName(view);
+}
+
+QString WindowCaption(const QString& documentTitle) {
+    return QStringLiteral("%1 - %2").arg(documentTitle, QString::fromUtf8(kApplicationTitle));
+}
+
+QString ConnectionPaneText(bool connected, bool statusOk, InstrumentTypeId type) {
+    if (!connected) return QStringLiteral("没发现设备");
+    return QStringLiteral("%1:连接<%2>")
+        .arg(ToQString(ModelDisplayName(type)),
+             statusOk ? QStringLiteral("联机") : QStringLiteral("未联机"));
+}
+
+}  // namespace qx

@@ -1,0 +1,61 @@
+// qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]: the QX Logger window program.
+// qxlog --print-pdf OUT.pdf ... RECORD-FILE: a record's report or chart as a PDF, no window.
+#include <QApplication>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "gui/common/qt_text.h"
+#include "hid/hidapi_library.h"
+#include "print_pdf_start.h"
+#include "qx420_app.h"
+
+int main(int argc, char** argv) {
+    tzset();
+    // The usage needs no display.
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::printf("%s", qPrintable(qx::StartUsage()));
+            return 0;
+        }
+    }
+    // A PDF needs no display: without a platform chosen, the offscreen one serves.
+    bool printPdf = false;
+    for (int i = 1; i < argc; ++i)
+        printPdf = printPdf || std::strcmp(argv[i], "--print-pdf") == 0;
+    if (printPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Texts built with printf-style formats keep '.' as the decimal point.
+    std::setlocale(LC_NUMERIC, "C");
+    // Names of the per-user folders (the data folder when the program's own is not writable).
+    QCoreApplication::setOrganizationName(QLatin1String(qx::AppSettings::kOrganisation));
+    QCoreApplication::setApplicationName(QLatin1String(qx::AppSettings::kApplication));
+    // Ties the window to its desktop entry (icon and name in task bars, Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(QX_APP_ID));
+
+    qx::InstallQtTranslations();
+
+    qx::StartOptions options;
+    QString error;
+    if (!qx::ParseStartOptions(QCoreApplication::arguments().mid(1), options, error)) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(error), qPrintable(qx::StartUsage()));
+        return 2;
+    }
+
+    if (!options.printPdf.isEmpty()) {
+        QString message;
+        const int status =
+            qx::PrintPdfAtStart(options, static_cast<int64_t>(std::time(nullptr)), message);
+        std::fprintf(status == 0 ? stdout : stderr, "%s\n", qPrintable(message));
+        return status;
+    }
+
+    qx::CQX420App program([] { return std::make_unique<qx::HidapiLibrary>(); });
+    if (!program.InitInstance(options)) return 1;
+    const int result = QApplication::exec();
+    program.ExitInstance();
+    return result;
+}

@@ -1,0 +1,253 @@
+// CMainFrame: the program's only top-level window. It carries the menu bar, the toolbar, the
+// status bar with the connection pane, the caption bar, the navigation bar on the left and
+// three views of which one is shown at a time: the device panel (CQX420View), the record
+// browser (CDataView) and the help view (CHelpView).
+//
+// It owns the instrument session (link, protocol, commands and the shared instrument state),
+// the record image and the decoded record set, the views and the wait popup. It implements
+// qx::InstrumentUi for the instrument commands by forwarding to the device panel and to the
+// prompt seam, routes every command id (menus, toolbar, the panel's buttons, internal
+// commands), runs the three timers and the idle update of the enable rules, switches views,
+// opens and saves record files and runs the download with the wait popup.
+//
+// Timers: 1 (500 ms) status polling; 2 (100 ms) the blinking status icon; 3 (50 ms, once)
+// the start of a confirmed download. Plug and unplug notices arrive from a libudev monitor;
+// notices that arrive while a command runs (a modal prompt, the download) are handled once it
+// has ended.
+#pragma once
+
+#include <QBasicTimer>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/link/device_commands.h"
+#include "core/link/instrument_ui.h"
+#include "core/records/record_image.h"
+#include "core/records/record_set.h"
+#include "frame_commands.h"
+#include "frame_texts.h"
+#include "status_blinker.h"
+
+class QAction;
+class QDockWidget;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+
+namespace qx {
+
+class CQX420View;
+
+class AppSettings;
+class CDataView;
+class CDlgWaitInfo;
+class CHelpView;
+class DeviceMonitor;
+
+class CMainFrame : public QMainWindow, public InstrumentUi {
+    Q_OBJECT
+  public:
+    static constexpr int kStatusTimerMs = 500;   // timer 1
+    static constexpr int kBlinkTimerMs = 100;    // timer 2
+    static constexpr int kDownloadTimerMs = 50;  // timer 3
+    static constexpr int kIdleUpdateMs = 200;    // enable rules between state changes
+
+    // What the window runs on; tests replace the clocks, the pauses and the device backend.
+    struct Environment {
+        std::unique_ptr<HidLibrary> hid;
+        UtcClock clock = SystemUtcNow;
+        // Settle delay after opening an instrument.
+        SleepFunction sleep = SleepMilliseconds;
+        // A pause between download blocks; default PauseKeepingPaint.
+        std::function<void(int ms)> pause;
+        // Process clock in ms for polling and blinking; default a steady clock.
+        std::function<int64_t()> processClockMs;
+        // Plug and unplug notices from libudev.
+        bool watchDevices = true;
+    };
+
+    // Builds the window with its bars, the wait popup, the device panel (view 0), the device
+    // notices and timers 1 and 2. The size is the settings' Cx x Cy; the current instrument
+    // type starts as the setting "DevType".
+    CMainFrame(AppSettings& settings, QString helpFolder, QString dataFolder, Environment env,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Creates the record browser and the help view (hidden), runs the first-show set-up of
+    // the three views and shows view 0. Called once by the start-up after construction.
+    void CreateViews();
+
+    // ---- Commands --------------------------------------------------------------------------
+    // Runs a command id as the menus, toolbar and buttons do; a disabled command does nothing.
+    void RunCommand(int id);
+    // The action of a menu or toolbar command (nullptr for internal ids).
+    QAction* Action(int id) const;
+    CommandState CurrentCommandState() const;
+    // Applies every enable rule and check mark, and refreshes the connection pane.
+    void UpdateCommandUi();
+
+    // ---- Views and bars --------------------------------------------------------------------
+    int CurrentView() const { return currentView_; }
+    QWidget* View(int index) const;
+    CQX420View* DevicePanel() const { return panel_; }
+    CDataView* RecordBrowser() const { return dataView_; }
+    CHelpView* HelpView() const { return help_; }
+    // Shows view 0..2 (commands 312..314); nothing when it is shown already or missing.
+    void SwitchView(int index);
+    // Caption bar text, document title and window caption, caption picture.
+    void RefreshCaption();
+    QString CaptionText() const;
+    QString DocumentTitleText() const { return documentTitle_; }
+    bool CaptionBarVisible() const;
+    QFrame* CaptionBar() const { return captionBar_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    QToolButton* NavigationButton(int view) const;
+    // The status icon shown (-1 before the first) and the connection pane text.
+    int StatusIcon() const { return statusIcon_; }
+    QString ConnectionPaneText() const;
+    CDlgWaitInfo& WaitPopup() const { return *popup_; }
+
+    // ---- Records ---------------------------------------------------------------------------
+    // Reads, decodes and shows a record file (the record browser, switched to from the device
+    // panel); warns "文件:%s\n不能打开!" and changes nothing on failure.
+    bool OpenRecord(const QString& path);
+    // Asks for a file name, proposing the download's own name in the data folder (never the
+    // open record's path), and writes the record image as the connected instrument's type.
+    bool SaveRecordAs();
+    // Opens files handed to the program (dropped, named on the command line): each in turn;
+    // every one that opens joins the recent files.
+    void OpenFiles(const QStringList& paths);
+    bool RecordLoaded() const { return recordLoaded_; }
+    QString RecordPath() const { return recordPath_; }
+    QString DataFolder() const { return dataFolder_; }
+    QString HelpFolder() const { return helpFolder_; }
+    const RecordImage& Image() const { return *image_; }
+    const RecordSet& Records() const { return *records_; }
+    // The recent-file entries shown under the File menu, in order.
+    QList<QAction*> RecentFileActions() const { return recentActions_; }
+
+    // ---- Instruments -----------------------------------------------------------------------
+    InstrumentSession& Session() { return *session_; }
+    const InstrumentState& State() const { return session_->state; }
+    // A plug or unplug notice with the device node; deferred while a command runs.
+    void OnDeviceChange(DeviceEvent event, const std::string& devicePath);
+    bool DeviceNoticesWatched() const;
+    // The timer ticks (public so that tests can drive them).
+    void OnStatusTimer();    // timer 1
+    void OnBlinkTimer();     // timer 2
+    void OnDownloadTimer();  // timer 3
+    bool DownloadTimerActive() const { return timer3_.isActive(); }
+    bool Downloading() const { return downloading_; }
+
+    // A pause of ms milliseconds during which every event but user input is processed, so
+    // that the windows keep painting while the user cannot start anything.
+    static void PauseKeepingPaint(int ms);
+
+    // ---- InstrumentUi ----------------------------------------------------------------------
+    void ShowWarning(const std::string& text) override;
+    void ShowInfo(const std::string& text) override;
+    bool ConfirmOkCancel(const std::string& text) override;
+    int ChooseDevice(const std::vector<std::string>& names, int preselected) override;
+    bool EditParams(ParamBlock& block) override;
+    void ShowParams(ParamListKind list, const ParamBlock* block) override;
+    void UpdataControl() override;
+    void RefreshDisp() override;
+    void ShowDevicePanel() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    class RecordHost;
+
+    // Construction pieces.
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateNavigationBar();
+    void CreateCentralArea();
+    QAction* AddAction(int id, const QString& text, const QString& tip = QString());
+
+    // Commands of the files.
+    void OnFileOpen();
+    void OnRecentFile(int index);
+    void RebuildRecentMenu();
+    // Writes the recent files at once and shows them in the File menu.
+    void OnRecentFilesChanged();
+    void OnPrintSetup();
+    // Application look 210..218.
+    void OnApplicationLook(int id);
+    void ToggleCaptionBar();
+
+    // Commands of the instrument.
+    void RunInstrumentCommand(int id);
+    void RecvTestData();
+    void SetStatusIcon(int index);
+    // Device notices that waited for a command to end.
+    void HandleDeferredNotices();
+
+    int64_t NowMs() const;
+
+    AppSettings& settings_;
+    QString helpFolder_;
+    QString dataFolder_;
+    Environment env_;
+    std::unique_ptr<InstrumentSession> session_;
+    std::unique_ptr<RecordImage> image_;
+    std::unique_ptr<RecordSet> records_;
+    std::unique_ptr<RecordHost> recordHost_;
+    QString recordPath_;
+    bool recordLoaded_ = false;
+
+    // Views.
+    QStackedWidget* stack_ = nullptr;
+    CQX420View* panel_ = nullptr;
+    CDataView* dataView_ = nullptr;
+    CHelpView* help_ = nullptr;
+    int currentView_ = kDevicePanelView;
+    QString documentTitle_;
+
+    // Bars.
+    std::map<int, QAction*> actions_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentAnchor_ = nullptr;  // the separator after the recent files
+    QAction* recentPlaceholder_ = nullptr;
+    QList<QAction*> recentActions_;
+    QToolBar* toolBar_ = nullptr;
+    QFrame* captionBar_ = nullptr;
+    QLabel* captionPicture_ = nullptr;
+    QLabel* captionText_ = nullptr;
+    QDockWidget* navigationDock_ = nullptr;
+    std::array<QToolButton*, kViewCount> navigationButtons_{};
+    QLabel* paneIcon_ = nullptr;
+    QLabel* paneText_ = nullptr;
+
+    CDlgWaitInfo* popup_ = nullptr;
+    DeviceMonitor* monitor_ = nullptr;
+
+    QBasicTimer timer1_, timer2_, timer3_, idleTimer_;
+    StatusBlinker blinker_;
+    int statusIcon_ = -1;
+
+    int commandDepth_ = 0;
+    bool downloading_ = false;
+    std::vector<std::pair<DeviceEvent, std::string>> deferredNotices_;
+};
+
+}  // namespace qx

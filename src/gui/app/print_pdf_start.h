@@ -1,0 +1,19 @@
+// qxlog --print-pdf: the sample report or the chart of a record file written to a PDF file
+// without a window, as the record browser would print it after the same query, for scripts
+// that make daily reports.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "qx420_app.h"
+
+namespace qx {
+
+// Reads options.recordFile, runs options.printQuery at now and writes the report or the chart
+// (options.printChoice) to options.printPdf through a temporary file. Returns the exit status:
+// 0 with the query's status line in message, 1 with the reason in message (the record cannot
+// be read, or the PDF cannot be written; no file is left then).
+int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message);
+
+}  // namespace qx

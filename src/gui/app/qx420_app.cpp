@@ -1,0 +1,173 @@
+#include "qx420_app.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "core/link/simulated_hid_library.h"
+#include "core/records/query_options.h"
+#include "gui/browser/data_view.h"
+#include "gui/common/qt_text.h"
+
+namespace qx {
+namespace {
+
+// The simulated instrument the device choice proposes: a finished recording of two days at
+// 5-minute intervals.
+constexpr uint32_t kFinishedRecordingSamples = 576;
+
+}  // namespace
+
+QString StartUsage() {
+    return QStringLiteral(
+        "Usage: qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
+        "       qxlog --print-pdf OUT.pdf [--report list|chart] RECORD-FILE\n"
+        "             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "\n"
+        "  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610\n"
+        "                     or 1..11, separated by commas\n"
+        "  RECORD-FILE        a record file (*.QXRec) to open at start\n"
+        "  --print-pdf OUT    write the sample report (list, the default) or the chart of\n"
+        "                     RECORD-FILE to the PDF file OUT and exit, without a window;\n"
+        "                     the time window as in qxlog-cli export (all samples without\n"
+        "                     one). Exit status 1 with a message when it cannot be written\n");
+}
+
+bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error) {
+    QueryOptions query;
+    bool printOptions = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        const bool printOption = a == QLatin1String("--print-pdf") ||
+                                 a == QLatin1String("--report") || QueryOptions::Takes(ToUtf8(a));
+        if (printOption) {
+            if (i + 1 >= arguments.size()) {
+                error = QStringLiteral("qxlog: %1 needs a value").arg(a);
+                return false;
+            }
+            const QString value = arguments[++i];
+            std::string problem;
+            if (a == QLatin1String("--print-pdf")) {
+                options.printPdf = value;
+            } else if (a == QLatin1String("--report")) {
+                if (value != QLatin1String("list") && value != QLatin1String("chart")) {
+                    error = QStringLiteral("qxlog: --report is list or chart, not '%1'").arg(value);
+                    return false;
+                }
+                options.printChoice = value == QLatin1String("chart") ? 0 : 1;
+                printOptions = true;
+            } else if (!query.Take(ToUtf8(a), ToUtf8(value), &problem)) {
+                error = QStringLiteral("qxlog: ") + ToQString(problem);
+                return false;
+            } else {
+                printOptions = true;
+            }
+            continue;
+        }
+        if (a == QLatin1String("--simulate")) {
+            if (i + 1 >= arguments.size()) {
+                error = QStringLiteral("qxlog: --simulate needs a value");
+                return false;
+            }
+            const QString list = arguments[++i];
+            if (!ModelsFromList(ToUtf8(list), options.simulate)) {
+                error =
+                    QStringLiteral("qxlog: unknown model in '%1' (use QX420 ... QX610 or 1..11)")
+                        .arg(list);
+                return false;
+            }
+            continue;
+        }
+        if (a.startsWith(u'-') && a.size() > 1) {
+            error = QStringLiteral("qxlog: unknown option %1").arg(a);
+            return false;
+        }
+        if (!options.recordFile.isEmpty()) {
+            error = QStringLiteral("qxlog: only one record file can be opened");
+            return false;
+        }
+        options.recordFile = a;
+    }
+    if (options.printPdf.isEmpty()) {
+        if (printOptions) {
+            error = QStringLiteral("qxlog: --report and the time window go with --print-pdf");
+            return false;
+        }
+        return true;
+    }
+    if (options.recordFile.isEmpty()) {
+        error = QStringLiteral("qxlog: --print-pdf needs a record file");
+        return false;
+    }
+    std::string problem;
+    const std::optional<QueryRequest> request = query.Request(&problem);
+    if (!request) {
+        error = QStringLiteral("qxlog: ") + ToQString(problem);
+        return false;
+    }
+    options.printQuery = *request;
+    return true;
+}
+
+std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<InstrumentTypeId>& models,
+                                                     UtcClock clock) {
+    auto bus = std::make_unique<SimulatedHidLibrary>(std::move(clock));
+    for (size_t i = 0; i < models.size(); ++i) {
+        InstrumentSimulator& sim = bus->Add(models[i]);
+        if (i + 1 == models.size()) {
+            RecordingPlan plan;
+            plan.samples = kFinishedRecordingSamples;
+            plan.running = false;
+            sim.StartRecording(plan);
+        }
+    }
+    return bus;
+}
+
+bool InstallQtTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+CQX420App::CQX420App(HidFactory realInstruments) : realInstruments_(std::move(realInstruments)) {}
+
+CQX420App::~CQX420App() = default;
+
+bool CQX420App::InitInstance(const StartOptions& options, CMainFrame::Environment env) {
+    settings_.Load();
+    layout_ = FindProgramLayout(ProgramFolder(), InstalledDataFolderFromProgram());
+    dataFolder_ = ChooseDataFolder(layout_.programFolder, layout_.installed);
+
+    if (!env.hid) {
+        env.hid = options.simulate.empty() ? realInstruments_()
+                                           : MakeSimulatedInstruments(options.simulate, env.clock);
+    }
+    if (!env.hid) return false;
+    frame_ = std::make_unique<CMainFrame>(settings_, layout_.helpFolder, dataFolder_.path,
+                                          std::move(env));
+    frame_->CreateViews();
+    frame_->show();
+
+    if (!options.recordFile.isEmpty()) {
+        frame_->OpenFiles({QFileInfo(options.recordFile).absoluteFilePath()});
+    }
+    return true;
+}
+
+void CQX420App::ExitInstance() {
+    if (frame_) {
+        settings_.devType = frame_->State().type;
+        if (const CDataView* view = frame_->RecordBrowser())
+            settings_.trendPos = view->Arrangement();
+    }
+    settings_.Save();
+}
+
+}  // namespace qx

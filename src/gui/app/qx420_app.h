@@ -1,0 +1,81 @@
+// CQX420App: the program's start-up and exit. It reads the settings, finds the program and
+// data folders, creates the main window with its three views on the chosen instrument backend
+// (real instruments, or simulated ones for --simulate), shows it, opens a record file named on
+// the command line, and writes the settings back at exit.
+//
+//   qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]
+//   qxlog --print-pdf OUT.pdf [--report list|chart] RECORD-FILE [query options]
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app_folders.h"
+#include "app_settings.h"
+#include "core/records/record_query.h"
+#include "main_frame.h"
+
+namespace qx {
+
+struct StartOptions {
+    // Simulated instruments instead of real ones, in bus order.
+    std::vector<InstrumentTypeId> simulate;
+    // A record file to open once the window is up.
+    QString recordFile;
+    // --print-pdf: the PDF to write from the record file, without a window; empty otherwise.
+    QString printPdf;
+    int printChoice = 1;      // --report list (1, the report) or chart (0)
+    QueryRequest printQuery;  // the query options of qxlog-cli export
+};
+
+// Parses the arguments after the program name. False with a message for a bad argument.
+bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error);
+QString StartUsage();
+
+// Simulated instruments of the given models, ready to be connected: each with its settings
+// and days of recorded readings. The last one (the one the device choice proposes) has
+// finished its recording, so that its clock can be set at once; the others are still
+// recording.
+std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<InstrumentTypeId>& models,
+                                                     UtcClock clock = SystemUtcNow);
+
+// Chinese texts for Qt's own dialogs (message box buttons, file and print dialogs) from the
+// installed Qt translations; false when they are not installed (the dialogs stay English).
+bool InstallQtTranslations();
+
+class CQX420App {
+  public:
+    using HidFactory = std::function<std::unique_ptr<HidLibrary>()>;
+
+    // realInstruments: the backend for attached instruments (hidapi in the program).
+    explicit CQX420App(HidFactory realInstruments);
+    ~CQX420App();
+    CQX420App(const CQX420App&) = delete;
+    CQX420App& operator=(const CQX420App&) = delete;
+
+    // Start-up, in order: settings, folders, main window (device panel first), the two further
+    // views, shown; then the record file of the command line is opened (and joins the recent
+    // files when it opens). env.hid, when given, replaces the backend chosen by the options.
+    // False ends the program.
+    bool InitInstance(const StartOptions& options, CMainFrame::Environment env = {});
+    // Writes the settings: the window size remembered at closing, the instrument type, the
+    // polling settings, MaxN, the record file and the record browser's arrangement.
+    void ExitInstance();
+
+    AppSettings& Settings() { return settings_; }
+    CMainFrame* MainFrame() const { return frame_.get(); }
+    const ProgramLayout& Layout() const { return layout_; }
+    const DataFolderChoice& DataFolderUsed() const { return dataFolder_; }
+
+  private:
+    HidFactory realInstruments_;
+    AppSettings settings_;
+    ProgramLayout layout_;
+    DataFolderChoice dataFolder_;
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+}  // namespace qx

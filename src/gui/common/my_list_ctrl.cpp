@@ -1,0 +1,89 @@
+#include "my_list_ctrl.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableWidgetItem>
+
+#include "app_fonts.h"
+#include "core/model/param_list_rows.h"
+#include "qt_text.h"
+
+namespace qx {
+
+CMyListCtrl::CMyListCtrl(QWidget* parent) : QTableWidget(parent) {
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideRight);
+    setSortingEnabled(false);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSortIndicatorShown(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The last column takes the rest of the list's width, so that no empty strip is left.
+    horizontalHeader()->setStretchLastSection(true);
+    // Tab leaves the list for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void CMyListCtrl::SetColumns(const QStringList& titles, const QList<int>& widths) {
+    setRowCount(0);
+    setColumnCount(static_cast<int>(titles.size()));
+    setHorizontalHeaderLabels(titles);
+    for (int c = 0; c < titles.size(); ++c) {
+        if (c < widths.size()) setColumnWidth(c, widths[c]);
+    }
+}
+
+QStringList CMyListCtrl::ColumnTitles() const {
+    QStringList titles;
+    for (int c = 0; c < columnCount(); ++c) {
+        const QTableWidgetItem* item = horizontalHeaderItem(c);
+        titles << (item ? item->text() : QString());
+    }
+    return titles;
+}
+
+void CMyListCtrl::SetRows(const QList<QStringList>& rows) {
+    setUpdatesEnabled(false);
+    clearSelection();
+    setRowCount(0);
+    setRowCount(static_cast<int>(rows.size()));
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < columnCount(); ++c) {
+            auto* item = new QTableWidgetItem(c < rows[r].size() ? rows[r][c] : QString());
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            setItem(r, c, item);
+        }
+    }
+    setUpdatesEnabled(true);
+}
+
+QString CMyListCtrl::Text(int row, int column) const {
+    const QTableWidgetItem* cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
+
+void SetupParamList(CMyListCtrl& list, const QString& firstColumnTitle) {
+    list.setUpdatesEnabled(false);
+    list.setFont(qx::SongFont(14));
+    list.SetColumns({firstColumnTitle, QStringLiteral("内容")}, {160, 200});
+    list.setUpdatesEnabled(true);
+}
+
+void FillParamList(CMyListCtrl& list, const qx::ParamTexts* texts, qx::InstrumentTypeId type) {
+    QList<QStringList> rows;
+    for (const qx::ParamListRow& row : qx::ParamListRows(type, texts)) {
+        rows.append({qx::ToQString(row.label), qx::ToQString(row.text)});
+    }
+    list.SetRows(rows);
+}
+
+}  // namespace qx

@@ -1,0 +1,40 @@
+// The report-style list of the parameter lists (device panel and record browser): one row per
+// entry, columns with left-aligned titles that do not sort, grid lines, full-row selection,
+// read-only cells. The last column stretches to the list's width; Tab moves on to the next
+// control. FillParamList fills such a list with a model's parameter rows.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTableWidget>
+
+#include "core/model/instrument_catalogue.h"
+#include "core/model/param_block.h"
+
+namespace qx {
+
+class CMyListCtrl : public QTableWidget {
+    Q_OBJECT
+  public:
+    explicit CMyListCtrl(QWidget* parent = nullptr);
+
+    // Columns with their titles and widths in pixels; any rows are deleted.
+    void SetColumns(const QStringList& titles, const QList<int>& widths);
+    QStringList ColumnTitles() const;
+    // Replaces every row by `rows` (one text per column; missing cells stay empty). Repainting
+    // is held off meanwhile.
+    void SetRows(const QList<QStringList>& rows);
+    // The text of a cell; empty outside the list.
+    QString Text(int row, int column) const;
+};
+
+// Makes `list` a parameter list: the columns `firstColumnTitle` (160 pixels) and "内容"
+// (200 pixels) and the list font ("宋体" 14 pixels, or the installed stand-in); no rows.
+void SetupParamList(CMyListCtrl& list, const QString& firstColumnTitle);
+
+// Deletes every row; for type 0 stops there; otherwise one row per parameter item of the
+// type, in order: its label, and its text of `texts` (empty when texts is nullptr).
+void FillParamList(CMyListCtrl& list, const qx::ParamTexts* texts, qx::InstrumentTypeId type);
+
+}  // namespace qx

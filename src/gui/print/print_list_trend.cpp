@@ -1,0 +1,405 @@
+#include "print_list_trend.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string_view>
+
+#include "core/records/record_legend.h"
+#include "core/records/sample_table.h"
+#include "gui/chart/chart_font.h"
+#include "gui/chart/trend_renderer.h"
+#include "gui/chart/trend_wave.h"
+#include "gui/common/app_fonts.h"
+#include "gui/common/qt_text.h"
+
+namespace qx {
+namespace {
+
+const QString kSongFace = QStringLiteral("宋体");
+const QColor kBandColour(230, 230, 230);
+const QColor kTitleRowColour(212, 212, 212);
+const QColor kGridColour(128, 128, 128);
+constexpr int kGridWidth = 2;
+constexpr int kMaxTitleCharacters = 64;
+constexpr int kListCharacterWidth = 7;  // the sample list font's character width in pixels
+
+// A rectangle from its edges, the right and bottom edges excluded.
+QRect Edges(int left, int top, int right, int bottom) {
+    return {left, top, right - left, bottom - top};
+}
+
+QRect Narrowed(const QRect& r, int dx, int dy) {
+    return r.adjusted(dx, dy, -dx, -dy);
+}
+
+// One entry of the chart page's legend: a stretch of the line as the chart draws it, and its
+// text.
+struct LegendItem {
+    QPen pen;
+    QString text;
+};
+
+// The chart's state widened to the whole selection: every point from the first to the last,
+// with about six time grid steps, however far the screen is zoomed or scrolled.
+void ShowWholeSelection(TrendState& s) {
+    if (!s.ScrollingNeeded()) return;
+    const float range = s.timeLast - s.timeFirst;
+    s.span = std::max(static_cast<int>(std::ceil(range)), 1);
+    s.scrollPos = TruncToInt(s.timeFirst);
+    s.timeStep = std::max(1.0f, std::trunc(static_cast<float>(s.span) / 6.0f + 0.5f));
+    s.UpdateVisibleWindow();
+}
+
+// The drawn series with their units, then the alarm lines drawn across them, named.
+std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& units) {
+    std::vector<LegendItem> items;
+    for (int i = 0; i < s.seriesCount; ++i) {
+        const TrendSeries& series = s.series[i];
+        if (!series.visible) continue;
+        const QString text = series.unit.isEmpty()
+                                 ? series.name
+                                 : QStringLiteral("%1(%2)").arg(series.name, series.unit);
+        // The page's curves are 3 units wide.
+        items.push_back(
+            {QPen(QColor::fromRgb(series.colour), 3, TrendPenStyle(series.penStyle)), text});
+    }
+    for (int i = 0; i < s.seriesCount; ++i) {
+        const TrendSeries& series = s.series[i];
+        if (!series.visible) continue;
+        for (int line = 0; line < 2; ++line) {
+            const TrendAlarmLine& alarm = series.alarms[static_cast<size_t>(line)];
+            // Only the lines the chart draws: those within the series' value range.
+            if (!alarm.shown || !(series.low <= alarm.level && alarm.level <= series.high))
+                continue;
+            const int entry = AlarmLineEntry(i, line);
+            if (entry < 0) continue;
+            const QString text = QStringLiteral("%1 %2%3").arg(
+                ToQString(LegendText(entry, units)),
+                QString::number(static_cast<double>(alarm.level), 'f', series.readoutDecimals),
+                series.unit);
+            items.push_back(
+                {QPen(QColor::fromRgb(alarm.colour), 1, TrendPenStyle(alarm.penStyle)), text});
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+CPrintListTrend::CPrintListTrend() = default;
+CPrintListTrend::~CPrintListTrend() = default;
+
+void CPrintListTrend::SetSources(const SampleTable* table, CTrendWave* chart) {
+    table_ = table;
+    chart_ = chart;
+}
+
+void CPrintListTrend::SetColumns(std::vector<int> widthsInCharacters) {
+    if (widthsInCharacters.size() > static_cast<size_t>(PrintLayout::kMaxColumns))
+        widthsInCharacters.resize(PrintLayout::kMaxColumns);
+    columns_ = std::move(widthsInCharacters);
+}
+
+std::vector<int> CPrintListTrend::ColumnCharacters(const SampleTable& table) {
+    std::vector<int> widths;
+    for (const SampleColumn& column : table.Columns())
+        widths.push_back((column.width + kListCharacterWidth / 2) / kListCharacterWidth);
+    return widths;
+}
+
+int CPrintListTrend::PrintSetup(const QPaintDevice& device) {
+    reportJob_ = mode == kReportMode;
+    const bool small = reportJob_ && static_cast<int>(columns_.size()) > kManyColumns;
+    // The fonts are sized in the page's logical units; the layout uses their character cell.
+    tableFont_ = TableFontOf(small);
+    chartFont_ = MakeChartFont(18, 36);
+    const int items = table_ ? table_->RowCount() : 0;
+    layout_ = ComputePrintLayout(small ? kSmallCellWidth : kCellWidth,
+                                 small ? kSmallCellHeight : kCellHeight, device.width(),
+                                 device.height(), reportJob_, items, columns_);
+    if (reportJob_ && table_ && layout_.pageHeight > 0) FitReport(device, small);
+    body_ =
+        Edges(0, 7 * layout_.cy, PrintLayout::kContentWidth, layout_.pageHeight - 13 * layout_.cy);
+    prepared_ = true;
+    return layout_.pageCount;
+}
+
+QFont CPrintListTrend::TableFontOf(bool small) {
+    return small ? MakeFont(kSongFace, kSmallCellHeight, kSmallCellWidth, 400)
+                 : MakeFont(kSongFace, kCellHeight, kCellWidth, 400);
+}
+
+std::vector<int> CPrintListTrend::TextNeeds(const QFont& font, const QPaintDevice& device,
+                                            int cx) const {
+    const QFontMetricsF metrics(font, &device);
+    // Cells are mostly ASCII: their widths add up from a table of character advances.
+    std::array<qreal, 128> ascii{};
+    for (int ch = 0; ch < 128; ++ch)
+        ascii[static_cast<size_t>(ch)] = metrics.horizontalAdvance(QChar(ch));
+    const auto width = [&](std::string_view text) {
+        qreal w = 0;
+        for (char ch : text) {
+            const auto u = static_cast<unsigned char>(ch);
+            if (u >= 128) return metrics.horizontalAdvance(ToQString(text));
+            w += ascii[u];
+        }
+        return w;
+    };
+    const int columns = std::min(table_->ColumnCount(), static_cast<int>(columns_.size()));
+    const int rows = std::min(layout_.itemCount, table_->RowCount());
+    std::vector<int> needs;
+    for (int c = 0; c < columns; ++c) {
+        const QString title =
+            ToQString(table_->Columns()[static_cast<size_t>(c)].title).left(kMaxTitleCharacters);
+        qreal widest = metrics.horizontalAdvance(title);
+        for (int row = 0; row < rows; ++row)
+            widest = std::max(widest, width(table_->Cell(row, c)));
+        // The text sits between margins of half a character.
+        needs.push_back(static_cast<int>(std::ceil(widest)) + 2 * (cx / 2));
+    }
+    return needs;
+}
+
+void CPrintListTrend::FitReport(const QPaintDevice& device, bool small) {
+    const auto fits = [](const std::vector<int>& widths, const std::vector<int>& needs) {
+        if (widths.size() < needs.size()) return false;
+        for (size_t c = 0; c < needs.size(); ++c) {
+            if (widths[c] < needs[c]) return false;
+        }
+        return true;
+    };
+    const int items = layout_.itemCount;
+    const int width = layout_.horizontalResolution;
+    const int height = layout_.verticalResolution;
+    std::vector<int> needs = TextNeeds(tableFont_, device, layout_.cx);
+    if (fits(layout_.columnPixels, needs)) return;  // the list's proportions, two blocks a page
+
+    // Rows too wide for half a page: one block a page, in the list's proportions or with the
+    // columns as wide as their texts need; then the same in the small font.
+    for (const bool smallFont : {small, true}) {
+        const int cx = smallFont ? kSmallCellWidth : kCellWidth;
+        const int cy = smallFont ? kSmallCellHeight : kCellHeight;
+        const QFont font = TableFontOf(smallFont);
+        if (smallFont != small) needs = TextNeeds(font, device, cx);
+        std::vector<int> widths = ColumnPixelWidths(columns_, 1);
+        widths.resize(std::min(widths.size(), needs.size()));
+        if (!fits(widths, needs)) widths = FittedColumnWidths(needs);
+        if (widths.empty() && smallFont) {
+            // Wider than the page even in the small font: the list's proportions, clipped.
+            widths = ColumnPixelWidths(columns_, 1);
+        }
+        if (!widths.empty()) {
+            tableFont_ = font;
+            layout_ = ComputeOneBlockLayout(cx, cy, width, height, items, std::move(widths));
+            return;
+        }
+    }
+}
+
+void CPrintListTrend::EndPrinting() {
+    tableFont_ = QFont();
+    chartFont_ = QFont();
+    prepared_ = false;
+}
+
+void CPrintListTrend::PrintPage(QPainter& painter, int page, int pageCount) {
+    if (!prepared_ || !painter.isActive() || page < 1 || layout_.pageHeight <= 0) return;
+    const PrintLayout& l = layout_;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(tableFont_);
+    // The page is W units wide with square units; its usable area starts 16 cx from the left
+    // and 5 cy from the top edge.
+    painter.setViewport(0, 0, l.horizontalResolution, l.verticalResolution);
+    painter.setWindow(-16 * l.cx, -5 * l.cy, l.pageWidth, l.pageHeight);
+
+    DrawHeader(painter);
+    body_ = Edges(0, 7 * l.cy, PrintLayout::kContentWidth, l.pageHeight - 13 * l.cy);
+    if (!reportJob_) {
+        if (hasData && chart_) DrawChartPage(painter, body_);
+    } else {
+        DrawReport(painter, body_, page);
+    }
+
+    // The footer's rectangle (0, 0)-(2000, 8 cy) lies at the bottom of the page.
+    painter.setWindow(-16 * l.cx, 8 * l.cy - l.pageHeight, l.pageWidth, l.pageHeight);
+    DrawFooter(painter, page, pageCount);
+    painter.restore();
+}
+
+void CPrintListTrend::DrawChartPage(QPainter& painter, const QRect& body) const {
+    TrendState whole = chart_->State();
+    ShowWholeSelection(whole);
+    const std::vector<LegendItem> items =
+        ChartLegend(whole, table_ ? table_->Units() : RecordUnits{});
+
+    // The legend flows in rows below the chart: a stretch of line, then the text.
+    const QFontMetricsF metrics(chartFont_, painter.device());
+    const int rowHeight = static_cast<int>(std::ceil(metrics.height() * 1.5));
+    const int sample = 4 * layout_.cx;
+    const int gap = layout_.cx;
+    struct Placed {
+        QPoint at;
+        int textWidth;
+    };
+    std::vector<Placed> placed;
+    int x = 0, row = 0;
+    for (const LegendItem& item : items) {
+        const int textWidth = static_cast<int>(std::ceil(metrics.horizontalAdvance(item.text)));
+        const int width = sample + gap + textWidth;
+        if (x > 0 && x + width > PrintLayout::kContentWidth) {
+            x = 0;
+            ++row;
+        }
+        placed.push_back({QPoint(x, row * rowHeight), textWidth});
+        x += width + 3 * gap;
+    }
+    const int legendHeight = items.empty() ? 0 : (row + 1) * rowHeight + rowHeight / 2;
+
+    TrendRenderer renderer;
+    TrendRenderer::Target target;
+    target.page = true;
+    target.barHeight = CTrendWave::kScrollBarHeight;
+    target.area = {body.left(), body.top(), body.left() + body.width(),
+                   body.top() + body.height() - legendHeight};
+    renderer.DrawChart(painter, whole, chartFont_, target);
+
+    painter.save();
+    painter.setFont(chartFont_);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const int top = target.area.bottom + rowHeight / 2;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const QPoint at = placed[i].at + QPoint(body.left(), top);
+        const int middle = at.y() + rowHeight / 2;
+        painter.setPen(items[i].pen);
+        painter.drawLine(at.x(), middle, at.x() + sample, middle);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(at.x() + sample + gap, at.y(), placed[i].textWidth + gap, rowHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, items[i].text);
+    }
+    painter.restore();
+}
+
+void CPrintListTrend::DrawHeader(QPainter& painter) const {
+    const int cx = layout_.cx;
+    const int cy = layout_.cy;
+    const QRect r = Edges(0, 0, PrintLayout::kContentWidth, 7 * cy);
+    painter.save();
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setPen(Qt::black);
+
+    painter.setFont(MakeFont(kSongFace, 2 * cy, 2 * cx, 400));
+    const QString title = QStringLiteral("检测") +
+                          (reportJob_ ? QStringLiteral("数据记录表") : QStringLiteral("曲线图"));
+    painter.drawText(r.translated(0, cy), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                     title);
+
+    const QRect band = Edges(0, 4 * cy + cy / 4, PrintLayout::kContentWidth, 7 * cy - cy / 4);
+    painter.fillRect(band, kBandColour);
+    painter.setFont(tableFont_);
+    const int left = band.left() + cx / 2;
+    const int right = band.left() + band.width() - cx / 2;
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    if (secondInfoLine.isEmpty()) {
+        painter.drawText(Edges(left, band.top(), right, band.top() + 3 * cy - 8), flags, infoLine);
+    } else {
+        const int half = 3 * cy / 2;
+        painter.drawText(Edges(left, band.top(), right, band.top() + half), flags, infoLine);
+        painter.drawText(Edges(left, band.top() + half, right, band.top() + 2 * half - 8), flags,
+                         secondInfoLine);
+    }
+    painter.restore();
+}
+
+void CPrintListTrend::DrawFooter(QPainter& painter, int page, int pageCount) const {
+    const int cy = layout_.cy;
+    const QRect r = Edges(0, cy, PrintLayout::kContentWidth, 9 * cy);
+    painter.save();
+    painter.setPen(QPen(Qt::black, 0));
+    painter.drawLine(r.left(), r.top(), r.left() + r.width(), r.top());
+
+    QFont bold = tableFont_;
+    bold.setWeight(QFont::Bold);
+    painter.setFont(bold);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const QRect text = r.translated(0, cy / 2);
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, footerText);
+    painter.drawText(text, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+                     QStringLiteral("第 %1 页共 %2 页").arg(page).arg(pageCount));
+    painter.restore();
+}
+
+int CPrintListTrend::ReportColumns() const {
+    if (!table_) return 0;
+    return std::min(table_->ColumnCount(), static_cast<int>(layout_.columnPixels.size()));
+}
+
+void CPrintListTrend::DrawReport(QPainter& painter, const QRect& body, int page) const {
+    const int cx = layout_.cx;
+    const int first = layout_.FirstRow(page);
+    const int half = body.width() / 2 - cx / 2;
+    if (layout_.blocksPerPage == 1) {
+        DrawBlock(painter, body, first);
+        return;
+    }
+    const QRect block1(body.left(), body.top(), half, body.height());
+    const QRect block2(block1.left() + block1.width() + cx, body.top(), half, body.height());
+    DrawBlock(painter, block1, first);
+    DrawBlock(painter, block2, first + layout_.rowsPerBlock);
+}
+
+void CPrintListTrend::DrawBlock(QPainter& painter, const QRect& block, int firstRow) const {
+    const int columns = ReportColumns();
+    if (columns == 0) return;
+    const int cx = layout_.cx;
+    const int rowHeight = layout_.rowHeight;
+    const std::vector<int>& widths = layout_.columnPixels;
+    const int items = std::min(layout_.itemCount, table_->RowCount());
+    const int drawn = std::clamp(items - firstRow, 0, layout_.rowsPerBlock);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+
+    int right = block.left();
+    for (int c = 0; c < columns; ++c)
+        right += widths[static_cast<size_t>(c)];
+
+    painter.save();
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setPen(Qt::black);
+    int x = block.left();
+    for (int c = 0; c < columns; ++c) {
+        const QRect cell(x, block.top(), widths[static_cast<size_t>(c)], rowHeight);
+        painter.fillRect(cell, kTitleRowColour);
+        const QString title = ToQString(table_->Columns()[static_cast<size_t>(c)].title);
+        painter.drawText(Narrowed(cell, cx / 2, 4), flags, title.left(kMaxTitleCharacters));
+        x += cell.width();
+    }
+    for (int k = 0; k < drawn; ++k) {
+        const int row = firstRow + k;
+        const int top = block.top() + (k + 1) * rowHeight;
+        x = block.left();
+        for (int c = 0; c < columns; ++c) {
+            const QRect cell(x, top, widths[static_cast<size_t>(c)], rowHeight);
+            painter.drawText(Narrowed(cell, cx / 2, 4), flags, ToQString(table_->Cell(row, c)));
+            x += cell.width();
+        }
+    }
+
+    // The grid around every drawn cell.
+    painter.setPen(QPen(kGridColour, kGridWidth, Qt::SolidLine));
+    const int bottom = block.top() + (drawn + 1) * rowHeight;
+    for (int y = block.top(); y <= bottom; y += rowHeight)
+        painter.drawLine(block.left(), y, right, y);
+    x = block.left();
+    painter.drawLine(x, block.top(), x, bottom);
+    for (int c = 0; c < columns; ++c) {
+        x += widths[static_cast<size_t>(c)];
+        painter.drawLine(x, block.top(), x, bottom);
+    }
+    painter.restore();
+}
+
+}  // namespace qx

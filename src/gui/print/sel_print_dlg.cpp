@@ -1,0 +1,54 @@
+#include "sel_print_dlg.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "gui/common/app_fonts.h"
+
+namespace qx {
+
+CSelPrintDlg::CSelPrintDlg(int choice, bool forPrinting, QWidget* parent)
+    : QDialog(parent), choice(choice), forPrinting(forPrinting) {
+    setFont(SongFont(12));
+    setWindowTitle(forPrinting ? QStringLiteral("选择打印项")
+                               : QStringLiteral("选择打印预览项(曲线或记录)"));
+
+    auto* box = new QGroupBox(this);
+    curve_ = new QRadioButton(QStringLiteral("曲线图(&T)"), box);
+    report_ = new QRadioButton(QStringLiteral("数据报表(&R)"), box);
+    curve_->setObjectName(QStringLiteral("curve"));
+    report_->setObjectName(QStringLiteral("report"));
+    auto* group = new QButtonGroup(this);
+    group->addButton(curve_, kCurve);
+    group->addButton(report_, kReport);
+    (choice == kCurve ? curve_ : report_)->setChecked(true);
+    auto* radios = new QVBoxLayout(box);
+    radios->addWidget(curve_);
+    radios->addWidget(report_);
+
+    ok_ = new QPushButton(QStringLiteral("确定(&O)"), this);
+    cancel_ = new QPushButton(QStringLiteral("取消(&C)"), this);
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &CSelPrintDlg::accept);
+    connect(cancel_, &QPushButton::clicked, this, &CSelPrintDlg::reject);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    buttons->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(box, 1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void CSelPrintDlg::accept() {
+    choice = report_->isChecked() ? kReport : kCurve;
+    QDialog::accept();
+}
+
+}  // namespace qx

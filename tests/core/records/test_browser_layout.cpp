@@ -1,0 +1,86 @@
+#include "core/records/browser_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/records/record_legend.h"
+
+namespace qx {
+namespace {
+
+constexpr BrowserRect kClient{0, 0, 1000, 600};
+constexpr BrowserRect kAnchor{100, 10, 400, 250};
+
+TEST(BrowserLayout, SideBySideSplitsTheHeight) {
+    const BrowserLayout l = LayoutBrowser(kClient, kAnchor, 0, true, true);
+    ASSERT_TRUE(l.apply);
+    EXPECT_TRUE(l.listsShown);
+    EXPECT_TRUE(l.chartShown);
+    EXPECT_EQ(l.sampleList, (BrowserRect{100, 0, 400, 360}));
+    EXPECT_EQ(l.paramList, (BrowserRect{100, 361, 400, 600}));
+    EXPECT_EQ(l.chart, (BrowserRect{400, 0, 1000, 600}));
+    // A low view counts 120 pixels.
+    const BrowserLayout low = LayoutBrowser({0, 0, 1000, 50}, kAnchor, 0, true, true);
+    EXPECT_EQ(low.sampleList.bottom, 72);
+    EXPECT_EQ(low.chart.bottom, 120);
+}
+
+TEST(BrowserLayout, StackedSplitsTheWidth) {
+    const BrowserLayout l = LayoutBrowser(kClient, kAnchor, 1, true, true);
+    EXPECT_EQ(l.sampleList, (BrowserRect{100, 0, 640, 250}));
+    EXPECT_EQ(l.paramList, (BrowserRect{641, 0, 1000, 250}));
+    EXPECT_EQ(l.chart, (BrowserRect{100, 250, 1000, 600}));
+    // Narrower than A.left + 120: lists and chart keep 120 pixels.
+    const BrowserLayout narrow = LayoutBrowser({0, 0, 150, 600}, kAnchor, 1, true, true);
+    EXPECT_EQ(narrow.sampleList, (BrowserRect{100, 0, 172, 250}));
+    EXPECT_EQ(narrow.paramList, (BrowserRect{173, 0, 220, 250}));
+    EXPECT_EQ(narrow.chart.right - narrow.chart.left, 120);
+}
+
+TEST(BrowserLayout, OnlyOneKindOrNeither) {
+    const BrowserLayout chart = LayoutBrowser(kClient, kAnchor, 0, false, true);
+    EXPECT_FALSE(chart.listsShown);
+    EXPECT_EQ(chart.chart, (BrowserRect{100, 0, 1000, 600}));
+    for (int arrangement : {0, 1}) {
+        const BrowserLayout lists = LayoutBrowser(kClient, kAnchor, arrangement, true, false);
+        EXPECT_FALSE(lists.chartShown);
+        EXPECT_EQ(lists.sampleList, (BrowserRect{100, 0, 640, 600}));
+        EXPECT_EQ(lists.paramList, (BrowserRect{641, 0, 1000, 600}));
+    }
+    const BrowserLayout narrow = LayoutBrowser({0, 0, 150, 600}, kAnchor, 0, true, false);
+    EXPECT_EQ(narrow.paramList.right - narrow.sampleList.left, 120);
+    EXPECT_FALSE(LayoutBrowser(kClient, kAnchor, 0, false, false).apply);
+}
+
+TEST(RecordLegend, EntriesAndRowsPerModel) {
+    EXPECT_EQ(LegendEntries(1), (std::vector<int>{0, 1, 2, 8, 9, 10, 11}));
+    EXPECT_EQ(LegendEntries(4), (std::vector<int>{0, 8, 9}));
+    EXPECT_EQ(LegendEntries(5), (std::vector<int>{0, 1, 2, 3, 8, 9, 10, 11}));
+    EXPECT_EQ(LegendEntries(6), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11}));
+    EXPECT_EQ(LegendEntries(7), (std::vector<int>{5, 12, 13}));
+    EXPECT_EQ(LegendEntries(8), (std::vector<int>{0, 1, 2, 7, 8, 9, 10, 11, 14}));
+    EXPECT_EQ(LegendEntries(11), LegendEntries(8));
+    EXPECT_TRUE(LegendEntries(0).empty());
+    // The frame holds exactly the drawn rows of every model.
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type) {
+        EXPECT_EQ(LegendRowCount(type), static_cast<int>(LegendEntries(type).size())) << type;
+    }
+}
+
+TEST(RecordLegend, TextsFollowTheRecord) {
+    EXPECT_EQ(LegendText(2, RecordUnitsOf(0, 6)), "空气密度");
+    EXPECT_EQ(LegendText(2, RecordUnitsOf(0, 1)), "露点");
+    EXPECT_EQ(LegendText(7, RecordUnitsOf(0, 11)), "甲醛");
+    EXPECT_EQ(LegendText(14, RecordUnitsOf(0, 11)), "甲醛报警");
+    EXPECT_EQ(LegendText(14, RecordUnitsOf(0, 8)), "CO2报警");
+    EXPECT_EQ(LegendText(12, RecordUnitsOf(0, 7)), "低噪报警");
+    EXPECT_EQ(LegendText(15, RecordUnitsOf(0, 7)), "");
+    EXPECT_EQ(LegendEntryLook(9).colour, (LegendRgb{200, 20, 120}));
+    EXPECT_EQ(LegendEntryLook(11).penStyle, kPenDashDotDot);
+    EXPECT_EQ(LegendEntryLook(0).colour, (LegendRgb{25, 28, 150}));
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,63 @@
+// The about box.
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "gui/app/about_dlg.h"
+#include "gui/common/link_catcher.h"
+#include "gui/common/screenshot_util.h"
+#include "gui/common/scripted_prompter.h"
+
+namespace qx {
+namespace {
+
+QStringList LabelTexts(const QDialog& dialog) {
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+TEST(CAboutDlg, RunsThroughThePromptSeamWithItsTexts) {
+    test::ScriptedPrompter prompts;
+    QStringList seen;
+    bool hasIcon = false;
+    prompts.dialogHandlers.push_back([&](QDialog& dialog) {
+        seen = LabelTexts(dialog);
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            if (!label->pixmap().isNull()) hasIcon = true;
+        auto* about = qobject_cast<CAboutDlg*>(&dialog);
+        EXPECT_NE(about, nullptr);
+        if (about) {
+            EXPECT_EQ(about->OkButton()->text(), QStringLiteral("确定"));
+            about->OkButton()->click();  // OK closes the box
+        }
+        return dialog.result();
+    });
+    EXPECT_EQ(CAboutDlg::Run(nullptr), QDialog::Accepted);
+    ASSERT_EQ(prompts.dialogTitles.size(), 1u);
+    EXPECT_EQ(prompts.dialogTitles[0], QStringLiteral("关于测试仪"));
+    EXPECT_TRUE(hasIcon);
+    EXPECT_TRUE(seen.contains(QStringLiteral("1.0 版")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Vornak")));
+    EXPECT_TRUE(seen.join('\n').contains(QStringLiteral("https://www.vornak.example/")));
+}
+
+TEST(CAboutDlg, TheLinkOpensTheMakersPageInTheSystemBrowser) {
+    test::LinkCatcher catcher;
+    CAboutDlg dialog;
+    emit dialog.LinkLabel()->linkActivated(QString::fromLatin1(CAboutDlg::kMakerUrl));
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened[0], QUrl(QStringLiteral("https://www.vornak.example/")));
+    EXPECT_TRUE(dialog.LinkLabel()->text().contains(QStringLiteral("href")));
+}
+
+TEST(CAboutDlg, Screenshot) {
+    CAboutDlg dialog;
+    dialog.show();
+    EXPECT_FALSE(test::SaveScreenshot(dialog, QStringLiteral("about_dialog.png")).isEmpty());
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,204 @@
+// The download from the receive-data command to the record browser, with the wait popup.
+#include <QAction>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "frame_fixture.h"
+#include "gui/app/dlg_wait_info.h"
+#include "gui/browser/data_view.h"
+#include "gui/common/my_list_ctrl.h"
+#include "gui/common/screenshot_util.h"
+#include "gui/device/qx420_view.h"
+
+using qx::CMyListCtrl;
+
+namespace qx::test {
+namespace {
+
+using Download = FrameTest;
+
+// The text beside a label in a parameter list.
+QString RowText(CMyListCtrl& list, const QString& label) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (list.Text(row, 0) == label) return list.Text(row, 1);
+    }
+    return QStringLiteral("(no row %1)").arg(label);
+}
+
+// The proposed name of a download from a model-1 instrument (which counts UTC): the instrument
+// number and the first sample's local time.
+QString DownloadName(const ParamBlock& recorded) {
+    const QDateTime first = QDateTime::fromSecsSinceEpoch(recorded.StartTime());
+    return QString::fromLatin1(recorded.NumberLatin1()) + u'_' +
+           first.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".QXRec");
+}
+
+// A finished recording of n samples on simulator slot 0.
+void FinishedRecording(InstrumentSimulator& sim, uint32_t n) {
+    RecordingPlan plan;
+    plan.samples = n;
+    plan.running = false;
+    sim.StartRecording(plan);
+}
+
+TEST_F(Download, ConfirmedDownloadFetchesSavesAndHandsTheRecordToTheBrowser) {
+    Make({1});
+    FinishedRecording(bus->At(0), 45);
+    Connect();
+
+    frame->RunCommand(cmd::kReceiveData);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("确定要下载数据吗?"));
+    EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Question);
+    ASSERT_TRUE(frame->DownloadTimerActive());
+
+    // What the popup shows at each pause, and that the window cannot be used meanwhile.
+    std::vector<QString> lines;
+    std::vector<int> positions;
+    bool disabledThroughout = true;
+    onPause = [&](int) {
+        CDlgWaitInfo& popup = frame->WaitPopup();
+        lines.push_back(popup.Line(1));
+        positions.push_back(popup.Position());
+        disabledThroughout = disabledThroughout && !frame->isEnabled() && popup.isVisible();
+        EXPECT_EQ(popup.Line(0), QStringLiteral("正在接收数据,请稍候..."));
+        EXPECT_FALSE(frame->State().pollAllowed);
+        if (lines.size() == 1) SaveScreenshot(popup, QStringLiteral("main_frame_wait_popup.png"));
+    };
+    const QString target = PathIn(QStringLiteral("room1.QXRec"));
+    prompter.fileAnswers.push_back(target);
+
+    frame->OnDownloadTimer();
+    EXPECT_FALSE(frame->DownloadTimerActive());
+    RunPosted();
+
+    EXPECT_EQ(lines,
+              (std::vector<QString>{QStringLiteral("44%(20/45)"), QStringLiteral("89%(40/45)"),
+                                    QStringLiteral("100%(45/45)")}));
+    EXPECT_EQ(positions, (std::vector<int>{40, 60, 65}));
+    EXPECT_EQ(pauses, (std::vector<int>{800, 800, 100}));
+    EXPECT_TRUE(disabledThroughout);
+    EXPECT_TRUE(frame->isEnabled());
+    EXPECT_TRUE(frame->WaitPopup().IsFinished());
+    EXPECT_TRUE(frame->State().pollAllowed);
+
+    // Saved where asked, with the save dialog's texts.
+    ASSERT_EQ(prompter.fileRequests.size(), 1u);
+    EXPECT_EQ(prompter.fileRequests[0].title, QStringLiteral("记录文件保存为"));
+    EXPECT_TRUE(prompter.fileRequests[0].save);
+    EXPECT_EQ(prompter.fileRequests[0].initialPath,
+              DataFolder() + u'/' + DownloadName(bus->At(0).RecordedParams()));
+    EXPECT_EQ(QFileInfo(target).size(), 96 + 45 * 3);
+    EXPECT_EQ(frame->RecordPath(), target);
+    EXPECT_EQ(settings.datRecFile, target);
+    EXPECT_EQ(settings.RecentFiles().value(0), target);
+
+    // Shown in the record browser, the recorded parameters on the device panel.
+    EXPECT_TRUE(frame->RecordLoaded());
+    EXPECT_EQ(frame->CurrentView(), kRecordView);
+    EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 45);
+    EXPECT_EQ(frame->DocumentTitleText(), QStringLiteral("记录查询[room1]"));
+    EXPECT_EQ(frame->State().recordedParams.bytes, bus->At(0).RecordedParams().bytes);
+    EXPECT_EQ(RowText(frame->DevicePanel()->ParamList(ParamListKind::kRecorded),
+                      QStringLiteral("实际记录数")),
+              QStringLiteral("45"));
+    EXPECT_TRUE(frame->Action(cmd::kExport)->isEnabled());
+    EXPECT_TRUE(frame->Action(cmd::kPrint)->isEnabled());
+
+    // The file reads back as the same record.
+    RecordImage image;
+    EXPECT_EQ(ReadRecordFile(target.toStdString(), image), 1);
+    EXPECT_EQ(image.Params().bytes, frame->Image().Params().bytes);
+    SaveScreenshot(*frame, QStringLiteral("main_frame_records.png"));
+}
+
+TEST_F(Download, NothingRecordedWarnsAndCancelAsksNoMore) {
+    Make({1});
+    bus->At(0).ClearRecording();
+    Connect();
+    frame->RunCommand(cmd::kReceiveData);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("没有数据记录,不能下载!"));
+    EXPECT_FALSE(frame->DownloadTimerActive());
+
+    FinishedRecording(bus->At(0), 10);
+    prompter.confirmAnswers = {false};
+    frame->RunCommand(cmd::kReceiveData);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("确定要下载数据吗?"));
+    EXPECT_FALSE(frame->DownloadTimerActive());
+}
+
+TEST_F(Download, AFailedBlockReadWarnsAndWritesNoFile) {
+    Make({1});
+    FinishedRecording(bus->At(0), 45);
+    Connect();
+    frame->RunCommand(cmd::kReceiveData);
+    bus->At(0).SendNotReady(4);  // the first block never gets ready
+    frame->OnDownloadTimer();
+    RunPosted();
+
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("下载出错!"));
+    EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Warning);
+    EXPECT_TRUE(prompter.fileRequests.empty());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(frame->RecordLoaded());
+    EXPECT_EQ(frame->CurrentView(), kDevicePanelView);
+    EXPECT_TRUE(frame->isEnabled());
+    EXPECT_TRUE(frame->State().pollAllowed);
+    EXPECT_TRUE(frame->WaitPopup().IsFinished());
+    // The handle is closed; the instrument stays chosen, and the next exchange reopens it.
+    EXPECT_FALSE(frame->Session().link.Opened());
+    EXPECT_TRUE(frame->Session().link.Connected());
+    frame->RunCommand(cmd::kRefreshQuery);
+    EXPECT_TRUE(frame->State().statusOk);
+}
+
+TEST_F(Download, CancellingTheSaveKeepsTheShownRecord) {
+    Make({1});
+    InstrumentSimulator& sim = bus->At(0);
+    FinishedRecording(sim, 30);
+    const QString shown = WriteRecord(QStringLiteral("before.QXRec"), sim);
+    ASSERT_TRUE(frame->OpenRecord(shown));
+    Connect();
+    FinishedRecording(sim, 12);
+    frame->RunCommand(cmd::kReceiveData);
+    frame->OnDownloadTimer();
+    RunPosted();  // the save dialog is cancelled
+    // The dialog proposes the download's own name, never the shown record's file.
+    ASSERT_EQ(prompter.fileRequests.size(), 1u);
+    EXPECT_EQ(prompter.fileRequests[0].initialPath,
+              DataFolder() + u'/' + DownloadName(sim.RecordedParams()));
+    EXPECT_TRUE(prompter.fileRequests[0].save);
+    EXPECT_EQ(frame->RecordPath(), shown);
+    EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 30);
+    EXPECT_EQ(frame->Records().count, 30);
+}
+
+TEST_F(Download, AFileThatCannotBeWrittenIsReportedAndNotShown) {
+    Make({4});
+    FinishedRecording(bus->At(0), 30);
+    Connect();
+    frame->RunCommand(cmd::kReceiveData);
+    const QString target = PathIn(QStringLiteral("missing/sub/room.QXRec"));
+    prompter.fileAnswers.push_back(target);
+    frame->OnDownloadTimer();
+    RunPosted();
+    EXPECT_EQ(pauses, std::vector<int>{100});  // one block of 30
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能保存!").arg(target));
+    EXPECT_FALSE(frame->RecordLoaded());
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+TEST_F(Download, PausesKeepThePopupPaintingButHoldUserInput) {
+    // The real pause: timers and paint events run, and it lasts about as long as asked.
+    bool timerRan = false;
+    QTimer::singleShot(5, [&] { timerRan = true; });
+    QElapsedTimer clock;
+    clock.start();
+    CMainFrame::PauseKeepingPaint(40);
+    EXPECT_TRUE(timerRan);
+    EXPECT_GE(clock.elapsed(), 35);
+}
+
+}  // namespace
+}  // namespace qx::test

@@ -1,0 +1,348 @@
+// The main window's instrument side: connecting, the enable rules, polling and the status icon,
+// plug and unplug, and the instrument commands with their confirmations and messages.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include "frame_fixture.h"
+#include "gui/common/app_pictures.h"
+#include "gui/common/my_list_ctrl.h"
+#include "gui/device/qx420_view.h"
+#include "gui/device/select_dialog.h"
+#include "gui/device/set_param_dlg.h"
+
+using qx::CMyListCtrl;
+using qx::CQX420View;
+using qx::CSetParamDlg;
+
+namespace qx::test {
+namespace {
+
+using Frame = FrameTest;
+
+// Answers every confirmation with a function of the test (other prompts: OK, cancel).
+class AnswerConfirm final : public Prompter {
+  public:
+    explicit AnswerConfirm(std::function<bool()> answer) : answer_(std::move(answer)) {
+        SetPrompter(this);
+    }
+    ~AnswerConfirm() override { SetPrompter(nullptr); }
+    void Message(QWidget*, PromptIcon, const QString&) override {}
+    bool Confirm(QWidget*, const QString&, const QString&) override { return answer_(); }
+    QString FileName(QWidget*, const FileDialogRequest&, QString*) override { return {}; }
+    int Exec(QDialog&) override { return QDialog::Rejected; }
+
+  private:
+    std::function<bool()> answer_;
+};
+
+TEST_F(Frame, ConnectsToTheOnlyInstrumentAndReadsItsParameters) {
+    Make({2});
+    EXPECT_EQ(frame->ConnectionPaneText(), QStringLiteral("没发现设备"));
+    ExpectActionsFollowRules(*frame, {false, false, false});
+    frame->SwitchView(kHelpView);
+
+    frame->RunCommand(cmd::kConnect);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Information);
+    EXPECT_EQ(prompter.messages[0].text, QStringLiteral("连接到设备."));
+    EXPECT_TRUE(prompter.dialogTitles.empty());  // one instrument: no choice
+    EXPECT_EQ(frame->State().type, 2);
+    EXPECT_EQ(frame->CurrentView(), kDevicePanelView);  // connecting shows the device panel
+    ExpectActionsFollowRules(*frame, {true, true, false});
+    EXPECT_EQ(frame->ConnectionPaneText(), QStringLiteral("QX450Meter:连接<联机>"));
+
+    // Both parameter lists show the instrument's blocks; the panel's buttons are enabled.
+    CQX420View* panel = frame->DevicePanel();
+    CMyListCtrl& set = panel->ParamList(ParamListKind::kSet);
+    ASSERT_GT(set.rowCount(), 5);
+    EXPECT_EQ(set.Text(0, 0), QStringLiteral("仪器地址"));
+    EXPECT_EQ(set.Text(0, 1), QStringLiteral("1"));
+    EXPECT_GT(panel->ParamList(ParamListKind::kRecorded).rowCount(), 5);
+    EXPECT_TRUE(panel->Button(cmd::kReceiveData)->isEnabled());
+}
+
+TEST_F(Frame, TwoInstrumentsAskWhichOneAndProposeTheLast) {
+    Make({2, 6});
+    int proposed = -2;
+    prompter.dialogHandlers.push_back([&](QDialog& dialog) {
+        auto* choice = dynamic_cast<CSelectDialog*>(&dialog);
+        EXPECT_NE(choice, nullptr);
+        if (!choice) return int(QDialog::Rejected);
+        proposed = choice->DeviceList()->currentIndex();
+        EXPECT_EQ(choice->DeviceList()->itemText(0), QStringLiteral("QX450-USB Data Logger"));
+        choice->DeviceList()->setCurrentIndex(0);
+        choice->accept();
+        return int(QDialog::Accepted);
+    });
+    frame->RunCommand(cmd::kConnect);
+    EXPECT_EQ(proposed, 1);
+    EXPECT_EQ(prompter.dialogTitles, std::vector<QString>{QStringLiteral("选择设备")});
+    EXPECT_EQ(frame->State().type, 2);
+    EXPECT_EQ(frame->Session().link.ChosenName(), "QX450-USB Data Logger");
+
+    // Taking the proposal connects the last one; cancelling connects nothing and warns.
+    frame->RunCommand(cmd::kDisconnect);
+    frame->RunCommand(cmd::kConnect);
+    EXPECT_EQ(frame->State().type, 6);
+    frame->RunCommand(cmd::kDisconnect);
+    prompter.messages.clear();
+    prompter.dialogHandlers.push_back([](QDialog& dialog) {
+        dialog.reject();
+        return int(QDialog::Rejected);
+    });
+    frame->RunCommand(cmd::kConnect);
+    EXPECT_FALSE(frame->Session().link.Connected());
+    EXPECT_EQ(frame->State().type, 0);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("没发现有效设备!"));
+    EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Warning);
+}
+
+TEST_F(Frame, EnableRulesFollowEveryStateChange) {
+    Make({1});
+    ExpectActionsFollowRules(*frame, {false, false, false});
+    Connect();
+    ExpectActionsFollowRules(*frame, {true, true, false});
+    // A failed status read keeps the instrument chosen but disables setting parameters.
+    bus->At(0).FailTransfer(1);
+    frame->RunCommand(cmd::kRefreshQuery);
+    ExpectActionsFollowRules(*frame, {true, false, false});
+    frame->RunCommand(cmd::kSetParams);  // disabled: nothing happens
+    EXPECT_TRUE(prompter.dialogTitles.empty());
+    frame->RunCommand(cmd::kRefreshQuery);
+    ExpectActionsFollowRules(*frame, {true, true, false});
+    frame->RunCommand(cmd::kDisconnect);
+    ExpectActionsFollowRules(*frame, {false, false, false});
+    EXPECT_FALSE(frame->DevicePanel()->Button(cmd::kReceiveData)->isEnabled());
+    EXPECT_EQ(frame->ConnectionPaneText(), QStringLiteral("没发现设备"));
+
+    // View, bar and look commands are marked.
+    EXPECT_TRUE(frame->Action(312)->isChecked());
+    EXPECT_FALSE(frame->Action(313)->isChecked());
+    EXPECT_TRUE(frame->Action(215)->isChecked());
+    EXPECT_TRUE(frame->Action(cmd::kCaptionBar)->isChecked());
+    frame->RunCommand(cmd::kCaptionBar);
+    EXPECT_FALSE(frame->CaptionBarVisible());
+    EXPECT_FALSE(frame->Action(cmd::kCaptionBar)->isChecked());
+    frame->RunCommand(cmd::kCaptionBar);
+    EXPECT_TRUE(frame->CaptionBarVisible());
+}
+
+TEST_F(Frame, PollsAtTheChosenIntervalOnlyWhileAllowed) {
+    Make({1});
+    InstrumentSimulator& sim = bus->At(0);
+    frame->OnStatusTimer();  // not connected: nothing
+    EXPECT_TRUE(sim.ReadReportIds().empty());
+    Connect();
+    sim.ClearLog();
+    auto polls = [&] {
+        return std::count(sim.ReadReportIds().begin(), sim.ReadReportIds().end(), 5);
+    };
+
+    settings.readParamInterval = 3;
+    frame->OnStatusTimer();  // the first tick polls at once
+    EXPECT_EQ(polls(), 1);
+    nowMs += 2999;
+    frame->OnStatusTimer();
+    EXPECT_EQ(polls(), 1);
+    nowMs += 1;
+    frame->OnStatusTimer();
+    EXPECT_EQ(polls(), 2);
+
+    // The panel's interval list changes the interval and polls at the next tick.
+    frame->DevicePanel()->IntervalList()->setCurrentIndex(4);
+    EXPECT_EQ(settings.readParamInterval, 5);
+    frame->OnStatusTimer();
+    EXPECT_EQ(polls(), 3);
+
+    // Automatic reading off: no polls.
+    frame->DevicePanel()->AutoReadBox()->click();
+    EXPECT_FALSE(settings.enAutoReadParam);
+    nowMs += 60000;
+    frame->OnStatusTimer();
+    EXPECT_EQ(polls(), 3);
+    frame->DevicePanel()->AutoReadBox()->click();
+    frame->OnStatusTimer();
+    EXPECT_EQ(polls(), 4);
+}
+
+TEST_F(Frame, StatusIconBlinksWhileLiveAndStaysWhenAutomaticReadingIsOff) {
+    Make({1});
+    EXPECT_EQ(frame->StatusIcon(), -1);
+    frame->OnBlinkTimer();
+    EXPECT_EQ(frame->StatusIcon(), kStatusNotConnected);
+    Connect();
+    frame->OnBlinkTimer();
+    EXPECT_EQ(frame->StatusIcon(), kStatusLive);
+    nowMs += 501;
+    frame->OnBlinkTimer();
+    EXPECT_EQ(frame->StatusIcon(), kStatusConnected);
+    nowMs += 301;
+    frame->OnBlinkTimer();
+    EXPECT_EQ(frame->StatusIcon(), kStatusLive);
+
+    frame->DevicePanel()->AutoReadBox()->click();  // off: the icon stays as it was
+    frame->RunCommand(cmd::kDisconnect);
+    nowMs += 600;
+    frame->OnBlinkTimer();
+    EXPECT_EQ(frame->StatusIcon(), kStatusLive);
+    frame->DevicePanel()->AutoReadBox()->click();  // on again: refreshed at once
+    EXPECT_EQ(frame->StatusIcon(), kStatusNotConnected);
+}
+
+TEST_F(Frame, UnplugClosesAndReplugOfTheSamePathReconnects) {
+    Make({1});
+    Connect();
+    frame->RunCommand(cmd::kRefreshQuery);  // the first exchange opens the device
+    ASSERT_TRUE(frame->Session().link.Opened());
+    const std::string path = frame->Session().link.DevicePath();
+    ASSERT_EQ(path, "/dev/hidraw0");
+
+    // Some other HID device: nothing changes.
+    frame->OnDeviceChange(DeviceEvent::kRemoval, "/dev/hidraw7");
+    EXPECT_TRUE(frame->Session().link.Opened());
+
+    bus->At(0).Unplug();
+    frame->OnDeviceChange(DeviceEvent::kRemoval, path);
+    EXPECT_FALSE(frame->Session().link.Opened());
+    EXPECT_TRUE(frame->Session().link.Connected());
+    EXPECT_TRUE(frame->Action(cmd::kDisconnect)->isEnabled());
+    EXPECT_TRUE(prompter.messages.empty());
+
+    bus->At(0).Replug();
+    frame->OnDeviceChange(DeviceEvent::kArrival, "/DEV/HIDRAW0");  // letter case aside
+    ASSERT_FALSE(prompter.messages.empty());
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("连接到设备."));
+    EXPECT_TRUE(frame->Session().link.Connected());
+    EXPECT_TRUE(frame->State().statusOk);
+}
+
+TEST_F(Frame, NoticesWaitUntilTheRunningCommandHasEnded) {
+    Make({1});
+    Connect();
+    frame->RunCommand(cmd::kRefreshQuery);
+    ASSERT_TRUE(frame->Session().link.Opened());
+    const std::string path = frame->Session().link.DevicePath();
+    // The instrument records, so stopping asks first; the unplug notice arrives meanwhile.
+    bool openAfterNotice = false;
+    {
+        AnswerConfirm asking([&] {
+            bus->At(0).Unplug();
+            frame->OnDeviceChange(DeviceEvent::kRemoval, path);
+            openAfterNotice = frame->Session().link.Opened();
+            return false;
+        });
+        frame->RunCommand(cmd::kStopRecord);
+    }
+    SetPrompter(&prompter);
+    EXPECT_TRUE(openAfterNotice);  // the command was still running
+    EXPECT_TRUE(frame->Session().link.Opened());
+    RunPosted();  // handled once it has ended
+    EXPECT_FALSE(frame->Session().link.Opened());
+    EXPECT_TRUE(frame->Session().link.Connected());
+}
+
+TEST_F(Frame, CalibrateClockWarnsWhileRecordingAndSetsItOtherwise) {
+    Make({1});
+    Connect();
+    InstrumentSimulator& sim = bus->At(0);
+    ASSERT_TRUE(sim.Recording());
+    frame->RunCommand(cmd::kCalibrateClock);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("仪器正在做采样记录工作,不能更新时钟!"));
+    EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Warning);
+    EXPECT_EQ(sim.ClockError(), 97);
+
+    RecordingPlan finished;
+    finished.samples = 30;
+    finished.running = false;
+    sim.StartRecording(finished);
+    frame->RunCommand(cmd::kCalibrateClock);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("校正仪器时钟OK."));
+    EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Information);
+    EXPECT_LE(std::abs(sim.ClockError()), 1);
+
+    sim.FailTransfer(2);  // the status read passes, the clock report fails
+    frame->RunCommand(cmd::kCalibrateClock);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("通讯出错，不能校正仪器时钟!"));
+}
+
+TEST_F(Frame, StopRecordingAsksAndStopsOrWarnsThatNothingRuns) {
+    Make({1});
+    Connect();
+    InstrumentSimulator& sim = bus->At(0);
+    prompter.confirmAnswers = {false};
+    frame->RunCommand(cmd::kStopRecord);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("要停止记录数据吗?"));
+    EXPECT_TRUE(sim.Recording());
+
+    frame->RunCommand(cmd::kStopRecord);  // OK this time
+    EXPECT_FALSE(sim.Recording());
+    EXPECT_TRUE(frame->State().pollAllowed);
+
+    prompter.messages.clear();
+    frame->RunCommand(cmd::kStopRecord);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("没有进行记录数据,不需要停止!"));
+
+    // The panel's button sends the same command.
+    prompter.messages.clear();
+    frame->DevicePanel()->Button(cmd::kStopRecord)->click();
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("没有进行记录数据,不需要停止!"));
+}
+
+TEST_F(Frame, SetParametersRunsTheEditorThroughThePromptSeamAndWritesTheBlock) {
+    Make({2});
+    Connect();
+    InstrumentSimulator& sim = bus->At(0);
+    int16_t bias = 0;
+    prompter.dialogHandlers.push_back([&](QDialog& dialog) {
+        auto* editor = dynamic_cast<CSetParamDlg*>(&dialog);
+        EXPECT_NE(editor, nullptr);
+        if (!editor) return int(QDialog::Rejected);
+        EXPECT_EQ(editor->block.Name(), sim.SetParams().Name());  // a copy of SetParams
+        editor->block.SetName(u"机房A");
+        editor->block.SetU8(param::kStartMode, 0);
+        bias = frame->State().timeZoneBias;
+        return int(QDialog::Accepted);
+    });
+    frame->RunCommand(cmd::kSetParams);
+    EXPECT_EQ(bias, -480);
+    EXPECT_EQ(sim.SetParams().Name(), u"机房A");
+    EXPECT_EQ(frame->State().setParams.Name(), u"机房A");
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("如要开始记录数据，请按测试仪上的按钮一次，将进行数据测量."));
+    CMyListCtrl& list = frame->DevicePanel()->ParamList(ParamListKind::kSet);
+    EXPECT_EQ(list.Text(2, 1), QStringLiteral("机房A"));
+
+    // Cancelled: nothing is written.
+    prompter.messages.clear();
+    prompter.dialogHandlers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    sim.ClearLog();
+    frame->RunCommand(cmd::kSetParams);
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(sim.WrittenReports().empty());
+    EXPECT_TRUE(frame->State().pollAllowed);
+}
+
+TEST_F(Frame, ReadParametersOfANewInstrumentWarns) {
+    Make({1});
+    bus->At(0).ClearRecording();
+    bus->At(0).SetHasSetParams(false);
+    frame->RunCommand(cmd::kConnect);
+    EXPECT_EQ(prompter.messages.front().text,
+              QStringLiteral("仪器没有参数信息,可能是一台新用的设备!"));
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("连接到设备."));
+}
+
+TEST_F(Frame, FailedConnectLeavesTypeZero) {
+    Make({});
+    frame->RunCommand(cmd::kConnect);
+    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("没发现有效设备!"));
+    EXPECT_EQ(frame->State().type, 0);
+    EXPECT_EQ(frame->ConnectionPaneText(), QStringLiteral("没发现设备"));
+}
+
+}  // namespace
+}  // namespace qx::test

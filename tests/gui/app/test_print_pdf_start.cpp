@@ -1,0 +1,131 @@
+// qxlog --print-pdf: the options, the PDF written from a record file without a window, and the
+// failures, in the program itself and as a process without a display.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/records/record_file.h"
+#include "core/records/record_fixtures.h"
+#include "gui/app/print_pdf_start.h"
+#include "gui/app/qx420_app.h"
+#include "gui/print/print_test_util.h"
+
+namespace qx::test {
+namespace {
+
+TEST(PrintPdfOptions, ReadWithTheQueryOfTheExport) {
+    StartOptions options;
+    QString error;
+    ASSERT_TRUE(ParseStartOptions({"--print-pdf", "day.pdf", "r.QXRec", "--report", "chart",
+                                   "--from", "2017-03-10", "--to", "2017-03-11"},
+                                  options, error))
+        << error.toStdString();
+    EXPECT_EQ(options.printPdf, QStringLiteral("day.pdf"));
+    EXPECT_EQ(options.recordFile, QStringLiteral("r.QXRec"));
+    EXPECT_EQ(options.printChoice, 0);
+    EXPECT_EQ(options.printQuery.mode, QueryMode::DateRange);
+    EXPECT_EQ(options.printQuery.rangeStart, LocalTime(2017, 3, 10));
+
+    const auto fails = [](const QStringList& arguments, const char* why) {
+        StartOptions o;
+        QString e;
+        EXPECT_FALSE(ParseStartOptions(arguments, o, e)) << why;
+        EXPECT_TRUE(e.contains(QString::fromUtf8(why))) << e.toStdString();
+    };
+    fails({"--print-pdf", "a.pdf"}, "--print-pdf needs a record file");
+    fails({"r.QXRec", "--report", "list"}, "go with --print-pdf");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--report", "table"}, "list or chart");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--from", "2017-03-10"}, "go together");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "0"}, "from 1 to 300");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "2", "--last-months", "1"},
+          "choose one");
+    fails({"r.QXRec", "--print-pdf"}, "needs a value");
+}
+
+class PrintPdfStart : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        // 300 samples of the flow meter, one a minute from 2017-03-10 21:07:12.
+        RecordImage image = MakeRecordImage(6, 300);
+        ASSERT_TRUE(WriteRecordFile(ToStd(record), image, 6));
+    }
+    static std::string ToStd(const QString& s) { return s.toStdString(); }
+
+    QTemporaryDir folder;
+    const QString record = folder.filePath(QStringLiteral("site.QXRec"));
+    const QString pdf = folder.filePath(QStringLiteral("day.pdf"));
+};
+
+TEST_F(PrintPdfStart, ReportOfAQuery) {
+    StartOptions options;
+    options.recordFile = record;
+    options.printPdf = pdf;
+    options.printQuery.mode = QueryMode::DateRange;
+    options.printQuery.rangeStart = options.printQuery.rangeEnd = LocalTime(2017, 3, 10);
+    QString message;
+    ASSERT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 0)
+        << message.toStdString();
+    // 21:07:12 to 23:59:12 of the day: 173 rows, 54 a page.
+    EXPECT_TRUE(
+        message.contains(QStringLiteral("查询条件:日期从[2017-03-10]-[2017-03-10] 记录数:173")))
+        << message.toStdString();
+    EXPECT_EQ(CountPdfPages(pdf), 4);
+    const QString page1 = PdfPageText(pdf, 1);
+    EXPECT_TRUE(page1.contains(QStringLiteral("检测数据记录表")));
+    EXPECT_TRUE(page1.contains(QStringLiteral("数据文件:site.QXRec"))) << page1.toStdString();
+    EXPECT_TRUE(page1.contains(QStringLiteral("第 1 页共 4 页")));
+    EXPECT_EQ(RenderPdf(pdf, QStringLiteral("print_pdf_start_report")), 4);
+}
+
+TEST_F(PrintPdfStart, FailuresLeaveNoFileAndSayWhy) {
+    StartOptions options;
+    options.recordFile = folder.filePath(QStringLiteral("missing.QXRec"));
+    options.printPdf = pdf;
+    QString message;
+    EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
+    EXPECT_TRUE(message.contains(QStringLiteral("missing.QXRec"))) << message.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    options.recordFile = record;
+    options.printPdf = folder.filePath(QStringLiteral("no-such-folder/day.pdf"));
+    EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
+    EXPECT_EQ(message, QStringLiteral("文件:%1 打印失败!").arg(options.printPdf));
+    EXPECT_FALSE(QFile::exists(options.printPdf));
+}
+
+// The program itself, without a display or a platform chosen.
+TEST_F(PrintPdfStart, TheProgramWritesWithoutADisplay) {
+    const auto run = [](const QStringList& arguments, QString* err = nullptr) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QXLOG), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        if (err) *err = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    QString err;
+    EXPECT_EQ(run({"--print-pdf", pdf, "--report", "chart", record}, &err), 0) << err.toStdString();
+    EXPECT_EQ(CountPdfPages(pdf), 1);
+    const QString chart = PdfPageText(pdf, 1);
+    EXPECT_TRUE(chart.contains(QStringLiteral("检测曲线图")));
+    EXPECT_TRUE(chart.contains(QStringLiteral("21:07:12"))) << chart.toStdString();
+    EXPECT_TRUE(chart.contains(QStringLiteral("温度(℃)")));
+
+    EXPECT_EQ(run({"--print-pdf", pdf, folder.filePath(QStringLiteral("none.QXRec"))}, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("none.QXRec"))) << err.toStdString();
+    EXPECT_EQ(CountPdfPages(pdf), 1);  // the earlier PDF stays
+    EXPECT_EQ(run({"--print-pdf", pdf, record, "--last-days", "x"}, &err), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("--last-days needs a whole number")));
+}
+
+}  // namespace
+}  // namespace qx::test
