@@ -25,14 +25,17 @@ constexpr CliExample kExamples[] = {
      "qxlog-cli list\n"
      "qxlog-cli --device 0 params"},
     {"Save one instrument's settings as a profile and set every attached instrument\n"
-     "the same way, recording every 10 minutes from now on:",
+     "the same way, recording every 10 minutes from now on; without the profile's\n"
+     "number and name lines each instrument keeps its own:",
      "qxlog-cli --device 0 params --save-profile site.ini >/dev/null\n"
+     "sed -i '/^number=/d; /^name=/d' site.ini\n"
      "qxlog-cli configure --all --profile site.ini --set interval=10min \\\n"
      "    --set start=immediate"},
     {"Collect every attached instrument into one folder, then restart each one's\n"
-     "recording with the settings it had:",
-     "qxlog-cli download --all --dir \"$HOME/records\"\n"
-     "qxlog-cli configure --all"},
+     "recording with the settings it had, only when every download succeeded (a\n"
+     "new recording erases the samples an instrument holds):",
+     "qxlog-cli download --all --dir \"$HOME/records\" &&\n"
+     "    qxlog-cli configure --all"},
 };
 
 void PrintCommandHelp(const CliCommand& command) {

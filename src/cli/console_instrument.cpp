@@ -17,6 +17,12 @@ void ConsoleUi::ShowWarning(const std::string& text) {
     if (!holdWarnings) std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+void ConsoleUi::AddReason(const std::string& reason) {
+    if (reason.empty()) return;
+    warnings_ += (warnings_.empty() ? "" : " ") + reason;
+    if (!holdWarnings) std::fprintf(stderr, "%s\n", reason.c_str());
+}
+
 void ConsoleUi::ShowInfo(const std::string& text) {
     if (infoStream) std::fprintf(infoStream, "%s\n", text.c_str());
 }
@@ -103,13 +109,17 @@ bool ConnectTo(ConsoleInstrument& instrument, const std::string& devicePath) {
 
 void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message,
                            const std::string& reason) {
-    if (instrument.ui.Warned()) return;
+    // The command may have warned of the failure itself; the reason still goes below it.
+    if (instrument.ui.Warned()) {
+        instrument.ui.AddReason(reason);
+        return;
+    }
     const OpenFailure& failure = instrument.session.link.LastOpenFailure();
     if (failure.status == HidStatus::kAccessDenied) {
         instrument.ui.ShowWarning(msg::AccessDeniedMessage(failure.devicePath));
     } else {
         instrument.ui.ShowWarning(message);
-        if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
+        instrument.ui.AddReason(reason);
     }
 }
 

@@ -31,6 +31,8 @@ class ConsoleUi final : public InstrumentUi {
     void ShowDevicePanel() override {}
 
     bool Warned() const { return warned_; }
+    // Why the last warning's failure happened: on the line below it, or after it in Warnings().
+    void AddReason(const std::string& reason);
     // The warnings since the last ResetWarnings, joined by "; " (line ends become blanks).
     const std::string& Warnings() const { return warnings_; }
     void ResetWarnings() {
@@ -69,8 +71,8 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options);
 // Chooses the attached instrument with this device path (no dialog); false when it is gone.
 bool ConnectTo(ConsoleInstrument& instrument, const std::string& devicePath);
 
-// Prints a failed exchange: the permission problem when the device may not be opened (unless
-// it was already reported), else `message` with `reason` (when given) on the line below.
+// Prints a failed exchange: the permission problem when the device may not be opened, else
+// `message` (unless a warning was already shown), with `reason` (when given) on the line below.
 void ReportExchangeFailure(ConsoleInstrument& instrument, const char* message,
                            const std::string& reason = {});
 

@@ -433,6 +433,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
     const RecordFileResult opened = OpenRecordFile(input, *image, *set);
     if (!opened.ok) {
         std::fprintf(stderr, "%s\n", opened.message.c_str());
+        if (!opened.reason.empty()) std::fprintf(stderr, "%s\n", opened.reason.c_str());
         return kExitFailure;
     }
     const QueryWindow window = MakeQueryWindow(*query, static_cast<int64_t>(std::time(nullptr)));

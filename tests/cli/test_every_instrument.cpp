@@ -57,6 +57,7 @@ class LentBus final : public HidLibrary {
 struct CommandRun {
     int exitCode;
     std::vector<std::string> lines;
+    std::string err;
 };
 
 CommandRun RunCommand(SimulatedHidLibrary& bus, const std::string& command,
@@ -68,8 +69,8 @@ CommandRun RunCommand(SimulatedHidLibrary& bus, const std::string& command,
     testing::internal::CaptureStderr();
     const int code = cli::FindCommand(command)->run(options, args);
     const std::string out = testing::internal::GetCapturedStdout();
-    testing::internal::GetCapturedStderr();
-    return {code, Lines(out)};
+    const std::string err = testing::internal::GetCapturedStderr();
+    return {code, Lines(out), err};
 }
 
 bool WroteSettings(InstrumentSimulator& sim) {
@@ -103,7 +104,11 @@ TEST_F(EveryInstrument, DownloadGoesOnPastAFailureAndNamesItsFilesUniquely) {
     EXPECT_TRUE(run.lines[0].starts_with("QX450Meter\tA0200001\t/dev/hidraw0\tok " +
                                          (dir / "A0200001_2017").string()))
         << run.lines[0];
-    EXPECT_EQ(run.lines[1], "QX420BMeter\tA0400001\t/dev/hidraw1\t下载出错!");
+    // The reason stays on the instrument's own line.
+    EXPECT_TRUE(
+        run.lines[1].starts_with("QX420BMeter\tA0400001\t/dev/hidraw1\t下载出错! a block "
+                                 "could not be fetched after "))
+        << run.lines[1];
     EXPECT_TRUE(run.lines[2].starts_with("QX7200Meter\tA0600001\t/dev/hidraw2\tok "))
         << run.lines[2];
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
@@ -124,6 +129,15 @@ TEST_F(EveryInstrument, DownloadGoesOnPastAFailureAndNamesItsFilesUniquely) {
     EXPECT_EQ(names.count(stem + "-2.QXRec"), 1u) << first;
     EXPECT_EQ(run.lines[0],
               "QX450Meter\tA0200001\t/dev/hidraw0\tok " + (dir / (stem + "-2.QXRec")).string());
+}
+
+TEST_F(EveryInstrument, OneDownloadThatFailsSaysWhyBelowTheMessage) {
+    bus.At(1).FailTransfer(30);
+    const std::string file = (dir / "r.QXRec").string();
+    const CommandRun run = RunCommand(bus, "download", {"--quiet", "-o", file}, 1);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.starts_with("下载出错!\na block could not be fetched after ")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(EveryInstrument, ConfigureWritesNothingWhereAKeyIsRefused) {

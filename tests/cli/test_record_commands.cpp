@@ -173,7 +173,8 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
     EXPECT_NE(help.out.find("Usage: qxlog-cli export FILE -o OUT"), std::string::npos);
 }
 
-// What cannot be read as a record says why below the system's message.
+// What cannot be read as a record says why below the system's message, whichever command
+// reads it.
 TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
     TempPath text(".txt"), shortFile(".QXRec");
     std::ofstream(text.str()) << "hello, world\n";
@@ -185,11 +186,16 @@ TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
         {text.str(), "not a record file (unknown magic 0x6c6c6568)"},
         {shortFile.str(), "shorter than a record header (2 bytes)"},
     };
-    for (const auto& [path, reason] : cases) {
-        const CliRun r = Cli("info " + path);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "文件:" + path + "\n不能打开!\n" + reason + "\n");
+    TempPath out(".xlsx");
+    for (const std::string& command :
+         {std::string("info "), std::string("stats "), "export -o " + out.str() + " "}) {
+        for (const auto& [path, reason] : cases) {
+            const CliRun r = Cli(command + path);
+            EXPECT_EQ(r.status, 1) << command;
+            EXPECT_EQ(r.out, "文件:" + path + "\n不能打开!\n" + reason + "\n") << command;
+        }
     }
+    EXPECT_FALSE(std::filesystem::exists(out.str()));
 }
 
 // The UTF-16 text export as UTF-8 lines.

@@ -28,6 +28,7 @@ int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message) 
     const RecordFileResult read = OpenRecordFile(ToUtf8(options.recordFile), *image, *set);
     if (!read.ok) {
         message = ToQString(read.message);
+        if (!read.reason.empty()) message += u'\n' + ToQString(read.reason);
         return 1;
     }
     CommandLineHost host;
@@ -38,8 +39,10 @@ int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message) 
     view.FirstShow(0);
     view.LoadRecord(set.get());
     view.RunRequest(options.printQuery);
-    if (view.PrintToPdfFile(options.printPdf, options.printChoice) < 0) {
+    QString why;
+    if (view.PrintToPdfFile(options.printPdf, options.printChoice, &why) < 0) {
         message = QStringLiteral("文件:%1 打印失败!").arg(options.printPdf);
+        if (!why.isEmpty()) message += u'\n' + why;
         return 1;
     }
     message = view.windowTitle();

@@ -12,8 +12,8 @@ namespace qx {
 
 // Reads options.recordFile, runs options.printQuery at now and writes the report or the chart
 // (options.printChoice) to options.printPdf through a temporary file. Returns the exit status:
-// 0 with the query's status line in message, 1 with the reason in message (the record cannot
-// be read, or the PDF cannot be written; no file is left then).
+// 0 with the query's status line in message, 1 with the failure in message and why on the line
+// below (the record cannot be read, or the PDF cannot be written; no file is left then).
 int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message);
 
 }  // namespace qx

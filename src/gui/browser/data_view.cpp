@@ -503,12 +503,15 @@ void CDataView::RunPrint(PrintAction action) {
     printChoice_ = job.mode;
 }
 
-int CDataView::PrintToPdfFile(const QString& path, int choice) {
-    if (!CanRunRecordCommands()) return -1;
+int CDataView::PrintToPdfFile(const QString& path, int choice, QString* error) {
+    if (!CanRunRecordCommands()) {
+        if (error) *error = QStringLiteral("no record is loaded");
+        return -1;
+    }
     PrepareJob();
     print_->mode = choice == CPrintListTrend::kCurveMode ? CPrintListTrend::kCurveMode
                                                          : CPrintListTrend::kReportMode;
-    return PrintToPdf(*print_, path);
+    return PrintToPdf(*print_, path, error);
 }
 
 void CDataView::PrepareJob() {

@@ -83,8 +83,9 @@ class CDataView : public QWidget {
     void PrintPreview();  // 57609: print-item dialog, then the preview window
     // Writes the chart (CSelPrintDlg::kCurve) or the report (kReport) of the current query to
     // a PDF file without asking (A4, the report portrait, the chart landscape). Returns the
-    // pages written, -1 when nothing could be written (nothing is left at path then).
-    int PrintToPdfFile(const QString& path, int choice);
+    // pages written, -1 when nothing could be written (nothing is left at path then; `error`,
+    // when given, says why).
+    int PrintToPdfFile(const QString& path, int choice, QString* error = nullptr);
 
     // The clock of the queries and of the first date pickers (tests fix it).
     void SetClock(std::function<int64_t()> now) { now_ = std::move(now); }

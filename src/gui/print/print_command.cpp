@@ -59,11 +59,16 @@ std::vector<int> PageOrder(const PageRun& run, int pageCount) {
 }
 
 // Writes the job into a PDF file through a temporary file that replaces path when complete.
+// On failure `error` (when given) says why.
 int WritePdf(CPrintListTrend& job, const QString& path, const QPageLayout& layout, int resolution,
-             const PageRun& run) {
-    if (path.isEmpty()) return -1;
+             const PageRun& run, QString* error = nullptr) {
+    const auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return -1;
+    };
+    if (path.isEmpty()) return fail(QStringLiteral("no file name"));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return -1;
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     int pages = -1;
     {
         QPdfWriter pdf(&file);
@@ -72,7 +77,13 @@ int WritePdf(CPrintListTrend& job, const QString& path, const QPageLayout& layou
         pdf.setCreator(QString::fromUtf8(kApplicationTitle));
         pages = PrintPages(job, pdf, run);
     }
-    if (pages < 0 || !file.commit()) return -1;
+    if (pages < 0) {
+        // A write that failed on the way shows in the file's error; else the pages were not drawn.
+        return fail(file.error() != QFileDevice::NoError
+                        ? file.errorString()
+                        : QStringLiteral("the pages could not be drawn"));
+    }
+    if (!file.commit()) return fail(file.errorString());
     return pages;
 }
 
@@ -175,9 +186,9 @@ int PrintOnPrinter(CPrintListTrend& job, QPrinter& printer) {
     return printer.printerState() == QPrinter::Error ? -1 : pages;
 }
 
-int PrintToPdf(CPrintListTrend& job, const QString& path) {
+int PrintToPdf(CPrintListTrend& job, const QString& path, QString* error) {
     const QPageLayout layout(QPageSize(QPageSize::A4), OrientationFor(job), QMarginsF(0, 0, 0, 0));
-    return WritePdf(job, path, layout, kPdfResolution, PageRun{});
+    return WritePdf(job, path, layout, kPdfResolution, PageRun{}, error);
 }
 
 bool PrintRecord(QWidget* parent, CPrintListTrend& job, PrintAction action) {

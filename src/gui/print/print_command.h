@@ -63,8 +63,8 @@ int PrintOnPrinter(CPrintListTrend& job, QPrinter& printer);
 
 // Writes job to a PDF file at path without any dialog: A4, portrait for the report and
 // landscape for the chart, no paper margins. Returns the pages written or -1 (nothing is left
-// at path then).
-int PrintToPdf(CPrintListTrend& job, const QString& path);
+// at path then, and `error`, when given, says why: the system's error or what failed).
+int PrintToPdf(CPrintListTrend& job, const QString& path, QString* error = nullptr);
 
 // The footer text "打印时间:%s  数据文件:%s.%s": the local time now as "%Y-%m-%d %H:%M", the
 // record file's base name and "QXRec".

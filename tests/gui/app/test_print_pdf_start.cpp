@@ -82,6 +82,32 @@ TEST_F(PrintPdfStart, ReportOfAQuery) {
     EXPECT_EQ(RenderPdf(pdf, QStringLiteral("print_pdf_start_report")), 4);
 }
 
+// Sample times past 2038 reach the query, the report's rows and the chart's time axis whole.
+TEST_F(PrintPdfStart, RecordPast2038) {
+    const QString late = folder.filePath(QStringLiteral("late.QXRec"));
+    // One a minute from 2039-09-01 08:00:00.
+    RecordImage image = MakeRecordImage(8, 3000, static_cast<uint32_t>(LocalTime(2039, 9, 1, 8)));
+    ASSERT_TRUE(WriteRecordFile(ToStd(late), image, 8));
+    StartOptions options;
+    options.recordFile = late;
+    options.printPdf = pdf;
+    options.printQuery.mode = QueryMode::DateRange;
+    options.printQuery.rangeStart = options.printQuery.rangeEnd = LocalTime(2039, 9, 2);
+    QString message;
+    ASSERT_EQ(PrintPdfAtStart(options, LocalTime(2039, 9, 4), message), 0) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("[2039-09-02]-[2039-09-02] 记录数:1440")))
+        << message.toStdString();
+    EXPECT_TRUE(PdfPageText(pdf, 1).contains(QStringLiteral("39-09-02 00:00:00")));
+    EXPECT_TRUE(PdfPageText(pdf, CountPdfPages(pdf)).contains(QStringLiteral("39-09-02 23:59:00")));
+
+    options.printChoice = 0;  // the chart
+    ASSERT_EQ(PrintPdfAtStart(options, LocalTime(2039, 9, 4), message), 0);
+    const QString chart = PdfPageText(pdf, 1);
+    EXPECT_TRUE(chart.contains(QStringLiteral("检测曲线图")));
+    EXPECT_TRUE(chart.contains(QStringLiteral("39-09-02"))) << chart.toStdString();
+    EXPECT_FALSE(chart.contains(QStringLiteral("1903"))) << chart.toStdString();
+}
+
 TEST_F(PrintPdfStart, FailuresLeaveNoFileAndSayWhy) {
     StartOptions options;
     options.recordFile = folder.filePath(QStringLiteral("missing.QXRec"));
@@ -89,12 +115,29 @@ TEST_F(PrintPdfStart, FailuresLeaveNoFileAndSayWhy) {
     QString message;
     EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
     EXPECT_TRUE(message.contains(QStringLiteral("missing.QXRec"))) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral("\nNo such file or directory")))
+        << message.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // Not a record file: the line below says what is wrong with it.
+    const QString text = folder.filePath(QStringLiteral("notes.QXRec"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("hello, this is no record");
+    }
+    options.recordFile = text;
+    EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
+    EXPECT_TRUE(message.contains(QStringLiteral("\nnot a record file"))) << message.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
 
     options.recordFile = record;
     options.printPdf = folder.filePath(QStringLiteral("no-such-folder/day.pdf"));
     EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
-    EXPECT_EQ(message, QStringLiteral("文件:%1 打印失败!").arg(options.printPdf));
+    const QStringList lines = message.split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << message.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("文件:%1 打印失败!").arg(options.printPdf));
+    EXPECT_FALSE(lines[1].isEmpty());
     EXPECT_FALSE(QFile::exists(options.printPdf));
 }
 
