@@ -6,6 +6,7 @@
 
 #include "number_text.h"
 #include "record_statistics.h"
+#include "xlsx_time_cell.h"
 
 namespace qx {
 namespace {
@@ -19,7 +20,8 @@ std::string TimeText(std::time_t t) {
 
 class StatisticsWriter {
   public:
-    explicit StatisticsWriter(lxw_worksheet* sheet) : sheet_(sheet) {}
+    StatisticsWriter(lxw_worksheet* sheet, lxw_format* timeFormat)
+        : sheet_(sheet), timeFormat_(timeFormat) {}
 
     void Text(lxw_col_t col, std::string_view text) {
         if (text.empty()) return;
@@ -29,7 +31,12 @@ class StatisticsWriter {
     void Number(lxw_col_t col, double value) {
         Keep(worksheet_write_number(sheet_, row_, col, value, nullptr));
     }
-    void Time(lxw_col_t col, std::time_t t) { Text(col, TimeText(t)); }
+    // A date-time cell like the sample sheet's; the list's text when t has no local form.
+    void Time(lxw_col_t col, std::time_t t) {
+        lxw_datetime dt{};
+        if (!LocalDateTimeCell(t, dt)) return Text(col, TimeText(t));
+        Keep(worksheet_write_datetime(sheet_, row_, col, &dt, timeFormat_));
+    }
     void Titles(std::initializer_list<const char*> titles) {
         lxw_col_t col = 0;
         for (const char* t : titles)
@@ -44,6 +51,7 @@ class StatisticsWriter {
 
   private:
     lxw_worksheet* sheet_;
+    lxw_format* timeFormat_;
     lxw_row_t row_ = 0;
     lxw_error error_ = LXW_NO_ERROR;
 };
@@ -52,6 +60,11 @@ void WriteHeader(StatisticsWriter& w, const RecordStatistics& rs) {
     const auto text = [&w](const char* label, std::string_view value) {
         w.Text(0, label);
         w.Text(1, value);
+        w.NextRow();
+    };
+    const auto time = [&w](const char* label, std::time_t t, bool shown) {
+        w.Text(0, label);
+        if (shown) w.Time(1, t);
         w.NextRow();
     };
     const auto number = [&w](const char* label, double value) {
@@ -65,8 +78,8 @@ void WriteHeader(StatisticsWriter& w, const RecordStatistics& rs) {
     text("测量名", rs.name);
     text("查询条件", rs.condition);
     number("记录间隔(秒)", static_cast<double>(rs.interval));
-    text("开始时间", rs.samples > 0 ? TimeText(rs.first) : "");
-    text("结束时间", rs.samples > 0 ? TimeText(rs.last) : "");
+    time("开始时间", rs.first, rs.samples > 0);
+    time("结束时间", rs.last, rs.samples > 0);
     number("记录数", rs.samples);
     number("活化能(kJ/mol)", rs.activationEnergy);
 }
@@ -136,7 +149,10 @@ void WriteExcursions(StatisticsWriter& w, const RecordStatistics& rs) {
 bool WriteStatisticsSheet(lxw_workbook* book, const RecordStatistics& statistics) {
     lxw_worksheet* ws = workbook_add_worksheet(book, kStatisticsSheetName);
     if (!ws) return false;
-    StatisticsWriter w(ws);
+    lxw_format* timeFormat = workbook_add_format(book);
+    if (!timeFormat) return false;
+    format_set_num_format(timeFormat, kTimeCellFormat);
+    StatisticsWriter w(ws, timeFormat);
     w.Keep(worksheet_set_column(ws, 0, 0, 16, nullptr));
     w.Keep(worksheet_set_column(ws, 1, 9, 14, nullptr));
     WriteHeader(w, statistics);

@@ -13,6 +13,7 @@
 #include "sample_table.h"
 #include "statistics_sheet.h"
 #include "xlsx_check.h"
+#include "xlsx_time_cell.h"
 
 namespace qx {
 namespace {
@@ -35,13 +36,11 @@ struct SheetWriter {
     // local calendar form.
     void Time(lxw_row_t row, lxw_col_t col, std::time_t t, std::string_view text,
               lxw_format* format) {
-        std::tm tm{};
-        if (!localtime_r(&t, &tm)) {
+        lxw_datetime dt{};
+        if (!LocalDateTimeCell(t, dt)) {
             Text(row, col, text);
             return;
         }
-        lxw_datetime dt{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                        tm.tm_hour,        tm.tm_min,     static_cast<double>(tm.tm_sec)};
         Keep(worksheet_write_datetime(sheet, row, col, &dt, format));
     }
     // The number a cell's text shows; blank when the text holds none.

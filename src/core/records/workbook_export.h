@@ -21,8 +21,6 @@ struct RecordStatistics;
 
 inline constexpr const char* kSampleSheetName = "数据记录";
 inline constexpr const char* kParamSheetName = "参数表";
-// Number format of the time cells: the list's "%y-%m-%d %H:%M:%S".
-inline constexpr const char* kTimeCellFormat = "yy-mm-dd hh:mm:ss";
 
 // False when the workbook could not be written completely; *error (when given) says why.
 bool WriteWorkbook(const std::string& path, const SampleTable& table,

@@ -250,7 +250,10 @@ TEST_F(Stats, WorkbookSheetReadBack) {
     EXPECT_EQ(rows[17].at(3).value, "用户");
     EXPECT_EQ(rows[17].at(6).value, "2");
     EXPECT_EQ(rows[21].at(1).value, "高于上限");
-    EXPECT_EQ(rows[21].at(2).value, "17-03-10 21:07:12");
+    // Times are date-time cells like the sample sheet's, not text.
+    EXPECT_FALSE(rows[21].at(2).isText);
+    EXPECT_EQ(test::SerialDateTimeText(std::stod(rows[21].at(2).value)), "17-03-10 21:07:12");
+    EXPECT_EQ(test::SerialDateTimeText(std::stod(rows[6].at(1).value)), "17-03-10 21:07:12");
     EXPECT_EQ(rows[21].at(5).value, "120");
     EXPECT_EQ(rows[22].at(0).value, "湿度(%RH)");
 }
