@@ -6,8 +6,8 @@
 //   one row per series with limits: 通道, 下限, 上限, 限值来源 (记录 or 用户), 低于下限样本数,
 //   低于下限时间(秒), 高于上限样本数, 高于上限时间(秒), 超限次数, 最长超限(秒);
 //   one row per excursion: 通道, 超限, 开始时间, 结束时间, 样本数, 时间(秒), 峰值, 峰值时间.
-// Blocks are separated by an empty row. Figures are numeric cells; times are text in the
-// sample list's form "%y-%m-%d %H:%M:%S"; a figure that does not exist stays blank.
+// Blocks are separated by an empty row. Figures are numeric cells; times are date-time cells
+// that show the sample list's form (xlsx_time_cell.h); a figure that does not exist stays blank.
 #pragma once
 
 #include <xlsxwriter.h>
