@@ -132,7 +132,7 @@ TEST_F(PrintPdfStart, TheProgramWritesWithoutADisplay) {
 
     EXPECT_EQ(run({"--print-pdf", pdf, folder.filePath(QStringLiteral("none.QXRec"))}, &err), 1);
     EXPECT_TRUE(err.contains(QStringLiteral("none.QXRec"))) << err.toStdString();
-    EXPECT_EQ(CountPdfPages(pdf), 1);  // the earlier PDF stays
+    EXPECT_EQ(CountPdfPages(pdf), 2);  // the earlier PDF stays
     EXPECT_EQ(run({"--print-pdf", pdf, record, "--last-days", "x"}, &err), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("--last-days needs a whole number")));
 }
