@@ -10,11 +10,10 @@
 
 namespace qx {
 
-// Reads options.recordFile, runs options.printQuery at now and writes the report, the chart
-// or the statistics report
-// (options.printChoice) to options.printPdf through a temporary file. Returns the exit status:
-// 0 with the query's status line in message, 1 with the reason in message (the record cannot
-// be read, or the PDF cannot be written; no file is left then).
+// Reads options.recordFile, runs options.printQuery at now and writes the report, the chart or
+// the statistics report (options.printChoice) to options.printPdf through a temporary file.
+// Returns the exit status: 0 with the query's status line in message, 1 with the reason in
+// message (the record cannot be read, or the PDF cannot be written; no file is left then).
 int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message);
 
 }  // namespace qx

@@ -8,38 +8,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/model/local_time.h"
-#include "core/records/number_text.h"
 #include "gui/common/qt_text.h"
+#include "gui/print/statistics_tables.h"
 
 namespace qx {
 namespace {
-
-constexpr const char* kTimeFormat = "%y-%m-%d %H:%M:%S";  // the sample list's times
-
-QString Fixed(double value, int decimals) {
-    std::string text;
-    AppendFixed(text, value, decimals);
-    return ToQString(text);
-}
-
-QString Time(std::time_t t) {
-    return ToQString(FormatLocalTime(static_cast<int64_t>(t), kTimeFormat));
-}
-
-// A limit as short as it goes: up to three decimals more than the series shows.
-QString LimitText(const std::optional<double>& value, int decimals) {
-    if (!value) return {};
-    QString text = Fixed(*value, decimals + 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-    return text;
-}
-
-QString SideText(const SideTotal& side) {
-    return QStringLiteral("%1 (%2秒)").arg(side.samples).arg(side.seconds);
-}
 
 QTableWidget* MakeList(QWidget* parent, const QStringList& titles) {
     auto* list = new QTableWidget(0, static_cast<int>(titles.size()), parent);
@@ -56,10 +29,8 @@ QTableWidget* MakeList(QWidget* parent, const QStringList& titles) {
     return list;
 }
 
-void SetRow(QTableWidget& list, int row, const QStringList& cells, int skipFirst = -1,
-            int skipLast = -2) {
+void SetRow(QTableWidget& list, int row, const QStringList& cells) {
     for (int c = 0; c < cells.size(); ++c) {
-        if (c >= skipFirst && c <= skipLast) continue;
         auto* item = new QTableWidgetItem(cells[c]);
         if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         list.setItem(row, c, item);
@@ -84,8 +55,8 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     auto* energyRow = new QHBoxLayout;
     energyRow->addWidget(new QLabel(QStringLiteral("活化能ΔH(kJ/mol):"), this));
     energy_ = new QLineEdit(this);
-    energy_->setPlaceholderText(Fixed(kDefaultActivationEnergy, 3));
-    energy_->setText(Fixed(kDefaultActivationEnergy, 3));
+    energy_->setPlaceholderText(FixedText(kDefaultActivationEnergy, 3));
+    energy_->setText(FixedText(kDefaultActivationEnergy, 3));
     energy_->setMaximumWidth(90);
     energyRow->addWidget(energy_);
     energyRow->addStretch();
@@ -140,7 +111,7 @@ StatisticsPanel::LimitEdits* StatisticsPanel::EditsOf(int series) {
 
 void StatisticsPanel::ResetSettings() {
     settings_ = {};
-    energy_->setText(Fixed(kDefaultActivationEnergy, 3));
+    energy_->setText(FixedText(kDefaultActivationEnergy, 3));
     for (const LimitEdits& e : edits_) {
         if (e.low) e.low->clear();
         if (e.high) e.high->clear();
@@ -198,28 +169,17 @@ void StatisticsPanel::ReadEdits() {
 }
 
 void StatisticsPanel::Show(const RecordStatistics& statistics) {
-    const auto& all = statistics.series;
-
-    figures_->setRowCount(static_cast<int>(all.size()));
-    for (int row = 0; row < static_cast<int>(all.size()); ++row) {
-        const SeriesStatistics& s = all[static_cast<size_t>(row)];
-        QStringList cells = {ToQString(s.title), QString::number(s.count),
-                             QString::number(s.missing)};
-        if (s.count > 0) {
-            const int d = s.decimals + 2;
-            cells << Fixed(s.min, s.decimals) << Time(s.minTime) << Fixed(s.max, s.decimals)
-                  << Time(s.maxTime) << Fixed(s.mean, d) << Fixed(s.stdev, d)
-                  << (s.mkt ? Fixed(*s.mkt, d) : QStringLiteral("-"));
-        } else {
-            for (int i = 0; i < 7; ++i)
-                cells << QStringLiteral("-");
-        }
-        SetRow(*figures_, row, cells);
-    }
+    const std::vector<StatisticsTable> tables = StatisticsTables(statistics);
+    const auto fill = [](QTableWidget& list, const StatisticsTable& table) {
+        list.setRowCount(static_cast<int>(table.rows.size()));
+        for (int row = 0; row < list.rowCount(); ++row)
+            SetRow(list, row, table.rows[static_cast<size_t>(row)]);
+    };
+    fill(*figures_, tables[0]);
 
     // The limit rows; their edits stay while the series with limits stay the same.
     std::vector<const SeriesStatistics*> limited;
-    for (const SeriesStatistics& s : all) {
+    for (const SeriesStatistics& s : statistics.series) {
         if (s.limits) limited.push_back(&s);
     }
     bool same = limited.size() == edits_.size();
@@ -247,39 +207,27 @@ void StatisticsPanel::Show(const RecordStatistics& statistics) {
     }
     for (size_t i = 0; i < limited.size(); ++i) {
         const SeriesStatistics& s = *limited[i];
-        const LimitSummary& l = *s.limits;
         const size_t k = static_cast<size_t>(s.series);
-        if (!l.overridden) recordLimits_[k] = l.limits;
-        // An empty edit shows the record's limit it stands for.
+        if (!s.limits->overridden) recordLimits_[k] = s.limits->limits;
+        // An edit stands in for the limit's cell; empty, it shows the record's limit greyed.
         LimitEdits& e = edits_[i];
-        if (e.low) e.low->setPlaceholderText(LimitText(recordLimits_[k].low, s.decimals));
-        if (e.high) e.high->setPlaceholderText(LimitText(recordLimits_[k].high, s.decimals));
-        const QString longest =
-            l.longest >= 0
-                ? QStringLiteral("%1秒").arg(l.excursions[static_cast<size_t>(l.longest)].seconds)
-                : QStringLiteral("-");
-        SetRow(*limits_, static_cast<int>(i),
-               {ToQString(s.title), e.low ? QString() : LimitText(l.limits.low, s.decimals),
-                e.high ? QString() : LimitText(l.limits.high, s.decimals),
-                l.overridden ? QStringLiteral("用户") : QStringLiteral("记录"), SideText(l.below),
-                SideText(l.above), QString::number(l.excursions.size()), longest},
-               e.low ? 1 : (e.high ? 2 : -1), e.high ? 2 : (e.low ? 1 : -2));
+        QStringList cells = tables[1].rows[i];
+        if (e.low) {
+            e.low->setPlaceholderText(LimitText(recordLimits_[k].low, s.decimals));
+            cells[1].clear();
+        }
+        if (e.high) {
+            e.high->setPlaceholderText(LimitText(recordLimits_[k].high, s.decimals));
+            cells[2].clear();
+        }
+        SetRow(*limits_, static_cast<int>(i), cells);
     }
 
+    fill(*excursions_, tables[2]);
     excursionRows_.clear();
-    int count = 0;
-    for (const SeriesStatistics* s : limited)
-        count += static_cast<int>(s->limits->excursions.size());
-    excursions_->setRowCount(count);
-    int row = 0;
     for (const SeriesStatistics* s : limited) {
-        for (const Excursion& x : s->limits->excursions) {
-            SetRow(*excursions_, row++,
-                   {ToQString(s->title), ToQString(LimitSideText(x.side)), Time(x.start),
-                    Time(x.end), QString::number(x.samples), QString::number(x.seconds),
-                    Fixed(x.peak, s->decimals), Time(x.peakTime)});
+        for (const Excursion& x : s->limits->excursions)
             excursionRows_.push_back(x.firstRow);
-        }
     }
     for (QTableWidget* list : {figures_, limits_, excursions_})
         list->resizeColumnsToContents();

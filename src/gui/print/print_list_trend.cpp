@@ -8,8 +8,6 @@
 #include <cmath>
 #include <string_view>
 
-#include "core/model/local_time.h"
-#include "core/records/number_text.h"
 #include "core/records/record_legend.h"
 #include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
@@ -18,6 +16,7 @@
 #include "gui/chart/trend_wave.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/qt_text.h"
+#include "statistics_tables.h"
 
 namespace qx {
 namespace {
@@ -89,91 +88,6 @@ std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& unit
         }
     }
     return items;
-}
-
-QString FixedText(double value, int decimals) {
-    std::string text;
-    AppendFixed(text, value, decimals);
-    return ToQString(text);
-}
-
-QString TimeText(std::time_t t) {
-    return ToQString(FormatLocalTime(static_cast<int64_t>(t), "%y-%m-%d %H:%M:%S"));
-}
-
-QString LimitText(const std::optional<double>& value, int decimals) {
-    if (!value) return QStringLiteral("-");
-    QString text = FixedText(*value, decimals + 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-    return text;
-}
-
-// The statistics report's tables: a caption line, the title row, one row per entry.
-struct SummaryTable {
-    QString caption;
-    QStringList titles;
-    std::vector<QStringList> rows;
-};
-
-std::vector<SummaryTable> SummaryTables(const RecordStatistics& rs) {
-    SummaryTable figures{
-        QStringLiteral("统计值"),
-        {QStringLiteral("通道"), QStringLiteral("样本数"), QStringLiteral("缺失"),
-         QStringLiteral("最小值"), QStringLiteral("最小值时间"), QStringLiteral("最大值"),
-         QStringLiteral("最大值时间"), QStringLiteral("平均值"), QStringLiteral("标准差"),
-         QStringLiteral("平均动力学温度")},
-        {}};
-    SummaryTable limits{
-        QStringLiteral("限值"),
-        {QStringLiteral("通道"), QStringLiteral("下限"), QStringLiteral("上限"),
-         QStringLiteral("限值来源"), QStringLiteral("低于下限"), QStringLiteral("高于上限"),
-         QStringLiteral("超限次数"), QStringLiteral("最长超限")},
-        {}};
-    SummaryTable excursions{
-        QStringLiteral("超限记录"),
-        {QStringLiteral("通道"), QStringLiteral("超限"), QStringLiteral("开始时间"),
-         QStringLiteral("结束时间"), QStringLiteral("样本数"), QStringLiteral("时间(秒)"),
-         QStringLiteral("峰值"), QStringLiteral("峰值时间")},
-        {}};
-    const auto side = [](const SideTotal& t) {
-        return QStringLiteral("%1 (%2秒)").arg(t.samples).arg(t.seconds);
-    };
-    for (const SeriesStatistics& s : rs.series) {
-        QStringList row = {ToQString(s.title), QString::number(s.count),
-                           QString::number(s.missing)};
-        if (s.count > 0) {
-            const int d = s.decimals + 2;
-            row << FixedText(s.min, s.decimals) << TimeText(s.minTime)
-                << FixedText(s.max, s.decimals) << TimeText(s.maxTime) << FixedText(s.mean, d)
-                << FixedText(s.stdev, d) << (s.mkt ? FixedText(*s.mkt, d) : QStringLiteral("-"));
-        } else {
-            for (int i = 0; i < 7; ++i)
-                row << QStringLiteral("-");
-        }
-        figures.rows.push_back(row);
-        if (!s.limits) continue;
-        const LimitSummary& l = *s.limits;
-        limits.rows.push_back(
-            {ToQString(s.title), LimitText(l.limits.low, s.decimals),
-             LimitText(l.limits.high, s.decimals),
-             l.overridden ? QStringLiteral("用户") : QStringLiteral("记录"), side(l.below),
-             side(l.above), QString::number(l.excursions.size()),
-             l.longest >= 0
-                 ? QStringLiteral("%1秒").arg(l.excursions[static_cast<size_t>(l.longest)].seconds)
-                 : QStringLiteral("-")});
-        for (const Excursion& e : l.excursions) {
-            excursions.rows.push_back({ToQString(s.title), ToQString(LimitSideText(e.side)),
-                                       TimeText(e.start), TimeText(e.end),
-                                       QString::number(e.samples), QString::number(e.seconds),
-                                       FixedText(e.peak, s.decimals), TimeText(e.peakTime)});
-        }
-    }
-    std::vector<SummaryTable> tables = {figures};
-    if (!limits.rows.empty()) tables.push_back(limits);
-    if (!excursions.rows.empty()) tables.push_back(excursions);
-    return tables;
 }
 
 }  // namespace
@@ -510,7 +424,7 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
         return static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + 2 * (cx / 2);
     };
 
-    std::vector<SummaryTable> tables;
+    std::vector<StatisticsTable> tables;
     if (statistics_) {
         const RecordStatistics& rs = *statistics_;
         QString line = QStringLiteral("记录间隔:%1秒  记录数:%2").arg(rs.interval).arg(rs.samples);
@@ -519,9 +433,10 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
                         .arg(TimeText(rs.first), TimeText(rs.last));
         line += QStringLiteral("  活化能ΔH:%1 kJ/mol").arg(FixedText(rs.activationEnergy, 3));
         summaryRows_.push_back({-1, false, {line}});
-        tables = SummaryTables(rs);
+        tables = StatisticsTables(rs);
     }
-    for (const SummaryTable& t : tables) {
+    for (const StatisticsTable& t : tables) {
+        if (t.rows.empty() && &t != &tables.front()) continue;  // no limits, no excursions
         const int index = static_cast<int>(summaryWidths_.size());
         summaryRows_.push_back({-1, false, {}});
         summaryRows_.push_back({-1, true, {t.caption}});
