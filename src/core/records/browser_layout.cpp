@@ -4,7 +4,9 @@
 
 namespace qx {
 
-BrowserLayout LayoutBrowser(const BrowserRect& c, const BrowserRect& a, int arrangement,
+namespace {
+
+BrowserLayout LayoutWindows(const BrowserRect& c, const BrowserRect& a, int arrangement,
                             bool showLists, bool showChart) {
     BrowserLayout out;
     if (!showLists && !showChart) return out;
@@ -37,6 +39,23 @@ BrowserLayout LayoutBrowser(const BrowserRect& c, const BrowserRect& a, int arra
     } else {
         sideBySide(c.top, c.bottom);
     }
+    return out;
+}
+
+}  // namespace
+
+BrowserLayout LayoutBrowser(const BrowserRect& c, const BrowserRect& a, int arrangement,
+                            bool showLists, bool showChart, bool showStatistics) {
+    if (!showStatistics) return LayoutWindows(c, a, arrangement, showLists, showChart);
+    const int width = std::max(c.right - a.left, kBrowserMinimumExtent);
+    int left = a.left;
+    if (showLists || showChart)
+        left = c.right - std::max((2 * width) / 5, std::min(kStatisticsPanelWidth, width / 2));
+    BrowserRect rest = c;
+    rest.right = left - 1;
+    BrowserLayout out = LayoutWindows(rest, a, arrangement, showLists, showChart);
+    out.statisticsShown = true;
+    out.statistics = {left, c.top, std::max(c.right, left + kBrowserMinimumExtent), c.bottom};
     return out;
 }
 

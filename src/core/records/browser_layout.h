@@ -10,6 +10,12 @@
 //   lists only           lists side by side over the whole height
 //   neither              nothing moves
 //
+// With the statistics panel on, the panel takes the right part of C, from the top to the
+// bottom: two fifths of the width right of A's left edge, at least kStatisticsPanelWidth
+// while that leaves half of it, and
+// all of it when neither the lists nor the chart show. The arrangements above keep their rules
+// in C without that part.
+//
 // Rectangles are (left, top, right, bottom) with right and bottom just outside.
 #pragma once
 
@@ -21,6 +27,7 @@ struct BrowserRect {
 };
 
 inline constexpr int kBrowserMinimumExtent = 120;
+inline constexpr int kStatisticsPanelWidth = 360;
 
 struct BrowserLayout {
     bool apply = false;  // false: leave every window as it is
@@ -29,9 +36,11 @@ struct BrowserLayout {
     BrowserRect sampleList;
     BrowserRect paramList;
     BrowserRect chart;
+    bool statisticsShown = false;
+    BrowserRect statistics;
 };
 
 BrowserLayout LayoutBrowser(const BrowserRect& client, const BrowserRect& anchor, int arrangement,
-                            bool showLists, bool showChart);
+                            bool showLists, bool showChart, bool showStatistics = false);
 
 }  // namespace qx

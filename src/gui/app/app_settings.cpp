@@ -41,6 +41,7 @@ void AppSettings::Load(QSettings& store) {
     readParamInterval = std::clamp(ReadInt(store, "READPARAM/ReadParamInterval", 1), 1, 5);
     enAutoReadParam = true;
     trendPos = ReadInt(store, "TREND/TrendPos", 1);
+    showStat = ReadInt(store, "TREND/ShowStat", 0) != 0;
     maxN = std::max(ReadInt(store, "RECORD/MaxN", 432000), kMinMaxN);
     datRecFile = store.value(QStringLiteral("RECORD/DatRecFile"), QString()).toString();
 
@@ -65,6 +66,7 @@ void AppSettings::Save(QSettings& store) const {
     store.setValue(QStringLiteral("RECORD/MaxN"), std::max(maxN, kMinMaxN));
     store.setValue(QStringLiteral("RECORD/DatRecFile"), datRecFile);
     store.setValue(QStringLiteral("TREND/TrendPos"), trendPos);
+    store.setValue(QStringLiteral("TREND/ShowStat"), showStat ? 1 : 0);
     SaveRecentFiles(store);
 }
 

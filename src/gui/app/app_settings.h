@@ -7,6 +7,7 @@
 //                ReadParamInterval = 1            status polling interval, 1..5 s
 //                EnAutoReadParam                  written only: every start polls automatically
 //   [TREND]      TrendPos = 1                     record browser arrangement
+//                ShowStat = 0                     record browser statistics panel shown (1)
 //   [RECORD]     MaxN = 432000                    never below 14400
 //                DatRecFile = ""                  the last record file
 //   [Recent File List]  File1..File8              the recent files, most recent first
@@ -33,6 +34,7 @@ class AppSettings {
     int readParamInterval = 1;    // seconds, 1..5
     bool enAutoReadParam = true;  // on at every start
     int trendPos = 1;
+    bool showStat = false;
     int maxN = 432000;
     QString datRecFile;
 

@@ -84,6 +84,9 @@ QString CommandText(int id) {
         case cmd::kCaptionBar:
             text = "标题栏(&C)";
             break;
+        case cmd::kStatistics:
+            text = "统计(&A)";
+            break;
         case cmd::kAbout:
             text = "关于(&A)...";
             break;

@@ -1,5 +1,6 @@
 // qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]: the QX Logger window program.
-// qxlog --print-pdf OUT.pdf ... RECORD-FILE: a record's report or chart as a PDF, no window.
+// qxlog --print-pdf OUT.pdf ... RECORD-FILE: a record's report, chart or statistics report as
+// a PDF, no window.
 #include <QApplication>
 #include <clocale>
 #include <cstdio>

@@ -163,7 +163,7 @@ void CMainFrame::CreateActions() {
     for (int id : {cmd::kOpen, cmd::kExport, cmd::kCopyGraph, cmd::kPrint, cmd::kPrintPreview,
                    cmd::kPrintSetup, cmd::kExit, cmd::kConnect, cmd::kDisconnect, cmd::kReadParams,
                    cmd::kSetParams, cmd::kCalibrateClock, cmd::kReceiveData, cmd::kToolBar,
-                   cmd::kStatusBar, cmd::kCaptionBar, cmd::kAbout}) {
+                   cmd::kStatusBar, cmd::kCaptionBar, cmd::kStatistics, cmd::kAbout}) {
         AddAction(id, CommandText(id));
     }
     // The shortcuts the menu texts show beside "打开" and "打印".
@@ -185,7 +185,7 @@ void CMainFrame::CreateActions() {
     for (int look = kLookFirst; look <= kLookLast; ++look) {
         AddAction(look, LookName(look))->setCheckable(true);
     }
-    for (int id : {cmd::kToolBar, cmd::kStatusBar, cmd::kCaptionBar})
+    for (int id : {cmd::kToolBar, cmd::kStatusBar, cmd::kCaptionBar, cmd::kStatistics})
         actions_[id]->setCheckable(true);
 }
 
@@ -223,6 +223,8 @@ void CMainFrame::CreateMenus() {
     view->addAction(actions_[cmd::kStatusBar]);
     view->addAction(actions_[cmd::kCaptionBar]);
     view->addSeparator();
+    view->addAction(actions_[cmd::kStatistics]);
+    view->addSeparator();
     for (int v = 0; v < kViewCount; ++v)
         view->addAction(actions_[cmd::kViewFirst + v]);
 
@@ -239,7 +241,7 @@ void CMainFrame::CreateToolBar() {
     const int separator = 0;
     for (int id : {cmd::kConnect, cmd::kDisconnect, separator, cmd::kOpen, cmd::kExport, separator,
                    cmd::kReceiveData, cmd::kSetParams, separator, cmd::kCalibrateClock,
-                   cmd::kRefreshQuery, separator, cmd::kAbout}) {
+                   cmd::kRefreshQuery, separator, cmd::kStatistics, separator, cmd::kAbout}) {
         if (id == separator) {
             toolBar_->addSeparator();
         } else {
@@ -343,6 +345,7 @@ void CMainFrame::CreateViews() {
 
     panel_->FirstShow(settings_.enAutoReadParam, settings_.readParamInterval);
     dataView_->FirstShow(settings_.trendPos);
+    dataView_->ShowStatistics(settings_.showStat);
     help_->InitialUpdate(helpFolder_);
     currentView_ = kDevicePanelView;
     stack_->setCurrentIndex(currentView_);
@@ -372,6 +375,7 @@ void CMainFrame::UpdateCommandUi() {
     actions_[cmd::kToolBar]->setChecked(toolBar_->isVisibleTo(this));
     actions_[cmd::kStatusBar]->setChecked(statusBar()->isVisibleTo(this));
     actions_[cmd::kCaptionBar]->setChecked(CaptionBarVisible());
+    actions_[cmd::kStatistics]->setChecked(dataView_ && dataView_->StatisticsShown());
 
     // The pane changes only when its text really changes (letter case aside).
     const QString text = ConnectionPaneText();
@@ -419,6 +423,9 @@ void CMainFrame::RunCommand(int id) {
                 break;
             case cmd::kCaptionBar:
                 ToggleCaptionBar();
+                break;
+            case cmd::kStatistics:
+                if (dataView_) dataView_->ShowStatistics(!dataView_->StatisticsShown());
                 break;
             case cmd::kAbout:
                 CAboutDlg::Run(this);

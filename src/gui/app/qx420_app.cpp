@@ -23,14 +23,15 @@ constexpr uint32_t kFinishedRecordingSamples = 576;
 QString StartUsage() {
     return QStringLiteral(
         "Usage: qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
-        "       qxlog --print-pdf OUT.pdf [--report list|chart] RECORD-FILE\n"
+        "       qxlog --print-pdf OUT.pdf [--report list|chart|summary] RECORD-FILE\n"
         "             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
         "\n"
         "  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610\n"
         "                     or 1..11, separated by commas\n"
         "  RECORD-FILE        a record file (*.QXRec) to open at start\n"
-        "  --print-pdf OUT    write the sample report (list, the default) or the chart of\n"
-        "                     RECORD-FILE to the PDF file OUT and exit, without a window;\n"
+        "  --print-pdf OUT    write the sample report (list, the default), the chart or\n"
+        "                     the statistics report (summary) of RECORD-FILE to the PDF\n"
+        "                     file OUT and exit, without a window;\n"
         "                     the time window as in qxlog-cli export (all samples without\n"
         "                     one). Exit status 1 with a message when it cannot be written\n");
 }
@@ -52,11 +53,15 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             if (a == QLatin1String("--print-pdf")) {
                 options.printPdf = value;
             } else if (a == QLatin1String("--report")) {
-                if (value != QLatin1String("list") && value != QLatin1String("chart")) {
-                    error = QStringLiteral("qxlog: --report is list or chart, not '%1'").arg(value);
+                if (value != QLatin1String("list") && value != QLatin1String("chart") &&
+                    value != QLatin1String("summary")) {
+                    error = QStringLiteral("qxlog: --report is list, chart or summary, not '%1'")
+                                .arg(value);
                     return false;
                 }
-                options.printChoice = value == QLatin1String("chart") ? 0 : 1;
+                options.printChoice = value == QLatin1String("chart")     ? 0
+                                      : value == QLatin1String("summary") ? 2
+                                                                          : 1;
                 printOptions = true;
             } else if (!query.Take(ToUtf8(a), ToUtf8(value), &problem)) {
                 error = QStringLiteral("qxlog: ") + ToQString(problem);
@@ -166,6 +171,8 @@ void CQX420App::ExitInstance() {
         settings_.devType = frame_->State().type;
         if (const CDataView* view = frame_->RecordBrowser())
             settings_.trendPos = view->Arrangement();
+        if (const CDataView* view = frame_->RecordBrowser())
+            settings_.showStat = view->StatisticsShown();
     }
     settings_.Save();
 }

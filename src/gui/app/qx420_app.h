@@ -27,7 +27,7 @@ struct StartOptions {
     QString recordFile;
     // --print-pdf: the PDF to write from the record file, without a window; empty otherwise.
     QString printPdf;
-    int printChoice = 1;      // --report list (1, the report) or chart (0)
+    int printChoice = 1;      // --report list (1, the report), chart (0) or summary (2)
     QueryRequest printQuery;  // the query options of qxlog-cli export
 };
 

@@ -37,6 +37,7 @@
 #include "gui/print/print_list_trend.h"
 #include "query_panel.h"
 #include "sample_list_model.h"
+#include "statistics_panel.h"
 #include "trend_display.h"
 
 namespace qx {
@@ -195,6 +196,13 @@ void CDataView::CreateControls() {
     chart_->setWindowTitle(QStringLiteral("TrendWave"));
     chart_->setGeometry(DluRect(285, 7, 111, 316));
     connect(chart_, &CTrendWave::PickNotify, this, &CDataView::OnPick);
+
+    statistics_ = new StatisticsPanel(this);
+    statistics_->setObjectName(QStringLiteral("statistics"));
+    statistics_->setFont(ViewFont());
+    statistics_->hide();
+    connect(statistics_, &StatisticsPanel::settingsChanged, this, &CDataView::UpdateStatistics);
+    connect(statistics_, &StatisticsPanel::excursionActivated, this, &CDataView::SelectRow);
 }
 
 void CDataView::SetupLists() {
@@ -263,8 +271,9 @@ void CDataView::OnDisplaySwitch() {
 }
 
 void CDataView::LayoutWindows() {
-    const BrowserLayout layout = LayoutBrowser(ToBrowserRect(rect()), ToBrowserRect(AnchorRect()),
-                                               arrangement_, showLists_, showChart_);
+    const BrowserLayout layout =
+        LayoutBrowser(ToBrowserRect(rect()), ToBrowserRect(AnchorRect()), arrangement_, showLists_,
+                      showChart_, showStatistics_);
     if (layout.apply) {
         sampleList_->setGeometry(ToQRect(layout.sampleList));
         paramList_->setGeometry(ToQRect(layout.paramList));
@@ -273,6 +282,8 @@ void CDataView::LayoutWindows() {
         if (layout.chartShown) chart_->setGeometry(ToQRect(layout.chart));
         chart_->setVisible(layout.chartShown);
     }
+    if (layout.statisticsShown) statistics_->setGeometry(ToQRect(layout.statistics));
+    statistics_->setVisible(layout.statisticsShown);
     chart_->EnableDrawing(false);
     chart_->SetBanded(showChart_ && !showLists_);
     if (set_) trend_->ApplyGrids(showLists_ ? 10 : 5);
@@ -304,6 +315,7 @@ void CDataView::LoadRecord(const RecordSet* set) {
     headerText_ = RecordHeaderText(MakeParamTexts(params, type_));
     query_->SetMode(QueryMode::All);
     condition_ = "所有";
+    statistics_->ResetSettings();
     Fill(QueryWindow{});
     print_->SetColumns(CPrintListTrend::ColumnCharacters(table_));
     UpdateStatusLine();
@@ -388,6 +400,23 @@ void CDataView::Fill(const QueryWindow& window) {
     ApplySeriesVisibility();
     sampleList_->setUpdatesEnabled(true);
     chart_->EnableDrawing(true);
+    if (showStatistics_) UpdateStatistics();
+}
+
+// ---- statistics ----------------------------------------------------------------------------
+
+void CDataView::ShowStatistics(bool on) {
+    if (on == showStatistics_) return;
+    showStatistics_ = on;
+    if (on) UpdateStatistics();
+    LayoutWindows();
+}
+
+void CDataView::UpdateStatistics() {
+    if (!set_) return;
+    figures_ = ComputeRecordStatistics(*set_, table_, condition_, statistics_->Settings());
+    figures_.file = ToUtf8(host_.RecordPath());
+    statistics_->Show(figures_);
 }
 
 void CDataView::ApplyColumnWidths() {
@@ -427,9 +456,19 @@ void CDataView::ApplySeriesVisibility() {
     trend_->SetSeriesShown(shown);
 }
 
+void CDataView::SelectRow(int row) {
+    if (row < 0 || row >= model_->rowCount()) return;
+    chart_->SelectPoint(row);
+    SelectListRow(row);
+}
+
 void CDataView::OnPick(const TrendPickNotify& notify) {
-    if (notify.point < 0 || notify.point >= model_->rowCount()) return;
-    const QModelIndex index = model_->index(notify.point, 0);
+    SelectListRow(notify.point);
+}
+
+void CDataView::SelectListRow(int row) {
+    if (row < 0 || row >= model_->rowCount()) return;
+    const QModelIndex index = model_->index(row, 0);
     sampleList_->scrollTo(index, QAbstractItemView::EnsureVisible);
     sampleList_->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -467,9 +506,8 @@ void CDataView::ExportRecord() {
         exportPath_.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
         format = ExportFormat::Csv;
     }
-    RecordStatistics statistics = ComputeRecordStatistics(*set_, table_, condition_);
-    statistics.file = ToUtf8(host_.RecordPath());
-    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_), &statistics)) {
+    UpdateStatistics();
+    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_), &figures_)) {
         ShowInfo(this, ToQString(ExportSucceededMessage(path)));
     } else {
         ShowWarning(this, ToQString(ExportFailedMessage(path)));
@@ -509,8 +547,9 @@ int CDataView::PrintToPdfFile(const QString& path, int choice, QString* error) {
         return -1;
     }
     PrepareJob();
-    print_->mode = choice == CPrintListTrend::kCurveMode ? CPrintListTrend::kCurveMode
-                                                         : CPrintListTrend::kReportMode;
+    print_->mode = choice == CPrintListTrend::kCurveMode || choice == CPrintListTrend::kSummaryMode
+                       ? choice
+                       : CPrintListTrend::kReportMode;
     return PrintToPdf(*print_, path, error);
 }
 
@@ -521,6 +560,9 @@ void CDataView::PrepareJob() {
     job.footerText = PrintFooterText(host_.RecordPath(), Now());
     job.documentName = QFileInfo(host_.RecordPath()).completeBaseName();
     job.hasData = host_.RecordLoaded();
+    // The statistics report prints the figures the panel shows, the user's limits included.
+    UpdateStatistics();
+    job.SetStatistics(set_ ? &figures_ : nullptr);
 }
 
 }  // namespace qx

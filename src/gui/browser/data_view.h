@@ -18,6 +18,7 @@
 
 #include "core/records/derived_series.h"
 #include "core/records/record_query.h"
+#include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
 
 class QCheckBox;
@@ -38,6 +39,7 @@ enum class PrintAction;
 class CTrendWave;
 class ChannelLegend;
 class QueryPanel;
+class StatisticsPanel;
 class SampleListModel;
 class TrendDisplay;
 
@@ -81,11 +83,18 @@ class CDataView : public QWidget {
     void Print();         // 57607: print-item dialog, then the printer dialog
     void PrintDirect();   // 57608: print-item dialog, then the application's printer
     void PrintPreview();  // 57609: print-item dialog, then the preview window
-    // Writes the chart (CSelPrintDlg::kCurve) or the report (kReport) of the current query to
-    // a PDF file without asking (A4, the report portrait, the chart landscape). Returns the
-    // pages written, -1 when nothing could be written (nothing is left at path then; `error`,
-    // when given, says why).
+    // Writes the chart (CSelPrintDlg::kCurve), the report (kReport) or the statistics report
+    // (kSummary) of the current query to a PDF file without asking (A4, the reports portrait,
+    // the chart landscape). Returns the pages written, -1 when nothing could be written
+    // (nothing is left at path then; `error`, when given, says why).
     int PrintToPdfFile(const QString& path, int choice, QString* error = nullptr);
+
+    // The statistics panel: shown or not (the setting "ShowStat"); it follows the query, and
+    // its limit and ΔH edits change the figures it shows and the statistics report prints.
+    void ShowStatistics(bool on);
+    bool StatisticsShown() const { return showStatistics_; }
+    StatisticsPanel* Statistics() const { return statistics_; }
+    const RecordStatistics& Figures() const { return figures_; }
 
     // The clock of the queries and of the first date pickers (tests fix it).
     void SetClock(std::function<int64_t()> now) { now_ = std::move(now); }
@@ -127,6 +136,9 @@ class CDataView : public QWidget {
     void ApplySeriesVisibility();
     void OnDisplaySwitch();
     void OnPick(const TrendPickNotify& notify);
+    void SelectRow(int row);  // in the chart and the list
+    void SelectListRow(int row);
+    void UpdateStatistics();
     void FillParamList();
     void ApplyColumnWidths();
     int64_t Now() const;
@@ -158,6 +170,8 @@ class CDataView : public QWidget {
     CTrendWave* chart_ = nullptr;
     std::unique_ptr<TrendDisplay> trend_;
     std::unique_ptr<CPrintListTrend> print_;
+    StatisticsPanel* statistics_ = nullptr;
+    RecordStatistics figures_;
 
     // State.
     InstrumentTypeId type_ = 0;
@@ -165,6 +179,7 @@ class CDataView : public QWidget {
     int matched_ = 0;
     bool showLists_ = true;
     bool showChart_ = true;
+    bool showStatistics_ = false;
     int arrangement_ = 0;
     int panelExtra_ = 0;  // pixels the control panel is wider than the form for whole dates
     std::array<bool, kSeriesCount> checks_{true, false, false, false, false, false, false, false};

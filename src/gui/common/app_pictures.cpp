@@ -1,5 +1,6 @@
 #include "app_pictures.h"
 
+#include <QPainter>
 #include <QtGlobal>
 
 // The resources live in the static library qxgui; the linker keeps their registration only
@@ -71,7 +72,38 @@ QPixmap StatusIcon(int index) {
     return Load(QStringLiteral("status_%1.png").arg(index));
 }
 
+namespace {
+
+// The statistics command's picture, drawn here: three bars of rising height under a red
+// limit line.
+QIcon StatisticsIcon() {
+    QIcon icon;
+    for (int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.scale(size / 16.0, size / 16.0);
+        const QColor edge(0, 60, 128);
+        const QColor fill(96, 160, 224);
+        const int heights[] = {5, 9, 7};
+        for (int i = 0; i < 3; ++i) {
+            const QRect bar(2 + 4 * i, 15 - heights[i], 3, heights[i]);
+            painter.fillRect(bar, fill);
+            painter.setPen(QPen(edge, 0));
+            painter.drawRect(bar.adjusted(0, 0, -1, -1));
+        }
+        painter.setPen(QPen(QColor(208, 0, 0), 1));
+        painter.drawLine(QPointF(1, 4.5), QPointF(15, 4.5));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+}  // namespace
+
 QIcon CommandIcon(int commandId) {
+    if (commandId == kCmdStatistics) return StatisticsIcon();
     const char* name = ToolbarName(commandId);
     if (!name) return {};
     EnsureResources();

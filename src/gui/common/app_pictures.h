@@ -47,6 +47,7 @@ enum ToolbarCommand : int {
     kCmdCalibrateClock = 32785,
     kCmdRefresh = 32788,
     kCmdAbout = 57664,
+    kCmdStatistics = 32799,
 };
 
 // Instrument picture of a type: the flow meter's (300 x 300) for type 6, the common one

@@ -34,8 +34,7 @@ void DeleteApplicationPrinter() {
 }
 
 QPageLayout::Orientation OrientationFor(const CPrintListTrend& job) {
-    return job.mode == CPrintListTrend::kReportMode ? QPageLayout::Portrait
-                                                    : QPageLayout::Landscape;
+    return job.mode != CPrintListTrend::kCurveMode ? QPageLayout::Portrait : QPageLayout::Landscape;
 }
 
 // The pages of a run in printing order, each once per copy.

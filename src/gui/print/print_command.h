@@ -1,7 +1,7 @@
 // The record browser's print commands: print (57607), print direct (57608) and print
 // preview (57609). Each asks with CSelPrintDlg what to print, then prints through the
-// printer dialog, straight to the application's printer, or shows the preview. The report
-// prints portrait and the chart landscape.
+// printer dialog, straight to the application's printer, or shows the preview. The reports
+// print portrait and the chart landscape.
 //
 // Output to a PDF file (the printer dialog's "Print to File (PDF)", or PrintToPdf) is written
 // to a temporary file beside the target and renamed over it only when complete. The printer
@@ -42,7 +42,7 @@ struct PageRun {
 QPrinter& ApplicationPrinter();
 
 // Runs the command for job: the print-item dialog preset to job.mode; on OK job.mode takes the
-// choice, the application's printer turns portrait for the report and landscape for the
+// choice, the application's printer turns portrait for the reports and landscape for the
 // chart, and the job is printed or previewed. Dialogs go through the prompt seam. Returns
 // true when pages were printed or the preview was shown; false when the user cancelled, no
 // record is loaded (job.hasData) or printing failed (the user is told).
@@ -61,7 +61,7 @@ PageRun PageRunOf(const QPrinter& printer);
 // its file completely or not at all. Returns the pages printed or -1.
 int PrintOnPrinter(CPrintListTrend& job, QPrinter& printer);
 
-// Writes job to a PDF file at path without any dialog: A4, portrait for the report and
+// Writes job to a PDF file at path without any dialog: A4, portrait for the reports and
 // landscape for the chart, no paper margins. Returns the pages written or -1 (nothing is left
 // at path then, and `error`, when given, says why: the system's error or what failed).
 int PrintToPdf(CPrintListTrend& job, const QString& path, QString* error = nullptr);

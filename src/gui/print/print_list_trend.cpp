@@ -9,12 +9,14 @@
 #include <string_view>
 
 #include "core/records/record_legend.h"
+#include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
 #include "gui/chart/chart_font.h"
 #include "gui/chart/trend_renderer.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/qt_text.h"
+#include "statistics_tables.h"
 
 namespace qx {
 namespace {
@@ -113,6 +115,7 @@ std::vector<int> CPrintListTrend::ColumnCharacters(const SampleTable& table) {
 
 int CPrintListTrend::PrintSetup(const QPaintDevice& device) {
     reportJob_ = mode == kReportMode;
+    summaryJob_ = mode == kSummaryMode;
     const bool small = reportJob_ && static_cast<int>(columns_.size()) > kManyColumns;
     // The fonts are sized in the page's logical units; the layout uses their character cell.
     tableFont_ = TableFontOf(small);
@@ -122,6 +125,7 @@ int CPrintListTrend::PrintSetup(const QPaintDevice& device) {
                                  small ? kSmallCellHeight : kCellHeight, device.width(),
                                  device.height(), reportJob_, items, columns_);
     if (reportJob_ && table_ && layout_.pageHeight > 0) FitReport(device, small);
+    if (summaryJob_ && layout_.pageHeight > 0) LayoutSummary(device);
     body_ =
         Edges(0, 7 * layout_.cy, PrintLayout::kContentWidth, layout_.pageHeight - 13 * layout_.cy);
     prepared_ = true;
@@ -219,7 +223,13 @@ void CPrintListTrend::PrintPage(QPainter& painter, int page, int pageCount) {
 
     DrawHeader(painter);
     body_ = Edges(0, 7 * l.cy, PrintLayout::kContentWidth, l.pageHeight - 13 * l.cy);
-    if (!reportJob_) {
+    if (summaryJob_) {
+        if (page <= static_cast<int>(summaryPages_.size())) {
+            DrawSummary(painter, body_, page);
+        } else if (hasData && chart_) {
+            DrawChartPage(painter, body_);
+        }
+    } else if (!reportJob_) {
         if (hasData && chart_) DrawChartPage(painter, body_);
     } else {
         DrawReport(painter, body_, page);
@@ -293,8 +303,9 @@ void CPrintListTrend::DrawHeader(QPainter& painter) const {
     painter.setPen(Qt::black);
 
     painter.setFont(MakeFont(kSongFace, 2 * cy, 2 * cx, 400));
-    const QString title = QStringLiteral("检测") +
-                          (reportJob_ ? QStringLiteral("数据记录表") : QStringLiteral("曲线图"));
+    const QString title = QStringLiteral("检测") + (summaryJob_  ? QStringLiteral("统计报告")
+                                                    : reportJob_ ? QStringLiteral("数据记录表")
+                                                                 : QStringLiteral("曲线图"));
     painter.drawText(r.translated(0, cy), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                      title);
 
@@ -398,6 +409,109 @@ void CPrintListTrend::DrawBlock(QPainter& painter, const QRect& block, int first
     for (int c = 0; c < columns; ++c) {
         x += widths[static_cast<size_t>(c)];
         painter.drawLine(x, block.top(), x, bottom);
+    }
+    painter.restore();
+}
+
+void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
+    summaryRows_.clear();
+    summaryWidths_.clear();
+    summaryPages_.clear();
+    const int cx = layout_.cx;
+    summaryRowHeight_ = layout_.cy + layout_.cy / 2;
+    const QFontMetricsF metrics(tableFont_, &device);
+    const auto width = [&](const QString& text) {
+        return static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + 2 * (cx / 2);
+    };
+
+    std::vector<StatisticsTable> tables;
+    if (statistics_) {
+        const RecordStatistics& rs = *statistics_;
+        QString line = QStringLiteral("记录间隔:%1秒  记录数:%2").arg(rs.interval).arg(rs.samples);
+        if (rs.samples > 0)
+            line += QStringLiteral("  开始时间:%1  结束时间:%2")
+                        .arg(TimeText(rs.first), TimeText(rs.last));
+        line += QStringLiteral("  活化能ΔH:%1 kJ/mol").arg(FixedText(rs.activationEnergy, 3));
+        summaryRows_.push_back({-1, false, {line}});
+        tables = StatisticsTables(rs);
+    }
+    for (const StatisticsTable& t : tables) {
+        if (t.rows.empty() && &t != &tables.front()) continue;  // no limits, no excursions
+        const int index = static_cast<int>(summaryWidths_.size());
+        summaryRows_.push_back({-1, false, {}});
+        summaryRows_.push_back({-1, true, {t.caption}});
+        summaryRows_.push_back({index, true, t.titles});
+        std::vector<int> needs;
+        for (const QString& title : t.titles)
+            needs.push_back(width(title));
+        for (const QStringList& row : t.rows) {
+            summaryRows_.push_back({index, false, row});
+            for (int c = 0; c < row.size() && c < static_cast<int>(needs.size()); ++c)
+                needs[static_cast<size_t>(c)] =
+                    std::max(needs[static_cast<size_t>(c)], width(row[c]));
+        }
+        std::vector<int> widths = FittedColumnWidths(needs);
+        if (widths.empty()) {
+            // Wider than the page: the texts are clipped in equal columns.
+            widths.assign(needs.size(),
+                          PrintLayout::kContentWidth / static_cast<int>(needs.size()));
+        }
+        summaryWidths_.push_back(std::move(widths));
+    }
+
+    // Pages of rows; a table going on over a page starts it with its title row again.
+    const int bodyHeight = layout_.pageHeight - 20 * layout_.cy;
+    const int perPage = std::max(bodyHeight / summaryRowHeight_, 4);
+    std::vector<int> page;
+    int heading = -1;
+    for (int i = 0; i < static_cast<int>(summaryRows_.size()); ++i) {
+        const SummaryRow& row = summaryRows_[static_cast<size_t>(i)];
+        if (row.table >= 0 && row.heading) heading = i;
+        if (row.table < 0) heading = -1;
+        if (static_cast<int>(page.size()) == perPage) {
+            summaryPages_.push_back(std::move(page));
+            page.clear();
+            if (row.table >= 0 && !row.heading && heading >= 0) page.push_back(heading);
+        }
+        if (page.empty() && row.table < 0 && row.cells.isEmpty()) continue;  // no gap on top
+        page.push_back(i);
+    }
+    if (!page.empty() || summaryPages_.empty()) summaryPages_.push_back(std::move(page));
+    layout_.pageCount = static_cast<int>(summaryPages_.size()) + 1;  // and the chart page
+}
+
+void CPrintListTrend::DrawSummary(QPainter& painter, const QRect& body, int page) const {
+    const int cx = layout_.cx;
+    const int h = summaryRowHeight_;
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    painter.save();
+    painter.setBackgroundMode(Qt::TransparentMode);
+    QFont bold = tableFont_;
+    bold.setWeight(QFont::Bold);
+    int y = body.top();
+    const std::vector<int>& rows = summaryPages_[static_cast<size_t>(page - 1)];
+    for (size_t k = 0; k < rows.size(); ++k, y += h) {
+        const SummaryRow& row = summaryRows_[static_cast<size_t>(rows[k])];
+        painter.setPen(Qt::black);
+        if (row.table < 0) {
+            if (row.cells.isEmpty()) continue;
+            painter.setFont(row.heading ? bold : tableFont_);
+            painter.drawText(QRect(body.left(), y, body.width(), h), flags, row.cells.front());
+            continue;
+        }
+        painter.setFont(tableFont_);
+        const std::vector<int>& widths = summaryWidths_[static_cast<size_t>(row.table)];
+        int x = body.left();
+        for (size_t c = 0; c < widths.size(); ++c) {
+            const QRect cell(x, y, widths[c], h);
+            if (row.heading) painter.fillRect(cell, kTitleRowColour);
+            if (c < static_cast<size_t>(row.cells.size()))
+                painter.drawText(Narrowed(cell, cx / 2, 4), flags, row.cells[static_cast<int>(c)]);
+            painter.setPen(QPen(kGridColour, kGridWidth, Qt::SolidLine));
+            painter.drawRect(cell);
+            painter.setPen(Qt::black);
+            x += widths[c];
+        }
     }
     painter.restore();
 }

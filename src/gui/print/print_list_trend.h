@@ -1,5 +1,8 @@
 // CPrintListTrend: lays out and draws the printed pages of the record browser, either the
-// trend chart on one page or the sample list as a report of two tables side by side per page.
+// trend chart on one page, the sample list as a report of two tables side by side per page, or
+// the statistics report: the figures per series, the limit summary and the excursion list as
+// tables continued over as many portrait pages as they need (a table's title row repeated at
+// the top of a page), then the chart page of the selection.
 // Every title and cell of the report shows whole: when the list's columns, halved, are too
 // narrow for a text in the table font, the report takes one table a page (in the list's
 // proportions, else with the columns as wide as their texts), and the small font when even
@@ -18,6 +21,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "print_layout.h"
@@ -29,11 +33,13 @@ namespace qx {
 
 class CTrendWave;
 class SampleTable;
+struct RecordStatistics;
 
 class CPrintListTrend {
   public:
     static constexpr int kCurveMode = 0;
     static constexpr int kReportMode = 1;
+    static constexpr int kSummaryMode = 2;
     // The table font's character cell, and the smaller one of reports with many columns.
     static constexpr int kCellWidth = 16, kCellHeight = 32;
     static constexpr int kSmallCellWidth = 8, kSmallCellHeight = 18;
@@ -48,6 +54,10 @@ class CPrintListTrend {
     const SampleTable* Table() const { return table_; }
     CTrendWave* Chart() const { return chart_; }
 
+    // The figures of the statistics report; null prints its tables empty. They must outlive
+    // the job.
+    void SetStatistics(const RecordStatistics* statistics) { statistics_ = statistics; }
+
     // The report's columns: their widths in characters, at most 20.
     void SetColumns(std::vector<int> widthsInCharacters);
     const std::vector<int>& Columns() const { return columns_; }
@@ -60,7 +70,8 @@ class CPrintListTrend {
     QString footerText;      // left part of the footer
     QString documentName;    // name of the print job (the record file's base name)
     bool hasData = false;    // a record is loaded; without it the chart page shows no chart
-    int mode = kReportMode;  // kReportMode or kCurveMode (the print-item dialog's choice)
+    int mode = kReportMode;  // kReportMode, kCurveMode or kSummaryMode (the print-item
+                             // dialog's choice)
 
     // Start of a job: takes the row count, makes the fonts and computes the page layout for
     // the device's page. Returns the page count (0 for a report without rows).
@@ -89,10 +100,24 @@ class CPrintListTrend {
     static QFont TableFontOf(bool small);
     // Per report column the width its title and cells need in font, with the cell margins.
     std::vector<int> TextNeeds(const QFont& font, const QPaintDevice& device, int cx) const;
+    // The statistics report: its rows, their tables' column widths and its pages.
+    void LayoutSummary(const QPaintDevice& device);
+    void DrawSummary(QPainter& painter, const QRect& body, int page) const;
     // Replaces the two-block layout when a title or a cell would not show whole in it.
     void FitReport(const QPaintDevice& device, bool small);
 
+    struct SummaryRow {
+        int table = -1;  // index into summaryWidths_, -1 for a line of text across the page
+        bool heading = false;
+        QStringList cells;
+    };
     const SampleTable* table_ = nullptr;
+    const RecordStatistics* statistics_ = nullptr;
+    std::vector<SummaryRow> summaryRows_;
+    std::vector<std::vector<int>> summaryWidths_;
+    std::vector<std::vector<int>> summaryPages_;  // the rows of each page of tables
+    int summaryRowHeight_ = 0;
+    bool summaryJob_ = false;
     CTrendWave* chart_ = nullptr;
     std::vector<int> columns_{100};
     bool prepared_ = false;

@@ -20,15 +20,19 @@ CSelPrintDlg::CSelPrintDlg(int choice, bool forPrinting, QWidget* parent)
     auto* box = new QGroupBox(this);
     curve_ = new QRadioButton(QStringLiteral("曲线图(&T)"), box);
     report_ = new QRadioButton(QStringLiteral("数据报表(&R)"), box);
+    summary_ = new QRadioButton(QStringLiteral("统计报告(&S)"), box);
     curve_->setObjectName(QStringLiteral("curve"));
     report_->setObjectName(QStringLiteral("report"));
+    summary_->setObjectName(QStringLiteral("summary"));
     auto* group = new QButtonGroup(this);
     group->addButton(curve_, kCurve);
     group->addButton(report_, kReport);
-    (choice == kCurve ? curve_ : report_)->setChecked(true);
+    group->addButton(summary_, kSummary);
+    (choice == kCurve ? curve_ : choice == kSummary ? summary_ : report_)->setChecked(true);
     auto* radios = new QVBoxLayout(box);
     radios->addWidget(curve_);
     radios->addWidget(report_);
+    radios->addWidget(summary_);
 
     ok_ = new QPushButton(QStringLiteral("确定(&O)"), this);
     cancel_ = new QPushButton(QStringLiteral("取消(&C)"), this);
@@ -47,7 +51,7 @@ CSelPrintDlg::CSelPrintDlg(int choice, bool forPrinting, QWidget* parent)
 }
 
 void CSelPrintDlg::accept() {
-    choice = report_->isChecked() ? kReport : kCurve;
+    choice = curve_->isChecked() ? kCurve : summary_->isChecked() ? kSummary : kReport;
     QDialog::accept();
 }
 

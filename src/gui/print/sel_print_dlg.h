@@ -1,5 +1,5 @@
 // CSelPrintDlg: chooses what a print job or a print preview shows, the trend chart
-// ("曲线图") or the report of the sample list ("数据报表").
+// ("曲线图"), the report of the sample list ("数据报表") or the statistics report ("统计报告").
 #pragma once
 
 #include <QDialog>
@@ -15,8 +15,9 @@ class CSelPrintDlg : public QDialog {
   public:
     static constexpr int kCurve = 0;
     static constexpr int kReport = 1;
+    static constexpr int kSummary = 2;
 
-    // choice: kCurve or kReport (any other value counts as the report); forPrinting false
+    // choice: kCurve, kReport or kSummary (any other value counts as the report); forPrinting false
     // titles the dialog for the preview.
     CSelPrintDlg(int choice, bool forPrinting, QWidget* parent = nullptr);
 
@@ -26,6 +27,7 @@ class CSelPrintDlg : public QDialog {
 
     QRadioButton* CurveButton() const { return curve_; }
     QRadioButton* ReportButton() const { return report_; }
+    QRadioButton* SummaryButton() const { return summary_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -35,6 +37,7 @@ class CSelPrintDlg : public QDialog {
   private:
     QRadioButton* curve_ = nullptr;
     QRadioButton* report_ = nullptr;
+    QRadioButton* summary_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

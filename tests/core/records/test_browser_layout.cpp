@@ -27,6 +27,23 @@ TEST(BrowserLayout, SideBySideSplitsTheHeight) {
     EXPECT_EQ(low.chart.bottom, 120);
 }
 
+TEST(BrowserLayout, StatisticsPanelTakesTheRightPart) {
+    // 2/5 of the 900 pixels right of A's left edge; the stacked rules in the 639 left of it.
+    const BrowserLayout l = LayoutBrowser(kClient, kAnchor, 1, true, true, true);
+    ASSERT_TRUE(l.statisticsShown);
+    EXPECT_EQ(l.statistics, (BrowserRect{640, 0, 1000, 600}));
+    EXPECT_EQ(l.sampleList, (BrowserRect{100, 0, 424, 250}));
+    EXPECT_EQ(l.paramList, (BrowserRect{425, 0, 639, 250}));
+    EXPECT_EQ(l.chart, (BrowserRect{100, 250, 639, 600}));
+    // Narrow views give the panel 360 pixels while that is at most half; alone it takes all.
+    EXPECT_EQ(LayoutBrowser({0, 0, 800, 600}, kAnchor, 0, false, true, true).statistics.left, 450);
+    EXPECT_EQ(LayoutBrowser({0, 0, 500, 600}, kAnchor, 0, false, true, true).statistics.left, 300);
+    const BrowserLayout alone = LayoutBrowser(kClient, kAnchor, 0, false, false, true);
+    EXPECT_FALSE(alone.apply);
+    EXPECT_EQ(alone.statistics, (BrowserRect{100, 0, 1000, 600}));
+    EXPECT_FALSE(LayoutBrowser(kClient, kAnchor, 0, true, true).statisticsShown);
+}
+
 TEST(BrowserLayout, StackedSplitsTheWidth) {
     const BrowserLayout l = LayoutBrowser(kClient, kAnchor, 1, true, true);
     EXPECT_EQ(l.sampleList, (BrowserRect{100, 0, 640, 250}));

@@ -39,6 +39,7 @@ TEST_F(AppSettingsTest, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ(s.readParamInterval, 1);
     EXPECT_TRUE(s.enAutoReadParam);
     EXPECT_EQ(s.trendPos, 1);
+    EXPECT_FALSE(s.showStat);
     EXPECT_EQ(s.maxN, 432000);
     EXPECT_TRUE(s.datRecFile.isEmpty());
     EXPECT_TRUE(s.RecentFiles().isEmpty());
@@ -99,6 +100,7 @@ TEST_F(AppSettingsTest, EveryValueSurvivesARoundTrip) {
     s.devType = 0;  // after a failed connect
     s.readParamInterval = 4;
     s.trendPos = 0;
+    s.showStat = true;
     s.maxN = 20000;
     s.datRecFile = QStringLiteral("/home/用户/DAT/仓库1.QXRec");
     s.AddRecentFile(QStringLiteral("/data/a.QXRec"));
@@ -112,6 +114,7 @@ TEST_F(AppSettingsTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(t.devType, 0);
     EXPECT_EQ(t.readParamInterval, 4);
     EXPECT_EQ(t.trendPos, 0);
+    EXPECT_TRUE(t.showStat);
     EXPECT_EQ(t.maxN, 20000);
     EXPECT_EQ(t.datRecFile, s.datRecFile);
     EXPECT_EQ(t.RecentFiles(), (QStringList{"/data/b.QXRec", "/data/a.QXRec"}));

@@ -7,6 +7,7 @@
 #include <QtTest/QTest>
 
 #include "frame_fixture.h"
+#include "gui/browser/data_view.h"
 #include "gui/common/app_pictures.h"
 #include "gui/common/my_list_ctrl.h"
 #include "gui/device/qx420_view.h"
@@ -128,6 +129,13 @@ TEST_F(Frame, EnableRulesFollowEveryStateChange) {
     EXPECT_FALSE(frame->Action(cmd::kCaptionBar)->isChecked());
     frame->RunCommand(cmd::kCaptionBar);
     EXPECT_TRUE(frame->CaptionBarVisible());
+    // The statistics panel of the record browser, without a record as well.
+    EXPECT_FALSE(frame->Action(cmd::kStatistics)->isChecked());
+    frame->RunCommand(cmd::kStatistics);
+    EXPECT_TRUE(frame->RecordBrowser()->StatisticsShown());
+    EXPECT_TRUE(frame->Action(cmd::kStatistics)->isChecked());
+    frame->RunCommand(cmd::kStatistics);
+    EXPECT_FALSE(frame->RecordBrowser()->StatisticsShown());
 }
 
 TEST_F(Frame, PollsAtTheChosenIntervalOnlyWhileAllowed) {
