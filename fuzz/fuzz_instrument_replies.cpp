@@ -19,11 +19,44 @@
 
 namespace {
 
-class ScriptedDevice final : public qx::HidLibrary {
+// The open device: its report lengths from the descriptor, its input reports from the input.
+class ScriptedDevice final : public qx::HidDevice {
   public:
-    ScriptedDevice(std::span<const uint8_t> descriptor, std::span<const uint8_t> replies)
+    ScriptedDevice(std::span<const uint8_t> descriptor, std::span<const uint8_t>& replies)
         : lengths_(qx::ParseReportDescriptor(descriptor).value_or(qx::ReportLengths{})),
           replies_(replies) {}
+
+    qx::HidStatus GetString(qx::HidStringType, qx::HidStringBuffer& out) override {
+        qx::SetHidBufferText(out, "/dev/hidraw0");
+        return qx::kHidSuccess;
+    }
+    void SetTimeouts(uint32_t, uint32_t) override {}
+    uint16_t InputReportLength() override { return lengths_.input; }
+    uint16_t OutputReportLength() override { return lengths_.output; }
+    qx::HidStatus GetInputReport(std::span<uint8_t> report) override {
+        if (report.empty() || replies_.empty()) return qx::HidStatus::kTransferFailed;
+        const size_t n = std::min(report.size(), replies_.size());
+        std::memcpy(report.data(), replies_.data(), n);
+        replies_ = replies_.subspan(n);
+        return qx::kHidSuccess;
+    }
+    qx::HidStatus SendOutputReport(std::span<const uint8_t> r) override {
+        volatile uint8_t sink = 0;
+        for (uint8_t b : r)
+            sink = static_cast<uint8_t>(sink ^ b);  // every byte must be readable
+        return replies_.empty() ? qx::HidStatus::kTransferFailed : qx::kHidSuccess;
+    }
+
+  private:
+    qx::ReportLengths lengths_;
+    std::span<const uint8_t>& replies_;  // shared by every opening of the device
+};
+
+// One attached instrument "QX" whose every opening serves the remaining replies.
+class ScriptedLibrary final : public qx::HidLibrary {
+  public:
+    ScriptedLibrary(std::span<const uint8_t> descriptor, std::span<const uint8_t> replies)
+        : descriptor_(descriptor), replies_(replies) {}
 
     uint32_t GetNumHidDevices(uint16_t, uint16_t) override { return 1; }
     qx::HidStatus GetHidString(uint32_t, uint16_t, uint16_t, qx::HidStringType,
@@ -31,35 +64,14 @@ class ScriptedDevice final : public qx::HidLibrary {
         qx::SetHidBufferText(out, "QX");
         return qx::kHidSuccess;
     }
-    qx::HidStatus Open(qx::HidHandle& h, uint32_t, uint16_t, uint16_t, uint32_t) override {
-        h = 1;
+    qx::HidStatus Open(std::unique_ptr<qx::HidDevice>& device, uint32_t, uint16_t, uint16_t,
+                       uint32_t) override {
+        device = std::make_unique<ScriptedDevice>(descriptor_, replies_);
         return qx::kHidSuccess;
     }
-    qx::HidStatus GetString(qx::HidHandle, qx::HidStringType, qx::HidStringBuffer& out) override {
-        qx::SetHidBufferText(out, "/dev/hidraw0");
-        return qx::kHidSuccess;
-    }
-    void SetTimeouts(qx::HidHandle, uint32_t, uint32_t) override {}
-    bool IsOpened(qx::HidHandle h) override { return h == 1; }
-    uint16_t GetInputReportBufferLength(qx::HidHandle) override { return lengths_.input; }
-    uint16_t GetOutputReportBufferLength(qx::HidHandle) override { return lengths_.output; }
-    qx::HidStatus GetInputReportControl(qx::HidHandle, std::span<uint8_t> report) override {
-        if (report.empty() || replies_.empty()) return qx::HidStatus::kTransferFailed;
-        const size_t n = std::min(report.size(), replies_.size());
-        std::memcpy(report.data(), replies_.data(), n);
-        replies_ = replies_.subspan(n);
-        return qx::kHidSuccess;
-    }
-    qx::HidStatus SetOutputReportInterrupt(qx::HidHandle, std::span<const uint8_t> r) override {
-        volatile uint8_t sink = 0;
-        for (uint8_t b : r)
-            sink = static_cast<uint8_t>(sink ^ b);  // every byte must be readable
-        return replies_.empty() ? qx::HidStatus::kTransferFailed : qx::kHidSuccess;
-    }
-    void Close(qx::HidHandle) override {}
 
   private:
-    qx::ReportLengths lengths_;
+    std::span<const uint8_t> descriptor_;
     std::span<const uint8_t> replies_;
 };
 
@@ -70,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int type = data[0] % 13;
     const size_t descriptorLength = std::min<size_t>(data[1], size - 2);
     const std::span<const uint8_t> input(data, size);
-    ScriptedDevice device(input.subspan(2, descriptorLength), input.subspan(2 + descriptorLength));
+    ScriptedLibrary device(input.subspan(2, descriptorLength), input.subspan(2 + descriptorLength));
 
     qx::InstrumentState state;
     qx::InstrumentLink link(device, state, [](int) {});

@@ -42,9 +42,6 @@ HidapiLibrary::HidapiLibrary(std::string sysfsHidrawRoot) : sysfsRoot_(std::move
 }
 
 HidapiLibrary::~HidapiLibrary() {
-    for (auto& [handle, open] : open_)
-        hid_close(open.device);
-    open_.clear();
     hid_exit();
 }
 
@@ -81,26 +78,74 @@ HidStatus HidapiLibrary::GetHidString(uint32_t deviceIndex, uint16_t vendorId, u
     return kHidSuccess;
 }
 
-HidStatus HidapiLibrary::Open(HidHandle& handle, uint32_t deviceIndex, uint16_t vendorId,
-                              uint16_t productId, uint32_t /*inputBufferCount*/) {
+// A device opened by hid_open_path, closed when destroyed.
+class HidapiLibrary::OpenDevice final : public HidDevice {
+  public:
+    OpenDevice(HidapiLibrary& library, hid_device* device, std::string path, std::string product,
+               ReportLengths lengths)
+        : library_(library),
+          device_(device),
+          path_(std::move(path)),
+          product_(std::move(product)),
+          lengths_(lengths) {}
+    ~OpenDevice() override { hid_close(device_); }
+    OpenDevice(const OpenDevice&) = delete;
+    OpenDevice& operator=(const OpenDevice&) = delete;
+
+    HidStatus GetString(HidStringType type, HidStringBuffer& out) override {
+        SetHidBufferText(out, type == HidStringType::kDevicePath ? path_ : product_);
+        return kHidSuccess;
+    }
+    void SetTimeouts(uint32_t getReportMs, uint32_t setReportMs) override {
+        getReportTimeoutMs_ = getReportMs;
+        setReportTimeoutMs_ = setReportMs;
+    }
+    uint16_t InputReportLength() override { return lengths_.input; }
+    uint16_t OutputReportLength() override { return lengths_.output; }
+    HidStatus GetInputReport(std::span<uint8_t> report) override {
+        if (report.empty()) return HidStatus::kInvalidBufferSize;
+        if (hid_get_input_report(device_, report.data(), report.size()) < 0) {
+            library_.NoteError(device_);
+            return HidStatus::kTransferFailed;
+        }
+        return kHidSuccess;
+    }
+    HidStatus SendOutputReport(std::span<const uint8_t> report) override {
+        if (report.empty()) return HidStatus::kInvalidBufferSize;
+        if (hid_write(device_, report.data(), report.size()) < 0) {
+            library_.NoteError(device_);
+            return HidStatus::kTransferFailed;
+        }
+        return kHidSuccess;
+    }
+
+  private:
+    HidapiLibrary& library_;
+    hid_device* device_;
+    std::string path_;
+    std::string product_;
+    ReportLengths lengths_;
+    uint32_t getReportTimeoutMs_ = 0;
+    uint32_t setReportTimeoutMs_ = 0;
+};
+
+HidStatus HidapiLibrary::Open(std::unique_ptr<HidDevice>& device, uint32_t deviceIndex,
+                              uint16_t vendorId, uint16_t productId,
+                              uint32_t /*inputBufferCount*/) {
+    device.reset();
     // Indexes refer to the attached devices as they are now.
     Enumerate(vendorId, productId);
     if (deviceIndex >= devices_.size()) return HidStatus::kDeviceNotFound;
     const Device& d = devices_[deviceIndex];
     errno = 0;
-    hid_device* device = hid_open_path(d.path.c_str());
-    if (!device) {
+    hid_device* opened = hid_open_path(d.path.c_str());
+    if (!opened) {
         const int savedErrno = errno;
         NoteError(nullptr);
         return OpenFailureStatus(savedErrno, d.path.c_str());
     }
-    OpenDevice open;
-    open.device = device;
-    open.path = d.path;
-    open.product = d.product;
-    open.lengths = ReadReportLengths(d.path);
-    handle = nextHandle_++;
-    open_[handle] = open;
+    device =
+        std::make_unique<OpenDevice>(*this, opened, d.path, d.product, ReadReportLengths(d.path));
     return kHidSuccess;
 }
 
@@ -115,66 +160,6 @@ ReportLengths HidapiLibrary::ReadReportLengths(const std::string& devicePath) co
               static_cast<std::streamsize>(descriptor.size()));
     descriptor.resize(static_cast<size_t>(file.gcount()));
     return ParseReportDescriptor(descriptor).value_or(ReportLengths{});
-}
-
-HidStatus HidapiLibrary::GetString(HidHandle handle, HidStringType type, HidStringBuffer& out) {
-    SetHidBufferText(out, "");
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return HidStatus::kDeviceNotOpened;
-    SetHidBufferText(out,
-                     type == HidStringType::kDevicePath ? it->second.path : it->second.product);
-    return kHidSuccess;
-}
-
-void HidapiLibrary::SetTimeouts(HidHandle handle, uint32_t getReportMs, uint32_t setReportMs) {
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return;
-    it->second.getReportTimeoutMs = getReportMs;
-    it->second.setReportTimeoutMs = setReportMs;
-}
-
-bool HidapiLibrary::IsOpened(HidHandle handle) {
-    return open_.count(handle) != 0;
-}
-
-uint16_t HidapiLibrary::GetInputReportBufferLength(HidHandle handle) {
-    const auto it = open_.find(handle);
-    return it == open_.end() ? 0 : it->second.lengths.input;
-}
-
-uint16_t HidapiLibrary::GetOutputReportBufferLength(HidHandle handle) {
-    const auto it = open_.find(handle);
-    return it == open_.end() ? 0 : it->second.lengths.output;
-}
-
-HidStatus HidapiLibrary::GetInputReportControl(HidHandle handle, std::span<uint8_t> report) {
-    if (report.empty()) return HidStatus::kInvalidBufferSize;
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return HidStatus::kDeviceNotOpened;
-    if (hid_get_input_report(it->second.device, report.data(), report.size()) < 0) {
-        NoteError(it->second.device);
-        return HidStatus::kTransferFailed;
-    }
-    return kHidSuccess;
-}
-
-HidStatus HidapiLibrary::SetOutputReportInterrupt(HidHandle handle,
-                                                  std::span<const uint8_t> report) {
-    if (report.empty()) return HidStatus::kInvalidBufferSize;
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return HidStatus::kDeviceNotOpened;
-    if (hid_write(it->second.device, report.data(), report.size()) < 0) {
-        NoteError(it->second.device);
-        return HidStatus::kTransferFailed;
-    }
-    return kHidSuccess;
-}
-
-void HidapiLibrary::Close(HidHandle handle) {
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return;
-    hid_close(it->second.device);
-    open_.erase(it);
 }
 
 }  // namespace qx

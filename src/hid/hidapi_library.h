@@ -18,10 +18,10 @@
 // - Timeouts: hidapi offers no timeout for these two calls. The kernel bounds each control
 //   transfer and each interrupt OUT write by its own USB timeout (5 s for usbhid), so the
 //   set-report timeout of 1000 ms cannot be honoured more tightly: a silent device fails a
-//   transfer after about 5 s instead of 1 s. SetTimeouts records the values only.
+//   transfer after about 5 s instead of 1 s. HidDevice::SetTimeouts records the values only.
+// - Every device it opened must be destroyed before the library (which ends hidapi).
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -46,30 +46,15 @@ class HidapiLibrary final : public HidLibrary {
     uint32_t GetNumHidDevices(uint16_t vendorId, uint16_t productId) override;
     HidStatus GetHidString(uint32_t deviceIndex, uint16_t vendorId, uint16_t productId,
                            HidStringType type, HidStringBuffer& out) override;
-    HidStatus Open(HidHandle& handle, uint32_t deviceIndex, uint16_t vendorId, uint16_t productId,
-                   uint32_t inputBufferCount) override;
-    HidStatus GetString(HidHandle handle, HidStringType type, HidStringBuffer& out) override;
-    void SetTimeouts(HidHandle handle, uint32_t getReportMs, uint32_t setReportMs) override;
-    bool IsOpened(HidHandle handle) override;
-    uint16_t GetInputReportBufferLength(HidHandle handle) override;
-    uint16_t GetOutputReportBufferLength(HidHandle handle) override;
-    HidStatus GetInputReportControl(HidHandle handle, std::span<uint8_t> report) override;
-    HidStatus SetOutputReportInterrupt(HidHandle handle, std::span<const uint8_t> report) override;
-    void Close(HidHandle handle) override;
+    HidStatus Open(std::unique_ptr<HidDevice>& device, uint32_t deviceIndex, uint16_t vendorId,
+                   uint16_t productId, uint32_t inputBufferCount) override;
 
   private:
     struct Device {
         std::string path;
         std::string product;
     };
-    struct OpenDevice {
-        hid_device_* device = nullptr;
-        std::string path;
-        std::string product;
-        ReportLengths lengths;
-        uint32_t getReportTimeoutMs = 0;
-        uint32_t setReportTimeoutMs = 0;
-    };
+    class OpenDevice;
 
     void Enumerate(uint16_t vendorId, uint16_t productId);
     ReportLengths ReadReportLengths(const std::string& devicePath) const;
@@ -77,8 +62,6 @@ class HidapiLibrary final : public HidLibrary {
 
     std::string sysfsRoot_;
     std::vector<Device> devices_;
-    std::map<HidHandle, OpenDevice> open_;
-    HidHandle nextHandle_ = 1;
     std::string lastError_;
 };
 

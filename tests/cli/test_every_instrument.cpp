@@ -28,27 +28,10 @@ class LentBus final : public HidLibrary {
                            HidStringBuffer& out) override {
         return bus_.GetHidString(i, v, p, t, out);
     }
-    HidStatus Open(HidHandle& h, uint32_t i, uint16_t v, uint16_t p, uint32_t n) override {
-        return bus_.Open(h, i, v, p, n);
+    HidStatus Open(std::unique_ptr<HidDevice>& d, uint32_t i, uint16_t v, uint16_t p,
+                   uint32_t n) override {
+        return bus_.Open(d, i, v, p, n);
     }
-    HidStatus GetString(HidHandle h, HidStringType t, HidStringBuffer& out) override {
-        return bus_.GetString(h, t, out);
-    }
-    void SetTimeouts(HidHandle h, uint32_t g, uint32_t s) override { bus_.SetTimeouts(h, g, s); }
-    bool IsOpened(HidHandle h) override { return bus_.IsOpened(h); }
-    uint16_t GetInputReportBufferLength(HidHandle h) override {
-        return bus_.GetInputReportBufferLength(h);
-    }
-    uint16_t GetOutputReportBufferLength(HidHandle h) override {
-        return bus_.GetOutputReportBufferLength(h);
-    }
-    HidStatus GetInputReportControl(HidHandle h, std::span<uint8_t> r) override {
-        return bus_.GetInputReportControl(h, r);
-    }
-    HidStatus SetOutputReportInterrupt(HidHandle h, std::span<const uint8_t> r) override {
-        return bus_.SetOutputReportInterrupt(h, r);
-    }
-    void Close(HidHandle h) override { bus_.Close(h); }
 
   private:
     SimulatedHidLibrary& bus_;

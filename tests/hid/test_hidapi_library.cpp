@@ -98,8 +98,9 @@ TEST_F(HidapiBackend, ConversationWithLengthsFromSysfs) {
     EXPECT_EQ(state.type, 6);
     ASSERT_TRUE(protocol.ReadStatus());
     EXPECT_EQ(link.DevicePath(), "/dev/hidraw3");
-    EXPECT_EQ(hid.GetInputReportBufferLength(link.Handle()), 64);
-    EXPECT_EQ(hid.GetOutputReportBufferLength(link.Handle()), 64);
+    ASSERT_NE(link.Device(), nullptr);
+    EXPECT_EQ(link.Device()->InputReportLength(), 64);
+    EXPECT_EQ(link.Device()->OutputReportLength(), 64);
     EXPECT_EQ(state.live.bytes, sim.Status().bytes);
     ParamBlock set;
     ASSERT_TRUE(protocol.ReadParamBlock(ParamSource::kSetParams, set));
@@ -127,8 +128,9 @@ TEST_F(HidapiBackend, LongReportsAreCappedOrSentWhole) {
     ReportProtocol protocol(link, [] { return kNow; });
     ASSERT_TRUE(link.Connect(nullptr));
     ASSERT_TRUE(protocol.ReadStatus());
-    EXPECT_EQ(hid.GetInputReportBufferLength(link.Handle()), 300);
-    EXPECT_EQ(hid.GetOutputReportBufferLength(link.Handle()), 1025);
+    ASSERT_NE(link.Device(), nullptr);
+    EXPECT_EQ(link.Device()->InputReportLength(), 300);
+    EXPECT_EQ(link.Device()->OutputReportLength(), 1025);
     SampleBlock block;
     ASSERT_TRUE(protocol.ReadBlock(0, block));
     ASSERT_EQ(sim.WrittenReports().size(), 1u);
@@ -179,18 +181,20 @@ TEST_F(HidapiBackend, UnplugMidExchangeAndReplug) {
     EXPECT_EQ(test::Fake().opens, 2);
 }
 
-TEST_F(HidapiBackend, UnknownHandles) {
+TEST_F(HidapiBackend, MissingDeviceAndEmptyReports) {
     HidapiLibrary hid(sysfs_.string());
-    uint8_t report[8] = {5};
-    EXPECT_FALSE(hid.IsOpened(7));
-    EXPECT_EQ(hid.GetInputReportControl(7, report), HidStatus::kDeviceNotOpened);
-    EXPECT_EQ(hid.SetOutputReportInterrupt(kNoHidHandle, report), HidStatus::kDeviceNotOpened);
-    EXPECT_EQ(hid.GetInputReportControl(7, std::span<uint8_t>()), HidStatus::kInvalidBufferSize);
-    EXPECT_EQ(hid.GetInputReportBufferLength(7), 0);
-    HidHandle h = kNoHidHandle;
-    EXPECT_EQ(hid.Open(h, 0, kInstrumentVendorId, kInstrumentProductId, 512),
+    std::unique_ptr<HidDevice> device;
+    EXPECT_EQ(hid.Open(device, 0, kInstrumentVendorId, kInstrumentProductId, 512),
               HidStatus::kDeviceNotFound);
-    hid.Close(7);
+    EXPECT_EQ(device, nullptr);
+
+    Attach(1);
+    ASSERT_TRUE(HidOk(hid.Open(device, 0, kInstrumentVendorId, kInstrumentProductId, 512)));
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->GetInputReport(std::span<uint8_t>()), HidStatus::kInvalidBufferSize);
+    EXPECT_EQ(device->SendOutputReport(std::span<const uint8_t>()), HidStatus::kInvalidBufferSize);
+    device.reset();
+    EXPECT_EQ(test::Fake().closes, 1);
 }
 
 }  // namespace

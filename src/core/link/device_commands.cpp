@@ -28,7 +28,7 @@ uint32_t HeldSampleCount(const InstrumentState& state) {
     if (!state.live.HasRecording()) return 0;
     ParamBlock held = state.recordedParams;
     held.SetU16(param::kStoredCount, state.live.StoredCount());
-    if (state.type == 2) held.SetU16(param::kWrapCount, state.live.V(live::kFlowOrWrap));
+    if (state.type == 2) held.SetU16(param::kWrapCount, state.live.U16(live::kFlowOrWrap));
     return EffectiveRecordCount(held, state.type);
 }
 
@@ -90,7 +90,7 @@ CommandResult DeviceCommands::ReadParameters() {
         ReportOpenProblem();
         return CommandResult::kFailed;
     }
-    const uint8_t m = state_.live.B(live::kBlocksPresent);
+    const uint8_t m = state_.live.U8(live::kBlocksPresent);
     if (m == 1) ui_.ShowParams(ParamListKind::kRecorded, nullptr);
     if (m == 2) ui_.ShowParams(ParamListKind::kSet, nullptr);
     if (m == 0) {

@@ -67,33 +67,31 @@ bool InstrumentLink::Connect(const DeviceChooser& choose) {
     return true;
 }
 
-bool InstrumentLink::EnsureOpen() {
-    if (opened_) return true;
-    if (chosenIndex_ < 0) return false;
+HidDevice* InstrumentLink::OpenDevice() {
+    if (device_) return device_.get();
+    if (chosenIndex_ < 0) return nullptr;
     const uint32_t index = static_cast<uint32_t>(chosenIndex_);
-    HidHandle handle = kNoHidHandle;
+    std::unique_ptr<HidDevice> device;
     const HidStatus status =
-        hid_.Open(handle, index, kInstrumentVendorId, kInstrumentProductId, kInputBufferCount);
-    if (!HidOk(status)) {
-        openFailure_ = OpenFailure{status, DevicePathOf(index)};
-        return false;
+        hid_.Open(device, index, kInstrumentVendorId, kInstrumentProductId, kInputBufferCount);
+    if (!HidOk(status) || !device) {
+        openFailure_ =
+            OpenFailure{HidOk(status) ? HidStatus::kUnknownError : status, DevicePathOf(index)};
+        return nullptr;
     }
-    handle_ = handle;
     openFailure_ = OpenFailure{};
     HidStringBuffer path{};
-    if (HidOk(hid_.GetString(handle_, HidStringType::kDevicePath, path))) {
+    if (HidOk(device->GetString(HidStringType::kDevicePath, path))) {
         devicePath_ = BufferText(path);
     }
-    hid_.SetTimeouts(handle_, kGetReportTimeoutMs, kSetReportTimeoutMs);
+    device->SetTimeouts(kGetReportTimeoutMs, kSetReportTimeoutMs);
     if (sleep_) sleep_(kSettleDelayMs);
-    opened_ = true;
-    return true;
+    device_ = std::move(device);
+    return device_.get();
 }
 
 void InstrumentLink::Close() {
-    if (opened_) hid_.Close(handle_);
-    opened_ = false;
-    handle_ = kNoHidHandle;
+    device_.reset();
 }
 
 void InstrumentLink::Disconnect() {

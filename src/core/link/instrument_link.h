@@ -1,8 +1,8 @@
 // The connection to the one chosen instrument: finds the attached instruments of the family,
 // lets the caller choose one when there are several, recognises the model from the product
 // string, opens the HID device on demand (the first exchange opens it), closes it after a
-// failed transfer and follows plug and unplug notices. Every exchange with an instrument goes
-// through the link's HidLibrary.
+// failed transfer and follows plug and unplug notices. The link owns the open device
+// (HidDevice); the report protocol exchanges through it.
 //
 // States: Idle (not connected) -> Chosen (connected, closed) -> Open (connected and opened).
 // A failed transfer or unplugging returns to Chosen: the instrument stays chosen, and the
@@ -10,6 +10,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,21 +59,24 @@ class InstrumentLink {
     // recognises the model and sets state.type (0 first, and 0 when nothing is chosen).
     // Does not open the device. True when an instrument was chosen.
     bool Connect(const DeviceChooser& choose);
-    // Opens the chosen device unless a handle is open. On failure the state is unchanged and
-    // lastOpenFailure() says why.
-    bool EnsureOpen();
-    // Closes the handle if one is open; the instrument stays chosen.
+    // Opens the chosen device unless it is open, and returns it: reads its path, sets its
+    // timeouts and waits the settle delay after a new open. nullptr when nothing is chosen or
+    // the open failed; the state is then unchanged and LastOpenFailure() says why.
+    HidDevice* OpenDevice();
+    // OpenDevice() succeeded.
+    bool EnsureOpen() { return OpenDevice() != nullptr; }
+    // Closes the device if it is open; the instrument stays chosen.
     void Close();
     // Close, forget the chosen instrument, clear state.statusOk.
     void Disconnect();
     // A plug or unplug notice with the device path (compared ignoring letter case).
     DeviceChangeAction OnDeviceChange(DeviceEvent event, std::string_view devicePath);
 
-    HidLibrary& Hid() { return hid_; }
     InstrumentState& State() { return state_; }
     bool Connected() const { return connected_; }
-    bool Opened() const { return opened_; }
-    HidHandle Handle() const { return handle_; }
+    bool Opened() const { return device_ != nullptr; }
+    // The open device, nullptr while closed.
+    HidDevice* Device() { return device_.get(); }
     const std::string& DevicePath() const { return devicePath_; }
     const std::vector<std::string>& CandidateNames() const { return candidateNames_; }
     const std::vector<uint32_t>& CandidateIndexes() const { return candidateIndexes_; }
@@ -87,8 +91,7 @@ class InstrumentLink {
     HidLibrary& hid_;
     InstrumentState& state_;
     SleepFunction sleep_;
-    HidHandle handle_ = kNoHidHandle;
-    bool opened_ = false;
+    std::unique_ptr<HidDevice> device_;
     std::string devicePath_;
     std::vector<std::string> candidateNames_;
     std::vector<uint32_t> candidateIndexes_;

@@ -470,54 +470,54 @@ LiveStatus InstrumentSimulator::Status() {
     const ParamBlock& p = setParams_;
     LiveStatus st;
     st.SetU32(live::kClock, Clock());
-    st.SetV(live::kCount, rec_.exists ? recordedParams_.StoredCount() : 0);
-    st.SetV(live::kLowLimit, p.U16(param::kLowLimit));
-    st.SetV(live::kHighLimit, p.U16(param::kHighLimit));
+    st.SetU16(live::kCount, rec_.exists ? recordedParams_.StoredCount() : 0);
+    st.SetU16(live::kLowLimit, p.U16(param::kLowLimit));
+    st.SetU16(live::kHighLimit, p.U16(param::kHighLimit));
     if (IsSoundModel(type_)) {
-        st.SetV(live::kValue, Code16(e.sound * 10));
+        st.SetU16(live::kValue, Code16(e.sound * 10));
         if (type_ == 7) {
-            st.SetB(live::kLowHumidityLimit, p.U8(param::kUnitByte));              // sampling speed
-            st.SetB(live::kLowHumidityLimit + 1, p.U8(param::kLowHumidityLimit));  // weighting
+            st.SetU8(live::kLowHumidityLimit, p.U8(param::kUnitByte));  // sampling speed
+            st.SetU8(live::kLowHumidityLimit + 1, p.U8(param::kLowHumidityLimit));  // weighting
         }
     } else {
-        st.SetV(live::kValue, Code16((e.temperature + 40) * 10));
-        if (ChannelMask(type_) & kChHumidity) st.SetV(live::kHumidity, Code16(e.humidity * 10));
-        st.SetV(live::kLowHumidityLimit, p.U16(param::kLowHumidityLimit));
-        st.SetV(live::kHighHumidityLimit, p.U16(param::kHighHumidityLimit));
-        st.SetB(live::kUnitByte, p.UnitByte());
+        st.SetU16(live::kValue, Code16((e.temperature + 40) * 10));
+        if (ChannelMask(type_) & kChHumidity) st.SetU16(live::kHumidity, Code16(e.humidity * 10));
+        st.SetU16(live::kLowHumidityLimit, p.U16(param::kLowHumidityLimit));
+        st.SetU16(live::kHighHumidityLimit, p.U16(param::kHighHumidityLimit));
+        st.SetU8(live::kUnitByte, p.UnitByte());
     }
-    st.SetB(live::kBlocksPresent,
-            static_cast<uint8_t>((hasSetParams_ ? live::kSetParamsPresent : 0) |
-                                 (rec_.exists ? live::kRecordedParamsPresent : 0)));
-    st.SetB(live::kRecording, rec_.running && !rec_.waitingForButton ? 1 : 0);
-    st.SetB(live::kExternal, external_);
+    st.SetU8(live::kBlocksPresent,
+             static_cast<uint8_t>((hasSetParams_ ? live::kSetParamsPresent : 0) |
+                                  (rec_.exists ? live::kRecordedParamsPresent : 0)));
+    st.SetU8(live::kRecording, rec_.running && !rec_.waitingForButton ? 1 : 0);
+    st.SetU8(live::kExternal, external_);
     switch (type_) {
         case 5:
-            st.SetV(live::kGas, Code16(e.pressure * 10));
+            st.SetU16(live::kGas, Code16(e.pressure * 10));
             break;
         case 6: {
-            st.SetV(live::kGas, Code16(e.pressure * 10));
-            st.SetV(live::kDiffPressure, static_cast<uint16_t>(CodeS16(e.diffPressure * 100)));
-            st.SetV(live::kSoundOrGasLimit, Code16(e.sound * 10));
+            st.SetU16(live::kGas, Code16(e.pressure * 10));
+            st.SetU16(live::kDiffPressure, static_cast<uint16_t>(CodeS16(e.diffPressure * 100)));
+            st.SetU16(live::kSoundOrGasLimit, Code16(e.sound * 10));
             // Flow from the differential pressure and the air density (ideal gas).
             const double rho = e.pressure * 100 / (287.05 * (e.temperature + 273.15));
             const double g = 1.2 * e.diffPressure / rho;
             const FlowCoefficients c = DecodeFlowCoefficients(p);
             const double flow = c.c1 * g * g + c.c2 * g + c.c3;
             const double raw = FlowInThousandths(p.UnitByte()) ? flow * 1000 : flow;
-            st.SetV(live::kFlowOrWrap, static_cast<uint16_t>(CodeS16(raw)));
+            st.SetU16(live::kFlowOrWrap, static_cast<uint16_t>(CodeS16(raw)));
             break;
         }
         case 8:
-            st.SetV(live::kGas, Code16(e.co2));
-            st.SetV(live::kSoundOrGasLimit, p.U16(param::kGasLimit));
+            st.SetU16(live::kGas, Code16(e.co2));
+            st.SetU16(live::kSoundOrGasLimit, p.U16(param::kGasLimit));
             break;
         case 11:
-            st.SetV(live::kGas, Code16(e.formaldehyde * 100));
-            st.SetV(live::kSoundOrGasLimit, p.U16(param::kGasLimit));
+            st.SetU16(live::kGas, Code16(e.formaldehyde * 100));
+            st.SetU16(live::kSoundOrGasLimit, p.U16(param::kGasLimit));
             break;
         case 2:
-            st.SetV(live::kFlowOrWrap, rec_.exists ? recordedParams_.U16(param::kWrapCount) : 0);
+            st.SetU16(live::kFlowOrWrap, rec_.exists ? recordedParams_.U16(param::kWrapCount) : 0);
             break;
         default:
             break;

@@ -25,6 +25,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/model/byte_order.h"
+
 namespace qx {
 
 namespace live {
@@ -48,35 +50,15 @@ inline constexpr uint8_t kSetParamsPresent = 0x01;
 inline constexpr uint8_t kRecordedParamsPresent = 0x02;
 }  // namespace live
 
-struct LiveStatus {
+struct LiveStatus : LittleEndianFields<LiveStatus> {
     static constexpr size_t kSize = 31;
     std::array<uint8_t, kSize> bytes{};
 
-    uint8_t B(size_t off) const { return bytes[off]; }
-    uint16_t V(size_t off) const {
-        return static_cast<uint16_t>(bytes[off] | (bytes[off + 1] << 8));
-    }
-    int16_t S(size_t off) const { return static_cast<int16_t>(V(off)); }
-    uint32_t U32(size_t off) const {
-        return static_cast<uint32_t>(bytes[off]) | (static_cast<uint32_t>(bytes[off + 1]) << 8) |
-               (static_cast<uint32_t>(bytes[off + 2]) << 16) |
-               (static_cast<uint32_t>(bytes[off + 3]) << 24);
-    }
-    void SetB(size_t off, uint8_t v) { bytes[off] = v; }
-    void SetV(size_t off, uint16_t v) {
-        bytes[off] = static_cast<uint8_t>(v);
-        bytes[off + 1] = static_cast<uint8_t>(v >> 8);
-    }
-    void SetU32(size_t off, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i)
-            bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-
     uint32_t Clock() const { return U32(live::kClock); }
-    uint16_t StoredCount() const { return V(live::kCount); }
-    bool HasSetParams() const { return B(live::kBlocksPresent) & live::kSetParamsPresent; }
-    bool HasRecording() const { return B(live::kBlocksPresent) & live::kRecordedParamsPresent; }
-    bool IsRecording() const { return B(live::kRecording) != 0; }
+    uint16_t StoredCount() const { return U16(live::kCount); }
+    bool HasSetParams() const { return U8(live::kBlocksPresent) & live::kSetParamsPresent; }
+    bool HasRecording() const { return U8(live::kBlocksPresent) & live::kRecordedParamsPresent; }
+    bool IsRecording() const { return U8(live::kRecording) != 0; }
 };
 static_assert(sizeof(LiveStatus) == LiveStatus::kSize);
 

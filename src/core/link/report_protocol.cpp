@@ -24,9 +24,18 @@ constexpr uint8_t kReportBlock = 8;
 ReportProtocol::ReportProtocol(InstrumentLink& link, UtcClock clock)
     : link_(link), clock_(std::move(clock)) {}
 
-size_t ReportProtocol::InputLength() {
-    return std::min<size_t>(link_.Hid().GetInputReportBufferLength(link_.Handle()),
-                            kReportBufferSize);
+namespace {
+
+size_t InputLength(HidDevice& device) {
+    return std::min<size_t>(device.InputReportLength(), kReportBufferSize);
+}
+
+}  // namespace
+
+HidDevice* ReportProtocol::Open() {
+    HidDevice* device = link_.OpenDevice();
+    if (!device) Fail();
+    return device;
 }
 
 bool ReportProtocol::Fail() {
@@ -34,32 +43,31 @@ bool ReportProtocol::Fail() {
     return false;
 }
 
-bool ReportProtocol::GetInput(Buffer& buffer, uint8_t id) {
+bool ReportProtocol::GetInput(HidDevice& device, Buffer& buffer, uint8_t id) {
     buffer.fill(0);
     buffer[0] = id;
-    const std::span<uint8_t> report(buffer.data(), InputLength());
-    if (!HidOk(link_.Hid().GetInputReportControl(link_.Handle(), report))) return Fail();
+    const std::span<uint8_t> report(buffer.data(), InputLength(device));
+    if (!HidOk(device.GetInputReport(report))) return Fail();
     return true;
 }
 
-bool ReportProtocol::SendShort(Buffer& buffer) {
-    const std::span<const uint8_t> report(buffer.data(), InputLength());
-    if (!HidOk(link_.Hid().SetOutputReportInterrupt(link_.Handle(), report))) return Fail();
+bool ReportProtocol::SendShort(HidDevice& device, Buffer& buffer) {
+    const std::span<const uint8_t> report(buffer.data(), InputLength(device));
+    if (!HidOk(device.SendOutputReport(report))) return Fail();
     return true;
 }
 
-bool ReportProtocol::SendCommand(Buffer& buffer) {
-    const size_t length = link_.Hid().GetOutputReportBufferLength(link_.Handle());
+bool ReportProtocol::SendCommand(HidDevice& device, Buffer& buffer) {
+    const size_t length = device.OutputReportLength();
     HidStatus status;
     if (length <= buffer.size()) {
-        status =
-            link_.Hid().SetOutputReportInterrupt(link_.Handle(), std::span(buffer.data(), length));
+        status = device.SendOutputReport(std::span(buffer.data(), length));
     } else {
         // A device whose output reports are longer than the buffer gets its full length,
         // zero-filled after the command bytes.
         std::vector<uint8_t> wide(length, 0);
         std::memcpy(wide.data(), buffer.data(), buffer.size());
-        status = link_.Hid().SetOutputReportInterrupt(link_.Handle(), wide);
+        status = device.SendOutputReport(wide);
     }
     if (!HidOk(status)) return Fail();
     return true;
@@ -73,9 +81,10 @@ uint32_t ReportProtocol::InstrumentNow() const {
 }
 
 bool ReportProtocol::ReadStatus() {
-    link_.EnsureOpen();
+    HidDevice* device = Open();
+    if (!device) return false;
     Buffer buffer;
-    if (!GetInput(buffer, kReportStatus)) return false;
+    if (!GetInput(*device, buffer, kReportStatus)) return false;
     InstrumentState& state = link_.State();
     std::memcpy(state.live.bytes.data(), buffer.data() + 1, LiveStatus::kSize);
     SwapLiveStatusFields(state.live, state.type);
@@ -85,20 +94,21 @@ bool ReportProtocol::ReadStatus() {
 }
 
 bool ReportProtocol::ReadParamBlock(ParamSource source, ParamBlock& out) {
-    link_.EnsureOpen();
+    HidDevice* device = Open();
+    if (!device) return false;
     Buffer buffer;
     if (source == ParamSource::kStopAndRead) {
         buffer.fill(0);
         buffer[0] = kReportStop;
         buffer[1] = 0;
-        if (!SendCommand(buffer)) return false;
+        if (!SendCommand(*device, buffer)) return false;
     }
     const uint8_t id = source == ParamSource::kSetParams ? kReportSetParams : kReportRecordedParams;
     std::array<uint8_t, 2 * kPageBytes> pages{};
     for (uint8_t page = 0; page < 2; ++page) {
         bool accepted = false;
         for (int attempt = 0; attempt < kAttempts && !accepted; ++attempt) {
-            if (!GetInput(buffer, id)) return false;
+            if (!GetInput(*device, buffer, id)) return false;
             if (buffer[1] != page) continue;  // another page: read again, no new request
             std::memcpy(pages.data() + page * kPageBytes, buffer.data() + 2, kPageBytes);
             accepted = true;
@@ -111,7 +121,8 @@ bool ReportProtocol::ReadParamBlock(ParamSource source, ParamBlock& out) {
 }
 
 bool ReportProtocol::WriteParamBlock(ParamBlock& block) {
-    link_.EnsureOpen();
+    HidDevice* device = Open();
+    if (!device) return false;
     block.SetU32(param::kSetTime, InstrumentNow());
     ParamBlock wire = block;
     SwapParamBlockForWrite(wire, link_.State().type);
@@ -123,14 +134,14 @@ bool ReportProtocol::WriteParamBlock(ParamBlock& block) {
         buffer[0] = kReportWriteParams;
         buffer[1] = page;
         std::memcpy(buffer.data() + 2, pages.data() + page * kPageBytes, kPageBytes);
-        if (!SendShort(buffer)) return false;
+        if (!SendShort(*device, buffer)) return false;
     }
     return true;
 }
 
 bool ReportProtocol::SetClock() {
-    link_.EnsureOpen();
-    if (!link_.Hid().IsOpened(link_.Handle())) return false;
+    HidDevice* device = Open();
+    if (!device) return false;
     const InstrumentState& state = link_.State();
     Buffer buffer;
     buffer.fill(0);
@@ -139,19 +150,20 @@ bool ReportProtocol::SetClock() {
     if (state.type == 7 || state.type == 8 || state.type == 11) {
         PutBigEndian16(buffer.data() + 5, static_cast<uint16_t>(state.timeZoneBias));
     }
-    return SendShort(buffer);
+    return SendShort(*device, buffer);
 }
 
 bool ReportProtocol::ReadBlock(uint16_t index, SampleBlock& out) {
-    link_.EnsureOpen();
+    HidDevice* device = Open();
+    if (!device) return false;
     Buffer buffer;
     buffer.fill(0);
     buffer[0] = kReportBlockRequest;
     buffer[1] = static_cast<uint8_t>(index >> 8);
     buffer[2] = static_cast<uint8_t>(index);
-    if (!SendCommand(buffer)) return false;
+    if (!SendCommand(*device, buffer)) return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (!GetInput(buffer, kReportBlock)) return false;
+        if (!GetInput(*device, buffer, kReportBlock)) return false;
         const auto first = buffer.begin() + 1;
         const bool notReady =
             std::all_of(first, first + kSampleBlockBytes, [](uint8_t b) { return b == 0xFF; });

@@ -12,10 +12,11 @@
 //   7  in    read RecordedParams       as 6
 //   8  in    ReadBlock reply           1-60 samples; all 0xFF = not ready
 //
-// Every exchange first opens the chosen instrument (InstrumentLink::EnsureOpen); every failed
-// library call closes the handle and makes the exchange return false. Exchanges show nothing:
-// the commands that call them decide what the user sees. A failed open shows as the failure
-// of the exchange's first transfer.
+// Every exchange first has the link open the chosen instrument and then talks only to that
+// open device (HidDevice). A failed open fails the exchange as a failed transfer does: the
+// link is closed (the instrument stays chosen, so the next exchange opens it again) and the
+// exchange returns false without sending anything. Exchanges show nothing: the commands that
+// call them decide what the user sees.
 //
 // Lengths: every report buffer is 256 bytes, zeroed before each transfer. Input reports and
 // output reports 1 and 2 pass the library's input report length capped at 256. Output reports
@@ -73,10 +74,11 @@ class ReportProtocol {
 
   private:
     using Buffer = std::array<uint8_t, kReportBufferSize>;
-    size_t InputLength();
-    bool GetInput(Buffer& buffer, uint8_t id);
-    bool SendShort(Buffer& buffer);    // reports 1 and 2: input length, capped
-    bool SendCommand(Buffer& buffer);  // reports 3 and 4: output length
+    // The open device for an exchange; nullptr (and the link closed) when it cannot be opened.
+    HidDevice* Open();
+    bool GetInput(HidDevice& device, Buffer& buffer, uint8_t id);
+    bool SendShort(HidDevice& device, Buffer& buffer);    // reports 1 and 2: input length, capped
+    bool SendCommand(HidDevice& device, Buffer& buffer);  // reports 3 and 4: output length
     bool Fail();
     uint32_t InstrumentNow() const;
 

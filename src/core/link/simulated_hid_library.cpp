@@ -53,76 +53,60 @@ HidStatus SimulatedHidLibrary::GetHidString(uint32_t deviceIndex, uint16_t vendo
     return HidStatus::kUnknownError;
 }
 
-HidStatus SimulatedHidLibrary::Open(HidHandle& handle, uint32_t deviceIndex, uint16_t vendorId,
-                                    uint16_t productId, uint32_t /*inputBufferCount*/) {
+// An open simulated instrument. Its transfers fail once the simulator is unplugged, and stay
+// failing after a replug: the replugged instrument must be opened again.
+class SimulatedHidLibrary::Device final : public HidDevice {
+  public:
+    Device(SimulatedHidLibrary& library, InstrumentSimulator& sim, ReportLengths lengths)
+        : library_(library), sim_(sim), generation_(sim.PlugGeneration()), lengths_(lengths) {
+        ++library_.openDevices_;
+    }
+    ~Device() override { --library_.openDevices_; }
+
+    HidStatus GetString(HidStringType type, HidStringBuffer& out) override {
+        SetHidBufferText(
+            out, type == HidStringType::kDevicePath ? sim_.DevicePath() : sim_.ProductString());
+        return kHidSuccess;
+    }
+    void SetTimeouts(uint32_t getReportMs, uint32_t setReportMs) override {
+        library_.getTimeout_ = getReportMs;
+        library_.setTimeout_ = setReportMs;
+    }
+    uint16_t InputReportLength() override { return lengths_.input; }
+    uint16_t OutputReportLength() override { return lengths_.output; }
+    HidStatus GetInputReport(std::span<uint8_t> report) override {
+        if (report.empty()) return HidStatus::kInvalidBufferSize;
+        if (!Live()) return HidStatus::kDeviceNotOpened;
+        return sim_.ReadReport(report) ? kHidSuccess : HidStatus::kTransferFailed;
+    }
+    HidStatus SendOutputReport(std::span<const uint8_t> report) override {
+        if (report.empty()) return HidStatus::kInvalidBufferSize;
+        if (!Live()) return HidStatus::kDeviceNotOpened;
+        return sim_.WriteReport(report) ? kHidSuccess : HidStatus::kTransferFailed;
+    }
+
+  private:
+    bool Live() const { return sim_.Plugged() && sim_.PlugGeneration() == generation_; }
+
+    SimulatedHidLibrary& library_;
+    InstrumentSimulator& sim_;
+    uint32_t generation_;  // plug generation at open
+    ReportLengths lengths_;
+};
+
+HidStatus SimulatedHidLibrary::Open(std::unique_ptr<HidDevice>& device, uint32_t deviceIndex,
+                                    uint16_t vendorId, uint16_t productId,
+                                    uint32_t /*inputBufferCount*/) {
+    device.reset();
     const auto attached = Attached(vendorId, productId);
     if (deviceIndex >= attached.size()) return HidStatus::kDeviceNotFound;
     InstrumentSimulator* s = attached[deviceIndex];
     if (s->AccessDenied()) return HidStatus::kAccessDenied;
     const std::vector<uint8_t> descriptor = s->ReportDescriptor();
     const ReportLengths lengths = ParseReportDescriptor(descriptor).value_or(ReportLengths{});
-    handle = nextHandle_++;
-    open_[handle] = Session{s, s->PlugGeneration(), lengths};
+    device = std::make_unique<Device>(*this, *s, lengths);
     s->OnOpened();
     return kHidSuccess;
-}
-
-SimulatedHidLibrary::Session* SimulatedHidLibrary::Live(HidHandle handle) {
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return nullptr;
-    Session& s = it->second;
-    if (!s.sim->Plugged() || s.sim->PlugGeneration() != s.generation) return nullptr;
-    return &s;
-}
-
-HidStatus SimulatedHidLibrary::GetString(HidHandle handle, HidStringType type,
-                                         HidStringBuffer& out) {
-    SetHidBufferText(out, "");
-    const auto it = open_.find(handle);
-    if (it == open_.end()) return HidStatus::kDeviceNotOpened;
-    SetHidBufferText(out, type == HidStringType::kDevicePath ? it->second.sim->DevicePath()
-                                                             : it->second.sim->ProductString());
-    return kHidSuccess;
-}
-
-void SimulatedHidLibrary::SetTimeouts(HidHandle handle, uint32_t getReportMs,
-                                      uint32_t setReportMs) {
-    if (open_.count(handle) == 0) return;
-    getTimeout_ = getReportMs;
-    setTimeout_ = setReportMs;
-}
-
-bool SimulatedHidLibrary::IsOpened(HidHandle handle) {
-    return open_.count(handle) != 0;
-}
-
-uint16_t SimulatedHidLibrary::GetInputReportBufferLength(HidHandle handle) {
-    const auto it = open_.find(handle);
-    return it == open_.end() ? 0 : it->second.lengths.input;
-}
-
-uint16_t SimulatedHidLibrary::GetOutputReportBufferLength(HidHandle handle) {
-    const auto it = open_.find(handle);
-    return it == open_.end() ? 0 : it->second.lengths.output;
-}
-
-HidStatus SimulatedHidLibrary::GetInputReportControl(HidHandle handle, std::span<uint8_t> report) {
-    if (report.empty()) return HidStatus::kInvalidBufferSize;
-    Session* s = Live(handle);
-    if (!s) return HidStatus::kDeviceNotOpened;
-    return s->sim->ReadReport(report) ? kHidSuccess : HidStatus::kTransferFailed;
-}
-
-HidStatus SimulatedHidLibrary::SetOutputReportInterrupt(HidHandle handle,
-                                                        std::span<const uint8_t> report) {
-    if (report.empty()) return HidStatus::kInvalidBufferSize;
-    Session* s = Live(handle);
-    if (!s) return HidStatus::kDeviceNotOpened;
-    return s->sim->WriteReport(report) ? kHidSuccess : HidStatus::kTransferFailed;
-}
-
-void SimulatedHidLibrary::Close(HidHandle handle) {
-    open_.erase(handle);
 }
 
 }  // namespace qx

@@ -1,11 +1,10 @@
 // The HID access layer over simulated instruments: a bus on which InstrumentSimulators are
 // plugged, enumerated in the order they were added (unplugged ones are skipped), opened by
-// index and exchanged with through their reports. Each gets the device path /dev/hidrawN by
-// its slot unless it brings its own. Report lengths come from each simulator's report
-// descriptor, parsed as the hidapi backend parses a real one.
+// index into a HidDevice that exchanges reports with the simulator. Each gets the device path
+// /dev/hidrawN by its slot unless it brings its own. Report lengths come from each simulator's
+// report descriptor, parsed as the hidapi backend parses a real one.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -24,39 +23,25 @@ class SimulatedHidLibrary final : public HidLibrary {
     InstrumentSimulator& Add(std::unique_ptr<InstrumentSimulator> simulator);
     size_t Count() const { return sims_.size(); }
     InstrumentSimulator& At(size_t slot) { return *sims_.at(slot); }
-    // The timeouts last set on any handle (ms).
+    // The timeouts last set on any of its devices (ms).
     uint32_t GetReportTimeout() const { return getTimeout_; }
     uint32_t SetReportTimeout() const { return setTimeout_; }
-    size_t OpenHandles() const { return open_.size(); }
+    // Devices opened and not yet destroyed.
+    size_t OpenHandles() const { return openDevices_; }
 
     uint32_t GetNumHidDevices(uint16_t vendorId, uint16_t productId) override;
     HidStatus GetHidString(uint32_t deviceIndex, uint16_t vendorId, uint16_t productId,
                            HidStringType type, HidStringBuffer& out) override;
-    HidStatus Open(HidHandle& handle, uint32_t deviceIndex, uint16_t vendorId, uint16_t productId,
-                   uint32_t inputBufferCount) override;
-    HidStatus GetString(HidHandle handle, HidStringType type, HidStringBuffer& out) override;
-    void SetTimeouts(HidHandle handle, uint32_t getReportMs, uint32_t setReportMs) override;
-    bool IsOpened(HidHandle handle) override;
-    uint16_t GetInputReportBufferLength(HidHandle handle) override;
-    uint16_t GetOutputReportBufferLength(HidHandle handle) override;
-    HidStatus GetInputReportControl(HidHandle handle, std::span<uint8_t> report) override;
-    HidStatus SetOutputReportInterrupt(HidHandle handle, std::span<const uint8_t> report) override;
-    void Close(HidHandle handle) override;
+    HidStatus Open(std::unique_ptr<HidDevice>& device, uint32_t deviceIndex, uint16_t vendorId,
+                   uint16_t productId, uint32_t inputBufferCount) override;
 
   private:
-    struct Session {
-        InstrumentSimulator* sim;
-        uint32_t generation;  // plug generation at open
-        ReportLengths lengths;
-    };
+    class Device;
     std::vector<InstrumentSimulator*> Attached(uint16_t vendorId, uint16_t productId) const;
-    // The session of a handle whose device is still there, else nullptr.
-    Session* Live(HidHandle handle);
 
     UtcClock clock_;
     std::vector<std::unique_ptr<InstrumentSimulator>> sims_;
-    std::map<HidHandle, Session> open_;
-    HidHandle nextHandle_ = 1;
+    size_t openDevices_ = 0;
     uint32_t getTimeout_ = 0;
     uint32_t setTimeout_ = 0;
 };

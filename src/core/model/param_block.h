@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <string>
 
+#include "byte_order.h"
 #include "instrument_catalogue.h"
 
 namespace qx {
@@ -64,29 +65,9 @@ inline constexpr size_t kFlowHigh = 87;    // model 6
 inline constexpr uint16_t kCyclicSetting = 0xFFFF;
 }  // namespace param
 
-struct ParamBlock {
+struct ParamBlock : LittleEndianFields<ParamBlock> {
     static constexpr size_t kSize = 88;
     std::array<uint8_t, kSize> bytes{};
-
-    uint8_t U8(size_t off) const { return bytes[off]; }
-    uint16_t U16(size_t off) const {
-        return static_cast<uint16_t>(bytes[off] | (bytes[off + 1] << 8));
-    }
-    int16_t S16(size_t off) const { return static_cast<int16_t>(U16(off)); }
-    uint32_t U32(size_t off) const {
-        return static_cast<uint32_t>(bytes[off]) | (static_cast<uint32_t>(bytes[off + 1]) << 8) |
-               (static_cast<uint32_t>(bytes[off + 2]) << 16) |
-               (static_cast<uint32_t>(bytes[off + 3]) << 24);
-    }
-    void SetU8(size_t off, uint8_t v) { bytes[off] = v; }
-    void SetU16(size_t off, uint16_t v) {
-        bytes[off] = static_cast<uint8_t>(v);
-        bytes[off + 1] = static_cast<uint8_t>(v >> 8);
-    }
-    void SetU32(size_t off, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i)
-            bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
 
     // Frequently read fields.
     uint8_t UnitByte() const { return U8(param::kUnitByte); }

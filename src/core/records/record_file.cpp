@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "atomic_file.h"
+#include "core/model/byte_order.h"
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "record_query.h"
@@ -69,9 +70,7 @@ InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& ima
         if (error) *error = StrFormat("shorter than a record header (%zu bytes)", file.size());
         return 0;
     }
-    const uint32_t magic = static_cast<uint32_t>(file[0]) | (static_cast<uint32_t>(file[1]) << 8) |
-                           (static_cast<uint32_t>(file[2]) << 16) |
-                           (static_cast<uint32_t>(file[3]) << 24);
+    const uint32_t magic = LoadU32(file.data());
     const InstrumentTypeId type = TypeOfRecordMagic(magic);
     if (type == 0) {
         if (error) *error = StrFormat("not a record file (unknown magic 0x%08x)", magic);

@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/model/byte_order.h"
 #include "core/model/param_block.h"
 
 namespace qx {
 
-struct RecordHeader {
+struct RecordHeader : LittleEndianFields<RecordHeader> {
     static constexpr size_t kSize = 96;
     static constexpr size_t kMagicOffset = 0;
     static constexpr size_t kDownloadTimeOffset = 4;
@@ -19,20 +20,13 @@ struct RecordHeader {
 
     std::array<uint8_t, kSize> bytes{};
 
-    uint32_t Magic() const { return Read32(kMagicOffset); }
+    uint32_t Magic() const { return U32(kMagicOffset); }
     // Seconds since 1970-01-01 00:00 UTC when the samples were fetched.
-    uint32_t DownloadTime() const { return Read32(kDownloadTimeOffset); }
+    uint32_t DownloadTime() const { return U32(kDownloadTimeOffset); }
     ParamBlock Params() const {
         ParamBlock p;
         std::memcpy(p.bytes.data(), bytes.data() + kParamOffset, ParamBlock::kSize);
         return p;
-    }
-
-  private:
-    uint32_t Read32(size_t off) const {
-        return static_cast<uint32_t>(bytes[off]) | (static_cast<uint32_t>(bytes[off + 1]) << 8) |
-               (static_cast<uint32_t>(bytes[off + 2]) << 16) |
-               (static_cast<uint32_t>(bytes[off + 3]) << 24);
     }
 };
 static_assert(RecordHeader::kParamOffset + ParamBlock::kSize == RecordHeader::kSize);

@@ -13,12 +13,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/model/byte_order.h"
 #include "core/model/param_block.h"
 #include "record_header.h"
 
 namespace qx {
 
-struct RecordImage {
+struct RecordImage : LittleEndianFields<RecordImage> {
     static constexpr size_t kSize = 131072;
     static constexpr size_t kHeaderSize = RecordHeader::kSize;
     static constexpr size_t kMagicOffset = 0;
@@ -27,10 +28,10 @@ struct RecordImage {
 
     std::array<uint8_t, kSize> bytes{};
 
-    uint32_t Magic() const { return Read32(kMagicOffset); }
-    void SetMagic(uint32_t v) { Write32(kMagicOffset, v); }
-    uint32_t DownloadTime() const { return Read32(kDownloadTimeOffset); }
-    void SetDownloadTime(uint32_t v) { Write32(kDownloadTimeOffset, v); }
+    uint32_t Magic() const { return U32(kMagicOffset); }
+    void SetMagic(uint32_t v) { SetU32(kMagicOffset, v); }
+    uint32_t DownloadTime() const { return U32(kDownloadTimeOffset); }
+    void SetDownloadTime(uint32_t v) { SetU32(kDownloadTimeOffset, v); }
 
     ParamBlock Params() const {
         ParamBlock p;
@@ -47,17 +48,6 @@ struct RecordImage {
     }
     uint8_t* Samples() { return bytes.data() + kHeaderSize; }
     const uint8_t* Samples() const { return bytes.data() + kHeaderSize; }
-
-  private:
-    uint32_t Read32(size_t off) const {
-        return static_cast<uint32_t>(bytes[off]) | (static_cast<uint32_t>(bytes[off + 1]) << 8) |
-               (static_cast<uint32_t>(bytes[off + 2]) << 16) |
-               (static_cast<uint32_t>(bytes[off + 3]) << 24);
-    }
-    void Write32(size_t off, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i)
-            bytes[off + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
 };
 
 }  // namespace qx

@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/model/byte_order.h"
 #include "record_file.h"
 #include "record_set.h"
 
 namespace qx {
 namespace {
-
-inline uint16_t U16At(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 
 // The packed temperature and humidity of the first three bytes.
 inline void DecodePacked(const uint8_t* p, SampleRow& row) {
@@ -78,34 +75,34 @@ void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId typ
         case 7:
         case 9:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
-                r.SetCh(4, static_cast<float>(U16At(p) / 10.0));
+                r.SetCh(4, static_cast<float>(LoadU16(p) / 10.0));
             });
             break;
         case 5:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
-                r.SetCh(2, static_cast<float>(U16At(p + 3) / 10.0));
+                r.SetCh(2, static_cast<float>(LoadU16(p + 3) / 10.0));
             });
             break;
         case 8:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
-                r.SetCh(6, static_cast<float>(U16At(p + 3)));
+                r.SetCh(6, static_cast<float>(LoadU16(p + 3)));
             });
             break;
         case 11:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
-                r.SetCh(6, static_cast<float>(U16At(p + 3) / 100.0));
+                r.SetCh(6, static_cast<float>(LoadU16(p + 3) / 100.0));
             });
             break;
         case 6: {
             const FlowCoefficients c = DecodeFlowCoefficients(params);
             DecodeAll(samples, size, n, set, [&c](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
-                r.SetCh(2, static_cast<float>(U16At(p + 3) / 10.0));
-                r.SetCh(3, static_cast<float>(static_cast<int16_t>(U16At(p + 5)) / 100.0));
-                r.SetCh(4, static_cast<float>(U16At(p + 7) / 10.0));
+                r.SetCh(2, static_cast<float>(LoadU16(p + 3) / 10.0));
+                r.SetCh(3, static_cast<float>(static_cast<int16_t>(LoadU16(p + 5)) / 100.0));
+                r.SetCh(4, static_cast<float>(LoadU16(p + 7) / 10.0));
                 const float rho = AirDensity(static_cast<float>(r.Ch(2) / 10.0), r.Ch(0), r.Ch(1));
                 const double g = rho != 0 ? 1.2 * r.Ch(3) / rho : 0.0;
                 r.SetCh(5, static_cast<float>(c.c1 * g * g + c.c2 * g + c.c3));
@@ -114,7 +111,7 @@ void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId typ
         }
         default:  // 4, 10 and any other type: 16-bit temperature code
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
-                r.SetCh(0, static_cast<float>(U16At(p) / 10.0 - 40));
+                r.SetCh(0, static_cast<float>(LoadU16(p) / 10.0 - 40));
             });
             break;
     }

@@ -72,7 +72,8 @@ class RecordingUi final : public InstrumentUi {
     }
 };
 
-// Passes every call on to another library and lets a test rewrite input report replies.
+// Passes every call on to another library and its devices and lets a test rewrite input
+// report replies.
 class HidTap final : public HidLibrary {
   public:
     explicit HidTap(HidLibrary& inner) : inner_(inner) {}
@@ -87,32 +88,41 @@ class HidTap final : public HidLibrary {
                            HidStringBuffer& out) override {
         return inner_.GetHidString(i, v, p, t, out);
     }
-    HidStatus Open(HidHandle& h, uint32_t i, uint16_t v, uint16_t p, uint32_t n) override {
-        return inner_.Open(h, i, v, p, n);
-    }
-    HidStatus GetString(HidHandle h, HidStringType t, HidStringBuffer& out) override {
-        return inner_.GetString(h, t, out);
-    }
-    void SetTimeouts(HidHandle h, uint32_t g, uint32_t s) override { inner_.SetTimeouts(h, g, s); }
-    bool IsOpened(HidHandle h) override { return inner_.IsOpened(h); }
-    uint16_t GetInputReportBufferLength(HidHandle h) override {
-        return inner_.GetInputReportBufferLength(h);
-    }
-    uint16_t GetOutputReportBufferLength(HidHandle h) override {
-        return inner_.GetOutputReportBufferLength(h);
-    }
-    HidStatus GetInputReportControl(HidHandle h, std::span<uint8_t> report) override {
-        inputLengths.push_back(report.size());
-        const HidStatus s = inner_.GetInputReportControl(h, report);
-        if (HidOk(s) && onReply) onReply(report);
+    HidStatus Open(std::unique_ptr<HidDevice>& device, uint32_t i, uint16_t v, uint16_t p,
+                   uint32_t n) override {
+        std::unique_ptr<HidDevice> inner;
+        const HidStatus s = inner_.Open(inner, i, v, p, n);
+        device.reset();
+        if (inner) device = std::make_unique<Device>(*this, std::move(inner));
         return s;
     }
-    HidStatus SetOutputReportInterrupt(HidHandle h, std::span<const uint8_t> report) override {
-        return inner_.SetOutputReportInterrupt(h, report);
-    }
-    void Close(HidHandle h) override { inner_.Close(h); }
 
   private:
+    class Device final : public HidDevice {
+      public:
+        Device(HidTap& tap, std::unique_ptr<HidDevice> inner)
+            : tap_(tap), inner_(std::move(inner)) {}
+        HidStatus GetString(HidStringType t, HidStringBuffer& out) override {
+            return inner_->GetString(t, out);
+        }
+        void SetTimeouts(uint32_t g, uint32_t s) override { inner_->SetTimeouts(g, s); }
+        uint16_t InputReportLength() override { return inner_->InputReportLength(); }
+        uint16_t OutputReportLength() override { return inner_->OutputReportLength(); }
+        HidStatus GetInputReport(std::span<uint8_t> report) override {
+            tap_.inputLengths.push_back(report.size());
+            const HidStatus s = inner_->GetInputReport(report);
+            if (HidOk(s) && tap_.onReply) tap_.onReply(report);
+            return s;
+        }
+        HidStatus SendOutputReport(std::span<const uint8_t> report) override {
+            return inner_->SendOutputReport(report);
+        }
+
+      private:
+        HidTap& tap_;
+        std::unique_ptr<HidDevice> inner_;
+    };
+
     HidLibrary& inner_;
 };
 

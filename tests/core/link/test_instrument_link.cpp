@@ -88,7 +88,7 @@ TEST(InstrumentLink, OpensOnDemandAndClosesKeepingTheChoice) {
 
     bench.link.Close();
     EXPECT_FALSE(bench.link.Opened());
-    EXPECT_EQ(bench.link.Handle(), kNoHidHandle);
+    EXPECT_EQ(bench.link.Device(), nullptr);
     EXPECT_TRUE(bench.link.Connected());
     EXPECT_EQ(bench.hid->OpenHandles(), 0u);
 
@@ -162,23 +162,9 @@ class UnterminatedStrings final : public HidLibrary {
         out[2] = static_cast<char>(0xB0);
         return kHidSuccess;
     }
-    HidStatus Open(HidHandle&, uint32_t, uint16_t, uint16_t, uint32_t) override {
+    HidStatus Open(std::unique_ptr<HidDevice>&, uint32_t, uint16_t, uint16_t, uint32_t) override {
         return HidStatus::kDeviceNotFound;
     }
-    HidStatus GetString(HidHandle, HidStringType, HidStringBuffer&) override {
-        return HidStatus::kDeviceNotOpened;
-    }
-    void SetTimeouts(HidHandle, uint32_t, uint32_t) override {}
-    bool IsOpened(HidHandle) override { return false; }
-    uint16_t GetInputReportBufferLength(HidHandle) override { return 0; }
-    uint16_t GetOutputReportBufferLength(HidHandle) override { return 0; }
-    HidStatus GetInputReportControl(HidHandle, std::span<uint8_t>) override {
-        return HidStatus::kDeviceNotOpened;
-    }
-    HidStatus SetOutputReportInterrupt(HidHandle, std::span<const uint8_t>) override {
-        return HidStatus::kDeviceNotOpened;
-    }
-    void Close(HidHandle) override {}
 };
 
 TEST(InstrumentLink, UnterminatedStringEndsAtTheBuffer) {

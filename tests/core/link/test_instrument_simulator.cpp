@@ -130,7 +130,7 @@ TEST(InstrumentSimulator, RunningRecordingFollowsTheClockAndStopsAtItsCount) {
     EXPECT_EQ(sim.DownloadableCount(), 20u);
     EXPECT_FALSE(sim.Recording());
     EXPECT_EQ(sim.Status().StoredCount(), 20);
-    EXPECT_EQ(sim.Status().B(live::kRecording), 0);
+    EXPECT_EQ(sim.Status().U8(live::kRecording), 0);
     EXPECT_EQ(sim.SetParams().StoredCount(), 20);
 }
 
@@ -157,7 +157,7 @@ TEST(InstrumentSimulator, CyclicMemoryOfModelTwo) {
     EXPECT_EQ(sim.DownloadableCount(), 21352u);
     const TrueSample first = sim.DownloadSample(0);
     EXPECT_EQ(first.time, int64_t{r.StartTime()} + 126 * 60 + r.TimeZoneBias() * 60);
-    EXPECT_EQ(sim.Status().S(live::kFlowOrWrap), 1);
+    EXPECT_EQ(sim.Status().S16(live::kFlowOrWrap), 1);
 
     sim.StartRecording({2 * 21378 + 42, 1, 1, 0xFFFF, false});
     EXPECT_EQ(sim.RecordedParams().WrapCount(), 2);

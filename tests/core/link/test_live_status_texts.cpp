@@ -7,10 +7,10 @@ namespace {
 
 LiveStatus TemperatureStatus(uint16_t value, uint16_t low, uint16_t high, uint8_t unitByte) {
     LiveStatus s;
-    s.SetV(live::kValue, value);
-    s.SetV(live::kLowLimit, low);
-    s.SetV(live::kHighLimit, high);
-    s.SetB(live::kUnitByte, unitByte);
+    s.SetU16(live::kValue, value);
+    s.SetU16(live::kLowLimit, low);
+    s.SetU16(live::kHighLimit, high);
+    s.SetU8(live::kUnitByte, unitByte);
     return s;
 }
 
@@ -41,9 +41,9 @@ TEST(LiveStatusTexts, TemperatureAndLimits) {
 
 TEST(LiveStatusTexts, HumidityOnlyForHumidityModels) {
     LiveStatus s = TemperatureStatus(650, 400, 900, 0);
-    s.SetV(live::kHumidity, 555);
-    s.SetV(live::kLowHumidityLimit, 555);
-    s.SetV(live::kHighHumidityLimit, 800);
+    s.SetU16(live::kHumidity, 555);
+    s.SetU16(live::kLowHumidityLimit, 555);
+    s.SetU16(live::kHighHumidityLimit, 800);
     LiveStatusTexts t = MakeLiveStatusTexts(s, 2);
     EXPECT_EQ(t.humidity, "55.5");
     EXPECT_EQ(t.humidityLow, "56");  // 55.5 + 0.5
@@ -57,17 +57,17 @@ TEST(LiveStatusTexts, HumidityOnlyForHumidityModels) {
 
 TEST(LiveStatusTexts, CarbonDioxideAndFormaldehyde) {
     LiveStatus s;
-    s.SetV(live::kGas, 1200);
-    s.SetV(live::kSoundOrGasLimit, 1000);
+    s.SetU16(live::kGas, 1200);
+    s.SetU16(live::kSoundOrGasLimit, 1000);
     LiveStatusTexts t = MakeLiveStatusTexts(s, 8);
     EXPECT_EQ(t.co2, "1200");
     EXPECT_EQ(t.co2Limit, "1000");
     EXPECT_TRUE(t.co2Alarm);
-    s.SetV(live::kSoundOrGasLimit, 1200);
+    s.SetU16(live::kSoundOrGasLimit, 1200);
     EXPECT_FALSE(MakeLiveStatusTexts(s, 8).co2Alarm);
 
-    s.SetV(live::kGas, 12);
-    s.SetV(live::kSoundOrGasLimit, 10);
+    s.SetU16(live::kGas, 12);
+    s.SetU16(live::kSoundOrGasLimit, 10);
     t = MakeLiveStatusTexts(s, 11);
     EXPECT_EQ(t.formaldehyde, "0.12");
     EXPECT_EQ(t.formaldehydeLimit, "0.10");
@@ -78,32 +78,32 @@ TEST(LiveStatusTexts, CarbonDioxideAndFormaldehyde) {
 
 TEST(LiveStatusTexts, FlowMeter) {
     LiveStatus s;
-    s.SetV(live::kFlowOrWrap, 1234);
-    s.SetB(live::kUnitByte, 0x40);
+    s.SetU16(live::kFlowOrWrap, 1234);
+    s.SetU8(live::kUnitByte, 0x40);
     EXPECT_EQ(MakeLiveStatusTexts(s, 6).flow, "1234");
-    s.SetB(live::kUnitByte, 0x00);
+    s.SetU8(live::kUnitByte, 0x00);
     EXPECT_EQ(MakeLiveStatusTexts(s, 6).flow, "1.234");
-    s.SetV(live::kFlowOrWrap, static_cast<uint16_t>(-250));
+    s.SetU16(live::kFlowOrWrap, static_cast<uint16_t>(-250));
     EXPECT_EQ(MakeLiveStatusTexts(s, 6).flow, "-0.250");
 
-    s.SetV(live::kGas, 10133);
-    s.SetB(live::kUnitByte, 0x20);  // index 2: mmHg
+    s.SetU16(live::kGas, 10133);
+    s.SetU8(live::kUnitByte, 0x20);  // index 2: mmHg
     LiveStatusTexts t = MakeLiveStatusTexts(s, 6);
     EXPECT_EQ(t.pressure, "760.04");
-    s.SetB(live::kUnitByte, 0x10);  // psi
+    s.SetU8(live::kUnitByte, 0x10);  // psi
     EXPECT_EQ(MakeLiveStatusTexts(s, 6).pressure, "14.696");
-    s.SetB(live::kUnitByte, 0x00);  // kPa
+    s.SetU8(live::kUnitByte, 0x00);  // kPa
     EXPECT_EQ(MakeLiveStatusTexts(s, 6).pressure, "101.33");
     // The same index means psi for the pressure logger 5 (p mod 3 over mbar, hPa, psi).
-    s.SetB(live::kUnitByte, 0x20);
+    s.SetU8(live::kUnitByte, 0x20);
     EXPECT_EQ(MakeLiveStatusTexts(s, 5).pressure, "14.696");
-    s.SetB(live::kUnitByte, 0x30);  // index 3 shows mbar
+    s.SetU8(live::kUnitByte, 0x30);  // index 3 shows mbar
     EXPECT_EQ(MakeLiveStatusTexts(s, 5).pressure, "1013.3");
 
     // Differential pressure: raw / 100 x 10 in the pressure unit; sound level at 27.
-    s.SetB(live::kUnitByte, 0x30);  // hPa
-    s.SetV(live::kDiffPressure, static_cast<uint16_t>(-150));
-    s.SetV(live::kSoundOrGasLimit, 655);
+    s.SetU8(live::kUnitByte, 0x30);  // hPa
+    s.SetU16(live::kDiffPressure, static_cast<uint16_t>(-150));
+    s.SetU16(live::kSoundOrGasLimit, 655);
     t = MakeLiveStatusTexts(s, 6);
     EXPECT_EQ(t.diffPressure, "-15.0");
     EXPECT_EQ(t.sound, "65.5");
@@ -111,11 +111,11 @@ TEST(LiveStatusTexts, FlowMeter) {
 
 TEST(LiveStatusTexts, SoundMeters) {
     LiveStatus s;
-    s.SetV(live::kValue, 805);
-    s.SetV(live::kLowLimit, 400);
-    s.SetV(live::kHighLimit, 800);
-    s.SetB(14, 3);
-    s.SetB(15, 2);
+    s.SetU16(live::kValue, 805);
+    s.SetU16(live::kLowLimit, 400);
+    s.SetU16(live::kHighLimit, 800);
+    s.SetU8(14, 3);
+    s.SetU8(15, 2);
     LiveStatusTexts t = MakeLiveStatusTexts(s, 7);
     EXPECT_EQ(t.sound, "80.5");
     EXPECT_EQ(t.soundLow, "40");
@@ -139,15 +139,15 @@ TEST(LiveStatusTexts, ClockAndCount) {
     EXPECT_EQ(MakeLiveStatusTexts(s, 2).clock, "2017-03-10 13:07:12");
     EXPECT_EQ(MakeLiveStatusTexts(s, 12).clock, "2017-03-10 21:07:12");
 
-    s.SetV(live::kCount, 17);
-    s.SetV(live::kFlowOrWrap, 3);
+    s.SetU16(live::kCount, 17);
+    s.SetU16(live::kFlowOrWrap, 3);
     EXPECT_EQ(MakeLiveStatusTexts(s, 2).count, "3:17");
     EXPECT_EQ(MakeLiveStatusTexts(s, 1).count, "17");
-    s.SetV(live::kFlowOrWrap, 0);
+    s.SetU16(live::kFlowOrWrap, 0);
     EXPECT_EQ(MakeLiveStatusTexts(s, 2).count, "17");
-    s.SetV(live::kCount, 65535);
+    s.SetU16(live::kCount, 65535);
     EXPECT_EQ(MakeLiveStatusTexts(s, 1).count, "65535");
-    s.SetB(live::kExternal, 1);
+    s.SetU8(live::kExternal, 1);
     EXPECT_EQ(MakeLiveStatusTexts(s, 2).external, 1);
 }
 

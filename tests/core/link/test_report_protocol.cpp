@@ -62,7 +62,7 @@ TEST_P(ModelConversation, StatusParamsWriteClockStop) {
     EXPECT_EQ(bench.state.live.Clock(), sim.Clock());
     EXPECT_EQ(bench.state.live.StoredCount(), 864);
     EXPECT_TRUE(bench.state.live.IsRecording());
-    EXPECT_EQ(bench.state.live.B(live::kBlocksPresent), 3);
+    EXPECT_EQ(bench.state.live.U8(live::kBlocksPresent), 3);
 
     // Both parameter blocks.
     ParamBlock set, recorded;
@@ -151,7 +151,7 @@ TEST(ReportProtocol, StatusReplyFieldsByModel) {
         ASSERT_TRUE(bench.protocol.ReadStatus());
         EXPECT_EQ(bench.state.live.Clock(), 0x58C2A500u);
         // Model 2 sends its wrap count big-endian, model 10 as held.
-        EXPECT_EQ(bench.state.live.V(29), type == 2 ? 0x0102 : 0x0201) << type;
+        EXPECT_EQ(bench.state.live.U16(29), type == 2 ? 0x0102 : 0x0201) << type;
     }
 }
 

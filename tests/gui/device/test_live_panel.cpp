@@ -193,10 +193,10 @@ TEST(LivePanelScreenshots, ModelsOnSimulatedInstruments) {
         qx::InstrumentSimulator& sim = bench.Sim();
         const qx::LiveStatus before = sim.Status();
         qx::ParamBlock p = sim.SetParams();
-        const uint16_t reading = before.V(qx::live::kValue);
+        const uint16_t reading = before.U16(qx::live::kValue);
         p.SetU16(qx::param::kHighLimit, static_cast<uint16_t>(reading - 15));
-        if (type == 8) p.SetU16(qx::param::kGasLimit, static_cast<uint16_t>(before.V(23) - 50));
-        if (type == 11) p.SetU16(qx::param::kGasLimit, static_cast<uint16_t>(before.V(23) - 2));
+        if (type == 8) p.SetU16(qx::param::kGasLimit, static_cast<uint16_t>(before.U16(23) - 50));
+        if (type == 11) p.SetU16(qx::param::kGasLimit, static_cast<uint16_t>(before.U16(23) - 2));
         if (type == 6) p.SetU8(qx::param::kUnitByte, 0x20);  // mmHg
         sim.SetSetParams(p);
         bench.view.FirstShow(true, 1);
