@@ -1,5 +1,7 @@
 #include "app_pictures.h"
 
+#include "core/model/live_panel_layout.h"
+
 #include <QtGlobal>
 
 // The resources live in the static library qxgui; the linker keeps their registration only
@@ -49,8 +51,8 @@ const char* ToolbarName(int commandId) {
 }  // namespace
 
 QString InstrumentPicturePath(InstrumentTypeId type) {
-    return type == 6 ? QStringLiteral(":/qxlog/instrument_front_flow.png")
-                     : QStringLiteral(":/qxlog/instrument_front.png");
+    return QStringLiteral(":/qxlog/") + QString::fromLatin1(Model(type).picture) +
+           QStringLiteral(".png");
 }
 
 QPixmap InstrumentPicture(InstrumentTypeId type) {
@@ -59,7 +61,7 @@ QPixmap InstrumentPicture(InstrumentTypeId type) {
 }
 
 QRect DisplayWindowRect(InstrumentTypeId type) {
-    return QRect(24, 31, 248, type == 6 ? 238 : 139);
+    return QRect(24, 31, 248, LivePanelHeight(type));
 }
 
 QPixmap PanelTexture() {
