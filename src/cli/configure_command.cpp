@@ -124,7 +124,7 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     }
     instrument.ui.ResetWarnings();
     const InstrumentTypeId type = s.state.type;
-    if (type < 1 || type > kModelCount) return {false, "不认识的仪器型号,不能设置参数!"};
+    if (!IsKnownModel(type)) return {false, "不认识的仪器型号,不能设置参数!"};
 
     std::optional<ParamSettings> settings;
     std::vector<std::string> skipped;

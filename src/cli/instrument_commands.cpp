@@ -65,10 +65,11 @@ Lines StatusLines(const LiveStatus& st, InstrumentTypeId type) {
     const uint8_t mask = ChannelMask(type);
     const std::string tempUnit = TemperatureUnitName(TemperatureUnitIndex(t.unitByte));
     const std::string pressureUnit = PressureUnitOf(t.unitByte, type).name;
-    const bool sound = type == 7 || type == 9;
+    const bool sound = Model(type).soundOnly;
     Lines lines;
-    lines.push_back({"型号", type == 0 ? "-" : ModelDisplayName(type)});
-    lines.push_back({"仪器时钟", type == 2 && t.external ? t.clock + " EXT" : t.clock});
+    lines.push_back({"型号", type == kNoModel ? "-" : ModelDisplayName(type)});
+    lines.push_back(
+        {"仪器时钟", HasCyclicRecording(type) && t.external ? t.clock + " EXT" : t.clock});
     lines.push_back({"记录数", t.count});
     lines.push_back({"记录状态", st.IsRecording() ? "正在记录" : "未记录"});
     if (!sound) lines.push_back({"温度", t.temperature + " " + tempUnit});
@@ -97,7 +98,7 @@ Lines StatusLines(const LiveStatus& st, InstrumentTypeId type) {
         lines.push_back(
             {"甲醛报警值", WithAlarm(t.formaldehydeLimit + " mg/m3", t.formaldehydeAlarm)});
     }
-    if (type == 7) {
+    if (Model(type).editorGroups & kEditorSoundMeter) {
         lines.push_back({"采样速度", t.type7ByteA % 2 == 0 ? "FAST" : "SLOW"});
         lines.push_back({"频率计权", t.type7ByteB % 2 == 0 ? "A" : "C"});
     }

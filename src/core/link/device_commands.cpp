@@ -28,7 +28,8 @@ uint32_t HeldSampleCount(const InstrumentState& state) {
     if (!state.live.HasRecording()) return 0;
     ParamBlock held = state.recordedParams;
     held.SetU16(param::kStoredCount, state.live.StoredCount());
-    if (state.type == 2) held.SetU16(param::kWrapCount, state.live.U16(live::kFlowOrWrap));
+    if (HasCyclicRecording(state.type))
+        held.SetU16(param::kWrapCount, state.live.U16(live::kFlowOrWrap));
     return EffectiveRecordCount(held, state.type);
 }
 

@@ -21,6 +21,7 @@ constexpr const char16_t* kNames[] = {
     u"测试点",   u"一号仓库", u"冷库温湿度", u"档案室",     u"冷链运输箱", u"实验室",
     u"通风管道", u"车间噪声", u"会议室空气", u"办公区噪声", u"机房温度",   u"新装修办公室",
 };
+static_assert(std::size(kNames) == kModelCount + 1, "one demonstration name per catalogue row");
 
 uint16_t Code16(double v) {
     return static_cast<uint16_t>(std::clamp<long>(std::lround(v), 0, 65535));
@@ -43,21 +44,27 @@ uint32_t IntervalSeconds(uint8_t value, uint8_t unit) {
 }
 
 bool IsSoundModel(InstrumentTypeId t) {
-    return t == 7 || t == 9;
+    return Model(t).soundOnly;
 }
 bool HasGasLimit(InstrumentTypeId t) {
-    return t == 8 || t == 11;
+    return Model(t).gas != GasKind::kNone;
 }
+// The clock counts UTC and shows local time by the bias sent with it.
 bool ClockShownLocal(InstrumentTypeId t) {
-    return t == 7 || t == 8 || t == 11;
+    return Model(t).clockReportCarriesBias;
+}
+bool CountsLocalTime(InstrumentTypeId t) {
+    return Model(t).clockCountsLocalTime;
+}
+bool HasEditorGroup(InstrumentTypeId t, EditorGroup group) {
+    return (Model(t).editorGroups & group) != 0;
 }
 
 }  // namespace
 
 InstrumentSimulator::InstrumentSimulator(InstrumentTypeId type, UtcClock clock, uint32_t serial)
     : type_(type), clock_(std::move(clock)), seed_(serial * 977u + static_cast<uint32_t>(type)) {
-    const std::string model =
-        (type >= 1 && type <= kModelCount) ? ModelName(type) : std::string("QX999");
+    const std::string model = IsKnownModel(type) ? ModelName(type) : std::string("QX999");
     product_ = model + "-USB Data Logger";
     const int64_t now = clock_();
     pcBias_ = LocalTimeZoneBias(static_cast<std::time_t>(now));
@@ -69,22 +76,30 @@ InstrumentSimulator::InstrumentSimulator(InstrumentTypeId type, UtcClock clock, 
     b.SetU8(param::kAddress, static_cast<uint8_t>(std::min<uint32_t>(serial, 254)));
     const std::string number = StrFormat("A%02d%05u", type & 0xFF, serial % 100000);
     b.SetNumber(Utf8ToUtf16(number));
-    std::u16string name = kNames[(type >= 0 && type <= kModelCount) ? type : 0];
+    std::u16string name = kNames[IsKnownModel(type) ? type : 0];
     if (serial > 1) name += Utf8ToUtf16(StrFormat("%u", serial));
     b.SetName(name);
-    if (type == 2 || type == 7 || type == 8 || type == 11) {
+    if (StoresTimeZoneBias(type)) {
         b.SetU16(param::kTimeZoneBias, static_cast<uint16_t>(pcBias_));
     }
     const int maxCount = MaxRecordCount(type);
-    b.SetU16(param::kRecordCountSetting, type == 2
+    b.SetU16(param::kRecordCountSetting, HasCyclicRecording(type)
                                              ? param::kCyclicSetting
                                              : static_cast<uint16_t>(maxCount ? maxCount : 21000));
     b.SetU8(param::kIntervalValue, 5);
     b.SetU8(param::kIntervalUnit, 1);
-    b.SetU8(param::kLedCode,
-            (type == 1 || type == 2 || type == 4 || type == 9 || type == 10) ? 5 : 0);
-    if (type == 5) b.SetU8(param::kUnitByte, 0x10);  // hPa
-    if (type == 6) b.SetU8(param::kUnitByte, 0x30);  // hPa, flow m3/s
+    // An unrecognised model leaves its LED dark.
+    b.SetU8(param::kLedCode, IsKnownModel(type) && HasEditorGroup(type, kEditorAlarmLed) ? 5 : 0);
+    switch (Model(type).pressureUnits) {
+        case PressureUnitList::kStandard:
+            b.SetU8(param::kUnitByte, 0x10);  // hPa
+            break;
+        case PressureUnitList::kFlowMeter:
+            b.SetU8(param::kUnitByte, 0x30);  // hPa, flow m3/s
+            break;
+        case PressureUnitList::kNone:
+            break;
+    }
     if (IsSoundModel(type)) {
         b.SetU16(param::kLowLimit, 400);  // 40 dB
         b.SetU16(param::kHighLimit, 800);
@@ -96,13 +111,13 @@ InstrumentSimulator::InstrumentSimulator(InstrumentTypeId type, UtcClock clock, 
     }
     b.SetU8(param::kAlarmMode, 1);
     b.SetU8(param::kStartMode, 1);
-    if (type == 8) b.SetU16(param::kGasLimit, 1000);
-    if (type == 11) b.SetU16(param::kGasLimit, 10);
-    if (type == 10) {
+    if (Model(type).gas == GasKind::kCo2) b.SetU16(param::kGasLimit, 1000);
+    if (Model(type).gas == GasKind::kFormaldehyde) b.SetU16(param::kGasLimit, 10);
+    if (HasEditorGroup(type, kEditorStartDelay)) {
         b.SetU16(param::kStartDelay, 300);
         b.SetU16(param::kFirmware, 0x0102);
     }
-    if (type == 6) EncodeFlowCoefficients(b, {0.0f, 1.0f, 0.0f});
+    if (HasEditorGroup(type, kEditorFlow)) EncodeFlowCoefficients(b, {0.0f, 1.0f, 0.0f});
 
     RecordingPlan plan;
     plan.samples = kDefaultSamples;
@@ -189,11 +204,11 @@ int64_t InstrumentSimulator::Internal() const {
 }
 
 void InstrumentSimulator::SetClockError(int64_t seconds) {
-    clockOffset_ = seconds - (type_ == 2 ? int64_t{pcBias_} * 60 : 0);
+    clockOffset_ = seconds - (CountsLocalTime(type_) ? int64_t{pcBias_} * 60 : 0);
 }
 
 int64_t InstrumentSimulator::ClockError() const {
-    return clockOffset_ + (type_ == 2 ? int64_t{pcBias_} * 60 : 0);
+    return clockOffset_ + (CountsLocalTime(type_) ? int64_t{pcBias_} * 60 : 0);
 }
 
 uint32_t InstrumentSimulator::Clock() {
@@ -226,7 +241,7 @@ bool InstrumentSimulator::Recording() {
 
 uint32_t InstrumentSimulator::SampleLimit() const {
     const uint16_t setting = setParams_.RecordCountSetting();
-    if (type_ == 2 && setting == param::kCyclicSetting) return 0;
+    if (HasCyclicRecording(type_) && setting == param::kCyclicSetting) return 0;
     const uint32_t cap = static_cast<uint32_t>(Model(type_).sampleCap);
     return setting == 0 ? cap : std::min<uint32_t>(setting, cap);
 }
@@ -246,7 +261,7 @@ void InstrumentSimulator::BeginRecording(int64_t start) {
         recordedParams_.SetU8(param::kLowHumidityAlarm, 0);
         recordedParams_.SetU8(param::kHighHumidityAlarm, 0);
     }
-    if (type_ == 2) recordedParams_.SetU16(param::kWrapCount, 0);
+    if (HasCyclicRecording(type_)) recordedParams_.SetU16(param::kWrapCount, 0);
     Advance();
 }
 
@@ -317,7 +332,7 @@ void InstrumentSimulator::UpdateRecordedBookkeeping() {
     }
     r.SetU32(param::kStartTime, static_cast<uint32_t>(rec_.start));
     r.SetU16(param::kStoredCount, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
-    if (type_ == 2) r.SetU16(param::kWrapCount, wraps);
+    if (HasCyclicRecording(type_)) r.SetU16(param::kWrapCount, wraps);
     // The current settings mirror the bookkeeping of the recording.
     setParams_.SetU32(param::kStartTime, r.StartTime());
     setParams_.SetU16(param::kStoredCount, r.StoredCount());
@@ -327,7 +342,7 @@ void InstrumentSimulator::UpdateRecordedBookkeeping() {
         setParams_.SetU8(param::kLowHumidityAlarm, r.U8(param::kLowHumidityAlarm));
         setParams_.SetU8(param::kHighHumidityAlarm, r.U8(param::kHighHumidityAlarm));
     }
-    if (type_ == 2) setParams_.SetU16(param::kWrapCount, wraps);
+    if (HasCyclicRecording(type_)) setParams_.SetU16(param::kWrapCount, wraps);
 }
 
 void InstrumentSimulator::ScanAlarms(uint64_t from, uint64_t to) {
@@ -389,12 +404,13 @@ std::vector<uint8_t> InstrumentSimulator::PackedSamples() {
 
 TrueSample InstrumentSimulator::SampleAt(uint64_t index, uint8_t* packed) const {
     const int64_t internal = rec_.start + static_cast<int64_t>(index) * rec_.interval;
-    // Model 2 counts local time; the readings follow the true (UTC) time.
-    const int64_t utc = type_ == 2 ? internal + int64_t{pcBias_} * 60 : internal;
+    // A clock that counts local time; the readings follow the true (UTC) time.
+    const int64_t utc = CountsLocalTime(type_) ? internal + int64_t{pcBias_} * 60 : internal;
     const EnvironmentReading e = EnvironmentAt(seed_, utc, pcBias_);
 
     TrueSample s;
-    s.time = type_ == 2 ? internal + int64_t{recordedParams_.TimeZoneBias()} * 60 : internal;
+    s.time =
+        CountsLocalTime(type_) ? internal + int64_t{recordedParams_.TimeZoneBias()} * 60 : internal;
     uint8_t bytes[9] = {};
     auto packTempHumidity = [&] {
         const uint16_t t = Code12((e.temperature + 40) * 10);
@@ -405,43 +421,42 @@ TrueSample InstrumentSimulator::SampleAt(uint64_t index, uint8_t* packed) const 
         s.ch[0] = static_cast<float>(t / 10.0 - 40);
         s.ch[1] = static_cast<float>(h / 10.0);
     };
-    switch (type_) {
-        case 4:
-        case 10: {
+    // An unrecognised model answers with the default row's three-byte samples.
+    switch (Model(type_).sampleLayout) {
+        case SampleLayout::kTemperature16: {
             const uint16_t t = Code16((e.temperature + 40) * 10);
             PutLe16(bytes, t);
             s.ch[0] = static_cast<float>(t / 10.0 - 40);
             break;
         }
-        case 7:
-        case 9: {
+        case SampleLayout::kSound16: {
             const uint16_t v = Code16(e.sound * 10);
             PutLe16(bytes, v);
             s.ch[4] = static_cast<float>(v / 10.0);
             break;
         }
-        case 5: {
+        case SampleLayout::kPackedPressure: {
             packTempHumidity();
             const uint16_t p = Code16(e.pressure * 10);
             PutLe16(bytes + 3, p);
             s.ch[2] = static_cast<float>(p / 10.0);
             break;
         }
-        case 8: {
+        case SampleLayout::kPackedCo2: {
             packTempHumidity();
             const uint16_t c = Code16(e.co2);
             PutLe16(bytes + 3, c);
             s.ch[6] = static_cast<float>(c);
             break;
         }
-        case 11: {
+        case SampleLayout::kPackedFormaldehyde: {
             packTempHumidity();
             const uint16_t f = Code16(e.formaldehyde * 100);
             PutLe16(bytes + 3, f);
             s.ch[6] = static_cast<float>(f / 100.0);
             break;
         }
-        case 6: {
+        case SampleLayout::kFlowMeter: {
             packTempHumidity();
             const uint16_t p = Code16(e.pressure * 10);
             const int16_t d = CodeS16(e.diffPressure * 100);
@@ -454,7 +469,7 @@ TrueSample InstrumentSimulator::SampleAt(uint64_t index, uint8_t* packed) const 
             s.ch[4] = static_cast<float>(l / 10.0);
             break;
         }
-        default:  // 1, 2, 3 and an unrecognised model: three-byte samples
+        case SampleLayout::kPackedTempHumidity:
             packTempHumidity();
             break;
     }
@@ -475,7 +490,7 @@ LiveStatus InstrumentSimulator::Status() {
     st.SetU16(live::kHighLimit, p.U16(param::kHighLimit));
     if (IsSoundModel(type_)) {
         st.SetU16(live::kValue, Code16(e.sound * 10));
-        if (type_ == 7) {
+        if (HasEditorGroup(type_, kEditorSoundMeter)) {
             st.SetU8(live::kLowHumidityLimit, p.U8(param::kUnitByte));  // sampling speed
             st.SetU8(live::kLowHumidityLimit + 1, p.U8(param::kLowHumidityLimit));  // weighting
         }
@@ -491,11 +506,11 @@ LiveStatus InstrumentSimulator::Status() {
                                   (rec_.exists ? live::kRecordedParamsPresent : 0)));
     st.SetU8(live::kRecording, rec_.running && !rec_.waitingForButton ? 1 : 0);
     st.SetU8(live::kExternal, external_);
-    switch (type_) {
-        case 5:
+    switch (Model(type_).sampleLayout) {
+        case SampleLayout::kPackedPressure:
             st.SetU16(live::kGas, Code16(e.pressure * 10));
             break;
-        case 6: {
+        case SampleLayout::kFlowMeter: {
             st.SetU16(live::kGas, Code16(e.pressure * 10));
             st.SetU16(live::kDiffPressure, static_cast<uint16_t>(CodeS16(e.diffPressure * 100)));
             st.SetU16(live::kSoundOrGasLimit, Code16(e.sound * 10));
@@ -508,18 +523,22 @@ LiveStatus InstrumentSimulator::Status() {
             st.SetU16(live::kFlowOrWrap, static_cast<uint16_t>(CodeS16(raw)));
             break;
         }
-        case 8:
+        case SampleLayout::kPackedCo2:
             st.SetU16(live::kGas, Code16(e.co2));
             st.SetU16(live::kSoundOrGasLimit, p.U16(param::kGasLimit));
             break;
-        case 11:
+        case SampleLayout::kPackedFormaldehyde:
             st.SetU16(live::kGas, Code16(e.formaldehyde * 100));
             st.SetU16(live::kSoundOrGasLimit, p.U16(param::kGasLimit));
             break;
-        case 2:
-            st.SetU16(live::kFlowOrWrap, rec_.exists ? recordedParams_.U16(param::kWrapCount) : 0);
+        case SampleLayout::kPackedTempHumidity:
+            if (HasCyclicRecording(type_)) {
+                st.SetU16(live::kFlowOrWrap,
+                          rec_.exists ? recordedParams_.U16(param::kWrapCount) : 0);
+            }
             break;
-        default:
+        case SampleLayout::kTemperature16:
+        case SampleLayout::kSound16:
             break;
     }
     return st;
@@ -579,14 +598,15 @@ void InstrumentSimulator::ApplyWrittenBlock() {
     keep(param::kStoredCount, 2);
     keep(param::kLowAlarm, 2);
     if (!HasGasLimit(type_)) keep(param::kLowHumidityAlarm, 2);
-    if (type_ == 2) keep(param::kWrapCount, 2);
-    if (type_ == 10) keep(param::kFirmware, 2);
+    if (HasCyclicRecording(type_)) keep(param::kWrapCount, 2);
+    if (HasEditorGroup(type_, kEditorStartDelay)) keep(param::kFirmware, 2);
 
     rec_.running = false;
     setParams_ = b;
     hasSetParams_ = true;
     if (b.U8(param::kStartMode) != 0) {
-        const int64_t delay = type_ == 10 ? b.U16(param::kStartDelay) : 0;
+        const int64_t delay =
+            HasEditorGroup(type_, kEditorStartDelay) ? b.U16(param::kStartDelay) : 0;
         BeginRecording(Internal() + delay);
     } else {
         rec_.waitingForButton = true;  // the instrument's button starts the next recording

@@ -25,8 +25,9 @@ LiveStatusTexts MakeLiveStatusTexts(const LiveStatus& st, InstrumentTypeId type)
     out.clock = ClockIsLocal(type) ? FormatClockTime(st.Clock())
                                    : FormatLocalTime(st.Clock(), "%Y-%m-%d %H:%M:%S");
     const int16_t wraps = st.S16(live::kFlowOrWrap);
-    out.count = type == 2 && wraps != 0 ? StrFormat("%d:%d", wraps, st.U16(live::kCount))
-                                        : StrFormat("%d", st.U16(live::kCount));
+    out.count = HasCyclicRecording(type) && wraps != 0
+                    ? StrFormat("%d:%d", wraps, st.U16(live::kCount))
+                    : StrFormat("%d", st.U16(live::kCount));
     out.unitByte = unitByte;
     out.external = st.U8(live::kExternal);
 
@@ -74,10 +75,10 @@ LiveStatusTexts MakeLiveStatusTexts(const LiveStatus& st, InstrumentTypeId type)
         out.flow = (unitByte >> 6) == 0 ? StrFormat("%.3f", flow / 1000.0)
                                         : StrFormat("%.0f", static_cast<double>(flow));
     }
-    if (type == 7 || type == 9) {
+    if (Model(type).soundOnly) {
         const float level = static_cast<float>(st.U16(live::kValue) / 10.0);
         out.sound = StrFormat("%.1f", static_cast<double>(level));
-        if (type == 7) {
+        if (Model(type).editorGroups & kEditorSoundMeter) {
             out.type7ByteA = st.U8(live::kLowHumidityLimit);
             out.type7ByteB = st.U8(live::kLowHumidityLimit + 1);
         }

@@ -76,7 +76,7 @@ bool ReportProtocol::SendCommand(HidDevice& device, Buffer& buffer) {
 uint32_t ReportProtocol::InstrumentNow() const {
     const InstrumentState& state = link_.State();
     int64_t t = clock_();
-    if (state.type == 2) t -= 60 * int64_t{state.timeZoneBias};
+    if (Model(state.type).clockCountsLocalTime) t -= 60 * int64_t{state.timeZoneBias};
     return static_cast<uint32_t>(t);
 }
 
@@ -147,7 +147,7 @@ bool ReportProtocol::SetClock() {
     buffer.fill(0);
     buffer[0] = kReportClock;
     PutBigEndian32(buffer.data() + 1, InstrumentNow());
-    if (state.type == 7 || state.type == 8 || state.type == 11) {
+    if (Model(state.type).clockReportCarriesBias) {
         PutBigEndian16(buffer.data() + 5, static_cast<uint16_t>(state.timeZoneBias));
     }
     return SendShort(*device, buffer);

@@ -64,7 +64,7 @@ constexpr ParamField kParamFields[] = {
 };
 
 uint16_t TypeBit(InstrumentTypeId type) {
-    return static_cast<uint16_t>(1u << ((type >= 1 && type <= kModelCount) ? type : 0));
+    return static_cast<uint16_t>(1u << (IsKnownModel(type) ? type : 0));
 }
 
 void Reverse(std::span<uint8_t> bytes, size_t offset, size_t width) {

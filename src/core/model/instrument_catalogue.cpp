@@ -16,21 +16,54 @@ constexpr int kCounts12700[] = {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 
 constexpr int kCounts14224[] = {20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 14224};
 
 // Index = InstrumentTypeId; row 0 is the default row for every unknown type.
+using G = GasKind;
+using P = PressureUnitList;
+using L = SampleLayout;
+constexpr uint8_t kHum = kEditorHumidity;
+constexpr uint8_t kLed = kEditorAlarmLed;
+constexpr const char* kFront = "instrument_front";
+constexpr const char* kFrontFlow = "instrument_front_flow";
 // clang-format off
 const std::array<ModelInfo, kModelCount + 1> kModels = {{
     //  name      mask  rows choices        cyclic local  size magic       cap
-    {"", 0x01, 0, {}, false, false, 3, 0x20222324, 21336},
-    {"QX420", 0x03, 2, kCounts21000, false, false, 3, 0x20222324, 21336},
-    {"QX450", 0x03, 2, kCounts21000, true, true, 3, 0x20222325, 21378},
-    {"QX430", 0x03, 2, kCounts21000, false, false, 3, 0x20222326, 21336},
-    {"QX420B", 0x01, 1, kCounts32512, false, false, 2, 0x20222328, 32512},
-    {"QX440", 0x07, 3, kCounts12700, false, false, 5, 0x2022232A, 12700},
-    {"QX7200", 0x3F, 6, kCounts14224, false, false, 9, 0x2022232C, 14224},
-    {"QX390", 0x10, 1, kCounts32512, false, true, 2, 0x2022232E, 32512},
-    {"QX7000", 0x43, 3, kCounts12700, false, true, 5, 0x20222330, 12700},
-    {"QX410", 0x10, 1, kCounts32512, false, false, 2, 0x20222332, 32512},
-    {"QX460", 0x01, 1, kCounts32512, false, false, 2, 0x20222338, 32512},
-    {"QX610", 0x83, 3, kCounts12700, false, true, 5, 0x20222331, 12700},
+    //  sound  gas                counts-local bias-with-clock pressure units
+    //  editor groups                          sample layout            picture
+    {"",        0x01, 0, {},           false, false, 3, 0x20222324, 21336,
+     false, G::kNone,          false, false, P::kNone,
+     kHum | kLed,                              L::kPackedTempHumidity,  kFront},
+    {"QX420",   0x03, 2, kCounts21000, false, false, 3, 0x20222324, 21336,
+     false, G::kNone,          false, false, P::kNone,
+     kHum | kLed,                              L::kPackedTempHumidity,  kFront},
+    {"QX450",   0x03, 2, kCounts21000, true,  true,  3, 0x20222325, 21378,
+     false, G::kNone,          true,  false, P::kNone,
+     kHum | kLed,                              L::kPackedTempHumidity,  kFront},
+    {"QX430",   0x03, 2, kCounts21000, false, false, 3, 0x20222326, 21336,
+     false, G::kNone,          false, false, P::kNone,
+     kHum,                                     L::kPackedTempHumidity,  kFront},
+    {"QX420B",  0x01, 1, kCounts32512, false, false, 2, 0x20222328, 32512,
+     false, G::kNone,          false, false, P::kNone,
+     kLed,                                     L::kTemperature16,       kFront},
+    {"QX440",   0x07, 3, kCounts12700, false, false, 5, 0x2022232A, 12700,
+     false, G::kNone,          false, false, P::kStandard,
+     kHum,                                     L::kPackedPressure,      kFront},
+    {"QX7200",  0x3F, 6, kCounts14224, false, false, 9, 0x2022232C, 14224,
+     false, G::kNone,          false, false, P::kFlowMeter,
+     kHum | kEditorFlow,                       L::kFlowMeter,           kFrontFlow},
+    {"QX390",   0x10, 1, kCounts32512, false, true,  2, 0x2022232E, 32512,
+     true,  G::kNone,          false, true,  P::kNone,
+     kEditorSoundMeter,                        L::kSound16,             kFront},
+    {"QX7000",  0x43, 3, kCounts12700, false, true,  5, 0x20222330, 12700,
+     false, G::kCo2,           false, true,  P::kNone,
+     kHum,                                     L::kPackedCo2,           kFront},
+    {"QX410",   0x10, 1, kCounts32512, false, false, 2, 0x20222332, 32512,
+     true,  G::kNone,          false, false, P::kNone,
+     kEditorSoundAlarm | kLed,                 L::kSound16,             kFront},
+    {"QX460",   0x01, 1, kCounts32512, false, false, 2, 0x20222338, 32512,
+     false, G::kNone,          false, false, P::kNone,
+     kEditorStartDelay | kLed,                 L::kTemperature16,       kFront},
+    {"QX610",   0x83, 3, kCounts12700, false, true,  5, 0x20222331, 12700,
+     false, G::kFormaldehyde,  false, true,  P::kNone,
+     kHum,                                     L::kPackedFormaldehyde,  kFront},
 }};
 // clang-format on
 
@@ -51,8 +84,9 @@ struct Prefix {
     InstrumentTypeId type;
 };
 constexpr Prefix kPrefixes[] = {
-    {"QX420B", 4}, {"QX460", 10}, {"QX390", 7},  {"QX410", 9},  {"QX420", 1},  {"QX450", 2},
-    {"QX430", 3},  {"QX440", 5},  {"QX7200", 6}, {"QX7000", 8}, {"QX610", 11},
+    {"QX420B", kQX420B}, {"QX460", kQX460},   {"QX390", kQX390}, {"QX410", kQX410},
+    {"QX420", kQX420},   {"QX450", kQX450},   {"QX430", kQX430}, {"QX440", kQX440},
+    {"QX7200", kQX7200}, {"QX7000", kQX7000}, {"QX610", kQX610},
 };
 
 constexpr const char* kPressureNamesOther[] = {"mbar", "hPa", "psi"};
@@ -62,7 +96,7 @@ constexpr int kPressureCodesFlow[] = {3, 2, 4, 1};
 constexpr int kPressureDecimals[] = {1, 1, 3, 2, 2};  // by conversion code
 
 bool InRange(InstrumentTypeId type) {
-    return type >= 1 && type <= kModelCount;
+    return IsKnownModel(type);
 }
 
 }  // namespace
@@ -159,7 +193,7 @@ const char* TemperatureUnitName(int index) {
 
 PressureUnit PressureUnitOf(uint8_t unitByte, InstrumentTypeId type) {
     const int p = (unitByte >> 4) & 3;
-    if (type == 6) {
+    if (Model(type).pressureUnits == PressureUnitList::kFlowMeter) {
         const int code = kPressureCodesFlow[p];
         return {kPressureNamesFlow[p], code, kPressureDecimals[code]};
     }
@@ -168,8 +202,14 @@ PressureUnit PressureUnitOf(uint8_t unitByte, InstrumentTypeId type) {
 }
 
 std::span<const char* const> PressureUnitChoices(InstrumentTypeId type) {
-    if (type == 6) return kPressureNamesFlow;
-    if (type == 5) return kPressureNamesOther;
+    switch (Model(type).pressureUnits) {
+        case PressureUnitList::kFlowMeter:
+            return kPressureNamesFlow;
+        case PressureUnitList::kStandard:
+            return kPressureNamesOther;
+        case PressureUnitList::kNone:
+            break;
+    }
     return {};
 }
 

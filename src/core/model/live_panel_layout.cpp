@@ -1,13 +1,15 @@
 #include "live_panel_layout.h"
 
+#include <algorithm>
+
 namespace qx {
 namespace {
 
 bool IsSoundOnly(InstrumentTypeId type) {
-    return type == 7 || type == 9;
+    return Model(type).soundOnly;
 }
 bool HasGasBox(InstrumentTypeId type) {
-    return type == 8 || type == 11;
+    return Model(type).gas != GasKind::kNone;
 }
 
 LimitBoxLayout MakeBox(int top, int height) {
@@ -28,24 +30,13 @@ PanelRect FullWidthLine(int y) {
 }  // namespace
 
 int LivePanelHeight(InstrumentTypeId type) {
-    return type == 6 ? 238 : 139;
+    // The tall panel holds the rows beyond three.
+    return LivePanelRows(type) > 3 ? 238 : 139;
 }
 
 int LivePanelRows(InstrumentTypeId type) {
-    switch (type) {
-        case 1:
-        case 2:
-        case 3:
-            return 2;
-        case 5:
-        case 8:
-        case 11:
-            return 3;
-        case 6:
-            return 6;
-        default:
-            return 1;
-    }
+    // One row at least: the panel of no instrument or an unknown one shows the temperature.
+    return std::max(ChannelCount(type), 1);
 }
 
 LivePanelLayout MakeLivePanelLayout(InstrumentTypeId type) {
@@ -114,12 +105,12 @@ LivePanelContent MakeLivePanelContent(const LiveStatusTexts& live, InstrumentTyp
     };
 
     // Header: clock on the left, stored-sample count on the right.
-    const bool external = type == 2 && live.external != 0;
+    const bool external = HasCyclicRecording(type) && live.external != 0;
     text(external ? live.clock + " EXT" : live.clock, l.header, PanelFont::F1,
          PanelAlign::kLeftTop);
-    text(type == 2 ? live.count : "Rec:" + live.count, l.header, PanelFont::F1,
+    text(HasCyclicRecording(type) ? live.count : "Rec:" + live.count, l.header, PanelFont::F1,
          PanelAlign::kRightTop);
-    if (type == 7) {
+    if (Model(type).editorGroups & kEditorSoundMeter) {
         text(live.type7ByteA % 2 == 0 ? "FAST" : "SLOW", {2, 20, 2 + 40, 20 + 14}, PanelFont::F1,
              PanelAlign::kAt);
         text(live.type7ByteB % 2 == 0 ? "A" : "C", {236, 20, 236 + 10, 20 + 14}, PanelFont::F1,
@@ -151,7 +142,7 @@ LivePanelContent MakeLivePanelContent(const LiveStatusTexts& live, InstrumentTyp
     }
     if (l.boxes.size() >= 3) {
         const LimitBoxLayout& b = l.boxes[2];
-        const bool co2 = type == 8;
+        const bool co2 = Model(type).gas == GasKind::kCo2;
         cell(b.upperLeft, "", false);
         cell(b.upperRight, co2 ? "CO2" : "HCHO", false);
         cell(b.lowerLeft, "H", false);
@@ -161,6 +152,7 @@ LivePanelContent MakeLivePanelContent(const LiveStatusTexts& live, InstrumentTyp
 
     // Values and units.
     const std::string pressureUnit = PressureUnitOf(live.unitByte, type).name;
+    const GasKind gas = Model(type).gas;
     for (size_t k = 0; k < l.valueRows.size(); ++k) {
         const ValueRowLayout& r = l.valueRows[k];
         std::string value;
@@ -178,8 +170,12 @@ LivePanelContent MakeLivePanelContent(const LiveStatusTexts& live, InstrumentTyp
                     value = live.humidity;
                     break;
                 case 2:
-                    value = type == 8 ? live.co2 : (type == 11 ? live.formaldehyde : live.pressure);
-                    unit = type == 8 ? "PPM" : (type == 11 ? "mg/m3" : pressureUnit);
+                    value = gas == GasKind::kCo2            ? live.co2
+                            : gas == GasKind::kFormaldehyde ? live.formaldehyde
+                                                            : live.pressure;
+                    unit = gas == GasKind::kCo2            ? "PPM"
+                           : gas == GasKind::kFormaldehyde ? "mg/m3"
+                                                           : pressureUnit;
                     break;
                 case 3:
                     value = live.diffPressure;

@@ -43,7 +43,7 @@ void ParamBlock::SetNumber(std::u16string_view number) {
 }
 
 bool IsWrappedCyclic(const ParamBlock& block, InstrumentTypeId type) {
-    return type == 2 && block.WrapCount() != 0 &&
+    return HasCyclicRecording(type) && block.WrapCount() != 0 &&
            block.RecordCountSetting() == param::kCyclicSetting;
 }
 
@@ -112,7 +112,8 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
     out[T::Name] = Utf16ToUtf8(b.Name());
 
     // Record counts.
-    const bool cyclicSetting = type == 2 && b.RecordCountSetting() == param::kCyclicSetting;
+    const bool cyclicSetting =
+        HasCyclicRecording(type) && b.RecordCountSetting() == param::kCyclicSetting;
     out[T::RecordCountSetting] =
         cyclicSetting ? "循环记录" : StrFormat("%d", b.RecordCountSetting());
     if (IsWrappedCyclic(b, type)) {
@@ -137,9 +138,9 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
     out[T::HumidityLimits] =
         StrFormat("L:%d H:%d %s", RoundHalfUp(b.U16(param::kLowHumidityLimit) / 10.0),
                   RoundHalfUp(b.U16(param::kHighHumidityLimit) / 10.0), "%RH");
-    if (type == 11) {
+    if (Model(type).gas == GasKind::kFormaldehyde) {
         out[T::FormaldehydeLimit] = StrFormat("%.2f %s", b.U16(param::kGasLimit) / 100.0, "mg/m3");
-    } else if (type == 8) {
+    } else if (Model(type).gas == GasKind::kCo2) {
         out[T::Co2Limit] = StrFormat("%d ppm", b.U16(param::kGasLimit));
     }
     out[T::SoundLimits] = StrFormat("L:%d H:%d dB", RoundHalfUp(b.U16(param::kLowLimit) / 10.0),
@@ -149,17 +150,18 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
     const uint8_t alarmMode = b.U8(param::kAlarmMode);
     if (alarmMode < std::size(kAlarmModeNames)) out[T::AlarmMode] = kAlarmModeNames[alarmMode];
 
-    // Times: model 2 keeps instrument-local times; its bias turns them into UTC.
-    const int64_t shift = type == 2 ? int64_t{b.TimeZoneBias()} * 60 : 0;
+    // Times: a clock counting local time keeps instrument-local times; the bias turns them into
+    // UTC.
+    const int64_t shift = Model(type).clockCountsLocalTime ? int64_t{b.TimeZoneBias()} * 60 : 0;
     const char* timeFormat = "%Y-%m-%d %H:%M:%S";
     out[T::SetTime] = FormatLocalTime(int64_t{b.SetTime()} + shift, timeFormat);
     if (b.StartTime() != 0) {
         out[T::StartTime] = FormatLocalTime(int64_t{b.StartTime()} + shift, timeFormat);
     }
 
-    // Start mode, with the start delay and firmware of model 10.
+    // Start mode, with the start delay and firmware where the model has them.
     const uint8_t startMode = b.U8(param::kStartMode);
-    if (type == 10) {
+    if (Model(type).editorGroups & kEditorStartDelay) {
         const uint16_t version = b.U16(param::kFirmware);
         out[T::Firmware] = StrFormat("V%d.%d", version >> 8, version & 0xFF);
         out[T::StartDelay] = StrFormat("%d Min.", b.U16(param::kStartDelay) / 60);

@@ -12,14 +12,17 @@ namespace qx {
 namespace {
 
 bool IsSoundModel(InstrumentTypeId type) {
-    return type == 7 || type == 9;
+    return Model(type).soundOnly;
 }
-bool StoresTimeZoneBias(InstrumentTypeId type) {
-    return type == 2 || type == 7 || type == 8 || type == 11;
+bool Has(InstrumentTypeId type, EditorGroup group) {
+    return (Model(type).editorGroups & group) != 0;
 }
 // Models whose editor hides the humidity limits.
 bool HidesHumidity(InstrumentTypeId type) {
-    return type == 4 || type == 7 || type == 9 || type == 10;
+    return !Has(type, kEditorHumidity);
+}
+GasKind Gas(InstrumentTypeId type) {
+    return Model(type).gas;
 }
 // A selection of a list with `count` entries: beyond them, none.
 int Selection(int index, size_t count) {
@@ -81,12 +84,13 @@ void FillEditorValues(ParamEditorValues& v, const ParamBlock& b, InstrumentTypeI
     if (IsSoundModel(type)) {
         v.soundLow = RoundHalfUp(b.U16(param::kLowLimit) / 10.0);
         v.soundHigh = RoundHalfUp(b.U16(param::kHighLimit) / 10.0);
-        if (type == 7) {
+        if (Has(type, kEditorSoundMeter)) {
             v.speed = std::min<int>(b.U8(param::kUnitByte), 1);
             v.weighting = std::min<int>(b.U8(param::kLowHumidityLimit), 1);
             v.alarmMode = -1;
         } else {
-            v.alarmMode = alarmMode;  // model 9 shows its alarm mode like the other LED models
+            v.alarmMode =
+                alarmMode;  // the sound alarm model shows its alarm mode like the other LED models
         }
     } else {
         const TemperatureLimits limits = TemperatureLimitsOf(b);
@@ -100,10 +104,11 @@ void FillEditorValues(ParamEditorValues& v, const ParamBlock& b, InstrumentTypeI
             v.humidityLow = 10;
             v.humidityHigh = 95;
         }
-        if (type == 6) v.flow = DecodeFlowCoefficients(b);
-        if (type == 8) v.co2Limit = b.U16(param::kGasLimit);
-        if (type == 10) v.startDelay = b.U16(param::kStartDelay) / 60;
-        if (type == 11) v.formaldehydeLimit = static_cast<float>(b.U16(param::kGasLimit) / 100.0);
+        if (Has(type, kEditorFlow)) v.flow = DecodeFlowCoefficients(b);
+        if (Gas(type) == GasKind::kCo2) v.co2Limit = b.U16(param::kGasLimit);
+        if (Has(type, kEditorStartDelay)) v.startDelay = b.U16(param::kStartDelay) / 60;
+        if (Gas(type) == GasKind::kFormaldehyde)
+            v.formaldehydeLimit = static_cast<float>(b.U16(param::kGasLimit) / 100.0);
         v.alarmMode = alarmMode;
     }
     v.startMode = b.U8(param::kStartMode) != 0 ? 1 : 0;
@@ -125,7 +130,7 @@ ParamBlock DefaultParamBlock(InstrumentTypeId type) {
         b.SetU16(param::kLowHumidityLimit, 100);
         b.SetU16(param::kHighHumidityLimit, 950);
     }
-    if (type == 11) b.SetU16(param::kGasLimit, 10);
+    if (Gas(type) == GasKind::kFormaldehyde) b.SetU16(param::kGasLimit, 10);
     return b;
 }
 
@@ -137,8 +142,9 @@ void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16
 
     const int max = EditorMaxRecordCount(type);
     const int count = std::min(std::max(LeadingDecimal(v.recordCountText, 19), 1), max);
-    b.SetU16(param::kRecordCountSetting,
-             type == 2 && v.cyclic ? param::kCyclicSetting : static_cast<uint16_t>(count));
+    b.SetU16(param::kRecordCountSetting, HasCyclicRecording(type) && v.cyclic
+                                             ? param::kCyclicSetting
+                                             : static_cast<uint16_t>(count));
 
     b.SetU8(param::kIntervalValue, static_cast<uint8_t>(v.interval));
     // A unit the list could not show stays as it was.
@@ -148,7 +154,7 @@ void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16
     const uint8_t alarmMode = v.alarmMode < 0 ? 255 : static_cast<uint8_t>(v.alarmMode);
     if (!IsSoundModel(type)) {
         int unit = v.temperatureUnit;
-        if (type != 2) {
+        if (!HasCyclicRecording(type)) {
             unit = (v.flowUnit * 4 + v.pressureUnit) * 16 + (unit & 0x0F);
             unit = ((unit % 256) + 256) % 256;
         }
@@ -167,17 +173,22 @@ void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16
         if (StoresTimeZoneBias(type)) {
             b.SetU16(param::kTimeZoneBias, static_cast<uint16_t>(timeZoneBias));
         }
-        if (type == 8) b.SetU16(param::kGasLimit, static_cast<uint16_t>(v.co2Limit));
+        if (Gas(type) == GasKind::kCo2) {
+            b.SetU16(param::kGasLimit, static_cast<uint16_t>(v.co2Limit));
+        }
         // Rounded to the nearest hundredth: 0.29 is stored as 29, not as the 28 that truncating
         // its single-precision value would give.
-        if (type == 11) b.SetU16(param::kGasLimit, RoundedRaw(v.formaldehydeLimit * 100.0));
-        if (type == 6) EncodeFlowCoefficients(b, v.flow, FlowRounding::kNearest);
-        if (type == 10) b.SetU16(param::kStartDelay, static_cast<uint16_t>(v.startDelay * 60));
+        if (Gas(type) == GasKind::kFormaldehyde) {
+            b.SetU16(param::kGasLimit, RoundedRaw(v.formaldehydeLimit * 100.0));
+        }
+        if (Has(type, kEditorFlow)) EncodeFlowCoefficients(b, v.flow, FlowRounding::kNearest);
+        if (Has(type, kEditorStartDelay))
+            b.SetU16(param::kStartDelay, static_cast<uint16_t>(v.startDelay * 60));
         b.SetU8(param::kAlarmMode, alarmMode);
     } else {
         b.SetU16(param::kLowLimit, RoundedRaw(v.soundLow * 10.0));
         b.SetU16(param::kHighLimit, RoundedRaw(v.soundHigh * 10.0));
-        if (type == 7) {
+        if (Has(type, kEditorSoundMeter)) {
             b.SetU8(param::kUnitByte, static_cast<uint8_t>(v.speed));
             b.SetU8(param::kLowHumidityLimit, static_cast<uint8_t>(v.weighting));
             b.SetU16(param::kTimeZoneBias, static_cast<uint16_t>(timeZoneBias));
@@ -279,7 +290,7 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
                      "湿度")) {
             return false;
         }
-        if (type == 11) {
+        if (Gas(type) == GasKind::kFormaldehyde) {
             if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f)) {
                 return false;
             }
@@ -288,7 +299,7 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
         }
         if (!takeInt(F::kSoundLow, t.soundLow, v.soundLow, true, 0, 150) ||
             !takeInt(F::kSoundHigh, t.soundHigh, v.soundHigh, true, 0, 150) ||
-            !ordered(type == 9, v.soundLow, v.soundHigh, F::kSoundLow, "噪声")) {
+            !ordered(Has(type, kEditorSoundAlarm), v.soundLow, v.soundHigh, F::kSoundLow, "噪声")) {
             return false;
         }
         return takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f) &&

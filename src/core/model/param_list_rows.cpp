@@ -1,6 +1,7 @@
 #include "param_list_rows.h"
 
 #include <array>
+#include <vector>
 
 namespace qx {
 namespace {
@@ -36,15 +37,39 @@ const std::array<ParamItem, kParamItemCount> kItems = {{
     {"流量计算参数3", T::Flow3},
 }};
 
-constexpr int kRowsTempHum[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 14, 17, 18, 19, 20};
-constexpr int kRows3And5[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 17, 18, 19, 20};
-constexpr int kRows4[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 14, 17, 18, 19};
-constexpr int kRows6[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 17, 18, 19, 20, 24, 25, 26};
-constexpr int kRows7[] = {0, 1, 2, 4, 5, 6, 8, 11, 15, 16, 17, 18, 21};
-constexpr int kRows8[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 17, 18, 19, 20, 22};
-constexpr int kRows9[] = {0, 1, 2, 4, 5, 6, 7, 8, 11, 14, 17, 18, 21};
-constexpr int kRows10[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 14, 17, 18, 19};
-constexpr int kRows11[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 13, 17, 18, 19, 20, 23};
+// The items of a catalogue row in list order; item numbers index kItems.
+std::vector<int> ItemsOf(const ModelInfo& m) {
+    const bool led = m.editorGroups & kEditorAlarmLed;
+    const bool humidity = m.editorGroups & kEditorHumidity;
+    const bool co2 = m.gas == GasKind::kCo2;
+    const bool formaldehyde = m.gas == GasKind::kFormaldehyde;
+    std::vector<int> items = {0, 1, 2};
+    if (m.editorGroups & kEditorStartDelay) items.push_back(3);  // firmware
+    items.insert(items.end(), {4, 5, 6});
+    if (led) items.push_back(7);
+    items.push_back(8);
+    if (m.soundOnly) {
+        items.push_back(11);
+    } else {
+        items.push_back(9);
+        if (humidity) items.push_back(10);
+    }
+    if (co2) items.push_back(12);
+    if (formaldehyde) items.push_back(13);
+    if (led) items.push_back(14);
+    if (m.editorGroups & kEditorSoundMeter) items.insert(items.end(), {15, 16});
+    items.insert(items.end(), {17, 18});
+    if (m.soundOnly) {
+        items.push_back(21);
+    } else {
+        items.push_back(19);
+        if (humidity) items.push_back(20);
+    }
+    if (co2) items.push_back(22);
+    if (formaldehyde) items.push_back(23);
+    if (m.editorGroups & kEditorFlow) items.insert(items.end(), {24, 25, 26});
+    return items;
+}
 
 }  // namespace
 
@@ -53,28 +78,15 @@ const ParamItem& ParamListItem(int item) {
 }
 
 std::span<const int> ParamListItems(InstrumentTypeId type) {
-    if (type <= 0) return {};
-    switch (type) {
-        case 3:
-        case 5:
-            return kRows3And5;
-        case 4:
-            return kRows4;
-        case 6:
-            return kRows6;
-        case 7:
-            return kRows7;
-        case 8:
-            return kRows8;
-        case 9:
-            return kRows9;
-        case 10:
-            return kRows10;
-        case 11:
-            return kRows11;
-        default:  // 1, 2 and every other number
-            return kRowsTempHum;
-    }
+    if (IsNoInstrument(type)) return {};
+    // Built once per catalogue row; an unknown type lists the default row's items.
+    static const std::array<std::vector<int>, kModelCount + 1> kRows = [] {
+        std::array<std::vector<int>, kModelCount + 1> rows;
+        for (InstrumentTypeId t = 0; t <= kModelCount; ++t)
+            rows[static_cast<size_t>(t)] = ItemsOf(Model(t));
+        return rows;
+    }();
+    return kRows[static_cast<size_t>(IsKnownModel(type) ? type : kNoModel)];
 }
 
 std::vector<ParamListRow> ParamListRows(InstrumentTypeId type, const ParamTexts* texts) {

@@ -204,7 +204,8 @@ std::string ParamKeyRange(std::string_view key, InstrumentTypeId type) {
     if (key == "address") return "1..254";
     if (key == "number") return "<=10个字母或数字";
     if (key == "name") return "<=18个英文或汉字";
-    if (key == "count") return StrFormat("1..%d", maxCount) + (type == 2 ? "|cyclic" : "");
+    if (key == "count")
+        return StrFormat("1..%d", maxCount) + (HasCyclicRecording(type) ? "|cyclic" : "");
     if (key == "interval") return "1..60s|1..60min|1..24h";
     if (key == "interval-unit") return "s|min|h";
     if (key == "led") return Joined(kLedNames);
@@ -215,7 +216,8 @@ std::string ParamKeyRange(std::string_view key, InstrumentTypeId type) {
     if (key == "sound-low" || key == "sound-high") return "0..150";
     if (key == "speed") return "fast|slow";
     if (key == "weighting") return "A|C";
-    if (key == "gas-high") return type == 11 ? "0.01..10" : "1..9999";
+    if (key == "gas-high")
+        return Model(type).gas == GasKind::kFormaldehyde ? "0.01..10" : "1..9999";
     if (key == "pressure-unit") return Joined(PressureUnitChoices(type));
     if (key == "flow-unit") return Joined(kFlowUnitChoices);
     if (key == "flow-c1") return "-9.999..9.999";
@@ -231,7 +233,8 @@ ParamSettings::ParamSettings(const ParamBlock& block, InstrumentTypeId type)
     // As the editor opens a block: one never written opens with the defaults.
     const ParamBlock shown = block.SetTime() == 0 ? DefaultParamBlock(type) : block;
     FillEditorValues(values_, shown, type);
-    values_.cyclic = type == 2 && shown.RecordCountSetting() == param::kCyclicSetting;
+    values_.cyclic =
+        HasCyclicRecording(type) && shown.RecordCountSetting() == param::kCyclicSetting;
     const ParamEditorValues& v = values_;
     texts_.address = StrFormat("%u", v.address);
     // Each number byte one character of the same code point.
@@ -242,7 +245,9 @@ ParamSettings::ParamSettings(const ParamBlock& block, InstrumentTypeId type)
     texts_.temperatureHigh = NumberText(v.temperatureHigh);
     texts_.humidityLow = NumberText(v.humidityLow);
     texts_.humidityHigh = NumberText(v.humidityHigh);
-    texts_.gasLimit = type == 11 ? FieldFloatText(v.formaldehydeLimit) : NumberText(v.co2Limit);
+    texts_.gasLimit = Model(type).gas == GasKind::kFormaldehyde
+                          ? FieldFloatText(v.formaldehydeLimit)
+                          : NumberText(v.co2Limit);
     texts_.soundLow = NumberText(v.soundLow);
     texts_.soundHigh = NumberText(v.soundHigh);
     texts_.flow1 = FieldFloatText(v.flow.c1);
@@ -297,7 +302,7 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
     }
     if (key == "count") {
         if (EqualsIgnoreCase(value, "cyclic")) {
-            if (type_ != 2) {
+            if (!HasCyclicRecording(type_)) {
                 problem = k + ": " + ModelName(type_) + "没有循环记录";
                 return false;
             }

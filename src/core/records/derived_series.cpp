@@ -48,10 +48,13 @@ RecordUnits RecordUnitsOf(uint8_t unitByte, InstrumentTypeId type) {
     u.pressure = PressureUnitOf(unitByte, type);
     u.flowUnit = FlowUnitName(unitByte);
     const char* temp = TemperatureUnitName(u.temperatureUnit);
-    u.names = {"温度", "湿度", type == 6 ? "空气密度" : "露点", "气压", "差压",
-               "噪声", "流量", type == 11 ? "甲醛" : "CO2"};
-    u.units = {temp, "%RH",      type == 6 ? "kg/m3" : temp,  u.pressure.name, u.pressure.name,
-               "dB", u.flowUnit, type == 11 ? "mg/m3" : "PPM"};
+    // The flow meter shows the air density where the others show the dew point.
+    const bool flowMeter = u.mask & kChFlow;
+    const bool formaldehyde = Model(type).gas == GasKind::kFormaldehyde;
+    u.names = {"温度", "湿度", flowMeter ? "空气密度" : "露点", "气压", "差压",
+               "噪声", "流量", formaldehyde ? "甲醛" : "CO2"};
+    u.units = {temp, "%RH",      flowMeter ? "kg/m3" : temp,    u.pressure.name, u.pressure.name,
+               "dB", u.flowUnit, formaldehyde ? "mg/m3" : "PPM"};
     return u;
 }
 
@@ -91,7 +94,7 @@ SeriesValues ComputeSeries(const SampleRow& row, const RecordUnits& u) {
 
 AlarmLimits AlarmLimitsOf(const ParamBlock& b, InstrumentTypeId type) {
     AlarmLimits a;
-    if (type != 7 && type != 9) {
+    if (!Model(type).soundOnly) {
         const TemperatureLimits t = TemperatureLimitsOf(b);
         a.temperatureLow = t.low;
         a.temperatureHigh = t.high;
@@ -101,13 +104,13 @@ AlarmLimits AlarmLimitsOf(const ParamBlock& b, InstrumentTypeId type) {
         a.soundLow = b.U16(param::kLowLimit) / 10.0;
         a.soundHigh = b.U16(param::kHighLimit) / 10.0;
     }
-    if (type == 8) a.gasHigh = b.U16(param::kGasLimit);
-    if (type == 11) a.gasHigh = b.U16(param::kGasLimit) / 100.0;
+    if (Model(type).gas == GasKind::kCo2) a.gasHigh = b.U16(param::kGasLimit);
+    if (Model(type).gas == GasKind::kFormaldehyde) a.gasHigh = b.U16(param::kGasLimit) / 100.0;
     return a;
 }
 
 std::optional<SeriesLimits> AlarmLinesOf(const AlarmLimits& a, InstrumentTypeId type, int series) {
-    if (type == 7 || type == 9) {
+    if (Model(type).soundOnly) {
         if (series == 5) return SeriesLimits{a.soundLow, a.soundHigh};
         return std::nullopt;
     }
@@ -115,7 +118,8 @@ std::optional<SeriesLimits> AlarmLinesOf(const AlarmLimits& a, InstrumentTypeId 
     if (series == 1 && std::max(ChannelCount(type), 1) > 1) {
         return SeriesLimits{a.humidityLow, a.humidityHigh};
     }
-    if (series == 7 && (type == 8 || type == 11)) return SeriesLimits{std::nullopt, a.gasHigh};
+    if (series == 7 && Model(type).gas != GasKind::kNone)
+        return SeriesLimits{std::nullopt, a.gasHigh};
     return std::nullopt;
 }
 
@@ -127,7 +131,7 @@ std::string SeriesTitle(int series, const RecordUnits& u) {
 void AppendCellText(std::string& out, int series, float value, const RecordUnits& u) {
     if (!std::isfinite(value)) return;
     const double v = value;
-    const bool flowMeter = u.type == 6;
+    const bool flowMeter = u.mask & kChFlow;
     if ((series == 3 && (u.mask & kChPressure)) || (series == 4 && flowMeter)) {
         AppendFixed(out, v, u.pressure.decimals);
     } else if ((series == 2 || series == 6) && flowMeter) {
@@ -142,7 +146,7 @@ void AppendCellText(std::string& out, int series, float value, const RecordUnits
 }
 
 int CellDecimals(int series, const RecordUnits& u) {
-    const bool flowMeter = u.type == 6;
+    const bool flowMeter = u.mask & kChFlow;
     if ((series == 3 && (u.mask & kChPressure)) || (series == 4 && flowMeter)) {
         return u.pressure.decimals;
     }

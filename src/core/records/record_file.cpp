@@ -52,7 +52,7 @@ bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentType
     image.SetMagic(RecordFileMagic(type));
     const size_t countOffset = RecordImage::kParamOffset + param::kStoredCount;
     const uint16_t cap = static_cast<uint16_t>(RecordSampleCap(type));
-    if (type != 2 && image.Params().StoredCount() > cap) {
+    if (!HasCyclicRecording(type) && image.Params().StoredCount() > cap) {
         image.bytes[countOffset] = static_cast<uint8_t>(cap);
         image.bytes[countOffset + 1] = static_cast<uint8_t>(cap >> 8);
     }
@@ -72,7 +72,7 @@ InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& ima
     }
     const uint32_t magic = LoadU32(file.data());
     const InstrumentTypeId type = TypeOfRecordMagic(magic);
-    if (type == 0) {
+    if (!IsKnownModel(type)) {
         if (error) *error = StrFormat("not a record file (unknown magic 0x%08x)", magic);
         return 0;
     }
@@ -126,7 +126,7 @@ RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, Rec
     RecordFileResult result;
     size_t length = 0;
     result.type = ReadRecordFile(path, image, &length, &result.reason);
-    if (result.type == 0) {
+    if (!IsKnownModel(result.type)) {
         result.message = OpenFailedMessage(path);
         return result;
     }

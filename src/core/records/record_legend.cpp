@@ -23,7 +23,7 @@ const LegendLook& LegendEntryLook(int entry) {
 std::vector<int> LegendEntries(InstrumentTypeId type) {
     std::vector<int> entries;
     if (ChannelCount(type) == 0) return entries;
-    if (type == 7 || type == 9) return {5, 12, 13};
+    if (Model(type).soundOnly) return {5, 12, 13};
     const uint8_t mask = ChannelMask(type);
     if (mask & kChTemperature) entries.push_back(0);
     if (mask & kChHumidity) {
@@ -34,7 +34,9 @@ std::vector<int> LegendEntries(InstrumentTypeId type) {
     if (mask & kChDiffPressure) entries.push_back(4);
     if (mask & kChSound) entries.push_back(5);
     if (mask & kChFlow) entries.push_back(6);
-    const bool gas = (type == 8 && (mask & kChCo2)) || (type == 11 && (mask & kChFormaldehyde));
+    const GasKind kind = Model(type).gas;
+    const bool gas = (kind == GasKind::kCo2 && (mask & kChCo2)) ||
+                     (kind == GasKind::kFormaldehyde && (mask & kChFormaldehyde));
     if (gas) entries.push_back(7);
     if (mask & kChTemperature) {
         entries.push_back(8);
@@ -53,7 +55,7 @@ int LegendRowCount(InstrumentTypeId type) {
         case 2:
             return 7;
         case 3:
-            return (type == 8 || type == 11) ? 9 : 8;
+            return Model(type).gas != GasKind::kNone ? 9 : 8;
         case 6:
             return 11;
         default:
@@ -82,7 +84,9 @@ std::string LegendText(int entry, const RecordUnits& units) {
         const char* name = units.names[static_cast<size_t>(entry)];
         return name ? name : "";
     }
-    if (entry == kLegendEntryCount - 1 && units.type == 11) return "甲醛报警";
+    if (entry == kLegendEntryCount - 1 && Model(units.type).gas == GasKind::kFormaldehyde) {
+        return "甲醛报警";
+    }
     if (entry >= kLegendFirstAlarm && entry < kLegendEntryCount) {
         return kAlarmTexts[entry - kLegendFirstAlarm];
     }

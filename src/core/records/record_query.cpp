@@ -51,7 +51,7 @@ SampleClock SampleClockOf(const ParamBlock& params, InstrumentTypeId type) {
         const int32_t m = 21378 * int32_t{params.WrapCount()} + c - tail - 21336;
         clock.firstOffset = m < 0 ? 0 : static_cast<uint32_t>(m);
     }
-    if (type == 2) clock.shift = int32_t{params.TimeZoneBias()} * 60;
+    if (Model(type).clockCountsLocalTime) clock.shift = int32_t{params.TimeZoneBias()} * 60;
     return clock;
 }
 

@@ -53,7 +53,8 @@ std::optional<double> CellNumber(std::string_view text) {
 }
 
 bool IsTemperature(int series, const RecordUnits& units) {
-    return series == 0 || (series == 2 && units.type != 6);
+    // Series 2 is the dew point, a temperature, except on the flow meter (air density).
+    return series == 0 || (series == 2 && !(units.mask & kChFlow));
 }
 
 // Runs of one side, collected sample by sample.

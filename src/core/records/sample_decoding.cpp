@@ -28,8 +28,29 @@ void DecodeAll(const uint8_t* samples, int size, int32_t n, RecordSet& set, Deco
 
 }  // namespace
 
+int SampleLayoutSize(SampleLayout layout) {
+    switch (layout) {
+        case SampleLayout::kTemperature16:
+        case SampleLayout::kSound16:
+            return 2;
+        case SampleLayout::kPackedTempHumidity:
+            return 3;
+        case SampleLayout::kPackedPressure:
+        case SampleLayout::kPackedCo2:
+        case SampleLayout::kPackedFormaldehyde:
+            return 5;
+        case SampleLayout::kFlowMeter:
+            return 9;
+    }
+    return 2;
+}
+
+SampleLayout DecodedSampleLayout(InstrumentTypeId type) {
+    return IsKnownModel(type) ? Model(type).sampleLayout : SampleLayout::kTemperature16;
+}
+
 int DecodedSampleSize(InstrumentTypeId type) {
-    return (type >= 1 && type <= kModelCount) ? BytesPerSample(type) : 2;
+    return SampleLayoutSize(DecodedSampleLayout(type));
 }
 
 int32_t DecodableSampleCount(const ParamBlock& params, InstrumentTypeId type, size_t imageBytes) {
@@ -65,38 +86,35 @@ void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId typ
     if (n <= 0) return;
     const uint8_t* samples = image.Samples();
     const int size = DecodedSampleSize(type);
-    switch (type) {
-        case 1:
-        case 2:
-        case 3:
+    switch (DecodedSampleLayout(type)) {
+        case SampleLayout::kPackedTempHumidity:
             DecodeAll(samples, size, n, set,
                       [](const uint8_t* p, SampleRow& r) { DecodePacked(p, r); });
             break;
-        case 7:
-        case 9:
+        case SampleLayout::kSound16:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 r.SetCh(4, static_cast<float>(LoadU16(p) / 10.0));
             });
             break;
-        case 5:
+        case SampleLayout::kPackedPressure:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(2, static_cast<float>(LoadU16(p + 3) / 10.0));
             });
             break;
-        case 8:
+        case SampleLayout::kPackedCo2:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(6, static_cast<float>(LoadU16(p + 3)));
             });
             break;
-        case 11:
+        case SampleLayout::kPackedFormaldehyde:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(6, static_cast<float>(LoadU16(p + 3) / 100.0));
             });
             break;
-        case 6: {
+        case SampleLayout::kFlowMeter: {
             const FlowCoefficients c = DecodeFlowCoefficients(params);
             DecodeAll(samples, size, n, set, [&c](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
@@ -109,7 +127,7 @@ void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId typ
             });
             break;
         }
-        default:  // 4, 10 and any other type: 16-bit temperature code
+        case SampleLayout::kTemperature16:
             DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
                 r.SetCh(0, static_cast<float>(LoadU16(p) / 10.0 - 40));
             });

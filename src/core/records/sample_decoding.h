@@ -1,15 +1,17 @@
 // Sample decoding: the packed samples of a record image into the rows of a RecordSet, and the
 // air-density formula the flow meter's samples and the display series share.
 //
-// Sample layouts (little-endian; sample k at image offset 96 + k * size):
-//   1, 2, 3       3 bytes  packed temperature and humidity           -> ch0, ch1
-//   4, 10, other  2 bytes  u16 temperature code                      -> ch0
-//   7, 9          2 bytes  u16 sound level                           -> ch4
-//   5             5 bytes  packed; u16 pressure                      -> ch0, ch1, ch2
-//   8             5 bytes  packed; u16 CO2                           -> ch0, ch1, ch6
-//   11            5 bytes  packed; u16 formaldehyde                  -> ch0, ch1, ch6
-//   6             9 bytes  packed; u16 pressure; s16 differential pressure; u16 sound level
-//                          -> ch0 .. ch4, and the flow ch5 computed from them
+// Sample layouts, the catalogue's sampleLayout column (little-endian; sample k at image offset
+// 96 + k * size):
+//   kPackedTempHumidity  3 bytes  packed temperature and humidity     -> ch0, ch1
+//   kTemperature16       2 bytes  u16 temperature code                -> ch0 (also any type
+//                                                                        outside 1..11)
+//   kSound16             2 bytes  u16 sound level                     -> ch4
+//   kPackedPressure      5 bytes  packed; u16 pressure                -> ch0, ch1, ch2
+//   kPackedCo2           5 bytes  packed; u16 CO2                     -> ch0, ch1, ch6
+//   kPackedFormaldehyde  5 bytes  packed; u16 formaldehyde            -> ch0, ch1, ch6
+//   kFlowMeter           9 bytes  packed; u16 pressure; s16 differential pressure; u16 sound
+//                                 level -> ch0 .. ch4, and the flow ch5 computed from them
 // Packed: temperature (b2 & 0x0F) * 256 + b0, /10 - 40; humidity (b2 >> 4) * 256 + b1, /10.
 #pragma once
 
@@ -22,6 +24,11 @@
 namespace qx {
 
 struct RecordSet;
+
+// Bytes of one sample of a layout.
+int SampleLayoutSize(SampleLayout layout);
+// The layout a type decodes with: the catalogue's, or kTemperature16 outside 1..11.
+SampleLayout DecodedSampleLayout(InstrumentTypeId type);
 
 // Bytes of one sample as decoding lays them out (the catalogue's sizes, except that types
 // outside 1..11 decode as two-byte temperature codes).

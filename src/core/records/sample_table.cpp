@@ -30,12 +30,12 @@ void SampleTable::Build(const RecordSet& set, const QueryWindow& window) {
     series_ = qx::SeriesList(set.type);
     total_ = set.count;
 
-    if (set.type >= 1 && set.type <= kModelCount) {
+    if (IsKnownModel(set.type)) {
         columns_.push_back({SampleColumn::kRecordNumber, "记录", 50});
         columns_.push_back({SampleColumn::kTime, "时间", 145});
         for (int s : series_) {
             int width = kSeriesWidths[s];
-            if (s == 2 && set.type == 6) width = width * 8 / 5;
+            if (s == 2 && (ChannelMask(set.type) & kChFlow)) width = width * 8 / 5;
             columns_.push_back({s, SeriesTitle(s, units_), width});
         }
     }

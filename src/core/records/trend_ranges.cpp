@@ -90,7 +90,7 @@ TrendRanges TrendValueRanges(const TrendExtremes& e, const RecordUnits& units,
                         std::min(double{e.Of(1).low}, limits.humidityLow));
 
     // Sound level: never below 0.
-    if (units.type == 7 || units.type == 9) {
+    if (Model(units.type).soundOnly) {
         const int high = WholeStepUp(std::max(double{e.Of(5).high}, limits.soundHigh), 10);
         const int low =
             std::max(0, WholeStepDown(std::min(double{e.Of(5).low}, limits.soundLow), 10));
@@ -102,11 +102,11 @@ TrendRanges TrendValueRanges(const TrendExtremes& e, const RecordUnits& units,
     r[3] = {static_cast<float>(pressure.low), static_cast<float>(pressure.high)};
 
     // Formaldehyde in hundredths, CO2 by 100 ppm, both up to at least the alarm limit.
-    if (units.type == 11) {
+    if (Model(units.type).gas == GasKind::kFormaldehyde) {
         const Stepped gas = StepRange(std::max(double{e.Of(7).high}, limits.gasHigh) * 100,
                                       double{e.Of(7).low} * 100, 100);
         r[7] = {static_cast<float>(gas.low / 100.0), static_cast<float>(gas.high / 100.0)};
-    } else if (units.type == 8) {
+    } else if (Model(units.type).gas == GasKind::kCo2) {
         const Stepped gas =
             StepRange(std::max(double{e.Of(7).high}, limits.gasHigh), e.Of(7).low, 100);
         r[7] = {static_cast<float>(gas.low), static_cast<float>(gas.high)};
@@ -136,7 +136,7 @@ TrendAxes TrendAxesFor(InstrumentTypeId type, int channelCount) {
         return {first, first};
     }
     if (d == 2) return {0, 1};
-    return {0, (type == 8 || type == 11) ? 7 : 3};
+    return {0, Model(type).gas != GasKind::kNone ? 7 : 3};
 }
 
 float TrendGridStep(const TrendRange& range, int divisions) {

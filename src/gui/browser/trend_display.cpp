@@ -100,7 +100,7 @@ void TrendDisplay::Fill(const SampleTable& table, const AlarmLimits& limits, int
     type_ = units.type;
     points_ = n;
 
-    chart_.SetSeriesDecimals(7, type_ == 11 ? 2 : 0);
+    chart_.SetSeriesDecimals(7, qx::Model(type_).gas == qx::GasKind::kFormaldehyde ? 2 : 0);
     chart_.AllocSeries(kSeriesCount, n);
     SetNames(units);
     if (n == 0) return;

@@ -1,6 +1,8 @@
 #include "app_pictures.h"
 
 #include <QPainter>
+#include "core/model/live_panel_layout.h"
+
 #include <QtGlobal>
 
 // The resources live in the static library qxgui; the linker keeps their registration only
@@ -50,8 +52,8 @@ const char* ToolbarName(int commandId) {
 }  // namespace
 
 QString InstrumentPicturePath(InstrumentTypeId type) {
-    return type == 6 ? QStringLiteral(":/qxlog/instrument_front_flow.png")
-                     : QStringLiteral(":/qxlog/instrument_front.png");
+    return QStringLiteral(":/qxlog/") + QString::fromLatin1(Model(type).picture) +
+           QStringLiteral(".png");
 }
 
 QPixmap InstrumentPicture(InstrumentTypeId type) {
@@ -60,7 +62,7 @@ QPixmap InstrumentPicture(InstrumentTypeId type) {
 }
 
 QRect DisplayWindowRect(InstrumentTypeId type) {
-    return QRect(24, 31, 248, type == 6 ? 238 : 139);
+    return QRect(24, 31, 248, LivePanelHeight(type));
 }
 
 QPixmap PanelTexture() {

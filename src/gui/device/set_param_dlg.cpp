@@ -436,7 +436,9 @@ void CSetParamDlg::PutValues() {
     temperatureHigh_->setText(NumberText(v.temperatureHigh));
     humidityLow_->setText(NumberText(v.humidityLow));
     humidityHigh_->setText(NumberText(v.humidityHigh));
-    gasLimit_->setText(type_ == 11 ? FloatText(v.formaldehydeLimit) : NumberText(v.co2Limit));
+    gasLimit_->setText(qx::Model(type_).gas == qx::GasKind::kFormaldehyde
+                           ? FloatText(v.formaldehydeLimit)
+                           : NumberText(v.co2Limit));
     soundLow_->setText(NumberText(v.soundLow));
     soundHigh_->setText(NumberText(v.soundHigh));
     flow_[0]->setText(FloatText(v.flow.c1));
@@ -708,8 +710,9 @@ void CSetParamDlg::LoadProfile() {
     }
     qx::FillEditorValues(values_, loaded, type_);
     PutValues();
-    cyclic_->setChecked(type_ == 2 && loaded.RecordCountSetting() == qx::param::kCyclicSetting);
-    if (type_ == 2) recordCount_->setEnabled(!cyclic_->isChecked());
+    cyclic_->setChecked(qx::HasCyclicRecording(type_) &&
+                        loaded.RecordCountSetting() == qx::param::kCyclicSetting);
+    if (qx::HasCyclicRecording(type_)) recordCount_->setEnabled(!cyclic_->isChecked());
     UpdateDuration();
     if (!skipped.isEmpty()) {
         qx::ShowInfo(this, QStringLiteral("%1没有这些参数, 已跳过: %2")

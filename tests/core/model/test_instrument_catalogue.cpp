@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <string>
+
 #include "core/model/text_util.h"
 
 namespace qx {
@@ -43,6 +46,34 @@ TEST(Catalogue, SampleSizesAndBlocks) {
     for (InstrumentTypeId t = 0; t <= 11; ++t) {
         EXPECT_EQ(BytesPerSample(t), sizes[t]) << t;
         EXPECT_EQ(SamplesPerBlock(t), blocks[t]) << t;
+    }
+}
+
+// The columns restate parts of one another; a row that contradicts its own channel mask is a
+// typing error in the table.
+TEST(Catalogue, ColumnsAgreeWithTheChannelMask) {
+    for (InstrumentTypeId t = kQX420; t <= kModelCount; ++t) {
+        const ModelInfo& m = Model(t);
+        SCOPED_TRACE(m.modelName);
+        EXPECT_EQ(m.channelCount, std::popcount(m.channelMask));
+        EXPECT_EQ(m.soundOnly, m.channelMask == kChSound);
+        EXPECT_EQ(m.gas == GasKind::kCo2, (m.channelMask & kChCo2) != 0);
+        EXPECT_EQ(m.gas == GasKind::kFormaldehyde, (m.channelMask & kChFormaldehyde) != 0);
+        EXPECT_EQ((m.editorGroups & kEditorHumidity) != 0, (m.channelMask & kChHumidity) != 0);
+        EXPECT_EQ((m.editorGroups & kEditorFlow) != 0, (m.channelMask & kChFlow) != 0);
+        if (m.pressureUnits != PressureUnitList::kNone) {
+            EXPECT_TRUE(m.channelMask & kChPressure);
+        }
+        // Sound limits come with exactly one way of showing them.
+        const bool soundGroups = m.editorGroups & (kEditorSoundMeter | kEditorSoundAlarm);
+        EXPECT_EQ(m.soundOnly, soundGroups);
+        // A local clock either counts local time or is told the bias with the time, not both.
+        EXPECT_EQ(m.localClock, m.clockCountsLocalTime != m.clockReportCarriesBias);
+        EXPECT_FALSE(m.clockCountsLocalTime && m.clockReportCarriesBias);
+        if (m.cyclicRecording) {
+            EXPECT_TRUE(m.clockCountsLocalTime);
+        }
+        EXPECT_EQ(ModelFromProductString(std::string(m.modelName) + "-USB"), t);
     }
 }
 

@@ -13,6 +13,30 @@ namespace {
 
 using test::MakeRecordImage;
 
+// Each model's layout has the catalogue's sample size and fills exactly the channels its mask
+// names (formaldehyde in the CO2 channel), so a new row cannot pair a mask with a layout that
+// decodes something else.
+TEST(SampleLayouts, FitTheCatalogueRows) {
+    auto set = std::make_unique<RecordSet>();
+    for (InstrumentTypeId t = kQX420; t <= kModelCount; ++t) {
+        SCOPED_TRACE(ModelName(t));
+        EXPECT_EQ(SampleLayoutSize(Model(t).sampleLayout), BytesPerSample(t));
+        set->rows[0].f.fill(NAN);
+        RecordImage image = MakeRecordImage(t, 1);
+        std::fill_n(image.Samples(), BytesPerSample(t), uint8_t{0x11});
+        DecodeRecord(image, *set, t);
+        ASSERT_EQ(set->count, 1);
+        uint8_t written = 0;
+        for (int ch = 0; ch < 7; ++ch) {
+            if (!std::isnan(set->rows[0].Ch(ch))) written |= static_cast<uint8_t>(1u << ch);
+        }
+        const uint8_t mask = ChannelMask(t);
+        EXPECT_EQ(written, (mask & 0x7F) | ((mask & kChFormaldehyde) ? kChCo2 : 0));
+    }
+    // Every row's size has a layout, the default row's included.
+    EXPECT_EQ(SampleLayoutSize(Model(kNoModel).sampleLayout), BytesPerSample(kNoModel));
+}
+
 class Decoding : public ::testing::Test {
   protected:
     // An image of one sample of the given bytes.
