@@ -10,6 +10,7 @@
 
 #include "atomic_file.h"
 #include "core/model/byte_order.h"
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "record_query.h"
@@ -115,11 +116,11 @@ InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, siz
 }
 
 std::string OpenFailedMessage(const std::string& path) {
-    return StrFormat("文件:%s\n不能打开!", path.c_str());
+    return StrFormat(Tr("文件:%s\n不能打开!"), path.c_str());
 }
 
 std::string SaveFailedMessage(const std::string& path) {
-    return StrFormat("文件:%s\n不能保存!", path.c_str());
+    return StrFormat(Tr("文件:%s\n不能保存!"), path.c_str());
 }
 
 RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, RecordSet& set) {

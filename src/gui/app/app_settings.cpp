@@ -110,6 +110,26 @@ void AppSettings::WriteApplicationLook(QSettings& store, int look) {
     store.sync();
 }
 
+LanguageChoice AppSettings::ReadLanguage() {
+    QSettings store{QLatin1String(kOrganisation), QLatin1String(kApplication)};
+    return ReadLanguage(store);
+}
+
+LanguageChoice AppSettings::ReadLanguage(QSettings& store) {
+    const QString value = store.value(QStringLiteral("Workspace/Language")).toString();
+    return ParseLanguageChoice(value.toStdString()).value_or(LanguageChoice::kAuto);
+}
+
+void AppSettings::WriteLanguage(LanguageChoice choice) {
+    QSettings store{QLatin1String(kOrganisation), QLatin1String(kApplication)};
+    WriteLanguage(store, choice);
+}
+
+void AppSettings::WriteLanguage(QSettings& store, LanguageChoice choice) {
+    store.setValue(QStringLiteral("Workspace/Language"), QLatin1String(LanguageChoiceName(choice)));
+    store.sync();
+}
+
 bool AppSettings::SamePath(const QString& a, const QString& b) {
     return NormalisedPath(a) == NormalisedPath(b);
 }

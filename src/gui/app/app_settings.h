@@ -12,10 +12,14 @@
 //                DatRecFile = ""                  the last record file
 //   [Recent File List]  File1..File8              the recent files, most recent first
 //   [Workspace]  ApplicationLook                  written when the look changes, never read
+//                Language = auto                  auto, zh or en; written when chosen in the
+//                                                 View menu, read at start (qxlog-cli reads it too)
 #pragma once
 
 #include <QString>
 #include <QStringList>
+
+#include "core/model/language.h"
 
 class QSettings;
 
@@ -23,8 +27,8 @@ namespace qx {
 
 class AppSettings {
   public:
-    static constexpr const char* kOrganisation = "Vornak";
-    static constexpr const char* kApplication = "QX_CHN";
+    static constexpr const char* kOrganisation = kSettingsOrganisation;
+    static constexpr const char* kApplication = kSettingsApplication;
     static constexpr int kRecentFileCount = 8;
     static constexpr int kMinMaxN = 14400;
 
@@ -60,6 +64,13 @@ class AppSettings {
     // Writes "ApplicationLook" to the workspace section at once (the look is not read back).
     static void WriteApplicationLook(int look);
     static void WriteApplicationLook(QSettings& store, int look);
+
+    // "[Workspace] Language", read and written on its own: the language is chosen before any
+    // window exists, and a choice is kept at once for the next start.
+    static LanguageChoice ReadLanguage();
+    static LanguageChoice ReadLanguage(QSettings& store);
+    static void WriteLanguage(LanguageChoice choice);
+    static void WriteLanguage(QSettings& store, LanguageChoice choice);
 
     // Two paths name the same file: compared as cleaned absolute paths.
     static bool SamePath(const QString& a, const QString& b);

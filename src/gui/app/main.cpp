@@ -1,4 +1,4 @@
-// qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]: the QX Logger window program.
+// qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]: the QX Logger window program.
 // qxlog --print-pdf OUT.pdf ... RECORD-FILE: a record's report, chart or statistics report as
 // a PDF, no window.
 #include <QApplication>
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "gui/common/app_language.h"
 #include "gui/common/qt_text.h"
 #include "hid/hidapi_library.h"
 #include "print_pdf_start.h"
@@ -37,14 +38,14 @@ int main(int argc, char** argv) {
     // Ties the window to its desktop entry (icon and name in task bars, Wayland app id).
     QGuiApplication::setDesktopFileName(QStringLiteral(QX_APP_ID));
 
-    qx::InstallQtTranslations();
-
     qx::StartOptions options;
     QString error;
     if (!qx::ParseStartOptions(QCoreApplication::arguments().mid(1), options, error)) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(error), qPrintable(qx::StartUsage()));
         return 2;
     }
+    // Before any window: --lang, else the setting, else the locale.
+    qx::InstallLanguage(qx::ResolveLanguage(options.language, qx::AppSettings::ReadLanguage()));
 
     if (!options.printPdf.isEmpty()) {
         QString message;

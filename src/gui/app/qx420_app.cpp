@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include "core/link/simulated_hid_library.h"
 #include "core/records/query_options.h"
@@ -22,10 +20,13 @@ constexpr uint32_t kFinishedRecordingSamples = 576;
 
 QString StartUsage() {
     return QStringLiteral(
-        "Usage: qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
-        "       qxlog --print-pdf OUT.pdf [--report list|chart|summary] RECORD-FILE\n"
+        "Usage: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
+        "       qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]\n"
+        "             RECORD-FILE\n"
         "             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
         "\n"
+        "  --lang zh|en       Chinese or English texts for this run, whatever the setting\n"
+        "                     ([Workspace] Language) and the locale\n"
         "  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610\n"
         "                     or 1..11, separated by commas\n"
         "  RECORD-FILE        a record file (*.QXRec) to open at start\n"
@@ -69,6 +70,18 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             } else {
                 printOptions = true;
             }
+            continue;
+        }
+        if (a == QLatin1String("--lang")) {
+            const std::optional<LanguageChoice> choice =
+                i + 1 < arguments.size() ? ParseLanguageChoice(ToUtf8(arguments[i + 1]))
+                                         : std::nullopt;
+            if (!choice || *choice == LanguageChoice::kAuto) {
+                error = QStringLiteral("qxlog: --lang is zh or en");
+                return false;
+            }
+            options.language = *choice;
+            ++i;
             continue;
         }
         if (a == QLatin1String("--simulate")) {
@@ -129,16 +142,6 @@ std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<Instrumen
         }
     }
     return bus;
-}
-
-bool InstallQtTranslations() {
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    return QCoreApplication::installTranslator(translator);
 }
 
 CQX420App::CQX420App(HidFactory realInstruments) : realInstruments_(std::move(realInstruments)) {}

@@ -3,14 +3,15 @@
 // (real instruments, or simulated ones for --simulate), shows it, opens a record file named on
 // the command line, and writes the settings back at exit.
 //
-//   qxlog [--simulate MODEL[,MODEL...]] [RECORD-FILE]
-//   qxlog --print-pdf OUT.pdf [--report list|chart] RECORD-FILE [query options]
+//   qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
+//   qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart] RECORD-FILE [query options]
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app_folders.h"
@@ -29,6 +30,8 @@ struct StartOptions {
     QString printPdf;
     int printChoice = 1;      // --report list (1, the report), chart (0) or summary (2)
     QueryRequest printQuery;  // the query options of qxlog-cli export
+    // --lang zh|en: the language of this run, whatever the setting and the locale.
+    std::optional<LanguageChoice> language;
 };
 
 // Parses the arguments after the program name. False with a message for a bad argument.
@@ -41,10 +44,6 @@ QString StartUsage();
 // recording.
 std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<InstrumentTypeId>& models,
                                                      UtcClock clock = SystemUtcNow);
-
-// Chinese texts for Qt's own dialogs (message box buttons, file and print dialogs) from the
-// installed Qt translations; false when they are not installed (the dialogs stay English).
-bool InstallQtTranslations();
 
 class CQX420App {
   public:
