@@ -7,6 +7,7 @@
 //
 //   Tr("文件:%s\n不能打开!")          translated where it is used
 //   TrNoop("低温报警")                 in a table; the user of the table calls Tr()
+//   NoTr("帮助.mht")                   never translated
 //
 // scripts/check-translations fails when a marked text has no English or when a translation
 // lost a format argument, and when a Chinese text is not marked at all.
@@ -66,6 +67,12 @@ const char* Tr(const char* zh) __attribute__((format_arg(1)));
 std::string Tr(const std::string& zh);
 // Marks a text in a table for the translation check; translated where the table is used.
 constexpr const char* TrNoop(const char* zh) {
+    return zh;
+}
+
+// Marks a Chinese text that stays Chinese in both languages: a file name, a value stored in a
+// file or parsed from one.
+constexpr const char* NoTr(const char* zh) {
     return zh;
 }
 
