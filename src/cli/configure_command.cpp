@@ -88,7 +88,7 @@ bool MakeSettings(const ConfigureRequest& request, const ParamBlock& current, In
 void PrintParams(const ParamBlock& block, InstrumentTypeId type) {
     const ParamTexts texts = MakeParamTexts(block, type);
     for (const ParamListRow& row : ParamListRows(type, &texts))
-        std::printf("%s\t%s\n", row.label.c_str(), row.text.c_str());
+        std::printf("%s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
 }
 
 void PrintKeys(const ParamSettings& settings) {

@@ -174,7 +174,7 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
     }
     const ParamTexts texts = MakeParamTexts(*block, s.state.type);
     for (const ParamListRow& row : ParamListRows(s.state.type, &texts)) {
-        std::printf("%s\t%s\n", row.label.c_str(), row.text.c_str());
+        std::printf("%s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
     if (!profilePath.empty() && !SaveProfileFile(profilePath, *block, s.state.type)) {
         std::fprintf(stderr, "%s\n", SaveFailedMessage(profilePath).c_str());

@@ -93,7 +93,7 @@ int RunInfo(const CliOptions&, std::span<const std::string> args) {
     }
     std::printf("Parameters:\n");
     for (const ParamListRow& row : RecordParamRows(set)) {
-        std::printf("  %s\t%s\n", row.label.c_str(), row.text.c_str());
+        std::printf("  %s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
     return kExitOk;
 }
