@@ -2,6 +2,7 @@
 // the help and the man page; what --lang takes and how the setting and the locale choose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <regex>
