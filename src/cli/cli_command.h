@@ -32,10 +32,17 @@ struct CliOptions {
     bool RealInstruments() const { return simulate.empty() && !hidLibrary; }
 };
 
+// The full text of `qxlog-cli COMMAND --help`, made when it is shown: it quotes the program's
+// messages in the language they are shown in.
+struct CommandHelp {
+    std::string (*make)();
+    explicit operator std::string() const { return make(); }
+};
+
 struct CliCommand {
     std::string_view name;
     std::string_view summary;  // one line for the command list
-    std::string_view help;     // full text of `qxlog-cli COMMAND --help`
+    CommandHelp help;
     // Runs with the arguments after the command name; returns the process exit code.
     int (*run)(const CliOptions& options, std::span<const std::string> args);
 };

@@ -1,7 +1,12 @@
 #include "cli_help.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdint>
 #include <cstdio>
+#include <span>
+
+#include "core/model/language.h"
 
 #ifndef QX_VERSION
 #error "QX_VERSION (the project version) comes from the build"
@@ -39,7 +44,7 @@ constexpr CliExample kExamples[] = {
 };
 
 void PrintCommandHelp(const CliCommand& command) {
-    std::printf("%.*s\n", static_cast<int>(command.help.size()), command.help.data());
+    std::printf("%s\n", std::string(command.help).c_str());
 }
 
 int RunHelp(const CliOptions&, std::span<const std::string> args) {
@@ -61,21 +66,74 @@ int RunHelp(const CliOptions&, std::span<const std::string> args) {
     return kExitOk;
 }
 
+std::string HelpHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli help [COMMAND]\n"
+        "\n"
+        "Prints the usage of qxlog-cli, as qxlog-cli --help does, or with COMMAND the\n"
+        "help of that command, as qxlog-cli COMMAND --help does.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  help printed\n"
+        "  2  an unknown command, or more than one");
+}
+
 constexpr CliCommand kHelpCommand = {
-    "help", "print the usage of qxlog-cli or the help of a command",
-    "Usage: qxlog-cli help [COMMAND]\n"
-    "\n"
-    "Prints the usage of qxlog-cli, as qxlog-cli --help does, or with COMMAND the\n"
-    "help of that command, as qxlog-cli COMMAND --help does.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  help printed\n"
-    "  2  an unknown command, or more than one",
-    RunHelp};
+    "help", "print the usage of qxlog-cli or the help of a command", {HelpHelp}, RunHelp};
 
 void AppendLine(std::string& text, std::string_view line) {
     text += line;
     text += '\n';
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+size_t IndentOf(std::string_view line) {
+    return std::min(line.find_first_not_of(' '), line.size());
+}
+
+// Lines of running text filled after `first` (the first line) and `rest` (the others). Words
+// two or more blanks apart stay together as they stand (a quoted line of output). A line ending
+// in ':' ends its line here too, as what follows it is shown on a line of its own.
+void Fill(std::string& out, std::span<const std::string_view> lines, std::string_view first,
+          std::string_view rest, int width) {
+    std::string line(first);
+    bool empty = true;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const std::string_view text = lines[k];
+        for (size_t i = text.find_first_not_of(' '); i < text.size();) {
+            size_t end = std::min(text.find(' ', i), text.size());
+            size_t next = text.find_first_not_of(' ', end);
+            while (next != std::string_view::npos && next - end >= 2) {
+                end = std::min(text.find(' ', next), text.size());
+                next = text.find_first_not_of(' ', end);
+            }
+            const std::string_view word = text.substr(i, end - i);
+            if (!empty && DisplayWidth(line) + 1 + DisplayWidth(word) > width) {
+                AppendLine(out, line);
+                line = rest;
+                empty = true;
+            }
+            if (!empty) line += ' ';
+            line += word;
+            empty = false;
+            i = next;
+        }
+        if (text.ends_with(':') && k + 1 < lines.size() && !empty) {
+            AppendLine(out, line);
+            line = rest;
+            empty = true;
+        }
+    }
+    if (!empty) AppendLine(out, line);
 }
 
 // Every line of `lines` with `indent` before it.
@@ -137,6 +195,99 @@ std::string UsageText() {
         AppendIndented(text, example.command, "    ");
     }
     return text;
+}
+
+std::string FormatHelp(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    if (CurrentLanguage() == Language::kChinese) return text;
+    text = FillHelp(text);
+    text.pop_back();  // help texts end without a line end
+    return text;
+}
+
+std::string Quoted(std::string message) {
+    std::replace(message.begin(), message.end(), '\n', ' ');
+    if (CurrentLanguage() == Language::kChinese) return message;
+    return '"' + message + '"';
+}
+
+std::string FillHelp(std::string_view help, int width) {
+    const std::vector<std::string_view> lines = SplitLines(help);
+    std::string out;
+    for (size_t n = 0; n < lines.size();) {
+        const std::string_view line = lines[n];
+        const size_t indent = IndentOf(line);
+        const bool blockStart = n == 0 || lines[n - 1].empty();
+        if (line.empty() || (indent == 0 && line.ends_with(':') && blockStart)) {
+            AppendLine(out, line);
+            ++n;
+            continue;
+        }
+        if (line.starts_with("Usage: ")) {
+            do {
+                AppendLine(out, lines[n++]);
+            } while (n < lines.size() && lines[n].starts_with(' '));
+            continue;
+        }
+        std::string first(indent, ' ');
+        size_t textStart = indent;
+        if (indent == 2) {
+            // A list item: the term stays, its text goes on from the column it starts in.
+            const size_t gap = line.find("  ", 2);
+            if (gap == std::string_view::npos) {
+                AppendLine(out, line);
+                if (++n >= lines.size() || IndentOf(lines[n]) <= 2) continue;
+                textStart = IndentOf(lines[n]);
+                first.assign(textStart, ' ');
+            } else {
+                textStart = line.find_first_not_of(' ', gap);
+                first = line.substr(0, textStart);
+            }
+        }
+        // The lines of this paragraph or item text.
+        std::vector<std::string_view> text;
+        if (indent == 2 && textStart > 2 && IndentOf(lines[n]) == 2) {
+            text.push_back(lines[n++].substr(textStart));
+        }
+        while (n < lines.size() && !lines[n].empty() &&
+               (indent == 2 ? IndentOf(lines[n]) > 2 : IndentOf(lines[n]) == indent)) {
+            text.push_back(lines[n++]);
+        }
+        Fill(out, text, first, std::string(textStart, ' '), width);
+    }
+    return out;
+}
+
+int DisplayWidth(std::string_view s) {
+    int width = 0;
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        uint32_t cp = c;
+        size_t n = 1;
+        if (c >= 0xF0) {
+            cp = c & 0x07u, n = 4;
+        } else if (c >= 0xE0) {
+            cp = c & 0x0Fu, n = 3;
+        } else if (c >= 0xC0) {
+            cp = c & 0x1Fu, n = 2;
+        }
+        for (size_t k = 1; k < n && i + k < s.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
+        width += (cp >= 0x2E80 && cp <= 0xA4CF) || (cp >= 0xAC00 && cp <= 0xD7A3) ||
+                         (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFF60)
+                     ? 2
+                     : 1;
+        i += n;
+    }
+    return width;
 }
 
 std::string_view ProgramVersion() {

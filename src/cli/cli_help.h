@@ -12,6 +12,10 @@
 //     text; a term too long for that puts the text on the next lines. The text goes on over
 //     lines indented by more than two spaces;
 //   - any other line belongs to a running paragraph.
+//
+// A command's help is written as a printf format whose %s are the messages it quotes (Tr() of
+// the very texts the command shows, so the help cannot drift from them). Chinese help is laid
+// out as written; English messages have other lengths, so English help is filled again.
 #pragma once
 
 #include <span>
@@ -44,6 +48,11 @@ inline constexpr std::string_view kGlobalOptions =
     "                     numbers 1..11\n"
     "  --device N         with several instruments, use the Nth (0-based, as\n"
     "                     'list' numbers them); default: the last one\n"
+    "  --lang zh|en       Chinese or English for the output, the messages and the\n"
+    "                     help; without it, as qxlog's setting Language chooses\n"
+    "                     (~/.config/Vornak/QX_CHN.conf), and when that is auto as\n"
+    "                     the locale: LC_ALL, LC_MESSAGES or LANG starting with zh\n"
+    "                     gives Chinese, anything else English\n"
     "  -h, --help         print this text; COMMAND --help describes a command\n"
     "  --version          print the program's name and version";
 
@@ -69,6 +78,17 @@ const CliCommand* FindCommand(std::string_view name);
 
 // The whole text of `qxlog-cli --help`, ending in a line end.
 std::string UsageText();
+
+// A command's help from its format and the messages it quotes; in English filled again.
+std::string FormatHelp(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A message as a help text quotes it: its lines joined by blanks; in English in double quotes,
+// as English messages are sentences with their own punctuation.
+std::string Quoted(std::string message);
+// The paragraphs and list items of a help text filled to `width` terminal columns; the usage
+// block, headings and list terms stay as they are, and so does a line end after ':'.
+std::string FillHelp(std::string_view help, int width = 80);
+// Terminal columns of a UTF-8 text: CJK and full-width characters take two.
+int DisplayWidth(std::string_view text);
 
 // The project version the build gives ("1.0.0") and the --version line ("qxlog-cli 1.0.0").
 std::string_view ProgramVersion();

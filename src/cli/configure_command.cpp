@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "core/link/instrument_messages.h"
+#include "core/model/language.h"
 #include "core/model/param_list_rows.h"
 #include "core/model/text_util.h"
 #include "core/records/atomic_file.h"
@@ -35,16 +36,16 @@ bool ReadProfileFile(const std::string& path, ParamProfile& profile, std::string
         text.resize(static_cast<size_t>(in.gcount()));
     }
     if (!in && !in.eof()) {
-        problem = StrFormat("文件:%s 不能打开!", path.c_str());
+        problem = StrFormat(Tr("文件:%s 不能打开!"), path.c_str());
         return false;
     }
     if (text.size() > static_cast<size_t>(kMaxProfileBytes)) {
-        problem = StrFormat("文件:%s 不是参数配置文件(太大)!", path.c_str());
+        problem = StrFormat(Tr("文件:%s 不是参数配置文件(太大)!"), path.c_str());
         return false;
     }
     std::string why;
     if (!ParseProfile(text, profile, why)) {
-        problem = StrFormat("文件:%s %s", path.c_str(), why.c_str());
+        problem = StrFormat(Tr("文件:%s %s"), path.c_str(), why.c_str());
         return false;
     }
     return true;
@@ -74,7 +75,7 @@ bool MakeSettings(const ConfigureRequest& request, const ParamBlock& current, In
             continue;
         }
         if (!settings->Set(key, value, problem)) {
-            problem = "配置文件中 " + problem;
+            problem = StrFormat(Tr("配置文件中 %s"), problem.c_str());
             return false;
         }
     }
@@ -87,7 +88,7 @@ bool MakeSettings(const ConfigureRequest& request, const ParamBlock& current, In
 void PrintParams(const ParamBlock& block, InstrumentTypeId type) {
     const ParamTexts texts = MakeParamTexts(block, type);
     for (const ParamListRow& row : ParamListRows(type, &texts))
-        std::printf("%s\t%s\n", row.label.c_str(), row.text.c_str());
+        std::printf("%s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
 }
 
 void PrintKeys(const ParamSettings& settings) {
@@ -119,12 +120,12 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     const CommandResult read = s.commands.ReadParameters();
     // An instrument without settings (a new one) is configured from the editor's defaults.
     if (read != CommandResult::kDone && !(read == CommandResult::kRefused && s.state.statusOk)) {
-        ReportExchangeFailure(instrument, "通讯出错，不能读入参数!");
+        ReportExchangeFailure(instrument, Tr(kReadParamsFailed));
         return {};
     }
     instrument.ui.ResetWarnings();
     const InstrumentTypeId type = s.state.type;
-    if (!IsKnownModel(type)) return {false, "不认识的仪器型号,不能设置参数!"};
+    if (!IsKnownModel(type)) return {false, Tr("不认识的仪器型号,不能设置参数!")};
 
     std::optional<ParamSettings> settings;
     std::vector<std::string> skipped;
@@ -136,8 +137,10 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     for (const std::string& key : skipped)
         skippedText += (skippedText.empty() ? "" : ", ") + key;
     if (!skipped.empty() && verbose) {
-        std::fprintf(stderr, "警告: %s没有这些参数, 已跳过: %s\n", ModelName(type).c_str(),
-                     skippedText.c_str());
+        std::fprintf(stderr, "%s\n",
+                     StrFormat(Tr("警告: %s没有这些参数, 已跳过: %s"), ModelName(type).c_str(),
+                               skippedText.c_str())
+                         .c_str());
     }
     if (request.keys) {
         PrintKeys(*settings);
@@ -146,13 +149,14 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     ParamBlock block;
     if (!settings->Encode(s.state.timeZoneBias, block, problem)) return {false, problem};
 
-    InstrumentOutcome done{true, skipped.empty() ? "" : "(跳过: " + skippedText + ")"};
+    InstrumentOutcome done{true,
+                           skipped.empty() ? "" : StrFormat(Tr("(跳过: %s)"), skippedText.c_str())};
     if (request.dryRun) {
         if (verbose) {
             PrintParams(block, type);
-            std::fprintf(stderr, "试运行: 没有写入仪器.\n");
+            std::fprintf(stderr, "%s\n", Tr("试运行: 没有写入仪器."));
         } else {
-            done.text = done.text.empty() ? "试运行" : "试运行 " + done.text;
+            done.text = done.text.empty() ? Tr("试运行") : Tr("试运行") + (" " + done.text);
         }
         return done;
     }
@@ -164,17 +168,17 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     const CommandResult written = s.commands.SetParameters();
     instrument.ui.editParams = nullptr;
     if (written != CommandResult::kDone) {
-        if (!instrument.ui.Warned()) ReportExchangeFailure(instrument, msg::kWriteFailed);
+        if (!instrument.ui.Warned()) ReportExchangeFailure(instrument, Tr(msg::kWriteFailed));
         return {};
     }
     // What the instrument holds now.
     const ParamBlock sent = s.state.setParams;
     if (s.commands.ReadParameters() != CommandResult::kDone || !s.state.live.HasSetParams()) {
-        ReportExchangeFailure(instrument, "通讯出错，不能读入参数!");
+        ReportExchangeFailure(instrument, Tr(kReadParamsFailed));
         return {};
     }
     if (const std::string key = DifferingKey(sent, s.state.setParams, type); !key.empty()) {
-        return {false, key + ": 写入后读回的参数与写入的不同!"};
+        return {false, StrFormat(Tr("%s: 写入后读回的参数与写入的不同!"), key.c_str())};
     }
     if (verbose) PrintParams(s.state.setParams, type);
     return done;

@@ -71,7 +71,7 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) 
     if (options.device >= 0 && count > 0 && static_cast<size_t>(options.device) >= count) {
         std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n",
                      options.device, count, count - 1);
-        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
         return nullptr;
     }
     const bool chosen =
@@ -79,7 +79,7 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) 
             return ui.ChooseDevice(names, pre);
         });
     if (!chosen) {
-        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
         return nullptr;
     }
     return instrument;

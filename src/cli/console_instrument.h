@@ -12,8 +12,12 @@
 #include "cli_command.h"
 #include "core/link/device_commands.h"
 #include "core/link/instrument_ui.h"
+#include "core/model/language.h"
 
 namespace qx::cli {
+
+// A failed read of the settings (params, configure).
+inline constexpr const char* kReadParamsFailed = TrNoop("通讯出错，不能读入参数!");
 
 class ConsoleUi final : public InstrumentUi {
   public:
@@ -64,7 +68,7 @@ struct ConsoleInstrument {
 };
 
 // Connects to the instrument chosen by the options (the last one unless --device says
-// otherwise). Prints "没发现有效设备!" (or why --device does not fit) and returns nullptr
+// otherwise). Prints msg::kNoDevice (and why --device does not fit) and returns nullptr
 // when there is none.
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/link/instrument_messages.h"
+#include "core/model/language.h"
 #include "core/model/text_util.h"
 
 namespace qx::cli {
@@ -57,7 +58,7 @@ int ForEveryInstrument(const CliOptions& options,
     link.Enumerate();
     const std::vector<std::string> names = link.CandidateNames();
     if (names.empty()) {
-        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
         return kExitFailure;
     }
     int failed = 0;
@@ -68,7 +69,7 @@ int ForEveryInstrument(const CliOptions& options,
         std::string number = "-";
         std::string path = link.DevicePathOf(link.CandidateIndexes()[i]);
         if (!ConnectTo(instrument, path)) {
-            outcome.text = msg::kNoDevice;
+            outcome.text = Tr(msg::kNoDevice);
         } else {
             number = InstrumentNumber(instrument);
             instrument.ui.ResetWarnings();
@@ -78,7 +79,7 @@ int ForEveryInstrument(const CliOptions& options,
         if (!outcome.ok) {
             ++failed;
             if (outcome.text.empty()) outcome.text = instrument.ui.Warnings();
-            if (outcome.text.empty()) outcome.text = "失败";
+            if (outcome.text.empty()) outcome.text = Tr("失败");
         }
         std::string result =
             outcome.ok ? (outcome.text.empty() ? "ok" : "ok " + outcome.text) : outcome.text;

@@ -4,17 +4,33 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "cli_help.h"
 #include "configure_command.h"
 #include "console_instrument.h"
 #include "core/link/instrument_messages.h"
 #include "core/link/live_status_texts.h"
+#include "core/model/language.h"
 #include "core/model/param_list_rows.h"
+#include "core/records/record_file.h"
 #include "every_instrument.h"
 
 namespace qx::cli {
 namespace {
 
-constexpr const char* kAlarmMark = " [报警]";
+// Status lines: the labels the help names, and the mark of a limit the reading has reached.
+constexpr const char* kModelLabel = TrNoop("型号");
+constexpr const char* kClockLabel = TrNoop("仪器时钟");
+constexpr const char* kCountLabel = TrNoop("记录数");
+constexpr const char* kStateLabel = TrNoop("记录状态");
+constexpr const char* kAlarmMark = TrNoop("[报警]");
+
+constexpr const char* kStatusFailed = TrNoop("通讯出错，不能读取仪器状态!");
+constexpr const char* kNoRecordedParams = TrNoop("仪器中没有记录数据的参数!");
+constexpr const char* kNoSetParams = TrNoop("仪器没有设置参数!");
+constexpr const char* kStopFailed = TrNoop("通讯出错，不能停止记录!");
+constexpr const char* kStopped = TrNoop("记录已停止.");
+// The window's command whose checks configure applies.
+constexpr const char* kSetParamsCommand = TrNoop("设置参数");
 
 bool CheckNoArgs(std::span<const std::string> args, const char* command) {
     if (args.empty()) return true;
@@ -32,7 +48,7 @@ int RunList(const CliOptions& options, std::span<const std::string> args) {
     link.Enumerate();
     const std::vector<std::string> names = link.CandidateNames();
     if (names.empty()) {
-        std::fprintf(stderr, "%s\n", msg::kNoDevice);
+        std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
         return kExitFailure;
     }
     if (options.device >= 0 && static_cast<size_t>(options.device) >= names.size()) {
@@ -57,7 +73,7 @@ int RunList(const CliOptions& options, std::span<const std::string> args) {
 using Lines = std::vector<std::pair<std::string, std::string>>;
 
 std::string WithAlarm(std::string text, bool alarm) {
-    return alarm ? text + kAlarmMark : text;
+    return alarm ? text + " " + Tr(kAlarmMark) : text;
 }
 
 Lines StatusLines(const LiveStatus& st, InstrumentTypeId type) {
@@ -67,40 +83,42 @@ Lines StatusLines(const LiveStatus& st, InstrumentTypeId type) {
     const std::string pressureUnit = PressureUnitOf(t.unitByte, type).name;
     const bool sound = Model(type).soundOnly;
     Lines lines;
-    lines.push_back({"型号", type == kNoModel ? "-" : ModelDisplayName(type)});
+    lines.push_back({Tr(kModelLabel), type == kNoModel ? "-" : ModelDisplayName(type)});
     lines.push_back(
-        {"仪器时钟", HasCyclicRecording(type) && t.external ? t.clock + " EXT" : t.clock});
-    lines.push_back({"记录数", t.count});
-    lines.push_back({"记录状态", st.IsRecording() ? "正在记录" : "未记录"});
-    if (!sound) lines.push_back({"温度", t.temperature + " " + tempUnit});
-    if (mask & kChHumidity) lines.push_back({"湿度", t.humidity + " %RH"});
-    if (mask & kChPressure) lines.push_back({"气压", t.pressure + " " + pressureUnit});
-    if (mask & kChDiffPressure) lines.push_back({"差压", t.diffPressure + " " + pressureUnit});
-    if (mask & kChSound) lines.push_back({"噪声", t.sound + " dB"});
-    if (mask & kChFlow) lines.push_back({"流量", t.flow + " " + FlowUnitName(t.unitByte)});
+        {Tr(kClockLabel), HasCyclicRecording(type) && t.external ? t.clock + " EXT" : t.clock});
+    lines.push_back({Tr(kCountLabel), t.count});
+    lines.push_back({Tr(kStateLabel), st.IsRecording() ? Tr("正在记录") : Tr("未记录")});
+    if (!sound) lines.push_back({Tr("温度"), t.temperature + " " + tempUnit});
+    if (mask & kChHumidity) lines.push_back({Tr("湿度"), t.humidity + " %RH"});
+    if (mask & kChPressure) lines.push_back({Tr("气压"), t.pressure + " " + pressureUnit});
+    if (mask & kChDiffPressure) lines.push_back({Tr("差压"), t.diffPressure + " " + pressureUnit});
+    if (mask & kChSound) lines.push_back({Tr("噪声"), t.sound + " dB"});
+    if (mask & kChFlow) lines.push_back({Tr("流量"), t.flow + " " + FlowUnitName(t.unitByte)});
     if (mask & kChCo2) lines.push_back({"CO2", t.co2 + " PPM"});
-    if (mask & kChFormaldehyde) lines.push_back({"甲醛", t.formaldehyde + " mg/m3"});
+    if (mask & kChFormaldehyde) lines.push_back({Tr("甲醛"), t.formaldehyde + " mg/m3"});
     if (sound) {
-        lines.push_back({"噪声下限", WithAlarm(t.soundLow + " dB", t.soundLowAlarm)});
-        lines.push_back({"噪声上限", WithAlarm(t.soundHigh + " dB", t.soundHighAlarm)});
+        lines.push_back({Tr("噪声下限"), WithAlarm(t.soundLow + " dB", t.soundLowAlarm)});
+        lines.push_back({Tr("噪声上限"), WithAlarm(t.soundHigh + " dB", t.soundHighAlarm)});
     } else {
         lines.push_back(
-            {"温度下限", WithAlarm(t.temperatureLow + " " + tempUnit, t.temperatureLowAlarm)});
-        lines.push_back(
-            {"温度上限", WithAlarm(t.temperatureHigh + " " + tempUnit, t.temperatureHighAlarm)});
+            {Tr("温度下限"), WithAlarm(t.temperatureLow + " " + tempUnit, t.temperatureLowAlarm)});
+        lines.push_back({Tr("温度上限"),
+                         WithAlarm(t.temperatureHigh + " " + tempUnit, t.temperatureHighAlarm)});
     }
     if (mask & kChHumidity) {
-        lines.push_back({"湿度下限", WithAlarm(t.humidityLow + " %RH", t.humidityLowAlarm)});
-        lines.push_back({"湿度上限", WithAlarm(t.humidityHigh + " %RH", t.humidityHighAlarm)});
+        lines.push_back({Tr("湿度下限"), WithAlarm(t.humidityLow + " %RH", t.humidityLowAlarm)});
+        lines.push_back({Tr("湿度上限"), WithAlarm(t.humidityHigh + " %RH", t.humidityHighAlarm)});
     }
-    if (mask & kChCo2) lines.push_back({"CO2报警值", WithAlarm(t.co2Limit + " PPM", t.co2Alarm)});
+    if (mask & kChCo2) {
+        lines.push_back({Tr("CO2报警值"), WithAlarm(t.co2Limit + " PPM", t.co2Alarm)});
+    }
     if (mask & kChFormaldehyde) {
         lines.push_back(
-            {"甲醛报警值", WithAlarm(t.formaldehydeLimit + " mg/m3", t.formaldehydeAlarm)});
+            {Tr("甲醛报警值"), WithAlarm(t.formaldehydeLimit + " mg/m3", t.formaldehydeAlarm)});
     }
     if (Model(type).editorGroups & kEditorSoundMeter) {
-        lines.push_back({"采样速度", t.type7ByteA % 2 == 0 ? "FAST" : "SLOW"});
-        lines.push_back({"频率计权", t.type7ByteB % 2 == 0 ? "A" : "C"});
+        lines.push_back({Tr("采样速度"), t.type7ByteA % 2 == 0 ? "FAST" : "SLOW"});
+        lines.push_back({Tr("频率计权"), t.type7ByteB % 2 == 0 ? "A" : "C"});
     }
     return lines;
 }
@@ -111,7 +129,7 @@ int RunStatus(const CliOptions& options, std::span<const std::string> args) {
     if (!instrument) return kExitFailure;
     InstrumentSession& s = instrument->session;
     if (s.commands.Refresh() != CommandResult::kDone) {
-        ReportExchangeFailure(*instrument, "通讯出错，不能读取仪器状态!");
+        ReportExchangeFailure(*instrument, Tr(kStatusFailed));
         return kExitFailure;
     }
     for (const auto& [label, text] : StatusLines(s.state.live, s.state.type)) {
@@ -145,21 +163,21 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
     const CommandResult result = s.commands.ReadParameters();
     if (result == CommandResult::kRefused) return kExitFailure;  // warned: no parameters
     if (result != CommandResult::kDone) {
-        ReportExchangeFailure(*instrument, "通讯出错，不能读入参数!");
+        ReportExchangeFailure(*instrument, Tr(kReadParamsFailed));
         return kExitFailure;
     }
     const auto& block =
         instrument->ui.Shown(recorded ? ParamListKind::kRecorded : ParamListKind::kSet);
     if (!block) {
-        std::fprintf(stderr, "%s\n", recorded ? "仪器中没有记录数据的参数!" : "仪器没有设置参数!");
+        std::fprintf(stderr, "%s\n", Tr(recorded ? kNoRecordedParams : kNoSetParams));
         return kExitFailure;
     }
     const ParamTexts texts = MakeParamTexts(*block, s.state.type);
     for (const ParamListRow& row : ParamListRows(s.state.type, &texts)) {
-        std::printf("%s\t%s\n", row.label.c_str(), row.text.c_str());
+        std::printf("%s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
     if (!profilePath.empty() && !SaveProfileFile(profilePath, *block, s.state.type)) {
-        std::fprintf(stderr, "文件:%s\n不能保存!\n", profilePath.c_str());
+        std::fprintf(stderr, "%s\n", SaveFailedMessage(profilePath).c_str());
         return kExitFailure;
     }
     return kExitOk;
@@ -183,7 +201,7 @@ int ParseChoice(const char* command, std::span<const std::string> args, CliOptio
 
 InstrumentOutcome SetClock(ConsoleInstrument& instrument) {
     if (instrument.session.commands.CalibrateClock() == CommandResult::kDone) return {true, {}};
-    ReportExchangeFailure(instrument, msg::kClockFailed);
+    ReportExchangeFailure(instrument, Tr(msg::kClockFailed));
     return {};
 }
 
@@ -199,7 +217,7 @@ int RunSetClock(const CliOptions& globalOptions, std::span<const std::string> ar
 
 InstrumentOutcome Stop(ConsoleInstrument& instrument) {
     if (instrument.session.commands.StopRecording() == CommandResult::kDone) return {true, {}};
-    ReportExchangeFailure(instrument, "通讯出错，不能停止记录!");
+    ReportExchangeFailure(instrument, Tr(kStopFailed));
     return {};
 }
 
@@ -211,155 +229,184 @@ int RunStop(const CliOptions& globalOptions, std::span<const std::string> args) 
     auto instrument = ConnectInstrument(options);
     if (!instrument) return kExitFailure;
     if (!Stop(*instrument).ok) return kExitFailure;
-    std::printf("记录已停止.\n");
+    std::printf("%s\n", Tr(kStopped));
     return kExitOk;
 }
 
+std::string ListHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] [--device N] list\n"
+        "\n"
+        "Lists the attached instruments of the QX family (or the simulated ones), one\n"
+        "line each with five fields separated by tabs: the index that --device takes,\n"
+        "the product string, the model (- when not known), the device path and the\n"
+        "instrument number (- when its settings cannot be read). With --device N only\n"
+        "that instrument is listed.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  instruments listed\n"
+        "  1  none attached (%s), or no instrument N\n"
+        "  2  an argument was given",
+        Quoted(Tr(msg::kNoDevice)).c_str());
+}
+
+std::string StatusHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] [--device N] status\n"
+        "\n"
+        "Reads the instrument's live status and prints one 'label: text' line per item\n"
+        "the model shows: %s, %s, %s, %s, the readings with their units\n"
+        "and the alarm limits. A limit that the reading has reached is marked %s.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  status printed\n"
+        "  1  no instrument (%s), or the exchange failed\n"
+        "     (%s)\n"
+        "  2  an argument was given",
+        Tr(kModelLabel), Tr(kClockLabel), Tr(kCountLabel), Tr(kStateLabel), Tr(kAlarmMark),
+        Quoted(Tr(msg::kNoDevice)).c_str(), Quoted(Tr(kStatusFailed)).c_str());
+}
+
+std::string ParamsHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
+        "                                                  [--save-profile FILE]\n"
+        "\n"
+        "Reads the instrument's parameter blocks and prints the model's parameter list,\n"
+        "one 'label<TAB>text' line per row.\n"
+        "\n"
+        "Options:\n"
+        "  --recorded           the settings of the stored recording instead of the\n"
+        "                       current settings\n"
+        "  --save-profile FILE  also write the settings shown as a profile: a UTF-8 INI\n"
+        "                       file with the section [qxlog-profile], model=MODEL and\n"
+        "                       one KEY=VALUE line per setting of the model (see\n"
+        "                       qxlog-cli configure --help); 'configure' applies it\n"
+        "                       to the same or another instrument\n"
+        "\n"
+        "Exit status:\n"
+        "  0  parameter list printed (and the profile written)\n"
+        "  1  no instrument, the exchange failed (%s), no\n"
+        "     such parameters in the instrument (%s,\n"
+        "     %s, %s), or\n"
+        "     FILE cannot be written (%s)\n"
+        "  2  another argument was given",
+        Quoted(Tr(kReadParamsFailed)).c_str(), Quoted(Tr(kNoSetParams)).c_str(),
+        Quoted(Tr(kNoRecordedParams)).c_str(), Quoted(Tr(msg::kNoParams)).c_str(),
+        Quoted(SaveFailedMessage("FILE")).c_str());
+}
+
+std::string ConfigureHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] configure [--device N | --all]\n"
+        "                 [--profile FILE] [--set KEY=VALUE]... [--dry-run | --keys]\n"
+        "\n"
+        "Reads the instrument's settings, applies the profile FILE and then each --set\n"
+        "in order, checks the result as the settings dialog (%s) does, with its\n"
+        "messages, writes it, reads it back and prints the parameter list as params\n"
+        "does. Writing the settings starts a new recording: at once with\n"
+        "start=immediate, at the instrument's button with start=manual; the stored\n"
+        "samples are then gone, so download them first. Nothing is written when any\n"
+        "key or value is refused; the message names the key.\n"
+        "\n"
+        "Options:\n"
+        "  --device N       the Nth instrument, as 'list' numbers them\n"
+        "  --all            every attached instrument in turn, one line each:\n"
+        "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+        "  --profile FILE   settings from a profile, as 'params' saves it; keys the\n"
+        "                   model does not have are skipped with a warning\n"
+        "  --set KEY=VALUE  one setting; may be repeated\n"
+        "  --dry-run        print the parameter list that would be written; write\n"
+        "                   nothing\n"
+        "  --keys           list the model's keys: KEY<TAB>current value<TAB>range\n"
+        "\n"
+        "Keys (those of the model only):\n"
+        "  address          1..254\n"
+        "  number           instrument number, up to 10 letters or digits\n"
+        "  name             measurement name, up to 18 characters\n"
+        "  count            record count, 1 up to the model's maximum; cyclic on the\n"
+        "                   QX450\n"
+        "  interval         30s, 5min, 2h (1..60 s or min, 1..24 h), or a number in\n"
+        "                   the unit of interval-unit (s, min, h)\n"
+        "  led              working LED: off, measure, 5s, 10s, 20s, 30s, 60s\n"
+        "  alarm-mode       off, slow, fast\n"
+        "  temp-unit        C or F; limits not set again are converted\n"
+        "  temp-low, temp-high\n"
+        "                   temperature alarm limits in temp-unit\n"
+        "  hum-low, hum-high\n"
+        "                   humidity alarm limits, 0..100 %%RH\n"
+        "  sound-low, sound-high\n"
+        "                   sound-level alarm limits, 0..150 dB (QX410)\n"
+        "  speed, weighting fast or slow; A or C (QX390)\n"
+        "  gas-high         CO2 alarm limit 1..9999 ppm (QX7000), formaldehyde\n"
+        "                   0.01..10 mg/m3 (QX610)\n"
+        "  pressure-unit    QX440: mbar, hPa, psi; QX7200: kPa, psi, mmHg, hPa\n"
+        "  flow-unit        m3/s or l/s (QX7200)\n"
+        "  flow-c1, flow-c2, flow-c3\n"
+        "                   flow coefficients (QX7200)\n"
+        "  start            immediate or manual\n"
+        "  start-delay      minutes before an immediate start, 0..1000 (QX460)\n"
+        "\n"
+        "Exit status:\n"
+        "  0  settings written and read back (with --all: on every instrument)\n"
+        "  1  no instrument, a key or value refused, FILE cannot be read as a\n"
+        "     profile, or an exchange failed (%s); with\n"
+        "     --all: on any instrument\n"
+        "  2  a missing or wrong argument",
+        Tr(kSetParamsCommand), Quoted(Tr(msg::kWriteFailed)).c_str());
+}
+
+std::string SetClockHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] set-clock [--device N | --all]\n"
+        "\n"
+        "Sets the instrument's clock to the PC's time and prints %s\n"
+        "Refused while the instrument is recording.\n"
+        "\n"
+        "Options:\n"
+        "  --device N  the Nth instrument, as 'list' numbers them\n"
+        "  --all       every attached instrument in turn, one line each:\n"
+        "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+        "\n"
+        "Exit status:\n"
+        "  0  clock set (with --all: on every instrument)\n"
+        "  1  no instrument, the instrument is recording\n"
+        "     (%s), or the exchange failed\n"
+        "     (%s); with --all: on any instrument\n"
+        "  2  another argument was given",
+        Quoted(Tr(msg::kClockOk)).c_str(), Quoted(Tr(msg::kRecordingNoClock)).c_str(),
+        Quoted(Tr(msg::kClockFailed)).c_str());
+}
+
+std::string StopHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] stop [--device N | --all]\n"
+        "\n"
+        "Stops the instrument's running recording without asking and prints\n"
+        "%s\n"
+        "\n"
+        "Options:\n"
+        "  --device N  the Nth instrument, as 'list' numbers them\n"
+        "  --all       every attached instrument in turn, one line each:\n"
+        "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+        "\n"
+        "Exit status:\n"
+        "  0  recording stopped (with --all: on every instrument)\n"
+        "  1  no instrument, nothing is being recorded (%s),\n"
+        "     or the exchange failed (%s); with --all: on any\n"
+        "     instrument\n"
+        "  2  another argument was given",
+        Quoted(Tr(kStopped)).c_str(), Quoted(Tr(msg::kNotRecording)).c_str(),
+        Quoted(Tr(kStopFailed)).c_str());
+}
+
 const CliCommand kCommands[] = {
-    {"list", "list the attached instruments",
-     "Usage: qxlog-cli [--simulate MODELS] [--device N] list\n"
-     "\n"
-     "Lists the attached instruments of the QX family (or the simulated ones), one\n"
-     "line each with five fields separated by tabs: the index that --device takes,\n"
-     "the product string, the model (- when not known), the device path and the\n"
-     "instrument number (- when its settings cannot be read). With --device N only\n"
-     "that instrument is listed.\n"
-     "\n"
-     "Exit status:\n"
-     "  0  instruments listed\n"
-     "  1  none attached (没发现有效设备!), or no instrument N\n"
-     "  2  an argument was given",
-     RunList},
-    {"status", "show the live readings of an instrument",
-     "Usage: qxlog-cli [--simulate MODELS] [--device N] status\n"
-     "\n"
-     "Reads the instrument's live status and prints one 'label: text' line per item\n"
-     "the model shows: 型号, 仪器时钟, 记录数, 记录状态, the readings with their units\n"
-     "and the alarm limits. A limit that the reading has reached is marked [报警].\n"
-     "\n"
-     "Exit status:\n"
-     "  0  status printed\n"
-     "  1  no instrument (没发现有效设备!), or the exchange failed\n"
-     "     (通讯出错，不能读取仪器状态!)\n"
-     "  2  an argument was given",
-     RunStatus},
-    {"params", "show the parameter list of an instrument",
-     "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
-     "                                                  [--save-profile FILE]\n"
-     "\n"
-     "Reads the instrument's parameter blocks and prints the model's parameter list,\n"
-     "one 'label<TAB>text' line per row.\n"
-     "\n"
-     "Options:\n"
-     "  --recorded           the settings of the stored recording instead of the\n"
-     "                       current settings\n"
-     "  --save-profile FILE  also write the settings shown as a profile: a UTF-8 INI\n"
-     "                       file with the section [qxlog-profile], model=MODEL and\n"
-     "                       one KEY=VALUE line per setting of the model (see\n"
-     "                       qxlog-cli configure --help); 'configure' applies it\n"
-     "                       to the same or another instrument\n"
-     "\n"
-     "Exit status:\n"
-     "  0  parameter list printed (and the profile written)\n"
-     "  1  no instrument, the exchange failed (通讯出错，不能读入参数!), no\n"
-     "     such parameters in the instrument (仪器没有设置参数!,\n"
-     "     仪器中没有记录数据的参数!, 仪器没有参数信息,可能是一台新用的设备!), or\n"
-     "     FILE cannot be written (文件:FILE 不能保存!)\n"
-     "  2  another argument was given",
-     RunParams},
-    {"configure", "change the settings of one or every instrument",
-     "Usage: qxlog-cli [--simulate MODELS] configure [--device N | --all]\n"
-     "                 [--profile FILE] [--set KEY=VALUE]... [--dry-run | --keys]\n"
-     "\n"
-     "Reads the instrument's settings, applies the profile FILE and then each --set\n"
-     "in order, checks the result as the settings dialog (设置参数) does, with its\n"
-     "messages, writes it, reads it back and prints the parameter list as params\n"
-     "does. Writing the settings starts a new recording: at once with\n"
-     "start=immediate, at the instrument's button with start=manual; the stored\n"
-     "samples are then gone, so download them first. Nothing is written when any\n"
-     "key or value is refused; the message names the key.\n"
-     "\n"
-     "Options:\n"
-     "  --device N       the Nth instrument, as 'list' numbers them\n"
-     "  --all            every attached instrument in turn, one line each:\n"
-     "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
-     "  --profile FILE   settings from a profile, as 'params' saves it; keys the\n"
-     "                   model does not have are skipped with a warning\n"
-     "  --set KEY=VALUE  one setting; may be repeated\n"
-     "  --dry-run        print the parameter list that would be written; write\n"
-     "                   nothing\n"
-     "  --keys           list the model's keys: KEY<TAB>current value<TAB>range\n"
-     "\n"
-     "Keys (those of the model only):\n"
-     "  address          1..254\n"
-     "  number           instrument number, up to 10 letters or digits\n"
-     "  name             measurement name, up to 18 characters\n"
-     "  count            record count, 1 up to the model's maximum; cyclic on the\n"
-     "                   QX450\n"
-     "  interval         30s, 5min, 2h (1..60 s or min, 1..24 h), or a number in\n"
-     "                   the unit of interval-unit (s, min, h)\n"
-     "  led              working LED: off, measure, 5s, 10s, 20s, 30s, 60s\n"
-     "  alarm-mode       off, slow, fast\n"
-     "  temp-unit        C or F; limits not set again are converted\n"
-     "  temp-low, temp-high\n"
-     "                   temperature alarm limits in temp-unit\n"
-     "  hum-low, hum-high\n"
-     "                   humidity alarm limits, 0..100 %RH\n"
-     "  sound-low, sound-high\n"
-     "                   sound-level alarm limits, 0..150 dB (QX410)\n"
-     "  speed, weighting fast or slow; A or C (QX390)\n"
-     "  gas-high         CO2 alarm limit 1..9999 ppm (QX7000), formaldehyde\n"
-     "                   0.01..10 mg/m3 (QX610)\n"
-     "  pressure-unit    QX440: mbar, hPa, psi; QX7200: kPa, psi, mmHg, hPa\n"
-     "  flow-unit        m3/s or l/s (QX7200)\n"
-     "  flow-c1, flow-c2, flow-c3\n"
-     "                   flow coefficients (QX7200)\n"
-     "  start            immediate or manual\n"
-     "  start-delay      minutes before an immediate start, 0..1000 (QX460)\n"
-     "\n"
-     "Exit status:\n"
-     "  0  settings written and read back (with --all: on every instrument)\n"
-     "  1  no instrument, a key or value refused, FILE cannot be read as a\n"
-     "     profile, or an exchange failed (通讯出错，不能设置仪器参数!); with\n"
-     "     --all: on any instrument\n"
-     "  2  a missing or wrong argument",
-     RunConfigure},
-    {"set-clock", "set the instrument clock to the PC's time",
-     "Usage: qxlog-cli [--simulate MODELS] set-clock [--device N | --all]\n"
-     "\n"
-     "Sets the instrument's clock to the PC's time and prints 校正仪器时钟OK.\n"
-     "Refused while the instrument is recording.\n"
-     "\n"
-     "Options:\n"
-     "  --device N  the Nth instrument, as 'list' numbers them\n"
-     "  --all       every attached instrument in turn, one line each:\n"
-     "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
-     "\n"
-     "Exit status:\n"
-     "  0  clock set (with --all: on every instrument)\n"
-     "  1  no instrument, the instrument is recording\n"
-     "     (仪器正在做采样记录工作,不能更新时钟!), or the exchange failed\n"
-     "     (通讯出错，不能校正仪器时钟!); with --all: on any instrument\n"
-     "  2  another argument was given",
-     RunSetClock},
-    {"stop", "stop a running recording",
-     "Usage: qxlog-cli [--simulate MODELS] stop [--device N | --all]\n"
-     "\n"
-     "Stops the instrument's running recording without asking and prints\n"
-     "记录已停止.\n"
-     "\n"
-     "Options:\n"
-     "  --device N  the Nth instrument, as 'list' numbers them\n"
-     "  --all       every attached instrument in turn, one line each:\n"
-     "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
-     "\n"
-     "Exit status:\n"
-     "  0  recording stopped (with --all: on every instrument)\n"
-     "  1  no instrument, nothing is being recorded (没有进行记录数据,不需要停止!),\n"
-     "     or the exchange failed (通讯出错，不能停止记录!); with --all: on any\n"
-     "     instrument\n"
-     "  2  another argument was given",
-     RunStop},
+    {"list", "list the attached instruments", {ListHelp}, RunList},
+    {"status", "show the live readings of an instrument", {StatusHelp}, RunStatus},
+    {"params", "show the parameter list of an instrument", {ParamsHelp}, RunParams},
+    {"configure", "change the settings of one or every instrument", {ConfigureHelp}, RunConfigure},
+    {"set-clock", "set the instrument clock to the PC's time", {SetClockHelp}, RunSetClock},
+    {"stop", "stop a running recording", {StopHelp}, RunStop},
 };
 
 }  // namespace

@@ -1,14 +1,16 @@
-// qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] COMMAND [ARGS...]
+// qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] [--lang zh|en] COMMAND [ARGS...]
 // qxlog-cli --help | --version
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli_command.h"
 #include "cli_help.h"
+#include "cli_language.h"
 #include "core/model/text_util.h"
 
 namespace qx::cli {
@@ -17,24 +19,33 @@ namespace {
 int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
+    std::optional<LanguageChoice> language;
+    bool usage = false, version = false;
     size_t i = 0;
-    for (; i < args.size(); ++i) {
+    for (; i < args.size() && !usage && !version; ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(UsageText().c_str(), stdout);
-            return kExitOk;
+            usage = true;
+            continue;
         }
         if (a == "--version") {
-            std::printf("%s\n", VersionText().c_str());
-            return kExitOk;
+            version = true;
+            continue;
         }
-        if (a == "--simulate" || a == "--device") {
+        if (a == "--simulate" || a == "--device" || a == "--lang") {
             if (i + 1 >= args.size()) {
                 std::fprintf(stderr, "qxlog-cli: %s needs a value\n", a.c_str());
                 return kExitUsage;
             }
             const std::string& v = args[++i];
-            if (a == "--simulate") {
+            if (a == "--lang") {
+                // auto is what the setting may say; on the command line a language is chosen.
+                language = ParseLanguageChoice(v);
+                if (!language || *language == LanguageChoice::kAuto) {
+                    std::fprintf(stderr, "qxlog-cli: --lang is zh or en\n");
+                    return kExitUsage;
+                }
+            } else if (a == "--simulate") {
                 if (!ModelsFromList(v, options.simulate)) {
                     std::fprintf(
                         stderr, "qxlog-cli: unknown model in '%s' (use QX420 ... QX610 or 1..11)\n",
@@ -58,6 +69,15 @@ int Main(int argc, char** argv) {
         }
         break;
     }
+    SetCliLanguage(language);
+    if (usage) {
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitOk;
+    }
+    if (version) {
+        std::printf("%s\n", VersionText().c_str());
+        return kExitOk;
+    }
     if (i >= args.size()) {
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
@@ -71,7 +91,7 @@ int Main(int argc, char** argv) {
     const std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
     for (const std::string& a : rest) {
         if (a == "--help" || a == "-h") {
-            std::printf("%.*s\n", static_cast<int>(command->help.size()), command->help.data());
+            std::printf("%s\n", std::string(command->help).c_str());
             return kExitOk;
         }
     }

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli_help.h"
+#include "core/link/instrument_messages.h"
+#include "core/model/text_util.h"
 
 namespace qx::cli {
 namespace {
@@ -18,30 +20,39 @@ constexpr std::string_view kCommandsIntro =
 
 struct FileEntry {
     std::string_view path;
-    std::string_view text;
+    std::string text;
     std::string_view literal;  // no-fill lines under the text, or empty
 };
 
-constexpr FileEntry kFiles[] = {
-    {"*.QXRec",
-     "Record files: download writes them, info and export read them. The window program "
-     "qxlog(1) opens and saves the same files.",
-     ""},
-    {"/dev/hidraw*",
-     "The device nodes of the attached instruments (USB HID, vendor 10c4, product 82cd). Linux "
-     "lets only root open them; without a udev rule that gives the user access the instrument "
-     "commands fail with 没有权限打开仪器设备 ...!",
-     ""},
-    {"/usr/lib/udev/rules.d/70-qxlog.rules",
-     "The udev rule for the instruments, installed with the program: it gives them to the user "
-     "logged in at the seat and to the group plugdev. Without the package, copy it to "
-     "/etc/udev/rules.d; in the file it is a single line:",
-     "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"10c4\",\n"
-     "ATTRS{idProduct}==\"82cd\", MODE=\"0660\",\n"
-     "GROUP=\"plugdev\", TAG+=\"uaccess\"\n"
-     "\n"
-     "Then: udevadm control --reload-rules && udevadm trigger"},
-};
+// The first line of the message of a device node the user may not open.
+std::string AccessDeniedLine() {
+    const std::string message = msg::AccessDeniedMessage("...");
+    return message.substr(0, message.find('\n'));
+}
+
+std::vector<FileEntry> Files() {
+    return {
+        {"*.QXRec",
+         "Record files: download writes them, info and export read them. The window program "
+         "qxlog(1) opens and saves the same files.",
+         ""},
+        {"/dev/hidraw*",
+         StrFormat("The device nodes of the attached instruments (USB HID, vendor 10c4, product "
+                   "82cd). Linux lets only root open them; without a udev rule that gives the user "
+                   "access the instrument commands fail with %s",
+                   Quoted(AccessDeniedLine()).c_str()),
+         ""},
+        {"/usr/lib/udev/rules.d/70-qxlog.rules",
+         "The udev rule for the instruments, installed with the program: it gives them to the user "
+         "logged in at the seat and to the group plugdev. Without the package, copy it to "
+         "/etc/udev/rules.d; in the file it is a single line:",
+         "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"10c4\",\n"
+         "ATTRS{idProduct}==\"82cd\", MODE=\"0660\",\n"
+         "GROUP=\"plugdev\", TAG+=\"uaccess\"\n"
+         "\n"
+         "Then: udevadm control --reload-rules && udevadm trigger"},
+    };
+}
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -220,7 +231,7 @@ std::string ManPage() {
     page += ".SH COMMANDS\n.PP\n" + Line(RoffText(kCommandsIntro));
     for (const CliCommand* command : AllCommands()) {
         page += ".SS " + RoffText(command->name) + "\n";
-        page += HelpToRoff(command->help);
+        page += HelpToRoff(std::string(command->help));
     }
     page += ".SH EXIT STATUS\n" + HelpToRoff(kExitStatus);
     page += ".SH EXAMPLES\n";
@@ -233,7 +244,7 @@ std::string ManPage() {
         page += ".RE\n";
     }
     page += ".SH FILES\n";
-    for (const FileEntry& file : kFiles) {
+    for (const FileEntry& file : Files()) {
         page += ".TP\n\\fI" + RoffText(file.path) + "\\fR\n" + Line(RoffText(file.text));
         if (!file.literal.empty()) {
             page += ".IP\n";

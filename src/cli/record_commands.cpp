@@ -12,9 +12,11 @@
 #include <thread>
 
 #include "cli_command.h"
+#include "cli_help.h"
 #include "console_instrument.h"
 #include "core/link/instrument_messages.h"
 #include "core/link/record_download.h"
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_list_rows.h"
 #include "core/model/text_util.h"
@@ -25,6 +27,8 @@
 #include "core/records/record_set.h"
 #include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
+#include "core/records/statistics_sheet.h"
+#include "core/records/workbook_export.h"
 #include "every_instrument.h"
 #include "stats_command.h"
 
@@ -89,7 +93,7 @@ int RunInfo(const CliOptions&, std::span<const std::string> args) {
     }
     std::printf("Parameters:\n");
     for (const ParamListRow& row : RecordParamRows(set)) {
-        std::printf("  %s\t%s\n", row.label.c_str(), row.text.c_str());
+        std::printf("  %s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
     return kExitOk;
 }
@@ -216,7 +220,7 @@ class ConsoleProgress {
     bool shown_ = false;
 };
 
-// Why a transfer failed, for the line below "下载出错!".
+// Why a transfer failed, for the line below msg::kDownloadFailed.
 std::string DownloadFailureReason(const DownloadResult& r) {
     switch (r.status) {
         case DownloadStatus::kNotConnected:
@@ -255,9 +259,9 @@ InstrumentOutcome Download(ConsoleInstrument& instrument, const CliOptions& opti
                            bool verbose) {
     DeviceCommands& commands = instrument.session.commands;
     const CommandResult asked = commands.RequestDownload();
-    if (asked == CommandResult::kRefused) return {};  // "没有数据记录,不能下载!"
+    if (asked == CommandResult::kRefused) return {};  // warned: no recording
     if (asked != CommandResult::kDone || !commands.DownloadTimerTick()) {
-        ReportExchangeFailure(instrument, msg::kDownloadFailed,
+        ReportExchangeFailure(instrument, Tr(msg::kDownloadFailed),
                               "the exchange with the instrument failed before the transfer");
         return {};
     }
@@ -266,13 +270,13 @@ InstrumentOutcome Download(ConsoleInstrument& instrument, const CliOptions& opti
     const DownloadResult result =
         commands.ReceiveData(*image, progress.Hooks(options.RealInstruments()));
     if (result.status != DownloadStatus::kOk) {
-        ReportExchangeFailure(instrument, msg::kDownloadFailed, DownloadFailureReason(result));
+        ReportExchangeFailure(instrument, Tr(msg::kDownloadFailed), DownloadFailureReason(result));
         return {};
     }
     const InstrumentTypeId type = instrument.session.state.type;
     const std::string path =
         output.empty() ? FreshPath(dir, DownloadFileName(result.params, type)) : output;
-    if (path.empty()) return {false, StrFormat("文件:%s\n不能保存!", dir.c_str())};
+    if (path.empty()) return {false, SaveFailedMessage(dir)};
     const RecordFileResult saved = SaveRecordFile(path, *image, type);
     if (!saved.ok) {
         return {false, saved.reason.empty() ? saved.message : saved.message + "\n" + saved.reason};
@@ -334,98 +338,130 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
     return outcome.ok ? kExitOk : kExitFailure;
 }
 
+// The query line export prints, N for its counts and ... for the header and the query.
+std::string QueryLineExample() {
+    constexpr int kCount = 1234567;
+    const std::string count = std::to_string(kCount);
+    std::string line = QueryStatusLine("...", kCount, "...", kCount);
+    for (size_t at; (at = line.find(count)) != std::string::npos;)
+        line.replace(at, count.size(), "N");
+    return line;
+}
+
+std::string InfoHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli info FILE\n"
+        "\n"
+        "Shows the record file FILE (*.QXRec) as 'name: value' lines: File, Model,\n"
+        "Downloaded, Samples, First sample and Last sample (local times\n"
+        "YYYY-MM-DD HH:MM:SS), then under Parameters: one indented 'label<TAB>text'\n"
+        "line per parameter of the recording. When the file holds fewer samples than\n"
+        "its header names, the Samples line gives both numbers.\n"
+        "\n"
+        "When FILE cannot be read, the line after %s says why: the\n"
+        "system's error (No such file or directory, Is a directory, ...), not a record\n"
+        "file (unknown magic 0x...), or shorter than a record header (N bytes).\n"
+        "\n"
+        "Exit status:\n"
+        "  0  record shown\n"
+        "  1  FILE cannot be read as a record file (%s)\n"
+        "  2  no record file, more than one, or an option",
+        Quoted(OpenFailedMessage("FILE")).c_str(), Quoted(OpenFailedMessage("FILE")).c_str());
+}
+
+std::string ExportHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli export FILE -o OUT [--format xlsx|text|csv]\n"
+        "                        [--last-days N | --last-months N |\n"
+        "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "\n"
+        "Writes the samples of the record file FILE within a time window (all samples\n"
+        "unless a window is given) as the record browser lists them. Prints the query\n"
+        "line (%s) and then %s.\n"
+        "The options may come before or after FILE. A failure prints %s\n"
+        "and on the next line why; a workbook is read back and checked before it\n"
+        "replaces OUT.\n"
+        "\n"
+        "Options:\n"
+        "  -o, --output OUT   the file to write; replaced only once the new one is\n"
+        "                     complete\n"
+        "  --format F         xlsx: workbook with the sheets %s, %s and %s\n"
+        "                     (the figures of qxlog-cli stats, record limits), the\n"
+        "                     times as date-time cells; text: UTF-16 text with the\n"
+        "                     parameters, a header and the samples, comma-separated;\n"
+        "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
+        "                     Without it, OUT ending in .xls or .xlsx gives a\n"
+        "                     workbook, .csv the CSV and any other extension the\n"
+        "                     UTF-16 text\n"
+        "  --last-days N      samples of the last N days (1..300) up to now\n"
+        "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
+        "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
+        "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
+        "                     last day in local time; the two go together\n"
+        "\n"
+        "One window at most: --last-days, --last-months or --from with --to.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  samples written, also when the window holds none\n"
+        "  1  FILE cannot be read (%s) or OUT cannot be written\n"
+        "     (%s)\n"
+        "  2  a missing or wrong argument, or OUT without an extension and no\n"
+        "     --format",
+        QueryLineExample().c_str(), Quoted(ExportSucceededMessage("OUT")).c_str(),
+        Quoted(ExportFailedMessage("OUT")).c_str(), Tr(kSampleSheetName), Tr(kParamSheetName),
+        Tr(kStatisticsSheetName), Quoted(OpenFailedMessage("FILE")).c_str(),
+        Quoted(ExportFailedMessage("OUT")).c_str());
+}
+
+std::string DownloadHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
+        "                        [--quiet | --progress]\n"
+        "       qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
+        "\n"
+        "Stops the instrument's recording, fetches all its samples and writes them as\n"
+        "a record file (*.QXRec), then prints 'MODEL: N samples written to FILE'. On\n"
+        "stderr it shows %s and, when stderr is a terminal, a\n"
+        "progress bar; otherwise (a file, a pipe, cron) one line with the last count\n"
+        "when the transfer ends. A failure prints the system's message and on the next\n"
+        "line why.\n"
+        "\n"
+        "Options:\n"
+        "  -o, --output FILE  the record file to write\n"
+        "  --dir DIR          write into the folder DIR as\n"
+        "                     NUMBER_YYYYMMDD-HHMMSS.QXRec: the instrument number and\n"
+        "                     the local time of the first sample, characters that\n"
+        "                     cannot stand in a file name replaced by _; never\n"
+        "                     replaces a file but adds -2, -3, ... to the name\n"
+        "  --device N         the Nth instrument, as 'list' numbers them\n"
+        "  --all              every attached instrument in turn (needs --dir), one\n"
+        "                     line each: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE or the\n"
+        "                     reason it failed\n"
+        "  -q, --quiet        print nothing but errors\n"
+        "  --progress         draw the progress bar also when stderr is no terminal\n"
+        "\n"
+        "Exit status:\n"
+        "  0  recording downloaded and written (with --all: from every instrument)\n"
+        "  1  no instrument, it holds no recording (%s), the\n"
+        "     transfer failed (%s), or FILE cannot be written\n"
+        "     (%s); no record file is written then; with --all: on\n"
+        "     any instrument\n"
+        "  2  neither -o FILE nor --dir DIR, --quiet with --progress, or another\n"
+        "     argument",
+        Quoted(Tr(kDownloadWaitText)).c_str(), Quoted(Tr(msg::kNoRecording)).c_str(),
+        Quoted(Tr(msg::kDownloadFailed)).c_str(), Quoted(SaveFailedMessage("FILE")).c_str());
+}
+
 const CliCommand kCommands[] = {
-    {"info", "show a record file: model, times, sample count, parameters",
-     "Usage: qxlog-cli info FILE\n"
-     "\n"
-     "Shows the record file FILE (*.QXRec) as 'name: value' lines: File, Model,\n"
-     "Downloaded, Samples, First sample and Last sample (local times\n"
-     "YYYY-MM-DD HH:MM:SS), then under Parameters: one indented 'label<TAB>text'\n"
-     "line per parameter of the recording. When the file holds fewer samples than\n"
-     "its header names, the Samples line gives both numbers.\n"
-     "\n"
-     "When FILE cannot be read, the line after 文件:FILE 不能打开! says why: the\n"
-     "system's error (No such file or directory, Is a directory, ...), not a record\n"
-     "file (unknown magic 0x...), or shorter than a record header (N bytes).\n"
-     "\n"
-     "Exit status:\n"
-     "  0  record shown\n"
-     "  1  FILE cannot be read as a record file (文件:FILE 不能打开!)\n"
-     "  2  no record file, more than one, or an option",
-     RunInfo},
-    {"export", "export the samples of a record file to xlsx, UTF-16 text or CSV",
-     "Usage: qxlog-cli export FILE -o OUT [--format xlsx|text|csv]\n"
-     "                        [--last-days N | --last-months N |\n"
-     "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-     "\n"
-     "Writes the samples of the record file FILE within a time window (all samples\n"
-     "unless a window is given) as the record browser lists them. Prints the query\n"
-     "line (... 总记录数:N  查询条件:... 记录数:N) and then 文件:OUT 导出成功!.\n"
-     "The options may come before or after FILE. A failure prints 文件:OUT 导出失败!\n"
-     "and on the next line why; a workbook is read back and checked before it\n"
-     "replaces OUT.\n"
-     "\n"
-     "Options:\n"
-     "  -o, --output OUT   the file to write; replaced only once the new one is\n"
-     "                     complete\n"
-     "  --format F         xlsx: workbook with the sheets 数据记录, 参数表 and 统计\n"
-     "                     (the figures of qxlog-cli stats, record limits), the\n"
-     "                     times as date-time cells; text: UTF-16 text with the\n"
-     "                     parameters, a header and the samples, comma-separated;\n"
-     "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
-     "                     Without it, OUT ending in .xls or .xlsx gives a\n"
-     "                     workbook, .csv the CSV and any other extension the\n"
-     "                     UTF-16 text\n"
-     "  --last-days N      samples of the last N days (1..300) up to now\n"
-     "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
-     "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
-     "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
-     "                     last day in local time; the two go together\n"
-     "\n"
-     "One window at most: --last-days, --last-months or --from with --to.\n"
-     "\n"
-     "Exit status:\n"
-     "  0  samples written, also when the window holds none\n"
-     "  1  FILE cannot be read (文件:FILE 不能打开!) or OUT cannot be written\n"
-     "     (文件:OUT 导出失败!)\n"
-     "  2  a missing or wrong argument, or OUT without an extension and no\n"
-     "     --format",
+    {"info", "show a record file: model, times, sample count, parameters", {InfoHelp}, RunInfo},
+    {"export",
+     "export the samples of a record file to xlsx, UTF-16 text or CSV",
+     {ExportHelp},
      RunExport},
-    {"stats", kStatsSummary, kStatsHelp, RunStats},
-    {"download", "download the instrument's recording into a record file",
-     "Usage: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
-     "                        [--quiet | --progress]\n"
-     "       qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
-     "\n"
-     "Stops the instrument's recording, fetches all its samples and writes them as\n"
-     "a record file (*.QXRec), then prints 'MODEL: N samples written to FILE'. On\n"
-     "stderr it shows 正在接收数据,请稍候... and, when stderr is a terminal, a\n"
-     "progress bar; otherwise (a file, a pipe, cron) one line with the last count\n"
-     "when the transfer ends. A failure prints the system's message and on the next\n"
-     "line why.\n"
-     "\n"
-     "Options:\n"
-     "  -o, --output FILE  the record file to write\n"
-     "  --dir DIR          write into the folder DIR as\n"
-     "                     NUMBER_YYYYMMDD-HHMMSS.QXRec: the instrument number and\n"
-     "                     the local time of the first sample, characters that\n"
-     "                     cannot stand in a file name replaced by _; never\n"
-     "                     replaces a file but adds -2, -3, ... to the name\n"
-     "  --device N         the Nth instrument, as 'list' numbers them\n"
-     "  --all              every attached instrument in turn (needs --dir), one\n"
-     "                     line each: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE or the\n"
-     "                     reason it failed\n"
-     "  -q, --quiet        print nothing but errors\n"
-     "  --progress         draw the progress bar also when stderr is no terminal\n"
-     "\n"
-     "Exit status:\n"
-     "  0  recording downloaded and written (with --all: from every instrument)\n"
-     "  1  no instrument, it holds no recording (没有数据记录,不能下载!), the\n"
-     "     transfer failed (下载出错!), or FILE cannot be written\n"
-     "     (文件:FILE 不能保存!); no record file is written then; with --all: on\n"
-     "     any instrument\n"
-     "  2  neither -o FILE nor --dir DIR, --quiet with --progress, or another\n"
-     "     argument",
+    {"stats", kStatsSummary, {StatsHelp}, RunStats},
+    {"download",
+     "download the instrument's recording into a record file",
+     {DownloadHelp},
      RunDownload},
 };
 

@@ -10,7 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "cli_help.h"
+#include "core/model/language.h"
 #include "core/model/local_time.h"
+#include "core/model/text_util.h"
+#include "core/records/derived_series.h"
 #include "core/records/number_text.h"
 #include "core/records/query_options.h"
 #include "core/records/record_file.h"
@@ -260,31 +264,6 @@ std::string ToJson(const RecordStatistics& rs) {
 
 // ---- table -----------------------------------------------------------------------------
 
-// Terminal columns of a UTF-8 text: CJK and full-width characters take two.
-int DisplayWidth(std::string_view s) {
-    int width = 0;
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        uint32_t cp = c;
-        size_t n = 1;
-        if (c >= 0xF0) {
-            cp = c & 0x07u, n = 4;
-        } else if (c >= 0xE0) {
-            cp = c & 0x0Fu, n = 3;
-        } else if (c >= 0xC0) {
-            cp = c & 0x1Fu, n = 2;
-        }
-        for (size_t k = 1; k < n && i + k < s.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-        width += (cp >= 0x2E80 && cp <= 0xA4CF) || (cp >= 0xAC00 && cp <= 0xD7A3) ||
-                         (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFF60)
-                     ? 2
-                     : 1;
-        i += n;
-    }
-    return width;
-}
-
 // Rows of cells printed in columns two spaces apart; the first column left-aligned, the
 // others right-aligned.
 void PrintTable(const std::vector<std::vector<std::string>>& rows) {
@@ -324,23 +303,27 @@ std::string Limit(const std::optional<double>& v, int decimals) {
     return s;
 }
 
+std::string Seconds(int64_t seconds) {
+    return StrFormat(Tr("%lld秒"), static_cast<long long>(seconds));
+}
+
 std::string Side(const SideTotal& side) {
-    return std::to_string(side.samples) + " (" + std::to_string(side.seconds) + "秒)";
+    return StrFormat("%d (%s)", side.samples, Seconds(side.seconds).c_str());
 }
 
 void PrintReadable(const RecordStatistics& rs) {
-    std::printf("文件:%s\n", rs.file.c_str());
-    std::printf("型号:%s 编号:%s 测量名:%s\n", rs.model.c_str(), rs.number.c_str(),
+    std::printf(Tr("文件:%s\n"), rs.file.c_str());
+    std::printf(Tr("型号:%s 编号:%s 测量名:%s\n"), rs.model.c_str(), rs.number.c_str(),
                 rs.name.c_str());
-    std::printf("查询条件:%s 记录间隔:%lld秒 记录数:%d\n", rs.condition.c_str(),
+    std::printf(Tr("查询条件:%s 记录间隔:%lld秒 记录数:%d\n"), rs.condition.c_str(),
                 static_cast<long long>(rs.interval), rs.samples);
     if (rs.samples > 0) {
-        std::printf("开始时间:%s 结束时间:%s\n", Time(rs.first).c_str(), Time(rs.last).c_str());
+        std::printf(Tr("开始时间:%s 结束时间:%s\n"), Time(rs.first).c_str(), Time(rs.last).c_str());
     }
 
-    std::vector<std::vector<std::string>> figures = {{"通道", "样本数", "缺失", "最小值",
-                                                      "最小值时间", "最大值", "最大值时间",
-                                                      "平均值", "标准差", "平均动力学温度"}};
+    std::vector<std::vector<std::string>> figures = {
+        {Tr("通道"), Tr("样本数"), Tr("缺失"), Tr("最小值"), Tr("最小值时间"), Tr("最大值"),
+         Tr("最大值时间"), Tr("平均值"), Tr("标准差"), Tr("平均动力学温度")}};
     for (const SeriesStatistics& s : rs.series) {
         std::vector<std::string> row = {s.title, std::to_string(s.count),
                                         std::to_string(s.missing)};
@@ -357,22 +340,22 @@ void PrintReadable(const RecordStatistics& rs) {
     std::printf("\n");
     PrintTable(figures);
 
-    std::vector<std::vector<std::string>> limits = {
-        {"通道", "下限", "上限", "限值来源", "低于下限", "高于上限", "超限次数", "最长超限"}};
+    std::vector<std::vector<std::string>> limits = {{Tr("通道"), Tr("下限"), Tr("上限"),
+                                                     Tr("限值来源"), Tr("低于下限"), Tr("高于上限"),
+                                                     Tr("超限次数"), Tr("最长超限")}};
     std::vector<std::vector<std::string>> excursions = {
-        {"通道", "超限", "开始时间", "结束时间", "样本数", "时间(秒)", "峰值", "峰值时间"}};
+        {Tr("通道"), Tr("超限"), Tr("开始时间"), Tr("结束时间"), Tr("样本数"), Tr("时间(秒)"),
+         Tr("峰值"), Tr("峰值时间")}};
     for (const SeriesStatistics& s : rs.series) {
         if (!s.limits) continue;
         const LimitSummary& l = *s.limits;
         limits.push_back(
             {s.title, Limit(l.limits.low, s.decimals), Limit(l.limits.high, s.decimals),
-             l.overridden ? "用户" : "记录", Side(l.below), Side(l.above),
+             l.overridden ? Tr("用户") : Tr("记录"), Side(l.below), Side(l.above),
              std::to_string(l.excursions.size()),
-             l.longest >= 0
-                 ? std::to_string(l.excursions[static_cast<size_t>(l.longest)].seconds) + "秒"
-                 : "-"});
+             l.longest >= 0 ? Seconds(l.excursions[static_cast<size_t>(l.longest)].seconds) : "-"});
         for (const Excursion& e : l.excursions) {
-            excursions.push_back({s.title, LimitSideText(e.side), Time(e.start), Time(e.end),
+            excursions.push_back({s.title, Tr(LimitSideText(e.side)), Time(e.start), Time(e.end),
                                   std::to_string(e.samples), std::to_string(e.seconds),
                                   Fixed(e.peak, s.decimals), Time(e.peakTime)});
         }
@@ -388,6 +371,62 @@ void PrintReadable(const RecordStatistics& rs) {
 }
 
 }  // namespace
+
+std::string StatsHelp() {
+    // The titles of a QX420 list: the temperature in its unit, the dew point.
+    const RecordUnits units = RecordUnitsOf(0, kQX420);
+    return FormatHelp(
+        "Usage: qxlog-cli stats FILE [--last-days N | --last-months N |\n"
+        "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "                       [--limit SERIES=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
+        "                       [--json]\n"
+        "\n"
+        "Prints the figures of the samples of the record file FILE within a time\n"
+        "window (all samples unless a window is given), for every series the record\n"
+        "browser lists, in list order: samples with a value, missing values (empty\n"
+        "cells, such as a dew point at 0 %%RH), minimum and maximum with the time they\n"
+        "first occur, mean and standard deviation (n - 1); for temperature the mean\n"
+        "kinetic temperature (MKT). For temperature and humidity (the sound level of\n"
+        "sound-level meters, the CO2 or formaldehyde high limit of gas loggers) the\n"
+        "record's alarm limits give the samples and time below and above them and\n"
+        "every excursion: a run of consecutive samples on one side, with its first\n"
+        "and last sample time, samples, time and peak. All figures come from the\n"
+        "values as the list shows them; mean, standard deviation and MKT carry two\n"
+        "decimals more. The options may come before or after FILE.\n"
+        "\n"
+        "Options:\n"
+        "  --last-days N      samples of the last N days (1..300) up to now\n"
+        "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
+        "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
+        "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
+        "                     last day in local time; the two go together\n"
+        "  --limit SERIES=LOW,HIGH\n"
+        "                     limits in the series' display unit instead of the\n"
+        "                     record's, for example --limit temp=2,8; either side may\n"
+        "                     be left empty for none (--limit hum=,80). SERIES is a\n"
+        "                     list title such as %s, a series name such as %s,\n"
+        "                     or temp, hum, sound, co2, hcho. Repeat it for several\n"
+        "                     series; the last one given for a series counts\n"
+        "  --mkt-dh KJ_PER_MOL\n"
+        "                     the activation energy of the MKT in kJ/mol (1..1000);\n"
+        "                     default 83.144, for which dH/R is 10000 K\n"
+        "  --json             one JSON object instead of the table: file, model,\n"
+        "                     number, name, query, interval_s, first, last, samples\n"
+        "                     and series, each with title, unit, count, missing, min,\n"
+        "                     min_time, max, max_time, mean, stdev, mkt and limits\n"
+        "                     (low, high, below, above, excursions); times in ISO 8601\n"
+        "                     local time with offset, absent values left out\n"
+        "\n"
+        "One window at most: --last-days, --last-months or --from with --to.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  figures printed, also when the window holds no sample\n"
+        "  1  FILE cannot be read (%s)\n"
+        "  2  a missing or wrong argument, or a --limit for a series the record does\n"
+        "     not list",
+        SeriesTitle(0, units).c_str(), Tr(units.names[2]),
+        Quoted(OpenFailedMessage("FILE")).c_str());
+}
 
 int RunStats(const CliOptions&, std::span<const std::string> args) {
     std::string input, problem;

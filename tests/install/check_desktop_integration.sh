@@ -17,12 +17,13 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/qxlog bin/qxlog-cli share/qxlog/帮助.mht share/applications/$app_id.desktop \
          share/metainfo/$app_id.metainfo.xml share/mime/packages/$app_id.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg lib/udev/rules.d/70-qxlog.rules \
-         share/man/man1/qxlog.1.gz share/man/man1/qxlog-cli.1.gz share/doc/qxlog/README.md \
+         share/man/man1/qxlog.1.gz share/man/man1/qxlog-cli.1.gz \
+         share/man/en/man1/qxlog-cli.1.gz share/doc/qxlog/README.md \
          share/doc/qxlog/copyright share/doc/qxlog/changelog.gz; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
-for page in qxlog qxlog-cli; do
-    zcat "$prefix/share/man/man1/$page.1.gz" | grep -q '^\.SH NAME' || fail "$page.1.gz is no man page"
+for page in man1/qxlog man1/qxlog-cli en/man1/qxlog-cli; do
+    zcat "$prefix/share/man/$page.1.gz" | grep -q '^\.SH NAME' || fail "$page.1.gz is no man page"
 done
 for size in 16 24 32 48 64 128 256; do
     png=$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png
