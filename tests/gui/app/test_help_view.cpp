@@ -71,6 +71,59 @@ TEST(CHelpView, MissingFileShowsAMessageAndIsFoundWhenShownAgain) {
     EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("连接测试仪")));
 }
 
+// The core and the help view in English while it lives.
+struct EnglishCore {
+    EnglishCore() { SetLanguage(Language::kEnglish); }
+    ~EnglishCore() { SetLanguage(Language::kChinese); }
+};
+
+void WriteEnglishHelp(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "MIME-Version: 1.0\r\n"
+        "Content-Type: multipart/related; boundary=\"part\"\r\n\r\n"
+        "--part\r\n"
+        "Content-Type: text/html; charset=\"utf-8\"\r\n"
+        "Content-Location: index.html\r\n\r\n"
+        "<html><body><h1>Connect the instrument</h1></body></html>\r\n"
+        "--part--\r\n");
+}
+
+TEST(CHelpView, InEnglishTheEnglishDocumentOrElseTheChineseOne) {
+    EnglishCore english;
+    ProgramFolderWithHelp program;
+    const QString folder = program.dir.path();
+    // Only the Chinese document: it is shown rather than none.
+    EXPECT_EQ(CHelpView::HelpFileName(folder, Language::kEnglish), QStringLiteral("帮助.mht"));
+    {
+        CHelpView view;
+        view.InitialUpdate(folder);
+        EXPECT_TRUE(view.ShowsDocument());
+        EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("连接测试仪")));
+    }
+    WriteEnglishHelp(program.dir.filePath(QStringLiteral("Help.mht")));
+    EXPECT_EQ(CHelpView::HelpFileName(folder, Language::kChinese), QStringLiteral("帮助.mht"));
+    CHelpView view;
+    view.InitialUpdate(folder);
+    EXPECT_TRUE(view.CurrentAddress().endsWith(QStringLiteral("/Help.mht")));
+    EXPECT_TRUE(view.ShowsDocument()) << qPrintable(view.LastError());
+    EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("Connect the instrument")));
+
+    // Neither there: the message names the English one; the Chinese one installed later is
+    // found when the view is shown again.
+    QTemporaryDir empty;
+    CHelpView missing;
+    missing.InitialUpdate(empty.path());
+    EXPECT_FALSE(missing.ShowsDocument());
+    EXPECT_TRUE(missing.LastError().contains(QStringLiteral("Help.mht")));
+    missing.show();
+    ASSERT_TRUE(QFile::copy(kHelpSource, empty.filePath("帮助.mht")));
+    missing.hide();
+    missing.show();
+    EXPECT_TRUE(missing.ShowsDocument());
+}
+
 TEST(CHelpView, DamagedFileShowsTheReason) {
     QTemporaryDir program;
     QFile file(program.filePath("帮助.mht"));

@@ -77,6 +77,39 @@ TEST(StartOptions, SimulatedModelsAndARecordFile) {
     EXPECT_FALSE(ParseStartOptions({QStringLiteral("a"), QStringLiteral("b")}, bad, error));
 }
 
+TEST(StartOptions, LanguageForOneRunAndLeftOutOfARestart) {
+    const auto parse = [](QStringList arguments, StartOptions& options) {
+        QString error;
+        return ParseStartOptions(arguments, options, error);
+    };
+    StartOptions zh, en;
+    ASSERT_TRUE(
+        parse({QStringLiteral("--lang"), QStringLiteral("zh"), QStringLiteral("a.QXRec")}, zh));
+    EXPECT_EQ(zh.language, LanguageChoice::kChinese);
+    EXPECT_EQ(zh.recordFile, QStringLiteral("a.QXRec"));
+    ASSERT_TRUE(parse({QStringLiteral("--simulate"), QStringLiteral("1"), QStringLiteral("--lang"),
+                       QStringLiteral("EN")},
+                      en));
+    EXPECT_EQ(en.language, LanguageChoice::kEnglish);
+    StartOptions none;
+    ASSERT_TRUE(parse({}, none));
+    EXPECT_FALSE(none.language.has_value());
+    // Not a language of its own: auto (that is the setting's), others, a missing value.
+    for (const QStringList& bad : {QStringList{QStringLiteral("--lang"), QStringLiteral("fr")},
+                                   QStringList{QStringLiteral("--lang"), QStringLiteral("auto")},
+                                   QStringList{QStringLiteral("--lang")}}) {
+        StartOptions options;
+        EXPECT_FALSE(parse(bad, options)) << qPrintable(bad.join(u' '));
+    }
+
+    EXPECT_EQ(RestartArguments({QStringLiteral("--lang"), QStringLiteral("en"),
+                                QStringLiteral("--simulate"), QStringLiteral("QX450"),
+                                QStringLiteral("--lang"), QStringLiteral("zh"),
+                                QStringLiteral("a.QXRec")}),
+              (QStringList{QStringLiteral("--simulate"), QStringLiteral("QX450"),
+                           QStringLiteral("a.QXRec")}));
+}
+
 TEST(SimulatedInstruments, TheProposedOneHasFinishedItsRecording) {
     std::unique_ptr<HidLibrary> hid = MakeSimulatedInstruments({2, 6});
     auto* bus = dynamic_cast<SimulatedHidLibrary*>(hid.get());
