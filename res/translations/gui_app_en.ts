@@ -187,15 +187,15 @@
     </message>
     <message>
         <source>%1:连接&lt;%2&gt;</source>
-        <translation>%1: Connected &lt;%2&gt;</translation>
+        <translation>%1: connected &lt;%2&gt;</translation>
     </message>
     <message>
         <source>联机</source>
-        <translation>Online</translation>
+        <translation>online</translation>
     </message>
     <message>
         <source>未联机</source>
-        <translation>Offline</translation>
+        <translation>offline</translation>
     </message>
     <message>
         <source>文件(&amp;F)</source>

@@ -11,6 +11,7 @@
 
 #include "core/model/language.h"
 #include "frame_fixture.h"
+#include "gui/app/about_dlg.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/text_fit.h"
 
@@ -141,6 +142,14 @@ TEST_F(FrameLanguage, TheMainWindowInEnglishAndInChinese) {
         }
         EXPECT_EQ(CutFrameTexts(), std::vector<std::string>{}) << qPrintable(suffix);
         SaveScreenshot(*frame, QStringLiteral("main_frame_%1.png").arg(suffix));
+        frame->SwitchView(kHelpView);
+        SaveScreenshot(*frame, QStringLiteral("main_frame_help_%1.png").arg(suffix));
+        {
+            CAboutDlg about(frame.get());
+            about.show();
+            EXPECT_EQ(CutTexts(about), std::vector<std::string>{}) << qPrintable(suffix);
+            SaveScreenshot(about, QStringLiteral("about_%1.png").arg(suffix));
+        }
 
         // Connected; the pane has room for every model's text in either state.
         Connect();
