@@ -78,36 +78,24 @@ TEST(StartOptions, SimulatedModelsAndARecordFile) {
 }
 
 TEST(StartOptions, LanguageForOneRunAndLeftOutOfARestart) {
-    const auto parse = [](QStringList arguments, StartOptions& options) {
-        QString error;
-        return ParseStartOptions(arguments, options, error);
-    };
-    StartOptions zh, en;
-    ASSERT_TRUE(
-        parse({QStringLiteral("--lang"), QStringLiteral("zh"), QStringLiteral("a.QXRec")}, zh));
+    QString error;
+    StartOptions zh, en, bad;
+    ASSERT_TRUE(ParseStartOptions({QStringLiteral("--lang"), QStringLiteral("zh")}, zh, error));
     EXPECT_EQ(zh.language, LanguageChoice::kChinese);
-    EXPECT_EQ(zh.recordFile, QStringLiteral("a.QXRec"));
-    ASSERT_TRUE(parse({QStringLiteral("--simulate"), QStringLiteral("1"), QStringLiteral("--lang"),
-                       QStringLiteral("EN")},
-                      en));
+    ASSERT_TRUE(ParseStartOptions(
+        {QStringLiteral("a.QXRec"), QStringLiteral("--lang"), QStringLiteral("EN")}, en, error));
     EXPECT_EQ(en.language, LanguageChoice::kEnglish);
-    StartOptions none;
-    ASSERT_TRUE(parse({}, none));
-    EXPECT_FALSE(none.language.has_value());
-    // Not a language of its own: auto (that is the setting's), others, a missing value.
-    for (const QStringList& bad : {QStringList{QStringLiteral("--lang"), QStringLiteral("fr")},
-                                   QStringList{QStringLiteral("--lang"), QStringLiteral("auto")},
-                                   QStringList{QStringLiteral("--lang")}}) {
-        StartOptions options;
-        EXPECT_FALSE(parse(bad, options)) << qPrintable(bad.join(u' '));
-    }
+    EXPECT_EQ(en.recordFile, QStringLiteral("a.QXRec"));
+    // auto is the setting's, not a language of one run.
+    for (const char* value : {"fr", "auto"})
+        EXPECT_FALSE(
+            ParseStartOptions({QStringLiteral("--lang"), QLatin1String(value)}, bad, error));
+    EXPECT_FALSE(ParseStartOptions({QStringLiteral("--lang")}, bad, error));
 
-    EXPECT_EQ(RestartArguments({QStringLiteral("--lang"), QStringLiteral("en"),
-                                QStringLiteral("--simulate"), QStringLiteral("QX450"),
-                                QStringLiteral("--lang"), QStringLiteral("zh"),
-                                QStringLiteral("a.QXRec")}),
-              (QStringList{QStringLiteral("--simulate"), QStringLiteral("QX450"),
-                           QStringLiteral("a.QXRec")}));
+    EXPECT_EQ(
+        RestartArguments({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("a.QXRec"),
+                          QStringLiteral("--lang"), QStringLiteral("zh")}),
+        QStringList{QStringLiteral("a.QXRec")});
 }
 
 TEST(SimulatedInstruments, TheProposedOneHasFinishedItsRecording) {
