@@ -76,7 +76,7 @@ TEST_F(FrameLanguage, TheMainWindowInEnglish) {
          std::initializer_list<QWidget*>{frame->statusBar(), frame->ToolBar(), frame->CaptionBar(),
                                          frame->NavigationButton(0)->parentWidget()})
         EXPECT_EQ(CutTexts(*part), std::vector<std::string>{});
-    // The connection pane has room for every model in either state.
+    // The connection pane has room for every model, offline (the longer state).
     QLabel* pane = nullptr;
     for (QLabel* label : frame->statusBar()->findChildren<QLabel*>())
         if (label->text() == frame->ConnectionPaneText()) pane = label;
