@@ -1,4 +1,267 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>qx::CAboutDlg</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>关于测试仪</source>
+        <translation>About QX Logger</translation>
+    </message>
+    <message>
+        <source>1.0 版</source>
+        <translation>Version 1.0</translation>
+    </message>
+</context>
+<context>
+    <name>qx::CHelpView</name>
+    <message>
+        <source>找不到帮助文件。请确认文件“%1”与程序在同一个文件夹中。</source>
+        <translation>The help file cannot be found. Make sure the file &quot;%1&quot; is in the same folder as the program.</translation>
+    </message>
+    <message>
+        <source>帮助文件不是可以显示的文件。</source>
+        <translation>The help file is not a file that can be shown.</translation>
+    </message>
+    <message>
+        <source>不能读取帮助文件:%1</source>
+        <translation>Cannot read the help file: %1</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;无法显示操作说明&lt;/h3&gt;&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;文件:%2&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Cannot show the user guide&lt;/h3&gt;&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;File: %2&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>帮助文件的内容段过多。</source>
+        <translation>The help file has too many parts.</translation>
+    </message>
+    <message>
+        <source>帮助文件是空的。</source>
+        <translation>The help file is empty.</translation>
+    </message>
+    <message>
+        <source>帮助文件过大。</source>
+        <translation>The help file is too large.</translation>
+    </message>
+    <message>
+        <source>帮助文件的分段边界缺失或无效。</source>
+        <translation>The help file&apos;s part boundary is missing or invalid.</translation>
+    </message>
+    <message>
+        <source>帮助文件不是单文件网页(MHT)格式。</source>
+        <translation>The help file is not a single-file web page (MHT).</translation>
+    </message>
+    <message>
+        <source>帮助文件中没有任何内容。</source>
+        <translation>The help file has no content.</translation>
+    </message>
+    <message>
+        <source>帮助文件中没有网页内容。</source>
+        <translation>The help file has no web page.</translation>
+    </message>
+    <message>
+        <source>帮助文件的网页内容已损坏。</source>
+        <translation>The help file&apos;s web page is damaged.</translation>
+    </message>
+</context>
+<context>
+    <name>qx::CMainFrame</name>
+    <message>
+        <source>Office 2007 (蓝色)</source>
+        <translation>Office 2007 (Blue)</translation>
+    </message>
+    <message>
+        <source>Office 2007 (黑色)</source>
+        <translation>Office 2007 (Black)</translation>
+    </message>
+    <message>
+        <source>Office 2007 (银色)</source>
+        <translation>Office 2007 (Silver)</translation>
+    </message>
+    <message>
+        <source>Office 2007 (水绿色)</source>
+        <translation>Office 2007 (Aqua)</translation>
+    </message>
+    <message>
+        <source>打开(&amp;O)...	Ctrl+O</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>导出(&amp;E)...</source>
+        <translation>&amp;Export...</translation>
+    </message>
+    <message>
+        <source>复制图形到剪贴板(&amp;C)</source>
+        <translation>&amp;Copy Chart to Clipboard</translation>
+    </message>
+    <message>
+        <source>打印(&amp;P)...	Ctrl+P</source>
+        <translation>&amp;Print...	Ctrl+P</translation>
+    </message>
+    <message>
+        <source>打印预览(&amp;V)...</source>
+        <translation>Print Pre&amp;view...</translation>
+    </message>
+    <message>
+        <source>打印设置(&amp;R)...</source>
+        <translation>P&amp;rint Setup...</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>连接测试仪(&amp;C)</source>
+        <translation>&amp;Connect</translation>
+    </message>
+    <message>
+        <source>断开连接(&amp;D)</source>
+        <translation>&amp;Disconnect</translation>
+    </message>
+    <message>
+        <source>读入参数(&amp;I)</source>
+        <translation>&amp;Read Settings</translation>
+    </message>
+    <message>
+        <source>设置参数(&amp;S)...</source>
+        <translation>&amp;Write Settings...</translation>
+    </message>
+    <message>
+        <source>校正时钟(&amp;T)</source>
+        <translation>Se&amp;t Clock</translation>
+    </message>
+    <message>
+        <source>接收数据(&amp;R)</source>
+        <translation>Down&amp;load Data</translation>
+    </message>
+    <message>
+        <source>刷新(&amp;F)</source>
+        <translation>Re&amp;fresh</translation>
+    </message>
+    <message>
+        <source>停止记录(&amp;P)</source>
+        <translation>Sto&amp;p Recording</translation>
+    </message>
+    <message>
+        <source>操作说明(&amp;H)	F1</source>
+        <translation>&amp;User Guide	F1</translation>
+    </message>
+    <message>
+        <source>工具栏(&amp;T)</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>状态栏(&amp;S)</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>标题栏(&amp;C)</source>
+        <translation>&amp;Caption Bar</translation>
+    </message>
+    <message>
+        <source>统计(&amp;A)</source>
+        <translation>St&amp;atistics</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)...</source>
+        <translation>&amp;About...</translation>
+    </message>
+    <message>
+        <source>仪器通讯</source>
+        <translation>Instrument</translation>
+    </message>
+    <message>
+        <source>记录查询</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>操作说明</source>
+        <translation>User Guide</translation>
+    </message>
+    <message>
+        <source>没发现设备</source>
+        <translation>No device found</translation>
+    </message>
+    <message>
+        <source>%1:连接&lt;%2&gt;</source>
+        <translation>%1: connected &lt;%2&gt;</translation>
+    </message>
+    <message>
+        <source>联机</source>
+        <translation>online</translation>
+    </message>
+    <message>
+        <source>未联机</source>
+        <translation>offline</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>最近文件</source>
+        <translation>Recent Files</translation>
+    </message>
+    <message>
+        <source>通讯(&amp;C)</source>
+        <translation>&amp;Communication</translation>
+    </message>
+    <message>
+        <source>视图(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>标准</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>跟随系统</source>
+        <translation>System Default</translation>
+    </message>
+    <message>
+        <source>新的语言要在程序重新启动后生效.
+要现在重新启动程序吗?</source>
+        <translation>The new language takes effect when the program restarts.
+Restart the program now?</translation>
+    </message>
+    <message>
+        <source>确定退出吗?</source>
+        <translation>Exit the program?</translation>
+    </message>
+    <message>
+        <source>记录文件 (*.QXRec)</source>
+        <translation>Record files (*.QXRec)</translation>
+    </message>
+    <message>
+        <source>记录文件保存为</source>
+        <translation>Save Record File As</translation>
+    </message>
+    <message>
+        <source>打开记录文件</source>
+        <translation>Open Record File</translation>
+    </message>
+</context>
+<context>
+    <name>qx::CQX420App</name>
+    <message>
+        <source>程序不能重新启动!
+请再次启动程序.</source>
+        <translation>The program could not be restarted.
+Please start it again.</translation>
+    </message>
+</context>
+<context>
+    <name>qx::PrintPdfAtStart</name>
+    <message>
+        <source>文件:%1 打印失败!</source>
+        <translation>File: %1 could not be printed.</translation>
+    </message>
+</context>
 </TS>

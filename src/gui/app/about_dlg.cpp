@@ -13,7 +13,7 @@
 namespace qx {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(tr(kTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto* icon = new QLabel(this);
@@ -25,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     product->setFont(bold);
-    auto* version = new QLabel(QString::fromUtf8(kVersionText), this);
+    auto* version = new QLabel(tr(kVersionText), this);
     auto* maker = new QLabel(QString::fromUtf8(kMakerName), this);
     link_ = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(QLatin1String(kMakerUrl)), this);
     link_->setObjectName(QStringLiteral("makerLink"));
@@ -43,7 +43,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     texts->addWidget(link_);
     texts->addStretch(1);
 
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
+    ok_ = new QPushButton(tr("确定"), this);
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QVBoxLayout;

@@ -2,6 +2,7 @@
 // link to the maker's web page (opened in the system browser) and "确定".
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 
 class QLabel;
@@ -12,8 +13,8 @@ namespace qx {
 class CAboutDlg : public QDialog {
     Q_OBJECT
   public:
-    static constexpr const char* kTitle = "关于测试仪";
-    static constexpr const char* kVersionText = "1.0 版";
+    static constexpr const char* kTitle = QT_TRANSLATE_NOOP("qx::CAboutDlg", "关于测试仪");
+    static constexpr const char* kVersionText = QT_TRANSLATE_NOOP("qx::CAboutDlg", "1.0 版");
     static constexpr const char* kMakerName = "Vornak";
     static constexpr const char* kMakerUrl = "https://www.vornak.example/";
 

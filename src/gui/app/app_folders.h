@@ -14,10 +14,14 @@
 
 #include <QString>
 
+#include "core/model/language.h"
+
 namespace qx {
 
-// The help document's file name.
-inline constexpr const char* kHelpDocumentName = "帮助.mht";
+// The help documents' file names: the Chinese one, which every layout holds, and the English
+// one beside it.
+inline constexpr const char* kHelpDocumentName = NoTr("帮助.mht");
+inline constexpr const char* kEnglishHelpDocumentName = "Help.mht";
 
 // The folder of a program file: the text before the last '/' or '\'. A separator right after
 // a drive ("C:\logger.exe" gives "C:\") or at the very start ("/logger" gives "/") is kept;

@@ -7,6 +7,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 
+#include "core/model/language.h"
 #include "gui/common/app_fonts.h"
 
 namespace qx {
@@ -14,7 +15,7 @@ namespace qx {
 CDlgWaitInfo::CDlgWaitInfo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
     setFixedSize(kWidth, kHeight);
     // The font of the text lines: 宋体, 16 pixels high, 8 wide, normal weight.
-    setFont(MakeFont(QStringLiteral("宋体"), 16, 8, 400));
+    setFont(MakeFont(QString::fromUtf8(NoTr("宋体")), 16, 8, 400));
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QStringLiteral("waitProgress"));
     bar_->setTextVisible(false);
@@ -74,6 +75,20 @@ void CDlgWaitInfo::SetLineCount(int count) {
 void CDlgWaitInfo::SetLine(int index, const QString& text) {
     if (index < 0 || index > 1) return;
     lines_[static_cast<size_t>(index)] = text.left(kMaxLineLength);
+    FitWidth();
+}
+
+void CDlgWaitInfo::FitWidth() {
+    // The designed width, or wider for a longer line (English), around the same centre.
+    int widest = 0;
+    for (const QString& line : lines_)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(line));
+    const int wanted = std::max(kWidth, widest + 2 * kLineMargin);
+    if (wanted == width()) return;
+    const int centre = x() + width() / 2;
+    setFixedSize(wanted, kHeight);
+    move(centre - wanted / 2, y());
+    bar_->setGeometry(0, kHeight - kBarHeight, wanted, kBarHeight);
 }
 
 QString CDlgWaitInfo::Line(int index) const {

@@ -29,11 +29,13 @@ namespace qx {
 class CDlgWaitInfo : public QWidget {
     Q_OBJECT
   public:
-    // 172 x 50 dialog units of the 宋体 dialog font; the bar takes the bottom 13 units.
+    // 172 x 50 dialog units of the 宋体 dialog font; the bar takes the bottom 13 units. A line
+    // longer than the width (English) widens the popup around its centre.
     static constexpr int kWidth = 258;
     static constexpr int kHeight = 75;
     static constexpr int kBarHeight = 20;
     static constexpr int kMaxLineLength = 127;  // characters of one text line
+    static constexpr int kLineMargin = 8;       // beside a line that makes the popup wider
     static constexpr int kSlowTickMs = 1000;
     static constexpr int kFastTickMs = 300;
     static inline const QColor kBarColour{192, 192, 210};
@@ -92,6 +94,7 @@ class CDlgWaitInfo : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void FitWidth();
     void StartTimer(int ms);
     void TakeCapture();
     void ReleaseAll();

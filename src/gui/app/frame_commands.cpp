@@ -1,5 +1,7 @@
 #include "frame_commands.h"
 
+#include <QCoreApplication>
+
 namespace qx {
 
 bool CommandEnabled(int id, const CommandState& s) {
@@ -28,72 +30,72 @@ QString CommandText(int id) {
     const char* text = nullptr;
     switch (id) {
         case cmd::kOpen:
-            text = "打开(&O)...\tCtrl+O";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "打开(&O)...\tCtrl+O");
             break;
         case cmd::kExport:
-            text = "导出(&E)...";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "导出(&E)...");
             break;
         case cmd::kCopyGraph:
-            text = "复制图形到剪贴板(&C)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "复制图形到剪贴板(&C)");
             break;
         case cmd::kPrint:
-            text = "打印(&P)...\tCtrl+P";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "打印(&P)...\tCtrl+P");
             break;
         case cmd::kPrintPreview:
-            text = "打印预览(&V)...";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "打印预览(&V)...");
             break;
         case cmd::kPrintSetup:
-            text = "打印设置(&R)...";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "打印设置(&R)...");
             break;
         case cmd::kExit:
-            text = "退出(&X)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "退出(&X)");
             break;
         case cmd::kConnect:
-            text = "连接测试仪(&C)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "连接测试仪(&C)");
             break;
         case cmd::kDisconnect:
-            text = "断开连接(&D)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "断开连接(&D)");
             break;
         case cmd::kReadParams:
-            text = "读入参数(&I)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "读入参数(&I)");
             break;
         case cmd::kSetParams:
-            text = "设置参数(&S)...";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "设置参数(&S)...");
             break;
         case cmd::kCalibrateClock:
-            text = "校正时钟(&T)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "校正时钟(&T)");
             break;
         case cmd::kReceiveData:
-            text = "接收数据(&R)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "接收数据(&R)");
             break;
         case cmd::kRefreshQuery:
-            text = "刷新(&F)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "刷新(&F)");
             break;
         case cmd::kStopRecord:
-            text = "停止记录(&P)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "停止记录(&P)");
             break;
         case cmd::kHelp:
-            text = "操作说明(&H)\tF1";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "操作说明(&H)\tF1");
             break;
         case cmd::kToolBar:
-            text = "工具栏(&T)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "工具栏(&T)");
             break;
         case cmd::kStatusBar:
-            text = "状态栏(&S)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "状态栏(&S)");
             break;
         case cmd::kCaptionBar:
-            text = "标题栏(&C)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "标题栏(&C)");
             break;
         case cmd::kStatistics:
-            text = "统计(&A)";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "统计(&A)");
             break;
         case cmd::kAbout:
-            text = "关于(&A)...";
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "关于(&A)...");
             break;
         default:
             break;
     }
-    return text ? QString::fromUtf8(text) : QString();
+    return text ? QCoreApplication::translate("qx::CMainFrame", text) : QString();
 }
 
 }  // namespace qx

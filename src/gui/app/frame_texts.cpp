@@ -1,5 +1,6 @@
 #include "frame_texts.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "gui/common/prompter.h"
@@ -10,11 +11,11 @@ namespace qx {
 QString ViewName(int view) {
     switch (view) {
         case kDevicePanelView:
-            return QStringLiteral("仪器通讯");
+            return QCoreApplication::translate("qx::CMainFrame", "仪器通讯");
         case kRecordView:
-            return QStringLiteral("记录查询");
+            return QCoreApplication::translate("qx::CMainFrame", "记录查询");
         case kHelpView:
-            return QStringLiteral("操作说明");
+            return QCoreApplication::translate("qx::CMainFrame", "操作说明");
         default:
             return {};
     }
@@ -44,10 +45,11 @@ QString WindowCaption(const QString& documentTitle) {
 }
 
 QString ConnectionPaneText(bool connected, bool statusOk, InstrumentTypeId type) {
-    if (!connected) return QStringLiteral("没发现设备");
-    return QStringLiteral("%1:连接<%2>")
+    if (!connected) return QCoreApplication::translate("qx::CMainFrame", "没发现设备");
+    return QCoreApplication::translate("qx::CMainFrame", "%1:连接<%2>")
         .arg(ToQString(ModelDisplayName(type)),
-             statusOk ? QStringLiteral("联机") : QStringLiteral("未联机"));
+             statusOk ? QCoreApplication::translate("qx::CMainFrame", "联机")
+                      : QCoreApplication::translate("qx::CMainFrame", "未联机"));
 }
 
 }  // namespace qx

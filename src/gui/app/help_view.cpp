@@ -1,6 +1,7 @@
 #include "help_view.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -17,6 +18,18 @@ CHelpView::CHelpView(QWidget* parent) : QTextBrowser(parent) {
     connect(this, &QTextBrowser::anchorClicked, this, &CHelpView::OnAnchorClicked);
 }
 
+QString CHelpView::HelpFileName(const QString& programFolder, Language language) {
+    const QString chinese = QString::fromUtf8(kHelpFileName);
+    if (language == Language::kChinese) return chinese;
+    const QString english = QString::fromUtf8(kEnglishHelpFileName);
+    // An English reader gets the Chinese document rather than none; with neither there, the
+    // message names the one this language asks for.
+    const QDir dir(programFolder);
+    if (!QFileInfo(dir.filePath(english)).isFile() && QFileInfo(dir.filePath(chinese)).isFile())
+        return chinese;
+    return english;
+}
+
 QString CHelpView::HelpAddress(const QString& programFolder) {
     QString folder = programFolder;
     folder.replace(u'\\', u'/');
@@ -26,7 +39,7 @@ QString CHelpView::HelpAddress(const QString& programFolder) {
         folder.chop(1);
     QString address = QStringLiteral("file:///") + folder;
     if (!folder.isEmpty()) address += u'/';
-    return address + QString::fromUtf8(kHelpFileName);
+    return address + HelpFileName(programFolder, CurrentLanguage());
 }
 
 bool CHelpView::IsWebAddress(const QUrl& url) {
@@ -36,6 +49,7 @@ bool CHelpView::IsWebAddress(const QUrl& url) {
 }
 
 void CHelpView::InitialUpdate(const QString& programFolder) {
+    programFolder_ = programFolder;
     helpAddress_ = HelpAddress(programFolder);
     Navigate(helpAddress_);
 }
@@ -49,17 +63,18 @@ bool CHelpView::Navigate(const QString& address) {
     const QString path = url.isLocalFile() ? url.toLocalFile() : address;
     const QFileInfo info(path);
     if (!info.exists()) {
-        ShowError(address, QStringLiteral("找不到帮助文件。请确认文件“%1”与程序在同一个文件夹中。")
-                               .arg(QString::fromUtf8(kHelpFileName)));
+        ShowError(
+            address,
+            tr("找不到帮助文件。请确认文件“%1”与程序在同一个文件夹中。").arg(info.fileName()));
         return false;
     }
     if (!info.isFile() || info.size() > kMhtMaxBytes) {
-        ShowError(address, QStringLiteral("帮助文件不是可以显示的文件。"));
+        ShowError(address, tr("帮助文件不是可以显示的文件。"));
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(address, QStringLiteral("不能读取帮助文件:%1").arg(file.errorString()));
+        ShowError(address, tr("不能读取帮助文件:%1").arg(file.errorString()));
         return false;
     }
     MhtArchive archive;
@@ -100,7 +115,7 @@ bool CHelpView::Navigate(const QString& address) {
 void CHelpView::ShowError(const QString& address, const QString& reason) {
     const QUrl url(address);
     const QString path = url.isLocalFile() ? url.toLocalFile() : address;
-    setHtml(QStringLiteral("<h3>无法显示操作说明</h3><p>%1</p><p>文件:%2</p>")
+    setHtml(tr("<h3>无法显示操作说明</h3><p>%1</p><p>文件:%2</p>")
                 .arg(reason.toHtmlEscaped(), path.toHtmlEscaped()));
     current_ = address;
     lastError_ = reason;
@@ -124,8 +139,11 @@ void CHelpView::showEvent(QShowEvent* event) {
     // The view must show the help document whenever it comes into view: after a web page
     // was reached from it, or when an earlier attempt failed (the file may be there now).
     if (!helpAddress_.isEmpty() &&
-        (IsWebAddress(QUrl(current_)) || current_ != helpAddress_ || !showsDocument_))
+        (IsWebAddress(QUrl(current_)) || current_ != helpAddress_ || !showsDocument_)) {
+        // A document installed since the last attempt may be the one of this language.
+        if (!showsDocument_) helpAddress_ = HelpAddress(programFolder_);
         Navigate(helpAddress_);
+    }
 }
 
 }  // namespace qx

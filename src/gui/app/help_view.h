@@ -1,5 +1,6 @@
-// CHelpView: the main window's third view (操作说明). It shows the help document "帮助.mht",
-// a single-file web archive beside the program, in a borderless QTextBrowser: the archive is
+// CHelpView: the main window's third view (操作说明). It shows the help document of the current
+// language ("帮助.mht" in Chinese, "Help.mht" in English), a single-file web archive beside the
+// program, in a borderless QTextBrowser: the archive is
 // split, its pictures are registered with the document under their Content-Location (and
 // "cid:" Content-ID), and its HTML page is shown. Links inside the page scroll to their
 // anchors; web links (http, https, mailto) open in the system browser while the view stays on
@@ -18,12 +19,16 @@ class CHelpView : public QTextBrowser {
     Q_OBJECT
   public:
     static constexpr const char* kHelpFileName = kHelpDocumentName;
+    static constexpr const char* kEnglishHelpFileName = kEnglishHelpDocumentName;
 
     explicit CHelpView(QWidget* parent = nullptr);
 
-    // The help document's address for a program folder: "file:///%s/帮助.mht" with every '\'
-    // turned into '/' ("C:\Tools" gives file:///C:/Tools/帮助.mht, "/opt/qx" gives
-    // file:///opt/qx/帮助.mht).
+    // The help document of a language in a program folder: "帮助.mht" in Chinese; in English
+    // "Help.mht", or "帮助.mht" when only that one is there.
+    static QString HelpFileName(const QString& programFolder, Language language);
+    // The help document's address for a program folder in the current language:
+    // "file:///%s/帮助.mht" with every '\' turned into '/' ("C:\Tools" gives
+    // file:///C:/Tools/帮助.mht, "/opt/qx" gives file:///opt/qx/帮助.mht).
     static QString HelpAddress(const QString& programFolder);
 
     // First show: remembers the help address for the program folder and navigates there.
@@ -52,6 +57,7 @@ class CHelpView : public QTextBrowser {
     void OnAnchorClicked(const QUrl& url);
     void ShowError(const QString& address, const QString& reason);
 
+    QString programFolder_;
     QString helpAddress_;
     QString current_;
     QString lastError_;

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
         printPdf = printPdf || std::strcmp(argv[i], "--print-pdf") == 0;
     if (printPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The arguments as given (QApplication takes its own ones out), for a restart.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
     QApplication app(argc, argv);
     // Texts built with printf-style formats keep '.' as the decimal point.
     std::setlocale(LC_NUMERIC, "C");
@@ -59,5 +63,7 @@ int main(int argc, char** argv) {
     if (!program.InitInstance(options)) return 1;
     const int result = QApplication::exec();
     program.ExitInstance();
+    // A new language was chosen and the restart agreed to.
+    if (result == 0 && program.RestartRequested()) qx::CQX420App::StartAgain(given);
     return result;
 }

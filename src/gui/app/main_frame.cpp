@@ -5,6 +5,7 @@
 #include "main_frame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
@@ -24,8 +25,10 @@
 #include <QTimerEvent>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "about_dlg.h"
 #include "app_look.h"
@@ -46,6 +49,7 @@ namespace {
 
 constexpr int kNavigationWidth = 150;
 constexpr int kConnectionPaneWidth = 230;
+constexpr int kConnectionPanePadding = 4;  // beyond the text: the label's own frame
 
 // A menu text without its mnemonic, shortcut column and ellipsis, for tool tips:
 // "打开(&O)...\tCtrl+O" gives "打开".
@@ -93,7 +97,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString helpFolder, QString dataFo
       records_(std::make_unique<RecordSet>()),
       recordHost_(std::make_unique<RecordHost>(*this)) {
     // The shared fonts of menus, bars and dialogs: 宋体, 14 pixels high, 7 wide.
-    QApplication::setFont(MakeFont(QStringLiteral("宋体"), 14, 7, 400));
+    QApplication::setFont(MakeFont(QString::fromUtf8(NoTr("宋体")), 14, 7, 400));
     if (!env_.pause) env_.pause = &CMainFrame::PauseKeepingPaint;
     if (!env_.processClockMs) env_.processClockMs = &SteadyMs;
     session_ =
@@ -191,7 +195,7 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     QMenuBar* bar = menuBar();
-    fileMenu_ = bar->addMenu(QStringLiteral("文件(&F)"));
+    fileMenu_ = bar->addMenu(tr("文件(&F)"));
     fileMenu_->addAction(actions_[cmd::kOpen]);
     fileMenu_->addAction(actions_[cmd::kExport]);
     fileMenu_->addAction(actions_[cmd::kCopyGraph]);
@@ -200,13 +204,13 @@ void CMainFrame::CreateMenus() {
     fileMenu_->addAction(actions_[cmd::kPrintPreview]);
     fileMenu_->addAction(actions_[cmd::kPrintSetup]);
     fileMenu_->addSeparator();
-    recentPlaceholder_ = fileMenu_->addAction(QStringLiteral("最近文件"));
+    recentPlaceholder_ = fileMenu_->addAction(tr("最近文件"));
     recentPlaceholder_->setEnabled(false);
     recentAnchor_ = fileMenu_->addSeparator();
     fileMenu_->addAction(actions_[cmd::kExit]);
     RebuildRecentMenu();
 
-    QMenu* comm = bar->addMenu(QStringLiteral("通讯(&C)"));
+    QMenu* comm = bar->addMenu(tr("通讯(&C)"));
     comm->addAction(actions_[cmd::kConnect]);
     comm->addAction(actions_[cmd::kDisconnect]);
     comm->addSeparator();
@@ -218,7 +222,7 @@ void CMainFrame::CreateMenus() {
     comm->addAction(actions_[cmd::kReceiveData]);
     comm->addAction(actions_[cmd::kStopRecord]);
 
-    QMenu* view = bar->addMenu(QStringLiteral("视图(&V)"));
+    QMenu* view = bar->addMenu(tr("视图(&V)"));
     view->addAction(actions_[cmd::kToolBar]);
     view->addAction(actions_[cmd::kStatusBar]);
     view->addAction(actions_[cmd::kCaptionBar]);
@@ -227,15 +231,17 @@ void CMainFrame::CreateMenus() {
     view->addSeparator();
     for (int v = 0; v < kViewCount; ++v)
         view->addAction(actions_[cmd::kViewFirst + v]);
+    view->addSeparator();
+    CreateLanguageMenu(view);
 
-    QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
+    QMenu* help = bar->addMenu(tr("帮助(&H)"));
     help->addAction(actions_[cmd::kHelp]);
     help->addSeparator();
     help->addAction(actions_[cmd::kAbout]);
 }
 
 void CMainFrame::CreateToolBar() {
-    toolBar_ = addToolBar(QStringLiteral("标准"));
+    toolBar_ = addToolBar(tr("标准"));
     toolBar_->setObjectName(QStringLiteral("standardToolBar"));
     toolBar_->setIconSize(QSize(16, 16));
     const int separator = 0;
@@ -261,7 +267,19 @@ void CMainFrame::CreateStatusBar() {
     paneText_ = new QLabel(pane);
     row->addWidget(paneIcon_);
     row->addWidget(paneText_, 1);
-    pane->setFixedWidth(kConnectionPaneWidth);
+    // Room for the longest text the pane can show (English is longer than the designed width).
+    int widest =
+        paneText_->fontMetrics().horizontalAdvance(qx::ConnectionPaneText(false, false, 0));
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type) {
+        for (const bool statusOk : {false, true}) {
+            widest = std::max(widest, paneText_->fontMetrics().horizontalAdvance(
+                                          qx::ConnectionPaneText(true, statusOk, type)));
+        }
+    }
+    const QMargins margins = row->contentsMargins();
+    const int needed = margins.left() + paneIcon_->width() + row->spacing() + widest +
+                       margins.right() + kConnectionPanePadding;
+    pane->setFixedWidth(std::max(kConnectionPaneWidth, needed));
     statusBar()->addPermanentWidget(pane);
 }
 
@@ -438,6 +456,10 @@ void CMainFrame::RunCommand(int id) {
                 break;
         }
     }
+    EndCommand();
+}
+
+void CMainFrame::EndCommand() {
     --commandDepth_;
     UpdateCommandUi();
     if (commandDepth_ == 0 && !deferredNotices_.empty()) {
@@ -463,6 +485,67 @@ void CMainFrame::ToggleCaptionBar() {
 
 bool CMainFrame::CaptionBarVisible() const {
     return captionBar_->isVisibleTo(const_cast<CMainFrame*>(this));
+}
+
+// ---- Language ---------------------------------------------------------------------------------
+
+void CMainFrame::CreateLanguageMenu(QMenu* view) {
+    // The same title in both languages: a reader of either finds it.
+    languageMenu_ = view->addMenu(QString::fromUtf8(NoTr("语言 / Language")));
+    languageMenu_->setObjectName(QStringLiteral("languageMenu"));
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    // The languages' own names, the same in both languages.
+    const QString names[] = {tr("跟随系统"), QString::fromUtf8(NoTr("中文")),
+                             QStringLiteral("English")};
+    const LanguageChoice choices[] = {LanguageChoice::kAuto, LanguageChoice::kChinese,
+                                      LanguageChoice::kEnglish};
+    for (size_t i = 0; i < languageActions_.size(); ++i) {
+        QAction* action = languageMenu_->addAction(names[i]);
+        action->setCheckable(true);
+        action->setActionGroup(group);
+        const LanguageChoice choice = choices[i];
+        connect(action, &QAction::triggered, this, [this, choice] { ChooseLanguage(choice); });
+        languageActions_[i] = action;
+    }
+    // Another copy of the program may have changed the setting meanwhile.
+    connect(languageMenu_, &QMenu::aboutToShow, this, [this] { CheckLanguageSetting(); });
+    CheckLanguageSetting();
+}
+
+QAction* CMainFrame::LanguageAction(LanguageChoice choice) const {
+    return languageActions_[static_cast<size_t>(choice)];
+}
+
+void CMainFrame::CheckLanguageSetting() {
+    LanguageAction(AppSettings::ReadLanguage())->setChecked(true);
+}
+
+void CMainFrame::ChooseLanguage(LanguageChoice choice) {
+    ++commandDepth_;
+    AppSettings::WriteLanguage(choice);
+    LanguageAction(choice)->setChecked(true);
+    // --lang holds for this run only: the next start follows the setting.
+    const Language next = ResolveLanguage(std::nullopt, choice);
+    if (next != CurrentLanguage()) {
+        static const char* const question =
+            QT_TR_NOOP("新的语言要在程序重新启动后生效.\n要现在重新启动程序吗?");
+        // Asked in the language shown and in the one chosen, which the reader may know better.
+        QString text = tr(question);
+        QString chosen = QString::fromUtf8(question);
+        if (next == Language::kEnglish) {
+            QTranslator english;
+            if (english.load(QStringLiteral(":/translations/qxlog_en.qm")))
+                chosen = english.translate("qx::CMainFrame", question);
+        }
+        if (!chosen.isEmpty() && chosen != text) text += QStringLiteral("\n\n") + chosen;
+        if (AskOkCancel(this, text)) {
+            restartRequested_ = true;
+            // Closed as at any exit; a window that cannot close now keeps running.
+            if (!close()) restartRequested_ = false;
+        }
+    }
+    EndCommand();
 }
 
 // ---- Views and caption ------------------------------------------------------------------------
@@ -555,7 +638,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!AskOkCancel(this, QStringLiteral("确定退出吗?"), windowTitle())) {
+    // Closing for a restart was agreed to already.
+    if (!restartRequested_ && !AskOkCancel(this, tr("确定退出吗?"), windowTitle())) {
         event->ignore();
         return;
     }

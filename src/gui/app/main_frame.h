@@ -31,6 +31,7 @@
 
 #include "core/link/device_commands.h"
 #include "core/link/instrument_ui.h"
+#include "core/model/language.h"
 #include "core/records/record_image.h"
 #include "core/records/record_set.h"
 #include "frame_commands.h"
@@ -138,6 +139,16 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // The recent-file entries shown under the File menu, in order.
     QList<QAction*> RecentFileActions() const { return recentActions_; }
 
+    // ---- Language --------------------------------------------------------------------------
+    // View -> "语言 / Language": follow the system, 中文 or English, the setting checked. A
+    // choice is written to the setting at once; when it gives another language than the one
+    // shown, the window offers to restart the program, and on OK closes for the restart.
+    QMenu* LanguageMenu() const { return languageMenu_; }
+    QAction* LanguageAction(LanguageChoice choice) const;
+    void ChooseLanguage(LanguageChoice choice);
+    // The window closed so that the program starts again (in the language chosen).
+    bool RestartRequested() const { return restartRequested_; }
+
     // ---- Instruments -----------------------------------------------------------------------
     InstrumentSession& Session() { return *session_; }
     const InstrumentState& State() const { return session_->state; }
@@ -194,6 +205,10 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Application look 210..218.
     void OnApplicationLook(int id);
     void ToggleCaptionBar();
+    void CreateLanguageMenu(QMenu* view);
+    void CheckLanguageSetting();
+    // The end of every command: the enable rules, and the device notices that waited.
+    void EndCommand();
 
     // Commands of the instrument.
     void RunInstrumentCommand(int id);
@@ -229,6 +244,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     QAction* recentAnchor_ = nullptr;  // the separator after the recent files
     QAction* recentPlaceholder_ = nullptr;
     QList<QAction*> recentActions_;
+    QMenu* languageMenu_ = nullptr;
+    std::array<QAction*, 3> languageActions_{};  // auto, 中文, English
     QToolBar* toolBar_ = nullptr;
     QFrame* captionBar_ = nullptr;
     QLabel* captionPicture_ = nullptr;
@@ -247,6 +264,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
 
     int commandDepth_ = 0;
     bool downloading_ = false;
+    bool restartRequested_ = false;
     std::vector<std::pair<DeviceEvent, std::string>> deferredNotices_;
 };
 

@@ -1,6 +1,7 @@
 // The main window's record files: File -> Open, the recent files, opening a record, saving a
 // downloaded one, and files handed to the program.
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
@@ -23,7 +24,7 @@ FileDialogRequest RecordFileRequest(const QString& title, const std::string& ini
     FileDialogRequest request;
     request.title = title;
     request.initialPath = ToQString(initialPath);
-    request.filter = QStringLiteral("记录文件 (*.QXRec)");
+    request.filter = QCoreApplication::translate("qx::CMainFrame", "记录文件 (*.QXRec)");
     request.defaultSuffix = QStringLiteral("QXRec");
     request.save = save;
     return request;
@@ -66,7 +67,7 @@ bool CMainFrame::SaveRecordAs() {
     // dialog asks before it replaces a file that exists.
     const std::string name = DownloadFileName(image_->Params(), session_->state.type);
     const FileDialogRequest request =
-        RecordFileRequest(QStringLiteral("记录文件保存为"), ToUtf8(dataFolder_) + "/" + name, true);
+        RecordFileRequest(tr("记录文件保存为"), ToUtf8(dataFolder_) + "/" + name, true);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return false;
     const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);
@@ -82,9 +83,8 @@ bool CMainFrame::SaveRecordAs() {
 }
 
 void CMainFrame::OnFileOpen() {
-    const FileDialogRequest request =
-        RecordFileRequest(QStringLiteral("打开记录文件"),
-                          InitialOpenName(ToUtf8(recordPath_), ToUtf8(dataFolder_)), false);
+    const FileDialogRequest request = RecordFileRequest(
+        tr("打开记录文件"), InitialOpenName(ToUtf8(recordPath_), ToUtf8(dataFolder_)), false);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return;
     if (OpenRecord(path)) {

@@ -1,6 +1,7 @@
 #include "mht_archive.h"
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QList>
 #include <QPair>
 #include <QStringDecoder>
@@ -133,7 +134,7 @@ bool SplitParts(const QByteArray& data, qsizetype pos, const QByteArray& boundar
     qsizetype partStart = -1;
     auto addPart = [&](qsizetype end) -> bool {
         if (archive->parts.size() >= kMhtMaxParts) {
-            *error = QStringLiteral("帮助文件的内容段过多。");
+            *error = QCoreApplication::translate("qx::CHelpView", "帮助文件的内容段过多。");
             return false;
         }
         qsizetype p = partStart;
@@ -222,11 +223,11 @@ bool DecodeBase64(const QByteArray& encoded, QByteArray* decoded) {
 bool ParseMhtArchive(const QByteArray& data, MhtArchive* archive, QString* error) {
     *archive = MhtArchive{};
     if (data.trimmed().isEmpty()) {
-        *error = QStringLiteral("帮助文件是空的。");
+        *error = QCoreApplication::translate("qx::CHelpView", "帮助文件是空的。");
         return false;
     }
     if (data.size() > kMhtMaxBytes) {
-        *error = QStringLiteral("帮助文件过大。");
+        *error = QCoreApplication::translate("qx::CHelpView", "帮助文件过大。");
         return false;
     }
     qsizetype pos = 0;
@@ -239,7 +240,7 @@ bool ParseMhtArchive(const QByteArray& data, MhtArchive* archive, QString* error
     } else if (media.startsWith("multipart/")) {
         const QByteArray boundary = Parameter(type, "boundary");
         if (boundary.isEmpty() || boundary.size() > kMaxBoundary) {
-            *error = QStringLiteral("帮助文件的分段边界缺失或无效。");
+            *error = QCoreApplication::translate("qx::CHelpView", "帮助文件的分段边界缺失或无效。");
             return false;
         }
         if (!SplitParts(data, pos, boundary, archive, error)) {
@@ -247,11 +248,11 @@ bool ParseMhtArchive(const QByteArray& data, MhtArchive* archive, QString* error
             return false;
         }
     } else {
-        *error = QStringLiteral("帮助文件不是单文件网页(MHT)格式。");
+        *error = QCoreApplication::translate("qx::CHelpView", "帮助文件不是单文件网页(MHT)格式。");
         return false;
     }
     if (archive->parts.isEmpty()) {
-        *error = QStringLiteral("帮助文件中没有任何内容。");
+        *error = QCoreApplication::translate("qx::CHelpView", "帮助文件中没有任何内容。");
         return false;
     }
 
@@ -265,12 +266,12 @@ bool ParseMhtArchive(const QByteArray& data, MhtArchive* archive, QString* error
     for (int i = 0; i < archive->parts.size() && archive->htmlPart < 0; ++i)
         if (archive->parts[i].contentType == "text/html") archive->htmlPart = i;
     if (archive->htmlPart < 0) {
-        *error = QStringLiteral("帮助文件中没有网页内容。");
+        *error = QCoreApplication::translate("qx::CHelpView", "帮助文件中没有网页内容。");
         return false;
     }
     const MhtPart& root = archive->parts[archive->htmlPart];
     if (root.damaged) {
-        *error = QStringLiteral("帮助文件的网页内容已损坏。");
+        *error = QCoreApplication::translate("qx::CHelpView", "帮助文件的网页内容已损坏。");
         return false;
     }
     archive->html = DecodeText(root.body, root.charset);

@@ -1,5 +1,6 @@
 #include "print_pdf_start.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <memory>
 
@@ -41,7 +42,8 @@ int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message) 
     view.RunRequest(options.printQuery);
     QString why;
     if (view.PrintToPdfFile(options.printPdf, options.printChoice, &why) < 0) {
-        message = QStringLiteral("文件:%1 打印失败!").arg(options.printPdf);
+        message = QCoreApplication::translate("qx::PrintPdfAtStart", "文件:%1 打印失败!")
+                      .arg(options.printPdf);
         if (!why.isEmpty()) message += u'\n' + why;
         return 1;
     }

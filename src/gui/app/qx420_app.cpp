@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 #include "core/link/simulated_hid_library.h"
 #include "core/records/query_options.h"
 #include "gui/browser/data_view.h"
+#include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 
 namespace qx {
@@ -129,6 +131,18 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
     return true;
 }
 
+QStringList RestartArguments(const QStringList& arguments) {
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--lang")) {
+            ++i;  // and its value
+            continue;
+        }
+        kept.append(arguments[i]);
+    }
+    return kept;
+}
+
 std::unique_ptr<HidLibrary> MakeSimulatedInstruments(const std::vector<InstrumentTypeId>& models,
                                                      UtcClock clock) {
     auto bus = std::make_unique<SimulatedHidLibrary>(std::move(clock));
@@ -178,6 +192,19 @@ void CQX420App::ExitInstance() {
             settings_.showStat = view->StatisticsShown();
     }
     settings_.Save();
+}
+
+bool CQX420App::RestartRequested() const {
+    return frame_ && frame_->RestartRequested();
+}
+
+bool CQX420App::StartAgain(const QStringList& arguments) {
+    if (QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                RestartArguments(arguments)))
+        return true;
+    ShowWarning(nullptr,
+                QCoreApplication::translate("qx::CQX420App", "程序不能重新启动!\n请再次启动程序."));
+    return false;
 }
 
 }  // namespace qx

@@ -38,6 +38,10 @@ struct StartOptions {
 bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error);
 QString StartUsage();
 
+// The arguments of a restart: the same ones without --lang and its value, so that the program
+// starts in the language of the setting.
+QStringList RestartArguments(const QStringList& arguments);
+
 // Simulated instruments of the given models, ready to be connected: each with its settings
 // and days of recorded readings. The last one (the one the device choice proposes) has
 // finished its recording, so that its clock can be set at once; the others are still
@@ -63,6 +67,12 @@ class CQX420App {
     // Writes the settings: the window size remembered at closing, the instrument type, the
     // polling settings, MaxN, the record file and the record browser's arrangement.
     void ExitInstance();
+    // The window closed for a restart (a new language chosen): after ExitInstance, StartAgain
+    // starts the program again.
+    bool RestartRequested() const;
+    // Starts this program again, detached, with RestartArguments(arguments) (those after the
+    // program name, as given); warns when it cannot be started.
+    static bool StartAgain(const QStringList& arguments);
 
     AppSettings& Settings() { return settings_; }
     CMainFrame* MainFrame() const { return frame_.get(); }

@@ -35,6 +35,17 @@ TEST(CDlgWaitInfo, LineBandsFollowTheAreaHeightAndLineCount) {
     EXPECT_TRUE(popup.LineBand(0).isNull());
 }
 
+TEST(CDlgWaitInfo, ALongerLineWidensThePopupAroundItsCentre) {
+    CDlgWaitInfo popup;
+    popup.move(300, 200);
+    const QString line = QStringLiteral("Downloading data from the instrument, please wait...");
+    popup.SetLines(2, line, QStringLiteral("44%(20/45)"));
+    EXPECT_GE(popup.LineBand(0).width(), popup.fontMetrics().horizontalAdvance(line));
+    EXPECT_EQ(popup.findChild<QWidget*>(QStringLiteral("waitProgress"))->width(), popup.width());
+    popup.SetLines(2, QStringLiteral("正在接收数据,请稍候..."));  // the designed size again
+    EXPECT_EQ(popup.geometry(), QRect(300, 200, CDlgWaitInfo::kWidth, CDlgWaitInfo::kHeight));
+}
+
 TEST(CDlgWaitInfo, DrawsTheGradientTheRulesAndBothLinesInTheirColours) {
     QWidget owner;
     owner.resize(600, 400);

@@ -71,6 +71,29 @@ TEST(CHelpView, MissingFileShowsAMessageAndIsFoundWhenShownAgain) {
     EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("连接测试仪")));
 }
 
+TEST(CHelpView, InEnglishTheEnglishDocumentOrElseTheChineseOne) {
+    SetLanguage(Language::kEnglish);
+    ProgramFolderWithHelp program;
+    // Only the Chinese document there: it is shown rather than none.
+    EXPECT_EQ(CHelpView::HelpFileName(program.dir.path(), Language::kEnglish),
+              QStringLiteral("帮助.mht"));
+    QFile file(program.dir.filePath(QStringLiteral("Help.mht")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "Content-Type: multipart/related; boundary=\"b\"\r\n\r\n--b\r\n"
+        "Content-Type: text/html\r\n\r\n<p>Connect the instrument</p>\r\n--b--\r\n");
+    file.close();
+    CHelpView view;
+    view.InitialUpdate(program.dir.path());
+    EXPECT_TRUE(view.toPlainText().contains(QStringLiteral("Connect the instrument")));
+    // Neither there: the message names the English one.
+    QTemporaryDir empty;
+    CHelpView missing;
+    missing.InitialUpdate(empty.path());
+    EXPECT_TRUE(missing.LastError().contains(QStringLiteral("Help.mht")));
+    SetLanguage(Language::kChinese);
+}
+
 TEST(CHelpView, DamagedFileShowsTheReason) {
     QTemporaryDir program;
     QFile file(program.filePath("帮助.mht"));

@@ -77,6 +77,27 @@ TEST(StartOptions, SimulatedModelsAndARecordFile) {
     EXPECT_FALSE(ParseStartOptions({QStringLiteral("a"), QStringLiteral("b")}, bad, error));
 }
 
+TEST(StartOptions, LanguageForOneRunAndLeftOutOfARestart) {
+    QString error;
+    StartOptions zh, en, bad;
+    ASSERT_TRUE(ParseStartOptions({QStringLiteral("--lang"), QStringLiteral("zh")}, zh, error));
+    EXPECT_EQ(zh.language, LanguageChoice::kChinese);
+    ASSERT_TRUE(ParseStartOptions(
+        {QStringLiteral("a.QXRec"), QStringLiteral("--lang"), QStringLiteral("EN")}, en, error));
+    EXPECT_EQ(en.language, LanguageChoice::kEnglish);
+    EXPECT_EQ(en.recordFile, QStringLiteral("a.QXRec"));
+    // auto is the setting's, not a language of one run.
+    for (const char* value : {"fr", "auto"})
+        EXPECT_FALSE(
+            ParseStartOptions({QStringLiteral("--lang"), QLatin1String(value)}, bad, error));
+    EXPECT_FALSE(ParseStartOptions({QStringLiteral("--lang")}, bad, error));
+
+    EXPECT_EQ(
+        RestartArguments({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("a.QXRec"),
+                          QStringLiteral("--lang"), QStringLiteral("zh")}),
+        QStringList{QStringLiteral("a.QXRec")});
+}
+
 TEST(SimulatedInstruments, TheProposedOneHasFinishedItsRecording) {
     std::unique_ptr<HidLibrary> hid = MakeSimulatedInstruments({2, 6});
     auto* bus = dynamic_cast<SimulatedHidLibrary*>(hid.get());
