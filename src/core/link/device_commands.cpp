@@ -1,5 +1,6 @@
 #include "device_commands.h"
 
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "instrument_messages.h"
@@ -8,16 +9,15 @@ namespace qx {
 
 std::string msg::AccessDeniedMessage(const std::string& devicePath) {
     return StrFormat(
-        "没有权限打开仪器设备 %s!\n请安装 qxlog 软件包，或按 README.md 的说明安装 udev 规则 "
-        "70-qxlog.rules，然后重新插入仪器。",
+        Tr("没有权限打开仪器设备 %s!\n请安装 qxlog 软件包，或按 README.md 的说明安装 udev 规则 "
+           "70-qxlog.rules，然后重新插入仪器。"),
         devicePath.empty() ? "(/dev/hidraw*)" : devicePath.c_str());
 }
 
 std::string msg::AskClearRecordingMessage(uint32_t count) {
-    return StrFormat(
-        "仪器中有%u个记录数据,设置参数后将被清除!\n如要保留这些数据,请先接收数据.\n"
-        "确定要设置参数吗?",
-        count);
+    return StrFormat(Tr("仪器中有%u个记录数据,设置参数后将被清除!\n如要保留这些数据,请先接收数据.\n"
+                        "确定要设置参数吗?"),
+                     count);
 }
 
 namespace {
@@ -56,9 +56,9 @@ bool DeviceCommands::Connect() {
     ui_.UpdataControl();
     if (chosen) {
         ui_.ShowDevicePanel();
-        ui_.ShowInfo(msg::kConnected);
+        ui_.ShowInfo(Tr(msg::kConnected));
     } else {
-        ui_.ShowWarning(msg::kNoDevice);
+        ui_.ShowWarning(Tr(msg::kNoDevice));
     }
     return chosen;
 }
@@ -95,7 +95,7 @@ CommandResult DeviceCommands::ReadParameters() {
     if (m == 1) ui_.ShowParams(ParamListKind::kRecorded, nullptr);
     if (m == 2) ui_.ShowParams(ParamListKind::kSet, nullptr);
     if (m == 0) {
-        ui_.ShowWarning(msg::kNoParams);
+        ui_.ShowWarning(Tr(msg::kNoParams));
         return CommandResult::kRefused;
     }
     if (m & live::kSetParamsPresent) {
@@ -122,7 +122,7 @@ CommandResult DeviceCommands::SetParameters() {
         } else if (!(state_.statusOk = protocol_.ReadStatus())) {
             // The status is read afresh to learn what a write would clear; nothing is written.
             ReportOpenProblem();
-            ui_.ShowWarning(msg::kWriteFailed);
+            ui_.ShowWarning(Tr(msg::kWriteFailed));
             result = CommandResult::kFailed;
         } else if (const uint32_t held = HeldSampleCount(state_);
                    held != 0 && !ui_.ConfirmOkCancel(msg::AskClearRecordingMessage(held))) {
@@ -132,7 +132,7 @@ CommandResult DeviceCommands::SetParameters() {
         } else if (!protocol_.WriteParamBlock(copy)) {
             // The editor closed with OK: the user must learn that nothing was written.
             ReportOpenProblem();
-            ui_.ShowWarning(msg::kWriteFailed);
+            ui_.ShowWarning(Tr(msg::kWriteFailed));
             result = CommandResult::kFailed;
         } else {
             state_.setParams = copy;
@@ -140,9 +140,9 @@ CommandResult DeviceCommands::SetParameters() {
             if (copy.U8(param::kStartMode) != 0) {
                 state_.recordedParams = copy;
                 ui_.ShowParams(ParamListKind::kRecorded, &state_.recordedParams);
-                ui_.ShowInfo(msg::kMeasuring);
+                ui_.ShowInfo(Tr(msg::kMeasuring));
             } else {
-                ui_.ShowInfo(msg::kPressButton);
+                ui_.ShowInfo(Tr(msg::kPressButton));
             }
             result = CommandResult::kDone;
         }
@@ -158,14 +158,14 @@ CommandResult DeviceCommands::CalibrateClock() {
         return CommandResult::kFailed;
     }
     if (state_.live.IsRecording()) {
-        ui_.ShowWarning(msg::kRecordingNoClock);
+        ui_.ShowWarning(Tr(msg::kRecordingNoClock));
         return CommandResult::kRefused;
     }
     if (!protocol_.SetClock()) {
-        ui_.ShowWarning(msg::kClockFailed);
+        ui_.ShowWarning(Tr(msg::kClockFailed));
         return CommandResult::kFailed;
     }
-    ui_.ShowInfo(msg::kClockOk);
+    ui_.ShowInfo(Tr(msg::kClockOk));
     return CommandResult::kDone;
 }
 
@@ -189,9 +189,9 @@ CommandResult DeviceCommands::StopRecording() {
     } else {
         state_.statusOk = true;
         if (!state_.live.HasRecording() || !state_.live.IsRecording()) {
-            ui_.ShowWarning(msg::kNotRecording);
+            ui_.ShowWarning(Tr(msg::kNotRecording));
             result = CommandResult::kRefused;
-        } else if (!ui_.ConfirmOkCancel(msg::kAskStop)) {
+        } else if (!ui_.ConfirmOkCancel(Tr(msg::kAskStop))) {
             result = CommandResult::kCancelled;
         } else {
             ParamBlock scratch;
@@ -212,10 +212,10 @@ CommandResult DeviceCommands::RequestDownload() {
         return CommandResult::kFailed;
     }
     if (!state_.live.HasRecording() || state_.live.StoredCount() == 0) {
-        ui_.ShowWarning(msg::kNoRecording);
+        ui_.ShowWarning(Tr(msg::kNoRecording));
         return CommandResult::kRefused;
     }
-    if (!ui_.ConfirmOkCancel(msg::kAskDownload)) return CommandResult::kCancelled;
+    if (!ui_.ConfirmOkCancel(Tr(msg::kAskDownload))) return CommandResult::kCancelled;
     downloadPending_ = true;
     return CommandResult::kDone;
 }
@@ -236,7 +236,7 @@ DownloadResult DeviceCommands::ReceiveData(RecordImage& image, const DownloadHoo
     DownloadResult result = DownloadRecord(protocol_, image, hooks);
     state_.pollAllowed = true;
     if (result.status == DownloadStatus::kStopReadFailed) ReportOpenProblem();
-    if (result.status == DownloadStatus::kBlockFailed) ui_.ShowWarning(msg::kDownloadFailed);
+    if (result.status == DownloadStatus::kBlockFailed) ui_.ShowWarning(Tr(msg::kDownloadFailed));
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "simulated_environment.h"
@@ -16,10 +17,12 @@ constexpr size_t kPageBytes = 59;
 constexpr size_t kBlockBytes = 60;
 constexpr uint32_t kDefaultSamples = 3 * 24 * 12;  // three days at 5-minute intervals
 
-// Measurement names of the demonstration instruments, by type.
-constexpr const char16_t* kNames[] = {
-    u"测试点",   u"一号仓库", u"冷库温湿度", u"档案室",     u"冷链运输箱", u"实验室",
-    u"通风管道", u"车间噪声", u"会议室空气", u"办公区噪声", u"机房温度",   u"新装修办公室",
+// Measurement names of the demonstration instruments, by type: the instrument's own texts, which
+// stay as they are in either language.
+constexpr const char* kNames[] = {
+    NoTr("测试点"),     NoTr("一号仓库"),   NoTr("冷库温湿度"), NoTr("档案室"),
+    NoTr("冷链运输箱"), NoTr("实验室"),     NoTr("通风管道"),   NoTr("车间噪声"),
+    NoTr("会议室空气"), NoTr("办公区噪声"), NoTr("机房温度"),   NoTr("新装修办公室"),
 };
 static_assert(std::size(kNames) == kModelCount + 1, "one demonstration name per catalogue row");
 
@@ -76,7 +79,7 @@ InstrumentSimulator::InstrumentSimulator(InstrumentTypeId type, UtcClock clock, 
     b.SetU8(param::kAddress, static_cast<uint8_t>(std::min<uint32_t>(serial, 254)));
     const std::string number = StrFormat("A%02d%05u", type & 0xFF, serial % 100000);
     b.SetNumber(Utf8ToUtf16(number));
-    std::u16string name = kNames[IsKnownModel(type) ? type : 0];
+    std::u16string name = Utf8ToUtf16(kNames[IsKnownModel(type) ? type : 0]);
     if (serial > 1) name += Utf8ToUtf16(StrFormat("%u", serial));
     b.SetName(name);
     if (StoresTimeZoneBias(type)) {

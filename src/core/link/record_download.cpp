@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/model/language.h"
 #include "core/model/text_util.h"
 
 namespace qx {
@@ -38,7 +39,7 @@ DownloadResult DownloadRecord(ReportProtocol& protocol, RecordImage& image,
     const uint32_t blocks = (n + k - 1) / k;
     result.blocks = blocks;
 
-    if (hooks.begin) hooks.begin(kDownloadWaitText, n);
+    if (hooks.begin) hooks.begin(Tr(kDownloadWaitText), n);
     auto finish = [&](DownloadStatus status) {
         if (hooks.finish) hooks.finish();
         result.status = status;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "core/model/language.h"
 #include "core/model/param_block.h"
 #include "core/records/record_image.h"
 #include "report_protocol.h"
@@ -38,7 +39,8 @@ struct DownloadHooks {
     std::function<void()> finish;
 };
 
-inline constexpr const char* kDownloadWaitText = "正在接收数据,请稍候...";
+// The wait popup's text (untranslated; the download passes it through Tr()).
+inline constexpr const char* kDownloadWaitText = TrNoop("正在接收数据,请稍候...");
 
 enum class DownloadStatus {
     kOk,

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "language.h"
 #include "text_util.h"
 
 namespace qx {
@@ -68,14 +69,14 @@ const std::array<ModelInfo, kModelCount + 1> kModels = {{
 // clang-format on
 
 const std::array<ChannelInfo, 8> kChannels = {{
-    {"温度", ""},
-    {"湿度", "%RH"},
-    {"气压", ""},
-    {"差压", ""},
-    {"噪声", "dB"},
-    {"流量", ""},
+    {TrNoop("温度"), ""},
+    {TrNoop("湿度"), "%RH"},
+    {TrNoop("气压"), ""},
+    {TrNoop("差压"), ""},
+    {TrNoop("噪声"), "dB"},
+    {TrNoop("流量"), ""},
     {"CO2", "PPM"},
-    {"甲醛", "mg/m3"},
+    {TrNoop("甲醛"), "mg/m3"},
 }};
 
 // Product string prefixes in the order they are tested: "QX420B" before its prefix "QX420".

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "language.h"
+
 namespace qx {
 
 // 0 = none or unrecognised; 1..11 = QX420, QX450, QX430, QX420B, QX440, QX7200, QX390,
@@ -204,12 +206,13 @@ struct LedBlinkChoice {
     uint8_t code;
 };
 inline constexpr LedBlinkChoice kLedBlinkChoices[] = {
-    {"无", 0},       {"检测时闪", 1}, {"每隔5s", 5},   {"每隔10s", 10},
-    {"每隔20s", 20}, {"每隔30s", 30}, {"每隔60s", 60},
+    {TrNoop("无"), 0},       {TrNoop("检测时闪"), 1}, {TrNoop("每隔5s"), 5},
+    {TrNoop("每隔10s"), 10}, {TrNoop("每隔20s"), 20}, {TrNoop("每隔30s"), 30},
+    {TrNoop("每隔60s"), 60},
 };
 // Index of a stored LED code among kLedBlinkChoices, or -1 when it is none of them.
 int LedBlinkIndex(uint8_t code);
 
-inline constexpr const char* kAlarmModeNames[] = {"不闪", "慢闪", "快闪"};
+inline constexpr const char* kAlarmModeNames[] = {TrNoop("不闪"), TrNoop("慢闪"), TrNoop("快闪")};
 
 }  // namespace qx

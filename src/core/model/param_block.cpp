@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "language.h"
 #include "local_time.h"
 #include "text_util.h"
 
@@ -115,7 +116,7 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
     const bool cyclicSetting =
         HasCyclicRecording(type) && b.RecordCountSetting() == param::kCyclicSetting;
     out[T::RecordCountSetting] =
-        cyclicSetting ? "循环记录" : StrFormat("%d", b.RecordCountSetting());
+        cyclicSetting ? Tr("循环记录") : StrFormat("%d", b.RecordCountSetting());
     if (IsWrappedCyclic(b, type)) {
         out[T::StoredCount] = StrFormat("%u(%u:%u)", EffectiveRecordCount(b, type),
                                         static_cast<unsigned>(b.U16(param::kWrapCount)),
@@ -128,7 +129,7 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
     out[T::Interval] = StrFormat("%d %s", b.U8(param::kIntervalValue),
                                  kIntervalUnitNamesLower[b.U8(param::kIntervalUnit) % 3]);
     const int led = LedBlinkIndex(b.U8(param::kLedCode));
-    if (led >= 0) out[T::Led] = kLedBlinkChoices[led].text;
+    if (led >= 0) out[T::Led] = Tr(kLedBlinkChoices[led].text);
 
     // Limits.
     const TemperatureLimits temp = TemperatureLimitsOf(b);
@@ -145,10 +146,10 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
     }
     out[T::SoundLimits] = StrFormat("L:%d H:%d dB", RoundHalfUp(b.U16(param::kLowLimit) / 10.0),
                                     RoundHalfUp(b.U16(param::kHighLimit) / 10.0));
-    out[T::SamplingSpeed] = b.U8(param::kUnitByte) == 0 ? "快速" : "慢速";
-    out[T::Weighting] = b.U8(param::kLowHumidityLimit) == 0 ? "A级" : "C级";
+    out[T::SamplingSpeed] = b.U8(param::kUnitByte) == 0 ? Tr("快速") : Tr("慢速");
+    out[T::Weighting] = b.U8(param::kLowHumidityLimit) == 0 ? Tr("A级") : Tr("C级");
     const uint8_t alarmMode = b.U8(param::kAlarmMode);
-    if (alarmMode < std::size(kAlarmModeNames)) out[T::AlarmMode] = kAlarmModeNames[alarmMode];
+    if (alarmMode < std::size(kAlarmModeNames)) out[T::AlarmMode] = Tr(kAlarmModeNames[alarmMode]);
 
     // Times: a clock counting local time keeps instrument-local times; the bias turns them into
     // UTC.
@@ -165,23 +166,25 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
         const uint16_t version = b.U16(param::kFirmware);
         out[T::Firmware] = StrFormat("V%d.%d", version >> 8, version & 0xFF);
         out[T::StartDelay] = StrFormat("%d Min.", b.U16(param::kStartDelay) / 60);
-        out[T::StartMode] = StrFormat("%s %s", startMode == 1 ? "立即测量" : "手动测量",
+        out[T::StartMode] = StrFormat("%s %s", startMode == 1 ? Tr("立即测量") : Tr("手动测量"),
                                       out[T::StartDelay].c_str());
     } else {
-        out[T::StartMode] = startMode != 0 ? "立即测量" : "手动测量";
+        out[T::StartMode] = startMode != 0 ? Tr("立即测量") : Tr("手动测量");
     }
 
-    // Alarm flags and flow coefficients.
+    // Alarm flags (each word followed by a blank) and flow coefficients.
     auto flags = [&](size_t lowOff, size_t highOff, const char* low, const char* high) {
         std::string s;
-        if (b.U8(lowOff)) s += low;
-        if (b.U8(highOff)) s += high;
+        if (b.U8(lowOff)) s.append(Tr(low)).append(" ");
+        if (b.U8(highOff)) s.append(Tr(high)).append(" ");
         return s;
     };
-    out[T::TemperatureAlarms] = flags(param::kLowAlarm, param::kHighAlarm, "低温 ", "高温 ");
+    out[T::TemperatureAlarms] =
+        flags(param::kLowAlarm, param::kHighAlarm, TrNoop("低温"), TrNoop("高温"));
     out[T::HumidityAlarms] =
-        flags(param::kLowHumidityAlarm, param::kHighHumidityAlarm, "低湿 ", "高湿 ");
-    out[T::SoundAlarms] = flags(param::kLowAlarm, param::kHighAlarm, "低噪 ", "高噪 ");
+        flags(param::kLowHumidityAlarm, param::kHighHumidityAlarm, TrNoop("低湿"), TrNoop("高湿"));
+    out[T::SoundAlarms] =
+        flags(param::kLowAlarm, param::kHighAlarm, TrNoop("低噪"), TrNoop("高噪"));
     const FlowCoefficients flow = DecodeFlowCoefficients(b);
     out[T::Flow1] = StrFormat("%g", static_cast<double>(flow.c1));
     out[T::Flow2] = StrFormat("%g", static_cast<double>(flow.c2));

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 
+#include "language.h"
 #include "text_util.h"
 
 namespace qx {
@@ -216,7 +217,7 @@ std::string UnstorableNumberCharacter(std::u16string_view number) {
 }
 
 std::string IntRangeMessage(int32_t lo, int32_t hi) {
-    return StrFormat("请输入一个在 %d 和 %d 之间的整数。", lo, hi);
+    return StrFormat(Tr("请输入一个在 %d 和 %d 之间的整数。"), lo, hi);
 }
 
 }  // namespace
@@ -233,61 +234,61 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
     auto takeInt = [&](F field, const std::string& text, int32_t& out, bool ranged, int32_t lo,
                        int32_t hi) {
         const std::optional<int32_t> x = ParseFieldInt(text);
-        if (!x) return fail(field, "请输入一个整数。");
+        if (!x) return fail(field, Tr("请输入一个整数。"));
         if (ranged && (*x < lo || *x > hi)) return fail(field, IntRangeMessage(lo, hi));
         out = *x;
         return true;
     };
     auto takeFloat = [&](F field, const std::string& text, float& out, float lo, float hi) {
         const std::optional<float> x = ParseFieldFloat(text);
-        if (!x) return fail(field, "请输入一个数字。");
+        if (!x) return fail(field, Tr("请输入一个数字。"));
         if (*x < lo || *x > hi) {
-            return fail(field, "请输入一个在 " + FieldFloatText(lo) + " 和 " + FieldFloatText(hi) +
-                                   " 之间的数字。");
+            return fail(field, StrFormat(Tr("请输入一个在 %s 和 %s 之间的数字。"),
+                                         FieldFloatText(lo).c_str(), FieldFloatText(hi).c_str()));
         }
         out = *x;
         return true;
     };
     auto takeText = [&](F field, const std::u16string& text, std::u16string& out, size_t max) {
         if (text.size() > max) {
-            return fail(field, StrFormat("请输入不多于 %d 个的字符。", static_cast<int>(max)));
+            return fail(field, StrFormat(Tr("请输入不多于 %d 个的字符。"), static_cast<int>(max)));
         }
         out = text;
         return true;
     };
     // Each pair's order, reported on its low field; only the pairs the model shows, since the
     // user cannot correct a hidden one.
-    auto ordered = [&](bool shown, int32_t low, int32_t high, F lowField, const char* what) {
+    auto ordered = [&](bool shown, int32_t low, int32_t high, F lowField, const char* message) {
         if (!shown || low < high) return true;
-        return fail(lowField, StrFormat("%s报警域值的低值应小于高值!", what));
+        return fail(lowField, message);
     };
 
     const bool ok = [&] {
         const std::optional<uint32_t> address = ParseFieldUInt(t.address);
-        if (!address) return fail(F::kAddress, "请输入一个正整数。");
+        if (!address) return fail(F::kAddress, Tr("请输入一个正整数。"));
         if (*address < 1 || *address > 254) return fail(F::kAddress, IntRangeMessage(1, 254));
         v.address = *address;
         if (!takeText(F::kNumber, t.number, v.number, param::kNumberLength)) return false;
         if (const std::string c = UnstorableNumberCharacter(v.number); !c.empty()) {
             return fail(F::kNumber,
-                        StrFormat("仪器编号中不能有字符\"%s\"(仪器中每个字符只占一个字节),请输入"
-                                  "字母或数字!",
+                        StrFormat(Tr("仪器编号中不能有字符\"%s\"(仪器中每个字符只占一个字节),"
+                                     "请输入字母或数字!"),
                                   c.c_str()));
         }
         const std::optional<uint32_t> interval = ParseFieldUInt(t.interval);
-        if (!interval) return fail(F::kInterval, "请输入一个正整数。");
+        if (!interval) return fail(F::kInterval, Tr("请输入一个正整数。"));
         v.interval = *interval;
         if (!takeText(F::kName, t.name, v.name, param::kNameLength)) return false;
         if (!takeInt(F::kTemperatureLow, t.temperatureLow, v.temperatureLow, false, 0, 0) ||
             !takeInt(F::kTemperatureHigh, t.temperatureHigh, v.temperatureHigh, false, 0, 0) ||
             !ordered(ShowsTemperature(type), v.temperatureLow, v.temperatureHigh,
-                     F::kTemperatureLow, "温度")) {
+                     F::kTemperatureLow, Tr("温度报警域值的低值应小于高值!"))) {
             return false;
         }
         if (!takeInt(F::kHumidityLow, t.humidityLow, v.humidityLow, true, 0, 100) ||
             !takeInt(F::kHumidityHigh, t.humidityHigh, v.humidityHigh, true, 0, 100) ||
             !ordered(!HidesHumidity(type), v.humidityLow, v.humidityHigh, F::kHumidityLow,
-                     "湿度")) {
+                     Tr("湿度报警域值的低值应小于高值!"))) {
             return false;
         }
         if (Gas(type) == GasKind::kFormaldehyde) {
@@ -299,7 +300,8 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
         }
         if (!takeInt(F::kSoundLow, t.soundLow, v.soundLow, true, 0, 150) ||
             !takeInt(F::kSoundHigh, t.soundHigh, v.soundHigh, true, 0, 150) ||
-            !ordered(Has(type, kEditorSoundAlarm), v.soundLow, v.soundHigh, F::kSoundLow, "噪声")) {
+            !ordered(Has(type, kEditorSoundAlarm), v.soundLow, v.soundHigh, F::kSoundLow,
+                     Tr("噪声报警域值的低值应小于高值!"))) {
             return false;
         }
         return takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f) &&
@@ -319,18 +321,18 @@ int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit) {
 std::string IntervalRangeMessage(int32_t interval, int intervalUnit) {
     const int max = intervalUnit == 2 ? 24 : 60;
     if (interval >= 1 && interval <= max) return {};
-    return StrFormat("数值范围应在1-%d之间!", max);
+    return StrFormat(Tr("数值范围应在1-%d之间!"), max);
 }
 
 std::string RecordCountRangeMessage(int32_t count, int maxCount) {
     if (count >= 1 && count <= maxCount) return {};
-    return StrFormat("数值范围应在%d-%d之间!", 1, maxCount);
+    return StrFormat(Tr("数值范围应在%d-%d之间!"), 1, maxCount);
 }
 
 std::string TemperatureRangeMessage(int32_t limit, int temperatureUnit) {
     const int max = temperatureUnit == 1 ? 176 : 80;
     if (limit >= -40 && limit <= max) return {};
-    return StrFormat("数值范围应在%d-%d之间!", -40, max);
+    return StrFormat(Tr("数值范围应在%d-%d之间!"), -40, max);
 }
 
 std::string RecordingDurationText(int32_t count, int32_t interval, int intervalUnit) {
@@ -345,10 +347,10 @@ std::string RecordingDurationText(int32_t count, int32_t interval, int intervalU
     const int32_t minutes = total / 60 - (total / 3600) * 60;
     const int32_t secs = total - (total / 60) * 60;
     std::string text;
-    if (days != 0) text += StrFormat("%d%s ", days, "天");
-    if (hours != 0) text += StrFormat("%d%s ", hours, "小时");
-    if (minutes != 0) text += StrFormat("%d%s ", minutes, "分钟");
-    if (secs != 0) text += StrFormat("%d%s ", secs, "秒");
+    if (days != 0) text += StrFormat(Tr("%d天 "), days);
+    if (hours != 0) text += StrFormat(Tr("%d小时 "), hours);
+    if (minutes != 0) text += StrFormat(Tr("%d分钟 "), minutes);
+    if (secs != 0) text += StrFormat(Tr("%d秒 "), secs);
     return text;
 }
 

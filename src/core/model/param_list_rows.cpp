@@ -3,38 +3,40 @@
 #include <array>
 #include <vector>
 
+#include "language.h"
+
 namespace qx {
 namespace {
 
 using T = ParamText;
 const std::array<ParamItem, kParamItemCount> kItems = {{
-    {"仪器地址", T::Address},
-    {"仪器编号", T::Number},
-    {"测量名称", T::Name},
-    {"固件版本", T::Firmware},
-    {"设置时间", T::SetTime},
-    {"设定记录总数", T::RecordCountSetting},
-    {"采样间隔", T::Interval},
-    {"工作LED闪烁", T::Led},
-    {"立即/手动", T::StartMode},
-    {"温度报警值", T::TemperatureLimits},
-    {"湿度报警值", T::HumidityLimits},
-    {"噪声报警值", T::SoundLimits},
-    {"CO2报警值", T::Co2Limit},
-    {"甲醛报警值", T::FormaldehydeLimit},
-    {"报警方式", T::AlarmMode},
-    {"采样速度", T::SamplingSpeed},
-    {"声级", T::Weighting},
-    {"记录开始时间", T::StartTime},
-    {"实际记录数", T::StoredCount},
-    {"有无温度报警", T::TemperatureAlarms},
-    {"有无湿度报警", T::HumidityAlarms},
-    {"有无噪声报警", T::SoundAlarms},
-    {"有无CO2报警", T::Co2Alarms},
-    {"有无甲醛报警", T::FormaldehydeAlarms},
-    {"流量计算参数1", T::Flow1},
-    {"流量计算参数2", T::Flow2},
-    {"流量计算参数3", T::Flow3},
+    {TrNoop("仪器地址"), T::Address},
+    {TrNoop("仪器编号"), T::Number},
+    {TrNoop("测量名称"), T::Name},
+    {TrNoop("固件版本"), T::Firmware},
+    {TrNoop("设置时间"), T::SetTime},
+    {TrNoop("设定记录总数"), T::RecordCountSetting},
+    {TrNoop("采样间隔"), T::Interval},
+    {TrNoop("工作LED闪烁"), T::Led},
+    {TrNoop("立即/手动"), T::StartMode},
+    {TrNoop("温度报警值"), T::TemperatureLimits},
+    {TrNoop("湿度报警值"), T::HumidityLimits},
+    {TrNoop("噪声报警值"), T::SoundLimits},
+    {TrNoop("CO2报警值"), T::Co2Limit},
+    {TrNoop("甲醛报警值"), T::FormaldehydeLimit},
+    {TrNoop("报警方式"), T::AlarmMode},
+    {TrNoop("采样速度"), T::SamplingSpeed},
+    {TrNoop("声级"), T::Weighting},
+    {TrNoop("记录开始时间"), T::StartTime},
+    {TrNoop("实际记录数"), T::StoredCount},
+    {TrNoop("有无温度报警"), T::TemperatureAlarms},
+    {TrNoop("有无湿度报警"), T::HumidityAlarms},
+    {TrNoop("有无噪声报警"), T::SoundAlarms},
+    {TrNoop("有无CO2报警"), T::Co2Alarms},
+    {TrNoop("有无甲醛报警"), T::FormaldehydeAlarms},
+    {TrNoop("流量计算参数1"), T::Flow1},
+    {TrNoop("流量计算参数2"), T::Flow2},
+    {TrNoop("流量计算参数3"), T::Flow3},
 }};
 
 // The items of a catalogue row in list order; item numbers index kItems.
@@ -93,7 +95,7 @@ std::vector<ParamListRow> ParamListRows(InstrumentTypeId type, const ParamTexts*
     std::vector<ParamListRow> rows;
     for (int item : ParamListItems(type)) {
         const ParamItem& it = ParamListItem(item);
-        rows.push_back({it.label, texts ? (*texts)[it.text] : std::string()});
+        rows.push_back({Tr(it.label), texts ? (*texts)[it.text] : std::string()});
     }
     return rows;
 }

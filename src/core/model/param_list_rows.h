@@ -14,7 +14,7 @@ namespace qx {
 inline constexpr int kParamItemCount = 27;
 
 struct ParamItem {
-    const char* label;  // "仪器地址", ...
+    const char* label;  // "仪器地址", ...: untranslated, Tr() shows it
     ParamText text;
 };
 // Item 0..26.
@@ -28,7 +28,8 @@ struct ParamListRow {
     std::string label;
     std::string text;
 };
-// The rows of a list for a model, with the texts made from a block (or empty texts).
+// The rows of a list for a model, with the texts made from a block (or empty texts); the labels
+// in the current language.
 std::vector<ParamListRow> ParamListRows(InstrumentTypeId type, const ParamTexts* texts);
 
 }  // namespace qx

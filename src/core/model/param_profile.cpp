@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "language.h"
 #include "text_util.h"
 
 namespace qx {
@@ -202,8 +203,8 @@ std::string ParamKeyRange(std::string_view key, InstrumentTypeId type) {
     if (!ModelHasParamKey(key, type)) return {};
     const int maxCount = EditorMaxRecordCount(type);
     if (key == "address") return "1..254";
-    if (key == "number") return "<=10个字母或数字";
-    if (key == "name") return "<=18个英文或汉字";
+    if (key == "number") return Tr("<=10个字母或数字");
+    if (key == "name") return Tr("<=18个英文或汉字");
     if (key == "count")
         return StrFormat("1..%d", maxCount) + (HasCyclicRecording(type) ? "|cyclic" : "");
     if (key == "interval") return "1..60s|1..60min|1..24h";
@@ -259,16 +260,17 @@ ParamSettings::ParamSettings(const ParamBlock& block, InstrumentTypeId type)
 bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::string& problem) {
     const std::string k(key);
     if (!IsParamKey(key)) {
-        problem = k + ": 没有这个参数名";
+        problem = StrFormat(Tr("%s: 没有这个参数名"), k.c_str());
         return false;
     }
     if (!ModelHasParamKey(key, type_)) {
-        problem = k + ": " + ModelName(type_) + "没有这个参数";
+        problem = StrFormat(Tr("%s: %s没有这个参数"), k.c_str(), ModelName(type_).c_str());
         return false;
     }
     const std::string value = Trim(rawValue);
     auto refuse = [&](const std::string& allowed) {
-        problem = k + ": 不能识别\"" + value + "\", 应为 " + allowed;
+        problem =
+            StrFormat(Tr("%s: 不能识别\"%s\", 应为 %s"), k.c_str(), value.c_str(), allowed.c_str());
         return false;
     };
     auto choose = [&](int& out, std::span<const char* const> names,
@@ -281,7 +283,7 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
 
     if (key == "number" || key == "name") {
         if (!IsUtf8(value)) {
-            problem = k + ": 不是有效的UTF-8文字";
+            problem = StrFormat(Tr("%s: 不是有效的UTF-8文字"), k.c_str());
             return false;
         }
         std::u16string units = Utf8ToUtf16(value);
@@ -289,7 +291,8 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
             // One byte per character on the instrument.
             for (char16_t u : units) {
                 if (u == 0 || u > 0xFF) {
-                    problem = k + ": 仪器编号中每个字符只占一个字节, 请输入字母或数字";
+                    problem = StrFormat(Tr("%s: 仪器编号中每个字符只占一个字节, 请输入字母或数字"),
+                                        k.c_str());
                     return false;
                 }
             }
@@ -303,7 +306,7 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
     if (key == "count") {
         if (EqualsIgnoreCase(value, "cyclic")) {
             if (!HasCyclicRecording(type_)) {
-                problem = k + ": " + ModelName(type_) + "没有循环记录";
+                problem = StrFormat(Tr("%s: %s没有循环记录"), k.c_str(), ModelName(type_).c_str());
                 return false;
             }
             values_.cyclic = true;
@@ -324,7 +327,7 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
         if (!unitText.empty() || key == "interval-unit") {
             unit = IntervalUnitOf(unitText);
             if (unit < 0) {
-                return refuse(key == "interval" ? "30s, 5min, 2h 或数字" : "s|min|h");
+                return refuse(key == "interval" ? Tr("30s, 5min, 2h 或数字") : "s|min|h");
             }
         }
         if (key == "interval") texts_.interval = value.substr(0, digits);
@@ -333,8 +336,10 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
         return true;
     }
     if (key == "led") {
-        static const char* const kTexts[] = {"无",      "检测时闪", "每隔5s", "每隔10s",
-                                             "每隔20s", "每隔30s",  "每隔60s"};
+        // A profile may name the choices as the Chinese list does, whatever the language.
+        static const char* const kTexts[] = {NoTr("无"),      NoTr("检测时闪"), NoTr("每隔5s"),
+                                             NoTr("每隔10s"), NoTr("每隔20s"),  NoTr("每隔30s"),
+                                             NoTr("每隔60s")};
         return choose(values_.led, kLedNames, kTexts);
     }
     if (key == "alarm-mode") return choose(values_.alarmMode, kAlarmNames, kAlarmModeNames);
@@ -358,19 +363,19 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
     }
     if (key == "speed") {
         static const char* const kNames[] = {"fast", "slow"};
-        static const char* const kTexts[] = {"快速", "慢速"};
+        static const char* const kTexts[] = {NoTr("快速"), NoTr("慢速")};
         return choose(values_.speed, kNames, kTexts);
     }
     if (key == "weighting") {
         static const char* const kNames[] = {"A", "C"};
-        static const char* const kTexts[] = {"A级", "C级"};
+        static const char* const kTexts[] = {NoTr("A级"), NoTr("C级")};
         return choose(values_.weighting, kNames, kTexts);
     }
     if (key == "pressure-unit") return choose(values_.pressureUnit, PressureUnitChoices(type_));
     if (key == "flow-unit") return choose(values_.flowUnit, kFlowUnitChoices);
     if (key == "start") {
         static const char* const kNames[] = {"manual", "immediate"};
-        static const char* const kTexts[] = {"手动测量", "立即测量"};
+        static const char* const kTexts[] = {NoTr("手动测量"), NoTr("立即测量")};
         return choose(values_.startMode, kNames, kTexts);
     }
 
@@ -400,7 +405,7 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
         if (key == "temp-high") temperatureSet_[1] = true;
         return true;
     }
-    problem = k + ": 没有这个参数名";
+    problem = StrFormat(Tr("%s: 没有这个参数名"), k.c_str());
     return false;
 }
 
@@ -449,7 +454,7 @@ bool ParamSettings::Encode(int16_t timeZoneBias, ParamBlock& block, std::string&
     }
     if (countSet_ && !values_.cyclic) {
         const std::optional<int32_t> n = ParseFieldInt(values_.recordCountText);
-        if (!n) return problem = "count: 请输入一个正整数。", false;
+        if (!n) return problem = std::string("count: ") + Tr("请输入一个正整数。"), false;
         const std::string m = RecordCountRangeMessage(*n, EditorMaxRecordCount(type_));
         if (!m.empty()) return problem = "count: " + m, false;
     }
@@ -494,7 +499,7 @@ bool ParseProfile(std::string_view text, ParamProfile& profile, std::string& pro
     ParamProfile p;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     if (!IsUtf8(text)) {
-        problem = "配置文件不是UTF-8文字";
+        problem = Tr("配置文件不是UTF-8文字");
         return false;
     }
     bool inSection = false, sectionSeen = false;
@@ -505,35 +510,36 @@ bool ParseProfile(std::string_view text, ParamProfile& profile, std::string& pro
         start = end + 1;
         ++lineNumber;
         auto fail = [&](const std::string& why) {
-            problem = StrFormat("第%d行: ", lineNumber) + why;
+            problem = StrFormat(Tr("第%d行: %s"), lineNumber, why.c_str());
             return false;
         };
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             inSection = line == "[qxlog-profile]";
-            if (!inSection) return fail("不认识的段 " + line + ", 应为 [qxlog-profile]");
+            if (!inSection)
+                return fail(StrFormat(Tr("不认识的段 %s, 应为 [qxlog-profile]"), line.c_str()));
             sectionSeen = true;
             continue;
         }
-        if (!inSection) return fail("参数应在 [qxlog-profile] 段内");
+        if (!inSection) return fail(Tr("参数应在 [qxlog-profile] 段内"));
         const size_t eq = line.find('=');
-        if (eq == std::string::npos) return fail("应为 KEY=VALUE: " + line);
+        if (eq == std::string::npos) return fail(StrFormat(Tr("应为 KEY=VALUE: %s"), line.c_str()));
         const std::string key = Trim(std::string_view(line).substr(0, eq));
         const std::string value = Trim(std::string_view(line).substr(eq + 1));
         if (key == "model") {
             p.modelName = value;
             p.model = ModelFromName(value);
-            if (p.model == 0) return fail("不认识的型号 " + value);
+            if (p.model == 0) return fail(StrFormat(Tr("不认识的型号 %s"), value.c_str()));
             continue;
         }
-        if (!IsParamKey(key)) return fail(key + ": 没有这个参数名");
+        if (!IsParamKey(key)) return fail(StrFormat(Tr("%s: 没有这个参数名"), key.c_str()));
         for (const auto& [k, v] : p.settings) {
-            if (k == key) return fail(key + ": 参数重复");
+            if (k == key) return fail(StrFormat(Tr("%s: 参数重复"), key.c_str()));
         }
         p.settings.emplace_back(key, value);
     }
     if (!sectionSeen) {
-        problem = "配置文件中没有 [qxlog-profile] 段";
+        problem = Tr("配置文件中没有 [qxlog-profile] 段");
         return false;
     }
     profile = std::move(p);

@@ -51,8 +51,16 @@ RecordUnits RecordUnitsOf(uint8_t unitByte, InstrumentTypeId type) {
     // The flow meter shows the air density where the others show the dew point.
     const bool flowMeter = u.mask & kChFlow;
     const bool formaldehyde = Model(type).gas == GasKind::kFormaldehyde;
-    u.names = {"温度", "湿度", flowMeter ? "空气密度" : "露点", "气压", "差压",
-               "噪声", "流量", formaldehyde ? "甲醛" : "CO2"};
+    u.nameKeys = {TrNoop("温度"),
+                  TrNoop("湿度"),
+                  flowMeter ? TrNoop("空气密度") : TrNoop("露点"),
+                  TrNoop("气压"),
+                  TrNoop("差压"),
+                  TrNoop("噪声"),
+                  TrNoop("流量"),
+                  formaldehyde ? TrNoop("甲醛") : "CO2"};
+    for (size_t s = 0; s < u.names.size(); ++s)
+        u.names[s] = Tr(u.nameKeys[s]);
     u.units = {temp, "%RH",      flowMeter ? "kg/m3" : temp,    u.pressure.name, u.pressure.name,
                "dB", u.flowUnit, formaldehyde ? "mg/m3" : "PPM"};
     return u;

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "core/model/instrument_catalogue.h"
+#include "core/model/language.h"
 #include "core/model/param_block.h"
 
 namespace qx {
@@ -39,7 +40,8 @@ struct RecordUnits {
     int temperatureUnit = 0;  // 0 Celsius, 1 Fahrenheit
     PressureUnit pressure{};
     const char* flowUnit = "";
-    std::array<const char*, kSeriesCount> names{};
+    std::array<const char*, kSeriesCount> names{};     // in the current language
+    std::array<const char*, kSeriesCount> nameKeys{};  // the same untranslated
     std::array<const char*, kSeriesCount> units{};
 };
 RecordUnits RecordUnitsOf(uint8_t unitByte, InstrumentTypeId type);

@@ -1,5 +1,6 @@
 #include "record_export.h"
 
+#include "core/model/language.h"
 #include "core/model/text_util.h"
 #include "record_set.h"
 #include "text_export.h"
@@ -37,11 +38,11 @@ bool ExportSampleTable(const std::string& path, ExportFormat format, const Sampl
 }
 
 std::string ExportSucceededMessage(const std::string& path) {
-    return StrFormat("文件:%s\n导出成功!", path.c_str());
+    return StrFormat(Tr("文件:%s\n导出成功!"), path.c_str());
 }
 
 std::string ExportFailedMessage(const std::string& path) {
-    return StrFormat("文件:%s\n导出失败!", path.c_str());
+    return StrFormat(Tr("文件:%s\n导出失败!"), path.c_str());
 }
 
 std::string ProposedExportPath(const std::string& dataFolder, const std::string& recordPath) {

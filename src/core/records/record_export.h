@@ -31,7 +31,7 @@ bool ExportSampleTable(const std::string& path, ExportFormat format, const Sampl
                        std::span<const ParamListRow> params,
                        const RecordStatistics* statistics = nullptr, std::string* error = nullptr);
 
-// "文件:%s\n导出成功!" and "文件:%s\n导出失败!" with the path.
+// "文件:%s\n导出成功!" and "文件:%s\n导出失败!" with the path, in the current language.
 std::string ExportSucceededMessage(const std::string& path);
 std::string ExportFailedMessage(const std::string& path);
 
@@ -39,7 +39,8 @@ std::string ExportFailedMessage(const std::string& path);
 // last extension (the whole name when it has none).
 std::string ProposedExportPath(const std::string& dataFolder, const std::string& recordPath);
 
-// The record's parameter list: the rows its type shows, with texts made from its block.
+// The record's parameter list: the rows its type shows, with texts made from its block (in the
+// current language).
 std::vector<ParamListRow> RecordParamRows(const RecordSet& set);
 
 }  // namespace qx

@@ -150,7 +150,7 @@ std::string InitialOpenName(const std::string& currentPath, const std::string& d
 }
 
 std::string InitialSaveName(const std::string& currentPath, const std::string& dataFolder) {
-    return currentPath.empty() ? StrFormat("%s/未命名", dataFolder.c_str()) : currentPath;
+    return currentPath.empty() ? StrFormat("%s/%s", dataFolder.c_str(), Tr("未命名")) : currentPath;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "record_legend.h"
 
+#include "core/model/language.h"
+
 namespace qx {
 namespace {
 
@@ -11,8 +13,9 @@ constexpr LegendLook kLooks[kLegendEntryCount] = {
     kSoundAlarmPens.low,        kSoundAlarmPens.high,       kGasAlarmPens.low,
 };
 
-constexpr const char* kAlarmTexts[] = {"低温报警", "高温报警", "低湿报警", "高湿报警",
-                                       "低噪报警", "高噪报警", "CO2报警"};
+constexpr const char* kAlarmTexts[] = {TrNoop("低温报警"), TrNoop("高温报警"), TrNoop("低湿报警"),
+                                       TrNoop("高湿报警"), TrNoop("低噪报警"), TrNoop("高噪报警"),
+                                       TrNoop("CO2报警")};
 
 }  // namespace
 
@@ -85,10 +88,10 @@ std::string LegendText(int entry, const RecordUnits& units) {
         return name ? name : "";
     }
     if (entry == kLegendEntryCount - 1 && Model(units.type).gas == GasKind::kFormaldehyde) {
-        return "甲醛报警";
+        return Tr("甲醛报警");
     }
     if (entry >= kLegendFirstAlarm && entry < kLegendEntryCount) {
-        return kAlarmTexts[entry - kLegendFirstAlarm];
+        return Tr(kAlarmTexts[entry - kLegendFirstAlarm]);
     }
     return {};
 }

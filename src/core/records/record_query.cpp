@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "record_set.h"
@@ -68,7 +69,8 @@ QueryWindow MakeQueryWindow(const QueryRequest& request, int64_t now) {
             w.bounded = true;
             w.from = now - int64_t{request.days} * 86400;
             w.to = now;
-            w.condition = StrFormat("当前日期[%s],向前%d天", DateText(now).c_str(), request.days);
+            w.condition =
+                StrFormat(Tr("当前日期[%s],向前%d天"), DateText(now).c_str(), request.days);
             break;
         case QueryMode::LastMonths: {
             std::tm tm = LocalCalendar(now);
@@ -79,7 +81,8 @@ QueryWindow MakeQueryWindow(const QueryRequest& request, int64_t now) {
             w.bounded = true;
             w.from = FromLocalCalendar(tm);
             w.to = now;
-            w.condition = StrFormat("当前日期[%s],向前%d月", DateText(now).c_str(), request.months);
+            w.condition =
+                StrFormat(Tr("当前日期[%s],向前%d月"), DateText(now).c_str(), request.months);
             break;
         }
         case QueryMode::DateRange:
@@ -87,7 +90,7 @@ QueryWindow MakeQueryWindow(const QueryRequest& request, int64_t now) {
             w.from = LocalDayBound(request.rangeStart, 0, 0, 0);
             w.to = LocalDayBound(request.rangeEnd, 23, 59, 59);
             w.condition =
-                StrFormat("日期从[%s]-[%s]", DateText(w.from).c_str(), DateText(w.to).c_str());
+                StrFormat(Tr("日期从[%s]-[%s]"), DateText(w.from).c_str(), DateText(w.to).c_str());
             break;
     }
     return w;
@@ -103,13 +106,13 @@ int32_t CountMatches(const RecordSet& set, const QueryWindow& window) {
 }
 
 std::string RecordHeaderText(const ParamTexts& texts) {
-    return StrFormat("编号:%s 测量名:%s ", texts[ParamText::Number].c_str(),
+    return StrFormat(Tr("编号:%s 测量名:%s "), texts[ParamText::Number].c_str(),
                      texts[ParamText::Name].c_str());
 }
 
 std::string QueryStatusLine(std::string_view headerText, int total, std::string_view condition,
                             int matched) {
-    return StrFormat("%.*s 总记录数:%d  查询条件:%.*s 记录数:%d",
+    return StrFormat(Tr("%.*s 总记录数:%d  查询条件:%.*s 记录数:%d"),
                      static_cast<int>(headerText.size()), headerText.data(), total,
                      static_cast<int>(condition.size()), condition.data(), matched);
 }
@@ -123,11 +126,11 @@ std::optional<int> ParseQueryCount(std::string_view text, int low, int high, std
     const auto [ptr, ec] = std::from_chars(begin, end, value);
     if (trimmed.empty() || ptr != end ||
         (ec != std::errc() && ec != std::errc::result_out_of_range)) {
-        if (message) *message = "请输入一个整数。";
+        if (message) *message = Tr("请输入一个整数。");
         return std::nullopt;
     }
     if (ec == std::errc::result_out_of_range || value < low || value > high) {
-        if (message) *message = StrFormat("请输入一个在 %d 和 %d 之间的整数。", low, high);
+        if (message) *message = StrFormat(Tr("请输入一个在 %d 和 %d 之间的整数。"), low, high);
         return std::nullopt;
     }
     return static_cast<int>(value);

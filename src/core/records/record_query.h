@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "core/model/instrument_catalogue.h"
+#include "core/model/language.h"
 #include "core/model/param_block.h"
 
 namespace qx {
@@ -55,7 +56,7 @@ struct QueryWindow {
     bool bounded = false;  // false: All, every sample
     int64_t from = 0;      // inclusive bounds; the pickers show them after a query
     int64_t to = 0;
-    std::string condition = "所有";
+    std::string condition = Tr("所有");  // in the current language
 
     // Both bounds inclusive.
     bool Contains(int64_t t) const { return !bounded || (t >= from && t <= to); }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/model/language.h"
 #include "core/model/param_block.h"
 #include "record_query.h"
 #include "record_set.h"
@@ -273,10 +274,14 @@ int FindStatisticsSeries(const SampleTable& table, std::string_view name) {
     } else if (name == "hcho" && (units.mask & kChFormaldehyde)) {
         wanted = 7;
     }
+    // Titles and names count in the current language and untranslated, so that a name keeps
+    // working whatever the language.
     for (const SampleColumn& c : table.Columns()) {
         if (c.series < 0) continue;
-        if (c.series == wanted || c.title == name ||
-            name == units.names[static_cast<size_t>(c.series)]) {
+        const size_t s = static_cast<size_t>(c.series);
+        const std::string key = units.nameKeys[s];
+        if (c.series == wanted || c.title == name || name == units.names[s] || name == key ||
+            name == key + "(" + units.units[s] + ")") {
             return c.series;
         }
     }
@@ -284,7 +289,7 @@ int FindStatisticsSeries(const SampleTable& table, std::string_view name) {
 }
 
 const char* LimitSideText(LimitSide side) {
-    return side == LimitSide::Above ? "高于上限" : "低于下限";
+    return side == LimitSide::Above ? Tr("高于上限") : Tr("低于下限");
 }
 
 }  // namespace qx

@@ -120,10 +120,11 @@ RecordStatistics ComputeRecordStatistics(const RecordSet& set, const SampleTable
 double RoundTo(double value, int decimals);
 
 // The series of the table that a name means: its list title ("温度(℃)", also without the
-// unit) or one of temp, hum, sound, co2, hcho. -1 for none.
+// unit; in the current language or untranslated) or one of temp, hum, sound, co2, hcho. -1 for
+// none.
 int FindStatisticsSeries(const SampleTable& table, std::string_view name);
 
-// The display texts: "高于上限" / "低于下限".
+// The display texts: "高于上限" / "低于下限", in the current language.
 const char* LimitSideText(LimitSide side);
 
 }  // namespace qx

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "core/model/language.h"
 #include "number_text.h"
 #include "record_set.h"
 
@@ -31,8 +32,8 @@ void SampleTable::Build(const RecordSet& set, const QueryWindow& window) {
     total_ = set.count;
 
     if (IsKnownModel(set.type)) {
-        columns_.push_back({SampleColumn::kRecordNumber, "记录", 50});
-        columns_.push_back({SampleColumn::kTime, "时间", 145});
+        columns_.push_back({SampleColumn::kRecordNumber, Tr("记录"), 50});
+        columns_.push_back({SampleColumn::kTime, Tr("时间"), 145});
         for (int s : series_) {
             int width = kSeriesWidths[s];
             if (s == 2 && (ChannelMask(set.type) & kChFlow)) width = width * 8 / 5;

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/model/language.h"
 #include "number_text.h"
 #include "record_statistics.h"
 #include "xlsx_time_cell.h"
@@ -40,7 +41,7 @@ class StatisticsWriter {
     void Titles(std::initializer_list<const char*> titles) {
         lxw_col_t col = 0;
         for (const char* t : titles)
-            Text(col++, t);
+            Text(col++, Tr(t));
         NextRow();
     }
     void NextRow() { ++row_; }
@@ -72,21 +73,22 @@ void WriteHeader(StatisticsWriter& w, const RecordStatistics& rs) {
         w.Number(1, value);
         w.NextRow();
     };
-    text("文件", rs.file);
-    text("型号", rs.model);
-    text("编号", rs.number);
-    text("测量名", rs.name);
-    text("查询条件", rs.condition);
-    number("记录间隔(秒)", static_cast<double>(rs.interval));
-    time("开始时间", rs.first, rs.samples > 0);
-    time("结束时间", rs.last, rs.samples > 0);
-    number("记录数", rs.samples);
-    number("活化能(kJ/mol)", rs.activationEnergy);
+    text(Tr("文件"), rs.file);
+    text(Tr("型号"), rs.model);
+    text(Tr("编号"), rs.number);
+    text(Tr("测量名"), rs.name);
+    text(Tr("查询条件"), rs.condition);
+    number(Tr("记录间隔(秒)"), static_cast<double>(rs.interval));
+    time(Tr("开始时间"), rs.first, rs.samples > 0);
+    time(Tr("结束时间"), rs.last, rs.samples > 0);
+    number(Tr("记录数"), rs.samples);
+    number(Tr("活化能(kJ/mol)"), rs.activationEnergy);
 }
 
 void WriteFigures(StatisticsWriter& w, const RecordStatistics& rs) {
-    w.Titles({"通道", "样本数", "缺失", "最小值", "最小值时间", "最大值", "最大值时间", "平均值",
-              "标准差", "平均动力学温度"});
+    w.Titles({TrNoop("通道"), TrNoop("样本数"), TrNoop("缺失"), TrNoop("最小值"),
+              TrNoop("最小值时间"), TrNoop("最大值"), TrNoop("最大值时间"), TrNoop("平均值"),
+              TrNoop("标准差"), TrNoop("平均动力学温度")});
     for (const SeriesStatistics& s : rs.series) {
         w.Text(0, s.title);
         w.Number(1, s.count);
@@ -105,15 +107,16 @@ void WriteFigures(StatisticsWriter& w, const RecordStatistics& rs) {
 }
 
 void WriteLimits(StatisticsWriter& w, const RecordStatistics& rs) {
-    w.Titles({"通道", "下限", "上限", "限值来源", "低于下限样本数", "低于下限时间(秒)",
-              "高于上限样本数", "高于上限时间(秒)", "超限次数", "最长超限(秒)"});
+    w.Titles({TrNoop("通道"), TrNoop("下限"), TrNoop("上限"), TrNoop("限值来源"),
+              TrNoop("低于下限样本数"), TrNoop("低于下限时间(秒)"), TrNoop("高于上限样本数"),
+              TrNoop("高于上限时间(秒)"), TrNoop("超限次数"), TrNoop("最长超限(秒)")});
     for (const SeriesStatistics& s : rs.series) {
         if (!s.limits) continue;
         const LimitSummary& l = *s.limits;
         w.Text(0, s.title);
         if (l.limits.low) w.Number(1, *l.limits.low);
         if (l.limits.high) w.Number(2, *l.limits.high);
-        w.Text(3, l.overridden ? "用户" : "记录");
+        w.Text(3, l.overridden ? Tr("用户") : Tr("记录"));
         w.Number(4, l.below.samples);
         w.Number(5, static_cast<double>(l.below.seconds));
         w.Number(6, l.above.samples);
@@ -127,7 +130,8 @@ void WriteLimits(StatisticsWriter& w, const RecordStatistics& rs) {
 }
 
 void WriteExcursions(StatisticsWriter& w, const RecordStatistics& rs) {
-    w.Titles({"通道", "超限", "开始时间", "结束时间", "样本数", "时间(秒)", "峰值", "峰值时间"});
+    w.Titles({TrNoop("通道"), TrNoop("超限"), TrNoop("开始时间"), TrNoop("结束时间"),
+              TrNoop("样本数"), TrNoop("时间(秒)"), TrNoop("峰值"), TrNoop("峰值时间")});
     for (const SeriesStatistics& s : rs.series) {
         if (!s.limits) continue;
         for (const Excursion& e : s.limits->excursions) {
@@ -147,7 +151,7 @@ void WriteExcursions(StatisticsWriter& w, const RecordStatistics& rs) {
 }  // namespace
 
 bool WriteStatisticsSheet(lxw_workbook* book, const RecordStatistics& statistics) {
-    lxw_worksheet* ws = workbook_add_worksheet(book, kStatisticsSheetName);
+    lxw_worksheet* ws = workbook_add_worksheet(book, Tr(kStatisticsSheetName));
     if (!ws) return false;
     lxw_format* timeFormat = workbook_add_format(book);
     if (!timeFormat) return false;

@@ -12,11 +12,14 @@
 
 #include <xlsxwriter.h>
 
+#include "core/model/language.h"
+
 namespace qx {
 
 struct RecordStatistics;
 
-inline constexpr const char* kStatisticsSheetName = "统计";
+// Untranslated; the workbook carries it in the current language.
+inline constexpr const char* kStatisticsSheetName = TrNoop("统计");
 
 // Adds the sheet to book (constant-memory mode: after the sheets before it are complete).
 bool WriteStatisticsSheet(lxw_workbook* book, const RecordStatistics& statistics);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/model/language.h"
+
 namespace qx {
 namespace {
 
@@ -146,10 +148,12 @@ float TrendGridStep(const TrendRange& range, int divisions) {
     return g;
 }
 
-const char* const kTimeZoomTexts[kTimeZoomCount] = {"缩小10X", "缩小5X", "缩小2X", "不变(1x)",
-                                                    "放大2X",  "放大5X", "放大10X"};
-const char* const kValueZoomTexts[kValueZoomCount] = {"不变(1x)", "放大1.2X", "放大1.5X", "放大2X",
-                                                      "放大4X",   "放大8X",   "放大16X"};
+const char* const kTimeZoomTexts[kTimeZoomCount] = {
+    TrNoop("缩小10X"), TrNoop("缩小5X"), TrNoop("缩小2X"), TrNoop("不变(1x)"),
+    TrNoop("放大2X"),  TrNoop("放大5X"), TrNoop("放大10X")};
+const char* const kValueZoomTexts[kValueZoomCount] = {
+    TrNoop("不变(1x)"), TrNoop("放大1.2X"), TrNoop("放大1.5X"), TrNoop("放大2X"),
+    TrNoop("放大4X"),   TrNoop("放大8X"),   TrNoop("放大16X")};
 
 TrendTimeZoom TimeZoomFor(int baseSpan, int index) {
     static constexpr double kFactors[kTimeZoomCount] = {10, 5, 2, 1, 0.5, 0.2, 0.1};

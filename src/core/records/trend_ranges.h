@@ -68,7 +68,8 @@ TrendAxes TrendAxesFor(InstrumentTypeId type, int channelCount);
 // to a multiple of d.
 float TrendGridStep(const TrendRange& range, int divisions);
 
-// Time zoom entries "缩小10X" .. "放大10X" and value zoom entries "不变(1x)" .. "放大16X".
+// Time zoom entries "缩小10X" .. "放大10X" and value zoom entries "不变(1x)" .. "放大16X",
+// untranslated: the list that shows them passes each through Tr().
 inline constexpr int kTimeZoomCount = 7;
 inline constexpr int kTimeZoomNeutral = 3;  // "不变(1x)"
 inline constexpr int kValueZoomCount = 7;

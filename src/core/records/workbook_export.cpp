@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "atomic_file.h"
+#include "core/model/language.h"
 #include "core/model/text_util.h"
 #include "sample_table.h"
 #include "statistics_sheet.h"
@@ -59,7 +60,7 @@ struct SheetWriter {
 };
 
 bool WriteSampleSheet(lxw_workbook* book, const SampleTable& table) {
-    lxw_worksheet* ws = workbook_add_worksheet(book, kSampleSheetName);
+    lxw_worksheet* ws = workbook_add_worksheet(book, Tr(kSampleSheetName));
     if (!ws) return false;
     // Shows a time cell as the list shows the time ("%y-%m-%d %H:%M:%S").
     lxw_format* timeFormat = workbook_add_format(book);
@@ -91,13 +92,13 @@ bool WriteSampleSheet(lxw_workbook* book, const SampleTable& table) {
 }
 
 bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
-    lxw_worksheet* ws = workbook_add_worksheet(book, kParamSheetName);
+    lxw_worksheet* ws = workbook_add_worksheet(book, Tr(kParamSheetName));
     if (!ws) return false;
     SheetWriter w{ws};
     w.Keep(worksheet_set_column(ws, 0, 0, 16, nullptr));
     w.Keep(worksheet_set_column(ws, 1, 1, 24, nullptr));
-    w.Text(0, 0, "记录的参数");
-    w.Text(0, 1, "内容");
+    w.Text(0, 0, Tr("记录的参数"));
+    w.Text(0, 1, Tr("内容"));
     lxw_row_t row = 1;
     for (const ParamListRow& p : params) {
         w.Text(row, 0, p.label);

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "core/model/language.h"
 #include "core/model/param_list_rows.h"
 
 namespace qx {
@@ -19,8 +20,9 @@ namespace qx {
 class SampleTable;
 struct RecordStatistics;
 
-inline constexpr const char* kSampleSheetName = "数据记录";
-inline constexpr const char* kParamSheetName = "参数表";
+// The sheet names untranslated; the workbook carries them in the current language.
+inline constexpr const char* kSampleSheetName = TrNoop("数据记录");
+inline constexpr const char* kParamSheetName = TrNoop("参数表");
 
 // False when the workbook could not be written completely; *error (when given) says why.
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
