@@ -308,7 +308,7 @@ TEST(HelpDocument, EnglishHasTheSectionsAndPicturesOfTheChinese) {
     }
     for (const char* topic :
          {"Connect", "udev", "Auto refresh", "Write Settings", "Set Clock", "Stop Recording",
-          "Download Data", "Point markers", "Export", "xlsx", "Print Preview", "PDF"})
+          "Download Data", "Mark points", "Export", "xlsx", "Print Preview", "PDF"})
         EXPECT_TRUE(en.html.contains(QString::fromUtf8(topic))) << topic;
 
     // No Chinese left in the English page but the language menu's names and the Chinese file's.
