@@ -1,10 +1,11 @@
-// Packs the help page and its pictures into one single-file web archive.
+// Packs a help page and its pictures into one single-file web archive.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 
 #include "pictures.h"
 
@@ -57,6 +58,24 @@ QByteArray Base64Lines(const QByteArray& data) {
     return out;
 }
 
+// The text of the page's <title> on one line, in UTF-8; empty when there is none.
+QByteArray PageTitle(const QByteArray& page) {
+    static const QRegularExpression kTitle(R"re(<title>([^<]*)</title>)re",
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = kTitle.match(QString::fromUtf8(page));
+    return m.hasMatch() ? m.captured(1).simplified().toUtf8() : QByteArray();
+}
+
+// A header value as written: printable ASCII as it is, anything else as one UTF-8 encoded word
+// (RFC 2047).
+QByteArray SubjectText(const QByteArray& text) {
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) <= 126;
+    });
+    if (ascii && !text.contains("=?")) return text;
+    return "=?utf-8?B?" + text.toBase64() + "?=";
+}
+
 QByteArray Header(const char* name, const QByteArray& value) {
     return QByteArray(name) + ": " + value + kCrLf;
 }
@@ -71,11 +90,15 @@ bool WriteHelpArchive(const QString& htmlPath, const QStringList& imageDirs, con
         return false;
     }
     const QByteArray page = html.readAll();
+    const QByteArray title = PageTitle(page);
+    if (title.isEmpty()) {
+        *error = htmlPath + " has no <title>";
+        return false;
+    }
 
     QByteArray archive;
     archive += Header("From", "<Saved by the QX Logger help generator>");
-    // "QX软件 操作说明" as an encoded word.
-    archive += Header("Subject", "=?utf-8?B?" + QByteArray("QX软件 操作说明").toBase64() + "?=");
+    archive += Header("Subject", SubjectText(title));
     archive += Header("MIME-Version", "1.0");
     archive +=
         Header("Content-Type", QByteArray("multipart/related;") + kCrLf + "\ttype=\"text/html\";" +

@@ -52,9 +52,10 @@ QImage DrawCaptionRecords();
 QImage DrawCaptionHelp();
 
 // Packs an HTML file and the pictures it names into a single-file web archive
-// (multipart/related, CRLF line ends, quoted-printable HTML, base64 images). Each img src keeps
-// its text as the picture's Content-Location; the picture file is its file name, looked up in
-// imageDirs in order. Returns false with a reason in *error.
+// (multipart/related, CRLF line ends, quoted-printable HTML, base64 images). The page's <title>
+// is the archive's Subject. Each img src keeps its text as the picture's Content-Location; the
+// picture file is its file name, looked up in imageDirs in order. Returns false with a reason in
+// *error.
 bool WriteHelpArchive(const QString& htmlPath, const QStringList& imageDirs, const QString& outPath,
                       QString* error);
 

@@ -1,8 +1,9 @@
 // qxlog-resgen RES_DIR
 //
 // Draws every picture of the program into RES_DIR, writes the resource list RES_DIR/qxlog.qrc,
-// draws the help document's own illustrations into RES_DIR/help and packs
-// RES_DIR/help/帮助.html with its pictures into RES_DIR/帮助.mht.
+// draws the help documents' own illustrations into RES_DIR/help and packs each help page with
+// its pictures: RES_DIR/help/帮助.html into RES_DIR/帮助.mht (Chinese) and RES_DIR/help/Help.html
+// into RES_DIR/Help.mht (English).
 // Run it with QT_QPA_PLATFORM=offscreen (the build target qx_res_generate does).
 #include <QDir>
 #include <QGuiApplication>
@@ -97,13 +98,20 @@ int main(int argc, char** argv) {
     if (!Save(DrawPanelIllustration(), help, "panel_illustration.png", nullptr) ||
         !Save(DrawFlowPanelIllustration(), help, "flow_panel_illustration.png", nullptr))
         return 1;
-    QString error;
-    if (!WriteHelpArchive(help.filePath("帮助.html"), {help.path(), res.path()},
-                          res.filePath("帮助.mht"), &error)) {
-        std::fprintf(stderr, "qxlog-resgen: %s\n", qPrintable(error));
-        return 1;
+    // The pictures show no text, so both languages share them.
+    const std::pair<QString, QString> documents[] = {
+        {QStringLiteral("帮助.html"), QStringLiteral("帮助.mht")},
+        {QStringLiteral("Help.html"), QStringLiteral("Help.mht")},
+    };
+    for (const auto& [page, archive] : documents) {
+        QString error;
+        if (!WriteHelpArchive(help.filePath(page), {help.path(), res.path()}, res.filePath(archive),
+                              &error)) {
+            std::fprintf(stderr, "qxlog-resgen: %s\n", qPrintable(error));
+            return 1;
+        }
     }
-    std::printf("qxlog-resgen: %d pictures, qxlog.qrc and 帮助.mht written to %s\n",
+    std::printf("qxlog-resgen: %d pictures, qxlog.qrc, 帮助.mht and Help.mht written to %s\n",
                 static_cast<int>(program.size()), argv[1]);
     return 0;
 }

@@ -236,9 +236,12 @@ TEST(MhtArchive, DamagedVariantsNeverBreakTheReader) {
     }
 }
 
-TEST(HelpDocument, IsAConsistentArchiveWithCrLfLineEnds) {
-    QFile file(QStringLiteral(QX_RES_DIR "/帮助.mht"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+// A committed help document, read as the help view reads it, after checking that it is a
+// consistent archive: CRLF line ends only, every picture the page shows is stored and decodes,
+// and every stored picture is shown.
+void ReadHelpDocument(const QString& path, MhtArchive* a) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
     const QByteArray data = file.readAll();
     for (qsizetype i = 0; i < data.size(); ++i) {
         if (data[i] == '\n') {
@@ -248,30 +251,73 @@ TEST(HelpDocument, IsAConsistentArchiveWithCrLfLineEnds) {
             ASSERT_TRUE(i + 1 < data.size() && data[i + 1] == '\n') << "bare CR at " << i;
         }
     }
-    MhtArchive a;
     QString error;
-    ASSERT_TRUE(ParseMhtArchive(data, &a, &error)) << qPrintable(error);
+    ASSERT_TRUE(ParseMhtArchive(data, a, &error)) << qPrintable(error);
 
-    // Every picture the page shows is in the archive and decodes; every part is shown.
     QSet<QString> shown;
     static const QRegularExpression kImg(R"re(<img\b[^>]*\bsrc="([^"]+)")re");
-    for (auto it = kImg.globalMatch(a.html); it.hasNext();)
+    for (auto it = kImg.globalMatch(a->html); it.hasNext();)
         shown.insert(it.next().captured(1));
     EXPECT_GE(shown.size(), 5);
     QSet<QString> stored;
-    for (const MhtPart& part : a.parts) {
+    for (const MhtPart& part : a->parts) {
         if (!part.contentType.startsWith("image/")) continue;
         stored.insert(part.location);
         EXPECT_FALSE(part.damaged) << qPrintable(part.location);
         EXPECT_FALSE(QImage::fromData(part.body).isNull()) << qPrintable(part.location);
     }
     EXPECT_EQ(shown, stored);
+}
+
+// Every capture of `re` in `text`, in order.
+QStringList AllMatches(const QRegularExpression& re, const QString& text) {
+    QStringList found;
+    for (auto it = re.globalMatch(text); it.hasNext();)
+        found.append(it.next().captured(1));
+    return found;
+}
+
+TEST(HelpDocument, IsAConsistentArchiveWithCrLfLineEnds) {
+    MhtArchive a;
+    ASSERT_NO_FATAL_FAILURE(ReadHelpDocument(QStringLiteral(QX_RES_DIR "/帮助.mht"), &a));
 
     // The topics the document covers.
     for (const char* topic :
          {"连接测试仪", "udev", "自动刷新", "设置参数", "校正时钟", "停止记录", "接收数据",
           "记录查询", "节点标记", "横排", "导出", "xlsx", "打印预览", "PDF", "复制图形到剪贴板"})
         EXPECT_TRUE(a.html.contains(QString::fromUtf8(topic))) << topic;
+}
+
+TEST(HelpDocument, EnglishHasTheSectionsAndPicturesOfTheChinese) {
+    MhtArchive zh, en;
+    ASSERT_NO_FATAL_FAILURE(ReadHelpDocument(QStringLiteral(QX_RES_DIR "/帮助.mht"), &zh));
+    ASSERT_NO_FATAL_FAILURE(ReadHelpDocument(QStringLiteral(QX_RES_DIR "/Help.mht"), &en));
+
+    // The same sections, contents links and pictures, in the same order.
+    static const QRegularExpression kAnchor(R"re(<a name="([^"]+)")re");
+    static const QRegularExpression kLink(R"re(<a href="(#[^"]+)")re");
+    static const QRegularExpression kImg(R"re(<img\b[^>]*\bsrc="([^"]+)")re");
+    for (const QRegularExpression* re : {&kAnchor, &kLink, &kImg})
+        EXPECT_EQ(AllMatches(*re, en.html), AllMatches(*re, zh.html)) << qPrintable(re->pattern());
+    EXPECT_GE(AllMatches(kAnchor, zh.html).size(), 13);
+
+    // Both explain the language choice under its menu entry, which has one name in both.
+    for (const MhtArchive* a : {&zh, &en}) {
+        for (const char* topic : {"语言 / Language", "[Workspace]", "--lang", "Help.mht"})
+            EXPECT_TRUE(a->html.contains(QString::fromUtf8(topic))) << topic;
+    }
+    for (const char* topic :
+         {"Connect", "udev", "Auto refresh", "Write Settings", "Set Clock", "Stop Recording",
+          "Download Data", "Mark points", "Export", "xlsx", "Print Preview", "PDF"})
+        EXPECT_TRUE(en.html.contains(QString::fromUtf8(topic))) << topic;
+
+    // No Chinese left in the English page but the language menu's names and the Chinese file's.
+    QString rest = en.html;
+    for (const char* name : {"语言 / Language", "中文", "帮助.mht"})
+        rest.remove(QString::fromUtf8(name));
+    static const QRegularExpression kHan(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]+"));
+    EXPECT_FALSE(rest.contains(kHan)) << qPrintable(kHan.match(rest).captured());
 }
 
 }  // namespace
