@@ -1,5 +1,6 @@
 #include "my_list_ctrl.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableWidgetItem>
@@ -74,7 +75,8 @@ QString CMyListCtrl::Text(int row, int column) const {
 void SetupParamList(CMyListCtrl& list, const QString& firstColumnTitle) {
     list.setUpdatesEnabled(false);
     list.setFont(qx::SongFont(14));
-    list.SetColumns({firstColumnTitle, QStringLiteral("内容")}, {160, 200});
+    list.SetColumns({firstColumnTitle, QCoreApplication::translate("qx::CMyListCtrl", "内容")},
+                    {160, 200});
     list.setUpdatesEnabled(true);
 }
 
