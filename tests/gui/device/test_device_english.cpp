@@ -60,13 +60,31 @@ TEST(DeviceLanguages, PanelFitsAndSpeaksTheLanguage) {
         const QPushButton* last = bench.view.Button(CQX420View::kCmdStopRecord);
         EXPECT_LE(last->geometry().right(), bench.view.minimumWidth());
         EXPECT_LE(bench.view.minimumWidth(), 844);
+        // The parameter lists' labels are shown whole; in Chinese the column keeps its width.
+        for (auto kind : {qx::ParamListKind::kSet, qx::ParamListKind::kRecorded}) {
+            const qx::CMyListCtrl& list = bench.view.ParamList(kind);
+            ASSERT_GT(list.rowCount(), 10);
+            if (!english) {
+                EXPECT_EQ(list.columnWidth(0), 160);
+            }
+            for (int r = 0; r < list.rowCount(); ++r) {
+                EXPECT_LT(list.fontMetrics().horizontalAdvance(list.Text(r, 0)),
+                          list.columnWidth(0) - 4)
+                    << list.Text(r, 0).toStdString();
+            }
+        }
         SaveScreenshot(bench.view, QStringLiteral("device_panel_%1.png").arg(lang));
         if (!english) return;
         EXPECT_EQ(bench.view.Button(CQX420View::kCmdReceiveData)->text(), "Download Data");
         EXPECT_EQ(bench.view.Button(CQX420View::kCmdCalibrateClock)->text(), "Set Clock");
         EXPECT_EQ(bench.view.AutoReadBox()->text(), "Auto refresh");
-        EXPECT_EQ(bench.view.ParamList(qx::ParamListKind::kSet).ColumnTitles(),
-                  (QStringList{"Current settings", "Value"}));
+        qx::CMyListCtrl& set = bench.view.ParamList(qx::ParamListKind::kSet);
+        EXPECT_EQ(set.ColumnTitles(), (QStringList{"Current settings", "Value"}));
+        // A label longer than the column widens it.
+        const QString longLabel = QStringLiteral("Formaldehyde alarm at the high limit");
+        set.SetRows({{longLabel, QString()}});
+        set.FitColumn(0);
+        EXPECT_LT(set.fontMetrics().horizontalAdvance(longLabel), set.columnWidth(0) - 4);
     });
 }
 
