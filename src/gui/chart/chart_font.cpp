@@ -5,6 +5,8 @@
 #include <QRawFont>
 #include <cmath>
 
+#include "core/model/language.h"
+
 namespace qx {
 
 namespace {
@@ -42,7 +44,7 @@ bool DrawsVisibly(const QString& family, const QString& text) {
 QStringList ChartFontFamilies() {
     static const QStringList families = [] {
         const QStringList installed = QFontDatabase::families();
-        for (const char* face : {"宋体", "SimSun", "NSimSun"}) {
+        for (const char* face : {NoTr("宋体"), "SimSun", "NSimSun"}) {
             const QString name = QString::fromUtf8(face);
             if (installed.contains(name, Qt::CaseInsensitive)) return QStringList{name};
         }

@@ -17,6 +17,8 @@ inline constexpr int kTrendMaxPoints = 65536;
 inline constexpr int kTrendStorageFloat = 3;   // the only storage code: 32-bit float
 inline constexpr int kTrendReadoutFields = 9;  // time, then series 0..7
 inline constexpr int kTrendNameLimit = 10;     // series name and time caption
+// English names run longer ("Differential pressure") and are kept whole up to this.
+inline constexpr int kTrendNameLimitEnglish = 24;
 inline constexpr int kTrendUnitLimit = 8;
 inline constexpr int kTrendFormatLimit = 99;
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "chart_font.h"
+#include "core/model/language.h"
 #include "trend_layout.h"
 #include "trend_scale.h"
 #include "trend_scroll.h"
@@ -78,11 +79,13 @@ void CTrendWave::SetPointTime(int point, int64_t time) {
 
 void CTrendWave::SetSeriesText(int index, const std::optional<QString>& name,
                                const std::optional<QString>& unit) {
+    const int nameLimit =
+        CurrentLanguage() == Language::kEnglish ? kTrendNameLimitEnglish : kTrendNameLimit;
     if (index < 0) {
-        if (name) state_.timeCaption = CutText(*name, kTrendNameLimit);
+        if (name) state_.timeCaption = CutText(*name, nameLimit);
     } else if (index < state_.seriesCount) {
         TrendSeries& s = state_.series[index];
-        if (name) s.name = CutText(*name, kTrendNameLimit);
+        if (name) s.name = CutText(*name, nameLimit);
         if (unit) s.unit = CutText(*unit, kTrendUnitLimit);
     } else {
         return;

@@ -60,7 +60,8 @@ class CTrendWave : public QWidget {
     void SetPointValue(int point, float value);  // of the current series
     void SetPointTime(int point, int64_t time);  // shared by all series
     // index >= 0: the series' name and unit; index < 0: the name becomes the time caption.
-    // A text not given leaves its field unchanged.
+    // A text not given leaves its field unchanged. Names are cut at 10 characters (24 in
+    // English), units at 8.
     void SetSeriesText(int index, const std::optional<QString>& name,
                        const std::optional<QString>& unit = std::nullopt);
     QRgb SetSeriesColor(int index, QRgb colour);

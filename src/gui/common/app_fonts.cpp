@@ -4,16 +4,28 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/model/language.h"
+
 namespace qx {
 namespace {
+
+// The face name of SimSun as the system knows it; a name, not a text to translate.
+QString SongFace() {
+    return QString::fromUtf8(NoTr("宋体"));
+}
 
 // Stand-ins in order. "DejaVu Sans" comes before the WenQuanYi faces on purpose: their "℃"
 // and "℉" glyphs draw nothing, and the live panel and the lists show those units.
 QStringList FamiliesFor(const QString& face) {
-    if (face == QStringLiteral("宋体") || face.compare("SimSun", Qt::CaseInsensitive) == 0)
-        return {QStringLiteral("宋体"), "SimSun",           "NSimSun",
-                "Noto Serif CJK SC",    "Noto Sans CJK SC", "DejaVu Sans",
-                "WenQuanYi Micro Hei",  "WenQuanYi Zen Hei"};
+    if (face == SongFace() || face.compare("SimSun", Qt::CaseInsensitive) == 0)
+        return {SongFace(),
+                "SimSun",
+                "NSimSun",
+                "Noto Serif CJK SC",
+                "Noto Sans CJK SC",
+                "DejaVu Sans",
+                "WenQuanYi Micro Hei",
+                "WenQuanYi Zen Hei"};
     if (face.compare("Courier New", Qt::CaseInsensitive) == 0)
         return {"Courier New", "Liberation Mono", "DejaVu Sans Mono", "DejaVu Sans"};
     return {face};
@@ -39,7 +51,7 @@ QFont MakeFont(const QString& face, int pixelHeight, int averageWidth, int weigh
 }
 
 QFont SongFont(int pixelHeight, int weight) {
-    return MakeFont(QStringLiteral("宋体"), pixelHeight, 0, weight);
+    return MakeFont(SongFace(), pixelHeight, 0, weight);
 }
 
 }  // namespace qx

@@ -1,8 +1,11 @@
 #include "my_list_ctrl.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidgetItem>
+#include <algorithm>
 
 #include "app_fonts.h"
 #include "core/model/param_list_rows.h"
@@ -71,10 +74,30 @@ QString CMyListCtrl::Text(int row, int column) const {
     return cell ? cell->text() : QString();
 }
 
+void CMyListCtrl::FitColumn(int column) {
+    if (column < 0 || column >= columnCount()) return;
+    // A cell's text is inset by the focus frame's margin and one pixel on each side; the grid
+    // line takes one more.
+    const int cellMargin =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    const QFontMetrics cells(font());
+    int need = 0;
+    for (int r = 0; r < rowCount(); ++r)
+        need = std::max(need, cells.horizontalAdvance(Text(r, column)) + cellMargin);
+    if (const QTableWidgetItem* title = horizontalHeaderItem(column)) {
+        QHeaderView* header = horizontalHeader();
+        const int titleMargin =
+            2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        need = std::max(need, header->fontMetrics().horizontalAdvance(title->text()) + titleMargin);
+    }
+    if (need > columnWidth(column)) setColumnWidth(column, need);
+}
+
 void SetupParamList(CMyListCtrl& list, const QString& firstColumnTitle) {
     list.setUpdatesEnabled(false);
     list.setFont(qx::SongFont(14));
-    list.SetColumns({firstColumnTitle, QStringLiteral("内容")}, {160, 200});
+    list.SetColumns({firstColumnTitle, QCoreApplication::translate("qx::CMyListCtrl", "内容")},
+                    {160, 200});
     list.setUpdatesEnabled(true);
 }
 
@@ -84,6 +107,7 @@ void FillParamList(CMyListCtrl& list, const qx::ParamTexts* texts, qx::Instrumen
         rows.append({qx::ToQString(row.label), qx::ToQString(row.text)});
     }
     list.SetRows(rows);
+    list.FitColumn(0);
 }
 
 }  // namespace qx

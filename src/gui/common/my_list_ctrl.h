@@ -27,6 +27,8 @@ class CMyListCtrl : public QTableWidget {
     void SetRows(const QList<QStringList>& rows);
     // The text of a cell; empty outside the list.
     QString Text(int row, int column) const;
+    // Widens a column to its title and its widest cell when they do not fit; never narrows it.
+    void FitColumn(int column);
 };
 
 // Makes `list` a parameter list: the columns `firstColumnTitle` (160 pixels) and "内容"
@@ -34,7 +36,8 @@ class CMyListCtrl : public QTableWidget {
 void SetupParamList(CMyListCtrl& list, const QString& firstColumnTitle);
 
 // Deletes every row; for type 0 stops there; otherwise one row per parameter item of the
-// type, in order: its label, and its text of `texts` (empty when texts is nullptr).
+// type, in order: its label, and its text of `texts` (empty when texts is nullptr). The label
+// column is widened when a label does not fit (English labels run longer).
 void FillParamList(CMyListCtrl& list, const qx::ParamTexts* texts, qx::InstrumentTypeId type);
 
 }  // namespace qx

@@ -13,7 +13,7 @@ class QtPrompter final : public Prompter {
         QMessageBox box(icon == PromptIcon::Warning    ? QMessageBox::Warning
                         : icon == PromptIcon::Question ? QMessageBox::Question
                                                        : QMessageBox::Information,
-                        QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, parent);
+                        ApplicationTitle(), text, QMessageBox::Ok, parent);
         box.exec();
     }
 

@@ -3,6 +3,7 @@
 // Qt dialogs, tests install a scripted one that answers and records what was asked.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class QDialog;
@@ -10,8 +11,12 @@ class QWidget;
 
 namespace qx {
 
-// Caption of every message box.
-inline constexpr const char* kApplicationTitle = "QX软件";
+// Caption of every message box, as written; ApplicationTitle() gives it in the current language.
+inline constexpr const char* kApplicationTitle = QT_TRANSLATE_NOOP("qx::Prompter", "QX软件");
+
+inline QString ApplicationTitle() {
+    return QCoreApplication::translate("qx::Prompter", kApplicationTitle);
+}
 
 enum class PromptIcon { Information, Warning, Question };
 
@@ -45,6 +50,6 @@ void SetPrompter(Prompter* prompter);
 // Shorthands: the warning (exclamation) and information message boxes.
 void ShowWarning(QWidget* parent, const QString& text);
 void ShowInfo(QWidget* parent, const QString& text);
-bool AskOkCancel(QWidget* parent, const QString& text, const QString& title = kApplicationTitle);
+bool AskOkCancel(QWidget* parent, const QString& text, const QString& title = ApplicationTitle());
 
 }  // namespace qx

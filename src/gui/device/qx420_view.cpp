@@ -39,12 +39,12 @@ struct ButtonSpec {
     int x, w;
 };
 constexpr ButtonSpec kButtons[] = {
-    {CQX420View::kCmdRefreshQuery, "刷新", 97, 34},
-    {CQX420View::kCmdCalibrateClock, "校正时钟", 141, 41},
-    {CQX420View::kCmdReadParams, "读入参数", 194, 41},
-    {CQX420View::kCmdSetParams, "设置参数", 239, 41},
-    {CQX420View::kCmdReceiveData, "接收数据", 284, 41},
-    {CQX420View::kCmdStopRecord, "停止记录", 333, 41},
+    {CQX420View::kCmdRefreshQuery, QT_TRANSLATE_NOOP("qx::CQX420View", "刷新"), 97, 34},
+    {CQX420View::kCmdCalibrateClock, QT_TRANSLATE_NOOP("qx::CQX420View", "校正时钟"), 141, 41},
+    {CQX420View::kCmdReadParams, QT_TRANSLATE_NOOP("qx::CQX420View", "读入参数"), 194, 41},
+    {CQX420View::kCmdSetParams, QT_TRANSLATE_NOOP("qx::CQX420View", "设置参数"), 239, 41},
+    {CQX420View::kCmdReceiveData, QT_TRANSLATE_NOOP("qx::CQX420View", "接收数据"), 284, 41},
+    {CQX420View::kCmdStopRecord, QT_TRANSLATE_NOOP("qx::CQX420View", "停止记录"), 333, 41},
 };
 
 }  // namespace
@@ -64,13 +64,13 @@ CQX420View::CQX420View(const qx::InstrumentState& state, std::function<bool()> c
     panel_.CreateFonts();
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    autoRead_ = new QCheckBox(QStringLiteral("自动刷新"), this);
+    autoRead_ = new QCheckBox(tr("自动刷新"), this);
     autoRead_->setObjectName(QStringLiteral("autoRead"));
-    intervalLabel_ = new QLabel(QStringLiteral("间隔:"), this);
+    intervalLabel_ = new QLabel(tr("间隔:"), this);
     interval_ = new QComboBox(this);
     interval_->setObjectName(QStringLiteral("interval"));
     for (size_t i = 0; i < buttons_.size(); ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(kButtons[i].text), this);
+        auto* button = new QPushButton(tr(kButtons[i].text), this);
         button->setObjectName(QStringLiteral("command%1").arg(kButtons[i].id));
         button->setAutoDefault(false);
         buttons_[i] = {kButtons[i].id, button};
@@ -101,8 +101,8 @@ CQX420View::~CQX420View() {
 
 void CQX420View::FirstShow(bool autoRead, int intervalSeconds) {
     panel_.EnsureCanvas(state_.type);
-    SetupParamList(*setList_, QStringLiteral("设置的参数"));
-    SetupParamList(*recordedList_, QStringLiteral("记录的参数"));
+    SetupParamList(*setList_, tr("设置的参数"));
+    SetupParamList(*recordedList_, tr("记录的参数"));
     qx::FillParamList(*setList_, nullptr, 0);
     qx::FillParamList(*recordedList_, nullptr, 0);
     {

@@ -12,11 +12,11 @@ namespace qx {
 
 CSelectDialog::CSelectDialog(const QStringList& names_, int preselected, QWidget* parent)
     : QDialog(parent), names(names_) {
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(tr(kTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(SongFont(12));
 
-    auto* label = new QLabel(QStringLiteral("设备:"), this);
+    auto* label = new QLabel(tr("设备:"), this);
     list_ = new QComboBox(this);
     list_->setObjectName(QStringLiteral("deviceList"));
     list_->setMinimumWidth(220);
@@ -27,9 +27,9 @@ CSelectDialog::CSelectDialog(const QStringList& names_, int preselected, QWidget
         list_->setCurrentIndex(inRange ? preselected : static_cast<int>(names.size()) - 1);
     }
 
-    ok_ = new QPushButton(QStringLiteral("确定(&O)"), this);
+    ok_ = new QPushButton(tr("确定(&O)"), this);
     ok_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("取消(&C)"), this);
+    cancel_ = new QPushButton(tr("取消(&C)"), this);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

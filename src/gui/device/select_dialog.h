@@ -15,7 +15,7 @@ namespace qx {
 class CSelectDialog : public QDialog {
     Q_OBJECT
   public:
-    static constexpr const char* kTitle = "选择设备";
+    static constexpr const char* kTitle = QT_TRANSLATE_NOOP("qx::CSelectDialog", "选择设备");
 
     // names: the instruments' product strings; preselected: the entry selected at first (the
     // last one when out of range).

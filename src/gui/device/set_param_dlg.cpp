@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 #include <ctime>
 
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_profile.h"
 #include "core/model/text_util.h"
@@ -100,7 +102,7 @@ CSetParamDlg::CSetParamDlg(qx::InstrumentTypeId type, int16_t timeZoneBias, QWid
       now([] { return static_cast<int64_t>(std::time(nullptr)); }),
       type_(type),
       timeZoneBias_(timeZoneBias) {
-    setWindowTitle(QStringLiteral("设置仪器参数"));
+    setWindowTitle(tr("设置仪器参数"));
     BuildControls();
 }
 
@@ -126,25 +128,25 @@ void CSetParamDlg::BuildControls() {
     number_->setMaxLength(static_cast<int>(qx::param::kNumberLength));
     name_ = Edit(this, "name", 190);
     name_->setMaxLength(static_cast<int>(qx::param::kNameLength));
-    addRow(left, Label(this, QStringLiteral("地址(1-254):")), Row(this, {address_}));
-    addRow(left, Label(this, QStringLiteral("仪器编号:")),
-           Row(this, {number_, Label(this, QStringLiteral("<=10个字母或数字"))}));
-    addRow(left, Label(this, QStringLiteral("测量名称:")),
-           Row(this, {name_, Label(this, QStringLiteral("<=18个英文或汉字"))}));
+    addRow(left, Label(this, tr("地址(1-254):")), Row(this, {address_}));
+    addRow(left, Label(this, tr("仪器编号:")),
+           Row(this, {number_, Label(this, tr("<=10个字母或数字"))}));
+    addRow(left, Label(this, tr("测量名称:")),
+           Row(this, {name_, Label(this, tr("<=18个英文或汉字"))}));
 
     // Recording.
     recordCount_ = List(this, "recordCount", 100);
     recordCount_->setEditable(true);
     recordCount_->setInsertPolicy(QComboBox::NoInsert);
     recordCount_->setMaxVisibleItems(12);
-    cyclic_ = new QCheckBox(QStringLiteral("循环记录"), this);
+    cyclic_ = new QCheckBox(tr("循环记录"), this);
     cyclic_->setObjectName(QStringLiteral("cyclic"));
-    addRow(left, Label(this, QStringLiteral("测量记录数:")), Row(this, {recordCount_, cyclic_}));
+    addRow(left, Label(this, tr("测量记录数:")), Row(this, {recordCount_, cyclic_}));
     interval_ = Edit(this, "interval", 60);
     intervalUnit_ = List(this, "intervalUnit", 80);
     for (const char* unit : qx::kIntervalUnitNames)
         intervalUnit_->addItem(QLatin1String(unit));
-    addRow(left, Label(this, QStringLiteral("记录间隔:")), Row(this, {interval_, intervalUnit_}));
+    addRow(left, Label(this, tr("记录间隔:")), Row(this, {interval_, intervalUnit_}));
     duration_ = Label(this, QString(), "duration");
     duration_->setMinimumWidth(200);
     addRow(left, nullptr, duration_);
@@ -152,9 +154,9 @@ void CSetParamDlg::BuildControls() {
     // LED and alarm mode.
     led_ = List(this, "led", 110);
     alarmMode_ = List(this, "alarmMode", 110);
-    auto* ledLabel = Label(this, QStringLiteral("工作LED闪烁:"));
+    auto* ledLabel = Label(this, tr("工作LED闪烁:"));
     auto* ledRow = Row(this, {led_});
-    auto* alarmLabel = Label(this, QStringLiteral("报警方式:"));
+    auto* alarmLabel = Label(this, tr("报警方式:"));
     auto* alarmRow = Row(this, {alarmMode_});
     addRow(left, ledLabel, ledRow);
     addRow(left, alarmLabel, alarmRow);
@@ -162,7 +164,7 @@ void CSetParamDlg::BuildControls() {
 
     // Pressure unit.
     pressureUnit_ = List(this, "pressureUnit", 110);
-    auto* pressureLabel = Label(this, QStringLiteral("气压测量单位:"));
+    auto* pressureLabel = Label(this, tr("气压测量单位:"));
     auto* pressureRow = Row(this, {pressureUnit_});
     addRow(left, pressureLabel, pressureRow);
     groups_[Group::kPressure] = {pressureLabel, pressureRow};
@@ -177,26 +179,30 @@ void CSetParamDlg::BuildControls() {
     };
     static const FlowField kFlowFields[] = {
         {"flow1", "c1",
-         "流量 = c1×g² + c2×g + c3 的二次项系数 c1 (-9.999~9.999)\n"
-         "g = 1.2×差压/空气密度"},
+         QT_TRANSLATE_NOOP("qx::CSetParamDlg",
+                           "流量 = c1×g² + c2×g + c3 的二次项系数 c1 (-9.999~9.999)\n"
+                           "g = 1.2×差压/空气密度")},
         {"flow2", "c2",
-         "流量 = c1×g² + c2×g + c3 的一次项系数 c2 (-9.9999~9.9999)\n"
-         "g = 1.2×差压/空气密度"},
-        {"flow3", "c3", "流量 = c1×g² + c2×g + c3 的常数项 c3 (-99.999~99.999)"},
+         QT_TRANSLATE_NOOP("qx::CSetParamDlg",
+                           "流量 = c1×g² + c2×g + c3 的一次项系数 c2 (-9.9999~9.9999)\n"
+                           "g = 1.2×差压/空气密度")},
+        {"flow3", "c3",
+         QT_TRANSLATE_NOOP("qx::CSetParamDlg",
+                           "流量 = c1×g² + c2×g + c3 的常数项 c3 (-99.999~99.999)")},
     };
     QLabel* flowLabels[3] = {};
     for (int i = 0; i < 3; ++i) {
-        const QString tip = QString::fromUtf8(kFlowFields[i].tip);
+        const QString tip = tr(kFlowFields[i].tip);
         flow_[i] = Edit(this, kFlowFields[i].objectName, 64);
         flow_[i]->setToolTip(tip);
         flowLabels[i] = Label(this, QLatin1String(kFlowFields[i].label));
         flowLabels[i]->setToolTip(tip);
         flowLabels[i]->setBuddy(flow_[i]);
     }
-    auto* flowLabel = Label(this, QStringLiteral("流量计算参数:"));
+    auto* flowLabel = Label(this, tr("流量计算参数:"));
     auto* flowRow =
         Row(this, {flowLabels[0], flow_[0], flowLabels[1], flow_[1], flowLabels[2], flow_[2]});
-    auto* flowUnitLabel = Label(this, QStringLiteral("流量测量单位:"));
+    auto* flowUnitLabel = Label(this, tr("流量测量单位:"));
     auto* flowUnitRow = Row(this, {flowUnit_});
     addRow(left, flowLabel, flowRow);
     addRow(left, flowUnitLabel, flowUnitRow);
@@ -204,18 +210,17 @@ void CSetParamDlg::BuildControls() {
 
     // Temperature.
     temperatureUnit_ = new QButtonGroup(this);
-    auto* celsius = Radio(this, temperatureUnit_, 0, QStringLiteral("℃(摄氏度)"), "celsius");
-    auto* fahrenheit = Radio(this, temperatureUnit_, 1, QStringLiteral("℉(华氏度)"), "fahrenheit");
+    auto* celsius = Radio(this, temperatureUnit_, 0, tr("℃(摄氏度)"), "celsius");
+    auto* fahrenheit = Radio(this, temperatureUnit_, 1, tr("℉(华氏度)"), "fahrenheit");
     temperatureLow_ = Edit(this, "temperatureLow", 56);
     temperatureHigh_ = Edit(this, "temperatureHigh", 56);
     temperatureLowUnit_ = Label(this, QStringLiteral("℃"), "temperatureLowUnit");
     temperatureHighUnit_ = Label(this, QStringLiteral("℃"), "temperatureHighUnit");
-    auto* tempUnitLabel = Label(this, QStringLiteral("温度测量单位:"));
+    auto* tempUnitLabel = Label(this, tr("温度测量单位:"));
     auto* tempUnitRow = Row(this, {celsius, fahrenheit});
-    auto* tempLimitLabel = Label(this, QStringLiteral("温度报警域值:"));
-    auto* tempLimitRow =
-        Row(this, {Label(this, QStringLiteral("低")), temperatureLow_, temperatureLowUnit_,
-                   Label(this, QStringLiteral("高")), temperatureHigh_, temperatureHighUnit_});
+    auto* tempLimitLabel = Label(this, tr("温度报警域值:"));
+    auto* tempLimitRow = Row(this, {Label(this, tr("低")), temperatureLow_, temperatureLowUnit_,
+                                    Label(this, tr("高")), temperatureHigh_, temperatureHighUnit_});
     addRow(right, tempUnitLabel, tempUnitRow);
     addRow(right, tempLimitLabel, tempLimitRow);
     groups_[Group::kTemperature] = {tempUnitLabel, tempUnitRow, tempLimitLabel, tempLimitRow};
@@ -223,18 +228,17 @@ void CSetParamDlg::BuildControls() {
     // Humidity.
     humidityLow_ = Edit(this, "humidityLow", 56);
     humidityHigh_ = Edit(this, "humidityHigh", 56);
-    auto* humidityLabel = Label(this, QStringLiteral("湿度报警域值:"));
+    auto* humidityLabel = Label(this, tr("湿度报警域值:"));
     auto* humidityRow =
-        Row(this,
-            {Label(this, QStringLiteral("低")), humidityLow_, Label(this, QStringLiteral("%RH")),
-             Label(this, QStringLiteral("高")), humidityHigh_, Label(this, QStringLiteral("%RH"))});
+        Row(this, {Label(this, tr("低")), humidityLow_, Label(this, QStringLiteral("%RH")),
+                   Label(this, tr("高")), humidityHigh_, Label(this, QStringLiteral("%RH"))});
     addRow(right, humidityLabel, humidityRow);
     groups_[Group::kHumidity] = {humidityLabel, humidityRow};
 
     // Sound-level limits.
     soundLow_ = Edit(this, "soundLow", 56);
     soundHigh_ = Edit(this, "soundHigh", 56);
-    auto* soundLabel = Label(this, QStringLiteral("噪声报警域值:"));
+    auto* soundLabel = Label(this, tr("噪声报警域值:"));
     auto* soundRow = Row(this, {soundLow_, Label(this, QStringLiteral("dB")), soundHigh_,
                                 Label(this, QStringLiteral("dB"))});
     addRow(right, soundLabel, soundRow);
@@ -243,29 +247,28 @@ void CSetParamDlg::BuildControls() {
     // Sampling speed and weighting.
     speed_ = new QButtonGroup(this);
     weighting_ = new QButtonGroup(this);
-    auto* speedLabel = Label(this, QStringLiteral("采样速度:"));
-    auto* speedRow = Row(this, {Radio(this, speed_, 0, QStringLiteral("快速"), "speedFast"),
-                                Radio(this, speed_, 1, QStringLiteral("慢速"), "speedSlow")});
-    auto* weightingLabel = Label(this, QStringLiteral("声级:"));
-    auto* weightingRow =
-        Row(this, {Radio(this, weighting_, 0, QStringLiteral("A级"), "weightingA"),
-                   Radio(this, weighting_, 1, QStringLiteral("C级"), "weightingC")});
+    auto* speedLabel = Label(this, tr("采样速度:"));
+    auto* speedRow = Row(this, {Radio(this, speed_, 0, tr("快速"), "speedFast"),
+                                Radio(this, speed_, 1, tr("慢速"), "speedSlow")});
+    auto* weightingLabel = Label(this, tr("声级:"));
+    auto* weightingRow = Row(this, {Radio(this, weighting_, 0, tr("A级"), "weightingA"),
+                                    Radio(this, weighting_, 1, tr("C级"), "weightingC")});
     addRow(right, speedLabel, speedRow);
     addRow(right, weightingLabel, weightingRow);
     groups_[Group::kSpeedWeighting] = {speedLabel, speedRow, weightingLabel, weightingRow};
 
     // CO2 or formaldehyde.
-    gasLabel_ = Label(this, QStringLiteral("CO2报警域值:"), "gasLabel");
+    gasLabel_ = Label(this, tr("CO2报警域值:"), "gasLabel");
     gasLimit_ = Edit(this, "gasLimit", 72);
     gasUnit_ = Label(this, QStringLiteral("PPM  "), "gasUnit");
-    auto* gasRow = Row(this, {Label(this, QStringLiteral("高")), gasLimit_, gasUnit_});
+    auto* gasRow = Row(this, {Label(this, tr("高")), gasLimit_, gasUnit_});
     addRow(right, gasLabel_, gasRow);
     groups_[Group::kGas] = {gasLabel_, gasRow};
 
     // Start delay.
     startDelay_ = Edit(this, "startDelay", 60);
-    auto* delayLabel = Label(this, QStringLiteral("延时:"));
-    auto* delayRow = Row(this, {startDelay_, Label(this, QStringLiteral("分"))});
+    auto* delayLabel = Label(this, tr("延时:"));
+    auto* delayRow = Row(this, {startDelay_, Label(this, tr("分"))});
     addRow(right, delayLabel, delayRow);
     groups_[Group::kStartDelay] = {delayLabel, delayRow};
 
@@ -273,30 +276,30 @@ void CSetParamDlg::BuildControls() {
     clock_ = Edit(this, "clock", 170);
     clock_->setReadOnly(true);
     clock_->setFocusPolicy(Qt::NoFocus);
-    addRow(right, Label(this, QStringLiteral("当前计算机时间:")), Row(this, {clock_}));
+    addRow(right, Label(this, tr("当前计算机时间:")), Row(this, {clock_}));
     startMode_ = new QButtonGroup(this);
     addRow(right, nullptr,
-           Row(this, {Radio(this, startMode_, 0, QStringLiteral("手动测量"), "manualStart"),
-                      Radio(this, startMode_, 1, QStringLiteral("立即测量"), "immediateStart")}));
+           Row(this, {Radio(this, startMode_, 0, tr("手动测量"), "manualStart"),
+                      Radio(this, startMode_, 1, tr("立即测量"), "immediateStart")}));
     groups_[Group::kCyclic] = {cyclic_};
 
     left->setRowStretch(left->rowCount(), 1);
     right->setRowStretch(right->rowCount(), 1);
 
     // Buttons.
-    auto* defaults = new QPushButton(QStringLiteral("默认参数"), this);
+    auto* defaults = new QPushButton(tr("默认参数"), this);
     defaults->setObjectName(QStringLiteral("defaults"));
     defaults->setAutoDefault(false);
-    auto* ok = new QPushButton(QStringLiteral("确定(&O)"), this);
+    auto* ok = new QPushButton(tr("确定(&O)"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消(&C)"), this);
+    auto* cancel = new QPushButton(tr("取消(&C)"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setAutoDefault(false);
-    auto* saveProfile = new QPushButton(QStringLiteral("保存配置..."), this);
+    auto* saveProfile = new QPushButton(tr("保存配置..."), this);
     saveProfile->setObjectName(QStringLiteral("saveProfile"));
     saveProfile->setAutoDefault(false);
-    auto* loadProfile = new QPushButton(QStringLiteral("载入配置..."), this);
+    auto* loadProfile = new QPushButton(tr("载入配置..."), this);
     loadProfile->setObjectName(QStringLiteral("loadProfile"));
     loadProfile->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
@@ -357,10 +360,10 @@ void CSetParamDlg::Initialise() {
         recordCount_->addItem(QString::number(n));
     alarmMode_->clear();
     for (const char* name : qx::kAlarmModeNames)
-        alarmMode_->addItem(QString::fromUtf8(name));
+        alarmMode_->addItem(QString::fromUtf8(qx::Tr(name)));
     led_->clear();
     for (const qx::LedBlinkChoice& c : qx::kLedBlinkChoices)
-        led_->addItem(QString::fromUtf8(c.text));
+        led_->addItem(QString::fromUtf8(qx::Tr(c.text)));
     pressureUnit_->clear();
     for (const char* unit : qx::PressureUnitChoices(t))
         pressureUnit_->addItem(QLatin1String(unit));
@@ -396,7 +399,7 @@ void CSetParamDlg::Initialise() {
     cyclic_->setChecked(t == 2 && block.RecordCountSetting() == qx::param::kCyclicSetting);
     if (t == 2) recordCount_->setEnabled(!cyclic_->isChecked());
     if (t == 11) {
-        gasLabel_->setText(QStringLiteral("甲醛报警域值:"));
+        gasLabel_->setText(tr("甲醛报警域值:"));
         gasUnit_->setText(QStringLiteral("mg/m3"));
     }
     ShowClock();
@@ -647,8 +650,9 @@ namespace {
 
 qx::FileDialogRequest ProfileRequest(bool save) {
     qx::FileDialogRequest request;
-    request.title = save ? QStringLiteral("保存参数配置") : QStringLiteral("载入参数配置");
-    request.filter = QStringLiteral("参数配置文件 (*.ini)");
+    request.title = save ? QCoreApplication::translate("qx::CSetParamDlg", "保存参数配置")
+                         : QCoreApplication::translate("qx::CSetParamDlg", "载入参数配置");
+    request.filter = QCoreApplication::translate("qx::CSetParamDlg", "参数配置文件 (*.ini)");
     request.defaultSuffix = QStringLiteral("ini");
     request.save = save;
     return request;
@@ -667,7 +671,7 @@ void CSetParamDlg::SaveProfile() {
     QSaveFile file(path);
     const QByteArray text = QByteArray::fromStdString(qx::ProfileText(shown, type_));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        qx::ShowWarning(this, QStringLiteral("文件:%1\n不能保存!").arg(path));
+        qx::ShowWarning(this, tr("文件:%1\n不能保存!").arg(path));
     }
 }
 
@@ -679,13 +683,13 @@ void CSetParamDlg::LoadProfile() {
     QByteArray text;
     if (file.open(QIODevice::ReadOnly)) text = file.read(kMaxProfileBytes + 1);
     if (!file.isOpen() || file.error() != QFileDevice::NoError || text.size() > kMaxProfileBytes) {
-        qx::ShowWarning(this, QStringLiteral("文件:%1 不能打开!").arg(path));
+        qx::ShowWarning(this, tr("文件:%1 不能打开!").arg(path));
         return;
     }
     qx::ParamProfile profile;
     std::string problem;
     if (!qx::ParseProfile(text.toStdString(), profile, problem)) {
-        qx::ShowWarning(this, QStringLiteral("文件:%1 %2").arg(path, ToQString(problem)));
+        qx::ShowWarning(this, tr("文件:%1 %2").arg(path, ToQString(problem)));
         return;
     }
     // The profile goes over what the controls show, and must pass as if typed.
@@ -715,7 +719,7 @@ void CSetParamDlg::LoadProfile() {
     if (qx::HasCyclicRecording(type_)) recordCount_->setEnabled(!cyclic_->isChecked());
     UpdateDuration();
     if (!skipped.isEmpty()) {
-        qx::ShowInfo(this, QStringLiteral("%1没有这些参数, 已跳过: %2")
+        qx::ShowInfo(this, tr("%1没有这些参数, 已跳过: %2")
                                .arg(ToQString(qx::ModelName(type_)), skipped.join(", ")));
     }
 }

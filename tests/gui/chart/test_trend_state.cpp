@@ -2,6 +2,7 @@
 // and reading points through it.
 #include <gtest/gtest.h>
 
+#include "core/model/language.h"
 #include "gui/chart/trend_state.h"
 #include "gui/chart/trend_wave.h"
 
@@ -164,6 +165,22 @@ TEST(TrendWaveOperations, TextsAreCutAtTheirLimits) {
     chart.SetTimeFormat(1, QString::fromStdString(format));
     EXPECT_EQ(chart.State().timeFormat.size(), 99);
     EXPECT_EQ(chart.State().timeLabelMode, 1);
+}
+
+TEST(TrendWaveOperations, EnglishNamesAreKeptWhole) {
+    CTrendWave chart;
+    chart.AllocSeries(2, 10);
+    SetLanguage(Language::kEnglish);
+    chart.SetSeriesText(0, QStringLiteral("Differential pressure"), QStringLiteral("hPa"));
+    chart.SetSeriesText(1, QStringLiteral("Formaldehyde concentration"));
+    chart.SetSeriesText(-1, QStringLiteral("Temperature"));
+    SetLanguage(Language::kChinese);
+    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("Differential pressure"));
+    EXPECT_EQ(chart.State().series[1].name, QStringLiteral("Formaldehyde concentrati"));
+    EXPECT_EQ(chart.State().timeCaption, QStringLiteral("Temperature"));
+    // In Chinese the limit stays at ten.
+    chart.SetSeriesText(0, QStringLiteral("Differential pressure"));
+    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("Differenti"));
 }
 
 TEST(TrendWaveOperations, ReadoutWidthsCopyAtMostNine) {
