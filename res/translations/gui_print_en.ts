@@ -1,4 +1,118 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>qx::CPrintListTrend</name>
+    <message>
+        <source>检测统计报告</source>
+        <translation>Measurement Statistics Report</translation>
+    </message>
+    <message>
+        <source>检测数据记录表</source>
+        <translation>Measurement Data Report</translation>
+    </message>
+    <message>
+        <source>检测曲线图</source>
+        <translation>Measurement Trend Chart</translation>
+    </message>
+    <message>
+        <source>第 %1 页共 %2 页</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>记录间隔:%1秒  记录数:%2</source>
+        <translation>Recording interval: %1 s  Samples: %2</translation>
+    </message>
+    <message>
+        <source>  开始时间:%1  结束时间:%2</source>
+        <translation>  Start: %1  End: %2</translation>
+    </message>
+    <message>
+        <source>  活化能ΔH:%1 kJ/mol</source>
+        <translation>  Activation energy ΔH: %1 kJ/mol</translation>
+    </message>
+</context>
+<context>
+    <name>qx::CSelPrintDlg</name>
+    <message>
+        <source>选择打印项</source>
+        <translation>Select Print Item</translation>
+    </message>
+    <message>
+        <source>选择打印预览项(曲线或记录)</source>
+        <translation>Select Preview Item (Chart or Records)</translation>
+    </message>
+    <message>
+        <source>曲线图(&amp;T)</source>
+        <translation>&amp;Trend chart</translation>
+    </message>
+    <message>
+        <source>数据报表(&amp;R)</source>
+        <translation>Data &amp;report</translation>
+    </message>
+    <message>
+        <source>统计报告(&amp;S)</source>
+        <translation>&amp;Statistics report</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消(&amp;C)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>qx::PrintCommand</name>
+    <message>
+        <source>文件:%1
+打印失败!</source>
+        <translation>File: %1
+Printing failed.</translation>
+    </message>
+    <message>
+        <source>打印失败!</source>
+        <translation>Printing failed.</translation>
+    </message>
+    <message>
+        <source>打印时间:%1  数据文件:%2.%3</source>
+        <translation>Printed: %1  Data file: %2.%3</translation>
+    </message>
+</context>
+<context>
+    <name>qx::StatisticsTables</name>
+    <message>
+        <source>统计值</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>限值</source>
+        <translation>Limits</translation>
+    </message>
+    <message>
+        <source>最长超限</source>
+        <translation>Longest excursion</translation>
+    </message>
+    <message>
+        <source>超限记录</source>
+        <translation>Excursions</translation>
+    </message>
+    <message>
+        <source>%1 (%2秒)</source>
+        <translation>%1 (%2 s)</translation>
+    </message>
+    <message>
+        <source>用户</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>%1秒</source>
+        <translation>%1 s</translation>
+    </message>
+</context>
 </TS>

@@ -5,8 +5,10 @@
 #include <QPen>
 #include <algorithm>
 
+#include "core/model/language.h"
 #include "core/records/record_legend.h"
 #include "dialog_units.h"
+#include "form_fit.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/qt_text.h"
 
@@ -32,6 +34,9 @@ Qt::PenStyle ToPenStyle(int style) {
     }
 }
 
+// The shortest stretch of line a row shows after its text.
+constexpr int kMinLineSample = 16;
+
 }  // namespace
 
 ChannelLegend::ChannelLegend(QWidget* parent) : QFrame(parent) {
@@ -39,7 +44,7 @@ ChannelLegend::ChannelLegend(QWidget* parent) : QFrame(parent) {
     setFrameShadow(QFrame::Sunken);
     const QRect place = DluRect(4, 224, 80, 48);
     setGeometry(place);
-    font_ = MakeFont(QStringLiteral("宋体"), 14, 7, 400);
+    font_ = MakeFont(QString::fromUtf8(NoTr("宋体")), 14, 7, 400);
     for (int k = 0; k < kBoxCount; ++k) {
         auto* box = new QCheckBox(this);
         box->setGeometry(DluRect(6, 225 + 10 * k, 8, 10).translated(-place.topLeft()));
@@ -47,6 +52,27 @@ ChannelLegend::ChannelLegend(QWidget* parent) : QFrame(parent) {
         connect(box, &QCheckBox::clicked, this, [this, k] { emit boxClicked(k); });
         boxes_[static_cast<size_t>(k)] = box;
     }
+}
+
+int ChannelLegend::TextShortfall() const {
+    if (!FormFollowsTexts()) return 0;
+    // As paintEvent places the texts: the series' right of their box, the alarms' at the left.
+    const QRect area = contentsRect().adjusted(-1, -1, 1, 1);
+    const int left = area.left() + 4;
+    const int boxRight = boxes_[0]->geometry().right() + 1;
+    const QFontMetrics metrics(font_);
+    int need = 0;
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type) {
+        const RecordUnits units = RecordUnitsOf(0, type);
+        for (int entry : LegendEntries(type)) {
+            const int textLeft = entry < kSeriesCount ? boxRight + 2 : left;
+            const QString text = ToQString(Tr(LegendText(entry, units)));
+            need = std::max(need, textLeft + metrics.horizontalAdvance(text) + 4 + kMinLineSample);
+        }
+    }
+    // The right margin of the rows and the frame beyond the area.
+    need += 4 + (width() - (area.right() + 1));
+    return std::max(need - width(), 0);
 }
 
 int ChannelLegend::RowPitch() const {
@@ -57,7 +83,7 @@ void ChannelLegend::SetRecordUnits(const RecordUnits& units) {
     entries_ = LegendEntries(units.type);
     texts_.clear();
     for (int entry : entries_)
-        texts_.push_back(ToQString(LegendText(entry, units)));
+        texts_.push_back(ToQString(Tr(LegendText(entry, units))));
     resize(width(), LegendRowCount(units.type) * RowPitch() + 4);
     update();
 }
@@ -89,7 +115,7 @@ void ChannelLegend::paintEvent(QPaintEvent* event) {
     const int right = area.right() + 1 - 4;
     const int pitch = RowPitch();
     const QFontMetrics metrics(font_);
-    const int lineStart = left + metrics.horizontalAdvance(QStringLiteral("低噪报警")) + 4;
+    const int lineStart = left + metrics.horizontalAdvance(QString::fromUtf8(Tr("低噪报警"))) + 4;
     const int boxRight = boxes_[0]->geometry().right() + 1;
 
     int top = boxes_[0]->geometry().top();

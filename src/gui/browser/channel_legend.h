@@ -34,6 +34,10 @@ class ChannelLegend final : public QFrame {
     void SetTicks(const std::array<bool, kBoxCount>& ticks);
     QCheckBox* Box(int k) const { return boxes_[static_cast<size_t>(k)]; }
 
+    // How many pixels the frame is too narrow for the widest entry text of any type with a
+    // stretch of its line (0 when it is wide enough, and always in Chinese).
+    int TextShortfall() const;
+
     // Height of one row: the distance from one box to the next.
     int RowPitch() const;
     const std::vector<int>& Entries() const { return entries_; }

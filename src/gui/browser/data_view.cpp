@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <ctime>
 
 #include "channel_legend.h"
+#include "core/model/language.h"
 #include "core/model/param_block.h"
 #include "core/model/text_util.h"
 #include "core/records/browser_layout.h"
@@ -28,6 +30,7 @@
 #include "core/records/record_statistics.h"
 #include "core/records/trend_ranges.h"
 #include "dialog_units.h"
+#include "form_fit.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/my_list_ctrl.h"
@@ -44,13 +47,13 @@ namespace qx {
 namespace {
 
 constexpr int kPanelBottomMargin = 4;
-constexpr const char* kExcelFilter = "Excel 文件(*.xlsx)";
-constexpr const char* kTextFilter = "文本文件(*.txt)";
-constexpr const char* kCsvFilter = "CSV 文件(*.csv)";
+constexpr const char* kExcelFilter = QT_TRANSLATE_NOOP("qx::CDataView", "Excel 文件(*.xlsx)");
+constexpr const char* kTextFilter = QT_TRANSLATE_NOOP("qx::CDataView", "文本文件(*.txt)");
+constexpr const char* kCsvFilter = QT_TRANSLATE_NOOP("qx::CDataView", "CSV 文件(*.csv)");
 
 // The lists' font: height 14, average width 7, normal weight, "宋体".
 QFont ViewFont() {
-    return MakeFont(QStringLiteral("宋体"), 14, 7, 400);
+    return MakeFont(QString::fromUtf8(NoTr("宋体")), 14, 7, 400);
 }
 
 // Report-list look shared by both lists: grid lines, full-row single selection that stays
@@ -99,7 +102,7 @@ void FillZoomList(QComboBox& list, const char* const* texts, int count, int sele
     const QSignalBlocker block(list);
     list.clear();
     for (int i = 0; i < count; ++i)
-        list.addItem(QString::fromUtf8(texts[i]));
+        list.addItem(QString::fromUtf8(Tr(texts[i])));
     list.setCurrentIndex(selected);
 }
 
@@ -132,36 +135,36 @@ void CDataView::CreateControls() {
     query_ = new QueryPanel(this);
     connect(query_, &QueryPanel::queryRequested, this, &CDataView::RunQuery);
 
-    arrangementGroup_ = new QGroupBox(QStringLiteral("表图排列"), this);
+    arrangementGroup_ = new QGroupBox(tr("表图排列"), this);
     arrangementGroup_->setGeometry(DluRect(3, 122, 82, 100));
     auto* arrangements = new QButtonGroup(this);
-    arrangementRadios_[0] = new QRadioButton(QStringLiteral("横排"), this);
+    arrangementRadios_[0] = new QRadioButton(tr("横排"), this);
     arrangementRadios_[0]->setGeometry(DluRect(7, 134, 32, 11));
-    arrangementRadios_[1] = new QRadioButton(QStringLiteral("纵排"), this);
+    arrangementRadios_[1] = new QRadioButton(tr("纵排"), this);
     arrangementRadios_[1]->setGeometry(DluRect(7, 151, 32, 11));
     arrangements->addButton(arrangementRadios_[0], 0);
     arrangements->addButton(arrangementRadios_[1], 1);
     arrangementRadios_[0]->setChecked(true);
     connect(arrangements, &QButtonGroup::idClicked, this, [this] { OnDisplaySwitch(); });
 
-    showListsBox_ = new QCheckBox(QStringLiteral("显示列表"), this);
+    showListsBox_ = new QCheckBox(tr("显示列表"), this);
     showListsBox_->setGeometry(DluRect(41, 134, 42, 11));
-    showChartBox_ = new QCheckBox(QStringLiteral("显示曲线"), this);
+    showChartBox_ = new QCheckBox(tr("显示曲线"), this);
     showChartBox_->setGeometry(DluRect(41, 151, 42, 11));
     connect(showListsBox_, &QCheckBox::clicked, this, [this] { OnDisplaySwitch(); });
     connect(showChartBox_, &QCheckBox::clicked, this, [this] { OnDisplaySwitch(); });
 
-    chartGroup_ = new QGroupBox(QStringLiteral("曲线图显示"), this);
+    chartGroup_ = new QGroupBox(tr("曲线图显示"), this);
     chartGroup_->setGeometry(DluRect(3, 164, 82, 58));
-    timeZoomLabel_ = new QLabel(QStringLiteral("X轴:"), this);
+    timeZoomLabel_ = new QLabel(tr("X轴:"), this);
     timeZoomLabel_->setGeometry(DluRect(8, 177, 21, 11));
     timeZoom_ = new QComboBox(this);
     timeZoom_->setGeometry(DluRect(30, 176, 51, 13));
-    valueZoomLabel_ = new QLabel(QStringLiteral("Y轴:"), this);
+    valueZoomLabel_ = new QLabel(tr("Y轴:"), this);
     valueZoomLabel_->setGeometry(DluRect(8, 194, 21, 11));
     valueZoom_ = new QComboBox(this);
     valueZoom_->setGeometry(DluRect(30, 193, 51, 13));
-    nodeMarks_ = new QCheckBox(QStringLiteral("节点标记"), this);
+    nodeMarks_ = new QCheckBox(tr("节点标记"), this);
     nodeMarks_->setGeometry(DluRect(8, 209, 54, 11));
     connect(timeZoom_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (matched_ > 0) trend_->ZoomTime(index);
@@ -174,9 +177,18 @@ void CDataView::CreateControls() {
     legend_ = new ChannelLegend(this);
     connect(legend_, &ChannelLegend::boxClicked, this, [this] { ApplyChannelChecks(); });
 
-    // Whole dates in the query panel: when the font needs more room than the form gives, the
-    // whole control panel widens with it and the lists and the chart move right.
-    panelExtra_ = query_->WidenForDates();
+    // Texts longer than the form's (another language than Chinese) and whole dates in the
+    // query panel: when they need more room than the form gives, the whole control panel
+    // widens with them and the lists and the chart move right.
+    FillZoomList(*timeZoom_, kTimeZoomTexts, kTimeZoomCount, kTimeZoomNeutral);
+    FillZoomList(*valueZoom_, kValueZoomTexts, kValueZoomCount, 0);
+    const int textExtra = std::max(
+        {query_->FitTexts(),
+         FitRows({{arrangementRadios_[0], showListsBox_}, {arrangementRadios_[1], showChartBox_}}),
+         FitRows({{timeZoomLabel_, timeZoom_}, {valueZoomLabel_, valueZoom_}, {nodeMarks_}}),
+         legend_->TextShortfall()});
+    query_->Group()->resize(query_->Group()->width() + textExtra, query_->Group()->height());
+    panelExtra_ = textExtra + query_->WidenForDates();
     for (QWidget* w : {static_cast<QWidget*>(arrangementGroup_), static_cast<QWidget*>(chartGroup_),
                        static_cast<QWidget*>(legend_)})
         w->resize(w->width() + panelExtra_, w->height());
@@ -209,8 +221,12 @@ void CDataView::SetupLists() {
     const QFont font = ViewFont();
     StyleReportList(*sampleList_, font);
     StyleReportList(*paramList_, font);
-    paramList_->horizontalHeader()->setStretchLastSection(true);  // "内容" fills the list
-    paramList_->SetColumns({QStringLiteral("记录的参数"), QStringLiteral("内容")}, {110, 160});
+    paramList_->horizontalHeader()->setStretchLastSection(true);  // the contents fill the list
+    // The titles of the export's parameter sheet.
+    paramList_->SetColumns({QString::fromUtf8(Tr("记录的参数")), QString::fromUtf8(Tr("内容"))},
+                           {110, 160});
+    paramList_->setColumnWidth(0, std::max(paramList_->columnWidth(0),
+                                           HeaderTextWidth(*paramList_->horizontalHeader(), 0)));
 }
 
 QRadioButton* CDataView::ArrangementRadio(int arrangement) const {
@@ -314,7 +330,7 @@ void CDataView::LoadRecord(const RecordSet* set) {
     const ParamBlock params = set->Params();
     headerText_ = RecordHeaderText(MakeParamTexts(params, type_));
     query_->SetMode(QueryMode::All);
-    condition_ = "所有";
+    condition_ = QueryWindow{}.condition;
     statistics_->ResetSettings();
     Fill(QueryWindow{});
     print_->SetColumns(CPrintListTrend::ColumnCharacters(table_));
@@ -422,7 +438,9 @@ void CDataView::UpdateStatistics() {
 void CDataView::ApplyColumnWidths() {
     const auto columns = table_.Columns();
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-        sampleList_->setColumnWidth(i, columns[static_cast<size_t>(i)].width);
+        sampleList_->setColumnWidth(i,
+                                    std::max(columns[static_cast<size_t>(i)].width,
+                                             HeaderTextWidth(*sampleList_->horizontalHeader(), i)));
     }
 }
 
@@ -487,11 +505,10 @@ void CDataView::ExportRecord() {
             ToQString(ProposedExportPath(ToUtf8(host_.DataFolder()), ToUtf8(host_.RecordPath())));
     }
     FileDialogRequest request;
-    request.title = QStringLiteral("另存为");
+    request.title = tr("另存为");
     request.initialPath = exportPath_;
-    request.filter = QStringLiteral("%1;;%2;;%3")
-                         .arg(QString::fromUtf8(kExcelFilter), QString::fromUtf8(kTextFilter),
-                              QString::fromUtf8(kCsvFilter));
+    request.filter =
+        QStringLiteral("%1;;%2;;%3").arg(tr(kExcelFilter), tr(kTextFilter), tr(kCsvFilter));
     request.defaultSuffix = QStringLiteral("xlsx");
     request.save = true;
     QString selectedFilter;
@@ -502,7 +519,7 @@ void CDataView::ExportRecord() {
     const std::string path = ToUtf8(exportPath_);
     ExportFormat format = ExportFormatForPath(path);
     if (format == ExportFormat::None) return;
-    if (format == ExportFormat::Text && selectedFilter == QString::fromUtf8(kCsvFilter) &&
+    if (format == ExportFormat::Text && selectedFilter == tr(kCsvFilter) &&
         exportPath_.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
         format = ExportFormat::Csv;
     }

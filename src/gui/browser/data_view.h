@@ -184,7 +184,7 @@ class CDataView : public QWidget {
     int panelExtra_ = 0;  // pixels the control panel is wider than the form for whole dates
     std::array<bool, kSeriesCount> checks_{true, false, false, false, false, false, false, false};
     std::string headerText_;
-    std::string condition_ = "所有";
+    std::string condition_ = QueryWindow{}.condition;
     QString exportPath_;
     int printChoice_ = 1;
 };

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "dialog_units.h"
+#include "form_fit.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 
@@ -40,8 +41,8 @@ QDateEdit* MakePicker(QWidget* parent, const QRect& place) {
     return picker;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* text, const QRect& place) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
+QLabel* MakeLabel(QWidget* parent, const QString& text, const QRect& place) {
+    auto* label = new QLabel(text, parent);
     label->setGeometry(place);
     return label;
 }
@@ -92,28 +93,29 @@ QAbstractSpinBox::StepEnabled QueryCountEdit::stepEnabled() const {
 // ---- QueryPanel ----------------------------------------------------------------------------
 
 QueryPanel::QueryPanel(QWidget* parent) : QObject(parent) {
-    group_ = new QGroupBox(QStringLiteral("查询时间范围"), parent);
+    group_ = new QGroupBox(tr("查询时间范围"), parent);
     group_->setGeometry(DluRect(3, 4, 82, 218));
 
-    static constexpr const char* kTexts[4] = {"所有", "前", "前", "从"};
+    static constexpr const char* kTexts[4] = {QT_TR_NOOP("所有"), QT_TR_NOOP("前"),
+                                              QT_TR_NOOP("前"), QT_TR_NOOP("从")};
     static constexpr int kTops[4] = {17, 33, 50, 67};
     static constexpr int kWidths[4] = {34, 20, 20, 20};
     modes_ = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i) {
-        radios_[i] = new QRadioButton(QString::fromUtf8(kTexts[i]), parent);
+        radios_[i] = new QRadioButton(tr(kTexts[i]), parent);
         radios_[i]->setGeometry(DluRect(7, kTops[i], kWidths[i], 11));
         modes_->addButton(radios_[i], i);
     }
     days_ = new QueryCountEdit(1, kMaxQueryDays, parent);
     days_->setGeometry(DluRect(27, 32, 32, 13));
-    dayUnit_ = MakeLabel(parent, "天", DluRect(62, 33, 18, 11));
+    dayUnit_ = MakeLabel(parent, tr("天"), DluRect(62, 33, 18, 11));
     months_ = new QueryCountEdit(1, kMaxQueryMonths, parent);
     months_->setGeometry(DluRect(27, 49, 32, 13));
-    monthUnit_ = MakeLabel(parent, "个月", DluRect(62, 50, 20, 11));
+    monthUnit_ = MakeLabel(parent, tr("个月"), DluRect(62, 50, 20, 11));
     start_ = MakePicker(parent, DluRect(27, 66, 57, 13));
-    to_ = MakeLabel(parent, "至", DluRect(15, 82, 10, 11));
+    to_ = MakeLabel(parent, tr("至"), DluRect(15, 82, 10, 11));
     end_ = MakePicker(parent, DluRect(27, 81, 57, 13));
-    query_ = new QPushButton(QStringLiteral("查询"), parent);
+    query_ = new QPushButton(tr("查询"), parent);
     query_->setGeometry(DluRect(14, 99, 60, 17));
     query_->setEnabled(false);
 
@@ -177,6 +179,15 @@ int64_t QueryPanel::RangeEnd() const {
 void QueryPanel::SetRange(int64_t start, int64_t end) {
     start_->setDate(DateOf(start));
     end_->setDate(DateOf(end));
+}
+
+int QueryPanel::FitTexts() {
+    return FitRows({{radios_[0]},
+                    {radios_[1], days_, dayUnit_},
+                    {radios_[2], months_, monthUnit_},
+                    {radios_[3], start_},
+                    {to_, end_},
+                    {query_}});
 }
 
 int QueryPanel::WidenForDates() {

@@ -74,6 +74,9 @@ class QueryPanel final : public QObject {
 
     void EnableQuery(bool enable);
 
+    // Widens the controls whose texts are longer than the form's (not in Chinese) and moves
+    // the controls right of them along; returns by how many pixels the group must widen.
+    int FitTexts();
     // Widens the group and both pickers where the form's width cannot show a whole date in
     // the installed font; returns by how many pixels (0 when the form's width suffices).
     int WidenForDates();

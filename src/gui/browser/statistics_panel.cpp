@@ -53,7 +53,7 @@ bool ReadNumber(const QLineEdit& edit, std::optional<double>& value) {
 
 StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     auto* energyRow = new QHBoxLayout;
-    energyRow->addWidget(new QLabel(QStringLiteral("活化能ΔH(kJ/mol):"), this));
+    energyRow->addWidget(new QLabel(tr("活化能ΔH(kJ/mol):"), this));
     energy_ = new QLineEdit(this);
     energy_->setPlaceholderText(FixedText(kDefaultActivationEnergy, 3));
     energy_->setText(FixedText(kDefaultActivationEnergy, 3));
@@ -62,19 +62,11 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     energyRow->addStretch();
     connect(energy_, &QLineEdit::editingFinished, this, &StatisticsPanel::ReadEdits);
 
-    figures_ = MakeList(
-        this, {QStringLiteral("通道"), QStringLiteral("样本数"), QStringLiteral("缺失"),
-               QStringLiteral("最小值"), QStringLiteral("最小值时间"), QStringLiteral("最大值"),
-               QStringLiteral("最大值时间"), QStringLiteral("平均值"), QStringLiteral("标准差"),
-               QStringLiteral("平均动力学温度")});
-    limits_ = MakeList(
-        this, {QStringLiteral("通道"), QStringLiteral("下限"), QStringLiteral("上限"),
-               QStringLiteral("限值来源"), QStringLiteral("低于下限"), QStringLiteral("高于上限"),
-               QStringLiteral("超限次数"), QStringLiteral("最长超限")});
-    excursions_ = MakeList(
-        this, {QStringLiteral("通道"), QStringLiteral("超限"), QStringLiteral("开始时间"),
-               QStringLiteral("结束时间"), QStringLiteral("样本数"), QStringLiteral("时间(秒)"),
-               QStringLiteral("峰值"), QStringLiteral("峰值时间")});
+    // The lists' titles are the tables' of the statistics report.
+    const std::vector<StatisticsTable> tables = StatisticsTables(RecordStatistics{});
+    figures_ = MakeList(this, tables[0].titles);
+    limits_ = MakeList(this, tables[1].titles);
+    excursions_ = MakeList(this, tables[2].titles);
     connect(excursions_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         if (row >= 0 && row < static_cast<int>(excursionRows_.size()))
             emit excursionActivated(excursionRows_[static_cast<size_t>(row)]);
@@ -86,12 +78,12 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(3);
-    column->addWidget(new QLabel(QStringLiteral("统计"), this));
+    column->addWidget(new QLabel(tr("统计"), this));
     column->addWidget(figures_, 3);
     column->addLayout(energyRow);
     column->addWidget(message_);
     column->addWidget(limits_, 2);
-    column->addWidget(new QLabel(QStringLiteral("超限记录(双击定位)"), this));
+    column->addWidget(new QLabel(tr("超限记录(双击定位)"), this));
     column->addWidget(excursions_, 4);
 }
 
@@ -124,9 +116,9 @@ void StatisticsPanel::ReadEdits() {
     QStringList problems;
     std::optional<double> energy;
     if (!ReadNumber(*energy_, energy)) {
-        problems << QStringLiteral("活化能“%1”不是数字").arg(energy_->text().trimmed());
+        problems << tr("活化能“%1”不是数字").arg(energy_->text().trimmed());
     } else if (energy && (*energy < kMinActivationEnergy || *energy > kMaxActivationEnergy)) {
-        problems << QStringLiteral("活化能须在 %1 到 %2 kJ/mol 之间")
+        problems << tr("活化能须在 %1 到 %2 kJ/mol 之间")
                         .arg(kMinActivationEnergy)
                         .arg(kMaxActivationEnergy);
     } else {
@@ -138,11 +130,11 @@ void StatisticsPanel::ReadEdits() {
         std::optional<double> low, high;
         bool ok = true;
         if (e.low && !ReadNumber(*e.low, low)) {
-            problems << QStringLiteral("%1的下限“%2”不是数字").arg(title, e.low->text().trimmed());
+            problems << tr("%1的下限“%2”不是数字").arg(title, e.low->text().trimmed());
             ok = false;
         }
         if (e.high && !ReadNumber(*e.high, high)) {
-            problems << QStringLiteral("%1的上限“%2”不是数字").arg(title, e.high->text().trimmed());
+            problems << tr("%1的上限“%2”不是数字").arg(title, e.high->text().trimmed());
             ok = false;
         }
         if (!ok) continue;
@@ -155,12 +147,12 @@ void StatisticsPanel::ReadEdits() {
         if (low) limits.low = low;
         if (high) limits.high = high;
         if (limits.low && limits.high && *limits.low > *limits.high) {
-            problems << QStringLiteral("%1的下限高于上限").arg(title);
+            problems << tr("%1的下限高于上限").arg(title);
             continue;
         }
         next.limits[k] = limits;
     }
-    message_->setText(problems.join(QStringLiteral(";")));
+    message_->setText(problems.join(tr(";", "between the problems of the message line")));
     message_->setVisible(!problems.isEmpty());
     const bool changed =
         next.activationEnergy != settings_.activationEnergy || next.limits != settings_.limits;

@@ -1,5 +1,6 @@
 #include "trend_display.h"
 
+#include "core/model/language.h"
 #include "core/records/record_legend.h"
 #include "core/records/sample_table.h"
 #include "gui/chart/trend_wave.h"
@@ -58,7 +59,7 @@ void TrendDisplay::Configure(int64_t now) {
     for (int s = 0; s < kSeriesCount; ++s) {
         chart_.SelectSeries(s);
         chart_.SetSeriesPen(2, kPenSolid);
-        chart_.SetSeriesText(s, QString::fromUtf8(units.names[static_cast<size_t>(s)]),
+        chart_.SetSeriesText(s, QString::fromUtf8(Tr(units.names[static_cast<size_t>(s)])),
                              QString::fromUtf8(units.units[static_cast<size_t>(s)]));
         chart_.SetSeriesColor(s, ToRgb(LegendEntryLook(s).colour));
         chart_.SetSeriesDecimals(s, s < 7 ? 1 : 0);
@@ -88,7 +89,7 @@ void TrendDisplay::Clear() {
 
 void TrendDisplay::SetNames(const RecordUnits& units) {
     for (int s = 0; s < kSeriesCount; ++s) {
-        chart_.SetSeriesText(s, QString::fromUtf8(units.names[static_cast<size_t>(s)]),
+        chart_.SetSeriesText(s, QString::fromUtf8(Tr(units.names[static_cast<size_t>(s)])),
                              QString::fromUtf8(units.units[static_cast<size_t>(s)]));
     }
 }

@@ -88,9 +88,10 @@ int WritePdf(CPrintListTrend& job, const QString& path, const QPageLayout& layou
 
 void ReportFailure(QWidget* parent, const QPrinter& printer) {
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
-        ShowWarning(parent, QStringLiteral("文件:%1\n打印失败!").arg(printer.outputFileName()));
+        ShowWarning(parent, QCoreApplication::translate("qx::PrintCommand", "文件:%1\n打印失败!")
+                                .arg(printer.outputFileName()));
     } else {
-        ShowWarning(parent, QStringLiteral("打印失败!"));
+        ShowWarning(parent, QCoreApplication::translate("qx::PrintCommand", "打印失败!"));
     }
 }
 
@@ -217,7 +218,7 @@ bool PrintRecord(QWidget* parent, CPrintListTrend& job, PrintAction action) {
 }
 
 QString PrintFooterText(const QString& recordPath, int64_t now) {
-    return QStringLiteral("打印时间:%1  数据文件:%2.%3")
+    return QCoreApplication::translate("qx::PrintCommand", "打印时间:%1  数据文件:%2.%3")
         .arg(ToQString(FormatLocalTime(now, "%Y-%m-%d %H:%M")),
              QFileInfo(recordPath).completeBaseName(), QStringLiteral("QXRec"));
 }

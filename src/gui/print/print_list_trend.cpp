@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "core/model/language.h"
 #include "core/records/record_legend.h"
 #include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
@@ -21,7 +22,7 @@
 namespace qx {
 namespace {
 
-const QString kSongFace = QStringLiteral("宋体");
+const QString kSongFace = QString::fromUtf8(NoTr("宋体"));
 const QColor kBandColour(230, 230, 230);
 const QColor kTitleRowColour(212, 212, 212);
 const QColor kGridColour(128, 128, 128);
@@ -80,7 +81,7 @@ std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& unit
             const int entry = AlarmLineEntry(i, line);
             if (entry < 0) continue;
             const QString text = QStringLiteral("%1 %2%3").arg(
-                ToQString(LegendText(entry, units)),
+                ToQString(Tr(LegendText(entry, units))),
                 QString::number(static_cast<double>(alarm.level), 'f', series.readoutDecimals),
                 series.unit);
             items.push_back(
@@ -303,9 +304,9 @@ void CPrintListTrend::DrawHeader(QPainter& painter) const {
     painter.setPen(Qt::black);
 
     painter.setFont(MakeFont(kSongFace, 2 * cy, 2 * cx, 400));
-    const QString title = QStringLiteral("检测") + (summaryJob_  ? QStringLiteral("统计报告")
-                                                    : reportJob_ ? QStringLiteral("数据记录表")
-                                                                 : QStringLiteral("曲线图"));
+    const QString title = summaryJob_  ? tr("检测统计报告")
+                          : reportJob_ ? tr("检测数据记录表")
+                                       : tr("检测曲线图");
     painter.drawText(r.translated(0, cy), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                      title);
 
@@ -315,13 +316,28 @@ void CPrintListTrend::DrawHeader(QPainter& painter) const {
     const int left = band.left() + cx / 2;
     const int right = band.left() + band.width() - cx / 2;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
-    if (secondInfoLine.isEmpty()) {
-        painter.drawText(Edges(left, band.top(), right, band.top() + 3 * cy - 8), flags, infoLine);
+    // A first line wider than the band goes on in the second line when that is free, from the
+    // last double space that leaves the first part whole.
+    QString first = infoLine;
+    QString second = secondInfoLine;
+    const QFontMetricsF metrics(tableFont_, painter.device());
+    if (second.isEmpty() && metrics.horizontalAdvance(first) > right - left) {
+        const QString gap = QStringLiteral("  ");
+        for (qsizetype at = first.lastIndexOf(gap); at > 0; at = first.lastIndexOf(gap, at - 1)) {
+            if (metrics.horizontalAdvance(first.left(at)) <= right - left) {
+                second = first.mid(at).trimmed();
+                first.truncate(at);
+                break;
+            }
+        }
+    }
+    if (second.isEmpty()) {
+        painter.drawText(Edges(left, band.top(), right, band.top() + 3 * cy - 8), flags, first);
     } else {
         const int half = 3 * cy / 2;
-        painter.drawText(Edges(left, band.top(), right, band.top() + half), flags, infoLine);
+        painter.drawText(Edges(left, band.top(), right, band.top() + half), flags, first);
         painter.drawText(Edges(left, band.top() + half, right, band.top() + 2 * half - 8), flags,
-                         secondInfoLine);
+                         second);
     }
     painter.restore();
 }
@@ -340,7 +356,7 @@ void CPrintListTrend::DrawFooter(QPainter& painter, int page, int pageCount) con
     const QRect text = r.translated(0, cy / 2);
     painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, footerText);
     painter.drawText(text, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
-                     QStringLiteral("第 %1 页共 %2 页").arg(page).arg(pageCount));
+                     tr("第 %1 页共 %2 页").arg(page).arg(pageCount));
     painter.restore();
 }
 
@@ -427,54 +443,89 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
     std::vector<StatisticsTable> tables;
     if (statistics_) {
         const RecordStatistics& rs = *statistics_;
-        QString line = QStringLiteral("记录间隔:%1秒  记录数:%2").arg(rs.interval).arg(rs.samples);
+        QStringList parts = {tr("记录间隔:%1秒  记录数:%2").arg(rs.interval).arg(rs.samples)};
         if (rs.samples > 0)
-            line += QStringLiteral("  开始时间:%1  结束时间:%2")
-                        .arg(TimeText(rs.first), TimeText(rs.last));
-        line += QStringLiteral("  活化能ΔH:%1 kJ/mol").arg(FixedText(rs.activationEnergy, 3));
+            parts << tr("  开始时间:%1  结束时间:%2").arg(TimeText(rs.first), TimeText(rs.last));
+        parts << tr("  活化能ΔH:%1 kJ/mol").arg(FixedText(rs.activationEnergy, 3));
+        // One line, or as many as the parts need to show whole.
+        QString line;
+        for (const QString& part : parts) {
+            if (!line.isEmpty() && width(line + part) > PrintLayout::kContentWidth) {
+                summaryRows_.push_back({-1, false, {line}});
+                line = part.trimmed();
+            } else {
+                line += part;
+            }
+        }
         summaryRows_.push_back({-1, false, {line}});
         tables = StatisticsTables(rs);
     }
+    // A title as two lines: the width of the longer line at the best space to break at.
+    const auto twoLines = [&](const QString& title) {
+        int best = width(title);
+        for (qsizetype at = title.indexOf(QLatin1Char(' ')); at > 0;
+             at = title.indexOf(QLatin1Char(' '), at + 1))
+            best = std::min(best, std::max(width(title.left(at)), width(title.mid(at + 1))));
+        return best;
+    };
     for (const StatisticsTable& t : tables) {
         if (t.rows.empty() && &t != &tables.front()) continue;  // no limits, no excursions
         const int index = static_cast<int>(summaryWidths_.size());
-        summaryRows_.push_back({-1, false, {}});
-        summaryRows_.push_back({-1, true, {t.caption}});
-        summaryRows_.push_back({index, true, t.titles});
-        std::vector<int> needs;
-        for (const QString& title : t.titles)
-            needs.push_back(width(title));
+        std::vector<int> cellNeeds(static_cast<size_t>(t.titles.size()), 0);
         for (const QStringList& row : t.rows) {
-            summaryRows_.push_back({index, false, row});
-            for (int c = 0; c < row.size() && c < static_cast<int>(needs.size()); ++c)
-                needs[static_cast<size_t>(c)] =
-                    std::max(needs[static_cast<size_t>(c)], width(row[c]));
+            for (int c = 0; c < row.size() && c < static_cast<int>(cellNeeds.size()); ++c)
+                cellNeeds[static_cast<size_t>(c)] =
+                    std::max(cellNeeds[static_cast<size_t>(c)], width(row[c]));
         }
-        std::vector<int> widths = FittedColumnWidths(needs);
+        // The titles on one line; when the table is too wide for that, on two.
+        int titleLines = 0;
+        std::vector<int> widths;
+        for (const int lines : {1, 2}) {
+            std::vector<int> needs = cellNeeds;
+            for (size_t c = 0; c < needs.size(); ++c) {
+                const QString& title = t.titles[static_cast<int>(c)];
+                needs[c] = std::max(needs[c], lines == 1 ? width(title) : twoLines(title));
+            }
+            widths = FittedColumnWidths(needs);
+            titleLines = lines;
+            if (!widths.empty()) break;
+        }
         if (widths.empty()) {
             // Wider than the page: the texts are clipped in equal columns.
-            widths.assign(needs.size(),
-                          PrintLayout::kContentWidth / static_cast<int>(needs.size()));
+            titleLines = 1;
+            widths.assign(cellNeeds.size(),
+                          PrintLayout::kContentWidth / static_cast<int>(cellNeeds.size()));
         }
         summaryWidths_.push_back(std::move(widths));
+        summaryRows_.push_back({-1, false, {}});
+        summaryRows_.push_back({-1, true, {t.caption}});
+        summaryRows_.push_back({index, true, t.titles, titleLines});
+        for (const QStringList& row : t.rows)
+            summaryRows_.push_back({index, false, row});
     }
 
     // Pages of rows; a table going on over a page starts it with its title row again.
     const int bodyHeight = layout_.pageHeight - 20 * layout_.cy;
     const int perPage = std::max(bodyHeight / summaryRowHeight_, 4);
     std::vector<int> page;
+    int used = 0;  // rows of the page's height taken
     int heading = -1;
     for (int i = 0; i < static_cast<int>(summaryRows_.size()); ++i) {
         const SummaryRow& row = summaryRows_[static_cast<size_t>(i)];
         if (row.table >= 0 && row.heading) heading = i;
         if (row.table < 0) heading = -1;
-        if (static_cast<int>(page.size()) == perPage) {
+        if (used + row.lines > perPage) {
             summaryPages_.push_back(std::move(page));
             page.clear();
-            if (row.table >= 0 && !row.heading && heading >= 0) page.push_back(heading);
+            used = 0;
+            if (row.table >= 0 && !row.heading && heading >= 0) {
+                page.push_back(heading);
+                used += summaryRows_[static_cast<size_t>(heading)].lines;
+            }
         }
         if (page.empty() && row.table < 0 && row.cells.isEmpty()) continue;  // no gap on top
         page.push_back(i);
+        used += row.lines;
     }
     if (!page.empty() || summaryPages_.empty()) summaryPages_.push_back(std::move(page));
     layout_.pageCount = static_cast<int>(summaryPages_.size()) + 1;  // and the chart page
@@ -484,29 +535,33 @@ void CPrintListTrend::DrawSummary(QPainter& painter, const QRect& body, int page
     const int cx = layout_.cx;
     const int h = summaryRowHeight_;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    const int wrapped = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
     painter.save();
     painter.setBackgroundMode(Qt::TransparentMode);
     QFont bold = tableFont_;
     bold.setWeight(QFont::Bold);
     int y = body.top();
     const std::vector<int>& rows = summaryPages_[static_cast<size_t>(page - 1)];
-    for (size_t k = 0; k < rows.size(); ++k, y += h) {
+    for (size_t k = 0; k < rows.size(); ++k) {
         const SummaryRow& row = summaryRows_[static_cast<size_t>(rows[k])];
+        const int top = y;
+        y += row.lines * h;
         painter.setPen(Qt::black);
         if (row.table < 0) {
             if (row.cells.isEmpty()) continue;
             painter.setFont(row.heading ? bold : tableFont_);
-            painter.drawText(QRect(body.left(), y, body.width(), h), flags, row.cells.front());
+            painter.drawText(QRect(body.left(), top, body.width(), h), flags, row.cells.front());
             continue;
         }
         painter.setFont(tableFont_);
         const std::vector<int>& widths = summaryWidths_[static_cast<size_t>(row.table)];
         int x = body.left();
         for (size_t c = 0; c < widths.size(); ++c) {
-            const QRect cell(x, y, widths[c], h);
+            const QRect cell(x, top, widths[c], row.lines * h);
             if (row.heading) painter.fillRect(cell, kTitleRowColour);
             if (c < static_cast<size_t>(row.cells.size()))
-                painter.drawText(Narrowed(cell, cx / 2, 4), flags, row.cells[static_cast<int>(c)]);
+                painter.drawText(Narrowed(cell, cx / 2, 4), row.lines > 1 ? wrapped : flags,
+                                 row.cells[static_cast<int>(c)]);
             painter.setPen(QPen(kGridColour, kGridWidth, Qt::SolidLine));
             painter.drawRect(cell);
             painter.setPen(Qt::black);

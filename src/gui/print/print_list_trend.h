@@ -18,6 +18,7 @@
 // from the device given to PrintSetup().
 #pragma once
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -36,6 +37,8 @@ class SampleTable;
 struct RecordStatistics;
 
 class CPrintListTrend {
+    Q_DECLARE_TR_FUNCTIONS(qx::CPrintListTrend)
+
   public:
     static constexpr int kCurveMode = 0;
     static constexpr int kReportMode = 1;
@@ -110,6 +113,7 @@ class CPrintListTrend {
         int table = -1;  // index into summaryWidths_, -1 for a line of text across the page
         bool heading = false;
         QStringList cells;
+        int lines = 1;  // the row's height in rows: 2 for titles on two lines
     };
     const SampleTable* table_ = nullptr;
     const RecordStatistics* statistics_ = nullptr;

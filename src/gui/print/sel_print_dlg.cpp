@@ -14,13 +14,12 @@ namespace qx {
 CSelPrintDlg::CSelPrintDlg(int choice, bool forPrinting, QWidget* parent)
     : QDialog(parent), choice(choice), forPrinting(forPrinting) {
     setFont(SongFont(12));
-    setWindowTitle(forPrinting ? QStringLiteral("选择打印项")
-                               : QStringLiteral("选择打印预览项(曲线或记录)"));
+    setWindowTitle(forPrinting ? tr("选择打印项") : tr("选择打印预览项(曲线或记录)"));
 
     auto* box = new QGroupBox(this);
-    curve_ = new QRadioButton(QStringLiteral("曲线图(&T)"), box);
-    report_ = new QRadioButton(QStringLiteral("数据报表(&R)"), box);
-    summary_ = new QRadioButton(QStringLiteral("统计报告(&S)"), box);
+    curve_ = new QRadioButton(tr("曲线图(&T)"), box);
+    report_ = new QRadioButton(tr("数据报表(&R)"), box);
+    summary_ = new QRadioButton(tr("统计报告(&S)"), box);
     curve_->setObjectName(QStringLiteral("curve"));
     report_->setObjectName(QStringLiteral("report"));
     summary_->setObjectName(QStringLiteral("summary"));
@@ -34,8 +33,8 @@ CSelPrintDlg::CSelPrintDlg(int choice, bool forPrinting, QWidget* parent)
     radios->addWidget(report_);
     radios->addWidget(summary_);
 
-    ok_ = new QPushButton(QStringLiteral("确定(&O)"), this);
-    cancel_ = new QPushButton(QStringLiteral("取消(&C)"), this);
+    ok_ = new QPushButton(tr("确定(&O)"), this);
+    cancel_ = new QPushButton(tr("取消(&C)"), this);
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &CSelPrintDlg::accept);
     connect(cancel_, &QPushButton::clicked, this, &CSelPrintDlg::reject);

@@ -1,5 +1,9 @@
 #include "statistics_tables.h"
 
+#include <QCoreApplication>
+#include <initializer_list>
+
+#include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/records/number_text.h"
 #include "core/records/record_statistics.h"
@@ -27,27 +31,34 @@ QString LimitText(const std::optional<double>& value, int decimals) {
 }
 
 std::vector<StatisticsTable> StatisticsTables(const RecordStatistics& rs) {
+    // The column titles are those of the statistics sheet of an export.
+    const auto titles = [](std::initializer_list<const char*> texts) {
+        QStringList list;
+        for (const char* text : texts)
+            list << QString::fromUtf8(Tr(text));
+        return list;
+    };
     StatisticsTable figures{
-        QStringLiteral("统计值"),
-        {QStringLiteral("通道"), QStringLiteral("样本数"), QStringLiteral("缺失"),
-         QStringLiteral("最小值"), QStringLiteral("最小值时间"), QStringLiteral("最大值"),
-         QStringLiteral("最大值时间"), QStringLiteral("平均值"), QStringLiteral("标准差"),
-         QStringLiteral("平均动力学温度")},
+        QCoreApplication::translate("qx::StatisticsTables", "统计值"),
+        titles({TrNoop("通道"), TrNoop("样本数"), TrNoop("缺失"), TrNoop("最小值"),
+                TrNoop("最小值时间"), TrNoop("最大值"), TrNoop("最大值时间"), TrNoop("平均值"),
+                TrNoop("标准差"), TrNoop("平均动力学温度")}),
         {}};
-    StatisticsTable limits{
-        QStringLiteral("限值"),
-        {QStringLiteral("通道"), QStringLiteral("下限"), QStringLiteral("上限"),
-         QStringLiteral("限值来源"), QStringLiteral("低于下限"), QStringLiteral("高于上限"),
-         QStringLiteral("超限次数"), QStringLiteral("最长超限")},
-        {}};
+    StatisticsTable limits{QCoreApplication::translate("qx::StatisticsTables", "限值"),
+                           titles({TrNoop("通道"), TrNoop("下限"), TrNoop("上限"),
+                                   TrNoop("限值来源"), LimitSideText(LimitSide::Below),
+                                   LimitSideText(LimitSide::Above), TrNoop("超限次数")}),
+                           {}};
+    limits.titles << QCoreApplication::translate("qx::StatisticsTables", "最长超限");
     StatisticsTable excursions{
-        QStringLiteral("超限记录"),
-        {QStringLiteral("通道"), QStringLiteral("超限"), QStringLiteral("开始时间"),
-         QStringLiteral("结束时间"), QStringLiteral("样本数"), QStringLiteral("时间(秒)"),
-         QStringLiteral("峰值"), QStringLiteral("峰值时间")},
+        QCoreApplication::translate("qx::StatisticsTables", "超限记录"),
+        titles({TrNoop("通道"), TrNoop("超限"), TrNoop("开始时间"), TrNoop("结束时间"),
+                TrNoop("样本数"), TrNoop("时间(秒)"), TrNoop("峰值"), TrNoop("峰值时间")}),
         {}};
     const auto side = [](const SideTotal& t) {
-        return QStringLiteral("%1 (%2秒)").arg(t.samples).arg(t.seconds);
+        return QCoreApplication::translate("qx::StatisticsTables", "%1 (%2秒)")
+            .arg(t.samples)
+            .arg(t.seconds);
     };
     for (const SeriesStatistics& s : rs.series) {
         QStringList row = {ToQString(s.title), QString::number(s.count),
@@ -67,16 +78,17 @@ std::vector<StatisticsTable> StatisticsTables(const RecordStatistics& rs) {
         limits.rows.push_back(
             {ToQString(s.title), LimitText(l.limits.low, s.decimals),
              LimitText(l.limits.high, s.decimals),
-             l.overridden ? QStringLiteral("用户") : QStringLiteral("记录"), side(l.below),
-             side(l.above), QString::number(l.excursions.size()),
-             l.longest >= 0
-                 ? QStringLiteral("%1秒").arg(l.excursions[static_cast<size_t>(l.longest)].seconds)
-                 : QStringLiteral("-")});
+             l.overridden ? QCoreApplication::translate("qx::StatisticsTables", "用户")
+                          : QCoreApplication::translate("qx::StatisticsTables", "记录"),
+             side(l.below), side(l.above), QString::number(l.excursions.size()),
+             l.longest >= 0 ? QCoreApplication::translate("qx::StatisticsTables", "%1秒")
+                                  .arg(l.excursions[static_cast<size_t>(l.longest)].seconds)
+                            : QStringLiteral("-")});
         for (const Excursion& e : l.excursions) {
-            excursions.rows.push_back({ToQString(s.title), ToQString(LimitSideText(e.side)),
-                                       TimeText(e.start), TimeText(e.end),
-                                       QString::number(e.samples), QString::number(e.seconds),
-                                       FixedText(e.peak, s.decimals), TimeText(e.peakTime)});
+            excursions.rows.push_back(
+                {ToQString(s.title), QString::fromUtf8(Tr(LimitSideText(e.side))),
+                 TimeText(e.start), TimeText(e.end), QString::number(e.samples),
+                 QString::number(e.seconds), FixedText(e.peak, s.decimals), TimeText(e.peakTime)});
         }
     }
     std::vector<StatisticsTable> tables = {figures, limits, excursions};
