@@ -20,7 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(ProgramIcon().pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
-    auto* product = new QLabel(QString::fromUtf8(kApplicationTitle), this);
+    auto* product = new QLabel(ApplicationTitle(), this);
     QFont bold = product->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);

@@ -41,7 +41,7 @@ QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath) {
 }
 
 QString WindowCaption(const QString& documentTitle) {
-    return QStringLiteral("%1 - %2").arg(documentTitle, QString::fromUtf8(kApplicationTitle));
+    return QStringLiteral("%1 - %2").arg(documentTitle, ApplicationTitle());
 }
 
 QString ConnectionPaneText(bool connected, bool statusOk, InstrumentTypeId type) {

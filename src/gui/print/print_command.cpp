@@ -73,7 +73,7 @@ int WritePdf(CPrintListTrend& job, const QString& path, const QPageLayout& layou
         QPdfWriter pdf(&file);
         pdf.setResolution(resolution > 0 ? resolution : kPdfResolution);
         pdf.setPageLayout(layout);
-        pdf.setCreator(QString::fromUtf8(kApplicationTitle));
+        pdf.setCreator(ApplicationTitle());
         pages = PrintPages(job, pdf, run);
     }
     if (pages < 0) {

@@ -429,7 +429,7 @@ void CPrintListTrend::DrawBlock(QPainter& painter, const QRect& block, int first
     painter.restore();
 }
 
-void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
+void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
     summaryRows_.clear();
     summaryWidths_.clear();
     summaryPages_.clear();
@@ -468,6 +468,7 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
             best = std::min(best, std::max(width(title.left(at)), width(title.mid(at + 1))));
         return best;
     };
+    bool tooWide = false;
     for (const StatisticsTable& t : tables) {
         if (t.rows.empty() && &t != &tables.front()) continue;  // no limits, no excursions
         const int index = static_cast<int>(summaryWidths_.size());
@@ -492,6 +493,7 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
         }
         if (widths.empty()) {
             // Wider than the page: the texts are clipped in equal columns.
+            tooWide = true;
             titleLines = 1;
             widths.assign(cellNeeds.size(),
                           PrintLayout::kContentWidth / static_cast<int>(cellNeeds.size()));
@@ -502,6 +504,11 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device) {
         summaryRows_.push_back({index, true, t.titles, titleLines});
         for (const QStringList& row : t.rows)
             summaryRows_.push_back({index, false, row});
+    }
+    if (tooWide && charWidth > kMinSummaryCharWidth) {
+        tableFont_ = MakeFont(kSongFace, kCellHeight, charWidth - 1, 400);
+        LayoutSummary(device, charWidth - 1);
+        return;
     }
 
     // Pages of rows; a table going on over a page starts it with its title row again.

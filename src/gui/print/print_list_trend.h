@@ -104,7 +104,11 @@ class CPrintListTrend {
     // Per report column the width its title and cells need in font, with the cell margins.
     std::vector<int> TextNeeds(const QFont& font, const QPaintDevice& device, int cx) const;
     // The statistics report: its rows, their tables' column widths and its pages.
-    void LayoutSummary(const QPaintDevice& device);
+    // A table too wide for the page even with its titles on two lines is laid out again in a
+    // narrower table font, down to kMinSummaryCharWidth (English titles and channel names are
+    // longer than Chinese ones).
+    void LayoutSummary(const QPaintDevice& device, int charWidth = kCellWidth);
+    static constexpr int kMinSummaryCharWidth = 10;
     void DrawSummary(QPainter& painter, const QRect& body, int page) const;
     // Replaces the two-block layout when a title or a cell would not show whole in it.
     void FitReport(const QPaintDevice& device, bool small);

@@ -89,8 +89,10 @@ TEST(PrintEnglish, StatisticsReportIsEnglishAndWhole) {
             engine.Find(QStringLiteral("Printed: 2017-05-19 14:03  Data file: summary.QXRec")),
             nullptr);
         EXPECT_NE(engine.Find(QStringLiteral("Limits")), nullptr);
-        // The summary line is too long for one line in English: the activation energy goes on.
-        EXPECT_NE(engine.Find(QStringLiteral("Activation energy ΔH: 83.144 kJ/mol")), nullptr);
+        // The statistics table is too wide in the normal table font: a narrower one fits it.
+        EXPECT_TRUE(std::any_of(engine.texts.begin(), engine.texts.end(), [](const auto& t) {
+            return t.text.endsWith(QStringLiteral("Activation energy ΔH: 83.144 kJ/mol"));
+        }));
         const auto collisions = Collisions(device);
         EXPECT_TRUE(collisions.empty()) << collisions.front();
     }
