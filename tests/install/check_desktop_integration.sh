@@ -14,8 +14,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for f in bin/qxlog bin/qxlog-cli share/qxlog/帮助.mht share/applications/$app_id.desktop \
-         share/metainfo/$app_id.metainfo.xml share/mime/packages/$app_id.xml \
+for f in bin/qxlog bin/qxlog-cli share/qxlog/帮助.mht share/qxlog/Help.mht \
+         share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
+         share/mime/packages/$app_id.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg lib/udev/rules.d/70-qxlog.rules \
          share/man/man1/qxlog.1.gz share/man/man1/qxlog-cli.1.gz \
          share/man/en/man1/qxlog-cli.1.gz share/doc/qxlog/README.md \
