@@ -14,5 +14,13 @@
         <source>QX软件</source>
         <translation>QX Logger</translation>
     </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消(&amp;C)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
 </context>
 </TS>

@@ -51,14 +51,6 @@
         <translation>Device:</translation>
     </message>
     <message>
-        <source>确定(&amp;O)</source>
-        <translation>&amp;OK</translation>
-    </message>
-    <message>
-        <source>取消(&amp;C)</source>
-        <translation>&amp;Cancel</translation>
-    </message>
-    <message>
         <source>选择设备</source>
         <translation>Select Device</translation>
     </message>
@@ -222,14 +214,6 @@ g = 1.2×differential pressure/air density</translation>
         <translation>Defaults</translation>
     </message>
     <message>
-        <source>确定(&amp;O)</source>
-        <translation>&amp;OK</translation>
-    </message>
-    <message>
-        <source>取消(&amp;C)</source>
-        <translation>&amp;Cancel</translation>
-    </message>
-    <message>
         <source>保存配置...</source>
         <translation>Save Profile...</translation>
     </message>
@@ -240,12 +224,6 @@ g = 1.2×differential pressure/air density</translation>
     <message>
         <source>甲醛报警域值:</source>
         <translation>Formaldehyde alarm:</translation>
-    </message>
-    <message>
-        <source>文件:%1
-不能保存!</source>
-        <translation>File: %1
-Cannot be saved.</translation>
     </message>
     <message>
         <source>文件:%1 不能打开!</source>

@@ -54,14 +54,6 @@
         <source>统计报告(&amp;S)</source>
         <translation>&amp;Statistics report</translation>
     </message>
-    <message>
-        <source>确定(&amp;O)</source>
-        <translation>&amp;OK</translation>
-    </message>
-    <message>
-        <source>取消(&amp;C)</source>
-        <translation>&amp;Cancel</translation>
-    </message>
 </context>
 <context>
     <name>qx::PrintCommand</name>

@@ -18,6 +18,14 @@ inline QString ApplicationTitle() {
     return QCoreApplication::translate("qx::Prompter", kApplicationTitle);
 }
 
+// The buttons every dialog of the program shares, translated once.
+inline QString OkButtonText() {
+    return QCoreApplication::translate("qx::Prompter", "确定(&O)");
+}
+inline QString CancelButtonText() {
+    return QCoreApplication::translate("qx::Prompter", "取消(&C)");
+}
+
 enum class PromptIcon { Information, Warning, Question };
 
 struct FileDialogRequest {

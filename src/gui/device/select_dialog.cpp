@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/common/app_fonts.h"
+#include "gui/common/prompter.h"
 
 namespace qx {
 
@@ -27,9 +28,9 @@ CSelectDialog::CSelectDialog(const QStringList& names_, int preselected, QWidget
         list_->setCurrentIndex(inRange ? preselected : static_cast<int>(names.size()) - 1);
     }
 
-    ok_ = new QPushButton(tr("确定(&O)"), this);
+    ok_ = new QPushButton(OkButtonText(), this);
     ok_->setDefault(true);
-    cancel_ = new QPushButton(tr("取消(&C)"), this);
+    cancel_ = new QPushButton(CancelButtonText(), this);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -20,6 +20,7 @@
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_profile.h"
+#include "core/records/record_file.h"
 #include "core/model/text_util.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
@@ -290,10 +291,10 @@ void CSetParamDlg::BuildControls() {
     auto* defaults = new QPushButton(tr("默认参数"), this);
     defaults->setObjectName(QStringLiteral("defaults"));
     defaults->setAutoDefault(false);
-    auto* ok = new QPushButton(tr("确定(&O)"), this);
+    auto* ok = new QPushButton(OkButtonText(), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(tr("取消(&C)"), this);
+    auto* cancel = new QPushButton(CancelButtonText(), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setAutoDefault(false);
     auto* saveProfile = new QPushButton(tr("保存配置..."), this);
@@ -671,7 +672,7 @@ void CSetParamDlg::SaveProfile() {
     QSaveFile file(path);
     const QByteArray text = QByteArray::fromStdString(qx::ProfileText(shown, type_));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        qx::ShowWarning(this, tr("文件:%1\n不能保存!").arg(path));
+        qx::ShowWarning(this, ToQString(SaveFailedMessage(ToUtf8(path))));
     }
 }
 

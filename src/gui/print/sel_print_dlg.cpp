@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "gui/common/app_fonts.h"
+#include "gui/common/prompter.h"
 
 namespace qx {
 
@@ -33,8 +34,8 @@ CSelPrintDlg::CSelPrintDlg(int choice, bool forPrinting, QWidget* parent)
     radios->addWidget(report_);
     radios->addWidget(summary_);
 
-    ok_ = new QPushButton(tr("确定(&O)"), this);
-    cancel_ = new QPushButton(tr("取消(&C)"), this);
+    ok_ = new QPushButton(OkButtonText(), this);
+    cancel_ = new QPushButton(CancelButtonText(), this);
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &CSelPrintDlg::accept);
     connect(cancel_, &QPushButton::clicked, this, &CSelPrintDlg::reject);
