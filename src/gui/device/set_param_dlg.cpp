@@ -20,8 +20,8 @@
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_profile.h"
-#include "core/records/record_file.h"
 #include "core/model/text_util.h"
+#include "core/records/record_file.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 
