@@ -1,5 +1,7 @@
 #include "translation_check.h"
 
+#include "core/model/text_util.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -34,24 +36,6 @@ std::string ReadFile(const fs::path& path) {
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
-}
-
-void AppendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // C++ tokens, enough to find string literals and what stands before them: comments skipped,
@@ -114,7 +98,8 @@ std::vector<Token> Tokenize(const std::string& s) {
                             break;
                         }
                         case 'u': {
-                            AppendUtf8(value, std::stoul(s.substr(i, 4), nullptr, 16));
+                            AppendUtf8(value, static_cast<char32_t>(
+                                                  std::stoul(s.substr(i, 4), nullptr, 16)));
                             i += 4;
                             break;
                         }
@@ -212,8 +197,8 @@ std::string XmlText(const std::string& s) {
         else if (e == "apos")
             out += '\'';
         else if (!e.empty() && e[0] == '#')
-            AppendUtf8(
-                out, e[1] == 'x' ? std::stoul(e.substr(2), nullptr, 16) : std::stoul(e.substr(1)));
+            AppendUtf8(out, static_cast<char32_t>(e[1] == 'x' ? std::stoul(e.substr(2), nullptr, 16)
+                                                              : std::stoul(e.substr(1))));
         i = semi;
     }
     return out;
@@ -305,11 +290,11 @@ void CheckTs(const fs::path& file, Problems& p) {
 }  // namespace
 
 std::vector<std::string> PrintfConversions(const std::string& f) {
-    static const std::regex spec(
+    static const std::regex conversion(
         R"(%[-+ #0]*(\d+|\*)?(\.(\d+|\*))?(hh|h|ll|l|L|z|j|t)?([diouxXeEfFgGaAcsp%]))");
     std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(f.begin(), f.end(), spec); it != std::sregex_iterator();
-         ++it)
+    for (auto it = std::sregex_iterator(f.begin(), f.end(), conversion);
+         it != std::sregex_iterator(); ++it)
         if ((*it)[5] != "%") out.push_back(it->str());
     return out;
 }

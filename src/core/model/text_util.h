@@ -21,6 +21,8 @@ inline int RoundHalfUp(double x) {
     return static_cast<int>(x + 0.5);
 }
 
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
 // UTF-16 code units (up to the first zero unit) to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view units);
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
