@@ -61,6 +61,8 @@ RecordUnits RecordUnitsOf(uint8_t unitByte, InstrumentTypeId type) {
                   formaldehyde ? TrNoop("甲醛") : "CO2"};
     for (size_t s = 0; s < u.names.size(); ++s)
         u.names[s] = Tr(u.nameKeys[s]);
+    u.ids = {"temp",  "hum",  flowMeter ? "density" : "dew", "pressure", "diffpressure",
+             "sound", "flow", formaldehyde ? "hcho" : "co2"};
     u.units = {temp, "%RH",      flowMeter ? "kg/m3" : temp,    u.pressure.name, u.pressure.name,
                "dB", u.flowUnit, formaldehyde ? "mg/m3" : "PPM"};
     return u;

@@ -42,6 +42,9 @@ struct RecordUnits {
     const char* flowUnit = "";
     std::array<const char*, kSeriesCount> names{};     // in the current language
     std::array<const char*, kSeriesCount> nameKeys{};  // the same untranslated
+    // Language-neutral ids for scripts and JSON: temp, hum, dew, density, pressure,
+    // diffpressure, sound, flow, co2, hcho.
+    std::array<const char*, kSeriesCount> ids{};
     std::array<const char*, kSeriesCount> units{};
 };
 RecordUnits RecordUnitsOf(uint8_t unitByte, InstrumentTypeId type);
