@@ -226,6 +226,18 @@ bool DeviceCommands::DownloadTimerTick() {
     return true;
 }
 
+bool DeviceCommands::ReadRecordingParams(ParamBlock& out) {
+    if (!link_.Connected()) return false;
+    if (protocol_.ReadParamBlock(ParamSource::kRecordedParams, out)) return true;
+    ReportOpenProblem();
+    return false;
+}
+
+void DeviceCommands::CancelDownload() {
+    downloadPending_ = false;
+    state_.pollAllowed = true;
+}
+
 DownloadResult DeviceCommands::ReceiveData(RecordImage& image, const DownloadHooks& hooks) {
     downloadPending_ = false;
     if (!link_.Connected()) {

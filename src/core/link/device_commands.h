@@ -60,6 +60,13 @@ class DeviceCommands {
     // The download timer's tick: true when the download should start now (posts
     // RecvTestData); it holds off status polling from here on.
     bool DownloadTimerTick();
+    // The settings of the stored recording, read without stopping it, so that the record
+    // file's name can be settled before the download stops anything. False when the exchange
+    // fails (nothing is shown but the permission problem).
+    bool ReadRecordingParams(ParamBlock& out);
+    // A confirmed download that will not run (no file to write it to): nothing pending, polling
+    // allowed again.
+    void CancelDownload();
     // RecvTestData: fetches the recording into image. On kOk the caller saves the image and,
     // once saved and decoded, calls AcceptDownload with result.params. A failed block warns
     // "下载出错!". Polling is allowed again on every way out.

@@ -44,6 +44,12 @@ uint32_t RecordFileSampleCount(const ParamBlock& params, InstrumentTypeId type) 
                               static_cast<uint32_t>(RecordSampleCap(type)));
 }
 
+size_t RecordFileSize(const ParamBlock& params, InstrumentTypeId type) {
+    const size_t n = RecordFileSampleCount(params, type);
+    return std::min(RecordImage::kHeaderSize + n * static_cast<size_t>(BytesPerSample(type)),
+                    RecordImage::kSize);
+}
+
 bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type,
                      std::string* error) {
     if (path.empty()) {
@@ -57,11 +63,9 @@ bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentType
         image.bytes[countOffset] = static_cast<uint8_t>(cap);
         image.bytes[countOffset + 1] = static_cast<uint8_t>(cap >> 8);
     }
-    const size_t n = RecordFileSampleCount(image.Params(), type);
-    const size_t length = RecordImage::kHeaderSize + n * static_cast<size_t>(BytesPerSample(type));
     return ReplaceFile(path,
                        std::string_view(reinterpret_cast<const char*>(image.bytes.data()),
-                                        std::min(length, RecordImage::kSize)),
+                                        RecordFileSize(image.Params(), type)),
                        error);
 }
 

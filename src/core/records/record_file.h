@@ -31,6 +31,9 @@ size_t MaxRecordFileSize(InstrumentTypeId type);
 // Samples WriteRecordFile writes for an image of a type: the effective record count (the
 // cyclic rule of type 2 included), limited to the type's cap.
 uint32_t RecordFileSampleCount(const ParamBlock& params, InstrumentTypeId type);
+// Bytes WriteRecordFile writes for such an image: 96 + that count * sample size, at most the
+// image's size.
+size_t RecordFileSize(const ParamBlock& params, InstrumentTypeId type);
 
 // Writes the image as a record file of the given type: stores the type's magic at offset 0;
 // for types other than 2 a stored record count above the cap is rewritten to the cap in the

@@ -1,0 +1,160 @@
+#include "download_target.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "atomic_file.h"
+#include "core/model/text_util.h"
+#include "record_file.h"
+
+namespace qx {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+}  // namespace
+
+std::string NumberedFileName(const std::string& name, int n) {
+    if (n < 2) return name;
+    const size_t dot = name.rfind('.');
+    const size_t cut = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, cut) + "-" + std::to_string(n) + name.substr(cut);
+}
+
+std::string FreeNumberedPath(const std::string& dir, const std::string& name,
+                             const std::function<bool(const std::string& path)>& taken) {
+    for (int n = 1; n <= DownloadTarget::kMaxNumber; ++n) {
+        std::string path = JoinPath(dir, NumberedFileName(name, n));
+        if (!taken(path)) return path;
+    }
+    return {};
+}
+
+DownloadTarget::DownloadTarget(DownloadTarget&& other) noexcept {
+    *this = std::move(other);
+}
+
+DownloadTarget& DownloadTarget::operator=(DownloadTarget&& other) noexcept {
+    if (this == &other) return *this;
+    Release();
+    path_ = std::exchange(other.path_, {});
+    created_ = std::exchange(other.created_, false);
+    device_ = other.device_;
+    inode_ = other.inode_;
+    written_ = std::exchange(other.written_, false);
+    return *this;
+}
+
+DownloadTarget DownloadTarget::NewFile(const std::string& path, std::string* error) {
+    DownloadTarget target;
+    std::string why;
+    if (path.empty()) {
+        why = "no file name";
+    } else if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+               fd < 0) {
+        why = errno == EEXIST
+                  ? StrFormat("%s exists already: a download never replaces a file", path.c_str())
+                  : StrFormat("cannot create a file in %s: %s", FolderOf(path).c_str(),
+                              std::strerror(errno));
+    } else {
+        struct stat st {};
+        ::fstat(fd, &st);
+        ::close(fd);
+        target.path_ = path;
+        target.created_ = true;
+        target.device_ = st.st_dev;
+        target.inode_ = st.st_ino;
+    }
+    if (!target.ok() && error) *error = why;
+    return target;
+}
+
+DownloadTarget DownloadTarget::FreshIn(const std::string& dir, const std::string& name,
+                                       std::string* error) {
+    std::string why;
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        const std::string path = JoinPath(dir, NumberedFileName(name, n));
+        DownloadTarget target = NewFile(path, &why);
+        if (target.ok()) return target;
+        // Only a name taken by another file sends the search on to the next number.
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) break;
+    }
+    if (error) *error = why;
+    return {};
+}
+
+DownloadTarget DownloadTarget::Replacing(const std::string& path, std::string* error) {
+    DownloadTarget target;
+    struct stat st {};
+    std::string why;
+    if (path.empty()) {
+        why = "no file name";
+    } else if (::stat(path.c_str(), &st) != 0) {
+        why = StrFormat("cannot replace %s: %s", path.c_str(), std::strerror(errno));
+    } else if (!S_ISREG(st.st_mode)) {
+        why = StrFormat("cannot replace %s: not a file", path.c_str());
+    } else if (PendingFile probe(path); !probe.ok()) {
+        why = probe.Error();
+    } else {
+        target.path_ = path;
+    }
+    if (!target.ok() && error) *error = why;
+    return target;
+}
+
+bool DownloadTarget::Write(RecordImage& image, InstrumentTypeId type, std::string* error) {
+    if (!ok()) {
+        if (error) *error = "no file name";
+        return false;
+    }
+    if (!WriteRecordFile(path_, image, type, error)) return false;
+    // What the file holds now, against what was meant: the bytes as a reader gets them.
+    const size_t length = RecordFileSize(image.Params(), type);
+    auto copy = std::make_unique<RecordImage>();
+    size_t read = 0;
+    std::string why;
+    if (!IsKnownModel(ReadRecordFile(path_, *copy, &read, &why))) {
+        if (error) *error = StrFormat("cannot read %s back: %s", path_.c_str(), why.c_str());
+        return false;
+    }
+    if (read != length || std::memcmp(copy->bytes.data(), image.bytes.data(), length) != 0) {
+        if (error) {
+            *error = StrFormat("%s reads back other than written (%zu of %zu bytes)", path_.c_str(),
+                               read, length);
+        }
+        return false;
+    }
+    written_ = true;
+    return true;
+}
+
+void DownloadTarget::Release() {
+    if (created_ && !written_) {
+        struct stat st {};
+        if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_ &&
+            st.st_size == 0) {
+            ::unlink(path_.c_str());
+        }
+    }
+    path_.clear();
+    created_ = false;
+    written_ = false;
+}
+
+}  // namespace qx
