@@ -19,11 +19,13 @@ constexpr CliExample kExamples[] = {
     {"Try the commands on a simulated QX450, without an instrument:",
      "qxlog-cli --simulate QX450 status\n"
      "qxlog-cli --simulate QX450 params --recorded"},
-    {"Download the attached instrument's recording every night and export it as\n"
-     "CSV beside the record file:",
-     "f=\"$HOME/records/$(date +%F)\"\n"
-     "qxlog-cli download -o \"$f.QXRec\" &&\n"
-     "    qxlog-cli export \"$f.QXRec\" --format csv -o \"$f.csv\""},
+    {"Every night (the systemd timer in /usr/share/doc/qxlog/examples does it):\n"
+     "every attached instrument downloaded into one folder, its recording restarted\n"
+     "with its own settings once the file is written and read back; an instrument\n"
+     "whose download failed is left as it was, and the exit status says so:",
+     "qxlog-cli collect --dir \"$HOME/records\""},
+    {"A record file as CSV (UTF-8, ISO 8601 times) beside the others:",
+     "qxlog-cli export logger.QXRec --format csv -o records/logger.csv"},
     {"The last seven days of a record file as a workbook:",
      "qxlog-cli export logger.QXRec --last-days 7 -o week.xlsx"},
     {"With two instruments attached, read the settings of the first one:",
@@ -36,11 +38,9 @@ constexpr CliExample kExamples[] = {
      "sed -i '/^number=/d; /^name=/d' site.ini\n"
      "qxlog-cli configure --all --profile site.ini --set interval=10min \\\n"
      "    --set start=immediate"},
-    {"Collect every attached instrument into one folder, then restart each one's\n"
-     "recording with the settings it had, only when every download succeeded (a\n"
-     "new recording erases the samples an instrument holds):",
-     "qxlog-cli download --all --dir \"$HOME/records\" &&\n"
-     "    qxlog-cli configure --all"},
+    {"What tonight's round would do with the profile, one line per instrument,\n"
+     "stopping and writing nothing:",
+     "qxlog-cli collect --dir \"$HOME/records\" --profile site.ini --dry-run"},
 };
 
 void PrintCommandHelp(const CliCommand& command) {

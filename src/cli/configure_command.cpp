@@ -27,6 +27,8 @@ int Usage(const std::string& problem) {
     return kExitUsage;
 }
 
+}  // namespace
+
 bool ReadProfileFile(const std::string& path, ParamProfile& profile, std::string& problem) {
     std::ifstream in(path, std::ios::binary);
     std::string text;
@@ -51,13 +53,15 @@ bool ReadProfileFile(const std::string& path, ParamProfile& profile, std::string
     return true;
 }
 
-struct ConfigureRequest {
-    bool hasProfile = false;
-    ParamProfile profile;
-    std::vector<std::pair<std::string, std::string>> sets;
-    bool dryRun = false;
-    bool keys = false;
-};
+bool AddSetArgument(ConfigureRequest& request, const std::string& argument) {
+    const size_t eq = argument.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    request.sets.emplace_back(Trim(std::string_view(argument).substr(0, eq)),
+                              argument.substr(eq + 1));
+    return true;
+}
+
+namespace {
 
 // The settings for the connected instrument: its current ones, then the profile, then each
 // --set. False with `problem`; `skipped` gets the profile's keys the model does not have.
@@ -109,8 +113,8 @@ std::string DifferingKey(const ParamBlock& written, const ParamBlock& readBack,
     return {};
 }
 
-// Configures the connected instrument. `verbose`: prints the parameter list (or the keys) and
-// the warnings of skipped keys; otherwise they go into the outcome.
+}  // namespace
+
 InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureRequest& request,
                             bool verbose) {
     InstrumentSession& s = instrument.session;
@@ -148,6 +152,7 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     }
     ParamBlock block;
     if (!settings->Encode(s.state.timeZoneBias, block, problem)) return {false, problem};
+    if (request.made) *request.made = block;
 
     InstrumentOutcome done{true,
                            skipped.empty() ? "" : StrFormat(Tr("(跳过: %s)"), skippedText.c_str())};
@@ -184,8 +189,6 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
     return done;
 }
 
-}  // namespace
-
 int RunConfigure(const CliOptions& globalOptions, std::span<const std::string> args) {
     CliOptions options = globalOptions;
     ConfigureRequest request;
@@ -214,9 +217,7 @@ int RunConfigure(const CliOptions& globalOptions, std::span<const std::string> a
                 profilePath = v;
                 continue;
             }
-            const size_t eq = v.find('=');
-            if (eq == std::string::npos || eq == 0) return Usage("--set needs KEY=VALUE, not " + v);
-            request.sets.emplace_back(Trim(std::string_view(v).substr(0, eq)), v.substr(eq + 1));
+            if (!AddSetArgument(request, v)) return Usage("--set needs KEY=VALUE, not " + v);
         } else {
             return Usage("unexpected argument " + a);
         }

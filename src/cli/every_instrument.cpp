@@ -50,7 +50,8 @@ std::string InstrumentNumber(ConsoleInstrument& instrument) {
 }
 
 int ForEveryInstrument(const CliOptions& options,
-                       const std::function<InstrumentOutcome(ConsoleInstrument&)>& work) {
+                       const std::function<InstrumentOutcome(ConsoleInstrument&)>& work,
+                       InstrumentTally* tally) {
     ConsoleInstrument instrument(options);
     instrument.ui.holdWarnings = true;
     instrument.ui.infoStream = nullptr;
@@ -89,6 +90,7 @@ int ForEveryInstrument(const CliOptions& options,
         std::fflush(stdout);
         link.Close();
     }
+    if (tally) *tally = {static_cast<int>(names.size()), failed};
     return failed == 0 ? kExitOk : kExitFailure;
 }
 

@@ -29,11 +29,19 @@ struct InstrumentOutcome {
 // cannot be read).
 std::string InstrumentNumber(ConsoleInstrument& instrument);
 
+// How many instruments a run over every instrument worked on, and how many of them failed.
+struct InstrumentTally {
+    int instruments = 0;
+    int failed = 0;
+};
+
 // Runs `work` on every attached instrument in turn, each chosen without a dialog, and prints a
 // line "MODEL<TAB>NUMBER<TAB>PATH<TAB>ok[ DETAIL]" or "...<TAB>REASON" for each; one failure does
 // not stop the others. The instruments' warnings go into the lines. Returns kExitOk when every
-// one succeeded, else kExitFailure (also when none is attached).
+// one succeeded, else kExitFailure (also when none is attached); *tally (when given) gets the
+// counts.
 int ForEveryInstrument(const CliOptions& options,
-                       const std::function<InstrumentOutcome(ConsoleInstrument&)>& work);
+                       const std::function<InstrumentOutcome(ConsoleInstrument&)>& work,
+                       InstrumentTally* tally = nullptr);
 
 }  // namespace qx::cli

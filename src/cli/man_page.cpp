@@ -51,6 +51,12 @@ std::vector<FileEntry> Files() {
          "GROUP=\"plugdev\", TAG+=\"uaccess\"\n"
          "\n"
          "Then: udevadm control --reload-rules && udevadm trigger"},
+        {"/usr/share/doc/qxlog/examples/qxlog-collect.timer",
+         "With qxlog-collect.service beside it: systemd user units that run qxlog-cli collect "
+         "every night at 23:55 into ~/qx-records. Copy both to ~/.config/systemd/user, then:",
+         "systemctl --user daemon-reload\n"
+         "systemctl --user enable --now qxlog-collect.timer\n"
+         "loginctl enable-linger \"$USER\""},
     };
 }
 

@@ -1,21 +1,15 @@
-// Record commands of qxlog-cli: info, export and stats over record files, and download from an
-// instrument into a new record file.
-#include <unistd.h>
-
-#include <chrono>
+// Record commands of qxlog-cli: info, export and stats over record files; download from an
+// instrument into a new record file and collect from every one (download_command.h,
+// collect_command.h).
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "cli_command.h"
 #include "cli_help.h"
-#include "console_instrument.h"
-#include "core/link/instrument_messages.h"
-#include "core/link/record_download.h"
+#include "collect_command.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_list_rows.h"
@@ -29,7 +23,7 @@
 #include "core/records/sample_table.h"
 #include "core/records/statistics_sheet.h"
 #include "core/records/workbook_export.h"
-#include "every_instrument.h"
+#include "download_command.h"
 #include "stats_command.h"
 
 namespace qx::cli {
@@ -170,181 +164,13 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     return kExitOk;
 }
 
-// ---- download --------------------------------------------------------------------------
-
-// The wait popup on the console, on stderr. kBar redraws a bar with the percent texts when
-// they change (for a terminal); kLines prints the popup's first line at the start and the last
-// percent text at the end (for a file or a pipe); kQuiet prints nothing.
-enum class ProgressStyle { kBar, kLines, kQuiet };
-
-class ConsoleProgress {
-  public:
-    explicit ConsoleProgress(ProgressStyle style) : style_(style) {}
-
-    DownloadHooks Hooks(bool realPauses) {
-        DownloadHooks h;
-        if (realPauses) {
-            h.pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
-        }
-        if (style_ == ProgressStyle::kQuiet) return h;
-        h.begin = [](const std::string& line0, uint32_t) {
-            std::fprintf(stderr, "%s\n", line0.c_str());
-        };
-        h.progress = [this](const DownloadProgress& p) { Show(p); };
-        h.finish = [this] {
-            if (style_ == ProgressStyle::kLines && !last_.empty()) {
-                std::fprintf(stderr, "%s\n", last_.c_str());
-            }
-            if (shown_) std::fputc('\n', stderr);
-            shown_ = false;
-        };
-        return h;
-    }
-
-  private:
-    void Show(const DownloadProgress& p) {
-        if (p.text == last_) return;
-        last_ = p.text;
-        if (style_ != ProgressStyle::kBar) return;
-        constexpr int kWidth = 40;
-        const int filled = p.percent * kWidth / 100;
-        std::fprintf(stderr, "\r[%s%s] %s", std::string(static_cast<size_t>(filled), '#').c_str(),
-                     std::string(static_cast<size_t>(kWidth - filled), ' ').c_str(),
-                     p.text.c_str());
-        std::fflush(stderr);
-        shown_ = true;
-    }
-
-    ProgressStyle style_;
-    std::string last_;
-    bool shown_ = false;
-};
-
-// Why a transfer failed, for the line below msg::kDownloadFailed.
-std::string DownloadFailureReason(const DownloadResult& r) {
-    switch (r.status) {
-        case DownloadStatus::kNotConnected:
-            return "the instrument is no longer connected";
-        case DownloadStatus::kStopReadFailed:
-            return "stopping the recording or reading its parameters failed";
-        case DownloadStatus::kBlockFailed:
-            return StrFormat("a block could not be fetched after %u of %u samples", r.fetched,
-                             r.count);
-        case DownloadStatus::kOk:
-            break;
-    }
-    return {};
-}
-
-// `dir`/`name`, or with -2, -3, ... before the extension when that file exists: a download
-// never replaces a file.
-std::string FreshPath(const std::string& dir, const std::string& name) {
-    const std::filesystem::path folder(dir);
-    const std::string stem = std::filesystem::path(name).stem().string();
-    const std::string extension = std::filesystem::path(name).extension().string();
-    std::filesystem::path path = folder / name;
-    std::error_code error;
-    for (int n = 2; std::filesystem::exists(path, error) || error; ++n) {
-        if (error) return {};
-        path = folder / (stem + "-" + std::to_string(n) + extension);
-    }
-    return path.string();
-}
-
-// Downloads the connected instrument's recording into `output`, or into a fresh file named
-// after the instrument number and the first sample in `dir`. The outcome's text is the file
-// written.
-InstrumentOutcome Download(ConsoleInstrument& instrument, const CliOptions& options,
-                           const std::string& output, const std::string& dir, ProgressStyle style,
-                           bool verbose) {
-    DeviceCommands& commands = instrument.session.commands;
-    const CommandResult asked = commands.RequestDownload();
-    if (asked == CommandResult::kRefused) return {};  // warned: no recording
-    if (asked != CommandResult::kDone || !commands.DownloadTimerTick()) {
-        ReportExchangeFailure(instrument, Tr(msg::kDownloadFailed),
-                              "the exchange with the instrument failed before the transfer");
-        return {};
-    }
-    auto image = std::make_unique<RecordImage>();
-    ConsoleProgress progress(style);
-    const DownloadResult result =
-        commands.ReceiveData(*image, progress.Hooks(options.RealInstruments()));
-    if (result.status != DownloadStatus::kOk) {
-        ReportExchangeFailure(instrument, Tr(msg::kDownloadFailed), DownloadFailureReason(result));
-        return {};
-    }
-    const InstrumentTypeId type = instrument.session.state.type;
-    const std::string path =
-        output.empty() ? FreshPath(dir, DownloadFileName(result.params, type)) : output;
-    if (path.empty()) return {false, SaveFailedMessage(dir)};
-    const RecordFileResult saved = SaveRecordFile(path, *image, type);
-    if (!saved.ok) {
-        return {false, saved.reason.empty() ? saved.message : saved.message + "\n" + saved.reason};
-    }
-    commands.AcceptDownload(result.params);
-    if (verbose) {
-        std::printf("%s: %u samples written to %s\n", ModelDisplayName(saved.type).c_str(),
-                    result.fetched, path.c_str());
-    }
-    return {true, path};
-}
-
-int RunDownload(const CliOptions& globalOptions, std::span<const std::string> args) {
-    constexpr const char* kName = "download";
-    CliOptions options = globalOptions;
-    bool all = false;
-    std::string output, dir;
-    bool quiet = false, bar = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string problem;
-        const ChoiceArgument taken = TakeInstrumentChoice(args, i, options, all, problem);
-        if (taken == ChoiceArgument::kTaken) continue;
-        if (taken == ChoiceArgument::kBad) return Usage(kName, problem);
-        if (args[i] == "-o" || args[i] == "--output" || args[i] == "--dir") {
-            if (i + 1 >= args.size()) return Usage(kName, args[i] + " needs a value");
-            (args[i] == "--dir" ? dir : output) = args[i + 1];
-            ++i;
-        } else if (args[i] == "-q" || args[i] == "--quiet") {
-            quiet = true;
-        } else if (args[i] == "--progress") {
-            bar = true;
-        } else {
-            return Usage(kName, "unexpected argument " + args[i]);
-        }
-    }
-    if (output.empty() == dir.empty()) {
-        return Usage(kName, "-o FILE or --dir DIR names where to write the record");
-    }
-    if (all && dir.empty()) return Usage(kName, "--all writes into a folder: --dir DIR");
-    if (!dir.empty() && !std::filesystem::is_directory(dir)) {
-        std::fprintf(stderr, "qxlog-cli download: %s is not a folder\n", dir.c_str());
-        return kExitFailure;
-    }
-    if (quiet && bar) return Usage(kName, "--quiet and --progress exclude each other");
-    // Every attached instrument: one result line each and no progress of their transfers.
-    const ProgressStyle style = quiet || all                     ? ProgressStyle::kQuiet
-                                : bar || ::isatty(STDERR_FILENO) ? ProgressStyle::kBar
-                                                                 : ProgressStyle::kLines;
-
-    if (all) {
-        return ForEveryInstrument(options, [&](ConsoleInstrument& instrument) {
-            return Download(instrument, options, output, dir, style, false);
-        });
-    }
-    auto instrument = ConnectInstrument(options);
-    if (!instrument) return kExitFailure;
-    const InstrumentOutcome outcome = Download(*instrument, options, output, dir, style, !quiet);
-    if (!outcome.ok && !outcome.text.empty()) std::fprintf(stderr, "%s\n", outcome.text.c_str());
-    return outcome.ok ? kExitOk : kExitFailure;
-}
-
 // The query line export prints, N for its counts and ... for the header and the query.
 std::string QueryLineExample() {
     constexpr int kCount = 1234567;
     const std::string count = std::to_string(kCount);
     std::string line = QueryStatusLine("...", kCount, "...", kCount);
     for (size_t at; (at = line.find(count)) != std::string::npos;)
-        line.replace(at, count.size(), "N");
+        line.replace(at, count.size(), 1, 'N');
     return line;
 }
 
@@ -413,45 +239,6 @@ std::string ExportHelp() {
         Quoted(ExportFailedMessage("OUT")).c_str());
 }
 
-std::string DownloadHelp() {
-    return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
-        "                        [--quiet | --progress]\n"
-        "       qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
-        "\n"
-        "Stops the instrument's recording, fetches all its samples and writes them as\n"
-        "a record file (*.QXRec), then prints 'MODEL: N samples written to FILE'. On\n"
-        "stderr it shows %s and, when stderr is a terminal, a\n"
-        "progress bar; otherwise (a file, a pipe, cron) one line with the last count\n"
-        "when the transfer ends. A failure prints the system's message and on the next\n"
-        "line why.\n"
-        "\n"
-        "Options:\n"
-        "  -o, --output FILE  the record file to write\n"
-        "  --dir DIR          write into the folder DIR as\n"
-        "                     NUMBER_YYYYMMDD-HHMMSS.QXRec: the instrument number and\n"
-        "                     the local time of the first sample, characters that\n"
-        "                     cannot stand in a file name replaced by _; never\n"
-        "                     replaces a file but adds -2, -3, ... to the name\n"
-        "  --device N         the Nth instrument, as 'list' numbers them\n"
-        "  --all              every attached instrument in turn (needs --dir), one\n"
-        "                     line each: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE or the\n"
-        "                     reason it failed\n"
-        "  -q, --quiet        print nothing but errors\n"
-        "  --progress         draw the progress bar also when stderr is no terminal\n"
-        "\n"
-        "Exit status:\n"
-        "  0  recording downloaded and written (with --all: from every instrument)\n"
-        "  1  no instrument, it holds no recording (%s), the\n"
-        "     transfer failed (%s), or FILE cannot be written\n"
-        "     (%s); no record file is written then; with --all: on\n"
-        "     any instrument\n"
-        "  2  neither -o FILE nor --dir DIR, --quiet with --progress, or another\n"
-        "     argument",
-        Quoted(Tr(kDownloadWaitText)).c_str(), Quoted(Tr(msg::kNoRecording)).c_str(),
-        Quoted(Tr(msg::kDownloadFailed)).c_str(), Quoted(SaveFailedMessage("FILE")).c_str());
-}
-
 const CliCommand kCommands[] = {
     {"info", "show a record file: model, times, sample count, parameters", {InfoHelp}, RunInfo},
     {"export",
@@ -463,6 +250,7 @@ const CliCommand kCommands[] = {
      "download the instrument's recording into a record file",
      {DownloadHelp},
      RunDownload},
+    {"collect", kCollectSummary, {CollectHelp}, RunCollect},
 };
 
 }  // namespace

@@ -40,6 +40,8 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"download",
      {"-o", "--output", "FILE", "-q", "--quiet", "--progress", "--dir", "DIR", "--device",
       "--all"}},
+    {"collect",
+     {"--dir", "DIR", "--profile", "FILE", "--set", "KEY=VALUE", "--no-restart", "--dry-run"}},
     {"help", {"COMMAND"}},
 };
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "cli/cli_help.h"
 #include "core/link/simulated_hid_library.h"
+#include "core/records/record_file.h"
 #include "run_cli.h"
 
 namespace qx {
@@ -56,11 +58,20 @@ CommandRun RunCommand(SimulatedHidLibrary& bus, const std::string& command,
     return {code, Lines(out), err};
 }
 
-bool WroteSettings(InstrumentSimulator& sim) {
+bool Sent(InstrumentSimulator& sim, uint8_t reportId) {
     for (const auto& report : sim.WrittenReports()) {
-        if (!report.empty() && report[0] == 2) return true;
+        if (!report.empty() && report[0] == reportId) return true;
     }
     return false;
+}
+
+bool WroteSettings(InstrumentSimulator& sim) {
+    return Sent(sim, 2);
+}
+
+// Report 3 stops the recording.
+bool Stopped(InstrumentSimulator& sim) {
+    return Sent(sim, 3);
 }
 
 class EveryInstrument : public testing::Test {
@@ -74,6 +85,10 @@ class EveryInstrument : public testing::Test {
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+
+    size_t Files() const {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+    }
 
     SimulatedHidLibrary bus{[] { return kNow; }};
     std::filesystem::path dir;
@@ -121,6 +136,110 @@ TEST_F(EveryInstrument, OneDownloadThatFailsSaysWhyBelowTheMessage) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.starts_with("下载出错!\na block could not be fetched after ")) << run.err;
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(EveryInstrument, ADestinationThatCannotBeWrittenStopsNothing) {
+    const std::string taken = (dir / "taken.QXRec").string();
+    { std::ofstream(taken) << "an older recording"; }
+    CommandRun run = RunCommand(bus, "download", {"-q", "-o", taken}, 0);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "文件:" + taken + "\n不能保存!\n" + taken +
+                           " exists already: a download never replaces a file\n");
+    run = RunCommand(bus, "download", {"-q", "-o", (dir / "gone" / "r.QXRec").string()}, 0);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(Stopped(bus.At(0)));
+    EXPECT_TRUE(bus.At(0).Recording());
+    EXPECT_EQ(std::filesystem::file_size(taken), 18u);
+    EXPECT_EQ(Files(), 1u);
+}
+
+// The nightly round: every instrument downloaded and then restarted; the one whose transfer
+// fails keeps its samples and is not restarted.
+TEST_F(EveryInstrument, CollectRestartsOnlyWhatIsSafelyInAFile) {
+    bus.At(1).FailTransfer(30);  // within the QX420B's sample blocks
+    const uint32_t held = bus.At(1).DownloadableCount();
+    const CommandRun run = RunCommand(bus, "collect", {"--dir", dir.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.lines.size(), 4u) << run.err;
+    EXPECT_TRUE(run.lines[0].starts_with("QX450Meter\tA0200001\t/dev/hidraw0\tok " +
+                                         (dir / "A0200001_2017").string()))
+        << run.lines[0];
+    EXPECT_TRUE(run.lines[0].ends_with(".QXRec 测试仪正在进行数据测量...")) << run.lines[0];
+    EXPECT_TRUE(
+        run.lines[1].starts_with("QX420BMeter\tA0400001\t/dev/hidraw1\t下载出错! a block "
+                                 "could not be fetched after "))
+        << run.lines[1];
+    EXPECT_TRUE(run.lines[1].ends_with(" 仪器已停止记录,数据仍在仪器中.")) << run.lines[1];
+    EXPECT_EQ(run.lines[3], "3台仪器: 2台完成, 1台失败.");
+    EXPECT_EQ(Files(), 2u);
+    for (size_t i : {0u, 2u}) {
+        EXPECT_TRUE(WroteSettings(bus.At(i))) << i;
+        EXPECT_TRUE(bus.At(i).Recording()) << i;
+    }
+    EXPECT_FALSE(WroteSettings(bus.At(1)));
+    EXPECT_FALSE(bus.At(1).Recording());
+    EXPECT_EQ(bus.At(1).DownloadableCount(), held);
+    // The file holds the recording the instrument had.
+    const std::string path =
+        run.lines[0].substr(run.lines[0].find("\tok ") + 4,
+                            run.lines[0].find(".QXRec ") + 6 - run.lines[0].find("\tok ") - 4);
+    RecordImage image;
+    ASSERT_EQ(ReadRecordFile(path, image), 2) << path;
+    EXPECT_EQ(EffectiveRecordCount(image.Params(), 2), 864u);
+}
+
+TEST_F(EveryInstrument, CollectChecksTheSettingsBeforeItStopsAndSaysWhoWaitsForItsButton) {
+    bus.At(2).ClearRecording();
+    const CommandRun run = RunCommand(
+        bus, "collect", {"--dir", dir.string(), "--set", "start=manual", "--set", "hum-high=90"});
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.lines.size(), 4u) << run.err;
+    EXPECT_TRUE(
+        run.lines[0].ends_with(".QXRec 如要开始记录数据，请按测试仪上的按钮一次，将进行"
+                               "数据测量."))
+        << run.lines[0];
+    EXPECT_EQ(run.lines[1], "QX420BMeter\tA0400001\t/dev/hidraw1\thum-high: QX420B没有这个参数");
+    EXPECT_EQ(run.lines[2], "QX7200Meter\tA0600001\t/dev/hidraw2\t没有数据记录,不能下载!");
+    EXPECT_EQ(run.lines[3], "3台仪器: 1台完成, 2台失败.");
+    EXPECT_EQ(bus.At(0).SetParams().U8(param::kStartMode), 0);
+    for (size_t i : {1u, 2u}) {
+        EXPECT_FALSE(Stopped(bus.At(i))) << i;
+        EXPECT_FALSE(WroteSettings(bus.At(i))) << i;
+    }
+    EXPECT_TRUE(bus.At(1).Recording());
+    EXPECT_EQ(Files(), 1u);
+}
+
+TEST_F(EveryInstrument, CollectDryRunTouchesNothing) {
+    CommandRun run = RunCommand(bus, "collect", {"--dir", dir.string(), "--dry-run"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.lines.size(), 4u);
+    EXPECT_TRUE(
+        run.lines[0].starts_with("QX450Meter\tA0200001\t/dev/hidraw0\tok 试运行: 将下载到 " +
+                                 (dir / "A0200001_2017").string()))
+        << run.lines[0];
+    EXPECT_TRUE(run.lines[0].ends_with(".QXRec, 然后重新开始记录: 测试仪正在进行数据测量..."))
+        << run.lines[0];
+    EXPECT_EQ(run.lines[3], "3台仪器: 3台完成, 0台失败.");
+    run = RunCommand(bus, "collect", {"--dir", dir.string(), "--dry-run", "--no-restart"});
+    EXPECT_TRUE(run.lines[2].ends_with(".QXRec")) << run.lines[2];
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_FALSE(Stopped(bus.At(i))) << i;
+        EXPECT_FALSE(WroteSettings(bus.At(i))) << i;
+        EXPECT_TRUE(bus.At(i).Recording()) << i;
+    }
+    EXPECT_EQ(Files(), 0u);
+    // Arguments are checked before any instrument is touched.
+    EXPECT_EQ(RunCommand(bus, "collect", {}).exitCode, 2);
+    EXPECT_EQ(
+        RunCommand(bus, "collect", {"--dir", dir.string(), "--no-restart", "--set", "start=manual"})
+            .exitCode,
+        2);
+    EXPECT_EQ(RunCommand(bus, "collect", {"--dir", dir.string()}, 0).exitCode, 2);
+    run = RunCommand(bus, "collect", {"--dir", (dir / "gone").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "qxlog-cli collect: " + (dir / "gone").string() + " is not a folder\n");
+    EXPECT_TRUE(bus.At(0).WrittenReports().empty());
 }
 
 TEST_F(EveryInstrument, ConfigureWritesNothingWhereAKeyIsRefused) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -326,11 +327,13 @@ TEST(DownloadCommand, ProgressOutputFitsWhereItGoes) {
     EXPECT_EQ(plain.out,
               "正在接收数据,请稍候...\n100%(864/864)\nQX450Meter: 864 samples written to " +
                   record.str() + "\n");
+    std::filesystem::remove(record.str());  // a download never replaces a file
     const CliRun bar = Cli(download + " --progress");
     EXPECT_EQ(bar.status, 0);
     EXPECT_GT(std::count(bar.out.begin(), bar.out.end(), '\r'), 10) << bar.out;
     EXPECT_NE(bar.out.find("[########################################] 100%(864/864)\n"),
               std::string::npos);
+    std::filesystem::remove(record.str());
     const CliRun quiet = Cli(download + " --quiet");
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, "");
@@ -342,6 +345,33 @@ TEST(DownloadCommand, ProgressOutputFitsWhereItGoes) {
     EXPECT_EQ(failed.out,
               "文件:/nonexistent/dir/a.QXRec\n不能保存!\n"
               "cannot create a file in /nonexistent/dir: No such file or directory\n");
+}
+
+// Six downloads of the same recording into one folder at once (the simulated instruments of
+// separate runs started within a second hold the same recording): six files.
+TEST(DownloadCommand, ParallelDownloadsIntoOneFolderLoseNoFile) {
+    TempPath dir("-folder");
+    std::filesystem::create_directory(dir.str());
+    std::string script;
+    for (int i = 0; i < 6; ++i) {
+        script += "(" + std::string(QXLOG_CLI) + " --simulate QX450 download -q --dir " +
+                  dir.str() + " || echo FAILED) &\n";
+    }
+    FILE* shell = ::popen((script + "wait\n").c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string out;
+    char buffer[256];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, shell)) > 0;)
+        out.append(buffer, n);
+    ::pclose(shell);
+    EXPECT_EQ(out, "");
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.str())) {
+        names.insert(entry.path().filename().string());
+        EXPECT_EQ(entry.file_size(), 96u + 864u * 3u) << entry.path();
+    }
+    EXPECT_EQ(names.size(), 6u);
+    std::filesystem::remove_all(dir.str());
 }
 
 TEST(DownloadCommand, FailuresWriteNoFile) {
