@@ -247,6 +247,26 @@ Restart the program now?</translation>
         <source>打开记录文件</source>
         <translation>Open Record File</translation>
     </message>
+    <message>
+        <source>保存(&amp;S)...	Ctrl+S</source>
+        <translation>&amp;Save...	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>%1[%2](未保存)</source>
+        <translation>%1[%2] (not saved)</translation>
+    </message>
+    <message>
+        <source>下载的数据没有丢失: 记录在“%1”中打开着,标为未保存.
+请用 文件 → 保存 把它保存到能写入的地方.</source>
+        <translation>The downloaded data is not lost: the record is open in “%1”, marked as not saved.
+Save it with File → Save where it can be written.</translation>
+    </message>
+    <message>
+        <source>下载的记录还没有保存,放弃后不能恢复!
+确定要放弃它吗?</source>
+        <translation>The downloaded record has not been saved; once discarded it cannot be recovered.
+Discard it?</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

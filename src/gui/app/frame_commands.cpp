@@ -21,6 +21,8 @@ bool CommandEnabled(int id, const CommandState& s) {
         case cmd::kPrint:
         case cmd::kPrintPreview:
             return s.recordLoaded;
+        case cmd::kSave:
+            return s.recordLoaded && s.recordUnsaved;
         default:
             return true;
     }
@@ -31,6 +33,9 @@ QString CommandText(int id) {
     switch (id) {
         case cmd::kOpen:
             text = QT_TRANSLATE_NOOP("qx::CMainFrame", "打开(&O)...\tCtrl+O");
+            break;
+        case cmd::kSave:
+            text = QT_TRANSLATE_NOOP("qx::CMainFrame", "保存(&S)...\tCtrl+S");
             break;
         case cmd::kExport:
             text = QT_TRANSLATE_NOOP("qx::CMainFrame", "导出(&E)...");

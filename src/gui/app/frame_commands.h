@@ -24,6 +24,7 @@ inline constexpr int kUpdataControl = 32779;
 inline constexpr int kRefreshDisp = 32783;
 // Files and records.
 inline constexpr int kOpen = 57601;          // "打开(&O)...\tCtrl+O"
+inline constexpr int kSave = 57603;          // "保存(&S)...\tCtrl+S": an unsaved download
 inline constexpr int kExport = 32795;        // "导出(&E)..."
 inline constexpr int kCopyGraph = 32796;     // "复制图形到剪贴板(&C)"
 inline constexpr int kPrint = 57607;         // "打印(&P)...\tCtrl+P"
@@ -45,15 +46,16 @@ inline constexpr int kHelp = 57670;   // "操作说明(&H)\tF1": show the help v
 
 // What the enable rules look at.
 struct CommandState {
-    bool connected = false;     // an instrument is chosen
-    bool statusOk = false;      // the last status read succeeded
-    bool recordLoaded = false;  // a record is shown by the record browser
+    bool connected = false;      // an instrument is chosen
+    bool statusOk = false;       // the last status read succeeded
+    bool recordLoaded = false;   // a record is shown by the record browser
+    bool recordUnsaved = false;  // ... a download whose record file could not be written
 };
 
 // The enable rule of a command id: connect while not connected; disconnect, read parameters,
 // calibrate clock, receive data and refresh while connected; set parameters while connected
-// with a good status; export, copy graph, print and preview while a record is loaded; every
-// other command always.
+// with a good status; export, copy graph, print and preview while a record is loaded; save
+// while the record shown is an unsaved download; every other command always.
 bool CommandEnabled(int id, const CommandState& state);
 
 // The menu text of a command id ("&" marks the mnemonic, "\t" the shortcut); empty for ids

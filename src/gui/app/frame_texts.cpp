@@ -33,7 +33,11 @@ QString RecordBaseName(const QString& path) {
     return name;
 }
 
-QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath) {
+QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath, bool unsaved) {
+    if (view == kRecordView && recordLoaded && unsaved) {
+        return QCoreApplication::translate("qx::CMainFrame", "%1[%2](未保存)")
+            .arg(ViewName(view), RecordBaseName(recordPath));
+    }
     if (view == kRecordView && recordLoaded) {
         return QStringLiteral("%1[%2]").arg(ViewName(view), RecordBaseName(recordPath));
     }

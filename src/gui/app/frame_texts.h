@@ -24,8 +24,9 @@ QString CaptionBarText(int view, const QString& viewTitle);
 QString RecordBaseName(const QString& path);
 
 // The document title: for the record browser while a record is loaded "%s[%s]" with the view
-// name and the record's base name ("记录查询[room1]"), otherwise the view name.
-QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath);
+// name and the record's base name ("记录查询[room1]"), otherwise the view name. A download not
+// yet saved is marked: "记录查询[room1](未保存)".
+QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath, bool unsaved = false);
 
 // The window caption: the document title, then the application title "QX软件".
 QString WindowCaption(const QString& documentTitle);

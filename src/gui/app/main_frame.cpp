@@ -164,14 +164,16 @@ QAction* CMainFrame::AddAction(int id, const QString& text, const QString& tip) 
 }
 
 void CMainFrame::CreateActions() {
-    for (int id : {cmd::kOpen, cmd::kExport, cmd::kCopyGraph, cmd::kPrint, cmd::kPrintPreview,
-                   cmd::kPrintSetup, cmd::kExit, cmd::kConnect, cmd::kDisconnect, cmd::kReadParams,
-                   cmd::kSetParams, cmd::kCalibrateClock, cmd::kReceiveData, cmd::kToolBar,
-                   cmd::kStatusBar, cmd::kCaptionBar, cmd::kStatistics, cmd::kAbout}) {
+    for (int id :
+         {cmd::kOpen, cmd::kSave, cmd::kExport, cmd::kCopyGraph, cmd::kPrint, cmd::kPrintPreview,
+          cmd::kPrintSetup, cmd::kExit, cmd::kConnect, cmd::kDisconnect, cmd::kReadParams,
+          cmd::kSetParams, cmd::kCalibrateClock, cmd::kReceiveData, cmd::kToolBar, cmd::kStatusBar,
+          cmd::kCaptionBar, cmd::kStatistics, cmd::kAbout}) {
         AddAction(id, CommandText(id));
     }
-    // The shortcuts the menu texts show beside "打开" and "打印".
+    // The shortcuts the menu texts show beside "打开", "保存" and "打印".
     actions_[cmd::kOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actions_[cmd::kSave]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     actions_[cmd::kPrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     AddAction(cmd::kRefreshQuery, CommandText(cmd::kRefreshQuery));
     AddAction(cmd::kStopRecord, CommandText(cmd::kStopRecord));
@@ -197,6 +199,7 @@ void CMainFrame::CreateMenus() {
     QMenuBar* bar = menuBar();
     fileMenu_ = bar->addMenu(tr("文件(&F)"));
     fileMenu_->addAction(actions_[cmd::kOpen]);
+    fileMenu_->addAction(actions_[cmd::kSave]);
     fileMenu_->addAction(actions_[cmd::kExport]);
     fileMenu_->addAction(actions_[cmd::kCopyGraph]);
     fileMenu_->addSeparator();
@@ -379,7 +382,8 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 CommandState CMainFrame::CurrentCommandState() const {
-    return CommandState{session_->link.Connected(), session_->state.statusOk, recordLoaded_};
+    return CommandState{session_->link.Connected(), session_->state.statusOk, recordLoaded_,
+                        recordUnsaved_};
 }
 
 void CMainFrame::UpdateCommandUi() {
@@ -414,6 +418,9 @@ void CMainFrame::RunCommand(int id) {
         switch (id) {
             case cmd::kOpen:
                 OnFileOpen();
+                break;
+            case cmd::kSave:
+                SaveRecordAs();
                 break;
             case cmd::kExport:
                 dataView_->ExportRecord();
@@ -584,7 +591,7 @@ QString CMainFrame::CaptionText() const {
 void CMainFrame::RefreshCaption() {
     QWidget* view = View(currentView_);
     captionText_->setText(CaptionBarText(currentView_, view ? view->windowTitle() : QString()));
-    documentTitle_ = DocumentTitle(currentView_, recordLoaded_, recordPath_);
+    documentTitle_ = DocumentTitle(currentView_, recordLoaded_, recordPath_, recordUnsaved_);
     setWindowTitle(WindowCaption(documentTitle_));
     captionPicture_->setPixmap(CaptionPicture(currentView_, statusIcon_));
 }
@@ -638,8 +645,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Closing for a restart was agreed to already.
-    if (!restartRequested_ && !AskOkCancel(this, tr("确定退出吗?"), windowTitle())) {
+    // A download that is in no file yet is lost by closing: that is the question then. Closing
+    // for a restart was agreed to already.
+    const bool agreed =
+        recordUnsaved_ ? ConfirmDiscardUnsaved()
+                       : restartRequested_ || AskOkCancel(this, tr("确定退出吗?"), windowTitle());
+    if (!agreed) {
         event->ignore();
         return;
     }

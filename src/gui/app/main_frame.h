@@ -32,6 +32,7 @@
 #include "core/link/device_commands.h"
 #include "core/link/instrument_ui.h"
 #include "core/model/language.h"
+#include "core/records/download_target.h"
 #include "core/records/record_image.h"
 #include "core/records/record_set.h"
 #include "frame_commands.h"
@@ -124,9 +125,13 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Reads, decodes and shows a record file (the record browser, switched to from the device
     // panel); warns "文件:%s\n不能打开!" and changes nothing on failure.
     bool OpenRecord(const QString& path);
-    // Asks for a file name, proposing the download's own name in the data folder (never the
-    // open record's path), and writes the record image as the connected instrument's type.
+    // File -> "保存": the download shown, whose record file could not be written. Asks for a
+    // file name (the one it was meant to have, or a free one beside it), writes the record and
+    // reads it back; a failure says why, and the record stays open and unsaved.
     bool SaveRecordAs();
+    // The record shown is a download that is in no file yet: the title marks it, and closing
+    // the window or replacing the record asks first.
+    bool RecordUnsaved() const { return recordUnsaved_; }
     // Opens files handed to the program (dropped, named on the command line): each in turn;
     // every one that opens joins the recent files.
     void OpenFiles(const QStringList& paths);
@@ -213,6 +218,21 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Commands of the instrument.
     void RunInstrumentCommand(int id);
     void RecvTestData();
+    // The record file of a download, settled before the instrument is stopped: the save dialog
+    // proposes a free name in the data folder for the recording (never the open record's
+    // path), and the name chosen is held. Empty when cancelled or refused (warned, with why).
+    DownloadTarget AskDownloadTarget(const ParamBlock& recording, InstrumentTypeId type);
+    QString ProposedDownloadPath(const ParamBlock& recording, InstrumentTypeId type) const;
+    // Holds `path` for a record: a new file, or an existing one the save dialog agreed to
+    // replace. Warns with why when it cannot be written.
+    DownloadTarget HoldRecordFile(const QString& path);
+    // The download shown could not be written to `path`: says so and why, and that the record
+    // stays open, unsaved, for File -> "保存".
+    void WarnUnsaved(const QString& path, const std::string& why);
+    // The one place where the window has a download safely in a record file.
+    void DownloadSaved(const QString& path);
+    // Before an unsaved download is closed or replaced: asks; true to go on.
+    bool ConfirmDiscardUnsaved();
     void SetStatusIcon(int index);
     // Device notices that waited for a command to end.
     void HandleDeferredNotices();
@@ -229,6 +249,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     std::unique_ptr<RecordHost> recordHost_;
     QString recordPath_;
     bool recordLoaded_ = false;
+    bool recordUnsaved_ = false;
+    InstrumentTypeId downloadType_ = 0;  // the type an unsaved download is written as
 
     // Views.
     QStackedWidget* stack_ = nullptr;

@@ -87,7 +87,9 @@ void CMainFrame::RunInstrumentCommand(int id) {
             commands.ReadParameters();
             break;
         case cmd::kSetParams:
-            commands.SetParameters();
+            // The settings tables show the instrument as it is after every change: the new
+            // recording's start, count and alarms, not the old one's.
+            if (commands.SetParameters() == CommandResult::kDone) commands.ReadParameters();
             break;
         case cmd::kCalibrateClock:
             commands.CalibrateClock();
@@ -96,12 +98,15 @@ void CMainFrame::RunInstrumentCommand(int id) {
             commands.Refresh();
             break;
         case cmd::kStopRecord:
-            commands.StopRecording();
+            if (commands.StopRecording() == CommandResult::kDone) commands.ReadParameters();
             break;
         case cmd::kReceiveData:
-            if (commands.RequestDownload() == CommandResult::kDone) {
-                timer3_.start(kDownloadTimerMs, this);
+            if (commands.RequestDownload() != CommandResult::kDone) break;
+            if (!ConfirmDiscardUnsaved()) {
+                commands.CancelDownload();
+                break;
             }
+            timer3_.start(kDownloadTimerMs, this);
             break;
         case cmd::kRecvTestData:
             RecvTestData();
@@ -160,6 +165,21 @@ void CMainFrame::PauseKeepingPaint(int ms) {
 }
 
 void CMainFrame::RecvTestData() {
+    DeviceCommands& commands = session_->commands;
+    const InstrumentTypeId type = session_->state.type;
+    // Where the record goes is settled before the recording is stopped: a cancelled dialog or
+    // a file that cannot be written leaves the instrument as it was.
+    ParamBlock recording;
+    if (!commands.ReadRecordingParams(recording)) {
+        commands.CancelDownload();
+        return;
+    }
+    DownloadTarget target = AskDownloadTarget(recording, type);
+    if (!target.ok()) {
+        commands.CancelDownload();
+        return;
+    }
+
     CDlgWaitInfo& popup = *popup_;
     DownloadHooks hooks;
     hooks.begin = [&](const std::string& line0, uint32_t total) {
@@ -189,22 +209,39 @@ void CMainFrame::RecvTestData() {
         setEnabled(true);
     };
 
+    // A download of its own: the record shown (perhaps unsaved) keeps its image until this
+    // one has arrived whole.
+    auto image = std::make_unique<RecordImage>();
     downloading_ = true;
-    const DownloadResult result = session_->commands.ReceiveData(*image_, hooks);
+    const DownloadResult result = commands.ReceiveData(*image, hooks);
     downloading_ = false;
-    if (result.status != DownloadStatus::kOk) return;
-    if (!SaveRecordAs()) return;
-
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    // Decoded as the type the file was written as: an unrecognised instrument's recording is
-    // stored with model 1's magic, and the record shown is the one that reopening gives.
-    DecodeRecord(*image_, *records_, TypeOfRecordMagic(image_->Magic()));
-    recordLoaded_ = true;
-    dataView_->LoadRecord(records_.get());
-    if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
-    session_->commands.AcceptDownload(result.params);
-    RefreshCaption();
-    QGuiApplication::restoreOverrideCursor();
+    if (result.status == DownloadStatus::kOk) {
+        *image_ = *image;
+        // Written first: the file's magic and capped count are what the record shown decodes.
+        std::string why;
+        const bool saved = target.Write(*image_, type, &why);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        // Decoded as the type the file is written as: an unrecognised instrument's recording is
+        // stored with model 1's magic, and the record shown is the one that reopening gives.
+        DecodeRecord(*image_, *records_, TypeOfRecordMagic(RecordFileMagic(type)));
+        recordLoaded_ = true;
+        recordPath_ = ToQString(target.Path());
+        downloadType_ = type;
+        recordUnsaved_ = !saved;
+        dataView_->LoadRecord(records_.get());
+        if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
+        commands.AcceptDownload(result.params);
+        // Stopped and fetched: the settings tables show the instrument as it is now.
+        commands.ReadParameters();
+        RefreshCaption();
+        QGuiApplication::restoreOverrideCursor();
+        if (saved) {
+            DownloadSaved(recordPath_);
+        } else {
+            target.Release();
+            WarnUnsaved(recordPath_, why);
+        }
+    }
 }
 
 }  // namespace qx

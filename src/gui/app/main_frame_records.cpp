@@ -1,12 +1,16 @@
-// The main window's record files: File -> Open, the recent files, opening a record, saving a
-// downloaded one, and files handed to the program.
+// The main window's record files: File -> Open, the recent files, opening a record, the file
+// of a download (chosen and held before the instrument is stopped, saved later when it could
+// not be written), and files handed to the program.
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <algorithm>
 
 #include "app_settings.h"
+#include "core/records/download_target.h"
 #include "core/records/record_file.h"
 #include "gui/browser/data_view.h"
 #include "gui/common/prompter.h"
@@ -54,6 +58,7 @@ bool CMainFrame::OpenRecord(const QString& path) {
     recordPath_ = path;
     settings_.datRecFile = path;
     recordLoaded_ = true;
+    recordUnsaved_ = false;
     dataView_->LoadRecord(records_.get());
     if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
     RefreshCaption();
@@ -62,27 +67,85 @@ bool CMainFrame::OpenRecord(const QString& path) {
 }
 
 bool CMainFrame::SaveRecordAs() {
-    // A download gets a name of its own in the data folder, never the open record's path: the
-    // dialog would otherwise be one Enter away from overwriting another recording. The save
-    // dialog asks before it replaces a file that exists.
-    const std::string name = DownloadFileName(image_->Params(), session_->state.type);
-    const FileDialogRequest request =
-        RecordFileRequest(tr("记录文件保存为"), ToUtf8(dataFolder_) + "/" + name, true);
+    if (!recordLoaded_ || !recordUnsaved_) return false;
+    // The name the download was meant to have, or the next free one beside it.
+    const QFileInfo meant(recordPath_);
+    const std::string proposal =
+        FreeNumberedPath(ToUtf8(meant.path()), ToUtf8(meant.fileName()),
+                         [](const std::string& p) { return QFileInfo::exists(ToQString(p)); });
+    const FileDialogRequest request = RecordFileRequest(
+        tr("记录文件保存为"), proposal.empty() ? ToUtf8(recordPath_) : proposal, true);
     const QString path = Prompts().FileName(this, request, nullptr);
     if (path.isEmpty()) return false;
-    const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);
-    if (!result.ok) {
-        qx::ShowWarning(this, ToQString(result.message));
+    DownloadTarget target = HoldRecordFile(path);
+    if (!target.ok()) return false;
+    std::string why;
+    if (!target.Write(*image_, downloadType_, &why)) {
+        WarnUnsaved(path, why);
         return false;
     }
-    recordPath_ = path;
-    settings_.datRecFile = path;
-    settings_.AddRecentFile(path);
-    OnRecentFilesChanged();
+    DownloadSaved(path);
     return true;
 }
 
+QString CMainFrame::ProposedDownloadPath(const ParamBlock& recording, InstrumentTypeId type) const {
+    // Never the open record's path, even when its file is gone (an unsaved download): the
+    // dialog would be one Enter away from putting another recording under its name.
+    const QString open = recordLoaded_ ? QDir::cleanPath(recordPath_) : QString();
+    const std::string name = DownloadFileName(recording, type);
+    const std::string path =
+        FreeNumberedPath(ToUtf8(dataFolder_), name, [&open](const std::string& p) {
+            const QString candidate = ToQString(p);
+            return QDir::cleanPath(candidate) == open || QFileInfo::exists(candidate);
+        });
+    return ToQString(path.empty() ? ToUtf8(dataFolder_) + "/" + name : path);
+}
+
+DownloadTarget CMainFrame::AskDownloadTarget(const ParamBlock& recording, InstrumentTypeId type) {
+    const FileDialogRequest request = RecordFileRequest(
+        tr("记录文件保存为"), ToUtf8(ProposedDownloadPath(recording, type)), true);
+    const QString path = Prompts().FileName(this, request, nullptr);
+    if (path.isEmpty()) return {};
+    return HoldRecordFile(path);
+}
+
+DownloadTarget CMainFrame::HoldRecordFile(const QString& path) {
+    // The save dialog asked before it let an existing file be chosen.
+    std::string why;
+    DownloadTarget target = QFileInfo::exists(path) ? DownloadTarget::Replacing(ToUtf8(path), &why)
+                                                    : DownloadTarget::NewFile(ToUtf8(path), &why);
+    if (!target.ok())
+        qx::ShowWarning(this, ToQString(SaveFailedMessage(ToUtf8(path)) + "\n" + why));
+    return target;
+}
+
+void CMainFrame::WarnUnsaved(const QString& path, const std::string& why) {
+    RefreshCaption();
+    UpdateCommandUi();
+    qx::ShowWarning(this, ToQString(SaveFailedMessage(ToUtf8(path)) + "\n" + why) +
+                              QStringLiteral("\n\n") +
+                              tr("下载的数据没有丢失: 记录在“%1”中打开着,标为未保存.\n"
+                                 "请用 文件 → 保存 把它保存到能写入的地方.")
+                                  .arg(ViewName(kRecordView)));
+}
+
+void CMainFrame::DownloadSaved(const QString& path) {
+    recordPath_ = path;
+    recordUnsaved_ = false;
+    settings_.datRecFile = path;
+    settings_.AddRecentFile(path);
+    OnRecentFilesChanged();
+    RefreshCaption();
+    UpdateCommandUi();
+}
+
+bool CMainFrame::ConfirmDiscardUnsaved() {
+    if (!recordLoaded_ || !recordUnsaved_) return true;
+    return AskOkCancel(this, tr("下载的记录还没有保存,放弃后不能恢复!\n确定要放弃它吗?"));
+}
+
 void CMainFrame::OnFileOpen() {
+    if (!ConfirmDiscardUnsaved()) return;
     const FileDialogRequest request = RecordFileRequest(
         tr("打开记录文件"), InitialOpenName(ToUtf8(recordPath_), ToUtf8(dataFolder_)), false);
     const QString path = Prompts().FileName(this, request, nullptr);
@@ -96,6 +159,7 @@ void CMainFrame::OnFileOpen() {
 void CMainFrame::OnRecentFile(int index) {
     const QStringList& recent = settings_.RecentFiles();
     if (index < 0 || index >= recent.size()) return;
+    if (!ConfirmDiscardUnsaved()) return;
     const QString path = recent[index];
     if (OpenRecord(path)) {
         settings_.AddRecentFile(path);  // the entry moves to the top
@@ -106,6 +170,10 @@ void CMainFrame::OnRecentFile(int index) {
 }
 
 void CMainFrame::OpenFiles(const QStringList& paths) {
+    if (std::all_of(paths.begin(), paths.end(), [](const QString& p) { return p.isEmpty(); }) ||
+        !ConfirmDiscardUnsaved()) {
+        return;
+    }
     ++commandDepth_;
     for (const QString& path : paths) {
         if (path.isEmpty()) continue;

@@ -43,6 +43,12 @@ void FinishedRecording(InstrumentSimulator& sim, uint32_t n) {
     sim.StartRecording(plan);
 }
 
+// Report 3 stops the recording.
+bool StopSent(InstrumentSimulator& sim) {
+    const auto& sent = sim.WrittenReports();
+    return std::any_of(sent.begin(), sent.end(), [](const auto& r) { return r.at(0) == 3; });
+}
+
 TEST_F(Download, ConfirmedDownloadFetchesSavesAndHandsTheRecordToTheBrowser) {
     Make({1});
     FinishedRecording(bus->At(0), 45);
@@ -134,12 +140,14 @@ TEST_F(Download, AFailedBlockReadWarnsAndWritesNoFile) {
     Connect();
     frame->RunCommand(cmd::kReceiveData);
     bus->At(0).SendNotReady(4);  // the first block never gets ready
+    prompter.fileAnswers.push_back(PathIn(QStringLiteral("room.QXRec")));
     frame->OnDownloadTimer();
     RunPosted();
 
     EXPECT_EQ(prompter.LastMessage(), QStringLiteral("下载出错!"));
     EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Warning);
-    EXPECT_TRUE(prompter.fileRequests.empty());
+    // The file made for the record before the transfer is gone again.
+    EXPECT_EQ(prompter.fileRequests.size(), 1u);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     EXPECT_FALSE(frame->RecordLoaded());
     EXPECT_EQ(frame->CurrentView(), kDevicePanelView);
@@ -162,8 +170,13 @@ TEST_F(Download, CancellingTheSaveKeepsTheShownRecord) {
     Connect();
     FinishedRecording(sim, 12);
     frame->RunCommand(cmd::kReceiveData);
+    sim.ClearLog();
     frame->OnDownloadTimer();
-    RunPosted();  // the save dialog is cancelled
+    RunPosted();  // the save dialog is cancelled: nothing is stopped or fetched
+    EXPECT_FALSE(StopSent(sim));
+    EXPECT_TRUE(pauses.empty());
+    EXPECT_TRUE(frame->State().pollAllowed);
+    EXPECT_FALSE(frame->Session().commands.DownloadPending());
     // The dialog proposes the download's own name, never the shown record's file.
     ASSERT_EQ(prompter.fileRequests.size(), 1u);
     EXPECT_EQ(prompter.fileRequests[0].initialPath,
@@ -174,19 +187,100 @@ TEST_F(Download, CancellingTheSaveKeepsTheShownRecord) {
     EXPECT_EQ(frame->Records().count, 30);
 }
 
-TEST_F(Download, AFileThatCannotBeWrittenIsReportedAndNotShown) {
+TEST_F(Download, AFileThatCannotBeCreatedIsReportedBeforeAnythingStops) {
     Make({4});
-    FinishedRecording(bus->At(0), 30);
     Connect();
+    ASSERT_TRUE(bus->At(0).Recording());
     frame->RunCommand(cmd::kReceiveData);
     const QString target = PathIn(QStringLiteral("missing/sub/room.QXRec"));
     prompter.fileAnswers.push_back(target);
     frame->OnDownloadTimer();
     RunPosted();
-    EXPECT_EQ(pauses, std::vector<int>{100});  // one block of 30
-    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能保存!").arg(target));
+    EXPECT_TRUE(pauses.empty());
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("文件:%1\n不能保存!\ncannot create a file in %2: No such file or "
+                             "directory")
+                  .arg(target, PathIn(QStringLiteral("missing/sub"))));
+    EXPECT_TRUE(bus->At(0).Recording());
     EXPECT_FALSE(frame->RecordLoaded());
-    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_TRUE(frame->State().pollAllowed);
+}
+
+// The write fails after the transfer (the folder went away meanwhile): the record is shown,
+// marked unsaved, until 保存 writes it; closing or opening another record asks first.
+TEST_F(Download, AFailedWriteKeepsTheDownloadOpenUnsavedUntilSaved) {
+    Make({1});
+    InstrumentSimulator& sim = bus->At(0);
+    FinishedRecording(sim, 45);
+    const QString other = WriteRecord(QStringLiteral("other.QXRec"), sim);
+    Connect();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("stick")));
+    prompter.fileAnswers.push_back(PathIn(QStringLiteral("stick/room.QXRec")));
+    onPause = [&](int ms) {
+        if (ms == 100) QDir(dir.path()).rename(QStringLiteral("stick"), QStringLiteral("gone"));
+    };
+    frame->RunCommand(cmd::kReceiveData);
+    frame->OnDownloadTimer();
+    RunPosted();
+
+    EXPECT_TRUE(frame->RecordLoaded());
+    EXPECT_TRUE(frame->RecordUnsaved());
+    EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 45);
+    EXPECT_EQ(frame->DocumentTitleText(), QStringLiteral("记录查询[room](未保存)"));
+    EXPECT_TRUE(prompter.LastMessage().startsWith(
+        QStringLiteral("文件:%1\n不能保存!\n").arg(PathIn(QStringLiteral("stick/room.QXRec")))))
+        << prompter.LastMessage().toStdString();
+    EXPECT_TRUE(prompter.LastMessage().contains(QStringLiteral("下载的数据没有丢失")));
+    EXPECT_TRUE(frame->Action(cmd::kSave)->isEnabled());
+    EXPECT_TRUE(settings.RecentFiles().isEmpty());
+
+    // Closing, opening another record or downloading again asks; Cancel keeps it.
+    prompter.confirmAnswers = {false, false, false};
+    EXPECT_FALSE(frame->close());
+    frame->RunCommand(cmd::kOpen);
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("下载的记录还没有保存,放弃后不能恢复!\n确定要放弃它吗?"));
+    EXPECT_TRUE(prompter.fileRequests.size() == 1);  // no open dialog after Cancel
+    frame->OpenFiles({other});
+    EXPECT_TRUE(frame->RecordUnsaved());
+
+    // 保存 proposes the name it was meant to have and writes it.
+    const QString saved = PathIn(QStringLiteral("saved.QXRec"));
+    prompter.fileAnswers.push_back(saved);
+    frame->RunCommand(cmd::kSave);
+    EXPECT_EQ(prompter.fileRequests.back().initialPath, PathIn(QStringLiteral("stick/room.QXRec")));
+    EXPECT_FALSE(frame->RecordUnsaved());
+    EXPECT_EQ(QFileInfo(saved).size(), 96 + 45 * 3);
+    EXPECT_EQ(frame->DocumentTitleText(), QStringLiteral("记录查询[saved]"));
+    EXPECT_EQ(settings.RecentFiles().value(0), saved);
+    EXPECT_FALSE(frame->Action(cmd::kSave)->isEnabled());
+    RecordImage image;
+    EXPECT_EQ(ReadRecordFile(saved.toStdString(), image), 1);
+    EXPECT_EQ(image.Params().bytes, sim.RecordedParams().bytes);
+}
+
+TEST_F(Download, DownloadingTheOpenRecordAgainProposesAFreeName) {
+    Make({1});
+    InstrumentSimulator& sim = bus->At(0);
+    FinishedRecording(sim, 20);
+    Connect();
+    ASSERT_TRUE(QDir().mkpath(DataFolder()));
+    const QString first = DataFolder() + u'/' + DownloadName(sim.RecordedParams());
+    prompter.fileAnswers.push_back(first);
+    frame->RunCommand(cmd::kReceiveData);
+    frame->OnDownloadTimer();
+    RunPosted();
+    ASSERT_EQ(frame->RecordPath(), first);
+    QString second = first;
+    second.replace(QStringLiteral(".QXRec"), QStringLiteral("-2.QXRec"));
+    for (int round = 0; round < 2; ++round) {
+        frame->RunCommand(cmd::kReceiveData);
+        frame->OnDownloadTimer();
+        RunPosted();  // cancelled
+        EXPECT_EQ(prompter.fileRequests.back().initialPath, second) << round;
+        // Not even when the open record's file is gone.
+        QFile::remove(first);
+    }
 }
 
 TEST_F(Download, PausesKeepThePopupPaintingButHoldUserInput) {

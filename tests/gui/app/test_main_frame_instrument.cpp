@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
+#include "core/model/param_list_rows.h"
 #include "frame_fixture.h"
 #include "gui/browser/data_view.h"
 #include "gui/common/app_pictures.h"
@@ -332,6 +333,47 @@ TEST_F(Frame, SetParametersRunsTheEditorThroughThePromptSeamAndWritesTheBlock) {
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_TRUE(sim.WrittenReports().empty());
     EXPECT_TRUE(frame->State().pollAllowed);
+}
+
+// The texts of a parameter list, against those of a block.
+std::vector<std::string> Shown(CMyListCtrl& list) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list.rowCount(); ++row)
+        texts.push_back(list.Text(row, 1).toStdString());
+    return texts;
+}
+std::vector<std::string> TextsOf(const ParamBlock& block, InstrumentTypeId type) {
+    const ParamTexts texts = MakeParamTexts(block, type);
+    std::vector<std::string> shown;
+    for (const ParamListRow& row : ParamListRows(type, &texts))
+        shown.push_back(row.text);
+    return shown;
+}
+
+// After a stop and after new settings, both tables show the instrument as it is then (the
+// count the recording stopped at; the new recording's start and its first sample), not what
+// the last 读入参数 saw.
+TEST_F(Frame, SettingsTablesFollowEveryStopAndWrite) {
+    int64_t now = 0x58C2A500;
+    utcClock = [&now] { return now; };
+    Make({1});
+    Connect();
+    InstrumentSimulator& sim = bus->At(0);
+    CMyListCtrl& set = frame->DevicePanel()->ParamList(ParamListKind::kSet);
+    CMyListCtrl& recorded = frame->DevicePanel()->ParamList(ParamListKind::kRecorded);
+    const std::vector<std::string> before = Shown(recorded);
+    now += 3600;  // twelve samples more
+    frame->RunCommand(cmd::kStopRecord);
+    ASSERT_FALSE(sim.Recording());
+    EXPECT_EQ(Shown(recorded), TextsOf(sim.RecordedParams(), 1));
+    EXPECT_NE(Shown(recorded), before);
+
+    now += 600;
+    frame->RunCommand(cmd::kSetParams);  // the editor's OK with the settings as they are
+    ASSERT_TRUE(sim.Recording());
+    EXPECT_EQ(sim.RecordedParams().StoredCount(), 1);
+    EXPECT_EQ(Shown(recorded), TextsOf(sim.RecordedParams(), 1));
+    EXPECT_EQ(Shown(set), TextsOf(sim.SetParams(), 1));
 }
 
 TEST_F(Frame, ReadParametersOfANewInstrumentWarns) {

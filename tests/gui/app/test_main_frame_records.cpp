@@ -216,7 +216,7 @@ TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
     EXPECT_EQ(menus[2]->text(), QStringLiteral("视图(&V)"));
     EXPECT_EQ(menus[3]->text(), QStringLiteral("帮助(&H)"));
     EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
-              QStringLiteral("57601 32795 32796 - 57607 57609 57606 - 最近文件 - 57665"));
+              QStringLiteral("57601 57603 32795 32796 - 57607 57609 57606 - 最近文件 - 57665"));
     EXPECT_EQ(MenuEntries(menus[1]->menu()).join(u' '),
               QStringLiteral("32790 32789 - 32793 32775 32785 32788 - 32776 32798"));
     EXPECT_EQ(MenuEntries(menus[2]->menu()).join(u' '),
@@ -224,6 +224,7 @@ TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
     EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("57670 - 57664"));
     EXPECT_EQ(frame->Action(cmd::kOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(frame->Action(cmd::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_EQ(frame->Action(cmd::kSave)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
 
     QStringList tools;
     for (QAction* a : frame->ToolBar()->actions())
@@ -243,7 +244,7 @@ TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
     const QString path = WriteRecord(QStringLiteral("r.QXRec"), *sim);
     frame->OpenFiles({path});
     EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
-              QStringLiteral("57601 32795 32796 - 57607 57609 57606 - 57616 - 57665"));
+              QStringLiteral("57601 57603 32795 32796 - 57607 57609 57606 - 57616 - 57665"));
 }
 
 TEST_F(Records, RecordCommandsReachTheBrowserOnlyWithARecord) {
