@@ -2,7 +2,7 @@
 # Installs the build into a temporary prefix and checks what a desktop makes of it: the desktop
 # entry and the AppStream component validate, the record file type is valid and recognises
 # record files of every instrument type by name and by content, the installed program finds
-# its help document, and the man pages are there.
+# its help document, the man pages are there, and the systemd units of a collecting PC verify.
 #   check_desktop_integration.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -20,7 +20,9 @@ for f in bin/qxlog bin/qxlog-cli share/qxlog/帮助.mht share/qxlog/Help.mht \
          share/icons/hicolor/scalable/apps/$app_id.svg lib/udev/rules.d/70-qxlog.rules \
          share/man/man1/qxlog.1.gz share/man/man1/qxlog-cli.1.gz \
          share/man/en/man1/qxlog-cli.1.gz share/doc/qxlog/README.md \
-         share/doc/qxlog/copyright share/doc/qxlog/changelog.gz; do
+         share/doc/qxlog/copyright share/doc/qxlog/changelog.gz \
+         share/doc/qxlog/examples/qxlog-collect.service \
+         share/doc/qxlog/examples/qxlog-collect.timer; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 for page in man1/qxlog man1/qxlog-cli en/man1/qxlog-cli; do
@@ -69,6 +71,22 @@ done
 printf 'temperature log\n' > "$work/records/notes"
 [ "$(filetype "$work/records/notes")" != application/x-qxrec ] \
     || fail "a text file is taken for a record"
+
+echo "== systemd units of a collecting PC"
+if command -v systemd-analyze >/dev/null; then
+    # Verified as system units, the programs they start taken from the installation; any
+    # complaint fails, as systemd-analyze ignores a bad value with a warning only.
+    mkdir "$work/units"
+    for unit in qxlog-collect.service qxlog-collect.timer; do
+        sed "s|/usr/bin/qxlog-cli|$prefix/bin/qxlog-cli|" \
+            "$prefix/share/doc/qxlog/examples/$unit" > "$work/units/$unit"
+    done
+    complaints=$(systemd-analyze verify --man=no "$work/units/qxlog-collect.service" \
+                 "$work/units/qxlog-collect.timer" 2>&1) || fail "systemd-analyze: $complaints"
+    [ -z "$complaints" ] || fail "systemd-analyze: $complaints"
+else
+    echo "systemd-analyze is not installed: the units are not verified"
+fi
 
 echo "== installed programs"
 "$prefix/bin/qxlog-cli" info "$work/records/QX450.QXRec" >/dev/null \
