@@ -267,6 +267,10 @@ Save it with File → Save where it can be written.</translation>
         <translation>The downloaded record has not been saved; once discarded it cannot be recovered.
 Discard it?</translation>
     </message>
+    <message>
+        <source>%1  (未保存)</source>
+        <translation>%1  (not saved)</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

@@ -21,8 +21,10 @@ QString ViewName(int view) {
     }
 }
 
-QString CaptionBarText(int view, const QString& viewTitle) {
-    return QStringLiteral("%1  %2").arg(ViewName(view), viewTitle);
+QString CaptionBarText(int view, const QString& viewTitle, bool unsaved) {
+    const QString text = QStringLiteral("%1  %2").arg(ViewName(view), viewTitle);
+    if (!unsaved) return text;
+    return QCoreApplication::translate("qx::CMainFrame", "%1  (未保存)").arg(text);
 }
 
 QString RecordBaseName(const QString& path) {

@@ -16,8 +16,9 @@ inline constexpr int kHelpView = 2;
 // "仪器通讯", "记录查询", "操作说明" (also the navigation buttons' labels); empty otherwise.
 QString ViewName(int view);
 
-// The caption bar: "%s  %s" with the view's name and the view's own title.
-QString CaptionBarText(int view, const QString& viewTitle);
+// The caption bar: "%s  %s" with the view's name and the view's own title; a download shown
+// but not yet saved is marked after it, "  (未保存)".
+QString CaptionBarText(int view, const QString& viewTitle, bool unsaved = false);
 
 // The base name of a record file: after the last '\' or '/', before the last '.'
 // ("D:\data\room1.2.QXRec" gives "room1.2").

@@ -590,7 +590,8 @@ QString CMainFrame::CaptionText() const {
 
 void CMainFrame::RefreshCaption() {
     QWidget* view = View(currentView_);
-    captionText_->setText(CaptionBarText(currentView_, view ? view->windowTitle() : QString()));
+    captionText_->setText(CaptionBarText(currentView_, view ? view->windowTitle() : QString(),
+                                         currentView_ == kRecordView && recordUnsaved_));
     documentTitle_ = DocumentTitle(currentView_, recordLoaded_, recordPath_, recordUnsaved_);
     setWindowTitle(WindowCaption(documentTitle_));
     captionPicture_->setPixmap(CaptionPicture(currentView_, statusIcon_));

@@ -227,6 +227,8 @@ TEST_F(Download, AFailedWriteKeepsTheDownloadOpenUnsavedUntilSaved) {
     EXPECT_TRUE(frame->RecordUnsaved());
     EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 45);
     EXPECT_EQ(frame->DocumentTitleText(), QStringLiteral("记录查询[room](未保存)"));
+    EXPECT_TRUE(frame->CaptionText().endsWith(QStringLiteral("  (未保存)")));
+    SaveScreenshot(*frame, QStringLiteral("main_frame_unsaved_download.png"));
     EXPECT_TRUE(prompter.LastMessage().startsWith(
         QStringLiteral("文件:%1\n不能保存!\n").arg(PathIn(QStringLiteral("stick/room.QXRec")))))
         << prompter.LastMessage().toStdString();
