@@ -67,6 +67,7 @@ void SampleTable::Clear() {
     rows_.clear();
     text_.clear();
     offsets_.assign(1, 0);
+    times_ = LocalTimeTexts{};  // the zone may have changed since the last table
 }
 
 void SampleTable::SetColumns(InstrumentTypeId type) {
@@ -88,8 +89,7 @@ void SampleTable::AddRow(int32_t sample, int32_t recording, std::time_t t,
         if (c.series == SampleColumn::kRecordNumber) {
             AppendInt(text_, static_cast<int64_t>(rows_.size()) - gaps_);
         } else if (c.series == SampleColumn::kTime) {
-            std::tm tm{};
-            if (localtime_r(&t, &tm)) AppendShortDateTime(text_, tm);
+            times_.Append(text_, t);
         } else {
             AppendCellText(text_, c.series, values[static_cast<size_t>(c.series)], units_);
         }

@@ -37,6 +37,7 @@
 
 #include "core/library/recording_samples.h"
 #include "derived_series.h"
+#include "number_text.h"
 #include "record_query.h"
 
 namespace qx {
@@ -123,6 +124,7 @@ class SampleTable {
     std::vector<Row> rows_;
     std::string text_;               // every cell's text, back to back
     std::vector<uint32_t> offsets_;  // start of cell i = row * columns + column; one extra end
+    LocalTimeTexts times_;
 };
 
 }  // namespace qx
