@@ -215,7 +215,7 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
     rs.activationEnergy = settings.activationEnergy;
     if (rs.samples > 0) {
         rs.first = static_cast<std::time_t>(table.Time(0));
-        rs.last = static_cast<std::time_t>(table.Time(rs.samples - 1));
+        rs.last = static_cast<std::time_t>(table.Time(table.RowCount() - 1));
     }
     const double dhOverR = settings.activationEnergy * 1000 / kGasConstant;
     const RecordUnits& units = table.Units();

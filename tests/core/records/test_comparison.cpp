@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "core/model/language.h"
+#include "core/records/sample_table.h"
 #include "history_fixtures.h"
 
 namespace qx {
@@ -189,6 +191,26 @@ TEST(Comparison, RefusalsSayWhy) {
     later.window.to = kTen + 7200;
     EXPECT_TRUE(refused(ThreeLoggers(), later));
     EXPECT_EQ(why, "查询的时间范围内没有数据。");
+}
+
+// A damaged library may hand out any times: out of order, equal, at the ends of the range, with
+// no interval. Nothing overflows (the sanitizer build checks), and the far times stay off the
+// grid.
+TEST(Comparison, TimesOfADamagedStore) {
+    const int64_t far = std::numeric_limits<int64_t>::max() - 5;
+    const int64_t early = std::numeric_limits<int64_t>::min() + 3;
+    std::vector<InstrumentHistory> h = {
+        {MakeRecording(4, 60, {far, early, kTen, kTen}, {1, 2, 3, 4})},
+        {MakeRecording(4, 0, {kTen + 29}, {5})}};
+    SampleTable table;
+    table.Build(h[0], {});
+    EXPECT_EQ(table.SampleCount(), 4);
+    EXPECT_EQ(table.Cell(0, 1), "");  // no local time
+    const auto c = Compare(h);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->times, (std::vector<std::time_t>{kTen}));
+    EXPECT_EQ(c->values[0][0], 3);
+    EXPECT_EQ(c->values[1][0], 5);
 }
 
 TEST(Comparison, EnglishSummary) {

@@ -36,6 +36,7 @@ TEST(HistoryStatistics, EachSampleCountsItsOwnIntervalAndGapsEndExcursions) {
     EXPECT_EQ(rs.samples, 5);
     EXPECT_EQ(rs.total, 5);
     EXPECT_EQ(rs.interval, 300);
+    EXPECT_EQ(rs.last, kTen + 3900);
     EXPECT_EQ(rs.number, "QX0001");
     const SeriesStatistics& t = rs.series[0];
     EXPECT_EQ(t.count, 5);
