@@ -20,4 +20,18 @@ void AppendShortDateTime(std::string& out, const std::tm& tm);
 // "%Y-%m-%dT%H:%M:%S" followed by the UTC offset of tm (tm_gmtoff) as "+HH:MM" or "-HH:MM".
 void AppendIsoDateTime(std::string& out, const std::tm& tm);
 
+// AppendShortDateTime of the local time of many times in a row, as localtime_r gives it, but
+// with the C library asked about the zone only once for every hour of times: the offset found
+// at a time and an hour later holds in between (no zone changes its offset twice within an
+// hour), and the calendar follows by arithmetic. A fresh object for every zone (TZ) in use.
+class LocalTimeTexts {
+  public:
+    // False, and nothing appended, when t has no local calendar form.
+    bool Append(std::string& out, std::time_t t);
+
+  private:
+    int64_t from_ = 1, to_ = 0;  // the times offset_ holds for
+    int64_t offset_ = 0;
+};
+
 }  // namespace qx

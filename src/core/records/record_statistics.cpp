@@ -61,10 +61,10 @@ bool IsTemperature(int series, const RecordUnits& units) {
 // Runs of one side, collected sample by sample.
 class ExcursionTracker {
   public:
-    ExcursionTracker(LimitSummary& summary, int64_t interval)
-        : summary_(summary), interval_(interval) {}
+    explicit ExcursionTracker(LimitSummary& summary) : summary_(summary) {}
 
-    void Add(int row, std::time_t time, double value) {
+    // A sample standing for `interval` seconds.
+    void Add(int row, std::time_t time, double value, int64_t interval) {
         const SeriesLimits& l = summary_.limits;
         std::optional<LimitSide> side;
         if (l.high && value > *l.high) {
@@ -78,7 +78,7 @@ class ExcursionTracker {
         }
         SideTotal& total = *side == LimitSide::Above ? summary_.above : summary_.below;
         ++total.samples;
-        total.seconds += interval_;
+        total.seconds += interval;
         if (!open_ || current().side != *side) {
             summary_.excursions.push_back({*side, row, row, time, time, 0, 0, value, time});
             open_ = true;
@@ -87,7 +87,7 @@ class ExcursionTracker {
         e.lastRow = row;
         e.end = time;
         ++e.samples;
-        e.seconds += interval_;
+        e.seconds += interval;
         const bool beyond = *side == LimitSide::Above ? value > e.peak : value < e.peak;
         if (beyond) {
             e.peak = value;
@@ -110,17 +110,15 @@ class ExcursionTracker {
     Excursion& current() { return summary_.excursions.back(); }
 
     LimitSummary& summary_;
-    int64_t interval_;
     bool open_ = false;
 };
 
-void ComputeSeries(const SampleTable& table, int column, int64_t interval, double dhOverR,
-                   SeriesStatistics& st) {
+void ComputeSeries(const SampleTable& table, int column, double dhOverR, SeriesStatistics& st) {
     const RecordUnits& units = table.Units();
     const bool temperature = IsTemperature(st.series, units);
     const bool fahrenheit = units.temperatureUnit == 1;
     std::optional<ExcursionTracker> tracker;
-    if (st.limits) tracker.emplace(*st.limits, interval);
+    if (st.limits) tracker.emplace(*st.limits);
 
     // Sums relative to the first value keep the variance exact for values far from 0; the
     // exponentials relative to the first temperature keep them within range.
@@ -133,6 +131,10 @@ void ComputeSeries(const SampleTable& table, int column, int64_t interval, doubl
     const double scale = kPowersOfTen[fromText ? 0 : st.decimals];
     const auto series = static_cast<size_t>(st.series);
     for (int r = 0; r < table.RowCount(); ++r) {
+        if (table.IsGap(r)) {
+            if (tracker) tracker->Break();
+            continue;
+        }
         std::optional<double> v;
         if (fromText) {
             v = CellNumber(table.Cell(r, column));
@@ -170,7 +172,7 @@ void ComputeSeries(const SampleTable& table, int column, int64_t interval, doubl
                 expSum += std::exp(dhOverR / kelvin0 - dhOverR / kelvin);
             }
         }
-        if (tracker) tracker->Add(r, t, x);
+        if (tracker) tracker->Add(r, t, x, table.Interval(r));
     }
     if (tracker) tracker->Finish();
     if (st.count == 0) return;
@@ -209,11 +211,11 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
     RecordStatistics rs;
     rs.interval = interval;
     rs.total = table.TotalCount();
-    rs.samples = table.RowCount();
+    rs.samples = table.SampleCount();
     rs.activationEnergy = settings.activationEnergy;
     if (rs.samples > 0) {
         rs.first = static_cast<std::time_t>(table.Time(0));
-        rs.last = static_cast<std::time_t>(table.Time(rs.samples - 1));
+        rs.last = static_cast<std::time_t>(table.Time(table.RowCount() - 1));
     }
     const double dhOverR = settings.activationEnergy * 1000 / kGasConstant;
     const RecordUnits& units = table.Units();
@@ -240,7 +242,7 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
             st.limits->limits = *lines;
             st.limits->overridden = overridden.has_value();
         }
-        ComputeSeries(table, static_cast<int>(c), interval, dhOverR, st);
+        ComputeSeries(table, static_cast<int>(c), dhOverR, st);
         rs.series.push_back(std::move(st));
     }
     return rs;

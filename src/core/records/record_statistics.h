@@ -12,9 +12,11 @@
 //          Fahrenheit record is converted to °C for the formula and the result back. R is
 //          8.3144 J/(mol K), so the default dH of 83.144 kJ/mol gives dH/R = 10,000 K. No MKT
 //          when a value lies at or below absolute zero.
-//   limits a sample is above when value > high, below when value < low; time is samples *
-//          the record interval. An excursion is a maximal run of consecutive selected samples
-//          on one side; its peak is its highest (above) or lowest (below) value, first met.
+//   limits a sample is above when value > high, below when value < low; time is the sum of
+//          the samples' intervals (the record's; in a history each recording's). An excursion
+//          is a maximal run of consecutive selected samples on one side; its peak is its
+//          highest (above) or lowest (below) value, first met. A gap row of a history's table
+//          ends it and counts nowhere.
 //
 // Mean, standard deviation and MKT are rounded to two decimals more than the series shows.
 #pragma once
@@ -96,7 +98,7 @@ struct RecordStatistics {
     std::string number;
     std::string name;
     std::string condition;
-    int64_t interval = 0;             // seconds
+    int64_t interval = 0;             // seconds (a history: of the recording whose units it shows)
     int total = 0;                    // samples of the record
     int samples = 0;                  // samples selected
     std::time_t first = 0, last = 0;  // only when samples > 0
@@ -104,9 +106,10 @@ struct RecordStatistics {
     std::vector<SeriesStatistics> series;  // in list order
 };
 
-// The figures of the table's rows and series. recordLimits are the limits of the record in
-// display units (AlarmLimitsOf), taken to three decimals more than the series shows; settings
-// may replace them per series and change dH.
+// The figures of the table's rows and series; interval is the one the header shows, the
+// times outside limits take each row's own (SampleTable::Interval). recordLimits are the limits of
+// the record in display units (AlarmLimitsOf), taken to three decimals more than the series shows;
+// settings may replace them per series and change dH.
 RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
                                    const AlarmLimits& recordLimits,
                                    const StatisticsSettings& settings);

@@ -7,6 +7,23 @@
 // flow meter's air density 120). Types outside 1..11 have no columns.
 // Cells: the row number from 1, the local time "%y-%m-%d %H:%M:%S", the value texts.
 //
+// An instrument's history (several recordings, core/library/recording_samples.h) makes one
+// table of all its samples in the window, in time order and numbered from 1 across them:
+//   - Units: one per series for the whole table, those of the latest recording with samples in
+//     the window (the latest recording when none has). The other recordings' temperatures and
+//     pressures are converted; a flow recorded in another flow unit cannot be (the instrument
+//     names its unit but gives no factor): those cells stay empty and Notes() says why. A
+//     series a recording's type does not have is empty too.
+//   - Gaps: where the next sample comes more than one and a half of the previous sample's
+//     interval after it (between recordings, and inside one where samples are missing), a
+//     gap row lies between the two: no number, "间断 %s" with the time between the two
+//     samples in the time column, no values (NaN). The statistics skip it, it ends any
+//     excursion, and the chart breaks its lines there. A gap row has the time of the sample
+//     before it.
+//   - Each row knows its recording and the interval of its recording (the time its sample
+//     stands for in the statistics).
+// A single record's table has no gap rows, one recording (0) and the record's interval.
+//
 // Texts live in one character buffer with an offset per cell, so a cell is a cheap view;
 // Build() reuses the buffers of the previous query.
 #pragma once
@@ -18,7 +35,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/library/recording_samples.h"
 #include "derived_series.h"
+#include "number_text.h"
 #include "record_query.h"
 
 namespace qx {
@@ -37,14 +56,30 @@ class SampleTable {
   public:
     // Selects the samples of set within window, in record order, and builds their cells.
     void Build(const RecordSet& set, const QueryWindow& window);
+    // Selects the samples of every recording of history within window, in time order, with
+    // gap rows between them where samples are missing, in the units described above.
+    void Build(const InstrumentHistory& history, const QueryWindow& window);
+    // The same in given units: those of the history's type (RecordUnitsOf) with another
+    // temperature or pressure unit (WithUnitsOf), as a comparison of instruments needs.
+    void Build(const InstrumentHistory& history, const QueryWindow& window,
+               const RecordUnits& units);
     // Back to an empty table without columns.
     void Clear();
 
     InstrumentTypeId Type() const { return units_.type; }
     const RecordUnits& Units() const { return units_; }
     std::span<const int> SeriesList() const { return series_; }
-    // Samples of the record (the total of the status line).
+    // Samples of the record or of every recording of the history (the total of the status
+    // line).
     int TotalCount() const { return total_; }
+    // Rows that are samples: RowCount() without the gap rows.
+    int SampleCount() const { return RowCount() - gaps_; }
+    // The recording whose units, limits and texts a history's table shows; 0 for a record,
+    // -1 for an empty history.
+    int UnitsRecording() const { return unitsRecording_; }
+    // Why some cells of a history stay empty (a flow unit that cannot be converted), one text
+    // per cause in the current language.
+    std::span<const std::string> Notes() const { return notes_; }
 
     std::span<const SampleColumn> Columns() const { return columns_; }
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
@@ -52,25 +87,44 @@ class SampleTable {
 
     // The text of cell (row, column); empty outside the table. Valid until the next Build().
     std::string_view Cell(int row, int column) const;
-    // Index of the row's sample in the record, its time and its eight series values.
+    // Index of the row's sample in its record or recording (-1 for a gap row), its time and
+    // its eight series values (NaN for a gap row).
     int32_t SampleIndex(int row) const { return rows_[static_cast<size_t>(row)].sample; }
     std::time_t Time(int row) const { return rows_[static_cast<size_t>(row)].time; }
     const SeriesValues& Values(int row) const { return rows_[static_cast<size_t>(row)].values; }
+    bool IsGap(int row) const { return rows_[static_cast<size_t>(row)].recording < 0; }
+    // The row's recording in the history (0 for a record, -1 for a gap row) and the seconds its
+    // sample stands for (0 for a gap row).
+    int Recording(int row) const { return rows_[static_cast<size_t>(row)].recording; }
+    int64_t Interval(int row) const {
+        const int r = Recording(row);
+        return r < 0 ? 0 : intervals_[static_cast<size_t>(r)];
+    }
 
   private:
     struct Row {
         int32_t sample;
+        int32_t recording;  // -1: a gap row
         std::time_t time;
         SeriesValues values;
     };
 
+    void SetColumns(InstrumentTypeId type);
+    void AddRow(int32_t sample, int32_t recording, std::time_t time, const SeriesValues& values);
+    void AddGapRow(std::time_t before, std::time_t after);
+
     RecordUnits units_;
     std::span<const int> series_;
     int total_ = 0;
+    int gaps_ = 0;
+    int unitsRecording_ = -1;
+    std::vector<int64_t> intervals_;  // per recording
+    std::vector<std::string> notes_;
     std::vector<SampleColumn> columns_;
     std::vector<Row> rows_;
     std::string text_;               // every cell's text, back to back
     std::vector<uint32_t> offsets_;  // start of cell i = row * columns + column; one extra end
+    LocalTimeTexts times_;
 };
 
 }  // namespace qx

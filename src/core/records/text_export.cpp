@@ -8,9 +8,8 @@
 #include "sample_table.h"
 
 namespace qx {
-namespace {
 
-// Appends UTF-8 text as UTF-16LE code units; ASCII takes the short way.
+// ASCII takes the short way.
 void AppendUtf16Le(std::string& out, std::string_view utf8) {
     size_t i = 0;
     while (i < utf8.size()) {
@@ -44,8 +43,6 @@ void AppendCsvField(std::string& out, std::string_view field) {
     }
     out += '"';
 }
-
-}  // namespace
 
 std::string ListTextBytes(const SampleTable& table, std::span<const ParamListRow> params) {
     std::string out;
@@ -84,6 +81,11 @@ std::string CsvBytes(const SampleTable& table) {
         out += c + 1 < columns ? "," : "\r\n";
     }
     for (int r = 0; r < table.RowCount(); ++r) {
+        if (table.IsGap(r)) {  // empty fields keep every column's type
+            out.append(static_cast<size_t>(columns - 1), ',');
+            out += "\r\n";
+            continue;
+        }
         for (int c = 0; c < columns; ++c) {
             if (table.Columns()[static_cast<size_t>(c)].series == SampleColumn::kTime) {
                 const std::time_t t = table.Time(r);

@@ -8,16 +8,23 @@
 // CSV (UTF-8, RFC 4180, for scripts): a header row with the column titles, then one line per
 // sample; the time as ISO 8601 local time with its UTC offset (2017-03-10T21:07:12+08:00);
 // numbers as in the list, always with a decimal point; fields quoted only where they need it.
+// A history's gap row is a line of empty fields.
 #pragma once
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/model/param_list_rows.h"
 
 namespace qx {
 
 class SampleTable;
+
+// The pieces, for the other tables written the same way: UTF-8 text appended as UTF-16LE code
+// units, and one CSV field (quoted when it holds a comma, a quote or a line break).
+void AppendUtf16Le(std::string& out, std::string_view utf8);
+void AppendCsvField(std::string& out, std::string_view field);
 
 std::string ListTextBytes(const SampleTable& table, std::span<const ParamListRow> params);
 std::string CsvBytes(const SampleTable& table);

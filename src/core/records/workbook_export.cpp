@@ -81,7 +81,7 @@ bool WriteSampleSheet(lxw_workbook* book, const SampleTable& table) {
         for (size_t c = 0; c < columns.size(); ++c) {
             const auto col = static_cast<lxw_col_t>(c);
             const std::string_view cell = table.Cell(r, static_cast<int>(c));
-            if (columns[c].series == SampleColumn::kTime) {
+            if (columns[c].series == SampleColumn::kTime && !table.IsGap(r)) {
                 w.Time(row, col, static_cast<std::time_t>(table.Time(r)), cell, timeFormat);
             } else {
                 w.NumberText(row, col, cell);

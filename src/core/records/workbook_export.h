@@ -2,7 +2,8 @@
 //   sheet "数据记录": a title row with the sample list's column titles, then one row per
 //                    sample; the record number and the values as numeric cells (the number the
 //                    list shows), the time as a date-time cell in local time whose number
-//                    format shows the list's text; a value without a text stays blank.
+//                    format shows the list's text; a value without a text stays blank. A
+//                    history's gap row holds only its text in the time column.
 //   sheet "参数表":   the title row "记录的参数", "内容", then the parameter rows, all text.
 //   sheet "统计":     the figures of the query, when given (records/statistics_sheet.h).
 // The workbook is written beside the target, read back and checked (xlsx_check.h), and only

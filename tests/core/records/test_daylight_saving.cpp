@@ -9,6 +9,7 @@
 
 #include "core/model/local_time.h"
 #include "core/model/param_editor_values.h"
+#include "core/records/number_text.h"
 #include "core/records/record_query.h"
 #include "core/records/record_set.h"
 #include "core/records/sample_decoding.h"
@@ -164,6 +165,27 @@ TEST_F(DaylightSaving, ListTextsAndCsvOffsetsOfARecordSpanningAChange) {
     csv = CsvBytes(table);
     EXPECT_NE(csv.find("\r\n1,2017-03-12T01:30:00-05:00,"), std::string::npos) << csv;
     EXPECT_NE(csv.find("\r\n2,2017-03-12T03:15:00-04:00,"), std::string::npos) << csv;
+}
+
+// The list's time texts ask the zone once an hour: every change of the offset still shows,
+// those at 00:01 (St. John's until 2011) and the half-hour one of Lord Howe Island too.
+TEST_F(DaylightSaving, CachedTimeTextsAgreeWithLocaltime) {
+    for (const char* zone :
+         {"Europe/Berlin", "America/New_York", "America/St_Johns", "Australia/Lord_Howe"}) {
+        Zone(zone);
+        LocalTimeTexts texts;
+        std::string cached, direct;
+        for (int64_t t = Utc(2010, 1, 1); t < Utc(2012, 1, 1); t += 11 * 60 + 7) {
+            cached.clear();
+            direct.clear();
+            ASSERT_TRUE(texts.Append(cached, static_cast<std::time_t>(t)));
+            const auto tt = static_cast<std::time_t>(t);
+            std::tm tm{};
+            ASSERT_TRUE(localtime_r(&tt, &tm));
+            AppendShortDateTime(direct, tm);
+            ASSERT_EQ(cached, direct) << zone << " at " << t;
+        }
+    }
 }
 
 }  // namespace
