@@ -17,7 +17,9 @@ class QuietUi final : public qx::InstrumentUi {
     void ShowInfo(const std::string&) override {}
     bool ConfirmOkCancel(const std::string&) override { return true; }
     int ChooseDevice(const std::vector<std::string>&, int pre) override { return pre; }
-    bool EditParams(qx::ParamBlock&) override { return false; }
+    bool EditParams(qx::ParamBlock&, const std::function<bool(const qx::ParamBlock&)>&) override {
+        return false;
+    }
     void ShowParams(qx::ParamListKind, const qx::ParamBlock*) override {}
     void UpdataControl() override {}
     void RefreshDisp() override {}

@@ -251,5 +251,23 @@ Cannot be opened.</translation>
         <source>参数配置文件 (*.ini)</source>
         <translation>Settings profiles (*.ini)</translation>
     </message>
+    <message>
+        <source>含编号和名称</source>
+        <translation>With number and name</translation>
+    </message>
+    <message>
+        <source>保存配置时也写入仪器编号和测量名称</source>
+        <translation>Save Profile also writes the instrument number and the measurement name</translation>
+    </message>
+    <message>
+        <source>这个配置将改变本仪器的编号或名称:
+%1
+
+确定: 一起改变; 取消: 保留本仪器的编号和名称, 只载入其他参数.</source>
+        <translation>This profile would change the number or the name of this instrument:
+%1
+
+OK: change them too; Cancel: keep this instrument&apos;s own number and name and load the rest.</translation>
+    </message>
 </context>
 </TS>

@@ -32,10 +32,9 @@ constexpr CliExample kExamples[] = {
      "qxlog-cli list\n"
      "qxlog-cli --device 0 params"},
     {"Save one instrument's settings as a profile and set every attached instrument\n"
-     "the same way, recording every 10 minutes from now on; without the profile's\n"
-     "number and name lines each instrument keeps its own:",
+     "the same way, recording every 10 minutes from now on; the profile leaves out\n"
+     "the number and name, so each instrument keeps its own:",
      "qxlog-cli --device 0 params --save-profile site.ini >/dev/null\n"
-     "sed -i '/^number=/d; /^name=/d' site.ini\n"
      "qxlog-cli configure --all --profile site.ini --set interval=10min \\\n"
      "    --set start=immediate"},
     {"What tonight's round would do with the profile, one line per instrument,\n"

@@ -55,7 +55,7 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
         ConfigureRequest check = request.configure;
         check.dryRun = true;
         check.made = &planned;
-        const InstrumentOutcome checked = Configure(instrument, check, false);
+        const InstrumentOutcome checked = ConfigureInstrument(instrument, check, false);
         if (!checked.ok) return {false, Reason(instrument, checked.text)};
         ui.ResetWarnings();
     }
@@ -79,7 +79,7 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
     if (!request.restart) return {true, path};
 
     ui.ResetWarnings();
-    const InstrumentOutcome restarted = Configure(instrument, request.configure, false);
+    const InstrumentOutcome restarted = ConfigureInstrument(instrument, request.configure, false);
     if (!restarted.ok) {
         return {false, StrFormat(Tr("已保存到 %s, 但不能重新开始记录: %s"), path.c_str(),
                                  Reason(instrument, restarted.text).c_str())};
@@ -134,6 +134,11 @@ int RunCollect(const CliOptions& options, std::span<const std::string> args) {
             return kExitFailure;
         }
         request.configure.hasProfile = true;
+    }
+    // Every attached instrument gets the same profile and settings.
+    if (const std::string fleet = FleetProblem(request.configure); !fleet.empty()) {
+        std::fprintf(stderr, "%s\n", fleet.c_str());
+        return kExitFailure;
     }
 
     InstrumentTally tally;

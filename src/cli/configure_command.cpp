@@ -3,6 +3,7 @@
 // written, read back and shown; and the profile files that params --save-profile writes.
 #include "configure_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -63,30 +64,21 @@ bool AddSetArgument(ConfigureRequest& request, const std::string& argument) {
 
 namespace {
 
-// The settings for the connected instrument: its current ones, then the profile, then each
-// --set. False with `problem`; `skipped` gets the profile's keys the model does not have.
+// The settings for the connected instrument: its current ones, then the profile, then the
+// --set options. False with `problem`; `skipped` gets the profile's keys the model does not have.
 bool MakeSettings(const ConfigureRequest& request, const ParamBlock& current, InstrumentTypeId type,
                   std::optional<ParamSettings>& settings, std::vector<std::string>& skipped,
                   std::string& problem) {
     settings.emplace(current, type);
-    for (const auto& [key, value] : request.profile.settings) {
-        if (!ModelHasParamKey(key, type)) {
-            skipped.push_back(key);
-            continue;
-        }
-        if (key == "count" && EqualsIgnoreCase(value, "cyclic") && !HasCyclicRecording(type)) {
-            skipped.push_back("count=cyclic");
-            continue;
-        }
-        if (!settings->Set(key, value, problem)) {
+    if (request.hasProfile) {
+        std::vector<ParamSetting> fromProfile;
+        if (!ProfileSettingsFor(request.profile, type, fromProfile, skipped, problem) ||
+            !settings->SetGroup(fromProfile, problem)) {
             problem = StrFormat(Tr("配置文件中 %s"), problem.c_str());
             return false;
         }
     }
-    for (const auto& [key, value] : request.sets) {
-        if (!settings->Set(key, value, problem)) return false;
-    }
-    return true;
+    return settings->SetGroup(request.sets, problem);
 }
 
 void PrintParams(const ParamBlock& block, InstrumentTypeId type) {
@@ -103,20 +95,10 @@ void PrintKeys(const ParamSettings& settings) {
     }
 }
 
-// The first key whose value differs between what was written and what the instrument holds.
-std::string DifferingKey(const ParamBlock& written, const ParamBlock& readBack,
-                         InstrumentTypeId type) {
-    const ParamSettings a(written, type), b(readBack, type);
-    for (const char* key : ParamKeyNames()) {
-        if (a.Value(key) != b.Value(key)) return key;
-    }
-    return {};
-}
-
 }  // namespace
 
-InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureRequest& request,
-                            bool verbose) {
+InstrumentOutcome ConfigureInstrument(ConsoleInstrument& instrument,
+                                      const ConfigureRequest& request, bool verbose) {
     InstrumentSession& s = instrument.session;
     // Nothing of an instrument handled before may stand in for settings this one lacks.
     s.state.setParams = ParamBlock{};
@@ -170,23 +152,41 @@ InstrumentOutcome Configure(ConsoleInstrument& instrument, const ConfigureReques
         edited = block;
         return true;
     };
-    const CommandResult written = s.commands.SetParameters();
+    // Every key asked is compared with what the instrument then holds, every other one with
+    // what was written; the message names the key.
+    const ParamSettings& asked = *settings;
+    const CommandResult written =
+        s.commands.SetParameters([&asked, type](const ParamBlock& sent, const ParamBlock& held) {
+            const std::optional<SettingDifference> d = ReadBackDifference(&asked, sent, held, type);
+            return d ? d->key + ": " + ReadBackMessage(*d) : std::string();
+        });
     instrument.ui.editParams = nullptr;
     if (written != CommandResult::kDone) {
         if (!instrument.ui.Warned()) ReportExchangeFailure(instrument, Tr(msg::kWriteFailed));
         return {};
     }
-    // What the instrument holds now.
-    const ParamBlock sent = s.state.setParams;
-    if (s.commands.ReadParameters() != CommandResult::kDone || !s.state.live.HasSetParams()) {
-        ReportExchangeFailure(instrument, Tr(kReadParamsFailed));
-        return {};
-    }
-    if (const std::string key = DifferingKey(sent, s.state.setParams, type); !key.empty()) {
-        return {false, StrFormat(Tr("%s: 写入后读回的参数与写入的不同!"), key.c_str())};
-    }
     if (verbose) PrintParams(s.state.setParams, type);
     return done;
+}
+
+std::string FleetProblem(const ConfigureRequest& request) {
+    const bool profileNumber =
+        std::any_of(request.profile.settings.begin(), request.profile.settings.end(),
+                    [](const ParamSetting& s) { return s.first == "number"; });
+    for (const auto& [key, value] : request.sets) {
+        if (key == "gas-high") {
+            return StrFormat(Tr("%s: 多台仪器可能测不同的气体, 请用 co2-high 或 hcho-high"),
+                             key.c_str());
+        }
+    }
+    const bool setNumber = std::any_of(request.sets.begin(), request.sets.end(),
+                                       [](const ParamSetting& s) { return s.first == "number"; });
+    if (profileNumber) {
+        return StrFormat(Tr("%s: --all 不能给多台仪器同一个编号, 配置文件中不能有 number= 行"),
+                         "number");
+    }
+    if (setNumber) return StrFormat(Tr("%s: --all 不能给多台仪器同一个编号"), "number");
+    return {};
 }
 
 int RunConfigure(const CliOptions& globalOptions, std::span<const std::string> args) {
@@ -232,21 +232,26 @@ int RunConfigure(const CliOptions& globalOptions, std::span<const std::string> a
     }
 
     if (all) {
+        if (const std::string problem = FleetProblem(request); !problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return kExitFailure;
+        }
         return ForEveryInstrument(options, [&request](ConsoleInstrument& instrument) {
-            return Configure(instrument, request, false);
+            return ConfigureInstrument(instrument, request, false);
         });
     }
     auto instrument = ConnectInstrument(options);
     if (!instrument) return kExitFailure;
     instrument->ui.infoStream = stderr;  // stdout holds the parameter list alone
-    const InstrumentOutcome outcome = Configure(*instrument, request, true);
+    const InstrumentOutcome outcome = ConfigureInstrument(*instrument, request, true);
     if (outcome.ok) return kExitOk;
     if (!outcome.text.empty()) std::fprintf(stderr, "%s\n", outcome.text.c_str());
     return kExitFailure;
 }
 
-bool SaveProfileFile(const std::string& path, const ParamBlock& block, InstrumentTypeId type) {
-    return ReplaceFile(path, ProfileText(block, type));
+bool SaveProfileFile(const std::string& path, const ParamBlock& block, InstrumentTypeId type,
+                     bool withIdentity, std::vector<std::string>* omitted) {
+    return ReplaceFile(path, ProfileText(block, type, withIdentity, omitted));
 }
 
 }  // namespace qx::cli

@@ -27,8 +27,12 @@ class ConsoleUi final : public InstrumentUi {
     void ShowInfo(const std::string& text) override;
     bool ConfirmOkCancel(const std::string&) override { return true; }
     int ChooseDevice(const std::vector<std::string>& names, int preselected) override;
-    // The editor is `editParams` when a command sets one (configure), else it is cancelled.
-    bool EditParams(ParamBlock& block) override { return editParams && editParams(block); }
+    // The editor is `editParams` when a command sets one (configure), else it is cancelled; its
+    // OK commits once (a console cannot edit again).
+    bool EditParams(ParamBlock& block,
+                    const std::function<bool(const ParamBlock&)>& commit) override {
+        return editParams && editParams(block) && commit(block);
+    }
     void ShowParams(ParamListKind list, const ParamBlock* block) override;
     void UpdataControl() override {}
     void RefreshDisp() override {}

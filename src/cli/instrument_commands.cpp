@@ -11,6 +11,8 @@
 #include "core/link/live_status_texts.h"
 #include "core/model/language.h"
 #include "core/model/param_list_rows.h"
+#include "core/model/param_profile.h"
+#include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "every_instrument.h"
 
@@ -29,6 +31,9 @@ constexpr const char* kNoRecordedParams = TrNoop("仪器中没有记录数据的
 constexpr const char* kNoSetParams = TrNoop("仪器没有设置参数!");
 constexpr const char* kStopFailed = TrNoop("通讯出错，不能停止记录!");
 constexpr const char* kStopped = TrNoop("记录已停止.");
+// A profile line left out: its value would read back as more than one line.
+constexpr const char* kControlCharactersLeftOut =
+    TrNoop("警告: %s 含有控制字符(换行、制表符等), 没有写入配置文件");
 // The window's command whose checks configure applies.
 constexpr const char* kSetParamsCommand = TrNoop("设置参数");
 
@@ -142,10 +147,13 @@ int RunStatus(const CliOptions& options, std::span<const std::string> args) {
 
 int RunParams(const CliOptions& options, std::span<const std::string> args) {
     bool recorded = false;
+    bool withIdentity = false;
     std::string profilePath;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--recorded") {
             recorded = true;
+        } else if (args[i] == "--with-identity") {
+            withIdentity = true;
         } else if (args[i] == "--save-profile") {
             if (i + 1 >= args.size()) {
                 std::fprintf(stderr, "qxlog-cli params: --save-profile needs a file name\n");
@@ -176,9 +184,18 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
     for (const ParamListRow& row : ParamListRows(s.state.type, &texts)) {
         std::printf("%s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
-    if (!profilePath.empty() && !SaveProfileFile(profilePath, *block, s.state.type)) {
+    if (withIdentity && profilePath.empty()) {
+        std::fprintf(stderr, "qxlog-cli params: --with-identity goes with --save-profile\n");
+        return kExitUsage;
+    }
+    std::vector<std::string> omitted;
+    if (!profilePath.empty() &&
+        !SaveProfileFile(profilePath, *block, s.state.type, withIdentity, &omitted)) {
         std::fprintf(stderr, "%s\n", SaveFailedMessage(profilePath).c_str());
         return kExitFailure;
+    }
+    for (const std::string& key : omitted) {
+        std::fprintf(stderr, "%s\n", StrFormat(Tr(kControlCharactersLeftOut), key.c_str()).c_str());
     }
     return kExitOk;
 }
@@ -270,7 +287,7 @@ std::string StatusHelp() {
 std::string ParamsHelp() {
     return FormatHelp(
         "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
-        "                                                  [--save-profile FILE]\n"
+        "                              [--save-profile FILE [--with-identity]]\n"
         "\n"
         "Reads the instrument's parameter blocks and prints the model's parameter list,\n"
         "one 'label<TAB>text' line per row.\n"
@@ -282,7 +299,14 @@ std::string ParamsHelp() {
         "                       file with the section [qxlog-profile], model=MODEL and\n"
         "                       one KEY=VALUE line per setting of the model (see\n"
         "                       qxlog-cli configure --help); 'configure' applies it\n"
-        "                       to the same or another instrument\n"
+        "                       to the same or another instrument. The instrument\n"
+        "                       number and name, which tell instruments apart, are\n"
+        "                       left out\n"
+        "  --with-identity      with --save-profile: the number= and name= lines too\n"
+        "\n"
+        "A value that holds control characters (a line break would make it two lines)\n"
+        "is left out of the profile with a warning such as\n"
+        "%s\n"
         "\n"
         "Exit status:\n"
         "  0  parameter list printed (and the profile written)\n"
@@ -291,30 +315,52 @@ std::string ParamsHelp() {
         "     %s, %s), or\n"
         "     FILE cannot be written (%s)\n"
         "  2  another argument was given",
+        Quoted(StrFormat(Tr(kControlCharactersLeftOut), "name")).c_str(),
         Quoted(Tr(kReadParamsFailed)).c_str(), Quoted(Tr(kNoSetParams)).c_str(),
         Quoted(Tr(kNoRecordedParams)).c_str(), Quoted(Tr(msg::kNoParams)).c_str(),
         Quoted(SaveFailedMessage("FILE")).c_str());
 }
 
 std::string ConfigureHelp() {
+    const std::string readBack = "hcho-high: " + ReadBackMessage({"hcho-high", "0.5", "0.51"});
+    const std::string inexact = "hcho-high: " + InexactDecimalMessage("0.015", 2);
     return FormatHelp(
         "Usage: qxlog-cli [--simulate MODELS] configure [--device N | --all]\n"
         "                 [--profile FILE] [--set KEY=VALUE]... [--dry-run | --keys]\n"
         "\n"
-        "Reads the instrument's settings, applies the profile FILE and then each --set\n"
-        "in order, checks the result as the settings dialog (%s) does, with its\n"
+        "Reads the instrument's settings, applies the profile FILE and then the --set\n"
+        "options, checks the result as the settings dialog (%s) does, with its\n"
         "messages, writes it, reads it back and prints the parameter list as params\n"
         "does. Writing the settings starts a new recording: at once with\n"
         "start=immediate, at the instrument's button with start=manual; the stored\n"
         "samples are then gone, so download them first. Nothing is written when any\n"
-        "key or value is refused; the message names the key.\n"
+        "key or value is refused; the message names the key. Without a profile and\n"
+        "--set the instrument's own settings are written again.\n"
+        "\n"
+        "The profile and the --set options are each taken as a whole: temperature\n"
+        "limits given in one are in the temp-unit given in the same one, else in the\n"
+        "unit in force before it (the instrument's), whatever the order of the lines;\n"
+        "a new temp-unit converts only the limits not given with it.\n"
+        "\n"
+        "A value with more decimals than the instrument keeps is refused before\n"
+        "anything is written, for example\n"
+        "%s\n"
+        "\n"
+        "After writing, every key asked is compared with what the instrument then\n"
+        "holds, every other key with what was written; a difference fails, for\n"
+        "example\n"
+        "%s\n"
         "\n"
         "Options:\n"
         "  --device N       the Nth instrument, as 'list' numbers them\n"
         "  --all            every attached instrument in turn, one line each:\n"
-        "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
+        "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed.\n"
+        "                   Refused with a number (in the profile or --set), which\n"
+        "                   would give every instrument the same one, and with\n"
+        "                   gas-high\n"
         "  --profile FILE   settings from a profile, as 'params' saves it; keys the\n"
-        "                   model does not have are skipped with a warning\n"
+        "                   model does not have are skipped with a warning, a gas\n"
+        "                   limit of another gas than the model's is refused\n"
         "  --set KEY=VALUE  one setting; may be repeated\n"
         "  --dry-run        print the parameter list that would be written; write\n"
         "                   nothing\n"
@@ -330,30 +376,44 @@ std::string ConfigureHelp() {
         "                   the unit of interval-unit (s, min, h)\n"
         "  led              working LED: off, measure, 5s, 10s, 20s, 30s, 60s\n"
         "  alarm-mode       off, slow, fast\n"
-        "  temp-unit        C or F; limits not set again are converted\n"
+        "  temp-unit        C or F\n"
         "  temp-low, temp-high\n"
-        "                   temperature alarm limits in temp-unit\n"
+        "                   temperature alarm limits, -40..80 C or -40..176 F, in\n"
+        "                   the unit described above\n"
         "  hum-low, hum-high\n"
         "                   humidity alarm limits, 0..100 %%RH\n"
         "  sound-low, sound-high\n"
         "                   sound-level alarm limits, 0..150 dB (QX410)\n"
         "  speed, weighting fast or slow; A or C (QX390)\n"
-        "  gas-high         CO2 alarm limit 1..9999 ppm (QX7000), formaldehyde\n"
-        "                   0.01..10 mg/m3 (QX610)\n"
+        "  co2-high         CO2 alarm limit, 1..9999 ppm (QX7000)\n"
+        "  hcho-high        formaldehyde alarm limit, 0.01..10 mg/m3 with at most\n"
+        "                   two decimals (QX610)\n"
+        "  gas-high         the older name of the gas limit: on one instrument its\n"
+        "                   own (co2-high or hcho-high), in a profile that of the\n"
+        "                   profile's model\n"
         "  pressure-unit    QX440: mbar, hPa, psi; QX7200: kPa, psi, mmHg, hPa\n"
         "  flow-unit        m3/s or l/s (QX7200)\n"
         "  flow-c1, flow-c2, flow-c3\n"
-        "                   flow coefficients (QX7200)\n"
+        "                   flow coefficients (QX7200), with at most 3, 4 and 3\n"
+        "                   decimals\n"
         "  start            immediate or manual\n"
         "  start-delay      minutes before an immediate start, 0..1000 (QX460)\n"
         "\n"
+        "Keys whose units differ between models: the gas limits (ppm CO2 on the\n"
+        "QX7000, mg/m3 formaldehyde on the QX610), which is why their keys name the\n"
+        "gas, and the temperature limits, which are in temp-unit. The other keys mean\n"
+        "the same on every model that has them.\n"
+        "\n"
         "Exit status:\n"
-        "  0  settings written and read back (with --all: on every instrument)\n"
+        "  0  settings written and read back as asked (with --all: on every\n"
+        "     instrument)\n"
         "  1  no instrument, a key or value refused, FILE cannot be read as a\n"
-        "     profile, or an exchange failed (%s); with\n"
-        "     --all: on any instrument\n"
+        "     profile, the instrument holds a key otherwise than asked, or an\n"
+        "     exchange failed (%s); with --all: on any\n"
+        "     instrument\n"
         "  2  a missing or wrong argument",
-        Tr(kSetParamsCommand), Quoted(Tr(msg::kWriteFailed)).c_str());
+        Tr(kSetParamsCommand), inexact.c_str(), readBack.c_str(),
+        Quoted(Tr(msg::kWriteFailed)).c_str());
 }
 
 std::string SetClockHelp() {

@@ -36,6 +36,11 @@ std::vector<FileEntry> Files() {
          "Record files: download writes them, info and export read them. The window program "
          "qxlog(1) opens and saves the same files.",
          ""},
+        {"*.ini",
+         "Profiles: settings by name, as params --save-profile writes them (the instrument "
+         "number and name only with --with-identity) and configure --profile reads them. The "
+         "settings dialog of qxlog(1) saves and loads the same files.",
+         ""},
         {"/dev/hidraw*",
          StrFormat("The device nodes of the attached instruments (USB HID, vendor 10c4, product "
                    "82cd). Linux lets only root open them; without a udev rule that gives the user "

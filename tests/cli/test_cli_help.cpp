@@ -25,7 +25,7 @@ using test::RunShell;
 const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"list", {}},
     {"status", {}},
-    {"params", {"--recorded", "--save-profile", "FILE"}},
+    {"params", {"--recorded", "--save-profile", "FILE", "--with-identity"}},
     {"configure",
      {"--device", "--all", "--profile", "FILE", "--set", "KEY=VALUE", "--dry-run", "--keys"}},
     {"set-clock", {"--device", "--all"}},

@@ -134,21 +134,61 @@ TEST(CliConfigure, ProfileFromOneModelAppliedToAnother) {
     EXPECT_NE(text.str().find("\ncount=cyclic\n"), std::string::npos);
     EXPECT_NE(text.str().find("\nhum-high=75\n"), std::string::npos);
 
-    // The QX420B has neither humidity limits nor cyclic memory: warned, skipped, the rest set.
+    EXPECT_EQ(text.str().find("\nnumber="), std::string::npos);  // only --with-identity
+    EXPECT_EQ(text.str().find("\nname="), std::string::npos);
+
+    // The QX420B has neither humidity limits nor cyclic memory: warned, skipped, the rest set;
+    // it keeps its own name.
     run = RunCli(
         {"--simulate", "QX420B", "configure", "--profile", profile, "--set", "interval=30s"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("警告: QX420B没有这些参数, 已跳过: count=cyclic, hum-low, hum-high"),
               std::string::npos)
         << run.err;
-    EXPECT_TRUE(HasLineStartingWith(run.out, "测量名称\t冷库温湿度")) << run.out;
+    EXPECT_TRUE(HasLineStartingWith(run.out, "测量名称\t冷链运输箱")) << run.out;
     EXPECT_TRUE(HasLineStartingWith(run.out, "采样间隔\t30 sec")) << run.out;
+    run = RunCli({"--simulate", "QX450", "params", "--save-profile", profile, "--with-identity"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::ifstream again(profile);
+    std::stringstream identity;
+    identity << again.rdbuf();
+    EXPECT_NE(identity.str().find("\nnumber=A0200001\nname=冷库温湿度\n"), std::string::npos);
 
     // A damaged profile is refused with its line, and nothing is done.
     std::ofstream(dir / "bad.ini") << "[qxlog-profile]\nmodel=QX450\ntemp-low 5\n";
     run = RunCli({"--simulate", "QX450", "configure", "--profile", (dir / "bad.ini").string()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("第3行: 应为 KEY=VALUE"), std::string::npos) << run.err;
+    std::filesystem::remove_all(dir);
+}
+
+// The cases of the issue that made these rules, as a user types them.
+TEST(CliConfigure, UnitGasAndControlCharacterRules) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qxlog-rules-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string sorted = (dir / "sorted.ini").string();
+    std::ofstream(sorted) << "[qxlog-profile]\nmodel=QX450\ntemp-high=46\ntemp-low=35\n"
+                             "temp-unit=F\n";
+    auto run = RunCli({"--simulate", "QX450", "configure", "--profile", sorted, "--dry-run"});
+    EXPECT_TRUE(HasLineStartingWith(run.out, "温度报警值\tL:35 H:46 ℉")) << run.out;
+    run = RunCli({"--simulate", "QX450", "configure", "--set", "temp-low=20", "--set",
+                  "temp-unit=F", "--dry-run"});
+    EXPECT_TRUE(HasLineStartingWith(run.out, "温度报警值\tL:20 H:79 ℉")) << run.out;
+
+    const std::string qx610 = (dir / "qx610.ini").string();
+    std::ofstream(qx610) << "[qxlog-profile]\nmodel=QX610\ngas-high=5\n";
+    run = RunCli({"--simulate", "QX7000", "configure", "--profile", qx610});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "配置文件中 hcho-high: QX7000测CO2, 不能用甲醛报警值(mg/m3)!\n");
+    EXPECT_EQ(run.out, "");
+
+    run = RunCli({"--simulate", "QX450", "configure", "--set", "name=a\nnumber=EVIL"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "name: 测量名称中不能有控制字符(换行、制表符等)!\n");
+    run = RunCli({"--simulate", "QX7200", "configure", "--set", "flow-c1=0.0001"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "flow-c1: 仪器只能保存3位小数, 不能保存0.0001; 最接近的值是 0 和 0.001。\n");
     std::filesystem::remove_all(dir);
 }
 

@@ -266,6 +266,35 @@ TEST_F(EveryInstrument, ConfigureKeepsNumberBytesItDoesNotChange) {
                            bus.At(0).SetParams().bytes.begin() + param::kNumber));
 }
 
+TEST_F(EveryInstrument, ConfigureFailsWhereTheInstrumentHoldsAKeyOtherwise) {
+    bus.At(2).MisstoreNextWrite(param::kFlow1);
+    CommandRun run = RunCommand(bus, "configure", {"--device", "2", "--set", "flow-c1=1.5"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "flow-c1: 参数写入后读回检查不一致: 流量计算参数1 应为 1.5, 仪器中为 1.501!\n");
+    // A key not asked is checked against what was written.
+    bus.At(0).MisstoreNextWrite(param::kAddress, 1);
+    run = RunCommand(bus, "configure", {"--all"});
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.lines.size(), 3u);
+    EXPECT_EQ(run.lines[0],
+              "QX450Meter\tA0200001\t/dev/hidraw0\taddress: 参数写入后读回检查不一致: "
+              "仪器地址 应为 1, 仪器中为 2!");
+    EXPECT_EQ(run.lines[1], "QX420BMeter\tA0400001\t/dev/hidraw1\tok");
+}
+
+TEST_F(EveryInstrument, ConfigureAllGivesNoTwoInstrumentsOneNumber) {
+    std::ofstream(dir / "p.ini") << "[qxlog-profile]\nmodel=QX450\nnumber=A1\n";
+    CommandRun run = RunCommand(bus, "configure", {"--all", "--profile", (dir / "p.ini").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "number: --all 不能给多台仪器同一个编号, 配置文件中不能有 number= 行\n");
+    run = RunCommand(bus, "configure", {"--all", "--set", "gas-high=5"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "gas-high: 多台仪器可能测不同的气体, 请用 co2-high 或 hcho-high\n");
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_FALSE(WroteSettings(bus.At(i))) << i;
+}
+
 TEST_F(EveryInstrument, ListShowsNumbersAndHonoursDevice) {
     CommandRun run = RunCommand(bus, "list", {});
     EXPECT_EQ(run.exitCode, 0);

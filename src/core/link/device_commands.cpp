@@ -2,6 +2,7 @@
 
 #include "core/model/language.h"
 #include "core/model/local_time.h"
+#include "core/model/param_profile.h"
 #include "core/model/text_util.h"
 #include "instrument_messages.h"
 
@@ -113,42 +114,66 @@ CommandResult DeviceCommands::ReadParameters() {
     return CommandResult::kDone;
 }
 
-CommandResult DeviceCommands::SetParameters() {
+CommandResult DeviceCommands::SetParameters(const ReadBackCheck& check) {
     CommandResult result = CommandResult::kNotConnected;
     if (CanSetParameters()) {
         ParamBlock copy = state_.setParams;
-        if (!ui_.EditParams(copy)) {
-            result = CommandResult::kCancelled;
-        } else if (!(state_.statusOk = protocol_.ReadStatus())) {
-            // The status is read afresh to learn what a write would clear; nothing is written.
-            ReportOpenProblem();
-            ui_.ShowWarning(Tr(msg::kWriteFailed));
-            result = CommandResult::kFailed;
-        } else if (const uint32_t held = HeldSampleCount(state_);
-                   held != 0 && !ui_.ConfirmOkCancel(msg::AskClearRecordingMessage(held))) {
-            // New settings begin a new recording: the stored samples are kept unless the
-            // user agrees to lose them.
-            result = CommandResult::kCancelled;
-        } else if (!protocol_.WriteParamBlock(copy)) {
-            // The editor closed with OK: the user must learn that nothing was written.
-            ReportOpenProblem();
-            ui_.ShowWarning(Tr(msg::kWriteFailed));
-            result = CommandResult::kFailed;
-        } else {
-            state_.setParams = copy;
-            ui_.ShowParams(ParamListKind::kSet, &state_.setParams);
-            if (copy.U8(param::kStartMode) != 0) {
-                state_.recordedParams = copy;
-                ui_.ShowParams(ParamListKind::kRecorded, &state_.recordedParams);
-                ui_.ShowInfo(Tr(msg::kMeasuring));
-            } else {
-                ui_.ShowInfo(Tr(msg::kPressButton));
-            }
-            result = CommandResult::kDone;
-        }
+        result = CommandResult::kCancelled;
+        ui_.EditParams(copy, [&](const ParamBlock& edited) {
+            result = WriteEdited(edited, check);
+            return result == CommandResult::kDone;
+        });
     }
     state_.pollAllowed = true;
     return result;
+}
+
+CommandResult DeviceCommands::WriteEdited(ParamBlock block, const ReadBackCheck& check) {
+    if (!(state_.statusOk = protocol_.ReadStatus())) {
+        // The status is read afresh to learn what a write would clear; nothing is written.
+        ReportOpenProblem();
+        ui_.ShowWarning(Tr(msg::kWriteFailed));
+        return CommandResult::kFailed;
+    }
+    // New settings begin a new recording: the stored samples are kept unless the user agrees
+    // to lose them.
+    if (const uint32_t held = HeldSampleCount(state_);
+        held != 0 && !ui_.ConfirmOkCancel(msg::AskClearRecordingMessage(held))) {
+        return CommandResult::kCancelled;
+    }
+    if (!protocol_.WriteParamBlock(block)) {
+        ReportOpenProblem();
+        ui_.ShowWarning(Tr(msg::kWriteFailed));
+        return CommandResult::kFailed;
+    }
+    // What the instrument holds now, which may differ from what was sent.
+    ParamBlock back;
+    if (!protocol_.ReadParamBlock(ParamSource::kSetParams, back)) {
+        ReportOpenProblem();
+        state_.setParams = block;
+        ui_.ShowParams(ParamListKind::kSet, &state_.setParams);
+        ui_.ShowWarning(Tr(msg::kReadBackFailed));
+        return CommandResult::kFailed;
+    }
+    state_.setParams = back;
+    ui_.ShowParams(ParamListKind::kSet, &state_.setParams);
+    const bool immediate = back.U8(param::kStartMode) != 0;
+    if (immediate) {
+        state_.recordedParams = back;
+        ui_.ShowParams(ParamListKind::kRecorded, &state_.recordedParams);
+    }
+    std::string difference;
+    if (check) {
+        difference = check(block, back);
+    } else if (const auto d = ReadBackDifference(nullptr, block, back, state_.type)) {
+        difference = ReadBackMessage(*d);
+    }
+    if (!difference.empty()) {
+        ui_.ShowWarning(difference);
+        return CommandResult::kFailed;
+    }
+    ui_.ShowInfo(Tr(immediate ? msg::kMeasuring : msg::kPressButton));
+    return CommandResult::kDone;
 }
 
 CommandResult DeviceCommands::CalibrateClock() {

@@ -9,7 +9,9 @@
 // while CanSetParameters(); stop recording always.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "instrument_link.h"
 #include "instrument_ui.h"
@@ -48,7 +50,16 @@ class DeviceCommands {
     void ResetPollTimer() { link_.State().lastPollTimeMs = -1; }
 
     CommandResult ReadParameters();
-    CommandResult SetParameters();
+    // Set parameters: runs the editor on a copy of SetParams; on its OK, with the editor still
+    // open, reads the status afresh, asks before clearing stored samples, writes the block and
+    // reads it back. The block read back becomes SetParams; `check` compares it with the block
+    // written and returns the message of a difference (default: every setting of the model,
+    // ReadBackDifference). A refused question, a failed exchange or a difference keeps the
+    // editor open with the user's edits; the result is that of the last OK, kCancelled when
+    // the editor was cancelled before any.
+    using ReadBackCheck =
+        std::function<std::string(const ParamBlock& written, const ParamBlock& held)>;
+    CommandResult SetParameters(const ReadBackCheck& check = {});
     CommandResult CalibrateClock();
     CommandResult Refresh();
     CommandResult StopRecording();
@@ -78,6 +89,8 @@ class DeviceCommands {
     // After a failed exchange: an instrument that may not be opened is reported once per
     // connection, with the device path and the remedy.
     void ReportOpenProblem();
+    // The editor's OK of SetParameters: question, write, read-back.
+    CommandResult WriteEdited(ParamBlock block, const ReadBackCheck& check);
 
     InstrumentLink& link_;
     ReportProtocol& protocol_;

@@ -25,6 +25,8 @@ inline constexpr const char* kNoRecording = TrNoop("没有数据记录,不能下
 inline constexpr const char* kDownloadFailed = TrNoop("下载出错!");
 // A failed write of new settings (the editor had closed with OK).
 inline constexpr const char* kWriteFailed = TrNoop("通讯出错，不能设置仪器参数!");
+// The settings were sent but could not be read back to check them.
+inline constexpr const char* kReadBackFailed = TrNoop("参数已写入仪器, 但通讯出错, 不能读回检查!");
 
 // The two messages with arguments, in the current language.
 // Before new settings are written over a recording that still holds `count` samples.

@@ -603,6 +603,12 @@ void InstrumentSimulator::ApplyWrittenBlock() {
     if (!HasGasLimit(type_)) keep(param::kLowHumidityAlarm, 2);
     if (HasCyclicRecording(type_)) keep(param::kWrapCount, 2);
     if (HasEditorGroup(type_, kEditorStartDelay)) keep(param::kFirmware, 2);
+    if (misstoreWidth_ == 1)
+        b.SetU8(misstoreOffset_, static_cast<uint8_t>(b.U8(misstoreOffset_) + 1));
+    if (misstoreWidth_ == 2) {
+        b.SetU16(misstoreOffset_, static_cast<uint16_t>(b.U16(misstoreOffset_) + 1));
+    }
+    misstoreWidth_ = 0;
 
     rec_.running = false;
     setParams_ = b;

@@ -4,7 +4,8 @@
 // the record layouts and sent with the model's byte order. It keeps the true values of every
 // sample it recorded so that round trips can be checked against them. On request it injects
 // faults: a failed transfer at a chosen call, parameter pages with the wrong page number, "not
-// ready" sample replies (all 0xFF), unplugging at a chosen call, refusing access.
+// ready" sample replies (all 0xFF), unplugging at a chosen call, refusing access, storing a
+// parameter field otherwise than it was written.
 //
 // Samples are not stored: sample i of a recording is a pure function of the recording's start,
 // its interval and i (see simulated_environment.h), so any stretch can be produced at once.
@@ -92,6 +93,12 @@ class InstrumentSimulator {
     void SendWrongPages(int count) { wrongPages_ = count; }
     // The next count sample block replies are all 0xFF.
     void SendNotReady(int count) { notReady_ = count; }
+    // The next parameter block written is stored with its field of `width` bytes (1 or 2,
+    // host order) at `offset` one step above what was sent, as a faulty instrument might.
+    void MisstoreNextWrite(size_t offset, size_t width = 2) {
+        misstoreOffset_ = offset;
+        misstoreWidth_ = width;
+    }
     uint32_t TransferCount() const { return transfers_; }
 
     // What the host sent and asked for, in order (output reports as received, full length;
@@ -194,6 +201,8 @@ class InstrumentSimulator {
     uint32_t unplugAt_ = 0;
     int wrongPages_ = 0;
     int notReady_ = 0;
+    size_t misstoreOffset_ = 0;
+    size_t misstoreWidth_ = 0;  // 0: none
     std::vector<std::vector<uint8_t>> written_;
     std::vector<uint8_t> readIds_;
 };

@@ -3,6 +3,7 @@
 // UTF-8; every message box has the application title as its caption.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,13 @@ class InstrumentUi {
     // The device choice dialog: names in order, `preselected` selected; returns the chosen
     // index, or -1 on Cancel or no selection.
     virtual int ChooseDevice(const std::vector<std::string>& names, int preselected) = 0;
-    // The parameter editor on `block` (a copy of SetParams); true on OK with the edits made.
-    virtual bool EditParams(ParamBlock& block) = 0;
+    // The parameter editor on `block` (a copy of SetParams). On OK, while the editor is still
+    // open, it hands the edited block to `commit`, which asks what it must, writes and checks
+    // (and tells the user why when it fails): true closes the editor and EditParams returns true
+    // with the edits in `block`; false keeps the editor open with every edit as it was. False
+    // when the editor is cancelled.
+    virtual bool EditParams(ParamBlock& block,
+                            const std::function<bool(const ParamBlock&)>& commit) = 0;
     // Fills a parameter list of the device panel for the current model: with the texts of
     // `block`, or the labels with empty texts when block is nullptr.
     virtual void ShowParams(ParamListKind list, const ParamBlock* block) = 0;

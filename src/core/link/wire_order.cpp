@@ -6,17 +6,29 @@
 namespace qx {
 namespace {
 
-// A set of types as a bit mask: bit t stands for type t (0..11).
-constexpr uint16_t Types(std::initializer_list<int> types) {
+// A set of models as a bit mask: bit t stands for type t (kNoModel, the default row, and the
+// eleven models).
+constexpr uint16_t Types(std::initializer_list<InstrumentModel> types) {
     uint16_t m = 0;
-    for (int t : types)
+    for (InstrumentModel t : types)
         m = static_cast<uint16_t>(m | (1u << t));
     return m;
 }
-constexpr uint16_t kAll = 0x0FFF;
-constexpr uint16_t AllBut(std::initializer_list<int> types) {
+constexpr uint16_t kAll = static_cast<uint16_t>((1u << (kModelCount + 1)) - 1);
+constexpr uint16_t AllBut(std::initializer_list<InstrumentModel> types) {
     return static_cast<uint16_t>(kAll & ~Types(types));
 }
+
+// Which models send a field big-endian is a fact of each model's firmware, listed here by name.
+constexpr uint16_t kSoundMeters = Types({kQX390, kQX410});
+constexpr uint16_t kLocalClock = Types({kQX450, kQX390, kQX7000, kQX610});
+constexpr uint16_t kGasModels = Types({kQX7000, kQX610});
+// Status bytes 23..28 (the alarm limits).
+constexpr uint16_t kStatusLimits =
+    Types({kNoModel, kQX420, kQX430, kQX420B, kQX440, kQX7200, kQX7000, kQX610});
+// Status bytes 29..30.
+constexpr uint16_t kStatusTail =
+    Types({kNoModel, kQX420, kQX450, kQX430, kQX420B, kQX440, kQX7200});
 
 struct SwappedField {
     uint8_t offset;
@@ -29,15 +41,15 @@ constexpr SwappedField kStatusFields[] = {
     {0, 4, kAll},
     {4, 2, kAll},
     {6, 2, kAll},
-    {8, 2, AllBut({7, 9})},
+    {8, 2, kAll & ~kSoundMeters},
     {10, 2, kAll},
     {12, 2, kAll},
-    {14, 2, AllBut({7, 9})},
-    {16, 2, AllBut({7, 9})},
-    {23, 2, Types({0, 1, 3, 4, 5, 6, 8, 11})},
-    {25, 2, Types({0, 1, 3, 4, 5, 6, 8, 11})},
-    {27, 2, Types({0, 1, 3, 4, 5, 6, 8, 11})},
-    {29, 2, Types({0, 1, 2, 3, 4, 5, 6})},
+    {14, 2, kAll & ~kSoundMeters},
+    {16, 2, kAll & ~kSoundMeters},
+    {23, 2, kStatusLimits},
+    {25, 2, kStatusLimits},
+    {27, 2, kStatusLimits},
+    {29, 2, kStatusTail},
 };
 
 // Parameter block fields: the types that convert them when reading and when writing.
@@ -48,19 +60,19 @@ struct ParamField {
     uint16_t writeTypes;
 };
 constexpr ParamField kParamFields[] = {
-    {49, 2, Types({2, 7, 8, 11}), Types({2, 7, 8, 11})},
+    {49, 2, kLocalClock, kLocalClock},
     {51, 2, kAll, kAll},
     {57, 2, kAll, kAll},
     {59, 2, kAll, kAll},
-    {61, 2, AllBut({7, 9}), AllBut({7, 9})},
-    {63, 2, AllBut({7, 9}), AllBut({7, 9})},
+    {61, 2, kAll & ~kSoundMeters, kAll & ~kSoundMeters},
+    {63, 2, kAll & ~kSoundMeters, kAll & ~kSoundMeters},
     {66, 4, kAll, kAll},
     {71, 4, kAll, 0},
     {75, 2, kAll, 0},
-    {79, 2, Types({8, 11}), Types({8, 11})},
-    {81, 2, Types({0, 1, 2, 3, 4, 5, 6, 10}), Types({2, 6, 10})},
-    {83, 2, Types({0, 1, 3, 4, 5, 6, 10}), Types({6, 10})},
-    {85, 2, Types({0, 1, 3, 4, 5, 6}), Types({6})},
+    {79, 2, kGasModels, kGasModels},
+    {81, 2, AllBut({kQX390, kQX7000, kQX410, kQX610}), Types({kQX450, kQX7200, kQX460})},
+    {83, 2, AllBut({kQX450, kQX390, kQX7000, kQX410, kQX610}), Types({kQX7200, kQX460})},
+    {85, 2, AllBut({kQX450, kQX390, kQX7000, kQX410, kQX460, kQX610}), Types({kQX7200})},
 };
 
 uint16_t TypeBit(InstrumentTypeId type) {

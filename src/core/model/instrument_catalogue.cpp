@@ -22,6 +22,7 @@ using P = PressureUnitList;
 using L = SampleLayout;
 constexpr uint8_t kHum = kEditorHumidity;
 constexpr uint8_t kLed = kEditorAlarmLed;
+constexpr uint8_t kLedLists = kEditorLedLists;
 constexpr const char* kFront = "instrument_front";
 constexpr const char* kFrontFlow = "instrument_front_flow";
 // clang-format off
@@ -31,10 +32,10 @@ const std::array<ModelInfo, kModelCount + 1> kModels = {{
     //  editor groups                          sample layout            picture
     {"",        0x01, 0, {},           false, false, 3, 0x20222324, 21336,
      false, G::kNone,          false, false, P::kNone,
-     kHum | kLed,                              L::kPackedTempHumidity,  kFront},
+     kHum | kLed | kLedLists,                  L::kPackedTempHumidity,  kFront},
     {"QX420",   0x03, 2, kCounts21000, false, false, 3, 0x20222324, 21336,
      false, G::kNone,          false, false, P::kNone,
-     kHum | kLed,                              L::kPackedTempHumidity,  kFront},
+     kHum | kLed | kLedLists,                  L::kPackedTempHumidity,  kFront},
     {"QX450",   0x03, 2, kCounts21000, true,  true,  3, 0x20222325, 21378,
      false, G::kNone,          true,  false, P::kNone,
      kHum | kLed,                              L::kPackedTempHumidity,  kFront},
@@ -43,7 +44,7 @@ const std::array<ModelInfo, kModelCount + 1> kModels = {{
      kHum,                                     L::kPackedTempHumidity,  kFront},
     {"QX420B",  0x01, 1, kCounts32512, false, false, 2, 0x20222328, 32512,
      false, G::kNone,          false, false, P::kNone,
-     kLed,                                     L::kTemperature16,       kFront},
+     kLed | kLedLists,                         L::kTemperature16,       kFront},
     {"QX440",   0x07, 3, kCounts12700, false, false, 5, 0x2022232A, 12700,
      false, G::kNone,          false, false, P::kStandard,
      kHum,                                     L::kPackedPressure,      kFront},
@@ -58,10 +59,10 @@ const std::array<ModelInfo, kModelCount + 1> kModels = {{
      kHum,                                     L::kPackedCo2,           kFront},
     {"QX410",   0x10, 1, kCounts32512, false, false, 2, 0x20222332, 32512,
      true,  G::kNone,          false, false, P::kNone,
-     kEditorSoundAlarm | kLed,                 L::kSound16,             kFront},
+     kEditorSoundAlarm | kLed | kLedLists,     L::kSound16,             kFront},
     {"QX460",   0x01, 1, kCounts32512, false, false, 2, 0x20222338, 32512,
      false, G::kNone,          false, false, P::kNone,
-     kEditorStartDelay | kLed,                 L::kTemperature16,       kFront},
+     kEditorStartDelay | kLed | kLedLists,     L::kTemperature16,       kFront},
     {"QX610",   0x83, 3, kCounts12700, false, true,  5, 0x20222331, 12700,
      false, G::kFormaldehyde,  false, true,  P::kNone,
      kHum,                                     L::kPackedFormaldehyde,  kFront},

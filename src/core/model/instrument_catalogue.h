@@ -98,6 +98,8 @@ enum EditorGroup : uint8_t {
     kEditorFlow = 0x08,        // the three flow coefficients
     kEditorStartDelay = 0x10,  // start delay, and the firmware version in the parameters
     kEditorAlarmLed = 0x20,    // working LED blinking and the alarm mode in the parameter list
+    kEditorLedLists = 0x40,    // the editor's LED and alarm mode lists (the QX450 shows its LED
+                               // in the parameter list only)
 };
 
 struct ModelInfo {

@@ -59,6 +59,33 @@ bool AllDigits(std::string_view s) {
 
 }  // namespace
 
+bool EditorShows(EditorSection section, InstrumentTypeId type) {
+    const ModelInfo& m = Model(type);
+    switch (section) {
+        case EditorSection::kLedAlarm:
+            return Has(type, kEditorLedLists);
+        case EditorSection::kTemperature:
+            return !m.soundOnly;
+        case EditorSection::kHumidity:
+            return Has(type, kEditorHumidity);
+        case EditorSection::kSoundLimits:
+            return Has(type, kEditorSoundAlarm);
+        case EditorSection::kSpeedWeighting:
+            return Has(type, kEditorSoundMeter);
+        case EditorSection::kGas:
+            return m.gas != GasKind::kNone;
+        case EditorSection::kPressure:
+            return m.pressureUnits != PressureUnitList::kNone;
+        case EditorSection::kFlow:
+            return Has(type, kEditorFlow);
+        case EditorSection::kCyclic:
+            return m.cyclicRecording;
+        case EditorSection::kStartDelay:
+            return Has(type, kEditorStartDelay);
+    }
+    return false;
+}
+
 int EditorMaxRecordCount(InstrumentTypeId type) {
     const int max = MaxRecordCount(type);
     return max > 0 ? max : 0xFFFF;
@@ -161,13 +188,8 @@ void EncodeEditorValues(const ParamEditorValues& v, InstrumentTypeId type, int16
         }
         b.SetU8(param::kUnitByte, static_cast<uint8_t>(unit));
 
-        auto celsiusRaw = [&v](int32_t x) {
-            double c = x;
-            if (v.temperatureUnit == 1) c = FahrenheitToCelsius(c);
-            return RoundedRaw((c + 40) * 10);
-        };
-        b.SetU16(param::kLowLimit, celsiusRaw(v.temperatureLow));
-        b.SetU16(param::kHighLimit, celsiusRaw(v.temperatureHigh));
+        b.SetU16(param::kLowLimit, TemperatureLimitField(v.temperatureLow, v.temperatureUnit));
+        b.SetU16(param::kHighLimit, TemperatureLimitField(v.temperatureHigh, v.temperatureUnit));
         b.SetU16(param::kLowHumidityLimit, RoundedRaw(v.humidityLow * 10.0));
         b.SetU16(param::kHighHumidityLimit, RoundedRaw(v.humidityHigh * 10.0));
 
@@ -218,6 +240,31 @@ std::string UnstorableNumberCharacter(std::u16string_view number) {
 
 std::string IntRangeMessage(int32_t lo, int32_t hi) {
     return StrFormat(Tr("请输入一个在 %d 和 %d 之间的整数。"), lo, hi);
+}
+
+// Control characters break the lines of a profile and of the CLI's listings.
+bool HasControlCharacter(std::u16string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char16_t u) { return u < 0x20 || u == 0x7F; });
+}
+
+// The lowest temperature limit the field holds: (-40 + 40) × 10 = 0; below it the 16-bit field
+// wraps to a limit near 6500 degrees.
+constexpr int32_t kLowestTemperatureLimit = -40;
+
+// n steps of 10^-decimals as the shortest decimal text: 15, 2 -> "0.15"; 100, 2 -> "1".
+std::string StepText(int64_t n, int decimals) {
+    const bool negative = n < 0;
+    const uint64_t a = static_cast<uint64_t>(negative ? -n : n);
+    uint64_t scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    std::string fraction =
+        StrFormat("%0*llu", decimals, static_cast<unsigned long long>(a % scale));
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+    std::string text =
+        StrFormat("%s%llu", negative ? "-" : "", static_cast<unsigned long long>(a / scale));
+    return fraction.empty() ? text : text + "." + fraction;
 }
 
 }  // namespace
@@ -275,12 +322,24 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
                                      "请输入字母或数字!"),
                                   c.c_str()));
         }
+        if (HasControlCharacter(v.number)) {
+            return fail(F::kNumber, Tr("仪器编号中不能有控制字符(换行、制表符等)!"));
+        }
         const std::optional<uint32_t> interval = ParseFieldUInt(t.interval);
         if (!interval) return fail(F::kInterval, Tr("请输入一个正整数。"));
         v.interval = *interval;
         if (!takeText(F::kName, t.name, v.name, param::kNameLength)) return false;
+        if (HasControlCharacter(v.name)) {
+            return fail(F::kName, Tr("测量名称中不能有控制字符(换行、制表符等)!"));
+        }
+        auto notTooLow = [&](F field, int32_t limit) {
+            if (!ShowsTemperature(type) || limit >= kLowestTemperatureLimit) return true;
+            return fail(field, StrFormat(Tr("温度报警域值不能低于%d!"), kLowestTemperatureLimit));
+        };
         if (!takeInt(F::kTemperatureLow, t.temperatureLow, v.temperatureLow, false, 0, 0) ||
             !takeInt(F::kTemperatureHigh, t.temperatureHigh, v.temperatureHigh, false, 0, 0) ||
+            !notTooLow(F::kTemperatureLow, v.temperatureLow) ||
+            !notTooLow(F::kTemperatureHigh, v.temperatureHigh) ||
             !ordered(ShowsTemperature(type), v.temperatureLow, v.temperatureHigh,
                      F::kTemperatureLow, Tr("温度报警域值的低值应小于高值!"))) {
             return false;
@@ -291,8 +350,14 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
                      Tr("湿度报警域值的低值应小于高值!"))) {
             return false;
         }
+        // Numbers with decimals the model shows hold only as many as their fields keep.
+        auto held = [&](F field, const std::string& text, bool shown, int decimals) {
+            const std::string m = shown ? InexactDecimalMessage(text, decimals) : std::string();
+            return m.empty() || fail(field, m);
+        };
         if (Gas(type) == GasKind::kFormaldehyde) {
-            if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f)) {
+            if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f) ||
+                !held(F::kGasLimit, t.gasLimit, true, 2)) {
                 return false;
             }
         } else if (!takeInt(F::kGasLimit, t.gasLimit, v.co2Limit, true, 1, 9999)) {
@@ -304,13 +369,22 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
                      Tr("噪声报警域值的低值应小于高值!"))) {
             return false;
         }
+        const bool flow = Has(type, kEditorFlow);
         return takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f) &&
+               held(F::kFlow1, t.flow1, flow, 3) &&
                takeFloat(F::kFlow2, t.flow2, v.flow.c2, -9.9999f, 9.9999f) &&
+               held(F::kFlow2, t.flow2, flow, 4) &&
                takeFloat(F::kFlow3, t.flow3, v.flow.c3, -99.999f, 99.999f) &&
+               held(F::kFlow3, t.flow3, flow, 3) &&
                takeInt(F::kStartDelay, t.startDelay, v.startDelay, true, 0, 1000);
     }();
     if (ok) values = v;
     return error;
+}
+
+uint16_t TemperatureLimitField(int32_t value, int unit) {
+    const double c = unit == 1 ? FahrenheitToCelsius(value) : value;
+    return RoundedRaw((c + 40) * 10);
 }
 
 int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit) {
@@ -408,6 +482,24 @@ int32_t LeadingDecimal(std::string_view text, size_t maxChars) {
     }
     if (negative) value = -value;
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+std::string InexactDecimalMessage(std::string_view text, int decimals) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        std::fabs(value) > 1e12) {
+        return {};  // not a number: the field's own check says so
+    }
+    const double steps = value * std::pow(10.0, decimals);
+    // The decimal text's nearest double lies within far less than a millionth of a step.
+    if (std::fabs(steps - std::round(steps)) < 1e-6) return {};
+    const auto below = static_cast<int64_t>(std::floor(steps));
+    return StrFormat(Tr("仪器只能保存%d位小数, 不能保存%s; 最接近的值是 %s 和 %s。"), decimals,
+                     std::string(text).c_str(), StepText(below, decimals).c_str(),
+                     StepText(below + 1, decimals).c_str());
 }
 
 std::string FieldFloatText(float value) {

@@ -41,6 +41,23 @@ struct ParamEditorValues {
     bool cyclic = false;                  // model 2: "循环记录"
 };
 
+// The groups of the editor's controls beyond those every model shows (address, number, name,
+// record count, interval, start mode). Which models show each follows from the catalogue's
+// columns alone: the editor's windows and the settings by name (param_profile.h) ask here.
+enum class EditorSection {
+    kLedAlarm,        // working LED and alarm mode lists
+    kTemperature,     // temperature unit and limits
+    kHumidity,        // humidity limits
+    kSoundLimits,     // sound-level limits
+    kSpeedWeighting,  // sampling speed and frequency weighting
+    kGas,             // the CO2 or formaldehyde limit
+    kPressure,        // pressure unit list
+    kFlow,            // flow coefficients and flow unit
+    kCyclic,          // "循环记录"
+    kStartDelay,      // start delay
+};
+bool EditorShows(EditorSection section, InstrumentTypeId type);
+
 // The editor's upper record count: the model's maximum record count, or the field's 65535 for
 // a model without record count choices (type 0 and unknown numbers).
 int EditorMaxRecordCount(InstrumentTypeId type);
@@ -104,13 +121,21 @@ struct EditorFieldError {
 
 // Takes the texts into `values` for `type`, checking them in the order of EditorField; the
 // fields a model hides are checked too, with what they hold. Besides each field's own rule:
-// the number holds only characters U+0001..U+00FF (one byte each on the instrument), and the
-// low limit of each pair the model shows (temperature, humidity, sound level) lies below its
-// high limit, checked right after the pair's own checks and reported on the low field. On a
-// failure `values` is left as it was and the first failure is returned.
+// the number holds only characters U+0001..U+00FF (one byte each on the instrument); neither
+// the number nor the name holds a control character (below U+0020, U+007F), which would break
+// the lines of a profile or a listing; the low limit of each pair the model shows
+// (temperature, humidity, sound level) lies below its high limit, checked right after the
+// pair's own checks and reported on the low field; a temperature limit the model shows is not
+// below -40 (the lowest the field holds: (-40 + 40) × 10 = 0); and a number with decimals that
+// the model shows (formaldehyde limit, flow coefficients) has no more decimals than its field
+// keeps, so that the instrument holds what was typed. On a failure `values` is left as it was
+// and the first failure is returned.
 std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& texts,
                                                  InstrumentTypeId type, ParamEditorValues& values);
 
+// The field value of a whole-degree temperature limit in `unit` (0 ℃, 1 ℉): (°C + 40) × 10,
+// rounded, cut to 16 bits.
+uint16_t TemperatureLimitField(int32_t value, int unit);
 // A whole-degree temperature limit shown in `fromUnit` (0 ℃, 1 ℉) as shown in `toUnit`,
 // rounded to the nearest degree as the editor shows the block's limits.
 int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit);
@@ -137,6 +162,10 @@ std::optional<float> ParseFieldFloat(std::string_view text);
 // The decimal value at the start of a text (blanks, an optional sign, digits), 0 when it has no
 // digits, saturated to the 32-bit range; only the first maxChars characters are read.
 int32_t LeadingDecimal(std::string_view text, size_t maxChars = std::string_view::npos);
+// The message refusing a number with more decimals than a field keeps ("仪器只能保存2位小数,
+// 不能保存0.015; 最接近的值是 0.01 和 0.02。"); empty when `text` is a whole number of the
+// field's steps (10^-decimals).
+std::string InexactDecimalMessage(std::string_view text, int decimals);
 // A single-precision value as a field shows it ("%.6g": 0.1, -9.999, 1).
 std::string FieldFloatText(float value);
 

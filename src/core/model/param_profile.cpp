@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "language.h"
@@ -11,11 +12,7 @@
 namespace qx {
 namespace {
 
-bool Any(InstrumentTypeId t, std::initializer_list<InstrumentTypeId> types) {
-    return std::find(types.begin(), types.end(), t) != types.end();
-}
-
-// Which models show a key, by the editor's groups.
+// Which models show a key: every model, or those whose editor shows a section.
 enum class Group {
     kAll,
     kLedAlarm,
@@ -23,34 +20,38 @@ enum class Group {
     kHumidity,
     kSound,
     kSpeedWeighting,
-    kGas,
+    kCo2,
+    kFormaldehyde,
     kPressure,
     kFlow,
     kStartDelay,
 };
 
 bool GroupShown(Group g, InstrumentTypeId t) {
+    using S = EditorSection;
     switch (g) {
         case Group::kAll:
             return true;
         case Group::kLedAlarm:
-            return !Any(t, {2, 3, 5, 6, 7, 8, 11});
+            return EditorShows(S::kLedAlarm, t);
         case Group::kTemperature:
-            return !Any(t, {7, 9});
+            return EditorShows(S::kTemperature, t);
         case Group::kHumidity:
-            return !Any(t, {4, 7, 9, 10});
+            return EditorShows(S::kHumidity, t);
         case Group::kSound:
-            return t == 9;
+            return EditorShows(S::kSoundLimits, t);
         case Group::kSpeedWeighting:
-            return t == 7;
-        case Group::kGas:
-            return Any(t, {8, 11});
+            return EditorShows(S::kSpeedWeighting, t);
+        case Group::kCo2:
+            return Model(t).gas == GasKind::kCo2;
+        case Group::kFormaldehyde:
+            return Model(t).gas == GasKind::kFormaldehyde;
         case Group::kPressure:
-            return Any(t, {5, 6});
+            return EditorShows(S::kPressure, t);
         case Group::kFlow:
-            return t == 6;
+            return EditorShows(S::kFlow, t);
         case Group::kStartDelay:
-            return t == 10;
+            return EditorShows(S::kStartDelay, t);
     }
     return false;
 }
@@ -58,37 +59,41 @@ bool GroupShown(Group g, InstrumentTypeId t) {
 struct KeyInfo {
     const char* name;
     Group group;
+    const char* label;
 };
 
-// "interval-unit" is not listed: "interval" carries the unit in profiles.
+// The last two are not listed: "interval" carries the unit in profiles, and gas limits name
+// their gas.
 constexpr KeyInfo kKeys[] = {
-    {"address", Group::kAll},
-    {"number", Group::kAll},
-    {"name", Group::kAll},
-    {"count", Group::kAll},
-    {"interval", Group::kAll},
-    {"led", Group::kLedAlarm},
-    {"alarm-mode", Group::kLedAlarm},
-    {"temp-unit", Group::kTemperature},
-    {"temp-low", Group::kTemperature},
-    {"temp-high", Group::kTemperature},
-    {"hum-low", Group::kHumidity},
-    {"hum-high", Group::kHumidity},
-    {"sound-low", Group::kSound},
-    {"sound-high", Group::kSound},
-    {"speed", Group::kSpeedWeighting},
-    {"weighting", Group::kSpeedWeighting},
-    {"gas-high", Group::kGas},
-    {"pressure-unit", Group::kPressure},
-    {"flow-unit", Group::kFlow},
-    {"flow-c1", Group::kFlow},
-    {"flow-c2", Group::kFlow},
-    {"flow-c3", Group::kFlow},
-    {"start", Group::kAll},
-    {"start-delay", Group::kStartDelay},
-    {"interval-unit", Group::kAll},
+    {"address", Group::kAll, TrNoop("仪器地址")},
+    {"number", Group::kAll, TrNoop("仪器编号")},
+    {"name", Group::kAll, TrNoop("测量名称")},
+    {"count", Group::kAll, TrNoop("设定记录总数")},
+    {"interval", Group::kAll, TrNoop("采样间隔")},
+    {"led", Group::kLedAlarm, TrNoop("工作LED闪烁")},
+    {"alarm-mode", Group::kLedAlarm, TrNoop("报警方式")},
+    {"temp-unit", Group::kTemperature, TrNoop("温度测量单位")},
+    {"temp-low", Group::kTemperature, TrNoop("温度报警低值")},
+    {"temp-high", Group::kTemperature, TrNoop("温度报警高值")},
+    {"hum-low", Group::kHumidity, TrNoop("湿度报警低值")},
+    {"hum-high", Group::kHumidity, TrNoop("湿度报警高值")},
+    {"sound-low", Group::kSound, TrNoop("噪声报警低值")},
+    {"sound-high", Group::kSound, TrNoop("噪声报警高值")},
+    {"speed", Group::kSpeedWeighting, TrNoop("采样速度")},
+    {"weighting", Group::kSpeedWeighting, TrNoop("声级")},
+    {"co2-high", Group::kCo2, TrNoop("CO2报警值")},
+    {"hcho-high", Group::kFormaldehyde, TrNoop("甲醛报警值")},
+    {"pressure-unit", Group::kPressure, TrNoop("气压测量单位")},
+    {"flow-unit", Group::kFlow, TrNoop("流量测量单位")},
+    {"flow-c1", Group::kFlow, TrNoop("流量计算参数1")},
+    {"flow-c2", Group::kFlow, TrNoop("流量计算参数2")},
+    {"flow-c3", Group::kFlow, TrNoop("流量计算参数3")},
+    {"start", Group::kAll, TrNoop("立即/手动")},
+    {"start-delay", Group::kStartDelay, TrNoop("延时")},
+    {"interval-unit", Group::kAll, TrNoop("采样间隔")},
+    {"gas-high", Group::kAll, ""},
 };
-constexpr size_t kListedKeys = std::size(kKeys) - 1;
+constexpr size_t kListedKeys = std::size(kKeys) - 2;
 
 const KeyInfo* FindKey(std::string_view key) {
     for (const KeyInfo& k : kKeys) {
@@ -137,10 +142,6 @@ std::string NumberText(int32_t v) {
     return StrFormat("%d", v);
 }
 
-int32_t NearestDegree(double x) {
-    return static_cast<int32_t>(std::floor(x + 0.5));
-}
-
 std::string KeyOf(EditorField field) {
     using F = EditorField;
     switch (field) {
@@ -161,7 +162,7 @@ std::string KeyOf(EditorField field) {
         case F::kHumidityHigh:
             return "hum-high";
         case F::kGasLimit:
-            return "gas-high";
+            return "gas-high";  // the caller names the model's gas
         case F::kSoundLow:
             return "sound-low";
         case F::kSoundHigh:
@@ -176,6 +177,41 @@ std::string KeyOf(EditorField field) {
             return "start-delay";
     }
     return "?";
+}
+
+// A gas limit key given to a model that measures the other gas: its number means another
+// quantity there (5 ppm CO2 is no formaldehyde limit). Empty otherwise.
+std::string GasMismatchMessage(std::string_view key, InstrumentTypeId type) {
+    const GasKind gas = Model(type).gas;
+    if (key == "co2-high" && gas == GasKind::kFormaldehyde) {
+        return StrFormat(Tr("%s: %s测甲醛, 不能用CO2报警值(ppm)!"), "co2-high",
+                         ModelName(type).c_str());
+    }
+    if (key == "hcho-high" && gas == GasKind::kCo2) {
+        return StrFormat(Tr("%s: %s测CO2, 不能用甲醛报警值(mg/m3)!"), "hcho-high",
+                         ModelName(type).c_str());
+    }
+    return {};
+}
+
+bool HasControlByte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+}
+
+// Settings compare as numbers where both are one (05 is 5, 0.50 is 0.5), with what follows the
+// number ("min" of "5min") as text; the number and the name only as text.
+bool SameSetting(std::string_view key, const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    if (IsIdentityKey(key)) return false;
+    char* endA = nullptr;
+    char* endB = nullptr;
+    const double x = std::strtod(a.c_str(), &endA);
+    const double y = std::strtod(b.c_str(), &endB);
+    if (endA == a.c_str() || endB == b.c_str()) return false;
+    return std::fabs(x - y) <= 1e-9 * std::max(1.0, std::fabs(x)) && EqualsIgnoreCase(endA, endB);
 }
 
 }  // namespace
@@ -195,8 +231,30 @@ bool IsParamKey(std::string_view key) {
 }
 
 bool ModelHasParamKey(std::string_view key, InstrumentTypeId type) {
+    if (key == "gas-high") return !GasKeyOf(type).empty();
     const KeyInfo* k = FindKey(key);
     return k && GroupShown(k->group, type);
+}
+
+std::string ParamKeyLabel(std::string_view key) {
+    const KeyInfo* k = FindKey(key);
+    return k && *k->label ? Tr(k->label) : std::string(key);
+}
+
+std::string_view GasKeyOf(InstrumentTypeId type) {
+    switch (Model(type).gas) {
+        case GasKind::kCo2:
+            return "co2-high";
+        case GasKind::kFormaldehyde:
+            return "hcho-high";
+        case GasKind::kNone:
+            break;
+    }
+    return {};
+}
+
+bool IsIdentityKey(std::string_view key) {
+    return key == "number" || key == "name";
 }
 
 std::string ParamKeyRange(std::string_view key, InstrumentTypeId type) {
@@ -217,8 +275,9 @@ std::string ParamKeyRange(std::string_view key, InstrumentTypeId type) {
     if (key == "sound-low" || key == "sound-high") return "0..150";
     if (key == "speed") return "fast|slow";
     if (key == "weighting") return "A|C";
-    if (key == "gas-high")
-        return Model(type).gas == GasKind::kFormaldehyde ? "0.01..10" : "1..9999";
+    if (key == "co2-high") return "1..9999 ppm";
+    if (key == "hcho-high") return "0.01..10 mg/m3";
+    if (key == "gas-high") return ParamKeyRange(GasKeyOf(type), type);
     if (key == "pressure-unit") return Joined(PressureUnitChoices(type));
     if (key == "flow-unit") return Joined(kFlowUnitChoices);
     if (key == "flow-c1") return "-9.999..9.999";
@@ -233,6 +292,10 @@ ParamSettings::ParamSettings(const ParamBlock& block, InstrumentTypeId type)
     : type_(type), base_(block) {
     // As the editor opens a block: one never written opens with the defaults.
     const ParamBlock shown = block.SetTime() == 0 ? DefaultParamBlock(type) : block;
+    if (EditorShows(EditorSection::kTemperature, type)) {
+        limitField_[0] = shown.U16(param::kLowLimit);
+        limitField_[1] = shown.U16(param::kHighLimit);
+    }
     FillEditorValues(values_, shown, type);
     values_.cyclic =
         HasCyclicRecording(type) && shown.RecordCountSetting() == param::kCyclicSetting;
@@ -257,10 +320,53 @@ ParamSettings::ParamSettings(const ParamBlock& block, InstrumentTypeId type)
     texts_.startDelay = NumberText(v.startDelay);
 }
 
-bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::string& problem) {
+bool ParamSettings::Set(std::string_view key, std::string_view value, std::string& problem) {
+    if (key == "gas-high" && ModelHasParamKey(key, type_)) {
+        if (!Set(GasKeyOf(type_), value, problem)) return false;
+        gasKeyName_ = key;
+        return true;
+    }
+    if (!SetValue(key, value, problem)) return false;
+    if (key == GasKeyOf(type_)) gasKeyName_ = key;
+    Given(key == "interval-unit" ? std::string_view("interval") : key);
+    return true;
+}
+
+void ParamSettings::Given(std::string_view key) {
+    if (std::find(given_.begin(), given_.end(), key) == given_.end()) given_.emplace_back(key);
+}
+
+bool ParamSettings::SetGroup(std::span<const ParamSetting> settings, std::string& problem) {
+    ParamSettings next = *this;
+    // The group's unit first, so that its limits are taken in it whatever their order; only the
+    // last unit counts, the others are checked.
+    const ParamSetting* unit = nullptr;
+    for (const ParamSetting& s : settings) {
+        if (s.first != "temp-unit") continue;
+        if (unit) {
+            ParamSettings scratch = *this;
+            if (!scratch.Set(unit->first, unit->second, problem)) return false;
+        }
+        unit = &s;
+    }
+    if (unit && !next.Set(unit->first, unit->second, problem)) return false;
+    for (const ParamSetting& s : settings) {
+        if (s.first == "temp-unit") continue;
+        if (!next.Set(s.first, s.second, problem)) return false;
+    }
+    *this = std::move(next);
+    return true;
+}
+
+bool ParamSettings::SetValue(std::string_view key, std::string_view rawValue,
+                             std::string& problem) {
     const std::string k(key);
     if (!IsParamKey(key)) {
         problem = StrFormat(Tr("%s: 没有这个参数名"), k.c_str());
+        return false;
+    }
+    if (const std::string m = GasMismatchMessage(key, type_); !m.empty()) {
+        problem = m;
         return false;
     }
     if (!ModelHasParamKey(key, type_)) {
@@ -300,6 +406,7 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
             numberSet_ = true;
         } else {
             texts_.name = std::move(units);
+            nameSet_ = true;
         }
         return true;
     }
@@ -350,10 +457,14 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
         if (!choose(unit, kNames, kTexts)) return false;
         // The limits shown follow the unit, so that they keep meaning the same temperature.
         if (unit != values_.temperatureUnit) {
-            for (std::string* text : {&texts_.temperatureLow, &texts_.temperatureHigh}) {
-                if (const std::optional<int32_t> x = ParseFieldInt(*text)) {
-                    *text = NumberText(NearestDegree(unit == 1 ? CelsiusToFahrenheit(*x)
-                                                               : FahrenheitToCelsius(*x)));
+            std::string* texts[] = {&texts_.temperatureLow, &texts_.temperatureHigh};
+            for (int i = 0; i < 2; ++i) {
+                if (const std::optional<int32_t> x = ParseFieldInt(*texts[i])) {
+                    if (!limitField_[i]) {
+                        limitField_[i] = TemperatureLimitField(*x, values_.temperatureUnit);
+                    }
+                    *texts[i] =
+                        NumberText(ConvertTemperatureLimit(*x, values_.temperatureUnit, unit));
                 }
             }
             values_.temperatureUnit = unit;
@@ -392,7 +503,8 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
         {"hum-high", &EditorFieldTexts::humidityHigh},
         {"sound-low", &EditorFieldTexts::soundLow},
         {"sound-high", &EditorFieldTexts::soundHigh},
-        {"gas-high", &EditorFieldTexts::gasLimit},
+        {"co2-high", &EditorFieldTexts::gasLimit},
+        {"hcho-high", &EditorFieldTexts::gasLimit},
         {"flow-c1", &EditorFieldTexts::flow1},
         {"flow-c2", &EditorFieldTexts::flow2},
         {"flow-c3", &EditorFieldTexts::flow3},
@@ -401,8 +513,12 @@ bool ParamSettings::Set(std::string_view key, std::string_view rawValue, std::st
     for (const TextKey& t : kTextKeys) {
         if (key != t.key) continue;
         texts_.*t.text = value;
-        if (key == "temp-low") temperatureSet_[0] = true;
-        if (key == "temp-high") temperatureSet_[1] = true;
+        for (int i = 0; i < 2; ++i) {
+            if (key == (i == 0 ? "temp-low" : "temp-high")) {
+                temperatureSet_[i] = true;
+                limitField_[i].reset();
+            }
+        }
         return true;
     }
     problem = StrFormat(Tr("%s: 没有这个参数名"), k.c_str());
@@ -433,7 +549,8 @@ std::string ParamSettings::Value(std::string_view key) const {
     if (key == "sound-high") return texts_.soundHigh;
     if (key == "speed") return v.speed == 1 ? "slow" : "fast";
     if (key == "weighting") return v.weighting == 1 ? "C" : "A";
-    if (key == "gas-high") return texts_.gasLimit;
+    if (key == "co2-high" || key == "hcho-high") return texts_.gasLimit;
+    if (key == "gas-high") return Value(GasKeyOf(type_));
     if (key == "pressure-unit") return named(v.pressureUnit, PressureUnitChoices(type_));
     if (key == "flow-unit") return named(v.flowUnit, kFlowUnitChoices);
     if (key == "flow-c1") return texts_.flow1;
@@ -458,7 +575,7 @@ bool ParamSettings::Encode(int16_t timeZoneBias, ParamBlock& block, std::string&
         const std::string m = RecordCountRangeMessage(*n, EditorMaxRecordCount(type_));
         if (!m.empty()) return problem = "count: " + m, false;
     }
-    if (GroupShown(Group::kTemperature, type_)) {
+    if (EditorShows(EditorSection::kTemperature, type_)) {
         const std::string* texts[] = {&texts_.temperatureLow, &texts_.temperatureHigh};
         for (int i = 0; i < 2; ++i) {
             const std::optional<int32_t> x = ParseFieldInt(*texts[i]);
@@ -468,10 +585,18 @@ bool ParamSettings::Encode(int16_t timeZoneBias, ParamBlock& block, std::string&
         }
     }
 
-    // Then OK: every field in the editor's order, and the editor's encoding.
+    // Then OK: every field in the editor's order, and the editor's encoding. A number or name
+    // no setting gave is kept byte for byte as the block holds it, so it is not checked as if
+    // typed (a block written by other software may hold anything there).
+    EditorFieldTexts texts = texts_;
+    if (!numberSet_) texts.number.clear();
+    if (!nameSet_) texts.name.clear();
     ParamEditorValues v = values_;
-    if (const std::optional<EditorFieldError> error = TakeEditorFields(texts_, type_, v)) {
-        problem = KeyOf(error->field) + ": " + error->message;
+    if (const std::optional<EditorFieldError> error = TakeEditorFields(texts, type_, v)) {
+        const std::string key = error->field == EditorField::kGasLimit && !gasKeyName_.empty()
+                                    ? gasKeyName_
+                                    : KeyOf(error->field);
+        problem = key + ": " + error->message;
         return false;
     }
     ParamBlock out = base_;
@@ -480,17 +605,31 @@ bool ParamSettings::Encode(int16_t timeZoneBias, ParamBlock& block, std::string&
         std::memcpy(out.bytes.data() + param::kNumber, base_.bytes.data() + param::kNumber,
                     param::kNumberLength);
     }
+    if (!nameSet_) {
+        std::memcpy(out.bytes.data() + param::kName, base_.bytes.data() + param::kName,
+                    2 * param::kNameLength);
+    }
+    const size_t fields[] = {param::kLowLimit, param::kHighLimit};
+    for (int i = 0; i < 2; ++i) {
+        if (limitField_[i]) out.SetU16(fields[i], *limitField_[i]);
+    }
     block = out;
     return true;
 }
 
-std::string ProfileText(const ParamBlock& block, InstrumentTypeId type) {
+std::string ProfileText(const ParamBlock& block, InstrumentTypeId type, bool withIdentity,
+                        std::vector<std::string>* omitted) {
     const ParamSettings settings(block, type);
     std::string text = "[qxlog-profile]\nmodel=" + ModelName(type) + "\n";
     for (const char* key : ParamKeyNames()) {
-        if (!ModelHasParamKey(key, type)) continue;
+        if (!ModelHasParamKey(key, type) || (!withIdentity && IsIdentityKey(key))) continue;
         const std::string value = settings.Value(key);
-        if (!value.empty()) text += std::string(key) + "=" + value + "\n";
+        if (value.empty()) continue;
+        if (HasControlByte(value)) {
+            if (omitted) omitted->push_back(key);
+            continue;
+        }
+        text += std::string(key) + "=" + value + "\n";
     }
     return text;
 }
@@ -504,6 +643,7 @@ bool ParseProfile(std::string_view text, ParamProfile& profile, std::string& pro
     }
     bool inSection = false, sectionSeen = false;
     int lineNumber = 0;
+    std::vector<int> lines;  // of the settings
     for (size_t start = 0; start < text.size();) {
         const size_t end = std::min(text.find('\n', start), text.size());
         const std::string line = Trim(text.substr(start, end - start));
@@ -529,7 +669,7 @@ bool ParseProfile(std::string_view text, ParamProfile& profile, std::string& pro
         if (key == "model") {
             p.modelName = value;
             p.model = ModelFromName(value);
-            if (p.model == 0) return fail(StrFormat(Tr("不认识的型号 %s"), value.c_str()));
+            if (p.model == kNoModel) return fail(StrFormat(Tr("不认识的型号 %s"), value.c_str()));
             continue;
         }
         if (!IsParamKey(key)) return fail(StrFormat(Tr("%s: 没有这个参数名"), key.c_str()));
@@ -537,13 +677,89 @@ bool ParseProfile(std::string_view text, ParamProfile& profile, std::string& pro
             if (k == key) return fail(StrFormat(Tr("%s: 参数重复"), key.c_str()));
         }
         p.settings.emplace_back(key, value);
+        lines.push_back(lineNumber);
     }
     if (!sectionSeen) {
         problem = Tr("配置文件中没有 [qxlog-profile] 段");
         return false;
     }
+    // gas-high, as profiles used to write it, is the gas limit of the profile's model.
+    for (size_t i = 0; i < p.settings.size(); ++i) {
+        std::string& key = p.settings[i].first;
+        if (key != "gas-high") continue;
+        const std::string_view gasKey = GasKeyOf(p.model);
+        const bool twice = std::any_of(p.settings.begin(), p.settings.end(),
+                                       [&](const ParamSetting& s) { return s.first == gasKey; });
+        if (gasKey.empty() || twice) {
+            problem = StrFormat(
+                Tr("第%d行: %s"), lines[i],
+                (gasKey.empty() ? StrFormat(Tr("%s: 配置文件没有写明测CO2或甲醛的型号(model=), "
+                                               "请改用 co2-high 或 hcho-high"),
+                                            key.c_str())
+                                : StrFormat(Tr("%s: 参数重复"), std::string(gasKey).c_str()))
+                    .c_str());
+            return false;
+        }
+        key = gasKey;
+    }
     profile = std::move(p);
     return true;
+}
+
+bool ProfileSettingsFor(const ParamProfile& profile, InstrumentTypeId type,
+                        std::vector<ParamSetting>& settings, std::vector<std::string>& skipped,
+                        std::string& problem) {
+    std::vector<ParamSetting> taken;
+    std::vector<std::string> left;
+    for (const auto& [key, value] : profile.settings) {
+        if (std::string m = GasMismatchMessage(key, type); !m.empty()) {
+            problem = std::move(m);
+            return false;
+        }
+        if (!ModelHasParamKey(key, type)) {
+            left.push_back(key);
+        } else if (key == "count" && EqualsIgnoreCase(value, "cyclic") &&
+                   !HasCyclicRecording(type)) {
+            left.push_back("count=cyclic");
+        } else {
+            taken.emplace_back(key, value);
+        }
+    }
+    settings = std::move(taken);
+    skipped = std::move(left);
+    return true;
+}
+
+std::optional<SettingDifference> ReadBackDifference(const ParamSettings* asked,
+                                                    const ParamBlock& written,
+                                                    const ParamBlock& held, InstrumentTypeId type) {
+    const ParamSettings w(written, type), h(held, type);
+    for (const char* key : ParamKeyNames()) {
+        if (!ModelHasParamKey(key, type)) continue;
+        const bool given = asked && std::find(asked->GivenKeys().begin(), asked->GivenKeys().end(),
+                                              key) != asked->GivenKeys().end();
+        const std::string want = given ? asked->Value(key) : w.Value(key);
+        const std::string got = h.Value(key);
+        if (!SameSetting(key, want, got)) return SettingDifference{key, want, got};
+    }
+    // The limits show in whole degrees; their fields keep tenths of a degree Celsius.
+    if (EditorShows(EditorSection::kTemperature, type)) {
+        auto celsius = [](uint16_t raw) { return FormatFixed(raw / 10.0 - 40, 1) + "℃"; };
+        const std::pair<size_t, const char*> limits[] = {{param::kLowLimit, "temp-low"},
+                                                         {param::kHighLimit, "temp-high"}};
+        for (const auto& [offset, key] : limits) {
+            if (written.U16(offset) != held.U16(offset)) {
+                return SettingDifference{key, celsius(written.U16(offset)),
+                                         celsius(held.U16(offset))};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string ReadBackMessage(const SettingDifference& d) {
+    return StrFormat(Tr("参数写入后读回检查不一致: %s 应为 %s, 仪器中为 %s!"),
+                     ParamKeyLabel(d.key).c_str(), d.asked.c_str(), d.held.c_str());
 }
 
 }  // namespace qx

@@ -176,7 +176,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     void ShowInfo(const std::string& text) override;
     bool ConfirmOkCancel(const std::string& text) override;
     int ChooseDevice(const std::vector<std::string>& names, int preselected) override;
-    bool EditParams(ParamBlock& block) override;
+    bool EditParams(ParamBlock& block,
+                    const std::function<bool(const ParamBlock&)>& commit) override;
     void ShowParams(ParamListKind list, const ParamBlock* block) override;
     void UpdataControl() override;
     void RefreshDisp() override;

@@ -44,13 +44,13 @@ int CMainFrame::ChooseDevice(const std::vector<std::string>& names, int preselec
     return dialog.selectedIndex;
 }
 
-bool CMainFrame::EditParams(ParamBlock& block) {
+bool CMainFrame::EditParams(ParamBlock& block,
+                            const std::function<bool(const ParamBlock&)>& commit) {
     CSetParamDlg dialog(session_->state.type, session_->state.timeZoneBias, this);
     dialog.block = block;
     dialog.now = env_.clock;
-    if (Prompts().Exec(dialog) != QDialog::Accepted) return false;
-    block = dialog.block;
-    return true;
+    dialog.commit = commit;
+    return RunSetParamDialog(dialog, block);
 }
 
 void CMainFrame::ShowParams(ParamListKind list, const ParamBlock* block) {

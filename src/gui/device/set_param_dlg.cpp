@@ -303,10 +303,16 @@ void CSetParamDlg::BuildControls() {
     auto* loadProfile = new QPushButton(tr("载入配置..."), this);
     loadProfile->setObjectName(QStringLiteral("loadProfile"));
     loadProfile->setAutoDefault(false);
+    // A profile is for setting other instruments the same way: it leaves out what tells this
+    // one apart unless asked.
+    profileIdentity_ = new QCheckBox(tr("含编号和名称"), this);
+    profileIdentity_->setObjectName(QStringLiteral("profileIdentity"));
+    profileIdentity_->setToolTip(tr("保存配置时也写入仪器编号和测量名称"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(defaults);
     buttons->addWidget(saveProfile);
     buttons->addWidget(loadProfile);
+    buttons->addWidget(profileIdentity_);
     buttons->addStretch(1);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -372,34 +378,33 @@ void CSetParamDlg::Initialise() {
     for (const char* unit : qx::kFlowUnitChoices)
         flowUnit_->addItem(QLatin1String(unit));
 
-    // Visibility, in this order: the sound-level limits are shown for model 7 with its speed
-    // and weighting and hidden again by the step for model 9.
-    auto any = [t](std::initializer_list<int> types) {
-        for (int x : types) {
-            if (t == x) return true;
-        }
-        return false;
+    // The groups the model has, by the catalogue. (The sound-level limits stay hidden for the
+    // sound meter, whose speed and weighting are shown: its limits keep what the block holds.)
+    using S = qx::EditorSection;
+    const std::pair<Group, S> sections[] = {
+        {Group::kPressure, S::kPressure},
+        {Group::kLedAlarm, S::kLedAlarm},
+        {Group::kHumidity, S::kHumidity},
+        {Group::kFlow, S::kFlow},
+        {Group::kTemperature, S::kTemperature},
+        {Group::kSound, S::kSoundLimits},
+        {Group::kSpeedWeighting, S::kSpeedWeighting},
+        {Group::kGas, S::kGas},
+        {Group::kCyclic, S::kCyclic},
+        {Group::kStartDelay, S::kStartDelay},
     };
-    ShowGroup(Group::kPressure, any({5, 6}));
-    ShowGroup(Group::kLedAlarm, !any({2, 3, 5, 6, 7, 8, 11}));
-    ShowGroup(Group::kHumidity, !any({4, 7, 9, 10}));
-    ShowGroup(Group::kFlow, t == 6);
-    ShowGroup(Group::kTemperature, !any({7, 9}));
-    ShowGroup(Group::kSound, t == 7);
-    ShowGroup(Group::kSpeedWeighting, t == 7);
-    ShowGroup(Group::kGas, any({8, 11}));
-    ShowGroup(Group::kCyclic, t == 2);
-    ShowGroup(Group::kSound, t == 9);
-    ShowGroup(Group::kStartDelay, t == 10);
+    for (const auto& [group, section] : sections)
+        ShowGroup(group, qx::EditorShows(section, t));
 
     if (block.SetTime() == 0) {
         ApplyDefaults();
     } else {
         FillFromBlock();
     }
-    cyclic_->setChecked(t == 2 && block.RecordCountSetting() == qx::param::kCyclicSetting);
-    if (t == 2) recordCount_->setEnabled(!cyclic_->isChecked());
-    if (t == 11) {
+    const bool cyclic = qx::EditorShows(S::kCyclic, t);
+    cyclic_->setChecked(cyclic && block.RecordCountSetting() == qx::param::kCyclicSetting);
+    if (cyclic) recordCount_->setEnabled(!cyclic_->isChecked());
+    if (qx::Model(t).gas == qx::GasKind::kFormaldehyde) {
         gasLabel_->setText(tr("甲醛报警域值:"));
         gasUnit_->setText(QStringLiteral("mg/m3"));
     }
@@ -541,9 +546,22 @@ bool CSetParamDlg::TakeValues() {
 void CSetParamDlg::accept() {
     Initialise();
     if (!TakeValues()) return;
-    qx::EncodeEditorValues(values_, type_, timeZoneBias_, block);
+    qx::ParamBlock edited = block;
+    qx::EncodeEditorValues(values_, type_, timeZoneBias_, edited);
+    // Asked, written and checked while the dialog is open: on a refusal or a failure every edit
+    // stays as the user made it.
+    if (commit && !commit(edited)) return;
+    block = edited;
+    committed_ = true;
     clockTimer_->stop();
     QDialog::accept();
+}
+
+bool RunSetParamDialog(CSetParamDlg& dialog, qx::ParamBlock& block) {
+    if (qx::Prompts().Exec(dialog) != QDialog::Accepted) return false;
+    if (!dialog.Committed() && dialog.commit && !dialog.commit(dialog.block)) return false;
+    block = dialog.block;
+    return true;
 }
 
 void CSetParamDlg::UpdateTemperatureUnitLabels() {
@@ -670,7 +688,8 @@ void CSetParamDlg::SaveProfile() {
     const QString path = qx::Prompts().FileName(this, ProfileRequest(true), nullptr);
     if (path.isEmpty()) return;
     QSaveFile file(path);
-    const QByteArray text = QByteArray::fromStdString(qx::ProfileText(shown, type_));
+    const QByteArray text =
+        QByteArray::fromStdString(qx::ProfileText(shown, type_, profileIdentity_->isChecked()));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         qx::ShowWarning(this, ToQString(SaveFailedMessage(ToUtf8(path))));
     }
@@ -693,35 +712,49 @@ void CSetParamDlg::LoadProfile() {
         qx::ShowWarning(this, tr("文件:%1 %2").arg(path, ToQString(problem)));
         return;
     }
+    std::vector<qx::ParamSetting> settings;
+    std::vector<std::string> skipped;
+    if (!qx::ProfileSettingsFor(profile, type_, settings, skipped, problem)) {
+        qx::ShowWarning(this, ToQString(problem));
+        return;
+    }
     // The profile goes over what the controls show, and must pass as if typed.
     qx::ParamBlock shown;
     if (!ShownBlock(shown)) return;
-    qx::ParamSettings settings(shown, type_);
-    QStringList skipped;
-    for (const auto& [key, value] : profile.settings) {
-        if (!qx::ModelHasParamKey(key, type_) ||
-            (key == "count" && qx::EqualsIgnoreCase(value, "cyclic") &&
-             !qx::HasCyclicRecording(type_))) {
-            skipped << ToQString(key);
-        } else if (!settings.Set(key, value, problem)) {
-            qx::ShowWarning(this, ToQString(problem));
-            return;
+    qx::ParamSettings current(shown, type_);
+    // One profile must not give two instruments one number: say what it would change and ask.
+    QStringList changes;
+    for (const auto& [key, value] : settings) {
+        if (qx::IsIdentityKey(key) && qx::Trim(value) != current.Value(key)) {
+            changes << QStringLiteral("%1: %2 → %3")
+                           .arg(ToQString(qx::ParamKeyLabel(key)), ToQString(current.Value(key)),
+                                ToQString(qx::Trim(value)));
         }
     }
+    if (!changes.isEmpty() &&
+        !qx::AskOkCancel(this, tr("这个配置将改变本仪器的编号或名称:\n%1\n\n"
+                                  "确定: 一起改变; 取消: 保留本仪器的编号和名称, 只载入其他参数.")
+                                   .arg(changes.join(QLatin1Char('\n'))))) {
+        std::erase_if(settings,
+                      [](const qx::ParamSetting& s) { return qx::IsIdentityKey(s.first); });
+    }
     qx::ParamBlock loaded;
-    if (!settings.Encode(timeZoneBias_, loaded, problem)) {
+    if (!current.SetGroup(settings, problem) || !current.Encode(timeZoneBias_, loaded, problem)) {
         qx::ShowWarning(this, ToQString(problem));
         return;
     }
     qx::FillEditorValues(values_, loaded, type_);
     PutValues();
-    cyclic_->setChecked(qx::HasCyclicRecording(type_) &&
-                        loaded.RecordCountSetting() == qx::param::kCyclicSetting);
-    if (qx::HasCyclicRecording(type_)) recordCount_->setEnabled(!cyclic_->isChecked());
+    const bool cyclic = qx::EditorShows(qx::EditorSection::kCyclic, type_);
+    cyclic_->setChecked(cyclic && loaded.RecordCountSetting() == qx::param::kCyclicSetting);
+    if (cyclic) recordCount_->setEnabled(!cyclic_->isChecked());
     UpdateDuration();
-    if (!skipped.isEmpty()) {
+    if (!skipped.empty()) {
+        QStringList names;
+        for (const std::string& key : skipped)
+            names << ToQString(key);
         qx::ShowInfo(this, tr("%1没有这些参数, 已跳过: %2")
-                               .arg(ToQString(qx::ModelName(type_)), skipped.join(", ")));
+                               .arg(ToQString(qx::ModelName(type_)), names.join(", ")));
     }
 }
 

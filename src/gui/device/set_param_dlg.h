@@ -1,6 +1,9 @@
 // CSetParamDlg, "设置仪器参数": the editor of the connected instrument's settings. The caller
-// copies SetParams into `block`, runs the dialog through qx::Prompts().Exec and, on Accepted,
-// takes `block` back; the dialog itself never talks to the instrument.
+// copies SetParams into `block`, sets `commit` and runs the dialog (RunSetParamDialog); OK hands
+// the edited block to `commit` while the dialog is still open (the question before stored
+// samples are cleared, the write, the read-back), and closes only when it succeeds, so that
+// a refused question or a failed write leaves every edit on screen. The dialog itself never
+// talks to the instrument.
 //
 // It shows only the setting groups the model has, converts between the display units and the
 // block's codings (param_editor_values.h), warns while the user types a number out of range
@@ -44,6 +47,10 @@ class CSetParamDlg : public QDialog {
     // The PC clock the dialog shows (UTC seconds); the system's unless the caller sets one
     // before the dialog runs.
     std::function<int64_t()> now;
+    // Called by OK with the edited block; false keeps the dialog open. Unset: OK closes.
+    std::function<bool(const qx::ParamBlock&)> commit;
+    // OK closed the dialog with the edits committed.
+    bool Committed() const { return committed_; }
 
     // Fills the lists for the model, shows its groups, fills the controls from `block` (or
     // applies the defaults when its set time is 0) and starts the clock. Runs once.
@@ -51,12 +58,16 @@ class CSetParamDlg : public QDialog {
     // "默认参数": `block` becomes the default block of the model and the controls show it.
     void ApplyDefaults();
     // Validates every field (showing the first failure's message and focusing its control),
-    // encodes the values into `block` and closes with OK; stays open on a failure.
+    // encodes the values, commits them and, once committed, puts them into `block` and closes
+    // with OK; stays open on a failure.
     void accept() override;
-    // "保存配置...": the values shown, validated as OK does, as a profile file (param_profile.h).
+    // "保存配置...": the values shown, validated as OK does, as a profile file (param_profile.h);
+    // the number and the name only when "含编号和名称" is checked.
     void SaveProfile();
-    // "载入配置...": a profile's values into the controls, checked as if typed; keys the model
-    // does not have are skipped and named.
+    // "载入配置...": a profile's values into the controls, checked as if typed, under the rules of
+    // ParamSettings::SetGroup; keys the model does not have are skipped and named, a gas limit of
+    // another gas refused. When the profile would change the number or the name, it shows both
+    // and asks: OK takes them, Cancel keeps this instrument's own and loads the rest.
     void LoadProfile();
 
     qx::InstrumentTypeId Type() const { return type_; }
@@ -105,6 +116,7 @@ class CSetParamDlg : public QDialog {
     int16_t timeZoneBias_;
     qx::ParamEditorValues values_;
     bool initialised_ = false;
+    bool committed_ = false;
     std::map<Group, std::vector<QWidget*>> groups_;
 
     QLineEdit* address_ = nullptr;
@@ -137,9 +149,15 @@ class CSetParamDlg : public QDialog {
     QLineEdit* startDelay_ = nullptr;
     QLineEdit* clock_ = nullptr;
     QButtonGroup* startMode_ = nullptr;
+    QCheckBox* profileIdentity_ = nullptr;
     QTimer* clockTimer_ = nullptr;
     // The temperature unit as last taken from the radios: the typing check's range.
     int temperatureUnitValue_ = 0;
 };
+
+// Runs the editor through the prompt seam (Prompts().Exec). True when it closed with OK and its
+// edits were committed, with `block` = the edited block. A dialog that ends accepted without its
+// OK having run (a prompt handler's answer) commits its `block` then.
+bool RunSetParamDialog(CSetParamDlg& dialog, qx::ParamBlock& block);
 
 }  // namespace qx

@@ -22,7 +22,7 @@ class RecordingUi final : public InstrumentUi {
     std::deque<int> chooseAnswers;    // unanswered: the preselected entry
     std::vector<std::string> choiceNames;
     int choicePreselected = -2;
-    std::function<bool(ParamBlock&)> edit;  // unset: Cancel
+    std::function<bool(ParamBlock&)> edit;  // unset: Cancel; OK commits once
     int refreshCount = 0;
     int updataCount = 0;
 
@@ -44,9 +44,10 @@ class RecordingUi final : public InstrumentUi {
         chooseAnswers.pop_front();
         return a;
     }
-    bool EditParams(ParamBlock& block) override {
+    bool EditParams(ParamBlock& block,
+                    const std::function<bool(const ParamBlock&)>& commit) override {
         events.push_back("edit");
-        return edit ? edit(block) : false;
+        return edit && edit(block) && commit(block);
     }
     void ShowParams(ParamListKind list, const ParamBlock* block) override {
         events.push_back(std::string("params:") +

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "core/model/param_editor_values.h"
@@ -360,6 +361,63 @@ TEST(ParamEditorTemperatureUnit, NegativeLimitsOpenAsStoredAndDoNotDriftOnOk) {
     const ParamEditorValues v = Filled(b, 1);
     EXPECT_EQ(v.temperatureLow, -10);
     EXPECT_EQ(Encoded(v, 1, b).U16(param::kLowLimit), 300);
+}
+
+// The message for the texts of a written block of `type` after `change`; empty when accepted.
+std::string Refusal(InstrumentTypeId type, const std::function<void(EditorFieldTexts&)>& change) {
+    EditorFieldTexts t{"1", u"A", "5",   u"", "0", "70", "10", "90",
+                       "1", "30", "130", "0", "0", "0",  "10"};
+    if (Model(type).gas == GasKind::kFormaldehyde) t.gasLimit = "0.1";
+    change(t);
+    ParamEditorValues v = Filled(Written(type), type);
+    const auto error = TakeEditorFields(t, type, v);
+    return error ? error->message : "";
+}
+
+TEST(ParamEditorFields, ControlCharactersLowestLimitAndDecimalsTheFieldKeeps) {
+    using T = EditorFieldTexts&;
+    const std::string control = "仪器编号中不能有控制字符(换行、制表符等)!";
+    EXPECT_EQ(Refusal(1, [](T t) { t.number = u"A B~\u00E9\u0080"; }), "");
+    EXPECT_EQ(Refusal(1, [](T t) { t.number = u"A\u001F"; }), control);
+    EXPECT_EQ(Refusal(1, [](T t) { t.number = u"A\u007F"; }), control);
+    EXPECT_EQ(Refusal(1, [](T t) { t.name = u"a\nnumber=EVIL"; }),
+              "测量名称中不能有控制字符(换行、制表符等)!");
+
+    EXPECT_EQ(Refusal(1, [](T t) { t.temperatureLow = "-40"; }), "");
+    EXPECT_EQ(Refusal(1, [](T t) { t.temperatureLow = "-41"; }), "温度报警域值不能低于-40!");
+    EXPECT_EQ(Refusal(1, [](T t) { t.temperatureHigh = "-41"; }), "温度报警域值不能低于-40!");
+    EXPECT_EQ(Refusal(9, [](T t) { t.temperatureLow = "-41"; }), "");  // hidden, unused
+
+    for (const char* held : {"0.01", "0.29", "10", "1e-2"})
+        EXPECT_EQ(Refusal(11, [&](T t) { t.gasLimit = held; }), "") << held;
+    EXPECT_EQ(Refusal(11, [](T t) { t.gasLimit = "0.015"; }),
+              "仪器只能保存2位小数, 不能保存0.015; 最接近的值是 0.01 和 0.02。");
+    EXPECT_EQ(Refusal(6, [](T t) { t.flow1 = "-0.0005"; }),
+              "仪器只能保存3位小数, 不能保存-0.0005; 最接近的值是 -0.001 和 0。");
+    EXPECT_EQ(Refusal(6, [](T t) { t.flow2 = "-9.9999"; }), "");
+    EXPECT_EQ(Refusal(6, [](T t) { t.flow2 = "0.00015"; }),
+              "仪器只能保存4位小数, 不能保存0.00015; 最接近的值是 0.0001 和 0.0002。");
+    EXPECT_EQ(Refusal(6, [](T t) { t.flow3 = "99.999"; }), "");
+    EXPECT_EQ(Refusal(1, [](T t) { t.flow1 = "0.0001"; }), "");  // hidden: never written
+}
+
+TEST(ParamEditorRanges, TheMaximumIsAcceptedAndOneMoreRefused) {
+    for (int unit : {0, 1}) {
+        EXPECT_EQ(IntervalRangeMessage(1, unit), "");
+        EXPECT_EQ(IntervalRangeMessage(60, unit), "");
+        EXPECT_EQ(IntervalRangeMessage(61, unit), "数值范围应在1-60之间!");
+        EXPECT_EQ(IntervalRangeMessage(0, unit), "数值范围应在1-60之间!");
+    }
+    EXPECT_EQ(IntervalRangeMessage(24, 2), "");
+    EXPECT_EQ(IntervalRangeMessage(25, 2), "数值范围应在1-24之间!");
+    EXPECT_EQ(RecordCountRangeMessage(21000, 21000), "");
+    EXPECT_EQ(RecordCountRangeMessage(21001, 21000), "数值范围应在1-21000之间!");
+    EXPECT_EQ(TemperatureRangeMessage(-40, 0), "");
+    EXPECT_EQ(TemperatureRangeMessage(80, 0), "");
+    EXPECT_EQ(TemperatureRangeMessage(81, 0), "数值范围应在-40-80之间!");
+    EXPECT_EQ(TemperatureRangeMessage(176, 1), "");
+    EXPECT_EQ(TemperatureRangeMessage(177, 1), "数值范围应在-40-176之间!");
+    EXPECT_EQ(TemperatureRangeMessage(-41, 1), "数值范围应在-40-176之间!");
 }
 
 TEST(RecordingDuration, Texts) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
 
@@ -374,6 +375,65 @@ TEST_F(Frame, SettingsTablesFollowEveryStopAndWrite) {
     EXPECT_EQ(sim.RecordedParams().StoredCount(), 1);
     EXPECT_EQ(Shown(recorded), TextsOf(sim.RecordedParams(), 1));
     EXPECT_EQ(Shown(set), TextsOf(sim.SetParams(), 1));
+}
+
+// OK asks before the stored samples are cleared while the editor is still open: Cancel returns
+// to it with every edit kept and nothing written; OK again writes.
+TEST_F(Frame, SetParametersAsksWhileTheEditorIsOpen) {
+    Make({11});
+    Connect();
+    InstrumentSimulator& sim = bus->At(0);
+    sim.ClearLog();
+    prompter.messages.clear();
+    prompter.confirmAnswers = {false, true};
+    bool keptOpen = false;
+    prompter.dialogHandlers.push_back([&](QDialog& d) {
+        auto& dialog = static_cast<CSetParamDlg&>(d);
+        dialog.Initialise();
+        auto* gas = dialog.findChild<QLineEdit*>("gasLimit");
+        auto* name = dialog.findChild<QLineEdit*>("name");
+        gas->setText(QStringLiteral("0.5"));
+        name->setText(QStringLiteral("会议室B"));
+        QPushButton* ok = dialog.findChild<QPushButton*>("ok");
+        ok->click();
+        keptOpen = dialog.result() == QDialog::Rejected && !dialog.Committed() &&
+                   gas->text() == QStringLiteral("0.5") &&
+                   name->text() == QStringLiteral("会议室B") && sim.WrittenReports().empty();
+        ok->click();
+        return dialog.result();
+    });
+    frame->RunCommand(cmd::kSetParams);
+    EXPECT_TRUE(keptOpen);
+    ASSERT_EQ(prompter.messages.size(), 3u);
+    EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Question);
+    EXPECT_TRUE(prompter.messages[1].text.startsWith(QStringLiteral("仪器中有")));
+    EXPECT_EQ(sim.SetParams().U16(param::kGasLimit), 50);
+    EXPECT_EQ(sim.SetParams().Name(), u"会议室B");
+}
+
+// A setting the instrument holds otherwise than written is reported by name, the editor stays
+// open, and the set-parameter list shows what the instrument holds.
+TEST_F(Frame, SetParametersReportsASettingHeldOtherwise) {
+    Make({11});
+    Connect();
+    bus->At(0).MisstoreNextWrite(param::kGasLimit);
+    prompter.messages.clear();
+    bool stayedOpen = false;
+    prompter.dialogHandlers.push_back([&](QDialog& d) {
+        auto& dialog = static_cast<CSetParamDlg&>(d);
+        dialog.Initialise();
+        dialog.findChild<QLineEdit*>("gasLimit")->setText(QStringLiteral("0.5"));
+        dialog.findChild<QPushButton*>("ok")->click();
+        stayedOpen = dialog.result() == QDialog::Rejected;
+        dialog.findChild<QPushButton*>("cancel")->click();
+        return dialog.result();
+    });
+    frame->RunCommand(cmd::kSetParams);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(prompter.messages.back().icon, PromptIcon::Warning);
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("参数写入后读回检查不一致: 甲醛报警值 应为 0.5, 仪器中为 0.51!"));
+    EXPECT_EQ(frame->State().setParams.U16(param::kGasLimit), 51);
 }
 
 TEST_F(Frame, ReadParametersOfANewInstrumentWarns) {

@@ -38,13 +38,13 @@ class PanelUi final : public InstrumentUi {
     int ChooseDevice(const std::vector<std::string>&, int preselected) override {
         return preselected;
     }
-    bool EditParams(ParamBlock& block) override {
+    bool EditParams(ParamBlock& block,
+                    const std::function<bool(const ParamBlock&)>& commit) override {
         ++editorRuns;
         CSetParamDlg dialog(state->type, state->timeZoneBias);
         dialog.block = block;
-        if (Prompts().Exec(dialog) != QDialog::Accepted) return false;
-        block = dialog.block;
-        return true;
+        dialog.commit = commit;
+        return RunSetParamDialog(dialog, block);
     }
     void ShowParams(ParamListKind list, const ParamBlock* block) override {
         view->FillParamList(list, block);

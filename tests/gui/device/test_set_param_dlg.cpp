@@ -265,13 +265,16 @@ TEST(SetParamDlgTyping, TemperatureRangeFollowsTheUnit) {
 }
 
 TEST(SetParamDlgNumber, EveryByteIsShownAsOneCharacterAndKeptOnOk) {
-    // Bytes 0x01..0xFF, ten to a number; only the name is changed.
+    // Bytes 0x01..0xFF, ten to a number, are shown; only the name is changed. OK keeps every
+    // byte but the control bytes 0x01..0x1F and 0x7F, which it refuses.
     for (unsigned first = 1; first <= 0xFF; first += 10) {
         ParamBlock block = Written(1);
         QString shown;
+        bool control = false;
         for (unsigned byte = first; byte < first + 10 && byte <= 0xFF; ++byte) {
             block.SetU8(param::kNumber + byte - first, static_cast<uint8_t>(byte));
             shown += QChar(static_cast<char16_t>(byte));
+            control = control || byte < 0x20 || byte == 0x7F;
         }
         Editor e(1, block);
         EXPECT_EQ(e.Text("number"), shown) << first;
@@ -281,6 +284,11 @@ TEST(SetParamDlgNumber, EveryByteIsShownAsOneCharacterAndKeptOnOk) {
             qx::test::SaveScreenshot(e.dialog, QStringLiteral("set_param_dlg_number.png"));
         }
         e.Set("name", QStringLiteral("新名称"));
+        if (control) {
+            EXPECT_FALSE(e.Ok()) << first;
+            EXPECT_EQ(e.prompter.LastMessage(), "仪器编号中不能有控制字符(换行、制表符等)!");
+            continue;
+        }
         ASSERT_TRUE(e.Ok()) << first;
         EXPECT_EQ(e.dialog.block.NumberLatin1(), block.NumberLatin1()) << first;
     }
@@ -310,10 +318,12 @@ TEST(SetParamDlgValidation, MessagesInOrder) {
         {1, "address", "0", "请输入一个在 1 和 254 之间的整数。"},
         {1, "address", "255", "请输入一个在 1 和 254 之间的整数。"},
         {1, "number", "ABCDEFGHIJK", "请输入不多于 10 个的字符。"},
+        {1, "number", "A\tB", "仪器编号中不能有控制字符(换行、制表符等)!"},
         {1, "interval", "-1", "请输入一个正整数。"},
         {1, "name", chars19, "请输入不多于 18 个的字符。"},
         {1, "temperatureLow", "1.5", "请输入一个整数。"},
         {1, "temperatureHigh", "", "请输入一个整数。"},
+        {1, "temperatureLow", "-41", "温度报警域值不能低于-40!"},
         // Low at or above high (70 °C, 95 %RH, 130 dB), reported on the low field.
         {1, "temperatureLow", "70", "温度报警域值的低值应小于高值!"},
         {1, "temperatureHigh", "-5", "温度报警域值的低值应小于高值!"},
@@ -325,6 +335,8 @@ TEST(SetParamDlgValidation, MessagesInOrder) {
         {11, "gasLimit", "abc", "请输入一个数字。"},
         {11, "gasLimit", "20", "请输入一个在 0.01 和 10 之间的数字。"},
         {11, "gasLimit", "0.001", "请输入一个在 0.01 和 10 之间的数字。"},
+        {11, "gasLimit", "0.015",
+         "仪器只能保存2位小数, 不能保存0.015; 最接近的值是 0.01 和 0.02。"},
         {9, "soundLow", "-1", "请输入一个在 0 和 150 之间的整数。"},
         {9, "soundHigh", "151", "请输入一个在 0 和 150 之间的整数。"},
         {9, "soundLow", "130", "噪声报警域值的低值应小于高值!"},
