@@ -122,7 +122,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
 
     // ---- Records ---------------------------------------------------------------------------
     // Reads, decodes and shows a record file (the record browser, switched to from the device
-    // panel); warns "文件:%s\n不能打开!" and changes nothing on failure.
+    // panel); warns "文件:%s\n不能打开!" with the reason below and changes nothing on failure.
+    // A file cut short is shown with the samples it holds, and a warning says what is missing.
     bool OpenRecord(const QString& path);
     // Asks for a file name, proposing the download's own name in the data folder (never the
     // open record's path), and writes the record image as the connected instrument's type.

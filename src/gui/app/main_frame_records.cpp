@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include "app_settings.h"
+#include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "gui/browser/data_view.h"
 #include "gui/common/prompter.h"
@@ -48,7 +49,7 @@ bool CMainFrame::OpenRecord(const QString& path) {
     const RecordFileResult result = OpenRecordFile(ToUtf8(path), *image_, *records_);
     QGuiApplication::restoreOverrideCursor();
     if (!result.ok) {
-        qx::ShowWarning(this, ToQString(result.message));
+        qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)));
         return false;
     }
     recordPath_ = path;
@@ -58,6 +59,9 @@ bool CMainFrame::OpenRecord(const QString& path) {
     if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
     RefreshCaption();
     UpdateCommandUi();
+    // A record cut short shows the samples it holds; the warning, over it, says what is missing.
+    if (result.incomplete)
+        qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)));
     return true;
 }
 
@@ -72,7 +76,7 @@ bool CMainFrame::SaveRecordAs() {
     if (path.isEmpty()) return false;
     const RecordFileResult result = SaveRecordFile(ToUtf8(path), *image_, session_->state.type);
     if (!result.ok) {
-        qx::ShowWarning(this, ToQString(result.message));
+        qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)));
         return false;
     }
     recordPath_ = path;

@@ -184,7 +184,9 @@ TEST_F(Download, AFileThatCannotBeWrittenIsReportedAndNotShown) {
     frame->OnDownloadTimer();
     RunPosted();
     EXPECT_EQ(pauses, std::vector<int>{100});  // one block of 30
-    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能保存!").arg(target));
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("文件:%1\n不能保存!\n不能在 %2 中建立文件: 没有那个文件或目录")
+                  .arg(target, PathIn(QStringLiteral("missing/sub"))));
     EXPECT_FALSE(frame->RecordLoaded());
     EXPECT_FALSE(QFileInfo::exists(target));
 }
