@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest/QTest>
 
@@ -136,6 +137,45 @@ TEST_F(Frame, EnableRulesFollowEveryStateChange) {
     EXPECT_TRUE(frame->Action(cmd::kStatistics)->isChecked());
     frame->RunCommand(cmd::kStatistics);
     EXPECT_FALSE(frame->RecordBrowser()->StatisticsShown());
+}
+
+// The View menu marks 统计 as it marks the bars: the same check mark, on and off, in step with
+// the toolbar button.
+TEST_F(Frame, StatisticsEntryCarriesACheckMark) {
+    Make({1});
+    frame->show();
+    QMenu* view = nullptr;
+    for (QObject* o : frame->Action(cmd::kStatistics)->associatedObjects()) {
+        if (auto* menu = qobject_cast<QMenu*>(o)) view = menu;
+    }
+    ASSERT_NE(view, nullptr);
+    // The check column of two entries: the left end of their rows, before the texts, less a
+    // pixel above and below (the first row touches the menu's frame).
+    constexpr int kCheckColumn = 20;
+    const auto marks = [&](int id, int reference) {
+        view->popup(QPoint(0, 0));
+        QTest::qWait(20);
+        const QImage picture = view->grab().toImage();
+        view->hide();
+        const auto column = [&](int of) {
+            const QRect row = view->actionGeometry(frame->Action(of));
+            return picture.copy(row.left(), row.top() + 1, kCheckColumn, row.height() - 2);
+        };
+        return std::make_pair(column(id), column(reference));
+    };
+    frame->RunCommand(cmd::kStatistics);
+    ASSERT_TRUE(frame->RecordBrowser()->StatisticsShown());
+    const auto [shown, toolBar] = marks(cmd::kStatistics, cmd::kToolBar);
+    EXPECT_EQ(shown, toolBar);  // checked, as the shown tool bar
+    frame->RunCommand(cmd::kStatistics);
+    frame->RunCommand(cmd::kCaptionBar);
+    ASSERT_FALSE(frame->CaptionBarVisible());
+    const auto [hidden, captionBar] = marks(cmd::kStatistics, cmd::kCaptionBar);
+    EXPECT_EQ(hidden, captionBar);  // unchecked, as the hidden caption bar
+    EXPECT_NE(hidden, shown);
+    // The toolbar button is the same action, with its icon.
+    EXPECT_FALSE(frame->Action(cmd::kStatistics)->isChecked());
+    EXPECT_FALSE(frame->Action(cmd::kStatistics)->icon().isNull());
 }
 
 TEST_F(Frame, PollsAtTheChosenIntervalOnlyWhileAllowed) {
