@@ -43,18 +43,23 @@ void PrintFailure(const std::string& message, const std::string& reason) {
     if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
 }
 
-// A record file read and decoded; nullptr after printing the system's message and why.
+// A record file read and decoded; nullptr after printing the system's message and why. A
+// record cut short is loaded with the samples it holds; the warning and what is missing go to
+// stderr unless the caller shows them itself.
 struct LoadedRecord {
     RecordImage image;
     RecordSet set;
+    RecordFileResult opened;
 };
-std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path) {
+std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path, bool warnIncomplete = true) {
     auto record = std::make_unique<LoadedRecord>();
-    const RecordFileResult r = OpenRecordFile(path, record->image, record->set);
+    record->opened = OpenRecordFile(path, record->image, record->set);
+    const RecordFileResult& r = record->opened;
     if (!r.ok) {
         PrintFailure(r.message, r.reason);
         return nullptr;
     }
+    if (r.incomplete && warnIncomplete) PrintFailure(r.message, r.reason);
     return record;
 }
 
@@ -64,19 +69,17 @@ int RunInfo(const CliOptions&, std::span<const std::string> args) {
     if (args.size() != 1 || args[0].starts_with("-")) {
         return Usage("info", args.empty() ? "a record file is needed" : "takes one record file");
     }
-    const auto record = LoadRecord(args[0]);
+    // An incomplete record says so on its Samples line.
+    const auto record = LoadRecord(args[0], false);
     if (!record) return kExitFailure;
     const RecordSet& set = record->set;
-    const ParamBlock params = set.Params();
     std::printf("File: %s\n", args[0].c_str());
     std::printf("Model: %s (%s)\n", ModelName(set.type).c_str(),
                 ModelDisplayName(set.type).c_str());
     std::printf("Downloaded: %s\n",
                 FormatLocalTime(set.header.DownloadTime(), kTimeFormat).c_str());
-    const uint32_t declared = EffectiveRecordCount(params, set.type);
-    if (declared != static_cast<uint32_t>(set.count)) {
-        std::printf("Samples: %d (the header names %u; the file holds only %d)\n", set.count,
-                    declared, set.count);
+    if (record->opened.incomplete) {
+        std::printf("Samples: %d (%s)\n", set.count, record->opened.reason.c_str());
     } else {
         std::printf("Samples: %d\n", set.count);
     }
@@ -206,7 +209,9 @@ std::string ExportHelp() {
         "line (%s) and then %s.\n"
         "The options may come before or after FILE. A failure prints %s\n"
         "and on the next line why; a workbook is read back and checked before it\n"
-        "replaces OUT.\n"
+        "replaces OUT. A record file that holds fewer samples than its header names\n"
+        "is exported with the samples it holds, after %s\n"
+        "and on the next line what is missing (on stderr).\n"
         "\n"
         "Options:\n"
         "  -o, --output OUT   the file to write; replaced only once the new one is\n"
@@ -234,9 +239,9 @@ std::string ExportHelp() {
         "  2  a missing or wrong argument, or OUT without an extension and no\n"
         "     --format",
         QueryLineExample().c_str(), Quoted(ExportSucceededMessage("OUT")).c_str(),
-        Quoted(ExportFailedMessage("OUT")).c_str(), Tr(kSampleSheetName), Tr(kParamSheetName),
-        Tr(kStatisticsSheetName), Quoted(OpenFailedMessage("FILE")).c_str(),
-        Quoted(ExportFailedMessage("OUT")).c_str());
+        Quoted(ExportFailedMessage("OUT")).c_str(), Quoted(IncompleteRecordMessage("FILE")).c_str(),
+        Tr(kSampleSheetName), Tr(kParamSheetName), Tr(kStatisticsSheetName),
+        Quoted(OpenFailedMessage("FILE")).c_str(), Quoted(ExportFailedMessage("OUT")).c_str());
 }
 
 const CliCommand kCommands[] = {

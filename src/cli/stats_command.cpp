@@ -475,6 +475,10 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
         if (!opened.reason.empty()) std::fprintf(stderr, "%s\n", opened.reason.c_str());
         return kExitFailure;
     }
+    // A record cut short: the figures of the samples it holds, and what is missing.
+    if (opened.incomplete) {
+        std::fprintf(stderr, "%s\n", WithReason(opened.message, opened.reason).c_str());
+    }
     const QueryWindow window = MakeQueryWindow(*query, static_cast<int64_t>(std::time(nullptr)));
     auto table = std::make_unique<SampleTable>();
     table->Build(*set, window);

@@ -143,8 +143,7 @@ TEST_F(EveryInstrument, ADestinationThatCannotBeWrittenStopsNothing) {
     { std::ofstream(taken) << "an older recording"; }
     CommandRun run = RunCommand(bus, "download", {"-q", "-o", taken}, 0);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "文件:" + taken + "\n不能保存!\n" + taken +
-                           " exists already: a download never replaces a file\n");
+    EXPECT_EQ(run.err, "文件:" + taken + "\n不能保存!\n" + taken + " 已经存在: 下载从不替换文件\n");
     run = RunCommand(bus, "download", {"-q", "-o", (dir / "gone" / "r.QXRec").string()}, 0);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_FALSE(Stopped(bus.At(0)));

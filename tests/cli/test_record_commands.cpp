@@ -70,13 +70,31 @@ TEST_F(RecordCommands, InfoShowsTheRecord) {
     EXPECT_NE(r.out.find("  CO2报警值\t1000 ppm\n"), std::string::npos);
 }
 
-TEST_F(RecordCommands, InfoOfATruncatedFileSaysSo) {
-    std::filesystem::resize_file(file.str(), 96 + 5 * 10);
+// A file cut short: info names what is missing on its Samples line, export and stats warn and
+// go on with the samples the file holds.
+TEST_F(RecordCommands, ATruncatedFileSaysSo) {
+    std::filesystem::resize_file(file.str(), 96 + 5 * 10 + 4);
     const CliRun r = Cli("info " + file.str());
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Samples: 10 (the header names 3000; the file holds only 10)"),
+    EXPECT_NE(r.out.find("Samples: 10 (记录头标明 3000 个样本, 文件只有 10 个)\n"),
               std::string::npos)
         << r.out;
+    EXPECT_EQ(r.out.find("记录不完整"), std::string::npos);  // no second warning
+    const CliRun english = Cli("--lang en info " + file.str());
+    EXPECT_NE(english.out.find("Samples: 10 (the header names 3000; the file holds only 10)\n"),
+              std::string::npos)
+        << english.out;
+
+    TempPath out(".csv");
+    const std::string warning =
+        "文件:" + file.str() + "\n记录不完整!\n记录头标明 3000 个样本, 文件只有 10 个\n";
+    for (const std::string& command : {"export -o " + out.str() + " ", std::string("stats ")}) {
+        const CliRun run = Cli(command + file.str());
+        EXPECT_EQ(run.status, 0) << command;
+        EXPECT_NE(run.out.find(warning), std::string::npos) << run.out;
+    }
+    const std::string csv = ReadAll(out.str());
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 10);  // the header and 10 samples
 }
 
 TEST_F(RecordCommands, ExportFollowsTheExtensionUnlessToldOtherwise) {
@@ -164,8 +182,9 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
     const CliRun unwritable = Cli("export " + f + " -o /nonexistent/dir/a.txt");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("文件:/nonexistent/dir/a.txt\n导出失败!"), std::string::npos);
-    EXPECT_NE(unwritable.out.find("导出失败!\ncannot create a file in /nonexistent/dir: "),
-              std::string::npos)
+    EXPECT_NE(
+        unwritable.out.find("导出失败!\n不能在 /nonexistent/dir 中建立文件: 没有那个文件或目录\n"),
+        std::string::npos)
         << unwritable.out;
     EXPECT_EQ(Cli("info").status, 2);
     EXPECT_EQ(Cli("info /nonexistent.QXRec").status, 1);
@@ -175,26 +194,37 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
 }
 
 // What cannot be read as a record says why below the system's message, whichever command
-// reads it.
+// reads it, in either language.
 TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
     TempPath text(".txt"), shortFile(".QXRec");
     std::ofstream(text.str()) << "hello, world\n";
-    std::ofstream(shortFile.str()) << "QX";
+    // A known magic, but one byte short of the header that holds the recording's settings.
+    std::filesystem::copy_file(file.str(), shortFile.str(),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::resize_file(shortFile.str(), 95);
     const std::string dir = std::filesystem::path(file.str()).parent_path().string();
-    const std::pair<std::string, std::string> cases[] = {
-        {"/nonexistent.QXRec", "No such file or directory"},
-        {dir, "Is a directory"},
-        {text.str(), "not a record file (unknown magic 0x6c6c6568)"},
-        {shortFile.str(), "shorter than a record header (2 bytes)"},
+    struct Case {
+        std::string path, zh, en;
+    };
+    const Case cases[] = {
+        {"/nonexistent.QXRec", "没有那个文件或目录", "No such file or directory"},
+        {dir, "是一个目录", "Is a directory"},
+        {text.str(), "不是记录文件 (未知的标识 0x6c6c6568)",
+         "not a record file (unknown magic 0x6c6c6568)"},
+        {shortFile.str(), "短于记录头 (95 字节)", "shorter than a record header (95 bytes)"},
     };
     TempPath out(".xlsx");
     for (const std::string& command :
          {std::string("info "), std::string("stats "), "export -o " + out.str() + " "}) {
-        for (const auto& [path, reason] : cases) {
-            const CliRun r = Cli(command + path);
+        for (const Case& c : cases) {
+            const CliRun r = Cli(command + c.path);
             EXPECT_EQ(r.status, 1) << command;
-            EXPECT_EQ(r.out, "文件:" + path + "\n不能打开!\n" + reason + "\n") << command;
+            EXPECT_EQ(r.out, "文件:" + c.path + "\n不能打开!\n" + c.zh + "\n") << command;
         }
+    }
+    for (const Case& c : cases) {
+        EXPECT_EQ(Cli("--lang en info " + c.path).out,
+                  "File: " + c.path + "\nCannot be opened.\n" + c.en + "\n");
     }
     EXPECT_FALSE(std::filesystem::exists(out.str()));
 }
@@ -344,7 +374,7 @@ TEST(DownloadCommand, ProgressOutputFitsWhereItGoes) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out,
               "文件:/nonexistent/dir/a.QXRec\n不能保存!\n"
-              "cannot create a file in /nonexistent/dir: No such file or directory\n");
+              "不能在 /nonexistent/dir 中建立文件: 没有那个文件或目录\n");
 }
 
 // Six downloads of the same recording into one folder at once (the simulated instruments of

@@ -36,4 +36,8 @@ std::string Trim(std::string_view s);
 // Case-insensitive comparison of ASCII letters; other bytes compare as they are.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// A message with the reason on the line below it, as the programs show a failure and why; the
+// message alone when there is no reason.
+std::string WithReason(const std::string& message, const std::string& reason);
+
 }  // namespace qx

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <random>
 
+#include "core/model/language.h"
+#include "core/model/system_error_text.h"
 #include "core/model/text_util.h"
 
 namespace qx {
@@ -44,9 +46,20 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
-// "<step> <path>: <the system's reason for errno>".
-std::string Reason(const char* step, const std::string& path) {
-    return StrFormat("%s %s: %s", step, path.c_str(), std::strerror(errno));
+// A failed step with the path and the system's reason for errno: the formats "不能写入 %s: %s"
+// ("cannot write"), "不能替换 %s: %s" ("cannot replace") and "不能在 %s 中建立文件: %s".
+std::string Reason(const char* format, const std::string& path) {
+    const std::string why = SystemErrorText(errno);
+    return StrFormat(format, path.c_str(), why.c_str());
+}
+std::string CannotWrite(const std::string& path) {
+    return Reason(Tr("不能写入 %s: %s"), path);
+}
+std::string CannotReplace(const std::string& path) {
+    return Reason(Tr("不能替换 %s: %s"), path);
+}
+std::string CannotCreateIn(const std::string& dir) {
+    return Reason(Tr("不能在 %s 中建立文件: %s"), dir);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -75,17 +88,17 @@ void SyncDirectory(const std::string& target) {
 bool SyncAndRename(const std::string& temp, const std::string& target, std::string& error) {
     const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        error = Reason("cannot write", target);
+        error = CannotWrite(target);
         return false;
     }
     if (::fsync(fd) != 0) {
-        error = Reason("cannot write", target);
+        error = CannotWrite(target);
         ::close(fd);
         return false;
     }
     ::close(fd);
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-        error = Reason("cannot replace", target);
+        error = CannotReplace(target);
         return false;
     }
     SyncDirectory(target);
@@ -99,18 +112,18 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
     bool ok = false;
     std::string temp;
     if (path.empty()) {
-        why = "no file name";
+        why = Tr("没有文件名");
     } else if (const int fd = CreateTempBeside(path, temp); fd < 0) {
-        why = Reason("cannot create a file in", DirectoryOf(path));
+        why = CannotCreateIn(DirectoryOf(path));
     } else {
         ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-        if (!ok) why = Reason("cannot write", path);
+        if (!ok) why = CannotWrite(path);
         if (::close(fd) != 0 && ok) {
-            why = Reason("cannot write", path);
+            why = CannotWrite(path);
             ok = false;
         }
         if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-            why = Reason("cannot replace", path);
+            why = CannotReplace(path);
             ok = false;
         }
         if (!ok) ::unlink(temp.c_str());
@@ -125,13 +138,13 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
 
 PendingFile::PendingFile(const std::string& target) : target_(target) {
     if (target.empty()) {
-        error_ = "no file name";
+        error_ = Tr("没有文件名");
         return;
     }
     std::string temp;
     const int fd = CreateTempBeside(target, temp);
     if (fd < 0) {
-        error_ = Reason("cannot create a file in", DirectoryOf(target));
+        error_ = CannotCreateIn(DirectoryOf(target));
         return;
     }
     ::close(fd);

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "atomic_file.h"
+#include "core/model/language.h"
+#include "core/model/system_error_text.h"
 #include "core/model/text_util.h"
 #include "record_file.h"
 
@@ -64,13 +66,12 @@ DownloadTarget DownloadTarget::NewFile(const std::string& path, std::string* err
     DownloadTarget target;
     std::string why;
     if (path.empty()) {
-        why = "no file name";
+        why = Tr("没有文件名");
     } else if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
                fd < 0) {
-        why = errno == EEXIST
-                  ? StrFormat("%s exists already: a download never replaces a file", path.c_str())
-                  : StrFormat("cannot create a file in %s: %s", FolderOf(path).c_str(),
-                              std::strerror(errno));
+        why = errno == EEXIST ? StrFormat(Tr("%s 已经存在: 下载从不替换文件"), path.c_str())
+                              : StrFormat(Tr("不能在 %s 中建立文件: %s"), FolderOf(path).c_str(),
+                                          SystemErrorText(errno).c_str());
     } else {
         struct stat st {};
         ::fstat(fd, &st);
@@ -104,11 +105,11 @@ DownloadTarget DownloadTarget::Replacing(const std::string& path, std::string* e
     struct stat st {};
     std::string why;
     if (path.empty()) {
-        why = "no file name";
+        why = Tr("没有文件名");
     } else if (::stat(path.c_str(), &st) != 0) {
-        why = StrFormat("cannot replace %s: %s", path.c_str(), std::strerror(errno));
+        why = StrFormat(Tr("不能替换 %s: %s"), path.c_str(), SystemErrorText(errno).c_str());
     } else if (!S_ISREG(st.st_mode)) {
-        why = StrFormat("cannot replace %s: not a file", path.c_str());
+        why = StrFormat(Tr("不能替换 %s: 不是文件"), path.c_str());
     } else if (PendingFile probe(path); !probe.ok()) {
         why = probe.Error();
     } else {
@@ -120,7 +121,7 @@ DownloadTarget DownloadTarget::Replacing(const std::string& path, std::string* e
 
 bool DownloadTarget::Write(RecordImage& image, InstrumentTypeId type, std::string* error) {
     if (!ok()) {
-        if (error) *error = "no file name";
+        if (error) *error = Tr("没有文件名");
         return false;
     }
     if (!WriteRecordFile(path_, image, type, error)) return false;
@@ -130,12 +131,12 @@ bool DownloadTarget::Write(RecordImage& image, InstrumentTypeId type, std::strin
     size_t read = 0;
     std::string why;
     if (!IsKnownModel(ReadRecordFile(path_, *copy, &read, &why))) {
-        if (error) *error = StrFormat("cannot read %s back: %s", path_.c_str(), why.c_str());
+        if (error) *error = StrFormat(Tr("不能读回 %s: %s"), path_.c_str(), why.c_str());
         return false;
     }
     if (read != length || std::memcmp(copy->bytes.data(), image.bytes.data(), length) != 0) {
         if (error) {
-            *error = StrFormat("%s reads back other than written (%zu of %zu bytes)", path_.c_str(),
+            *error = StrFormat(Tr("%s 读回的内容与写入的不同 (%zu / %zu 字节)"), path_.c_str(),
                                read, length);
         }
         return false;

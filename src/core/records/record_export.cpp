@@ -33,7 +33,7 @@ bool ExportSampleTable(const std::string& path, ExportFormat format, const Sampl
         case ExportFormat::None:
             break;
     }
-    if (error) *error = "no export format for " + path;
+    if (error) *error = StrFormat(Tr("没有 %s 的导出格式"), path.c_str());
     return false;
 }
 

@@ -12,6 +12,7 @@
 #include "core/model/byte_order.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
+#include "core/model/system_error_text.h"
 #include "core/model/text_util.h"
 #include "record_query.h"
 #include "record_set.h"
@@ -53,7 +54,7 @@ size_t RecordFileSize(const ParamBlock& params, InstrumentTypeId type) {
 bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type,
                      std::string* error) {
     if (path.empty()) {
-        if (error) *error = "no file name";
+        if (error) *error = Tr("没有文件名");
         return false;
     }
     image.SetMagic(RecordFileMagic(type));
@@ -71,14 +72,15 @@ bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentType
 
 InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& image,
                                  size_t* bytesRead, std::string* error) {
-    if (file.size() < 4) {
-        if (error) *error = StrFormat("shorter than a record header (%zu bytes)", file.size());
+    // The magic comes first: a file of another kind is named as such whatever its length.
+    const uint32_t magic = file.size() >= 4 ? LoadU32(file.data()) : 0;
+    const InstrumentTypeId type = TypeOfRecordMagic(magic);
+    if (file.size() >= 4 && !IsKnownModel(type)) {
+        if (error) *error = StrFormat(Tr("不是记录文件 (未知的标识 0x%08x)"), magic);
         return 0;
     }
-    const uint32_t magic = LoadU32(file.data());
-    const InstrumentTypeId type = TypeOfRecordMagic(magic);
-    if (!IsKnownModel(type)) {
-        if (error) *error = StrFormat("not a record file (unknown magic 0x%08x)", magic);
+    if (file.size() < kMinRecordFileSize) {
+        if (error) *error = StrFormat(Tr("短于记录头 (%zu 字节)"), file.size());
         return 0;
     }
     const size_t length = std::min({file.size(), MaxRecordFileSize(type), RecordImage::kSize});
@@ -91,12 +93,12 @@ InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& ima
 InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, size_t* bytesRead,
                                 std::string* error) {
     if (path.empty()) {
-        if (error) *error = "no file name";
+        if (error) *error = Tr("没有文件名");
         return 0;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (error) *error = std::strerror(errno);
+        if (error) *error = SystemErrorText(errno);
         return 0;
     }
     // No record file is larger than the image; one byte more tells a longer file apart.
@@ -107,7 +109,7 @@ InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, siz
         const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            if (error) *error = std::strerror(errno);
+            if (error) *error = SystemErrorText(errno);
             failed = true;
             break;
         }
@@ -127,6 +129,14 @@ std::string SaveFailedMessage(const std::string& path) {
     return StrFormat(Tr("文件:%s\n不能保存!"), path.c_str());
 }
 
+std::string IncompleteRecordMessage(const std::string& path) {
+    return StrFormat(Tr("文件:%s\n记录不完整!"), path.c_str());
+}
+
+std::string MissingSamplesReason(uint32_t named, int32_t held) {
+    return StrFormat(Tr("记录头标明 %u 个样本, 文件只有 %d 个"), named, held);
+}
+
 RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, RecordSet& set) {
     RecordFileResult result;
     size_t length = 0;
@@ -137,6 +147,15 @@ RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, Rec
     }
     DecodeRecord(image, set, result.type, length);
     result.ok = true;
+    // Decoding keeps to the samples the file holds; a file cut short opens with what it has,
+    // and says what is missing.
+    const uint32_t named = EffectiveRecordCount(set.Params(), result.type);
+    if (named != static_cast<uint32_t>(set.count)) {
+        result.incomplete = true;
+        result.namedSamples = named;
+        result.message = IncompleteRecordMessage(path);
+        result.reason = MissingSamplesReason(named, set.count);
+    }
     return result;
 }
 

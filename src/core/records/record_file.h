@@ -2,9 +2,11 @@
 // offset 0 names the instrument type; every type has a sample size and a sample cap, and so a
 // largest file size of 96 + cap * sample size bytes (see the catalogue).
 //
-// Reading never trusts the file: an unknown magic is refused, a longer file is read only up to
-// its type's largest size, the image tail after the bytes read is cleared, and the number of
-// bytes read is handed on so that decoding never takes samples the file does not hold.
+// Reading never trusts the file: an unknown magic is refused, and so is a file too short to
+// hold its header (the settings of the recording); a longer file is read only up to its type's
+// largest size, the image tail after the bytes read is cleared, and the number of bytes read is
+// handed on so that decoding never takes samples the file does not hold. A file that holds
+// fewer samples than its header names opens with the samples it holds, and says so.
 // Writing goes through a temporary file, so a failed save leaves the old file as it was.
 #pragma once
 
@@ -24,6 +26,9 @@ struct RecordSet;
 uint32_t RecordFileMagic(InstrumentTypeId type);
 // The type a magic names, 0 for none of the eleven. The magics are not in type order.
 InstrumentTypeId TypeOfRecordMagic(uint32_t magic);
+// The shortest file that is read as a record: the whole header, so that the recording's
+// settings and sample count are the file's own.
+inline constexpr size_t kMinRecordFileSize = RecordImage::kHeaderSize;
 // Most samples a record file of a type holds.
 int RecordSampleCap(InstrumentTypeId type);
 // 96 + cap * bytes per sample.
@@ -44,11 +49,12 @@ bool WriteRecordFile(const std::string& path, RecordImage& image, InstrumentType
                      std::string* error = nullptr);
 
 // Reads a record file into the image. Returns the type named by its magic, or 0 when the file
-// cannot be read or its magic is unknown; on failure the image is left as it was. On success
-// the image holds min(file length, largest size of the type) bytes from the file followed by
-// zeros, and *bytesRead (when given) is that length. On failure *error (when given) says why:
-// the operating system's reason, "shorter than a record header (N bytes)" for a file too
-// short to hold a magic, or "not a record file (unknown magic 0x...)".
+// cannot be read, its magic is unknown or it is shorter than kMinRecordFileSize; on failure
+// the image is left as it was. On success the image holds min(file length, largest size of
+// the type) bytes from the file followed by zeros, and *bytesRead (when given) is that length.
+// On failure *error (when given) says why, in the language of the texts: the operating
+// system's reason, "not a record file (unknown magic 0x...)", or "shorter than a record header
+// (N bytes)".
 InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image,
                                 size_t* bytesRead = nullptr, std::string* error = nullptr);
 // The same over a file's contents already in memory.
@@ -59,15 +65,27 @@ InstrumentTypeId ReadRecordBytes(std::span<const uint8_t> file, RecordImage& ima
 struct RecordFileResult {
     bool ok = false;
     InstrumentTypeId type = 0;  // the file's type on a successful open
-    std::string message;        // the warning to show on failure, empty on success
-    std::string reason;         // on failure, why (see ReadRecordFile, ReplaceFile)
+    // Opened, but the file holds fewer samples than its header names (a copy cut short).
+    bool incomplete = false;
+    uint32_t namedSamples = 0;  // when incomplete: the samples the header names
+    // The warning to show: on failure, and on an incomplete open; empty otherwise.
+    std::string message;
+    // Why, for the line below the message (see ReadRecordFile, ReplaceFile, and
+    // MissingSamplesReason for an incomplete record).
+    std::string reason;
 };
 // "文件:%s\n不能打开!" and "文件:%s\n不能保存!" with the path.
 std::string OpenFailedMessage(const std::string& path);
 std::string SaveFailedMessage(const std::string& path);
+// "文件:%s\n记录不完整!" with the path: a record opened with fewer samples than it names.
+std::string IncompleteRecordMessage(const std::string& path);
+// "the header names N; the file holds only M" ("记录头标明 N 个样本, 文件只有 M 个").
+std::string MissingSamplesReason(uint32_t named, int32_t held);
 
 // Reads the file and decodes it as the type of its magic (not the connected instrument's)
-// into set. On failure neither image nor set changes and message holds the warning.
+// into set. On failure neither image nor set changes and message holds the warning. A file
+// holding fewer samples than its header names opens (ok) as incomplete, with
+// IncompleteRecordMessage and MissingSamplesReason to show.
 RecordFileResult OpenRecordFile(const std::string& path, RecordImage& image, RecordSet& set);
 // Writes the downloaded image as the given type; on failure message holds the warning.
 RecordFileResult SaveRecordFile(const std::string& path, RecordImage& image, InstrumentTypeId type);

@@ -108,6 +108,30 @@ bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
     return w.error == LXW_NO_ERROR;
 }
 
+// Why the workbook library failed to finish the file, in the language of the texts; the
+// library's own wording for failures this program cannot cause.
+std::string LibraryReason(lxw_error e) {
+    switch (e) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED:
+            return Tr("内存不足");
+        case LXW_ERROR_CREATING_XLSX_FILE:
+            return Tr("不能建立 xlsx 文件");
+        case LXW_ERROR_CREATING_TMPFILE:
+            return Tr("不能建立临时文件");
+        case LXW_ERROR_READING_TMPFILE:
+            return Tr("不能读取临时文件");
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_PARAMETER_ERROR:
+        case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+        case LXW_ERROR_ZIP_INTERNAL_ERROR:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE:
+            return Tr("压缩工作簿时出错");
+        default:
+            return lxw_strerror(e);
+    }
+}
+
 }  // namespace
 
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
@@ -130,16 +154,16 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     options.constant_memory = LXW_TRUE;
     options.tmpdir = tmpdir.data();
     lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &options);
-    if (!book) return fail(StrFormat("cannot create the workbook %s", path.c_str()));
+    if (!book) return fail(StrFormat(Tr("不能建立工作簿 %s"), path.c_str()));
     // Constant-memory mode: each sheet's rows go out in order, one sheet after the other.
     bool ok = WriteSampleSheet(book, table);
     ok = WriteParamSheet(book, params) && ok;
     if (statistics) ok = WriteStatisticsSheet(book, *statistics) && ok;
     const lxw_error closed = workbook_close(book);
     if (closed != LXW_NO_ERROR) {
-        return fail(StrFormat("cannot write %s: %s", path.c_str(), lxw_strerror(closed)));
+        return fail(StrFormat(Tr("不能写入 %s: %s"), path.c_str(), LibraryReason(closed).c_str()));
     }
-    if (!ok) return fail(StrFormat("cannot write %s: a worksheet was refused", path.c_str()));
+    if (!ok) return fail(StrFormat(Tr("不能写入 %s: 工作表被拒绝"), path.c_str()));
     // The library does not notice a failed write to its temporary files: read the workbook
     // back before it replaces anything.
     const bool titled = table.ColumnCount() > 0;
@@ -161,7 +185,7 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     if (statistics) parts.push_back({"xl/worksheets/sheet3.xml"});
     std::string damaged;
     if (!CheckXlsxFile(file.TempPath(), parts, &damaged)) {
-        return fail(StrFormat("cannot write %s: %s", path.c_str(), damaged.c_str()));
+        return fail(StrFormat(Tr("不能写入 %s: %s"), path.c_str(), damaged.c_str()));
     }
     if (!file.Commit()) return fail(file.Error());
     return true;

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "core/model/language.h"
 #include "core/model/text_util.h"
 
 namespace qx {
@@ -38,8 +39,8 @@ class XmlTagCheck {
     // Empty when the text was well-formed in its tags; else what is wrong.
     std::string Finish() {
         if (!error_.empty()) return error_;
-        if (state_ != State::kText) return "ends inside a tag";
-        if (!rootClosed_) return stack_.empty() ? "no root element" : "root element not closed";
+        if (state_ != State::kText) return Tr("在标记中结束");
+        if (!rootClosed_) return stack_.empty() ? Tr("没有根元素") : Tr("根元素没有结束");
         return {};
     }
     int Rows() const { return rows_; }
@@ -57,7 +58,7 @@ class XmlTagCheck {
                     last_ = 0;
                     state_ = State::kTag;
                 } else if (stack_.empty() && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                    error_ = "text outside the root element";
+                    error_ = Tr("根元素之外有文字");
                 }
                 return;
             case State::kTag:
@@ -81,21 +82,21 @@ class XmlTagCheck {
 
     void EndOfTag() {
         if (tag_.empty()) {
-            error_ = "empty tag";
+            error_ = Tr("空标记");
             return;
         }
         if (tag_.front() == '?') {
-            if (last_ != '?' || hadRoot_) error_ = "misplaced processing instruction";
+            if (last_ != '?' || hadRoot_) error_ = Tr("处理指令位置不对");
             return;
         }
         if (tag_.front() == '!') {
-            error_ = "unexpected markup <!";
+            error_ = Tr("意外的标记 <!");
             return;
         }
         if (tag_.front() == '/') {
             const std::string name = Name(1);
             if (stack_.empty() || stack_.back() != name) {
-                error_ = "</" + name + "> does not close the open element";
+                error_ = StrFormat(Tr("</%s> 没有结束打开的元素"), name.c_str());
                 return;
             }
             stack_.pop_back();
@@ -103,13 +104,13 @@ class XmlTagCheck {
             return;
         }
         if (rootClosed_) {
-            error_ = "a second root element";
+            error_ = Tr("第二个根元素");
             return;
         }
         hadRoot_ = true;
         const std::string name = Name(0);
         if (name.empty()) {
-            error_ = "a tag without a name";
+            error_ = Tr("没有名称的标记");
             return;
         }
         if (name == "row") CountRow();
@@ -118,7 +119,7 @@ class XmlTagCheck {
             return;
         }
         if (stack_.size() >= kMaxDepth) {
-            error_ = "elements nested too deep";
+            error_ = Tr("元素嵌套过深");
             return;
         }
         stack_.push_back(name);
@@ -136,13 +137,13 @@ class XmlTagCheck {
             long r = 0;
             const bool read =
                 at != std::string::npos && std::sscanf(tag_.c_str() + at + 4, "%ld", &r) == 1;
-            if (!read || r <= lastRow_) error_ = StrFormat("row %d is out of order", rows_);
+            if (!read || r <= lastRow_) error_ = StrFormat(Tr("第 %d 行顺序不对"), rows_);
             lastRow_ = r;
             return;
         }
         const std::string expected = std::to_string(rows_) + "\"";
         if (at == std::string::npos || tag_.compare(at + 4, expected.size(), expected) != 0) {
-            error_ = StrFormat("row %d is missing or out of order", rows_);
+            error_ = StrFormat(Tr("第 %d 行缺少或顺序不对"), rows_);
         }
     }
 
@@ -174,7 +175,7 @@ struct Entry {
 std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, std::string& error) {
     constexpr size_t kEndSize = 22;
     if (file.size() < kEndSize) {
-        error = StrFormat("not a zip file (%zu bytes)", file.size());
+        error = StrFormat(Tr("不是 zip 文件 (%zu 字节)"), file.size());
         return {};
     }
     // The end record is the last 22 bytes plus its comment; search back over a comment's
@@ -188,7 +189,7 @@ std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, st
         }
     }
     if (end == std::string::npos) {
-        error = "zip end record missing (file cut short)";
+        error = Tr("缺少 zip 结束记录 (文件被截断)");
         return {};
     }
     const uint16_t count = U16(file, end + 10);
@@ -196,7 +197,7 @@ std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, st
     const uint32_t dirOffset = U32(file, end + 16);
     if (U16(file, end + 4) != 0 || U16(file, end + 6) != 0 || U16(file, end + 8) != count ||
         static_cast<uint64_t>(dirOffset) + dirSize > end) {
-        error = "zip end record inconsistent";
+        error = Tr("zip 结束记录不一致");
         return {};
     }
     dataEnd = dirOffset;
@@ -204,13 +205,13 @@ std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, st
     size_t at = dirOffset;
     for (uint16_t i = 0; i < count; ++i) {
         if (at + 46 > static_cast<size_t>(dirOffset) + dirSize || U32(file, at) != 0x02014b50) {
-            error = StrFormat("zip central directory entry %u damaged", i + 1);
+            error = StrFormat(Tr("zip 中央目录第 %u 项已损坏"), i + 1);
             return {};
         }
         const size_t nameLength = U16(file, at + 28);
         const size_t recordLength = 46 + nameLength + U16(file, at + 30) + U16(file, at + 32);
         if (at + recordLength > static_cast<size_t>(dirOffset) + dirSize) {
-            error = StrFormat("zip central directory entry %u damaged", i + 1);
+            error = StrFormat(Tr("zip 中央目录第 %u 项已损坏"), i + 1);
             return {};
         }
         Entry e;
@@ -225,7 +226,7 @@ std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, st
         at += recordLength;
     }
     if (at != static_cast<size_t>(dirOffset) + dirSize) {
-        error = "zip central directory size inconsistent";
+        error = Tr("zip 中央目录大小不一致");
         return {};
     }
     return entries;
@@ -237,16 +238,24 @@ bool CheckEntry(const std::string& file, size_t dataEnd, const Entry& e, XmlTagC
     const size_t local = e.localOffset;
     if (local + 30 > dataEnd || U32(file, local) != 0x04034b50 ||
         file.compare(local + 30, e.name.size(), e.name) != 0) {
-        error = "local header damaged";
+        error = Tr("本地文件头已损坏");
+        return false;
+    }
+    // Without a data descriptor (flag bit 3) the local header repeats the CRC-32 and the sizes;
+    // readers that stream the zip go by those.
+    if ((e.flags & 8) == 0 &&
+        (U32(file, local + 14) != e.crc || U32(file, local + 18) != e.packedSize ||
+         U32(file, local + 22) != e.size)) {
+        error = Tr("本地文件头与中央目录不符");
         return false;
     }
     const size_t data = local + 30 + U16(file, local + 26) + U16(file, local + 28);
     if (data > dataEnd || dataEnd - data < e.packedSize) {
-        error = "data beyond the end of the file";
+        error = Tr("数据超出文件末尾");
         return false;
     }
     if ((e.flags & 1) != 0 || (e.method != 0 && e.method != 8)) {
-        error = StrFormat("unsupported entry (flags 0x%x, method %u)", e.flags, e.method);
+        error = StrFormat(Tr("不支持的项 (标志 0x%x, 方法 %u)"), e.flags, e.method);
         return false;
     }
     uLong crc = crc32(0, nullptr, 0);
@@ -261,7 +270,7 @@ bool CheckEntry(const std::string& file, size_t dataEnd, const Entry& e, XmlTagC
     } else {
         z_stream z{};
         if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
-            error = "cannot unpack (zlib)";
+            error = Tr("不能解压 (zlib)");
             return false;
         }
         std::vector<char> out(65536);
@@ -278,12 +287,12 @@ bool CheckEntry(const std::string& file, size_t dataEnd, const Entry& e, XmlTagC
         const bool complete = status == Z_STREAM_END && z.avail_in == 0;
         inflateEnd(&z);
         if (!complete) {
-            error = "compressed data damaged or cut short";
+            error = Tr("压缩数据已损坏或被截断");
             return false;
         }
     }
     if (total != e.size || crc != e.crc) {
-        error = "size or CRC-32 does not match";
+        error = Tr("大小或 CRC-32 不符");
         return false;
     }
     return true;
@@ -298,28 +307,28 @@ bool CheckXlsxFile(const std::string& path, std::span<const XlsxPart> parts, std
         return false;
     };
     std::ifstream in(path, std::ios::binary);
-    if (!in) return fail("cannot read back " + path);
+    if (!in) return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
     const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return fail("cannot read back " + path);
+    if (in.bad()) return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
 
     size_t dataEnd = 0;
     const std::vector<Entry> entries = CentralDirectory(file, dataEnd, why);
-    if (!why.empty()) return fail("workbook damaged: " + why);
+    if (!why.empty()) return fail(StrFormat(Tr("工作簿已损坏: %s"), why.c_str()));
     for (const XlsxPart& part : parts) {
         const Entry* entry = nullptr;
         for (const Entry& e : entries) {
             if (e.name == part.name) entry = &e;
         }
         if (!entry)
-            return fail(StrFormat("workbook damaged: %.*s missing",
-                                  static_cast<int>(part.name.size()), part.name.data()));
+            return fail(StrFormat(Tr("工作簿已损坏: 缺少 %.*s"), static_cast<int>(part.name.size()),
+                                  part.name.data()));
         XmlTagCheck xml(part.rows >= 0);
         if (CheckEntry(file, dataEnd, *entry, xml, why)) why = xml.Finish();
         if (why.empty() && part.rows >= 0 && xml.Rows() != part.rows) {
-            why = StrFormat("%d rows instead of %d", xml.Rows(), part.rows);
+            why = StrFormat(Tr("%d 行, 应为 %d 行"), xml.Rows(), part.rows);
         }
         if (!why.empty()) {
-            return fail(StrFormat("workbook damaged: %s: %s", entry->name.c_str(), why.c_str()));
+            return fail(StrFormat(Tr("工作簿已损坏: %s: %s"), entry->name.c_str(), why.c_str()));
         }
     }
     return true;

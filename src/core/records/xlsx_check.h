@@ -3,8 +3,8 @@
 // leaves parts cut short inside a zip that is otherwise in order. So every part is unpacked
 // and checked, not only the zip around it:
 //   - the zip is complete: the end record, the central directory and every local header are
-//     inside the file; each entry is stored or deflated and unpacks to its recorded size and
-//     CRC-32;
+//     inside the file, and each local header agrees with the central directory; each entry is
+//     stored or deflated and unpacks to its recorded size and CRC-32;
 //   - every expected part is there, and each is well-formed XML in its tags (one root
 //     element, every element closed in order, nothing but white space after the root);
 //   - a part with a row count holds exactly that many <row> elements, numbered 1, 2, 3 ...

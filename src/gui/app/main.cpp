@@ -52,9 +52,10 @@ int main(int argc, char** argv) {
     qx::InstallLanguage(qx::ResolveLanguage(options.language, qx::AppSettings::ReadLanguage()));
 
     if (!options.printPdf.isEmpty()) {
-        QString message;
-        const int status =
-            qx::PrintPdfAtStart(options, static_cast<int64_t>(std::time(nullptr)), message);
+        QString message, warning;
+        const int status = qx::PrintPdfAtStart(options, static_cast<int64_t>(std::time(nullptr)),
+                                               message, &warning);
+        if (!warning.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(warning));
         std::fprintf(status == 0 ? stdout : stderr, "%s\n", qPrintable(message));
         return status;
     }

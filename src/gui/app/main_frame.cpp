@@ -193,6 +193,9 @@ void CMainFrame::CreateActions() {
     }
     for (int id : {cmd::kToolBar, cmd::kStatusBar, cmd::kCaptionBar, cmd::kStatistics})
         actions_[id]->setCheckable(true);
+    // In the menu the statistics panel's state is a check mark like the bars'; an icon there
+    // would take the mark's place. The toolbar button keeps the icon and shows the state pressed.
+    actions_[cmd::kStatistics]->setIconVisibleInMenu(false);
 }
 
 void CMainFrame::CreateMenus() {

@@ -123,7 +123,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
 
     // ---- Records ---------------------------------------------------------------------------
     // Reads, decodes and shows a record file (the record browser, switched to from the device
-    // panel); warns "文件:%s\n不能打开!" and changes nothing on failure.
+    // panel); warns "文件:%s\n不能打开!" with the reason below and changes nothing on failure.
+    // A file cut short is shown with the samples it holds, and a warning says what is missing.
     bool OpenRecord(const QString& path);
     // File -> "保存": the download shown, whose record file could not be written. Asks for a
     // file name (the one it was meant to have, or a free one beside it), writes the record and

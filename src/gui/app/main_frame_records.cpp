@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app_settings.h"
+#include "core/model/text_util.h"
 #include "core/records/download_target.h"
 #include "core/records/record_file.h"
 #include "gui/browser/data_view.h"
@@ -52,7 +53,7 @@ bool CMainFrame::OpenRecord(const QString& path) {
     const RecordFileResult result = OpenRecordFile(ToUtf8(path), *image_, *records_);
     QGuiApplication::restoreOverrideCursor();
     if (!result.ok) {
-        qx::ShowWarning(this, ToQString(result.message));
+        qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)));
         return false;
     }
     recordPath_ = path;
@@ -63,6 +64,9 @@ bool CMainFrame::OpenRecord(const QString& path) {
     if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
     RefreshCaption();
     UpdateCommandUi();
+    // A record cut short shows the samples it holds; the warning, over it, says what is missing.
+    if (result.incomplete)
+        qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)));
     return true;
 }
 
@@ -115,14 +119,14 @@ DownloadTarget CMainFrame::HoldRecordFile(const QString& path) {
     DownloadTarget target = QFileInfo::exists(path) ? DownloadTarget::Replacing(ToUtf8(path), &why)
                                                     : DownloadTarget::NewFile(ToUtf8(path), &why);
     if (!target.ok())
-        qx::ShowWarning(this, ToQString(SaveFailedMessage(ToUtf8(path)) + "\n" + why));
+        qx::ShowWarning(this, ToQString(WithReason(SaveFailedMessage(ToUtf8(path)), why)));
     return target;
 }
 
 void CMainFrame::WarnUnsaved(const QString& path, const std::string& why) {
     RefreshCaption();
     UpdateCommandUi();
-    qx::ShowWarning(this, ToQString(SaveFailedMessage(ToUtf8(path)) + "\n" + why) +
+    qx::ShowWarning(this, ToQString(WithReason(SaveFailedMessage(ToUtf8(path)), why)) +
                               QStringLiteral("\n\n") +
                               tr("下载的数据没有丢失: 记录在“%1”中打开着,标为未保存.\n"
                                  "请用 文件 → 保存 把它保存到能写入的地方.")

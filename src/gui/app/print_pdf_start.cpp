@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <memory>
 
+#include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "core/records/record_image.h"
 #include "core/records/record_set.h"
@@ -23,15 +24,15 @@ struct CommandLineHost final : CDataView::Host {
 
 }  // namespace
 
-int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message) {
+int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message, QString* warning) {
     auto image = std::make_unique<RecordImage>();
     auto set = std::make_unique<RecordSet>();
     const RecordFileResult read = OpenRecordFile(ToUtf8(options.recordFile), *image, *set);
     if (!read.ok) {
-        message = ToQString(read.message);
-        if (!read.reason.empty()) message += u'\n' + ToQString(read.reason);
+        message = ToQString(WithReason(read.message, read.reason));
         return 1;
     }
+    if (read.incomplete && warning) *warning = ToQString(WithReason(read.message, read.reason));
     CommandLineHost host;
     host.path = QFileInfo(options.recordFile).absoluteFilePath();
     CDataView view(host);

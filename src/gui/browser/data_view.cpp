@@ -524,10 +524,11 @@ void CDataView::ExportRecord() {
         format = ExportFormat::Csv;
     }
     UpdateStatistics();
-    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_), &figures_)) {
+    std::string why;
+    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_), &figures_, &why)) {
         ShowInfo(this, ToQString(ExportSucceededMessage(path)));
     } else {
-        ShowWarning(this, ToQString(ExportFailedMessage(path)));
+        ShowWarning(this, ToQString(WithReason(ExportFailedMessage(path), why)));
     }
 }
 

@@ -70,10 +70,10 @@ TEST_F(DownloadTargetTest, ANewFileIsNeverOneThatExistsAndNeedsItsFolder) {
     { std::ofstream(In("kept.QXRec")) << "older recording"; }
     std::string why;
     EXPECT_FALSE(DownloadTarget::NewFile(In("kept.QXRec"), &why).ok());
-    EXPECT_EQ(why, In("kept.QXRec") + " exists already: a download never replaces a file");
+    EXPECT_EQ(why, In("kept.QXRec") + " 已经存在: 下载从不替换文件");
     EXPECT_EQ(fs::file_size(In("kept.QXRec")), 15u);
     EXPECT_FALSE(DownloadTarget::NewFile(In("missing/a.QXRec"), &why).ok());
-    EXPECT_EQ(why, "cannot create a file in " + In("missing") + ": No such file or directory");
+    EXPECT_EQ(why, "不能在 " + In("missing") + " 中建立文件: 没有那个文件或目录");
     EXPECT_FALSE(DownloadTarget::FreshIn(In("missing"), "a.QXRec", &why).ok());
     EXPECT_FALSE(fs::exists(In("missing")));
     // The numbers go on past names taken; a name without an extension takes the number last.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,6 +11,8 @@
 #include "core/model/language.h"
 #include "core/model/param_editor_values.h"
 #include "core/model/param_profile.h"
+#include "core/model/system_error_text.h"
+#include "core/model/text_util.h"
 #include "core/records/record_export.h"
 #include "core/records/record_file.h"
 #include "core/records/record_legend.h"
@@ -103,6 +107,18 @@ TEST(EnglishTexts, ExportsParameterRowsAndMessages) {
     std::string problem;
     EXPECT_FALSE(ParseProfile("[qxlog-profile]\nmodel=QX9\n", profile, problem));
     EXPECT_EQ(problem, "Line 2: Unknown model QX9");
+}
+
+// The reasons shown below a failure: the system's in the C library's own English, the
+// record's in the words the CLI has always printed.
+TEST(EnglishTexts, ReasonsOfFailures) {
+    ScopedEnglish english;
+    for (int e : {ENOENT, EACCES, EPERM, EISDIR, ENOTDIR, ENOSPC, EDQUOT, EROFS, EFBIG, EIO,
+                  ENAMETOOLONG, ELOOP, EMFILE, ENFILE, EBUSY, ENOMEM, EEXIST, ENXIO, ENODEV})
+        EXPECT_EQ(SystemErrorText(e), std::strerror(e)) << e;
+    EXPECT_EQ(WithReason(IncompleteRecordMessage("/d/a.QXRec"), MissingSamplesReason(864, 634)),
+              "File: /d/a.QXRec\nThe record is incomplete.\n"
+              "the header names 864; the file holds only 634");
 }
 
 // The texts made from tables and blocks for every model have their English.

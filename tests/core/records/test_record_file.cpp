@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/model/text_util.h"
 #include "core/records/record_set.h"
 #include "core/records/sample_decoding.h"
 #include "record_fixtures.h"
@@ -79,6 +80,9 @@ TEST(RecordFile, CyclicRecordOfType2KeepsItsHeaderCount) {
     ASSERT_TRUE(WriteRecordFile(file.str(), image, 2));
     EXPECT_EQ(std::filesystem::file_size(file.str()), 96u + 21352u * 3u);
     EXPECT_EQ(image.Params().StoredCount(), 100);
+    auto set = std::make_unique<RecordSet>();
+    RecordImage back;
+    EXPECT_FALSE(OpenRecordFile(file.str(), back, *set).incomplete);  // all 21352 are there
 
     p.SetU16(param::kWrapCount, 0);
     p.SetU16(param::kStoredCount, 500);
@@ -165,12 +169,14 @@ TEST(RecordFile, OpeningDecodesAsTheFilesOwnType) {
     EXPECT_EQ(r.type, 8);
     EXPECT_EQ(set->type, 8);
     EXPECT_EQ(set->count, 12);
+    EXPECT_FALSE(r.incomplete);
     EXPECT_TRUE(r.message.empty());
 }
 
-// A file that ends before its header says: only the samples it holds are decoded, and nothing
-// of the record shown before shows up in the new one.
-TEST(RecordFile, TruncatedFileShowsOnlyTheSamplesItHolds) {
+// A file that ends before its header says: only the samples it holds are decoded, nothing of
+// the record shown before shows up in the new one, and the result says what is missing. A
+// file too short for the header (the recording's settings) is refused.
+TEST(RecordFile, TruncatedFileShowsOnlyTheSamplesItHoldsAndSaysSo) {
     TempPath file(".QXRec");
     RecordImage image = MakeRecordImage(5, 1000);
     ASSERT_TRUE(WriteRecordFile(file.str(), image, 5));
@@ -178,16 +184,31 @@ TEST(RecordFile, TruncatedFileShowsOnlyTheSamplesItHolds) {
 
     RecordImage shown = MakeRecordImage(5, 12700);  // an earlier, full record
     auto set = std::make_unique<RecordSet>();
-    ASSERT_TRUE(OpenRecordFile(file.str(), shown, *set).ok);
+    RecordFileResult r = OpenRecordFile(file.str(), shown, *set);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.incomplete);
+    EXPECT_EQ(r.namedSamples, 1000u);
+    EXPECT_EQ(WithReason(r.message, r.reason),
+              "文件:" + file.str() + "\n记录不完整!\n记录头标明 1000 个样本, 文件只有 10 个");
     EXPECT_EQ(set->count, 10);
     EXPECT_EQ(set->Params().StoredCount(), 1000);
     EXPECT_EQ(shown.bytes[96 + 10 * 5 + 3], 0);
 
-    // Shorter than the header: an empty record of that type.
-    std::filesystem::resize_file(file.str(), 40);
-    ASSERT_TRUE(OpenRecordFile(file.str(), shown, *set).ok);
+    // The header alone: opened, every sample missing.
+    std::filesystem::resize_file(file.str(), 96);
+    r = OpenRecordFile(file.str(), shown, *set);
+    ASSERT_TRUE(r.ok);
     EXPECT_EQ(set->count, 0);
-    EXPECT_EQ(set->Params().StoredCount(), 0);
+    EXPECT_EQ(r.reason, "记录头标明 1000 个样本, 文件只有 0 个");
+
+    // One byte short of the header: refused, and the record shown stays as it was.
+    std::filesystem::resize_file(file.str(), 95);
+    const RecordImage before = shown;
+    r = OpenRecordFile(file.str(), shown, *set);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, OpenFailedMessage(file.str()));
+    EXPECT_EQ(r.reason, "短于记录头 (95 字节)");
+    EXPECT_EQ(shown.bytes, before.bytes);
 }
 
 TEST(RecordFile, SaveFailureLeavesTheOldFileAndNoLeftovers) {

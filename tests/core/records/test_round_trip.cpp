@@ -76,6 +76,7 @@ TEST_P(RoundTrip, DownloadFileDecodeTableAndExports) {
     auto set = std::make_unique<RecordSet>();
     const RecordFileResult opened = OpenRecordFile(file.str(), image, *set);
     ASSERT_TRUE(opened.ok);
+    EXPECT_FALSE(opened.incomplete);
     EXPECT_EQ(opened.type, type);
     ASSERT_EQ(set->count, static_cast<int32_t>(truth.size()));
     const uint8_t mask = ChannelMask(type);

@@ -55,15 +55,15 @@ TEST_F(XlsxCheck, CompleteWorkbookPasses) {
 
 TEST_F(XlsxCheck, WrongRowCountOrMissingPart) {
     const XlsxPart more[] = {{"xl/worksheets/sheet1.xml", 52}};
-    EXPECT_NE(Check(bytes, more).find("51 rows instead of 52"), std::string::npos);
+    EXPECT_NE(Check(bytes, more).find("51 行, 应为 52 行"), std::string::npos);
     const XlsxPart absent[] = {{"xl/worksheets/sheet3.xml"}};
-    EXPECT_NE(Check(bytes, absent).find("sheet3.xml missing"), std::string::npos);
+    EXPECT_NE(Check(bytes, absent).find("缺少 xl/worksheets/sheet3.xml"), std::string::npos);
 }
 
 TEST_F(XlsxCheck, DamagedZipIsRefused) {
-    EXPECT_NE(Check(bytes.substr(0, bytes.size() / 2), sheet).find("end record missing"),
+    EXPECT_NE(Check(bytes.substr(0, bytes.size() / 2), sheet).find("缺少 zip 结束记录"),
               std::string::npos);
-    EXPECT_NE(Check("", sheet).find("not a zip file"), std::string::npos);
+    EXPECT_NE(Check("", sheet).find("不是 zip 文件"), std::string::npos);
     // A byte changed inside the sheet's compressed data: inflate or the CRC-32 notices.
     const size_t at = bytes.find("xl/worksheets/sheet1.xml") + 200;
     std::string flipped = bytes;
@@ -72,9 +72,29 @@ TEST_F(XlsxCheck, DamagedZipIsRefused) {
     // The central directory pointing past its end record.
     std::string pointer = bytes;
     pointer[pointer.size() - 6] = static_cast<char>(0xFF);
-    EXPECT_NE(Check(pointer, sheet).find("inconsistent"), std::string::npos);
+    EXPECT_NE(Check(pointer, sheet).find("不一致"), std::string::npos);
     EXPECT_NE(Check(bytes, {}).find("ok"), std::string::npos);
     EXPECT_FALSE(CheckXlsxFile("/nonexistent/a.xlsx", sheet));
+}
+
+// Only a stored CRC-32 changed: every part still unpacks to its size, and only the comparison
+// with the unpacked bytes' CRC-32 tells. The local header's copy is changed with it, and alone.
+TEST_F(XlsxCheck, ChangedCrcIsRefused) {
+    const std::string name = "xl/worksheets/sheet1.xml";
+    // The name follows its local header (30 bytes) first, its central directory entry (46
+    // bytes) last.
+    const size_t localEntry = bytes.find(name) - 30;
+    const size_t entry = bytes.rfind(name) - 46;
+    ASSERT_EQ(bytes.compare(localEntry, 4, std::string("PK\x03\x04", 4)), 0);
+    ASSERT_EQ(bytes.compare(entry, 4, std::string("PK\x01\x02", 4)), 0);
+
+    std::string both = bytes;
+    both[entry + 16] = static_cast<char>(both[entry + 16] ^ 0x01);
+    both[localEntry + 14] = static_cast<char>(both[localEntry + 14] ^ 0x01);
+    EXPECT_EQ(Check(both, sheet), "工作簿已损坏: " + name + ": 大小或 CRC-32 不符");
+    std::string localOnly = bytes;
+    localOnly[localEntry + 14] = static_cast<char>(localOnly[localEntry + 14] ^ 0x01);
+    EXPECT_EQ(Check(localOnly, sheet), "工作簿已损坏: " + name + ": 本地文件头与中央目录不符");
 }
 
 }  // namespace

@@ -198,8 +198,7 @@ TEST_F(Download, AFileThatCannotBeCreatedIsReportedBeforeAnythingStops) {
     RunPosted();
     EXPECT_TRUE(pauses.empty());
     EXPECT_EQ(prompter.LastMessage(),
-              QStringLiteral("文件:%1\n不能保存!\ncannot create a file in %2: No such file or "
-                             "directory")
+              QStringLiteral("文件:%1\n不能保存!\n不能在 %2 中建立文件: 没有那个文件或目录")
                   .arg(target, PathIn(QStringLiteral("missing/sub"))));
     EXPECT_TRUE(bus->At(0).Recording());
     EXPECT_FALSE(frame->RecordLoaded());

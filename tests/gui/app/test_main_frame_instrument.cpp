@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest/QTest>
 
@@ -138,6 +139,35 @@ TEST_F(Frame, EnableRulesFollowEveryStateChange) {
     EXPECT_TRUE(frame->Action(cmd::kStatistics)->isChecked());
     frame->RunCommand(cmd::kStatistics);
     EXPECT_FALSE(frame->RecordBrowser()->StatisticsShown());
+}
+
+// The View menu marks 统计 as it marks the bars: the same check mark, on and off, in step with
+// the toolbar button.
+TEST_F(Frame, StatisticsEntryCarriesACheckMark) {
+    Make({1});
+    frame->show();
+    QMenu* view = nullptr;  // the View menu, among the places that show the action
+    for (QObject* o : frame->Action(cmd::kStatistics)->associatedObjects())
+        if (!view) view = qobject_cast<QMenu*>(o);
+    ASSERT_NE(view, nullptr);
+    // The check column of an entry: the left end of its row, less the menu's frame above.
+    const auto mark = [&](int id) {
+        view->popup(QPoint(0, 0));
+        QTest::qWait(20);
+        const QRect row = view->actionGeometry(frame->Action(id));
+        const QImage column = view->grab(row.adjusted(0, 1, 0, -1)).toImage().copy(0, 0, 20, 99);
+        view->hide();
+        return column;
+    };
+    frame->RunCommand(cmd::kStatistics);
+    const QImage shown = mark(cmd::kStatistics);
+    EXPECT_EQ(shown, mark(cmd::kToolBar));  // checked, as the shown tool bar
+    frame->RunCommand(cmd::kStatistics);
+    frame->RunCommand(cmd::kCaptionBar);
+    const QImage hidden = mark(cmd::kStatistics);
+    EXPECT_EQ(hidden, mark(cmd::kCaptionBar));  // unchecked, as the hidden caption bar
+    EXPECT_NE(hidden, shown);
+    EXPECT_FALSE(frame->Action(cmd::kStatistics)->icon().isNull());  // on the toolbar button
 }
 
 TEST_F(Frame, PollsAtTheChosenIntervalOnlyWhileAllowed) {

@@ -110,10 +110,28 @@ TEST_F(Records, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
     file.close();
     prompter.fileAnswers.push_back(bad);
     frame->RunCommand(cmd::kOpen);
-    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能打开!").arg(bad));
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("文件:%1\n不能打开!\n不是记录文件 (未知的标识 0x20222327)").arg(bad));
     EXPECT_EQ(frame->RecordPath(), good);
     EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 50);
     EXPECT_FALSE(settings.RecentFiles().contains(bad));
+}
+
+// A file cut short opens with the samples it holds and a warning of what is missing.
+TEST_F(Records, ATruncatedRecordSaysWhatIsMissing) {
+    const QString cut = WriteRecord(QStringLiteral("cut.QXRec"), *sim);
+    ASSERT_TRUE(QFile::resize(cut, 96 + 20 * 3 + 2));
+    prompter.fileAnswers.push_back(cut);
+    frame->RunCommand(cmd::kOpen);
+    EXPECT_TRUE(frame->RecordLoaded());
+    EXPECT_EQ(frame->RecordPath(), cut);
+    EXPECT_EQ(frame->RecordBrowser()->TotalCount(), 20);
+    EXPECT_EQ(settings.RecentFiles(), QStringList{cut});
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(
+        prompter.LastMessage(),
+        QStringLiteral("文件:%1\n记录不完整!\n记录头标明 50 个样本, 文件只有 20 个").arg(cut));
 }
 
 TEST_F(Records, ARecentFileThatFailsDisappears) {
@@ -124,7 +142,8 @@ TEST_F(Records, ARecentFileThatFailsDisappears) {
     ASSERT_TRUE(QFile::remove(gone));
 
     frame->RunCommand(cmd::kRecentFirst);  // gone.QXRec
-    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能打开!").arg(gone));
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("文件:%1\n不能打开!\n没有那个文件或目录").arg(gone));
     EXPECT_EQ(settings.RecentFiles(), QStringList{kept});
     ASSERT_EQ(frame->RecentFileActions().size(), 1);
     EXPECT_TRUE(frame->RecentFileActions()[0]->text().endsWith(QStringLiteral("kept.QXRec")));

@@ -115,8 +115,7 @@ TEST_F(PrintPdfStart, FailuresLeaveNoFileAndSayWhy) {
     QString message;
     EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
     EXPECT_TRUE(message.contains(QStringLiteral("missing.QXRec"))) << message.toStdString();
-    EXPECT_TRUE(message.endsWith(QStringLiteral("\nNo such file or directory")))
-        << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral("\n没有那个文件或目录"))) << message.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
 
     // Not a record file: the line below says what is wrong with it.
@@ -128,7 +127,7 @@ TEST_F(PrintPdfStart, FailuresLeaveNoFileAndSayWhy) {
     }
     options.recordFile = text;
     EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
-    EXPECT_TRUE(message.contains(QStringLiteral("\nnot a record file"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("\n不是记录文件"))) << message.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
 
     options.recordFile = record;
@@ -139,6 +138,22 @@ TEST_F(PrintPdfStart, FailuresLeaveNoFileAndSayWhy) {
     EXPECT_EQ(lines[0], QStringLiteral("文件:%1 打印失败!").arg(options.printPdf));
     EXPECT_FALSE(lines[1].isEmpty());
     EXPECT_FALSE(QFile::exists(options.printPdf));
+}
+
+// A record file cut short prints the samples it holds, with a warning of what is missing.
+TEST_F(PrintPdfStart, TruncatedRecordPrintsWithAWarning) {
+    QFile::resize(record, 96 + 100 * 9 + 4);
+    StartOptions options;
+    options.recordFile = record;
+    options.printPdf = pdf;
+    QString message, warning;
+    ASSERT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message, &warning), 0)
+        << message.toStdString();
+    EXPECT_EQ(
+        warning,
+        QStringLiteral("文件:%1\n记录不完整!\n记录头标明 300 个样本, 文件只有 100 个").arg(record));
+    EXPECT_TRUE(message.contains(QStringLiteral("总记录数:100"))) << message.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
 }
 
 // The program itself, without a display or a platform chosen.

@@ -192,7 +192,8 @@ TEST_F(App, ARecordOnTheCommandLineOpensLastAndJoinsTheRecentFiles) {
     StartOptions missing;
     missing.recordFile = dir.filePath(QStringLiteral("nothing.QXRec"));
     ASSERT_TRUE(Start(missing));
-    EXPECT_EQ(prompter.LastMessage(), QStringLiteral("文件:%1\n不能打开!").arg(missing.recordFile));
+    EXPECT_EQ(prompter.LastMessage(),
+              QStringLiteral("文件:%1\n不能打开!\n没有那个文件或目录").arg(missing.recordFile));
     EXPECT_EQ(app->MainFrame()->CurrentView(), kDevicePanelView);
 }
 

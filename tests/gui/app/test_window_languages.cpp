@@ -3,6 +3,9 @@
 // (its size hint fits the room it has); both languages leave screenshots (lang_zh_*.png,
 // lang_en_*.png) to compare.
 #include <QDialog>
+#include <QFile>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QtTest/QTest>
 #include <memory>
@@ -59,6 +62,21 @@ class WindowLanguages : public FrameTest, public ::testing::WithParamInterface<L
         });
     }
 
+    // The warning the window just gave, in a message box as the program shows it; in English
+    // no Chinese may be left in it (the reason below the message included).
+    void LookAtWarning(const char* name) {
+        const QString text = prompter.LastMessage();
+        EXPECT_EQ(text.count(u'\n'), 2) << name << ": " << text.toStdString();
+        if (English()) {
+            EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[\\x{3000}-\\x{9fff}]"))))
+                << text.toStdString();
+        }
+        QMessageBox box(QMessageBox::Warning, ApplicationTitle(), text, QMessageBox::Ok,
+                        frame.get());
+        box.show();
+        Look(box, name);
+    }
+
     std::optional<ScopedEnglish> english_;
 };
 
@@ -99,6 +117,15 @@ TEST_P(WindowLanguages, EveryViewAndDialog) {
     Look(*frame, "record_browser");
     browser.ShowStatistics(true);
     Look(*frame, "record_statistics");
+
+    prompter.fileAnswers.push_back(PathIn(QStringLiteral("no-such-folder/room.xlsx")));
+    frame->RunCommand(cmd::kExport);
+    LookAtWarning("export_failed");
+    const QString cut = PathIn(QStringLiteral("cut.QXRec"));
+    ASSERT_TRUE(QFile::copy(PathIn(QStringLiteral("room.QXRec")), cut));
+    ASSERT_TRUE(QFile::resize(cut, 96 + 250 * 3 + 1));
+    ASSERT_TRUE(frame->OpenRecord(cut));
+    LookAtWarning("record_incomplete");
 
     LookAtNextDialog("print_choice", QDialog::Accepted);
     prompter.dialogHandlers.push_back([this](QDialog& dialog) {

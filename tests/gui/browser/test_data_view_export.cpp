@@ -127,7 +127,9 @@ TEST_F(ExportTest, NamesWithoutExtensionAndFailures) {
 
     const std::string bad = dir + "/no-such-folder-qx/out.txt";
     ExportTo(bad);
-    EXPECT_EQ(prompts.LastMessage(), ToQString("文件:" + bad + "\n导出失败!"));
+    EXPECT_EQ(prompts.LastMessage(),
+              ToQString("文件:" + bad + "\n导出失败!\n不能在 " + dir +
+                        "/no-such-folder-qx 中建立文件: 没有那个文件或目录"));
     EXPECT_EQ(prompts.messages.back().icon, PromptIcon::Warning);
 
     // Without a loaded record the command does nothing.

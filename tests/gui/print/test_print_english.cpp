@@ -116,7 +116,8 @@ TEST(PrintEnglish, ReportTitleAndALongInformationLine) {
     TableFixture fixture(1, 120);
     CPrintListTrend job;
     test::SetReportJob(job, fixture.table, QStringLiteral("list.QXRec"));
-    // Too long for the band: it goes on in a second line from its last double space that fits.
+    // Too long for the band in the tests' fonts (a narrow face fits it whole): it goes on in a
+    // second line from its last double space that fits. Either way nothing passes the edge.
     const QString head = QStringLiteral(
         "Number: QX0001 Measurement: Cold store 3, north wall, upper shelf  Total samples: 120");
     const QString tail =
@@ -127,9 +128,11 @@ TEST(PrintEnglish, ReportTitleAndALongInformationLine) {
     EXPECT_NE(device.engine.Find(QStringLiteral("Measurement Data Report")), nullptr);
     const auto* first = device.engine.Find(head);
     const auto* second = device.engine.Find(tail);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_GT(second->at.y(), first->at.y());
+    if (!device.engine.Find(job.infoLine)) {
+        ASSERT_NE(first, nullptr);
+        ASSERT_NE(second, nullptr);
+        EXPECT_GT(second->at.y(), first->at.y());
+    }
     const auto collisions = Collisions(device);
     EXPECT_TRUE(collisions.empty()) << collisions.front();
 }
