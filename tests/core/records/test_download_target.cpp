@@ -110,7 +110,7 @@ TEST_F(DownloadTargetTest, AFailedWriteKeepsTheNameForAnotherTry) {
     DownloadTarget target = DownloadTarget::NewFile(In("r.QXRec"));
     std::string why;
     EXPECT_FALSE(test::WithFileSizeLimit(4096, [&] { return target.Write(image, 5, &why); }));
-    EXPECT_NE(why.find("File too large"), std::string::npos) << why;
+    EXPECT_NE(why.find("文件过大"), std::string::npos) << why;
     EXPECT_EQ(Names(), std::set<std::string>{"r.QXRec"});
     EXPECT_EQ(fs::file_size(In("r.QXRec")), 0u);
     ASSERT_TRUE(target.Write(image, 5, &why)) << why;
@@ -130,7 +130,7 @@ TEST_F(DownloadTargetTest, ReplacingNeedsAFileAndAWritableFolder) {
     std::string why;
     fs::create_directory(In("folder.QXRec"));
     EXPECT_FALSE(DownloadTarget::Replacing(In("folder.QXRec"), &why).ok());
-    EXPECT_EQ(why, "cannot replace " + In("folder.QXRec") + ": not a file");
+    EXPECT_EQ(why, "不能替换 " + In("folder.QXRec") + ": 不是文件");
     EXPECT_EQ(Names(), (std::set<std::string>{"folder.QXRec", "old.QXRec"}));
 }
 
