@@ -1,5 +1,6 @@
 #include "number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <system_error>
@@ -29,6 +30,31 @@ void AppendFixed(std::string& out, double value, int decimals) {
         const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
         if (n > 0) out.append(buf, static_cast<size_t>(n) < sizeof buf ? n : sizeof buf - 1);
     }
+}
+
+void AppendFigure(std::string& out, double value, int decimals) {
+    const size_t start = out.size();
+    AppendFixed(out, value, decimals);
+    if (out.size() > start && out[start] == '-' &&
+        out.find_first_not_of("0.", start + 1) == std::string::npos) {
+        out.erase(start, 1);
+    }
+}
+
+std::string FigureText(double value, int decimals) {
+    std::string s;
+    AppendFigure(s, value, decimals);
+    return s;
+}
+
+std::string LimitFigureText(double value, int decimals) {
+    std::string s = FigureText(value, std::max(decimals, 0) + 3);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
 }
 
 void AppendGeneral(std::string& out, double value) {
