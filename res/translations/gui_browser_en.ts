@@ -121,14 +121,5 @@
         <source>%1的上限“%2”不是数字</source>
         <translation>High limit of %1 &quot;%2&quot; is not a number</translation>
     </message>
-    <message>
-        <source>%1的下限高于上限</source>
-        <translation>Low limit of %1 is above its high limit</translation>
-    </message>
-    <message>
-        <source>;</source>
-        <comment>between the problems of the message line</comment>
-        <translation>; </translation>
-    </message>
 </context>
 </TS>

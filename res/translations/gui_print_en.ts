@@ -106,5 +106,17 @@ Printing failed.</translation>
         <source>%1秒</source>
         <translation>%1 s</translation>
     </message>
+    <message>
+        <source>注:等于限值的数值在限值之内;数值与记录的限值按列表显示的位数比较,摄氏与华氏记录的超限相同。</source>
+        <translation>Note: a value equal to a limit is inside it; values and the record&apos;s limits are compared as the list shows them, so a record has the same excursions in °C and in °F.</translation>
+    </message>
+    <message>
+        <source>超限时间 = 样本数 × 记录间隔:一个样本的超限为一个间隔,间隔 300 秒时显示为 16:20–16:25 的超限为 600 秒;缺失的数值结束超限,不计时间。</source>
+        <translation>The time of an excursion is its samples × the recording interval: one sample lasts one interval, and at 300 s an excursion shown 16:20–16:25 lasts 600 s; a missing value ends an excursion and adds no time.</translation>
+    </message>
+    <message>
+        <source>平均动力学温度只对测得的温度计算,不对露点计算。</source>
+        <translation>The mean kinetic temperature is given for the measured temperature only, not for the dew point.</translation>
+    </message>
 </context>
 </TS>

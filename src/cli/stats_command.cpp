@@ -46,6 +46,7 @@ std::optional<double> ParseNumber(std::string_view text) {
 }
 
 struct LimitOption {
+    std::string text;  // as given
     std::string series;
     SeriesLimits limits;
 };
@@ -59,6 +60,7 @@ std::optional<LimitOption> ParseLimit(const std::string& text, std::string* prob
         return std::nullopt;
     }
     LimitOption o;
+    o.text = text;
     o.series = text.substr(0, eq);
     const std::string_view low = std::string_view(text).substr(eq + 1, comma - eq - 1);
     const std::string_view high = std::string_view(text).substr(comma + 1);
@@ -114,17 +116,19 @@ class Json {
         Separate();
         AppendInt(text, v);
     }
-    // A number with the given decimals; limits with trailing zeros dropped.
-    void Fixed(double v, int decimals, bool trim = false) {
+    // A figure with the given decimals, never "-0.000".
+    void Fixed(double v, int decimals) {
         Separate();
-        const size_t start = text.size();
-        AppendFixed(text, v, decimals);
-        if (trim && text.find('.', start) != std::string::npos) {
-            while (text.back() == '0')
-                text.pop_back();
-            if (text.back() == '.') text.pop_back();
-        }
-        if (text.compare(start, std::string::npos, "-0") == 0) text.erase(start, 1);
+        AppendFigure(text, v, decimals);
+    }
+    // A limit: trailing zeros dropped.
+    void Limit(double v, int decimals) {
+        Separate();
+        text += LimitFigureText(v, decimals);
+    }
+    void Bool(bool v) {
+        Separate();
+        text += v ? "true" : "false";
     }
     void Time(std::time_t t) {
         Separate();
@@ -163,17 +167,20 @@ void JsonSide(Json& j, const char* key, const SideTotal& side) {
 
 void JsonLimits(Json& j, const SeriesStatistics& s) {
     const LimitSummary& l = *s.limits;
-    const int limitDecimals = s.decimals + 3;
     j.Key("limits");
     j.Open('{');
+    j.Key("source");
+    j.String(l.overridden ? "given" : "record");
     if (l.limits.low) {
         j.Key("low");
-        j.Fixed(*l.limits.low, limitDecimals, true);
+        j.Limit(*l.limits.low, s.decimals);
     }
     if (l.limits.high) {
         j.Key("high");
-        j.Fixed(*l.limits.high, limitDecimals, true);
+        j.Limit(*l.limits.high, s.decimals);
     }
+    j.Key("inverted");
+    j.Bool(l.inverted);
     JsonSide(j, "below", l.below);
     JsonSide(j, "above", l.above);
     j.Key("excursions");
@@ -223,11 +230,15 @@ std::string ToJson(const RecordStatistics& rs) {
     }
     j.Key("samples");
     j.Int(rs.samples);
+    j.Key("mkt_dh_kj_mol");
+    j.Limit(rs.activationEnergy, 0);
     j.Key("series");
     j.Open('[');
     for (const SeriesStatistics& s : rs.series) {
         const int figures = s.decimals + 2;
         j.Open('{');
+        j.Key("id");
+        j.String(s.id);
         j.Key("title");
         j.String(s.title);
         j.Key("unit");
@@ -285,9 +296,7 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows) {
 }
 
 std::string Fixed(double v, int decimals) {
-    std::string s;
-    AppendFixed(s, v, decimals);
-    return s;
+    return FigureText(v, decimals);
 }
 
 std::string Time(std::time_t t) {
@@ -295,12 +304,7 @@ std::string Time(std::time_t t) {
 }
 
 std::string Limit(const std::optional<double>& v, int decimals) {
-    if (!v) return "-";
-    std::string s = Fixed(*v, decimals + 3);
-    while (s.back() == '0')
-        s.pop_back();
-    if (s.back() == '.') s.pop_back();
-    return s;
+    return v ? LimitFigureText(*v, decimals) : "-";
 }
 
 std::string Seconds(int64_t seconds) {
@@ -320,6 +324,9 @@ void PrintReadable(const RecordStatistics& rs) {
     if (rs.samples > 0) {
         std::printf(Tr("开始时间:%s 结束时间:%s\n"), Time(rs.first).c_str(), Time(rs.last).c_str());
     }
+    std::printf(Tr("活化能ΔH:%s kJ/mol\n"), LimitFigureText(rs.activationEnergy, 0).c_str());
+    for (const std::string& warning : StatisticsWarnings(rs))
+        std::printf(Tr("注意:%s\n"), warning.c_str());
 
     std::vector<std::vector<std::string>> figures = {
         {Tr("通道"), Tr("样本数"), Tr("缺失"), Tr("最小值"), Tr("最小值时间"), Tr("最大值"),
@@ -385,14 +392,29 @@ std::string StatsHelp() {
         "window (all samples unless a window is given), for every series the record\n"
         "browser lists, in list order: samples with a value, missing values (empty\n"
         "cells, such as a dew point at 0 %%RH), minimum and maximum with the time they\n"
-        "first occur, mean and standard deviation (n - 1); for temperature the mean\n"
-        "kinetic temperature (MKT). For temperature and humidity (the sound level of\n"
-        "sound-level meters, the CO2 or formaldehyde high limit of gas loggers) the\n"
-        "record's alarm limits give the samples and time below and above them and\n"
-        "every excursion: a run of consecutive samples on one side, with its first\n"
-        "and last sample time, samples, time and peak. All figures come from the\n"
-        "values as the list shows them; mean, standard deviation and MKT carry two\n"
-        "decimals more. The options may come before or after FILE.\n"
+        "first occur, mean and standard deviation (n - 1); for the measured\n"
+        "temperature the mean kinetic temperature (MKT), never for the dew point. For\n"
+        "temperature and humidity (the sound level of sound-level meters, the CO2 or\n"
+        "formaldehyde high limit of gas loggers) the record's alarm limits, or the\n"
+        "ones given, give the samples and time below and above them and every\n"
+        "excursion: a run of consecutive samples on one side, with its first and last\n"
+        "sample time, samples, time and peak. All figures come from the values as the\n"
+        "list shows them; mean, standard deviation and MKT carry two decimals more.\n"
+        "The header states the activation energy dH, and the limit table where each\n"
+        "series' limits come from (%s or %s). The options may come before or after\n"
+        "FILE.\n"
+        "\n"
+        "How excursions count:\n"
+        "  equal              a value equal to a limit is inside it; values and the\n"
+        "                     record's limits are compared as the list shows them, so\n"
+        "                     a record counts the same excursions in °C and in °F\n"
+        "  time               samples x the record interval: a one-sample excursion\n"
+        "                     lasts one interval, and at 300 s an excursion shown from\n"
+        "                     16:20 to 16:25 lasts 600 s\n"
+        "  missing            a missing value ends an excursion and adds no time\n"
+        "  low above high     record limits with the low limit above the high one are\n"
+        "                     named in a warning line, and each side is counted on\n"
+        "                     its own\n"
         "\n"
         "Options:\n"
         "  --last-days N      samples of the last N days (1..300) up to now\n"
@@ -403,28 +425,40 @@ std::string StatsHelp() {
         "  --limit SERIES=LOW,HIGH\n"
         "                     limits in the series' display unit instead of the\n"
         "                     record's, for example --limit temp=2,8; either side may\n"
-        "                     be left empty for none (--limit hum=,80). SERIES is a\n"
-        "                     list title such as %s, a series name such as %s,\n"
-        "                     or temp, hum, sound, co2, hcho. Repeat it for several\n"
-        "                     series; the last one given for a series counts\n"
+        "                     be left empty for none (--limit hum=,80). SERIES is one\n"
+        "                     of the ids temp, hum, dew, density, pressure,\n"
+        "                     diffpressure, sound, flow, co2, hcho, or a series name\n"
+        "                     or list title in Chinese or English (%s, %s, Dew\n"
+        "                     point), whatever the language. A limit must be a finite\n"
+        "                     number within what the series can show: temperature\n"
+        "                     -40..369.5 °C, dew point -100..369.5 °C (in °F on a\n"
+        "                     Fahrenheit record), humidity 0..100 %%RH, pressure\n"
+        "                     0..6553.5 hPa and differential pressure\n"
+        "                     -3276.8..3276.7 hPa (in the record's pressure unit),\n"
+        "                     sound level 0..200 dB, flow -1000000..1000000, CO2\n"
+        "                     0..65535 ppm, formaldehyde 0..655.35 mg/m3, air density\n"
+        "                     0..10 kg/m3. Repeat it for several series; the last one\n"
+        "                     given for a series counts\n"
         "  --mkt-dh KJ_PER_MOL\n"
         "                     the activation energy of the MKT in kJ/mol (1..1000);\n"
         "                     default 83.144, for which dH/R is 10000 K\n"
         "  --json             one JSON object instead of the table: file, model,\n"
-        "                     number, name, query, interval_s, first, last, samples\n"
-        "                     and series, each with title, unit, count, missing, min,\n"
-        "                     min_time, max, max_time, mean, stdev, mkt and limits\n"
-        "                     (low, high, below, above, excursions); times in ISO 8601\n"
-        "                     local time with offset, absent values left out\n"
+        "                     number, name, query, interval_s, first, last, samples,\n"
+        "                     mkt_dh_kj_mol and series, each with id (as for\n"
+        "                     --limit), title, unit, count, missing, min, min_time,\n"
+        "                     max, max_time, mean, stdev, mkt and limits (source\n"
+        "                     \"record\" or \"given\", low, high, inverted, below,\n"
+        "                     above, excursions); times in ISO 8601 local time with\n"
+        "                     offset, absent values left out\n"
         "\n"
         "One window at most: --last-days, --last-months or --from with --to.\n"
         "\n"
         "Exit status:\n"
         "  0  figures printed, also when the window holds no sample\n"
         "  1  FILE cannot be read (%s)\n"
-        "  2  a missing or wrong argument, or a --limit for a series the record does\n"
-        "     not list",
-        SeriesTitle(0, units).c_str(), Tr(units.names[2]),
+        "  2  a missing or wrong argument, a --limit for a series the record does not\n"
+        "     list, or a limit out of the series' range",
+        Tr("记录"), Tr("用户"), SeriesTitle(0, units).c_str(), Tr(units.names[2]),
         Quoted(OpenFailedMessage("FILE")).c_str());
 }
 
@@ -491,6 +525,17 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
             }
             return Usage("--limit: the record lists no series '" + o.series + "' (it lists " +
                          titles + ")");
+        }
+        const RecordUnits& units = table->Units();
+        const LimitRange range = PlausibleLimitRange(series, units);
+        for (const std::optional<double>& v : {o.limits.low, o.limits.high}) {
+            if (v && !range.Contains(*v)) {
+                const int d = CellDecimals(series, units);
+                return Usage("--limit " + o.text + ": the limits of this series lie within " +
+                             LimitFigureText(range.low, d) + " and " +
+                             LimitFigureText(range.high, d) + " " +
+                             units.units[static_cast<size_t>(series)]);
+            }
         }
         settings.limits[static_cast<size_t>(series)] = o.limits;
     }

@@ -257,23 +257,36 @@ TEST(StatsCommand, JsonOfASmallRecord) {
     ASSERT_EQ(r.status, 0) << r.out;
     const std::string t0 = "\"2017-03-10T21:07:12+08:00\"";
     const std::string t2 = "\"2017-03-10T21:09:12+08:00\"";
-    EXPECT_EQ(r.out,
-              "{\"file\": \"" + file.str() +
-                  "\", \"model\": \"QX420B\", \"number\": \"QX0001\", \"name\": \"测试点\", "
-                  "\"query\": \"所有\", \"interval_s\": 60, \"first\": " +
-                  t0 + ", \"last\": " + t2 +
-                  ", \"samples\": 3, \"series\": [{\"title\": \"温度(℃)\", \"unit\": \"℃\", "
-                  "\"count\": 3, \"missing\": 0, \"min\": 15.0, \"min_time\": " +
-                  t0 + ", \"max\": 22.4, \"max_time\": " + t2 +
-                  ", \"mean\": 18.700, \"stdev\": 3.700, \"mkt\": 19.196, \"limits\": {\"low\": "
-                  "16, \"high\": 20, \"below\": {\"samples\": 1, \"seconds\": 60}, \"above\": "
-                  "{\"samples\": 1, \"seconds\": 60}, \"excursions\": [{\"side\": \"low\", "
-                  "\"start\": " +
-                  t0 + ", \"end\": " + t0 +
-                  ", \"samples\": 1, \"seconds\": 60, \"peak\": 15.0, \"peak_time\": " + t0 +
-                  "}, {\"side\": \"high\", \"start\": " + t2 + ", \"end\": " + t2 +
-                  ", \"samples\": 1, \"seconds\": 60, \"peak\": 22.4, \"peak_time\": " + t2 +
-                  "}]}}]}\n");
+    EXPECT_EQ(r.out, "{\"file\": \"" + file.str() +
+                         "\", \"model\": \"QX420B\", \"number\": \"QX0001\", \"name\": \"测试点\", "
+                         "\"query\": \"所有\", \"interval_s\": 60, \"first\": " +
+                         t0 + ", \"last\": " + t2 +
+                         ", \"samples\": 3, \"mkt_dh_kj_mol\": 83.144, \"series\": [{\"id\": "
+                         "\"temp\", \"title\": \"温度(℃)\", \"unit\": \"℃\", "
+                         "\"count\": 3, \"missing\": 0, \"min\": 15.0, \"min_time\": " +
+                         t0 + ", \"max\": 22.4, \"max_time\": " + t2 +
+                         ", \"mean\": 18.700, \"stdev\": 3.700, \"mkt\": 19.196, \"limits\": "
+                         "{\"source\": \"given\", \"low\": 16, \"high\": 20, \"inverted\": false, "
+                         "\"below\": {\"samples\": 1, \"seconds\": 60}, \"above\": "
+                         "{\"samples\": 1, \"seconds\": 60}, \"excursions\": [{\"side\": \"low\", "
+                         "\"start\": " +
+                         t0 + ", \"end\": " + t0 +
+                         ", \"samples\": 1, \"seconds\": 60, \"peak\": 15.0, \"peak_time\": " + t0 +
+                         "}, {\"side\": \"high\", \"start\": " + t2 + ", \"end\": " + t2 +
+                         ", \"samples\": 1, \"seconds\": 60, \"peak\": 22.4, \"peak_time\": " + t2 +
+                         "}]}}]}\n");
+    // Record limits with the low one above the high one: said in a line and in the JSON.
+    ParamBlock p = image.Params();
+    p.SetU16(param::kLowLimit, 700);
+    p.SetU16(param::kHighLimit, 500);
+    image.SetParams(p);
+    ASSERT_TRUE(WriteRecordFile(file.str(), image, 4));
+    EXPECT_NE(Cli("stats " + file.str()).out.find("注意:温度(℃):记录的下限 30 高于上限 10,"),
+              std::string::npos);
+    EXPECT_NE(
+        Cli("stats --json " + file.str())
+            .out.find("\"source\": \"record\", \"low\": 30, \"high\": 10, \"inverted\": true"),
+        std::string::npos);
 }
 
 TEST_F(RecordCommands, StatsTableWindowsAndBadArguments) {
@@ -285,19 +298,31 @@ TEST_F(RecordCommands, StatsTableWindowsAndBadArguments) {
         << r.out;
     EXPECT_NE(r.out.find("CO2(PPM)"), std::string::npos);
     EXPECT_NE(r.out.find("平均动力学温度"), std::string::npos);
+    EXPECT_NE(r.out.find("活化能ΔH:100 kJ/mol\n"), std::string::npos);
+
+    // Ids and names in either language, limits up to the ends of the series' range.
+    for (const char* good : {"--lang zh stats --limit 'Dew point=,5'",
+                             "--lang en stats --limit 露点=,5", "--lang en stats --limit dew=,5",
+                             "stats --limit hum=0,100", "stats --limit temp=-40,369.5"}) {
+        r = Cli(std::string(good) + " --json " + f);
+        EXPECT_EQ(r.status, 0) << good << ": " << r.out;
+        EXPECT_NE(r.out.find("\"source\": \"given\""), std::string::npos) << good;
+    }
 
     // Nothing selected: the counts, no figures, no first or last time.
     r = Cli("stats " + f + " --json --last-days 1");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("\"samples\": 0, \"series\": [{\"title\": \"温度(℃)\", \"unit\": "
-                         "\"℃\", \"count\": 0, \"missing\": 0, \"limits\""),
+    EXPECT_NE(r.out.find("\"samples\": 0, \"mkt_dh_kj_mol\": 83.144, \"series\": [{\"id\": "
+                         "\"temp\", \"title\": \"温度(℃)\", \"unit\": \"℃\", \"count\": 0, "
+                         "\"missing\": 0, \"limits\""),
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("\"first\""), std::string::npos);
 
-    for (const char* bad :
-         {"--limit nope=1,2", "--limit temp=5,1", "--limit temp=,", "--limit temp=1",
-          "--limit hcho=0,1", "--mkt-dh 0", "--mkt-dh x", "--json --json2", "--limit"}) {
+    for (const char* bad : {"--limit nope=1,2", "--limit temp=5,1", "--limit temp=,",
+                            "--limit temp=1", "--limit hcho=0,1", "--mkt-dh 0", "--mkt-dh x",
+                            "--json --json2", "--limit", "--limit hum=,100.1",
+                            "--limit temp=-40.1,", "--limit temp=,1e308", "--limit temp=nan,"}) {
         r = Cli("stats " + f + " " + bad);
         EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
     }

@@ -1,6 +1,7 @@
 #include "browser_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace qx {
 
@@ -44,19 +45,47 @@ BrowserLayout LayoutWindows(const BrowserRect& c, const BrowserRect& a, int arra
 
 }  // namespace
 
+namespace {
+
+// Pixels right of A's left edge that the panel and the rest share.
+int SharedWidth(const BrowserRect& c, const BrowserRect& a) {
+    return std::max(c.right - a.left, kBrowserMinimumExtent);
+}
+
+}  // namespace
+
 BrowserLayout LayoutBrowser(const BrowserRect& c, const BrowserRect& a, int arrangement,
-                            bool showLists, bool showChart, bool showStatistics) {
+                            bool showLists, bool showChart, bool showStatistics,
+                            int statisticsShare, int statisticsWidth) {
     if (!showStatistics) return LayoutWindows(c, a, arrangement, showLists, showChart);
-    const int width = std::max(c.right - a.left, kBrowserMinimumExtent);
+    const int width = SharedWidth(c, a);
+    const int right = a.left + width;
     int left = a.left;
-    if (showLists || showChart)
-        left = c.right - std::max((2 * width) / 5, std::min(kStatisticsPanelWidth, width / 2));
+    const bool alone = !showLists && !showChart;
+    if (!alone) {
+        const bool automatic = statisticsShare < 0;
+        const int share =
+            automatic ? kDefaultStatisticsShare : std::min(statisticsShare, kMaxStatisticsShare);
+        int panel = static_cast<int>((int64_t{width} * share + kMaxStatisticsShare / 2) /
+                                     kMaxStatisticsShare);
+        if (automatic) panel = std::max(panel, statisticsWidth);
+        panel = std::min(panel, width - kSplitterWidth - kBrowserMinimumExtent);
+        panel = std::max(panel, std::min(kStatisticsMinimumWidth, width - kSplitterWidth));
+        left = right - panel;
+    }
     BrowserRect rest = c;
-    rest.right = left - 1;
+    rest.right = left - (alone ? 0 : kSplitterWidth);
     BrowserLayout out = LayoutWindows(rest, a, arrangement, showLists, showChart);
     out.statisticsShown = true;
-    out.statistics = {left, c.top, std::max(c.right, left + kBrowserMinimumExtent), c.bottom};
+    out.statistics = {left, c.top, right, c.bottom};
+    if (!alone) out.splitter = {rest.right, c.top, left, c.bottom};
     return out;
+}
+
+int StatisticsShareAt(const BrowserRect& c, const BrowserRect& a, int x) {
+    const int width = SharedWidth(c, a);
+    const int64_t panel = std::clamp(a.left + width - x, 0, width);
+    return static_cast<int>((panel * kMaxStatisticsShare + width / 2) / width);
 }
 
 }  // namespace qx

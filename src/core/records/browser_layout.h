@@ -11,10 +11,13 @@
 //   neither              nothing moves
 //
 // With the statistics panel on, the panel takes the right part of C, from the top to the
-// bottom: two fifths of the width right of A's left edge, at least kStatisticsPanelWidth
-// while that leaves half of it, and
-// all of it when neither the lists nor the chart show. The arrangements above keep their rules
-// in C without that part.
+// bottom, behind a splitter kSplitterWidth wide: its share of the width W right of A's left
+// edge is the user's (in ten-thousandths, where the splitter was dragged to), or until the
+// user drags it 46 % but at least the width the panel asks for (a series' figures whole).
+// Either is kept so that the panel is at least kStatisticsMinimumWidth and the rest at least
+// kBrowserMinimumExtent wide as far as W allows (the panel's minimum first); the panel takes
+// all of W, without a splitter, when neither the lists nor the chart show. The arrangements
+// above keep their rules in C without that part.
 //
 // Rectangles are (left, top, right, bottom) with right and bottom just outside.
 #pragma once
@@ -27,7 +30,12 @@ struct BrowserRect {
 };
 
 inline constexpr int kBrowserMinimumExtent = 120;
-inline constexpr int kStatisticsPanelWidth = 360;
+inline constexpr int kStatisticsMinimumWidth = 180;
+inline constexpr int kSplitterWidth = 5;
+inline constexpr int kMaxStatisticsShare = 10000;
+// No share chosen: the panel's share follows kAutoStatisticsShare and the width it asks for.
+inline constexpr int kAutoStatisticsShare = -1;
+inline constexpr int kDefaultStatisticsShare = 4600;
 
 struct BrowserLayout {
     bool apply = false;  // false: leave every window as it is
@@ -38,9 +46,15 @@ struct BrowserLayout {
     BrowserRect chart;
     bool statisticsShown = false;
     BrowserRect statistics;
+    BrowserRect splitter;  // empty when the panel is alone
 };
 
 BrowserLayout LayoutBrowser(const BrowserRect& client, const BrowserRect& anchor, int arrangement,
-                            bool showLists, bool showChart, bool showStatistics = false);
+                            bool showLists, bool showChart, bool showStatistics = false,
+                            int statisticsShare = kAutoStatisticsShare, int statisticsWidth = 0);
+
+// The share (0..kMaxStatisticsShare) that puts the panel's left edge at x, for a
+// splitter dragged there.
+int StatisticsShareAt(const BrowserRect& client, const BrowserRect& anchor, int x);
 
 }  // namespace qx

@@ -77,10 +77,8 @@ struct GridValue {
 };
 
 // The value as the table shows it: rounded to the cell's decimals ("%g" texts as they are).
-double ShownValue(float value, int decimals) {
-    if (decimals <= 0 || decimals > 8) return value;
-    const double scale = std::pow(10.0, decimals);
-    return std::nearbyint(static_cast<double>(value) * scale) / scale;
+double CellValue(float value, int decimals) {
+    return decimals <= 0 || decimals > 8 ? value : ShownValue(value, decimals);
 }
 
 std::string Fixed(double value, int decimals) {
@@ -166,7 +164,7 @@ void FindLargestSpread(Comparison& c) {
         for (size_t i = 0; i < c.values.size(); ++i) {
             const float v = c.values[i][row];
             if (!std::isfinite(v)) continue;
-            const double shown = ShownValue(v, c.decimals);
+            const double shown = CellValue(v, c.decimals);
             if (high < 0 || shown > highValue) {
                 high = static_cast<int>(i);
                 highValue = shown;

@@ -61,6 +61,31 @@ void AppendFixed(std::string& out, double value, int decimals) {
     }
 }
 
+void AppendFigure(std::string& out, double value, int decimals) {
+    const size_t start = out.size();
+    AppendFixed(out, value, decimals);
+    if (out.size() > start && out[start] == '-' &&
+        out.find_first_not_of("0.", start + 1) == std::string::npos) {
+        out.erase(start, 1);
+    }
+}
+
+std::string FigureText(double value, int decimals) {
+    std::string s;
+    AppendFigure(s, value, decimals);
+    return s;
+}
+
+std::string LimitFigureText(double value, int decimals) {
+    std::string s = FigureText(value, std::max(decimals, 0) + 3);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
 void AppendGeneral(std::string& out, double value) {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);

@@ -11,6 +11,13 @@ namespace qx {
 
 // "%.Nf" with N limited to 0..9.
 void AppendFixed(std::string& out, double value, int decimals);
+// A figure of the statistics: "%.Nf" as AppendFixed, but a value that rounds to zero shows
+// as zero, never "-0.000".
+void AppendFigure(std::string& out, double value, int decimals);
+std::string FigureText(double value, int decimals);
+// A limit: up to three decimals more than its series shows, trailing zeros dropped ("46.6",
+// "35.78", "40"); never "-0".
+std::string LimitFigureText(double value, int decimals);
 // "%g".
 void AppendGeneral(std::string& out, double value);
 // "%d".

@@ -1,12 +1,16 @@
 #include "record_statistics.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "core/model/language.h"
 #include "core/model/param_block.h"
+#include "core/model/text_util.h"
+#include "number_text.h"
 #include "record_query.h"
 #include "record_set.h"
 #include "sample_table.h"
@@ -53,12 +57,7 @@ std::optional<double> CellNumber(std::string_view text) {
     return value;
 }
 
-bool IsTemperature(int series, const RecordUnits& units) {
-    // Series 2 is the dew point, a temperature, except on the flow meter (air density).
-    return series == 0 || (series == 2 && !(units.mask & kChFlow));
-}
-
-// Runs of one side, collected sample by sample.
+// Runs on each side, collected sample by sample.
 class ExcursionTracker {
   public:
     explicit ExcursionTracker(LimitSummary& summary) : summary_(summary) {}
@@ -66,35 +65,11 @@ class ExcursionTracker {
     // A sample standing for `interval` seconds.
     void Add(int row, std::time_t time, double value, int64_t interval) {
         const SeriesLimits& l = summary_.limits;
-        std::optional<LimitSide> side;
-        if (l.high && value > *l.high) {
-            side = LimitSide::Above;
-        } else if (l.low && value < *l.low) {
-            side = LimitSide::Below;
-        }
-        if (!side) {
-            open_ = false;
-            return;
-        }
-        SideTotal& total = *side == LimitSide::Above ? summary_.above : summary_.below;
-        ++total.samples;
-        total.seconds += interval;
-        if (!open_ || current().side != *side) {
-            summary_.excursions.push_back({*side, row, row, time, time, 0, 0, value, time});
-            open_ = true;
-        }
-        Excursion& e = current();
-        e.lastRow = row;
-        e.end = time;
-        ++e.samples;
-        e.seconds += interval;
-        const bool beyond = *side == LimitSide::Above ? value > e.peak : value < e.peak;
-        if (beyond) {
-            e.peak = value;
-            e.peakTime = time;
-        }
+        Follow(LimitSide::Below, IsBelowLimit(value, l), row, time, value, interval);
+        Follow(LimitSide::Above, IsAboveLimit(value, l), row, time, value, interval);
     }
-    void Break() { open_ = false; }
+    // A missing value: no side goes on over it.
+    void Break() { open_ = {-1, -1}; }
 
     void Finish() {
         for (size_t i = 0; i < summary_.excursions.size(); ++i) {
@@ -107,15 +82,39 @@ class ExcursionTracker {
     }
 
   private:
-    Excursion& current() { return summary_.excursions.back(); }
+    void Follow(LimitSide side, bool outside, int row, std::time_t time, double value,
+                int64_t interval) {
+        int& open = open_[side == LimitSide::Above ? 1 : 0];
+        if (!outside) {
+            open = -1;
+            return;
+        }
+        SideTotal& total = side == LimitSide::Above ? summary_.above : summary_.below;
+        ++total.samples;
+        total.seconds += interval;
+        if (open < 0) {
+            summary_.excursions.push_back({side, row, row, time, time, 0, 0, value, time});
+            open = static_cast<int>(summary_.excursions.size()) - 1;
+        }
+        Excursion& e = summary_.excursions[static_cast<size_t>(open)];
+        e.lastRow = row;
+        e.end = time;
+        ++e.samples;
+        e.seconds += interval;
+        if (side == LimitSide::Above ? value > e.peak : value < e.peak) {
+            e.peak = value;
+            e.peakTime = time;
+        }
+    }
 
     LimitSummary& summary_;
-    bool open_ = false;
+    std::array<int, 2> open_{-1, -1};  // the excursion going on below and above
 };
 
 void ComputeSeries(const SampleTable& table, int column, double dhOverR, SeriesStatistics& st) {
     const RecordUnits& units = table.Units();
-    const bool temperature = IsTemperature(st.series, units);
+    // Only the measured temperature: the MKT models the ageing of stored goods.
+    const bool temperature = st.series == 0;
     const bool fahrenheit = units.temperatureUnit == 1;
     std::optional<ExcursionTracker> tracker;
     if (st.limits) tracker.emplace(*st.limits);
@@ -128,7 +127,6 @@ void ComputeSeries(const SampleTable& table, int column, double dhOverR, SeriesS
     // A value times 10^d (d <= 8) is exact in double, and rounding it half to even gives the
     // digits the cell text shows; only the "%g" texts (0 decimals) are read back instead.
     const bool fromText = st.decimals <= 0 || st.decimals > 8;
-    const double scale = kPowersOfTen[fromText ? 0 : st.decimals];
     const auto series = static_cast<size_t>(st.series);
     for (int r = 0; r < table.RowCount(); ++r) {
         if (table.IsGap(r)) {
@@ -139,14 +137,14 @@ void ComputeSeries(const SampleTable& table, int column, double dhOverR, SeriesS
         if (fromText) {
             v = CellNumber(table.Cell(r, column));
         } else if (const double raw = table.Values(r)[series]; std::isfinite(raw)) {
-            v = std::nearbyint(raw * scale) / scale;
+            v = ShownValue(raw, st.decimals);
         }
         if (!v) {
             ++st.missing;
             if (tracker) tracker->Break();
             continue;
         }
-        const double x = *v;
+        const double x = *v + 0.0;  // no negative zero from a text "-0"
         const std::time_t t = static_cast<std::time_t>(table.Time(r));
         if (st.count == 0) {
             shift = x;
@@ -199,10 +197,21 @@ void ComputeSeries(const SampleTable& table, int column, double dhOverR, SeriesS
 
 double RoundTo(double value, int decimals) {
     if (decimals < 0) decimals = 0;
-    if (decimals > 17) return value;
+    if (decimals > 17) return value + 0.0;
     const double scale = kPowersOfTen[decimals];
     const double scaled = std::round(value * scale);
-    return std::abs(scaled) < 9e15 ? scaled / scale : value;
+    // + 0.0 turns a negative zero (-0.0004 to three decimals) into zero.
+    return (std::abs(scaled) < 9e15 ? scaled / scale : value) + 0.0;
+}
+
+double ShownValue(double value, int decimals) {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 17) return value + 0.0;
+    // A value times 10^d (d <= 8) is exact in double, and rounding it half to even gives the
+    // digits the cell text shows.
+    const double scale = kPowersOfTen[decimals];
+    const double scaled = std::nearbyint(value * scale);
+    return (std::abs(scaled) < 9e15 ? scaled / scale : value) + 0.0;
 }
 
 RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
@@ -213,6 +222,7 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
     rs.total = table.TotalCount();
     rs.samples = table.SampleCount();
     rs.activationEnergy = settings.activationEnergy;
+    rs.units = table.Units();
     if (rs.samples > 0) {
         rs.first = static_cast<std::time_t>(table.Time(0));
         rs.last = static_cast<std::time_t>(table.Time(table.RowCount() - 1));
@@ -225,22 +235,28 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
         if (s < 0 || s >= kSeriesCount) continue;
         SeriesStatistics st;
         st.series = s;
+        st.id = units.ids[static_cast<size_t>(s)];
         st.title = columns[c].title;
         st.unit = units.units[static_cast<size_t>(s)];
         st.decimals = CellDecimals(s, units);
         const auto& overridden = settings.limits[static_cast<size_t>(s)];
         auto lines = overridden ? overridden : AlarmLinesOf(recordLimits, units.type, s);
         if (lines && !overridden) {
-            // A Fahrenheit limit carries the single-precision factor's noise (40 °C gives
-            // 103.99999 °F), which would put a sample shown at the limit outside it.
+            // A record limit is a stored code like a sample's: converted into the display unit
+            // and kept in single precision as the sample's value is, then shown the same way.
+            // (8.1 °C is 46.58 °F, and a sample of 8.1 °C shows as 46.6 °F: at the limit.)
             for (std::optional<double>* side : {&lines->low, &lines->high}) {
-                if (*side) *side = RoundTo(**side, st.decimals + 3);
+                if (*side) *side = ShownValue(static_cast<float>(**side), st.decimals);
             }
         }
         if (lines) {
+            for (std::optional<double>* side : {&lines->low, &lines->high}) {
+                if (*side) **side += 0.0;
+            }
             st.limits.emplace();
             st.limits->limits = *lines;
             st.limits->overridden = overridden.has_value();
+            st.limits->inverted = lines->low && lines->high && *lines->low > *lines->high;
         }
         ComputeSeries(table, static_cast<int>(c), dhOverR, st);
         rs.series.push_back(std::move(st));
@@ -262,32 +278,100 @@ RecordStatistics ComputeRecordStatistics(const RecordSet& set, const SampleTable
     return rs;
 }
 
+namespace {
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
 int FindStatisticsSeries(const SampleTable& table, std::string_view name) {
     const RecordUnits& units = table.Units();
-    int wanted = -1;
-    if (name == "temp") {
-        wanted = 0;
-    } else if (name == "hum") {
-        wanted = 1;
-    } else if (name == "sound") {
-        wanted = 5;
-    } else if (name == "co2" && (units.mask & kChCo2)) {
-        wanted = 7;
-    } else if (name == "hcho" && (units.mask & kChFormaldehyde)) {
-        wanted = 7;
-    }
-    // Titles and names count in the current language and untranslated, so that a name keeps
-    // working whatever the language.
+    // Names and titles count in both languages, so that a script keeps working whatever the
+    // language the program or the window was last set to.
     for (const SampleColumn& c : table.Columns()) {
-        if (c.series < 0) continue;
+        if (c.series < 0 || c.series >= kSeriesCount) continue;
         const size_t s = static_cast<size_t>(c.series);
+        const std::string unit = std::string("(") + units.units[s] + ")";
         const std::string key = units.nameKeys[s];
-        if (c.series == wanted || c.title == name || name == units.names[s] || name == key ||
-            name == key + "(" + units.units[s] + ")") {
+        const std::string english(EnglishOf(key).value_or(key));
+        if (SameIgnoringAsciiCase(name, units.ids[s]) || name == key || name == key + unit ||
+            SameIgnoringAsciiCase(name, english) || SameIgnoringAsciiCase(name, english + unit) ||
+            name == c.title || name == units.names[s]) {
             return c.series;
         }
     }
     return -1;
+}
+
+LimitRange PlausibleLimitRange(int series, const RecordUnits& units) {
+    // Converted ends as the series shows them.
+    const int decimals = CellDecimals(series, units);
+    const auto temperature = [&units, decimals](double low, double high) {
+        if (units.temperatureUnit != 1) return LimitRange{low, high};
+        return LimitRange{ShownValue(CelsiusToFahrenheit(low), decimals),
+                          ShownValue(CelsiusToFahrenheit(high), decimals)};
+    };
+    const auto pressure = [&units, decimals](double low, double high) {
+        return LimitRange{ShownValue(ConvertPressure(low, units.pressure.code), decimals),
+                          ShownValue(ConvertPressure(high, units.pressure.code), decimals)};
+    };
+    switch (series) {
+        case 0:
+            return temperature(-40, 369.5);
+        case 1:
+            return {0, 100};
+        case 2:
+            if (units.mask & kChFlow) return {0, 10};  // air density
+            return temperature(-100, 369.5);
+        case 3:
+            return pressure(0, 6553.5);
+        case 4:
+            return pressure(-3276.8, 3276.7);
+        case 5:
+            return {0, 200};
+        case 6:
+            return {-1e6, 1e6};
+        case 7:
+            if (units.mask & kChFormaldehyde) return {0, 655.35};
+            return {0, 65535};
+        default:
+            return {0, 0};
+    }
+}
+
+std::string LimitProblem(const SeriesLimits& limits, int series, const RecordUnits& units,
+                         std::string_view title) {
+    const LimitRange range = PlausibleLimitRange(series, units);
+    const int decimals = CellDecimals(series, units);
+    const std::string t(title);
+    for (const std::optional<double>& v : {limits.low, limits.high}) {
+        if (v && !range.Contains(*v)) {
+            return StrFormat(Tr("%s的限值须在 %s 到 %s 之间"), t.c_str(),
+                             FigureText(range.low, decimals).c_str(),
+                             FigureText(range.high, decimals).c_str());
+        }
+    }
+    if (limits.low && limits.high && *limits.low > *limits.high) {
+        return StrFormat(Tr("%s的下限高于上限"), t.c_str());
+    }
+    return {};
+}
+
+std::vector<std::string> StatisticsWarnings(const RecordStatistics& rs) {
+    std::vector<std::string> lines;
+    for (const SeriesStatistics& s : rs.series) {
+        if (!s.limits || !s.limits->inverted) continue;
+        const SeriesLimits& l = s.limits->limits;
+        lines.push_back(StrFormat(Tr("%s:记录的下限 %s 高于上限 %s,两侧各自统计"), s.title.c_str(),
+                                  LimitFigureText(*l.low, s.decimals).c_str(),
+                                  LimitFigureText(*l.high, s.decimals).c_str()));
+    }
+    return lines;
 }
 
 const char* LimitSideText(LimitSide side) {

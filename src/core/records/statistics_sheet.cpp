@@ -30,7 +30,8 @@ class StatisticsWriter {
         Keep(worksheet_write_string(sheet_, row_, col, s.c_str(), nullptr));
     }
     void Number(lxw_col_t col, double value) {
-        Keep(worksheet_write_number(sheet_, row_, col, value, nullptr));
+        // + 0.0: a negative zero would read back as -0.
+        Keep(worksheet_write_number(sheet_, row_, col, value + 0.0, nullptr));
     }
     // A date-time cell like the sample sheet's; the list's text when t has no local form.
     void Time(lxw_col_t col, std::time_t t) {
@@ -125,6 +126,10 @@ void WriteLimits(StatisticsWriter& w, const RecordStatistics& rs) {
         if (l.longest >= 0) {
             w.Number(9, static_cast<double>(l.excursions[static_cast<size_t>(l.longest)].seconds));
         }
+        w.NextRow();
+    }
+    for (const std::string& warning : StatisticsWarnings(rs)) {
+        w.Text(0, warning);
         w.NextRow();
     }
 }

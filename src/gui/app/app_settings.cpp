@@ -42,6 +42,8 @@ void AppSettings::Load(QSettings& store) {
     enAutoReadParam = true;
     trendPos = ReadInt(store, "TREND/TrendPos", 1);
     showStat = ReadInt(store, "TREND/ShowStat", 0) != 0;
+    statShare = ReadInt(store, "TREND/StatShare", kAutoStatisticsShare);
+    if (statShare < 0 || statShare > kMaxStatisticsShare) statShare = kAutoStatisticsShare;
     maxN = std::max(ReadInt(store, "RECORD/MaxN", 432000), kMinMaxN);
     datRecFile = store.value(QStringLiteral("RECORD/DatRecFile"), QString()).toString();
 
@@ -67,6 +69,7 @@ void AppSettings::Save(QSettings& store) const {
     store.setValue(QStringLiteral("RECORD/DatRecFile"), datRecFile);
     store.setValue(QStringLiteral("TREND/TrendPos"), trendPos);
     store.setValue(QStringLiteral("TREND/ShowStat"), showStat ? 1 : 0);
+    store.setValue(QStringLiteral("TREND/StatShare"), statShare);
     SaveRecentFiles(store);
 }
 

@@ -8,6 +8,9 @@
 //                EnAutoReadParam                  written only: every start polls automatically
 //   [TREND]      TrendPos = 1                     record browser arrangement
 //                ShowStat = 0                     record browser statistics panel shown (1)
+//                StatShare = -1                   the statistics panel's share of the browser's
+//                                                 width beside its control panel, 1/10000;
+//                                                 -1 until the user drags its splitter
 //   [RECORD]     MaxN = 432000                    never below 14400
 //                DatRecFile = ""                  the last record file
 //   [Recent File List]  File1..File8              the recent files, most recent first
@@ -20,6 +23,7 @@
 #include <QStringList>
 
 #include "core/model/language.h"
+#include "core/records/browser_layout.h"
 
 class QSettings;
 
@@ -39,6 +43,7 @@ class AppSettings {
     bool enAutoReadParam = true;  // on at every start
     int trendPos = 1;
     bool showStat = false;
+    int statShare = kAutoStatisticsShare;
     int maxN = 432000;
     QString datRecFile;
 

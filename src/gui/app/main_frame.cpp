@@ -369,6 +369,7 @@ void CMainFrame::CreateViews() {
 
     panel_->FirstShow(settings_.enAutoReadParam, settings_.readParamInterval);
     dataView_->FirstShow(settings_.trendPos);
+    dataView_->SetStatisticsShare(settings_.statShare);
     dataView_->ShowStatistics(settings_.showStat);
     help_->InitialUpdate(helpFolder_);
     currentView_ = kDevicePanelView;
@@ -660,6 +661,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     settings_.cx = width();
     settings_.cy = height();
+    if (dataView_) settings_.statShare = dataView_->StatisticsShare();
     session_->link.Close();
     event->accept();
 }

@@ -40,6 +40,7 @@
 #include "gui/print/print_list_trend.h"
 #include "query_panel.h"
 #include "sample_list_model.h"
+#include "splitter_handle.h"
 #include "statistics_panel.h"
 #include "trend_display.h"
 
@@ -215,6 +216,15 @@ void CDataView::CreateControls() {
     statistics_->hide();
     connect(statistics_, &StatisticsPanel::settingsChanged, this, &CDataView::UpdateStatistics);
     connect(statistics_, &StatisticsPanel::excursionActivated, this, &CDataView::SelectRow);
+    splitter_ = new SplitterHandle(this);
+    splitter_->setObjectName(QStringLiteral("statisticsSplitter"));
+    splitter_->hide();
+    connect(splitter_, &SplitterHandle::moved, this, [this](int x) {
+        SetStatisticsShare(StatisticsShareAt(ToBrowserRect(rect()), ToBrowserRect(AnchorRect()),
+                                             x + kSplitterWidth));
+    });
+    connect(splitter_, &SplitterHandle::reset, this,
+            [this] { SetStatisticsShare(kAutoStatisticsShare); });
 }
 
 void CDataView::SetupLists() {
@@ -289,7 +299,7 @@ void CDataView::OnDisplaySwitch() {
 void CDataView::LayoutWindows() {
     const BrowserLayout layout =
         LayoutBrowser(ToBrowserRect(rect()), ToBrowserRect(AnchorRect()), arrangement_, showLists_,
-                      showChart_, showStatistics_);
+                      showChart_, showStatistics_, statisticsShare_, statistics_->WantedWidth());
     if (layout.apply) {
         sampleList_->setGeometry(ToQRect(layout.sampleList));
         paramList_->setGeometry(ToQRect(layout.paramList));
@@ -300,6 +310,9 @@ void CDataView::LayoutWindows() {
     }
     if (layout.statisticsShown) statistics_->setGeometry(ToQRect(layout.statistics));
     statistics_->setVisible(layout.statisticsShown);
+    const QRect splitter = ToQRect(layout.splitter);
+    if (layout.statisticsShown && !splitter.isEmpty()) splitter_->setGeometry(splitter);
+    splitter_->setVisible(layout.statisticsShown && !splitter.isEmpty());
     chart_->EnableDrawing(false);
     chart_->SetBanded(showChart_ && !showLists_);
     if (set_) trend_->ApplyGrids(showLists_ ? 10 : 5);
@@ -428,11 +441,20 @@ void CDataView::ShowStatistics(bool on) {
     LayoutWindows();
 }
 
+void CDataView::SetStatisticsShare(int share) {
+    if (share < 0 || share > kMaxStatisticsShare) share = kAutoStatisticsShare;
+    if (share == statisticsShare_) return;
+    statisticsShare_ = share;
+    if (showStatistics_) LayoutWindows();
+}
+
 void CDataView::UpdateStatistics() {
     if (!set_) return;
     figures_ = ComputeRecordStatistics(*set_, table_, condition_, statistics_->Settings());
     figures_.file = ToUtf8(host_.RecordPath());
+    const int wanted = statistics_->WantedWidth();
     statistics_->Show(figures_);
+    if (statistics_->WantedWidth() != wanted && statisticsShare_ < 0) LayoutWindows();
 }
 
 void CDataView::ApplyColumnWidths() {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "core/records/browser_layout.h"
 #include "core/records/derived_series.h"
 #include "core/records/record_query.h"
 #include "core/records/record_statistics.h"
@@ -41,6 +42,7 @@ class ChannelLegend;
 class QueryPanel;
 class StatisticsPanel;
 class SampleListModel;
+class SplitterHandle;
 class TrendDisplay;
 
 class CDataView : public QWidget {
@@ -94,6 +96,13 @@ class CDataView : public QWidget {
     void ShowStatistics(bool on);
     bool StatisticsShown() const { return showStatistics_; }
     StatisticsPanel* Statistics() const { return statistics_; }
+    // The panel's share of the width beside the control panel, in ten-thousandths: where the
+    // user dragged the splitter before it; kAutoStatisticsShare until then, and after a double
+    // click on it (the panel then takes what a series' figures need, at least 46 %). The owner
+    // keeps it between runs.
+    int StatisticsShare() const { return statisticsShare_; }
+    void SetStatisticsShare(int share);
+    SplitterHandle* StatisticsSplitter() const { return splitter_; }
     const RecordStatistics& Figures() const { return figures_; }
 
     // The clock of the queries and of the first date pickers (tests fix it).
@@ -171,6 +180,7 @@ class CDataView : public QWidget {
     std::unique_ptr<TrendDisplay> trend_;
     std::unique_ptr<CPrintListTrend> print_;
     StatisticsPanel* statistics_ = nullptr;
+    SplitterHandle* splitter_ = nullptr;
     RecordStatistics figures_;
 
     // State.
@@ -180,6 +190,7 @@ class CDataView : public QWidget {
     bool showLists_ = true;
     bool showChart_ = true;
     bool showStatistics_ = false;
+    int statisticsShare_ = kAutoStatisticsShare;
     int arrangement_ = 0;
     int panelExtra_ = 0;  // pixels the control panel is wider than the form for whole dates
     std::array<bool, kSeriesCount> checks_{true, false, false, false, false, false, false, false};

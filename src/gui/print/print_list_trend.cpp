@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -458,6 +459,10 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
             }
         }
         summaryRows_.push_back({-1, false, {line}});
+        for (const std::string& warning : StatisticsWarnings(rs)) {
+            for (const QString& part : WrapLines(ToQString(warning), device))
+                summaryRows_.push_back({-1, false, {part}});
+        }
         tables = StatisticsTables(rs);
     }
     // A title as two lines: the width of the longer line at the best space to break at.
@@ -510,6 +515,12 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
         LayoutSummary(device, charWidth - 1);
         return;
     }
+    // The footnote: the rules the figures follow.
+    summaryRows_.push_back({-1, false, {}});
+    for (const QString& rule : StatisticsRules()) {
+        for (const QString& part : WrapLines(rule, device))
+            summaryRows_.push_back({-1, false, {part}});
+    }
 
     // Pages of rows; a table going on over a page starts it with its title row again.
     const int bodyHeight = layout_.pageHeight - 20 * layout_.cy;
@@ -517,11 +528,23 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
     std::vector<int> page;
     int used = 0;  // rows of the page's height taken
     int heading = -1;
-    for (int i = 0; i < static_cast<int>(summaryRows_.size()); ++i) {
-        const SummaryRow& row = summaryRows_[static_cast<size_t>(i)];
+    const int count = static_cast<int>(summaryRows_.size());
+    const auto at = [this, count](int i) -> const SummaryRow* {
+        return i < count ? &summaryRows_[static_cast<size_t>(i)] : nullptr;
+    };
+    for (int i = 0; i < count; ++i) {
+        const SummaryRow& row = *at(i);
         if (row.table >= 0 && row.heading) heading = i;
         if (row.table < 0) heading = -1;
-        if (used + row.lines > perPage) {
+        // A table's caption and title row stay with its first row.
+        int need = row.lines;
+        if (row.table < 0 && row.heading) {
+            for (int next = i + 1; next <= i + 2 && at(next) && at(next)->table >= 0; ++next)
+                need += at(next)->lines;
+        } else if (row.table >= 0 && row.heading && at(i + 1) && at(i + 1)->table == row.table) {
+            need += at(i + 1)->lines;
+        }
+        if (used + row.lines > perPage || (used > 0 && used + need > perPage)) {
             summaryPages_.push_back(std::move(page));
             page.clear();
             used = 0;
@@ -536,6 +559,21 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
     }
     if (!page.empty() || summaryPages_.empty()) summaryPages_.push_back(std::move(page));
     layout_.pageCount = static_cast<int>(summaryPages_.size()) + 1;  // and the chart page
+}
+
+QStringList CPrintListTrend::WrapLines(const QString& text, const QPaintDevice& device) const {
+    QTextLayout layout(text, tableFont_, &device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(PrintLayout::kContentWidth);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
 }
 
 void CPrintListTrend::DrawSummary(QPainter& painter, const QRect& body, int page) const {

@@ -110,6 +110,8 @@ class CPrintListTrend {
     void LayoutSummary(const QPaintDevice& device, int charWidth = kCellWidth);
     static constexpr int kMinSummaryCharWidth = 10;
     void DrawSummary(QPainter& painter, const QRect& body, int page) const;
+    // A text of the report broken into lines of the content's width in the table font.
+    QStringList WrapLines(const QString& text, const QPaintDevice& device) const;
     // Replaces the two-block layout when a title or a cell would not show whole in it.
     void FitReport(const QPaintDevice& device, bool small);
 

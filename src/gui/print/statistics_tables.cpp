@@ -12,9 +12,7 @@
 namespace qx {
 
 QString FixedText(double value, int decimals) {
-    std::string text;
-    AppendFixed(text, value, decimals);
-    return ToQString(text);
+    return ToQString(FigureText(value, decimals));
 }
 
 QString TimeText(std::time_t t) {
@@ -23,11 +21,20 @@ QString TimeText(std::time_t t) {
 
 QString LimitText(const std::optional<double>& value, int decimals) {
     if (!value) return QStringLiteral("-");
-    QString text = FixedText(*value, decimals + 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-    return text;
+    return ToQString(LimitFigureText(*value, decimals));
+}
+
+QStringList StatisticsRules() {
+    return {QCoreApplication::translate(
+                "qx::StatisticsTables",
+                "注:等于限值的数值在限值之内;数值与记录的限值按列表显示的位数比较,"
+                "摄氏与华氏记录的超限相同。"),
+            QCoreApplication::translate(
+                "qx::StatisticsTables",
+                "超限时间 = 样本数 × 记录间隔:一个样本的超限为一个间隔,间隔 300 秒时显示为 "
+                "16:20–16:25 的超限为 600 秒;缺失的数值结束超限,不计时间。"),
+            QCoreApplication::translate("qx::StatisticsTables",
+                                        "平均动力学温度只对测得的温度计算,不对露点计算。")};
 }
 
 std::vector<StatisticsTable> StatisticsTables(const RecordStatistics& rs) {

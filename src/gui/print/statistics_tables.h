@@ -25,6 +25,11 @@ struct StatisticsTable {
 // per excursion, series by series in list order, each in time order).
 std::vector<StatisticsTable> StatisticsTables(const RecordStatistics& statistics);
 
+// The rules the figures follow, a sentence each: a value at a limit, the time of an
+// excursion, missing values, the MKT. The statistics report prints them below its tables.
+QStringList StatisticsRules();
+
+// Figures as the tables show them: never "-0.000".
 QString FixedText(double value, int decimals);
 QString TimeText(std::time_t t);
 QString LimitText(const std::optional<double>& value, int decimals);

@@ -28,19 +28,42 @@ TEST(BrowserLayout, SideBySideSplitsTheHeight) {
 }
 
 TEST(BrowserLayout, StatisticsPanelTakesTheRightPart) {
-    // 2/5 of the 900 pixels right of A's left edge; the stacked rules in the 639 left of it.
+    // At first 46 % of the 900 pixels right of A's left edge behind a 5-pixel splitter; the stacked
+    // rules in the 481 pixels left of it.
     const BrowserLayout l = LayoutBrowser(kClient, kAnchor, 1, true, true, true);
     ASSERT_TRUE(l.statisticsShown);
-    EXPECT_EQ(l.statistics, (BrowserRect{640, 0, 1000, 600}));
-    EXPECT_EQ(l.sampleList, (BrowserRect{100, 0, 424, 250}));
-    EXPECT_EQ(l.paramList, (BrowserRect{425, 0, 639, 250}));
-    EXPECT_EQ(l.chart, (BrowserRect{100, 250, 639, 600}));
-    // Narrow views give the panel 360 pixels while that is at most half; alone it takes all.
-    EXPECT_EQ(LayoutBrowser({0, 0, 800, 600}, kAnchor, 0, false, true, true).statistics.left, 450);
-    EXPECT_EQ(LayoutBrowser({0, 0, 500, 600}, kAnchor, 0, false, true, true).statistics.left, 300);
+    EXPECT_EQ(l.statistics, (BrowserRect{586, 0, 1000, 600}));
+    EXPECT_EQ(l.splitter, (BrowserRect{581, 0, 586, 600}));
+    EXPECT_EQ(l.sampleList, (BrowserRect{100, 0, 389, 250}));
+    EXPECT_EQ(l.paramList, (BrowserRect{390, 0, 581, 250}));
+    EXPECT_EQ(l.chart, (BrowserRect{100, 250, 581, 600}));
+    // The user's share, down to the panel's 180 pixels and up to the rest's 120.
+    const auto left = [](int share, int right = 1000) {
+        return LayoutBrowser({0, 0, right, 600}, kAnchor, 0, false, true, true, share)
+            .statistics.left;
+    };
+    EXPECT_EQ(left(2000), 820);
+    EXPECT_EQ(left(1990), 820);
+    EXPECT_EQ(left(2010), 819);
+    EXPECT_EQ(left(8611), 225);
+    EXPECT_EQ(left(8600), 226);
+    EXPECT_EQ(left(kMaxStatisticsShare), 225);
+    // Dragged anywhere, the splitter's share puts the panel there.
+    for (int x : {300, 586, 700, 777})
+        EXPECT_EQ(left(StatisticsShareAt(kClient, kAnchor, x)), x) << x;
+    // Until the user drags: 46 %, or what the panel asks for when that is more.
+    EXPECT_EQ(left(kAutoStatisticsShare), 586);
+    EXPECT_EQ(LayoutBrowser(kClient, kAnchor, 0, false, true, true, kAutoStatisticsShare, 500)
+                  .statistics.left,
+              500);
+    EXPECT_EQ(LayoutBrowser(kClient, kAnchor, 0, false, true, true, 2000, 500).statistics.left,
+              820);
+    // A view too narrow for both minimums: the panel's first; alone it takes all.
+    EXPECT_EQ(left(kDefaultStatisticsShare, 400), 220);
     const BrowserLayout alone = LayoutBrowser(kClient, kAnchor, 0, false, false, true);
     EXPECT_FALSE(alone.apply);
     EXPECT_EQ(alone.statistics, (BrowserRect{100, 0, 1000, 600}));
+    EXPECT_EQ(alone.splitter, BrowserRect{});
     EXPECT_FALSE(LayoutBrowser(kClient, kAnchor, 0, true, true).statisticsShown);
 }
 

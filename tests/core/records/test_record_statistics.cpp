@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -28,11 +29,13 @@ constexpr uint32_t kStart = 1489151232;  // the fixtures' first sample
 class Stats : public ::testing::Test {
   protected:
     void Load(InstrumentTypeId type, std::initializer_list<std::vector<float>> channels,
-              uint8_t unitByte = 0) {
+              uint8_t unitByte = 0, uint16_t lowCode = 400, uint16_t highCode = 800) {
         const size_t n = channels.begin()->size();
         RecordImage image = test::MakeRecordImage(type, static_cast<uint32_t>(n));
         ParamBlock p = image.Params();
         p.SetU8(param::kUnitByte, unitByte);
+        p.SetU16(param::kLowLimit, lowCode);
+        p.SetU16(param::kHighLimit, highCode);
         image.SetParams(p);
         DecodeRecord(image, *set, type);
         int channel = 0;
@@ -79,12 +82,19 @@ TEST_F(Stats, FiguresOfATemperatureHumidityRecord) {
     const SeriesStatistics& dew = rs.series[2];
     EXPECT_EQ(dew.count, 3);
     EXPECT_EQ(dew.missing, 1);
-    EXPECT_TRUE(dew.mkt);
+    EXPECT_FALSE(dew.mkt);  // no temperature of stored goods
     EXPECT_FALSE(dew.limits);
     EXPECT_FALSE(rs.series[1].mkt);
+
+    // Extremes met twice: the time of the first.
+    Load(4, {{3, 5, 3, 5}});
+    EXPECT_EQ(Compute().series[0].minTime, kStart);
+    EXPECT_EQ(Compute().series[0].maxTime, kStart + 60);
 }
 
 TEST_F(Stats, MeanKineticTemperature) {
+    // The accepted default: dH/R = 10,000 K.
+    EXPECT_NEAR(kDefaultActivationEnergy * 1000 / kGasConstant, 10000, 1e-9);
     Load(4, {{20, 30}});
     EXPECT_DOUBLE_EQ(*Compute().series[0].mkt, 26.260);  // worked: 10000 K, 20 and 30 °C
     StatisticsSettings doubled;
@@ -154,6 +164,96 @@ TEST_F(Stats, ExcursionBoundaries) {
     EXPECT_EQ(alternating.excursions[1].side, LimitSide::Below);
 }
 
+TEST_F(Stats, ExcursionsAreTheSameInEitherTemperatureUnit) {
+    // Both limits at one code from -39.9 to +125 °C, samples one code below, at and above it:
+    // one sample below and one above, whether the record shows °C or °F.
+    std::vector<int> wrong;
+    for (uint16_t code = 1; code <= 1650; ++code) {
+        for (const uint8_t unit : {0, 1}) {
+            RecordImage image = test::MakeRecordImage(4, 3);
+            ParamBlock p = image.Params();
+            p.SetU8(param::kUnitByte, unit);
+            p.SetU16(param::kLowLimit, code);
+            p.SetU16(param::kHighLimit, code);
+            image.SetParams(p);
+            for (uint16_t k = 0; k < 3; ++k)
+                test::PutU16(image.Samples() + 2 * k, static_cast<uint16_t>(code - 1 + k));
+            DecodeRecord(image, *set, 4);
+            table.Build(*set, window);
+            const LimitSummary l = *Compute().series[0].limits;
+            if (l.below.samples != 1 || l.above.samples != 1 || l.excursions.size() != 2)
+                wrong.push_back(code * 10 + unit);
+        }
+    }
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " codes, the first " << wrong.front() / 10;
+
+    // 2.1 and 8.1 °C are 35.78 and 46.58 °F; samples at them show 35.8 and 46.6: inside.
+    Load(4, {{2.1f, 8.1f, 8.2f}}, 1, 421, 481);
+    const LimitSummary l = *Compute().series[0].limits;
+    EXPECT_EQ(l.limits, (SeriesLimits{35.8, 46.6}));
+    EXPECT_EQ(l.below.samples, 0);
+    EXPECT_EQ(l.above.samples, 1);
+}
+
+TEST_F(Stats, MissingValueEndsAnExcursionAndAddsNoTime) {
+    // Dew points of about 9.3 °C above a given high limit of 5; the 0 %RH sample has none.
+    StatisticsSettings settings;
+    settings.limits[2] = SeriesLimits{std::nullopt, 5.0};
+    Load(1, {{20, 20, 20, 20}, {50, 50, 0, 50}});
+    const LimitSummary l = *Compute(settings).series[2].limits;
+    EXPECT_EQ(l.above.samples, 3);
+    EXPECT_EQ(l.above.seconds, 180);
+    ASSERT_EQ(l.excursions.size(), 2u);
+    EXPECT_EQ(l.excursions[0].samples, 2);
+    EXPECT_EQ(l.excursions[0].end, kStart + 60);
+    EXPECT_EQ(l.excursions[1].start, kStart + 180);
+}
+
+TEST_F(Stats, RecordLimitsLowAboveHighCountBothSides) {
+    // Low 30 °C, high 10 °C: 20 °C is outside both; 10 and 30 are at one limit each.
+    Load(4, {{10, 20, 30}}, 0, 700, 500);
+    const RecordStatistics rs = Compute();
+    const LimitSummary& l = *rs.series[0].limits;
+    EXPECT_TRUE(l.inverted);
+    EXPECT_EQ(l.below.samples, 2);
+    EXPECT_EQ(l.above.samples, 2);
+    ASSERT_EQ(l.excursions.size(), 2u);
+    EXPECT_EQ(l.excursions[0].side, LimitSide::Below);
+    EXPECT_EQ(l.excursions[1].start, kStart + 60);
+    ASSERT_EQ(StatisticsWarnings(rs).size(), 1u);
+    EXPECT_EQ(StatisticsWarnings(rs)[0], "温度(℃):记录的下限 30 高于上限 10,两侧各自统计");
+    Load(4, {{10, 20, 30}});
+    EXPECT_TRUE(StatisticsWarnings(Compute()).empty());
+}
+
+TEST_F(Stats, GivenLimitsWithinTheSeriesRange) {
+    Load(5, {{20}, {50}, {1013}}, 1);  // °F, hPa
+    const RecordUnits& u = table.Units();
+    const auto problem = [&](int series, std::optional<double> low, std::optional<double> high) {
+        return LimitProblem({low, high}, series, u, "X");
+    };
+    EXPECT_EQ(problem(0, -40, 697.1), "");  // -40..369.5 °C
+    EXPECT_NE(problem(0, -40.1, std::nullopt), "");
+    EXPECT_NE(problem(0, std::nullopt, 697.2), "");
+    EXPECT_EQ(problem(1, 0, 100), "");
+    EXPECT_NE(problem(1, std::nullopt, 100.1), "");
+    EXPECT_NE(problem(1, -0.1, std::nullopt), "");
+    EXPECT_NE(problem(3, std::nullopt, 6600), "");
+    EXPECT_NE(problem(1, std::nullopt, std::numeric_limits<double>::infinity()), "");
+    EXPECT_NE(problem(1, std::nan(""), std::nullopt), "");
+    EXPECT_EQ(problem(1, 60, 40), "X的下限高于上限");
+}
+
+TEST_F(Stats, NoNegativeZero) {
+    EXPECT_FALSE(std::signbit(RoundTo(-0.0004, 3)));
+    EXPECT_FALSE(std::signbit(ShownValue(-0.04f, 1)));
+    // A mean of -0.0001 rounds to zero.
+    std::vector<float> values(1000, 0.0f);
+    values[0] = -0.1f;
+    Load(4, {values});
+    EXPECT_FALSE(std::signbit(Compute().series[0].mean));
+}
+
 TEST_F(Stats, EveryOrNoSampleOutside) {
     Load(4, {{41, 45, 50.5f}});  // the record's high limit is 40 °C
     const LimitSummary all = *Compute().series[0].limits;
@@ -191,6 +291,16 @@ TEST_F(Stats, LimitsFollowTheTrendDisplaysAlarmLines) {
     EXPECT_EQ(FindStatisticsSeries(table, "露点(℃)"), 2);
     EXPECT_EQ(FindStatisticsSeries(table, "湿度"), 1);
     EXPECT_EQ(FindStatisticsSeries(table, "sound"), -1);
+    // Ids and the English names while the texts are Chinese.
+    EXPECT_EQ(FindStatisticsSeries(table, "dew"), 2);
+    EXPECT_EQ(FindStatisticsSeries(table, "Dew point"), 2);
+    EXPECT_EQ(FindStatisticsSeries(table, "dew point(℃)"), 2);
+    EXPECT_EQ(FindStatisticsSeries(table, "density"), -1);
+    EXPECT_STREQ(rs.series[2].id, "dew");
+    Load(6, {{20}, {50}});  // the flow meter
+    for (const char* id : {"temp", "hum", "density", "pressure", "diffpressure", "sound", "flow"})
+        EXPECT_GE(FindStatisticsSeries(table, id), 0) << id;
+    EXPECT_EQ(FindStatisticsSeries(table, "dew"), -1);
 
     Load(7, {{}});  // the sound-level meter: limits on its one series
     rs = Compute();
@@ -245,8 +355,11 @@ TEST_F(Stats, WorkbookSheetReadBack) {
     EXPECT_EQ(rows[8].at(1).value, "3");  // 记录数
     EXPECT_EQ(rows[12].at(0).value, "温度(℃)");
     EXPECT_DOUBLE_EQ(std::stod(rows[12].at(7).value), 7.667);
+    // The minimum 5 of the last sample, the maximum 9 of the first: each time in its column.
+    EXPECT_EQ(test::SerialDateTimeText(std::stod(rows[12].at(4).value)), "17-03-10 21:09:12");
+    EXPECT_EQ(test::SerialDateTimeText(std::stod(rows[12].at(6).value)), "17-03-10 21:07:12");
     EXPECT_EQ(rows[14].at(2).value, "1");  // the dew point's missing value
-    EXPECT_EQ(rows[14].count(9), 1u);      // and its MKT
+    EXPECT_EQ(rows[14].count(9), 0u);      // and no MKT
     EXPECT_EQ(rows[17].at(3).value, "用户");
     EXPECT_EQ(rows[17].at(6).value, "2");
     EXPECT_EQ(rows[21].at(1).value, "高于上限");

@@ -177,20 +177,22 @@ TEST_F(PrintPdfStart, TheProgramWritesWithoutADisplay) {
     EXPECT_TRUE(chart.contains(QStringLiteral("检测曲线图")));
     EXPECT_TRUE(chart.contains(QStringLiteral("21:07:12"))) << chart.toStdString();
     EXPECT_TRUE(chart.contains(QStringLiteral("温度(℃)")));
-    // The statistics report: the tables on a page, then the chart.
+    // The statistics report: the tables (a page of excursions, then the footnote), the chart.
     EXPECT_EQ(run({"--print-pdf", pdf, "--report", "summary", record}, &err), 0)
         << err.toStdString();
-    ASSERT_EQ(CountPdfPages(pdf), 2);
+    const int pages = CountPdfPages(pdf);
+    ASSERT_EQ(pages, 3);
     const QString summary = PdfPageText(pdf, 1);
     EXPECT_TRUE(summary.contains(QStringLiteral("检测统计报告")));
     EXPECT_TRUE(summary.contains(QStringLiteral("平均动力学温度")));
     EXPECT_TRUE(summary.contains(QStringLiteral("记录数:300")));
-    EXPECT_TRUE(PdfPageText(pdf, 2).contains(QStringLiteral("温度(℃)")));
-    EXPECT_EQ(RenderPdf(pdf, QStringLiteral("print_pdf_start_summary")), 2);
+    EXPECT_TRUE(PdfPageText(pdf, 2).contains(QStringLiteral("缺失的数值结束超限")));
+    EXPECT_TRUE(PdfPageText(pdf, pages).contains(QStringLiteral("温度(℃)")));
+    EXPECT_EQ(RenderPdf(pdf, QStringLiteral("print_pdf_start_summary")), pages);
 
     EXPECT_EQ(run({"--print-pdf", pdf, folder.filePath(QStringLiteral("none.QXRec"))}, &err), 1);
     EXPECT_TRUE(err.contains(QStringLiteral("none.QXRec"))) << err.toStdString();
-    EXPECT_EQ(CountPdfPages(pdf), 2);  // the earlier PDF stays
+    EXPECT_EQ(CountPdfPages(pdf), pages);  // the earlier PDF stays
     EXPECT_EQ(run({"--print-pdf", pdf, record, "--last-days", "x"}, &err), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("--last-days needs a whole number")));
 }

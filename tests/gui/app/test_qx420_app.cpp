@@ -143,6 +143,7 @@ TEST_F(App, MaxNIsRaisedAndAutomaticReadingStartsOn) {
     Store().setValue(QStringLiteral("WINSIZE/Cx"), 920);
     Store().setValue(QStringLiteral("WINSIZE/Cy"), 690);
     Store().setValue(QStringLiteral("TREND/TrendPos"), 0);
+    Store().setValue(QStringLiteral("TREND/StatShare"), 3000);
     Store().sync();
     ASSERT_TRUE(Start({}, {8}));
     EXPECT_EQ(app->Settings().maxN, 14400);
@@ -152,14 +153,20 @@ TEST_F(App, MaxNIsRaisedAndAutomaticReadingStartsOn) {
     EXPECT_EQ(frame.State().type, 8);
     EXPECT_EQ(frame.size(), QSize(920, 690));
     EXPECT_EQ(frame.RecordBrowser()->Arrangement(), 0);
+    // The statistics panel's splitter, where the user left it.
+    EXPECT_EQ(frame.RecordBrowser()->StatisticsShare(), 3000);
+    frame.RecordBrowser()->SetStatisticsShare(5555);
 
     frame.RunCommand(cmd::kConnect);
+    prompter.confirmAnswers = {true};
+    ASSERT_TRUE(frame.close());
     app->ExitInstance();
     Store().sync();
     EXPECT_EQ(Store().value(QStringLiteral("RECORD/MaxN")).toInt(), 14400);
     EXPECT_EQ(Store().value(QStringLiteral("READPARAM/ReadParamInterval")).toInt(), 4);
     EXPECT_EQ(Store().value(QStringLiteral("READPARAM/DevType")).toInt(), 8);
     EXPECT_EQ(Store().value(QStringLiteral("TREND/TrendPos")).toInt(), 0);
+    EXPECT_EQ(Store().value(QStringLiteral("TREND/StatShare")).toInt(), 5555);
 }
 
 TEST_F(App, ARecordOnTheCommandLineOpensLastAndJoinsTheRecentFiles) {

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScrollBar>
 #include <QString>
+#include <QTableWidget>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -16,6 +18,7 @@
 #include "core/records/record_set.h"
 #include "core/records/sample_decoding.h"
 #include "gui/browser/data_view.h"
+#include "gui/browser/statistics_panel.h"
 
 namespace qx::test {
 
@@ -32,6 +35,21 @@ struct BrowserHost final : CDataView::Host {
     QString RecordPath() const override { return recordPath; }
     QString DataFolder() const override { return dataFolder; }
 };
+
+// The statistics panel shows the first series' figures and limits whole, with their row
+// titles, without scrolling.
+inline void ExpectFirstSeriesWhole(StatisticsPanel& panel) {
+    QApplication::processEvents();
+    for (QTableWidget* list : {panel.FigureList(), panel.LimitList()}) {
+        ASSERT_GT(list->columnCount(), 0);
+        const int last = list->rowCount() - 1;
+        EXPECT_EQ(list->horizontalScrollBar()->value(), 0);
+        EXPECT_LE(list->columnViewportPosition(0) + list->columnWidth(0),
+                  list->viewport()->width());
+        EXPECT_LE(list->rowViewportPosition(last) + list->rowHeight(last),
+                  list->viewport()->height());
+    }
+}
 
 class DataViewTest : public ::testing::Test {
   protected:

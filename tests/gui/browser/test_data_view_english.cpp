@@ -71,6 +71,14 @@ TEST_F(EnglishDataViewTest, EveryTextFits) {
     EXPECT_EQ(view.ArrangementRadio(1)->text(), "Stacked");
 }
 
+TEST_F(EnglishDataViewTest, StatisticsPanelShowsASeriesWhole) {
+    // The browser of a 1000 x 700 window, the longer English row titles.
+    view.resize(850, 560);
+    view.ShowStatistics(true);
+    Load(8, 120, test::TestNow(), 600);
+    test::ExpectFirstSeriesWhole(*view.Statistics());
+}
+
 // The same pictures in Chinese, whose form keeps its own geometry.
 TEST_F(DataViewTest, ChinesePictures) {
     view.resize(1000, 620);

@@ -14,8 +14,10 @@
 #include <QTableWidget>
 #include <vector>
 
+#include "core/records/browser_layout.h"
 #include "data_view_fixture.h"
 #include "gui/browser/query_panel.h"
+#include "gui/browser/splitter_handle.h"
 #include "gui/browser/statistics_panel.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/screenshot_util.h"
@@ -77,30 +79,32 @@ TEST_F(StatisticsTest, PanelFollowsTheQueryAndTheLimitEdits) {
     QTableWidget* figures = Panel().FigureList();
     QTableWidget* limits = Panel().LimitList();
     QTableWidget* excursions = Panel().ExcursionList();
-    // All: mean (27 * 20 + 45 + 41 + 43) / 30 = 22.3.
-    EXPECT_EQ(Cell(figures, 0, 0), QStringLiteral("温度(℃)"));
-    EXPECT_EQ(Cell(figures, 0, 1), QStringLiteral("30"));
-    EXPECT_EQ(Cell(figures, 0, 5), QStringLiteral("45.0"));
-    EXPECT_EQ(Cell(figures, 0, 7), QStringLiteral("22.300"));
+    // All: mean (27 * 20 + 45 + 41 + 43) / 30 = 22.3. A column per series, a row per figure.
+    EXPECT_EQ(figures->horizontalHeaderItem(0)->text(), QStringLiteral("温度(℃)"));
+    EXPECT_EQ(figures->verticalHeaderItem(6)->text(), QStringLiteral("平均值"));
+    EXPECT_EQ(Cell(figures, 0, 0), QStringLiteral("30"));
+    EXPECT_EQ(Cell(figures, 4, 0), QStringLiteral("45.0"));
+    EXPECT_EQ(Cell(figures, 6, 0), QStringLiteral("22.300"));
+    EXPECT_EQ(Cell(figures, 8, 2), QStringLiteral("-"));  // no MKT of the dew point
     EXPECT_EQ(excursions->rowCount(), 2);
 
     // The last day: k = 5..29, mean (23 * 20 + 41 + 43) / 25 = 21.76; one excursion of two hours.
     view.Query().ModeRadio(QueryMode::LastDays)->click();
     view.RunQuery();
-    EXPECT_EQ(Cell(figures, 0, 1), QStringLiteral("25"));
-    EXPECT_EQ(Cell(figures, 0, 5), QStringLiteral("43.0"));
-    EXPECT_EQ(Cell(figures, 0, 7), QStringLiteral("21.760"));
+    EXPECT_EQ(Cell(figures, 0, 0), QStringLiteral("25"));
+    EXPECT_EQ(Cell(figures, 4, 0), QStringLiteral("43.0"));
+    EXPECT_EQ(Cell(figures, 6, 0), QStringLiteral("21.760"));
     ASSERT_EQ(excursions->rowCount(), 1);
     EXPECT_EQ(Cell(excursions, 0, 4), QStringLiteral("2"));
     EXPECT_EQ(Cell(excursions, 0, 5), QStringLiteral("7200"));
-    EXPECT_EQ(Cell(limits, 0, 3), QStringLiteral("记录"));
+    EXPECT_EQ(Cell(limits, 2, 0), QStringLiteral("记录"));
     EXPECT_EQ(Panel().LimitEdit(0, 1)->placeholderText(), QStringLiteral("40"));
 
     // A high limit of 42 leaves the hour at 43 °C; the low side keeps the record's 0.
     Enter(Panel().LimitEdit(0, 1), QStringLiteral("42"));
     ASSERT_EQ(excursions->rowCount(), 1);
     EXPECT_EQ(Cell(excursions, 0, 4), QStringLiteral("1"));
-    EXPECT_EQ(Cell(limits, 0, 3), QStringLiteral("用户"));
+    EXPECT_EQ(Cell(limits, 2, 0), QStringLiteral("用户"));
     EXPECT_EQ(view.Figures().series[0].limits->limits, (SeriesLimits{0.0, 42.0}));
 
     // What is no limit is named and changes nothing; the entry stays to be mended.
@@ -111,6 +115,9 @@ TEST_F(StatisticsTest, PanelFollowsTheQueryAndTheLimitEdits) {
     EXPECT_EQ(view.Figures().series[0].limits->limits, (SeriesLimits{0.0, 42.0}));
     Enter(Panel().LimitEdit(0, 0), QStringLiteral("43"));  // above the high limit
     EXPECT_TRUE(Panel().MessageLine()->text().contains(QStringLiteral("下限高于上限")));
+    Enter(Panel().LimitEdit(0, 0), QStringLiteral("-40.1"));  // below what the record can show
+    EXPECT_TRUE(Panel().MessageLine()->text().contains(QStringLiteral("限值须在 -40.0 到 369.5")));
+    EXPECT_EQ(view.Figures().series[0].limits->limits, (SeriesLimits{0.0, 42.0}));
     Enter(Panel().EnergyEdit(), QStringLiteral("0.5"));
     EXPECT_TRUE(Panel().MessageLine()->text().contains(QStringLiteral("活化能须在")));
     EXPECT_EQ(view.Figures().activationEnergy, kDefaultActivationEnergy);
@@ -120,7 +127,7 @@ TEST_F(StatisticsTest, PanelFollowsTheQueryAndTheLimitEdits) {
     Enter(Panel().LimitEdit(0, 1), QString());
     Enter(Panel().EnergyEdit(), QStringLiteral("83.144"));
     EXPECT_FALSE(Panel().MessageLine()->isVisibleTo(&view));
-    EXPECT_EQ(Cell(limits, 0, 3), QStringLiteral("记录"));
+    EXPECT_EQ(Cell(limits, 2, 0), QStringLiteral("记录"));
     Enter(Panel().LimitEdit(0, 1), QStringLiteral("30"));
     LoadTemperatures(ThreeHotHours());
     EXPECT_TRUE(Panel().LimitEdit(0, 1)->text().isEmpty());
@@ -152,9 +159,44 @@ TEST_F(StatisticsTest, PanelTakesItsOwnPlace) {
     EXPECT_EQ(view.SampleList()->geometry(), list);  // the lists keep their column
     test::SaveScreenshot(view, QStringLiteral("browser_statistics_on.png"));
 
+    // The splitter before the panel: dragged 100 pixels left, the panel is 100 wider, and
+    // keeps its share of the width through hiding and resizing; a double click resets it.
+    SplitterHandle* splitter = view.StatisticsSplitter();
+    ASSERT_TRUE(splitter->isVisibleTo(&view));
+    EXPECT_LT(view.Chart()->geometry().right(), splitter->x());
+    emit splitter->moved(splitter->x() - 100);
+    EXPECT_NEAR(view.Statistics()->x(), panel.left() - 100, 1);
+    EXPECT_NEAR(view.Statistics()->width(), panel.width() + 100, 1);
+    EXPECT_LT(view.Chart()->geometry().right(), splitter->x());
+    const auto share = [this] {
+        return 10000.0 * view.Statistics()->width() / (view.width() - view.AnchorRect().left());
+    };
+    const double dragged = share();
     view.ShowStatistics(false);
-    EXPECT_EQ(view.Chart()->geometry(), chart);
+    view.resize(1400, 640);
+    view.ShowStatistics(true);
+    EXPECT_NEAR(share(), dragged, 10);
+    EXPECT_NEAR(share(), view.StatisticsShare(), 10);
+    emit splitter->reset();
+    EXPECT_EQ(view.StatisticsShare(), kAutoStatisticsShare);
+
+    view.ShowStatistics(false);
     EXPECT_FALSE(view.Statistics()->isVisibleTo(&view));
+    EXPECT_FALSE(splitter->isVisibleTo(&view));
+    view.resize(1000, 640);
+    EXPECT_EQ(view.Chart()->geometry(), chart);
+}
+
+TEST_F(StatisticsTest, ASeriesFiguresReadWholeAtTheDefaultSize) {
+    // The browser of a 1000 x 700 window; a flow meter's seven series.
+    view.resize(850, 560);
+    view.ShowStatistics(true);
+    Load(6, 50);
+    ASSERT_EQ(Panel().FigureList()->columnCount(), 7);
+    test::ExpectFirstSeriesWhole(Panel());
+    // Messages wrap instead of widening the panel.
+    EXPECT_TRUE(Panel().MessageLine()->wordWrap());
+    test::SaveScreenshot(view, QStringLiteral("browser_statistics_default.png"));
 }
 
 TEST_F(StatisticsTest, SummaryReportContinuesOverPages) {

@@ -84,8 +84,10 @@ inline std::vector<std::string> CutTexts(QWidget& root, int slack = 1) {
                     header->model()
                         ? header->model()->headerData(i, header->orientation()).toString()
                         : QString();
+                // A vertical header's titles run across its width.
                 report(*w, title, header->fontMetrics().horizontalAdvance(title) + margin,
-                       header->sectionSize(i));
+                       header->orientation() == Qt::Horizontal ? header->sectionSize(i)
+                                                               : header->width());
             }
         } else if (auto* tabs = qobject_cast<QTabBar*>(w)) {
             for (int i = 0; i < tabs->count(); ++i)

@@ -13,6 +13,7 @@
 
 #include "core/records/record_query.h"
 #include "core/records/record_statistics.h"
+#include "gui/common/qt_text.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/text_fit.h"
 #include "gui/print/print_command.h"
@@ -109,6 +110,53 @@ TEST(PrintEnglish, StatisticsReportIsEnglishAndWhole) {
                       : QStringLiteral("检测统计报告")));
         EXPECT_EQ(test::RenderPdf(path, name), pages);
     }
+}
+
+TEST(PrintEnglish, StatisticsReportRowsStayAboveTheFooterAndAddUp) {
+    // Hundreds of excursions over many pages, the titles of the wide tables on two lines.
+    test::ScopedEnglish english;
+    TableFixture fixture(1, 3000);
+    const RecordStatistics statistics =
+        ComputeRecordStatistics(*fixture.set, fixture.table, QueryWindow{}.condition);
+    CPrintListTrend job;
+    test::SetReportJob(job, fixture.table, QStringLiteral("many.QXRec"));
+    job.SetStatistics(&statistics);
+    job.mode = CPrintListTrend::kSummaryMode;
+    RecordingDevice setup(kPageW, kPageH);
+    const int pages = job.PrintSetup(setup);
+    ASSERT_GE(pages, 4);
+    const PrintLayout& layout = job.Layout();
+    const double footerTop = double(layout.pageHeight - 8 * layout.cy) * kPageH / layout.pageHeight;
+
+    // Every series title heads one row of the figures, of the limits (two series with limits)
+    // and of each excursion; the longest excursion shows its seconds.
+    int expected = 3 + 2, found = 0;
+    for (const SeriesStatistics& s : statistics.series) {
+        if (s.limits) expected += static_cast<int>(s.limits->excursions.size());
+    }
+    const SeriesStatistics& temperature = statistics.series[0];
+    const Excursion& longest =
+        temperature.limits->excursions[static_cast<size_t>(temperature.limits->longest)];
+    ASSERT_NE(longest.samples, longest.seconds);
+    bool longestShown = false;
+    for (int page = 1; page < pages; ++page) {
+        RecordingDevice device(kPageW, kPageH);
+        QPainter painter(&device);
+        job.PrintPage(painter, page, pages);
+        painter.end();
+        int below = 0;
+        for (const auto& t : device.engine.texts) {
+            if (t.at.y() > footerTop) ++below;
+            for (const SeriesStatistics& s : statistics.series)
+                found += t.text == ToQString(s.title);
+            longestShown = longestShown || t.text == QStringLiteral("%1 s").arg(longest.seconds);
+        }
+        EXPECT_EQ(below, 2) << "page " << page;  // the footer's own texts
+        for (const auto& f : device.engine.fills)
+            EXPECT_LE(f.rect.bottom(), footerTop + 1) << "page " << page;
+    }
+    EXPECT_EQ(found, expected);
+    EXPECT_TRUE(longestShown);
 }
 
 TEST(PrintEnglish, ReportTitleAndALongInformationLine) {
