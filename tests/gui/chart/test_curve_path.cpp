@@ -98,17 +98,5 @@ TEST(CurvePath, AColumnOfManyPointsKeepsItsExtremes) {
     EXPECT_EQ(p.selectedAt, QPoint(3, 95));
 }
 
-TEST(CurvePath, NodeMarksWhereTheColumnsAreFarEnoughApart) {
-    const std::vector<float> v{1, 2, 3};
-    CurveWalk w = Walk(v);
-    w.markSize = 3;
-    CurvePath p;
-    BuildCurvePath(w, p);
-    EXPECT_EQ(p.marks, (std::vector<QPoint>{{10, 98}, {20, 97}}));
-    w.markSize = 10;  // 10 pixels apart: not more than the radius
-    BuildCurvePath(w, p);
-    EXPECT_TRUE(p.marks.empty());
-}
-
 }  // namespace
 }  // namespace qx

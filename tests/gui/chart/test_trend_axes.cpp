@@ -102,7 +102,6 @@ TEST(PlaceAxes, OuterAxesStackOutwardAndWidenTheMargins) {
     EXPECT_EQ(places[0].offset, s.borderThickness);
     EXPECT_EQ(places[0].labelChars, 2);
     EXPECT_FALSE(places[0].outer);
-    EXPECT_EQ(places[0].width, w / 2 + 2 * w + 2 + h + w);
     // Pressure's axis lies beyond it, with a line and ticks of its own; the dew point's beyond
     // humidity's on the right.
     EXPECT_EQ(places[3].offset, places[0].offset + places[0].width);
