@@ -470,12 +470,7 @@ TEST(Screenshots, ComparisonOfTwentyFourSeries) {
     QCoreApplication::sendEvent(&chart, &move);
     EXPECT_EQ(s.readoutPoint, 250);
     EXPECT_GT(s.readoutRows, 1);
-    EXPECT_GE(s.timeCell.left, s.plot.left);
     EXPECT_GE(s.timeCell.top, 0);
-    for (int i = 0; i < 24; ++i) {
-        EXPECT_GE(s.series[i].captionCell.left, s.plot.left) << i;
-        EXPECT_LE(s.series[i].valueCell.right, s.plot.right) << i;
-    }
     EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_comparison"));
 
     // On paper in shades of grey, the pens tell the series apart.
