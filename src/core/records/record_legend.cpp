@@ -7,11 +7,31 @@ namespace {
 
 constexpr LegendLook kLooks[kLegendEntryCount] = {
     {{25, 28, 150}, kPenSolid}, {{255, 128, 0}, kPenSolid}, {{0, 0, 255}, kPenSolid},
-    {{0, 128, 0}, kPenSolid},   {{0, 255, 0}, kPenSolid},   {{0, 0, 128}, kPenSolid},
-    {{128, 128, 0}, kPenSolid}, {{0, 128, 0}, kPenSolid},   kTemperatureAlarmPens.low,
+    {{0, 128, 0}, kPenSolid},   {{192, 0, 192}, kPenSolid}, {{0, 160, 160}, kPenSolid},
+    {{128, 128, 0}, kPenSolid}, {{220, 0, 0}, kPenSolid},   kTemperatureAlarmPens.low,
     kTemperatureAlarmPens.high, kHumidityAlarmPens.low,     kHumidityAlarmPens.high,
     kSoundAlarmPens.low,        kSoundAlarmPens.high,       kGasAlarmPens.low,
 };
+// The flow meter's air density, drawn where the others draw the dew point.
+constexpr LegendLook kAirDensityLook{{160, 82, 45}, kPenSolid};
+
+// Picked for the largest least colour difference (CIELAB) among candidates whose contrast is
+// at least 3 against black and 2 against white.
+constexpr LegendRgb kPaletteColours[kPaletteSize] = {
+    {31, 119, 180},  {255, 127, 14},  {44, 160, 44},   {214, 39, 40},  {148, 103, 189},
+    {140, 86, 75},   {227, 119, 194}, {127, 127, 127}, {188, 189, 34}, {23, 190, 207},
+    {102, 0, 255},   {255, 0, 230},   {0, 102, 255},   {255, 0, 128},  {153, 107, 0},
+    {0, 115, 80},    {255, 157, 115}, {134, 48, 191},  {92, 115, 0},   {191, 0, 153},
+    {255, 115, 143}, {0, 191, 134},   {241, 115, 255}, {64, 140, 255}};
+
+constexpr std::array<LegendLook, kPaletteSize> MakePalette() {
+    constexpr int kPens[] = {kPenSolid, kPenDash, kPenDot, kPenDashDot, kPenDashDotDot};
+    std::array<LegendLook, kPaletteSize> looks{};
+    for (int i = 0; i < kPaletteSize; ++i)
+        looks[static_cast<size_t>(i)] = {kPaletteColours[i], kPens[i % 5]};
+    return looks;
+}
+constexpr std::array<LegendLook, kPaletteSize> kPalette = MakePalette();
 
 constexpr const char* kAlarmTexts[] = {TrNoop("低温报警"), TrNoop("高温报警"), TrNoop("低湿报警"),
                                        TrNoop("高湿报警"), TrNoop("低噪报警"), TrNoop("高噪报警"),
@@ -19,8 +39,14 @@ constexpr const char* kAlarmTexts[] = {TrNoop("低温报警"), TrNoop("高温报
 
 }  // namespace
 
-const LegendLook& LegendEntryLook(int entry) {
+const LegendLook& LegendEntryLook(int entry, InstrumentTypeId type) {
+    if (entry == 2 && (ChannelMask(type) & kChFlow)) return kAirDensityLook;
     return kLooks[(entry >= 0 && entry < kLegendEntryCount) ? entry : 0];
+}
+
+const LegendLook& PaletteLook(int index) {
+    const int i = index % kPaletteSize;
+    return kPalette[static_cast<size_t>(i < 0 ? i + kPaletteSize : i)];
 }
 
 std::vector<int> LegendEntries(InstrumentTypeId type) {

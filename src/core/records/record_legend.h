@@ -2,8 +2,15 @@
 // boxes: the colour and pen of each series and alarm line, which legend entries a model
 // shows, their texts and how many rows the legend frame holds.
 //
-//   entry  text                          colour          pen
-//   0..7   name of series 0..7           series colour   solid
+//   entry  text                          colour                       pen
+//   0      温度                          (25,28,150)                  solid
+//   1      湿度                          (255,128,0)                  solid
+//   2      露点 (type 6: 空气密度)        (0,0,255) (type 6: (160,82,45))  solid
+//   3      气压                          (0,128,0)                    solid
+//   4      差压                          (192,0,192)                  solid
+//   5      噪声                          (0,160,160)                  solid
+//   6      流量                          (128,128,0)                  solid
+//   7      CO2 (type 11: 甲醛)           (220,0,0)                    solid
 //   8, 9   低温报警, 高温报警             (128,120,20), (200,20,120)  dotted, dotted
 //   10, 11 低湿报警, 高湿报警             (150,120,20), (250,200,20)  dashed, dash-dot-dot
 //   12, 13 低噪报警, 高噪报警             (110,20,100), (220,20,100)  dashed, dash-dot-dot
@@ -29,6 +36,7 @@ struct LegendRgb {
 inline constexpr int kPenSolid = 0;
 inline constexpr int kPenDash = 1;
 inline constexpr int kPenDot = 2;
+inline constexpr int kPenDashDot = 3;
 inline constexpr int kPenDashDotDot = 4;
 
 inline constexpr int kLegendEntryCount = 15;
@@ -38,8 +46,16 @@ struct LegendLook {
     LegendRgb colour;
     int penStyle = kPenSolid;
 };
-// The colour and pen of entry 0..14 (series 0..7, then the alarm lines).
-const LegendLook& LegendEntryLook(int entry);
+// The colour and pen of entry 0..14 (series 0..7, then the alarm lines) in a record of the
+// given type. The series a type shows all differ in colour.
+const LegendLook& LegendEntryLook(int entry, InstrumentTypeId type = 0);
+
+// Looks for charts of many series (several instruments on one chart): 24 colours that differ
+// clearly from one another and stand out both on the black screen plot and on white paper,
+// with pens cycling solid, dash, dot, dash-dot, dash-dot-dot so that neighbours stay apart on
+// a black-and-white print. Entry i of any index is entry i mod kPaletteSize.
+inline constexpr int kPaletteSize = 24;
+const LegendLook& PaletteLook(int index);
 
 // The two alarm lines (low, high) of the temperature, humidity, sound level and gas series.
 struct AlarmPens {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "core/model/language.h"
 
@@ -53,7 +54,42 @@ Stepped StepRange(double h, double l, int t) {
     return {low, int64_t{high} - low <= t ? low + t : high};
 }
 
+// Far beyond any measured value, so that spans and steps stay finite.
+constexpr double kRoundLimit = 1e30;
+
 }  // namespace
+
+TrendRange RoundRange(double low, double high, int divisions) {
+    if (!(low == low) || !(high == high)) return {0, 1};
+    low = std::clamp(low, -kRoundLimit, kRoundLimit);
+    high = std::clamp(high, -kRoundLimit, kRoundLimit);
+    if (high < low) std::swap(low, high);
+    if (!(high > low)) {
+        // One value: a unit of its magnitude around it.
+        const double magnitude = std::fabs(low);
+        const double unit = magnitude > 0 ? std::pow(10.0, std::floor(std::log10(magnitude))) : 1.0;
+        low -= unit / 2;
+        high += unit / 2;
+    }
+    const int d = std::max(divisions, 1);
+    // The smallest round step of at least x.
+    auto roundStep = [](double x) {
+        const double power = std::pow(10.0, std::floor(std::log10(x)));
+        const double n = x / power;
+        return (n <= 1 ? 1 : n <= 2 ? 2 : n <= 5 ? 5 : 10) * power;
+    };
+    // A bound within a ten-thousandth of a step of a whole step (float values carry such
+    // errors) is on it.
+    constexpr double kSlack = 1e-4;
+    double step = roundStep((high - low) / d);
+    for (int tries = 0; tries < 8; ++tries) {
+        const double from = std::floor(low / step + kSlack) * step;
+        const double to = from + d * step;
+        if (to >= high - step * kSlack) return {static_cast<float>(from), static_cast<float>(to)};
+        step = roundStep(step * 1.01);
+    }
+    return {static_cast<float>(low), static_cast<float>(high)};
+}
 
 TrendTimeAxis TrendTimeAxisFor(int pointCount) {
     const int last = std::max(pointCount - 1, 6);
@@ -114,6 +150,16 @@ TrendRanges TrendValueRanges(const TrendExtremes& e, const RecordUnits& units,
         r[7] = {static_cast<float>(gas.low), static_cast<float>(gas.high)};
     }
 
+    // Scales of their own, read on axes of their own.
+    auto round = [&](int series) {
+        r[static_cast<size_t>(series)] = RoundRange(e.Of(series).low, e.Of(series).high);
+    };
+    round(4);
+    round(6);
+    if (!Model(units.type).soundOnly) round(5);
+    const bool flowMeter = units.mask & kChFlow;
+    if (flowMeter) round(2);
+
     if (std::max(channelCount, 1) > 2) {
         const TrendRange shared{std::min(r[0].low, r[1].low), std::max(r[0].high, r[1].high)};
         r[0] = shared;
@@ -123,7 +169,7 @@ TrendRanges TrendValueRanges(const TrendExtremes& e, const RecordUnits& units,
     const bool fahrenheit = units.temperatureUnit == 1;
     r[0].high = std::clamp(r[0].high, fahrenheit ? 32.0f : 0.0f, fahrenheit ? 284.0f : 140.0f);
     r[1].high = std::clamp(r[1].high, 0.0f, 100.0f);
-    r[2] = r[0];
+    if (!flowMeter) r[2] = r[0];
     for (TrendRange& range : r) {
         if (range.high - range.low < 0.005f) range.high = range.low + 1;
     }
@@ -139,6 +185,33 @@ TrendAxes TrendAxesFor(InstrumentTypeId type, int channelCount) {
     }
     if (d == 2) return {0, 1};
     return {0, Model(type).gas != GasKind::kNone ? 7 : 3};
+}
+
+std::vector<TrendAxisGroup> TrendAxisGroups(InstrumentTypeId type, int channelCount) {
+    const std::span<const int> list = SeriesList(type);
+    const int d = std::max(channelCount, 1);
+    if (list.empty()) return {};
+    if (d == 1) return {{{list.front()}, false}, {{list.front()}, true}};
+    auto listed = [&](int series) {
+        return std::find(list.begin(), list.end(), series) != list.end();
+    };
+    TrendAxisGroup left{{0}, false};
+    if (d > 2) left.series.push_back(1);
+    const bool flowMeter = ChannelMask(type) & kChFlow;
+    if (listed(2) && !flowMeter) left.series.push_back(2);
+    const TrendAxes axes = TrendAxesFor(type, channelCount);
+    std::vector<TrendAxisGroup> groups{left, {{axes.right}, true}};
+    bool right = false;
+    for (int series : list) {
+        bool placed = false;
+        for (const TrendAxisGroup& g : groups)
+            placed =
+                placed || std::find(g.series.begin(), g.series.end(), series) != g.series.end();
+        if (placed) continue;
+        groups.push_back({{series}, right});
+        right = !right;
+    }
+    return groups;
 }
 
 float TrendGridStep(const TrendRange& range, int divisions) {

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "derived_series.h"
 
@@ -47,11 +48,17 @@ class TrendExtremes {
     int count_ = 0;
 };
 
+// A range around low..high of exactly `divisions` round steps (1, 2 or 5 times a power of
+// ten) from a whole multiple of the step, the smallest such step: grids of 5 or 10 divisions
+// then fall on round values. A single value gets a range around it.
+TrendRange RoundRange(double low, double high, int divisions = 10);
+
 // The value ranges of a fill: every series' extremes widened to whole steps together with its
 // alarm limits, series 0 and 1 sharing one range when the type shows three or more quantities,
 // then clamped (temperature top within 0..140 °C or 32..284 °F, humidity top within 0..100,
-// the dew point or air density on the temperature's range, no range narrower than 0.005).
-// channelCount is the type's (0 counts as 1).
+// the dew point on the temperature's range, no range narrower than 0.005). The quantities with
+// a scale of their own (air density, differential pressure, flow and the flow meter's sound
+// level) take RoundRange of their extremes. channelCount is the type's (0 counts as 1).
 TrendRanges TrendValueRanges(const TrendExtremes& extremes, const RecordUnits& units,
                              const AlarmLimits& limits, int channelCount);
 
@@ -67,6 +74,18 @@ TrendAxes TrendAxesFor(InstrumentTypeId type, int channelCount);
 // The grid step of a value range with d divisions: (high - low) / d, and above 20 rounded down
 // to a multiple of d.
 float TrendGridStep(const TrendRange& range, int divisions);
+
+// The value axes of a record's chart, innermost first on each side: temperature on the left
+// with the dew point and, for three or more quantities, the humidity that shares its range;
+// humidity (two quantities), CO2 or formaldehyde, or pressure on the right; one quantity on
+// both sides. Every further series of the type gets an axis of its own, alternately left and
+// right.
+struct TrendAxisGroup {
+    std::vector<int> series;
+    bool right = false;
+    bool operator==(const TrendAxisGroup&) const = default;
+};
+std::vector<TrendAxisGroup> TrendAxisGroups(InstrumentTypeId type, int channelCount);
 
 // Time zoom entries "缩小10X" .. "放大10X" and value zoom entries "不变(1x)" .. "放大16X",
 // untranslated: the list that shows them passes each through Tr().

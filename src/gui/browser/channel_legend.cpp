@@ -25,7 +25,7 @@ Qt::PenStyle ToPenStyle(int style) {
             return Qt::DashLine;
         case kPenDot:
             return Qt::DotLine;
-        case 3:
+        case kPenDashDot:
             return Qt::DashDotLine;
         case kPenDashDotDot:
             return Qt::DashDotDotLine;
@@ -80,6 +80,7 @@ int ChannelLegend::RowPitch() const {
 }
 
 void ChannelLegend::SetRecordUnits(const RecordUnits& units) {
+    type_ = units.type;
     entries_ = LegendEntries(units.type);
     texts_.clear();
     for (int entry : entries_)
@@ -121,18 +122,20 @@ void ChannelLegend::paintEvent(QPaintEvent* event) {
     int top = boxes_[0]->geometry().top();
     for (size_t row = 0; row < entries_.size(); ++row, top += pitch) {
         const int entry = entries_[row];
-        const LegendLook& look = LegendEntryLook(entry);
+        const LegendLook& look = LegendEntryLook(entry, type_);
         const QRect band(left, top, right - left, pitch);
         painter.fillRect(band, row % 2 == 0 ? QColor(220, 220, 220) : QColor(200, 200, 200));
 
         const int textLeft = entry < kSeriesCount ? boxRight + 2 : left;
         const QRect textRect(textLeft, top, right - textLeft, pitch);
         painter.setPen(ToColor(look.colour));
-        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         texts_[row]);
+        // A text longer than the row ends in "…", leaving room for a stretch of its line.
+        const QString text = metrics.elidedText(texts_[row], Qt::ElideRight,
+                                                std::max(textRect.width() - 4 - kMinLineSample, 0));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 
         // The line sample starts after the widest alarm text, or after a longer series name.
-        const int textEnd = textLeft + metrics.horizontalAdvance(texts_[row]) + 4;
+        const int textEnd = textLeft + metrics.horizontalAdvance(text) + 4;
         const int y = top + pitch / 2;
         QPen pen(ToColor(look.colour), 1, ToPenStyle(look.penStyle));
         painter.setPen(pen);

@@ -54,6 +54,7 @@ class ChannelLegend final : public QFrame {
     std::array<QCheckBox*, kBoxCount> boxes_{};
     std::vector<int> entries_;
     std::vector<QString> texts_;
+    InstrumentTypeId type_ = 0;
     QFont font_;
 };
 

@@ -22,6 +22,12 @@ QRgb ToRgb(const LegendRgb& c) {
     return qRgb(c.r, c.g, c.b);
 }
 
+// The readout shows a value as the sample list does: with the list's decimals, CO2 with "%g".
+int ReadoutDecimals(int series, const RecordUnits& units) {
+    if (series == 7 && (units.mask & kChCo2)) return kTrendShortestDecimals;
+    return CellDecimals(series, units);
+}
+
 // Suspends the chart's drawing for a scope; at its end drawing goes back to what it was (the
 // outermost scope resumes it, which redraws once).
 class DrawingSuspended {
@@ -100,11 +106,42 @@ void TrendDisplay::Fill(const SampleTable& table, const AlarmLimits& limits, int
     const int n = table.RowCount();
     type_ = units.type;
     points_ = n;
+    if (n == 0) {
+        chart_.AllocSeries(kSeriesCount, 0);
+        SetNames(units);
+        return;
+    }
 
-    chart_.SetSeriesDecimals(7, qx::Model(type_).gas == qx::GasKind::kFormaldehyde ? 2 : 0);
-    chart_.AllocSeries(kSeriesCount, n);
-    SetNames(units);
-    if (n == 0) return;
+    TrendExtremes extremes;
+    for (int i = 0; i < n; ++i)
+        extremes.Add(table.Values(i));
+    const int channels = ChannelCount(type_);
+    ranges_ = TrendValueRanges(extremes, units, limits, channels);
+
+    // Every series of the record, each read against an axis that names it.
+    TrendSeriesList list;
+    list.times.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        list.times[static_cast<size_t>(i)] = table.Time(i);
+    for (int s = 0; s < kSeriesCount; ++s) {
+        const size_t k = static_cast<size_t>(s);
+        TrendLine& line = list.series.emplace_back();
+        line.name = QString::fromUtf8(Tr(units.names[k]));
+        line.unit = QString::fromUtf8(units.units[k]);
+        line.colour = ToRgb(LegendEntryLook(s, type_).colour);
+        line.penStyle = kPenSolid;
+        line.penWidth = 2;
+        line.decimals = ReadoutDecimals(s, units);
+        line.low = ranges_[k].low;
+        line.high = ranges_[k].high;
+        line.step = TrendGridStep(ranges_[k], divisions);
+        line.values.resize(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            line.values[static_cast<size_t>(i)] = table.Values(i)[k];
+    }
+    for (const TrendAxisGroup& group : TrendAxisGroups(type_, channels))
+        list.axes.push_back({group.series, group.right});
+    chart_.SetSeriesList(std::move(list));
 
     const TrendTimeAxis axis = TrendTimeAxisFor(n);
     chart_.SetTimeRange(0, static_cast<float>(axis.last));
@@ -112,19 +149,6 @@ void TrendDisplay::Fill(const SampleTable& table, const AlarmLimits& limits, int
     chart_.SetTimeStep(static_cast<float>(axis.step));
     baseSpan_ = axis.span;
 
-    TrendExtremes extremes;
-    for (int s = 0; s < kSeriesCount; ++s) {
-        chart_.SelectSeries(s);
-        for (int i = 0; i < n; ++i)
-            chart_.SetPointValue(i, table.Values(i)[static_cast<size_t>(s)]);
-    }
-    for (int i = 0; i < n; ++i) {
-        chart_.SetPointTime(i, table.Time(i));
-        extremes.Add(table.Values(i));
-    }
-
-    const int channels = ChannelCount(type_);
-    ranges_ = TrendValueRanges(extremes, units, limits, channels);
     const TrendAxes axes = TrendAxesFor(type_, channels);
     chart_.SetDualAxes(true);
     chart_.SetAxisSeries(0, axes.left);

@@ -49,6 +49,27 @@ bool CanDrawPixelLines(const QImage& image) {
 
 void DrawSolidPolyline(QImage& image, const QPoint* points, size_t count, QRgb colour, int width,
                        const TrendRect& clip) {
+    DrawPatternPolyline(image, points, count, colour, width, clip, {});
+}
+
+std::vector<uint8_t> PixelDashPattern(int penStyle, int width) {
+    static const std::vector<int> kDash{4, 2}, kDot{1, 2}, kDashDot{4, 2, 1, 2},
+        kDashDotDot{4, 2, 1, 2, 1, 2};
+    const std::vector<int>* lengths = penStyle == 1   ? &kDash
+                                      : penStyle == 2 ? &kDot
+                                      : penStyle == 3 ? &kDashDot
+                                      : penStyle == 4 ? &kDashDotDot
+                                                      : nullptr;
+    std::vector<uint8_t> pattern;
+    if (!lengths) return pattern;
+    const int unit = std::clamp(width, 1, 16);
+    for (size_t k = 0; k < lengths->size(); ++k)
+        pattern.insert(pattern.end(), static_cast<size_t>((*lengths)[k] * unit), k % 2 == 0);
+    return pattern;
+}
+
+void DrawPatternPolyline(QImage& image, const QPoint* points, size_t count, QRgb colour, int width,
+                         const TrendRect& clip, const std::vector<uint8_t>& pattern) {
     if (count < 2 || !CanDrawPixelLines(image)) return;
     width = std::max(width, 1);
     const int left = std::max(clip.left, 0);
@@ -70,25 +91,48 @@ void DrawSolidPolyline(QImage& image, const QPoint* points, size_t count, QRgb c
     // Segments are cut a pen's width outside the clip first, so that far-off points cost no
     // more than near ones.
     const double margin = width + 1;
+    const int64_t period = static_cast<int64_t>(pattern.size());
+    int64_t phase = 0;  // pattern position of the current segment's first pixel
 
     for (size_t k = 1; k < count; ++k) {
-        QPoint a = points[k - 1];
+        const QPoint from = points[k - 1];
+        QPoint a = from;
         QPoint b = points[k];
+        const int64_t length = std::max(std::abs(static_cast<int64_t>(b.x()) - a.x()),
+                                        std::abs(static_cast<int64_t>(b.y()) - a.y()));
         const bool flat = std::abs(b.x() - a.x()) >= std::abs(b.y() - a.y());
+        const int64_t start = phase;
+        phase += length;
         if (!ClipToBox(left - margin, top - margin, right - 1 + margin, bottom - 1 + margin, a,
                        b)) {
             continue;
         }
+        if (period == 0 && a.x() == b.x()) {
+            // A vertical stroke (a column's extremes): whole rows of the pen's width at once.
+            const int x0 = std::max(a.x() + lowOffset, left);
+            const int x1 = std::min(a.x() + highOffset + 1, right);
+            const int y0 = std::max(std::min(a.y(), b.y()), top);
+            const int y1 = std::min(std::max(a.y(), b.y()) + 1, bottom);
+            for (int y = y0; y < y1 && x0 < x1; ++y) {
+                uint32_t* row = reinterpret_cast<uint32_t*>(bits + y * stride);
+                std::fill(row + x0, row + x1, pixel);
+            }
+            continue;
+        }
+        int64_t at = start + std::max(std::abs(static_cast<int64_t>(a.x()) - from.x()),
+                                      std::abs(static_cast<int64_t>(a.y()) - from.y()));
         int x = a.x(), y = a.y();
         const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
         const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
         int error = dx + dy;
-        for (;;) {
-            for (int o = lowOffset; o <= highOffset; ++o) {
-                if (flat) {
-                    put(x, y + o);
-                } else {
-                    put(x + o, y);
+        for (;; ++at) {
+            if (period == 0 || pattern[static_cast<size_t>(at % period)]) {
+                for (int o = lowOffset; o <= highOffset; ++o) {
+                    if (flat) {
+                        put(x, y + o);
+                    } else {
+                        put(x + o, y);
+                    }
                 }
             }
             if (x == b.x() && y == b.y()) break;
@@ -102,6 +146,19 @@ void DrawSolidPolyline(QImage& image, const QPoint* points, size_t count, QRgb c
                 y += sy;
             }
         }
+    }
+}
+
+void FillPixelRect(QImage& image, const QRect& r, QRgb colour, const TrendRect& clip) {
+    if (!CanDrawPixelLines(image)) return;
+    const int left = std::max({r.left(), clip.left, 0});
+    const int right = std::min({r.left() + r.width(), clip.right, image.width()});
+    const int top = std::max({r.top(), clip.top, 0});
+    const int bottom = std::min({r.top() + r.height(), clip.bottom, image.height()});
+    const uint32_t pixel = 0xFF000000u | colour;
+    for (int y = top; y < bottom; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+        std::fill(row + left, row + std::max(left, right), pixel);
     }
 }
 

@@ -7,8 +7,11 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QRgb>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "trend_state.h"
 
@@ -23,6 +26,17 @@ bool CanDrawPixelLines(const QImage& image);
 // to width / 2. Only pixels inside clip (and the image) are written.
 void DrawSolidPolyline(QImage& image, const QPoint* points, size_t count, QRgb colour, int width,
                        const TrendRect& clip);
+
+// The dash pattern of a chart pen style (1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot; Qt's
+// patterns, in pen widths) for a pen `width` pixels wide: whether each pixel of one period,
+// counted along a line's longer direction, is drawn. Empty for a solid pen.
+std::vector<uint8_t> PixelDashPattern(int penStyle, int width);
+// DrawSolidPolyline with a dash pattern that runs on from one segment to the next.
+void DrawPatternPolyline(QImage& image, const QPoint* points, size_t count, QRgb colour, int width,
+                         const TrendRect& clip, const std::vector<uint8_t>& pattern);
+
+// Fills the rectangle, as far as it lies inside clip and the image.
+void FillPixelRect(QImage& image, const QRect& r, QRgb colour, const TrendRect& clip);
 
 // Single pixels, those outside the image left out.
 void DrawPixels(QImage& image, const QPoint* points, size_t count, QRgb colour);

@@ -8,7 +8,7 @@ namespace qx {
 void LayoutPlot(TrendState& s, const TrendRect& area, int barHeight) {
     TrendRect r = area;
     r.left += s.marginLeft;
-    r.top += s.marginTop;
+    r.top += s.TopMargin();
     r.right -= s.marginRight;
     r.bottom -= s.bottomMargin;
     r = r.Grown(-s.borderThickness);
@@ -42,41 +42,68 @@ void LayoutPlot(TrendState& s, const TrendRect& area, int barHeight) {
     }
 }
 
-void LayoutReadoutCells(TrendState& s, const ReadoutTexts& texts, const ReadoutExtents& extents) {
-    const int bottom = ReadoutBottom(s);
-    const int top = ReadoutTop(s);
-    auto cellAfter = [&](int left, int width) {
-        return TrendRect{left, top, left + width, bottom};
+int LayoutReadoutCells(TrendState& s, const ReadoutTexts& texts, const ReadoutExtents& extents) {
+    const int charWidth = s.charWidth;
+    auto valueWidth = [&](int field, const QString* text, int extent) {
+        int n = text ? static_cast<int>(text->size()) : 1;
+        if (s.fixedReadoutWidths && field < kTrendReadoutFields) n = s.readoutWidths[field];
+        return std::max(std::max(n, 1) * charWidth, extent) + 4;
     };
-    auto valueWidth = [&](int field, const QString& text, int extent) {
-        const int n = s.fixedReadoutWidths ? s.readoutWidths[field] : static_cast<int>(text.size());
-        return std::max(std::max(n, 1) * s.charWidth, extent) + 4;
+    auto entry = [](const auto& list, int i) {
+        return static_cast<size_t>(i) < list.size() ? list[static_cast<size_t>(i)] : 0;
     };
+    const int room = s.plot.right - s.plot.left;
 
-    s.captionCell = cellAfter(s.plot.right, extents.caption + 4);
-    s.timeCell = cellAfter(s.captionCell.right + 1, valueWidth(0, texts.time, extents.time));
-    int right = s.timeCell.right;
+    // Cell widths and the row of every cell: the caption and time first, then the series.
+    struct Cell {
+        int series;  // -1: the caption and time cells
+        int nameWidth;
+        int valueWidth;
+        int row;
+    };
+    std::vector<Cell> cells;
+    cells.push_back({-1, extents.caption + 4, valueWidth(0, &texts.time, extents.time), 0});
     for (int i = 0; i < s.seriesCount; ++i) {
         if (!s.series[i].visible) continue;
-        TrendSeries& series = s.series[i];
-        series.captionCell = cellAfter(right + 1, extents.names[i] + 4);
-        series.valueCell = cellAfter(series.captionCell.right + 1,
-                                     valueWidth(i + 1, texts.values[i], extents.values[i]));
-        right = series.valueCell.right;
+        const QString* text = static_cast<size_t>(i) < texts.values.size()
+                                  ? &texts.values[static_cast<size_t>(i)]
+                                  : nullptr;
+        Cell c{i, entry(extents.names, i) + 4, valueWidth(i + 1, text, entry(extents.values, i)),
+               0};
+        // A name that cannot share a row with its value is narrowed, down to a few pixels.
+        c.nameWidth = std::max(std::min(c.nameWidth, room - 1 - c.valueWidth), 4 + charWidth);
+        cells.push_back(c);
+    }
+    std::vector<int> rowWidths{0};
+    for (Cell& c : cells) {
+        const int width = c.nameWidth + 1 + c.valueWidth;
+        int& row = rowWidths.back();
+        if (row > 0 && row + 1 + width > room) {
+            rowWidths.push_back(width);
+        } else {
+            row += (row > 0 ? 1 : 0) + width;
+        }
+        c.row = static_cast<int>(rowWidths.size()) - 1;
     }
 
-    const int shift = right - s.plot.right;
-    auto moveLeft = [shift](TrendRect& c) {
-        c.left -= shift;
-        c.right -= shift;
-    };
-    moveLeft(s.captionCell);
-    moveLeft(s.timeCell);
-    for (int i = 0; i < s.seriesCount; ++i) {
-        if (!s.series[i].visible) continue;
-        moveLeft(s.series[i].captionCell);
-        moveLeft(s.series[i].valueCell);
+    const int rows = static_cast<int>(rowWidths.size());
+    const int pitch = s.ReadoutRowPitch();
+    int row = -1;
+    int x = 0;
+    for (const Cell& c : cells) {
+        if (c.row != row) {
+            row = c.row;
+            x = s.plot.right - rowWidths[static_cast<size_t>(row)];
+        }
+        const int bottom = ReadoutBottom(s) - (rows - 1 - row) * pitch;
+        const int top = bottom - s.charHeight - 2;
+        TrendRect& name = c.series < 0 ? s.captionCell : s.series[c.series].captionCell;
+        TrendRect& value = c.series < 0 ? s.timeCell : s.series[c.series].valueCell;
+        name = {x, top, x + c.nameWidth, bottom};
+        value = {name.right + 1, top, name.right + 1 + c.valueWidth, bottom};
+        x = value.right + 1;
     }
+    return rows;
 }
 
 int PointByX(const TrendState& s, int mx) {

@@ -5,6 +5,7 @@
 
 #include <QLine>
 #include <array>
+#include <vector>
 
 #include "trend_scale.h"
 #include "trend_state.h"
@@ -22,19 +23,22 @@ inline int BandAreaBottom(const TrendState& s) {
 }
 
 // Widths in pixels of the time caption, the time text, and the series names and value texts
-// as drawn in the chart font.
+// as drawn in the chart font; one entry per series (at least kTrendDefaultSeries).
 struct ReadoutExtents {
     int caption = 0;
     int time = 0;
-    std::array<int, kTrendMaxSeries> names{};
-    std::array<int, kTrendMaxSeries> values{};
+    std::vector<int> names = std::vector<int>(kTrendDefaultSeries);
+    std::vector<int> values = std::vector<int>(kTrendDefaultSeries);
 };
-// Places the readout strip's cells above the plot so that the strip ends at the plot's right
-// edge: the time caption and time value cells, then a name and a value cell per shown series.
-// A value cell is as wide as its character count (the fixed width, or the text's length) and
-// never narrower than its drawn text, so a long unit is not cut.
-void LayoutReadoutCells(TrendState& s, const ReadoutTexts& texts, const ReadoutExtents& extents);
-// Top and bottom rows of the readout cells.
+// Places the readout strip's cells above the plot: the time caption and time value cells, then
+// a name and a value cell per shown series, in rows that each end at the plot's right edge and
+// never reach past its left edge. A row takes cells while they fit; the time always leads the
+// first row, and the last row sits just above the plot. A value cell is as wide as its
+// character count (the fixed width, or the text's length) and never narrower than its drawn
+// text, so a long unit is not cut; a name too wide for a row of its own gets a narrower cell
+// (the renderer elides it). Returns the number of rows.
+int LayoutReadoutCells(TrendState& s, const ReadoutTexts& texts, const ReadoutExtents& extents);
+// Top and bottom rows of the readout strip's last row (the one above the plot).
 inline int ReadoutBottom(const TrendState& s) {
     return s.plot.top - s.borderThickness - 4;
 }

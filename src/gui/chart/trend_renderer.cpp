@@ -51,36 +51,17 @@ void Text(QPainter& p, const TrendRect& r, int flags, const QString& text) {
     p.drawText(ToQRect(r), flags | Qt::TextSingleLine, text);
 }
 
-// The first point after j, below end, whose column (counted from the plot's left edge) lies
-// right of column, for points whose columns trunc((j - scroll) x xscale) never decrease.
-int NextColumnStart(int j, int end, int column, int scroll, float xscale) {
-    auto columnOf = [&](int k) {
-        return static_cast<int>(static_cast<float>(k - scroll) * xscale);
-    };
-    if (!(xscale > 0.0f)) return end;
-    const double estimate =
-        std::ceil(static_cast<double>(column + 1) / static_cast<double>(xscale)) + scroll;
-    int k = static_cast<int>(
-        std::clamp(estimate, static_cast<double>(j + 1), static_cast<double>(end)));
-    while (k > j + 1 && columnOf(k - 1) > column) {
-        --k;
-    }
-    while (k < end && columnOf(k) <= column) {
-        ++k;
-    }
-    return k;
-}
-
 // Settings the printed variant replaces while it draws.
 struct PageLook {
     QRgb frameColour, borderColour, plotColour;
     bool dottedGrid;
     int gridWidth, borderThickness, marginLeft, marginTop, marginRight, bottomMargin;
+    int readoutRows;
     TrendRect plot;
     int plotWidth, plotHeight, visibleSeries;
-    std::array<QRgb, kTrendMaxSeries> bandColours;
-    std::array<int, kTrendMaxSeries> penWidths;
-    std::array<TrendRect, kTrendMaxSeries> bands;
+    std::vector<QRgb> bandColours;
+    std::vector<int> penWidths;
+    std::vector<TrendRect> bands;
 };
 
 PageLook SaveLook(const TrendState& s) {
@@ -94,6 +75,7 @@ PageLook SaveLook(const TrendState& s) {
                s.marginTop,
                s.marginRight,
                s.bottomMargin,
+               s.readoutRows,
                s.plot,
                s.plotWidth,
                s.plotHeight,
@@ -101,10 +83,10 @@ PageLook SaveLook(const TrendState& s) {
                {},
                {},
                {}};
-    for (int i = 0; i < kTrendMaxSeries; ++i) {
-        l.bandColours[i] = s.series[i].bandColour;
-        l.penWidths[i] = s.series[i].penWidth;
-        l.bands[i] = s.series[i].band;
+    for (const TrendSeries& series : s.series) {
+        l.bandColours.push_back(series.bandColour);
+        l.penWidths.push_back(series.penWidth);
+        l.bands.push_back(series.band);
     }
     return l;
 }
@@ -120,11 +102,12 @@ void RestoreLook(TrendState& s, const PageLook& l) {
     s.marginTop = l.marginTop;
     s.marginRight = l.marginRight;
     s.bottomMargin = l.bottomMargin;
+    s.readoutRows = l.readoutRows;
     s.plot = l.plot;
     s.plotWidth = l.plotWidth;
     s.plotHeight = l.plotHeight;
     s.visibleSeries = l.visibleSeries;
-    for (int i = 0; i < kTrendMaxSeries; ++i) {
+    for (size_t i = 0; i < s.series.size() && i < l.bands.size(); ++i) {
         s.series[i].bandColour = l.bandColours[i];
         s.series[i].penWidth = l.penWidths[i];
         s.series[i].band = l.bands[i];
@@ -188,13 +171,23 @@ void TrendRenderer::DrawChart(QPainter& p, TrendState& s, const QFont& labelFont
         s.borderThickness = 2;
         s.marginLeft = s.marginRight = 6 * w_;
         s.marginTop = h_;
+        s.readoutRows = 1;
         s.bottomMargin = (s.timeLabelLines + 1) * h_;
         LayoutPlot(s, target.area, target.barHeight);
+        FitMargins(s, target);
         DrawChartBody(p, s, target);
         RestoreLook(s, saved);
     } else {
-        if (s.marginLeft != 6 * w_ || s.marginRight != 6 * w_) {
-            s.marginLeft = s.marginRight = 6 * w_;
+        FitMargins(s, target);
+        // The readout strip takes the rows its point needs.
+        int rows = 1;
+        if (s.CountShownSeries() > 0 && s.pointCount > 0 && s.visibleCount > 0) {
+            s.readoutPoint =
+                std::clamp(s.readoutPoint, s.firstVisible, s.firstVisible + s.visibleCount - 1);
+            rows = ReadoutRowsFor(s, p.fontMetrics(), s.readoutPoint);
+        }
+        if (rows != s.readoutRows) {
+            s.readoutRows = rows;
             LayoutPlot(s, target.area, target.barHeight);
         }
         DrawChartBody(p, s, target);
@@ -202,9 +195,20 @@ void TrendRenderer::DrawChart(QPainter& p, TrendState& s, const QFont& labelFont
     p.restore();
 }
 
+void TrendRenderer::FitMargins(TrendState& s, const Target& target) {
+    axes_ = ResolveValueAxes(s);
+    places_ = PlaceAxes(s, axes_, w_, h_);
+    const SideMargins m = AxisMargins(axes_, places_, w_);
+    if (s.marginLeft != m.left || s.marginRight != m.right) {
+        s.marginLeft = m.left;
+        s.marginRight = m.right;
+        LayoutPlot(s, target.area, target.barHeight);
+    }
+}
+
 void TrendRenderer::DrawChartBody(QPainter& p, TrendState& s, const Target& target) {
     const TrendRect& a = target.area;
-    const int bandTop = a.top + s.marginTop;
+    const int bandTop = a.top + s.TopMargin();
     const int bandBottom = a.bottom - s.bottomMargin;
     Fill(p, {a.left, bandTop, a.left + s.marginLeft, bandBottom}, s.frameColour);
     Fill(p, {a.right - s.marginRight, bandTop, a.right, bandBottom}, s.frameColour);
@@ -292,44 +296,46 @@ void TrendRenderer::DrawTimeAxis(QPainter& p, const TrendState& s) {
 }
 
 void TrendRenderer::DrawValueAxes(QPainter& p, const TrendState& s, const TrendRect& area) {
-    if (s.banded && s.visibleSeries >= 1) {
+    if (axes_.mode == TrendAxisMode::kCommon) {
+        AxisPlace place;
+        place.offset = s.borderThickness;
+        DrawValueAxis(p, s, area, s.plot, s.commonLow, s.commonHigh, s.commonStep, 0, kBlack, false,
+                      true, place, 0);
+        return;
+    }
+    const bool banded = axes_.mode == TrendAxisMode::kBanded;
+    // Series axes: the grid follows the innermost left axis (the first axis without one).
+    size_t gridAxis = 0;
+    for (size_t k = axes_.axes.size(); k-- > 0;) {
+        if (!axes_.axes[k].right) gridAxis = k;
+    }
+    for (size_t k = 0; k < axes_.axes.size() && k < places_.size(); ++k) {
+        const ResolvedAxis& axis = axes_.axes[k];
+        const TrendSeries& first = s.series[axis.series.front()];
+        DrawValueAxis(p, s, area, first.band, first.low, first.high, first.step, first.axisDecimals,
+                      banded ? kBlack : first.colour, axis.right, banded || k == gridAxis,
+                      places_[k], places_[k].labelChars);
+        DrawAxisTitle(p, s, axis, first.band, places_[k]);
+    }
+    if (banded && s.visibleSeries > 1) {
         int last = -1;
         for (int i = 0; i < s.seriesCount; ++i) {
-            const TrendSeries& series = s.series[i];
-            if (!series.visible) continue;
-            DrawValueAxis(p, s, area, series.band, series.low, series.high, series.step,
-                          series.axisDecimals, kBlack, false, true);
-            last = i;
+            if (s.series[i].visible) last = i;
         }
-        if (s.visibleSeries > 1) {
-            p.setPen(ChartPen(s.separatorColour, 1, Qt::SolidLine));
-            for (int i = 0; i < last; ++i) {
-                if (!s.series[i].visible) continue;
-                const TrendRect& b = s.series[i].band;
-                p.drawLine(b.left, b.bottom, b.right, b.bottom);
-                p.drawLine(b.left, b.bottom + 1, b.right + 1, b.bottom + 1);
-            }
+        p.setPen(ChartPen(s.separatorColour, 1, Qt::SolidLine));
+        for (int i = 0; i < last; ++i) {
+            if (!s.series[i].visible) continue;
+            const TrendRect& b = s.series[i].band;
+            p.drawLine(b.left, b.bottom, b.right, b.bottom);
+            p.drawLine(b.left, b.bottom + 1, b.right + 1, b.bottom + 1);
         }
-        return;
     }
-    const int a0 = s.axisSeries[0];
-    const int a1 = s.axisSeries[1];
-    if (s.dualAxes && a0 >= 0 && a1 >= 0 && a0 < s.seriesCount && a1 < s.seriesCount) {
-        const TrendSeries& left = s.series[a0];
-        const TrendSeries& right = s.series[a1];
-        DrawValueAxis(p, s, area, left.band, left.low, left.high, left.step, left.axisDecimals,
-                      left.colour, false, true);
-        DrawValueAxis(p, s, area, right.band, right.low, right.high, right.step, right.axisDecimals,
-                      right.colour, true, false);
-        return;
-    }
-    DrawValueAxis(p, s, area, s.plot, s.commonLow, s.commonHigh, s.commonStep, 0, kBlack, false,
-                  true);
 }
 
 void TrendRenderer::DrawValueAxis(QPainter& p, const TrendState& s, const TrendRect& area,
                                   const TrendRect& r, float low, float high, float step,
-                                  int decimals, QRgb textColour, bool right, bool grid) {
+                                  int decimals, QRgb textColour, bool right, bool grid,
+                                  const AxisPlace& place, int maxChars) {
     ValueTicks(r, low, high, step, valueTicks_);
     if (grid) {
         lines_.clear();
@@ -349,12 +355,27 @@ void TrendRenderer::DrawValueAxis(QPainter& p, const TrendState& s, const TrendR
         }
     }
 
+    // An axis away from the plot draws its own line, with a tick at every label.
+    const int line = right ? r.right + place.offset : r.left - place.offset - 1;
+    const int tick = place.outer ? kAxisTickLength : 0;
+    if (place.outer) {
+        const QColor c = QColor::fromRgb(textColour);
+        p.fillRect(QRect(line, r.top, 1, r.Height()), c);
+        for (const ValueTick& t : valueTicks_) {
+            if (t.y >= r.top && t.y < r.bottom) {
+                p.fillRect(QRect(right ? line + 1 : line - tick, t.y, tick, 1), c);
+            }
+        }
+    }
+
     p.setPen(QColor::fromRgb(textColour));
-    // Characters that fit between the axis and the edge of the area.
     const int labelEdge =
-        right ? r.right + s.borderThickness + w_ / 2 : r.left - s.borderThickness - w_ / 2;
-    const int room = right ? area.right - labelEdge : labelEdge - area.left;
-    const int maxChars = w_ > 0 ? std::max(room / w_, 1) : INT_MAX;
+        right ? r.right + place.offset + tick + w_ / 2 : r.left - place.offset - tick - w_ / 2;
+    if (maxChars <= 0) {
+        // Characters that fit between the axis and the edge of the area.
+        const int room = right ? area.right - labelEdge : labelEdge - area.left;
+        maxChars = w_ > 0 ? std::max(room / w_, 1) : INT_MAX;
+    }
     for (const ValueTick& tick : valueTicks_) {
         const QString text = FittedAxisLabelText(tick.value, decimals, step, maxChars);
         const int width = static_cast<int>(text.size()) * w_;
@@ -388,6 +409,80 @@ void TrendRenderer::DrawValueAxis(QPainter& p, const TrendState& s, const TrendR
     }
 }
 
+void TrendRenderer::DrawAxisTitle(QPainter& p, const TrendState& s, const ResolvedAxis& axis,
+                                  const TrendRect& r, const AxisPlace& place) {
+    // One entry per series: "name(unit)", the series number when it has no name.
+    struct Entry {
+        QString text;
+        QRgb colour;
+    };
+    std::vector<Entry> entries;
+    for (int i : axis.series) {
+        const TrendSeries& series = s.series[i];
+        const QString name = series.name.isEmpty() ? QString::number(i + 1) : series.name;
+        entries.push_back(
+            {series.unit.isEmpty() ? name : QStringLiteral("%1(%2)").arg(name, series.unit),
+             series.colour});
+    }
+    const QFontMetrics metrics = p.fontMetrics();
+    const int room = r.Height() - 4;
+    const QString gap = QStringLiteral("  ");
+    QString whole;
+    for (const Entry& e : entries)
+        whole += (whole.isEmpty() ? QString() : gap) + e.text;
+    if (room <= 0 || whole.isEmpty()) return;
+    if (metrics.horizontalAdvance(whole) > room) {
+        const TrendSeries& only = s.series[axis.series.front()];
+        if (entries.size() == 1 && !only.unit.isEmpty()) {
+            // The unit matters most: the name gives way first.
+            const QString unit = QStringLiteral("(%1)").arg(only.unit);
+            const int nameRoom = room - metrics.horizontalAdvance(unit);
+            const QString name =
+                entries.front().text.left(entries.front().text.size() - unit.size());
+            entries.front().text =
+                nameRoom > metrics.horizontalAdvance(QChar(0x2026))
+                    ? metrics.elidedText(name, Qt::ElideRight, nameRoom) + unit
+                    : metrics.elidedText(entries.front().text, Qt::ElideRight, room);
+        } else {
+            // Entries in order while they fit, the last one elided.
+            const QString shown = metrics.elidedText(whole, Qt::ElideRight, room);
+            qsizetype left = shown.size() - (shown.endsWith(QChar(0x2026)) ? 1 : 0);
+            std::vector<Entry> kept;
+            for (Entry& e : entries) {
+                if (left <= 0) break;
+                const qsizetype take = std::min(left, e.text.size());
+                kept.push_back({e.text.left(take), e.colour});
+                left -= take + gap.size();
+            }
+            if (!kept.empty() && shown.endsWith(QChar(0x2026))) kept.back().text += QChar(0x2026);
+            entries = std::move(kept);
+        }
+    }
+
+    int length = 0;
+    for (size_t k = 0; k < entries.size(); ++k)
+        length +=
+            metrics.horizontalAdvance(entries[k].text) + (k ? metrics.horizontalAdvance(gap) : 0);
+    const int tick = place.outer ? kAxisTickLength : 0;
+    const int labels = tick + w_ / 2 + place.labelChars * w_ + 2;
+    const int centreX = axis.right ? r.right + place.offset + labels + h_ / 2
+                                   : r.left - place.offset - labels - h_ / 2;
+    const int centreY = (r.top + r.bottom) / 2;
+    p.save();
+    p.translate(centreX, centreY);
+    p.rotate(-90);
+    int x = -length / 2;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        if (k) x += metrics.horizontalAdvance(gap);
+        const int width = metrics.horizontalAdvance(entries[k].text);
+        p.setPen(QColor::fromRgb(entries[k].colour));
+        p.drawText(QRect(x, -h_ / 2, width + 1, h_),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, entries[k].text);
+        x += width;
+    }
+    p.restore();
+}
+
 void TrendRenderer::DrawAlarmLines(QPainter& p, const TrendState& s) {
     for (int i = 0; i < s.seriesCount; ++i) {
         const TrendSeries& series = s.series[i];
@@ -414,85 +509,87 @@ void TrendRenderer::DrawCurve(QPainter& p, const TrendState& s, int index, bool 
     const TrendSeries& series = s.series[index];
     const TrendRect& band = series.band;
     if (s.visibleCount <= 0 || series.values.size() < static_cast<size_t>(s.pointCount)) return;
-    const float vscale = VerticalScale(band, series.low, series.high);
-    const float xscale = s.XScale();
-    const float* values = series.values.data();
-    const int first = s.firstVisible;
-    const int end = first + s.visibleCount;
-    const int left = s.plot.left;
-    const int scroll = s.scrollPos;
-    const int mark = s.markSize;
-    const int selected = s.selectedPoint;
-    auto xOf = [&](int j) {
-        return left + static_cast<int>(static_cast<float>(j - scroll) * xscale);
-    };
 
-    // Walk the visible points; a point in the same pixel column as the previous drawn one is
-    // skipped unless it is the selected point.
-    vertices_.clear();
-    marks_.clear();
-    bool selectedMet = false;
-    QPoint selectedAt;
-    int px = xOf(first);
-    int py = ValueToY(values[first], band, series.low, vscale);
-    vertices_.emplace_back(px, py);
-    if (first == selected) {
-        selectedMet = true;
-        selectedAt = QPoint(px, py);
-    }
-    for (int j = first + 1; j < end; ++j) {
-        int x = xOf(j);
-        if (x == px && j != selected) {
-            // Skip the rest of this column: jump to the first point of the next one, or to
-            // the selected point when it lies in between.
-            int next = NextColumnStart(j, end, px - left, scroll, xscale);
-            if (selected > j && selected < next) next = selected;
-            j = next;
-            if (j >= end) break;
-            x = xOf(j);
-        }
-        const int y = ValueToY(values[j], band, series.low, vscale);
-        vertices_.emplace_back(x, y);
-        if (mark > 0 && (std::abs(px - x) > mark || (x == px && std::abs(py - y) > mark))) {
-            marks_.emplace_back(x, y);
-        }
-        if (j == selected) {
-            selectedMet = true;
-            selectedAt = QPoint(x, y);
-        }
-        px = x;
-        py = y;
-    }
+    CurveWalk walk;
+    walk.values = series.values.data();
+    walk.times = s.times.data();
+    walk.first = s.firstVisible;
+    walk.end = std::min(s.firstVisible + s.visibleCount, s.pointCount);
+    walk.scrollPos = s.scrollPos;
+    walk.xscale = s.XScale();
+    walk.left = s.plot.left;
+    walk.band = band;
+    walk.low = series.low;
+    walk.vscale = VerticalScale(band, series.low, series.high);
+    walk.selected = s.selectedPoint;
+    walk.markSize = s.markSize;
+    walk.gapSeconds = s.times.size() >= static_cast<size_t>(s.pointCount) ? s.gapSeconds : 0;
+    walk.joinAcrossMissing = s.joinAcrossMissing;
+    BuildCurvePath(walk, path_);
 
     if (!page) p.setClipRect(ToQRect(band));
     const Qt::PenStyle style = TrendPenStyle(series.penStyle);
     p.setPen(ChartPen(series.colour, series.penWidth, style));
-    const size_t n = vertices_.size();
-    if (page) {
-        // No clip region on a page: every segment is cut to the band's rows.
-        lines_.clear();
-        for (size_t k = 1; k < n; ++k) {
-            QLine segment(vertices_[k - 1], vertices_[k]);
-            if (ClipSegmentToBand(band, segment)) lines_.push_back(segment);
+    const QColor colour = QColor::fromRgb(series.colour);
+    // A point without neighbours is a square a little wider than the line.
+    const int dot = series.penWidth + 2;
+    const std::vector<uint8_t> dash = pixelTarget_ && !page
+                                          ? PixelDashPattern(series.penStyle, series.penWidth)
+                                          : std::vector<uint8_t>{};
+    int start = 0;
+    for (const int end : path_.runEnds) {
+        const QPoint* run = path_.vertices.data() + start;
+        const int n = end - start;
+        start = end;
+        if (n == 1) {
+            const QRect square(run->x() - dot / 2, run->y() - dot / 2, dot, dot);
+            if (pixelTarget_ && !page) {
+                FillPixelRect(*pixelTarget_, square, series.colour, band);
+            } else if (page) {
+                const QRect clipped = square.intersected(ToQRect(band));
+                if (!clipped.isEmpty()) p.fillRect(clipped, colour);
+            } else {
+                p.fillRect(square, colour);
+            }
+        } else if (page) {
+            // No clip region on a page: every segment is cut to the band's rows. Segments that
+            // still meet are drawn as one line, so that a dash pattern runs on along it.
+            pagePoints_.clear();
+            auto flush = [&] {
+                if (pagePoints_.size() > 1)
+                    p.drawPolyline(pagePoints_.data(), static_cast<int>(pagePoints_.size()));
+                pagePoints_.clear();
+            };
+            for (int k = 1; k < n; ++k) {
+                QLine segment(run[k - 1], run[k]);
+                if (!ClipSegmentToBand(band, segment)) continue;
+                if (pagePoints_.empty() || pagePoints_.back() != segment.p1()) {
+                    flush();
+                    pagePoints_.push_back(segment.p1());
+                }
+                pagePoints_.push_back(segment.p2());
+            }
+            flush();
+        } else if (pixelTarget_) {
+            DrawPatternPolyline(*pixelTarget_, run, static_cast<size_t>(n), series.colour,
+                                series.penWidth, band, dash);
+        } else if (style == Qt::SolidLine && series.penWidth > 1) {
+            // Separate segments: the raster engine outlines one long wide polyline far slower.
+            lines_.clear();
+            for (int k = 1; k < n; ++k)
+                lines_.emplace_back(run[k - 1], run[k]);
+            p.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+        } else {
+            p.drawPolyline(run, n);
         }
-        if (!lines_.empty()) p.drawLines(lines_.data(), static_cast<int>(lines_.size()));
-    } else if (style == Qt::SolidLine && pixelTarget_) {
-        DrawSolidPolyline(*pixelTarget_, vertices_.data(), n, series.colour, series.penWidth, band);
-    } else if (style == Qt::SolidLine && series.penWidth > 1) {
-        // Separate segments: the raster engine outlines one long wide polyline far slower.
-        lines_.clear();
-        for (size_t k = 1; k < n; ++k)
-            lines_.emplace_back(vertices_[k - 1], vertices_[k]);
-        if (!lines_.empty()) p.drawLines(lines_.data(), static_cast<int>(lines_.size()));
-    } else if (n > 1) {
-        p.drawPolyline(vertices_.data(), static_cast<int>(n));
     }
-    for (const QPoint& c : marks_)
+    const int mark = s.markSize;
+    for (const QPoint& c : path_.marks)
         p.drawEllipse(c, mark, mark);
 
-    if (selectedMet) {
+    if (path_.selectedMet) {
         p.setPen(ChartPen(SelectionMarkColour(series.colour), 1, Qt::SolidLine));
-        const int x = selectedAt.x(), y = selectedAt.y();
+        const int x = path_.selectedAt.x(), y = path_.selectedAt.y();
         for (int k = 0; k < 4; ++k) {
             const QPoint triangle[3] = {QPoint(x, y - k), QPoint(x - 4 + k, y - 8 + k),
                                         QPoint(x + 4 - k, y - 8 + k)};
@@ -501,24 +598,37 @@ void TrendRenderer::DrawCurve(QPainter& p, const TrendState& s, int index, bool 
     }
 }
 
-void TrendRenderer::DrawReadout(QPainter& p, TrendState& s, int j) {
+int TrendRenderer::ReadoutRowsFor(TrendState& s, const QFontMetrics& metrics, int j) {
     const ReadoutTexts texts = MakeReadoutTexts(s, j);
-    const QFontMetrics metrics = p.fontMetrics();
     ReadoutExtents extents;
     extents.caption = metrics.horizontalAdvance(s.timeCaption);
     extents.time = metrics.horizontalAdvance(texts.time);
+    extents.names.assign(texts.names.size(), 0);
+    extents.values.assign(texts.values.size(), 0);
     for (int i = 0; i < s.seriesCount; ++i) {
         if (!s.series[i].visible) continue;
-        extents.names[i] = metrics.horizontalAdvance(texts.names[i]);
-        extents.values[i] = metrics.horizontalAdvance(texts.values[i]);
+        extents.names[static_cast<size_t>(i)] =
+            metrics.horizontalAdvance(texts.names[static_cast<size_t>(i)]);
+        extents.values[static_cast<size_t>(i)] =
+            metrics.horizontalAdvance(texts.values[static_cast<size_t>(i)]);
     }
-    LayoutReadoutCells(s, texts, extents);
+    return LayoutReadoutCells(s, texts, extents);
+}
 
-    const int top = ReadoutTop(s);
+bool TrendRenderer::DrawReadout(QPainter& p, TrendState& s, int j) {
+    const QFontMetrics metrics = p.fontMetrics();
+    if (ReadoutRowsFor(s, metrics, j) > s.readoutRows) return false;
+    const ReadoutTexts texts = MakeReadoutTexts(s, j);
+
     const int bottom = ReadoutBottom(s);
+    const int top = ReadoutTop(s) - (s.readoutRows - 1) * s.ReadoutRowPitch();
     Fill(p,
          {s.plot.left - s.borderThickness, top - 1, s.plot.right + s.borderThickness, bottom + 1},
          s.frameColour);
+    // Nothing of the strip reaches past the plot, whatever its texts.
+    p.save();
+    p.setClipRect(QRect(s.plot.left - s.borderThickness, top - 1,
+                        s.plot.Width() + 2 * s.borderThickness, bottom - top + 2));
 
     const int centred = Qt::AlignCenter;
     Fill(p, s.captionCell, kCellBlue);
@@ -532,7 +642,12 @@ void TrendRenderer::DrawReadout(QPainter& p, TrendState& s, int j) {
         if (!series.visible) continue;
         Fill(p, series.captionCell, kCellBlue);
         p.setPen(QColor::fromRgb(series.colour));
-        Text(p, series.captionCell, centred, texts.names[i]);
+        // A name wider than its cell ends in "…" rather than being cut.
+        const QString& name = texts.names[static_cast<size_t>(i)];
+        Text(p, series.captionCell, centred,
+             metrics.horizontalAdvance(name) + 4 > series.captionCell.Width()
+                 ? metrics.elidedText(name, Qt::ElideRight, series.captionCell.Width() - 4)
+                 : name);
         Outline(p, series.captionCell.Grown(1), kBlack);
         Fill(p, series.valueCell.Grown(1), kWhite);
         Outline(p, series.valueCell.Grown(1), kBlack);
@@ -547,8 +662,10 @@ void TrendRenderer::DrawReadout(QPainter& p, TrendState& s, int j) {
         Fill(p, series.valueCell, kWhite);
         TrendRect r = series.valueCell;
         r.left += 2;
-        Text(p, r, Qt::AlignLeft | Qt::AlignVCenter, texts.values[i]);
+        Text(p, r, Qt::AlignLeft | Qt::AlignVCenter, texts.values[static_cast<size_t>(i)]);
     }
+    p.restore();
+    return true;
 }
 
 void TrendRenderer::DrawCrosshair(QImage& image, const TrendState& s, int x, int y) {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <vector>
 
+#include "curve_path.h"
+#include "trend_axes.h"
 #include "trend_scale.h"
 #include "trend_state.h"
 
@@ -40,7 +42,12 @@ class TrendRenderer {
     void DrawChart(QPainter& p, TrendState& s, const QFont& labelFont, const Target& target);
 
     // Lays out and draws the readout strip for point j with the painter's current font.
-    void DrawReadout(QPainter& p, TrendState& s, int j);
+    // Returns false, drawing nothing, when the strip needs more rows than the layout keeps
+    // (s.readoutRows): the chart is then to be laid out and drawn again.
+    bool DrawReadout(QPainter& p, TrendState& s, int j);
+
+    // Rows the readout strip of point j takes in the current layout, with font metrics.
+    static int ReadoutRowsFor(TrendState& s, const QFontMetrics& metrics, int j);
 
     // The crosshair at (x, y) by exclusive-or with (128,128,127), one pixel wide: a line
     // across the plot at row y (none when y is -1) and one down the plot at column x. Drawing
@@ -51,13 +58,20 @@ class TrendRenderer {
     static void DrawFocusOutlines(QPainter& p, const TrendState& s, bool focused);
 
   private:
+    // The side margins the value axes need, laid out again when they change.
+    void FitMargins(TrendState& s, const Target& target);
     void DrawChartBody(QPainter& p, TrendState& s, const Target& target);
     void DrawTimeAxis(QPainter& p, const TrendState& s);
     void DrawValueAxes(QPainter& p, const TrendState& s, const TrendRect& area);
-    // Labels are kept within area, the client rectangle or the page.
+    // Labels are kept within area, the client rectangle or the page. maxChars > 0 is the
+    // room for labels in characters; 0 takes the room up to the area's edge.
     void DrawValueAxis(QPainter& p, const TrendState& s, const TrendRect& area, const TrendRect& r,
                        float low, float high, float step, int decimals, QRgb textColour, bool right,
-                       bool grid);
+                       bool grid, const AxisPlace& place, int maxChars);
+    // The names and units of an axis's series along its outer side, turned to read upwards,
+    // each in its series' colour; names are elided where the band is too short.
+    void DrawAxisTitle(QPainter& p, const TrendState& s, const ResolvedAxis& axis,
+                       const TrendRect& r, const AxisPlace& place);
     void DrawAlarmLines(QPainter& p, const TrendState& s);
     void DrawCurves(QPainter& p, const TrendState& s, bool page);
     void DrawCurve(QPainter& p, const TrendState& s, int index, bool page);
@@ -69,8 +83,10 @@ class TrendRenderer {
     std::vector<TimeTick> timeTicks_;
     std::vector<ValueTick> valueTicks_;
     std::vector<TimeLabel> labels_;
-    std::vector<QPoint> vertices_;
-    std::vector<QPoint> marks_;
+    CurvePath path_;
+    std::vector<QPoint> pagePoints_;
+    ResolvedAxes axes_;
+    std::vector<AxisPlace> places_;
     std::vector<QLine> lines_;
     std::vector<QPoint> dots_;
     QImage* pixelTarget_ = nullptr;  // the image solid curves are written into, if any

@@ -176,8 +176,29 @@ QString FittedAxisLabelText(float v, int decimals, float step, int maxChars) {
     return text;
 }
 
+int AxisLabelChars(float low, float high, float step, int decimals) {
+    int chars = 1;
+    if (!UsableStep(step) || !(high > low) || !std::isfinite(low) || !std::isfinite(high)) {
+        return chars;
+    }
+    float v = std::ceil(low / step) * step;
+    for (int n = 0; v <= high && n < kMaxTicks; ++n) {
+        chars = std::max(chars, static_cast<int>(AxisLabelText(v, decimals).size()));
+        if (chars >= kAxisLabelCharLimit) return kAxisLabelCharLimit;
+        const float next = v + step;
+        if (!(next > v)) break;
+        v = next;
+    }
+    return chars;
+}
+
 QString ReadoutValueText(float v, int decimals, const QString& unit) {
-    QString text = QString::fromStdString(StrFormat("%.*f", decimals, static_cast<double>(v)));
+    if (!std::isfinite(v)) return QStringLiteral("--");
+    const double value = static_cast<double>(v);
+    std::string number = decimals < 0 ? StrFormat("%g", value) : StrFormat("%.*f", decimals, value);
+    const qsizetype room = kLabelLimit - 1 - std::min<qsizetype>(unit.size(), kTrendUnitLimit);
+    if (static_cast<qsizetype>(number.size()) > room) number = StrFormat("%g", value);
+    QString text = QString::fromStdString(number);
     text += QLatin1Char(' ');
     text += unit;
     return CutText(text, kLabelLimit);
@@ -186,6 +207,9 @@ QString ReadoutValueText(float v, int decimals, const QString& unit) {
 ReadoutTexts MakeReadoutTexts(const TrendState& s, int j) {
     ReadoutTexts t;
     t.time = FormatTrendTime(s.TimeThroughWindow(j), s.timeFormat);
+    const size_t n = std::max<size_t>(static_cast<size_t>(s.seriesCount), kTrendDefaultSeries);
+    t.names.resize(n);
+    t.values.resize(n);
     for (int i = 0; i < s.seriesCount; ++i) {
         if (!s.series[i].visible) continue;
         const TrendSeries& series = s.series[i];
@@ -201,6 +225,11 @@ QString CutText(const QString& text, int limit) {
     qsizetype n = limit;
     if (n > 0 && text.at(n - 1).isHighSurrogate()) --n;
     return text.left(n);
+}
+
+QString LimitText(const QString& text, int limit) {
+    if (text.size() <= limit) return text;
+    return CutText(text, std::max(limit - 1, 0)) + QChar(0x2026);
 }
 
 }  // namespace qx

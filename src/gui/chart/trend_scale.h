@@ -78,18 +78,28 @@ QString AxisLabelText(float v, int decimals);
 // reads as another number; the shortest form is returned when nothing fits.
 QString FittedAxisLabelText(float v, int decimals, float step, int maxChars);
 
-// Readout value: "%.<d>f %s" of the value and the unit; at most 39 characters.
+// Characters of the widest label of a value axis over low..high (AxisLabelText of every tick),
+// at most kAxisLabelCharLimit; at least 1.
+inline constexpr int kAxisLabelCharLimit = 10;
+int AxisLabelChars(float low, float high, float step, int decimals);
+
+// Readout value: "%.<d>f %s" of the value and the unit ("%g %s" for kTrendShortestDecimals);
+// at most 39 characters: a number that would be longer is written with "%g". A missing value
+// reads "--".
 QString ReadoutValueText(float v, int decimals, const QString& unit);
 
-// Texts of the readout strip for point j, read through the visible window.
+// Texts of the readout strip for point j, read through the visible window; one entry per
+// series (at least kTrendDefaultSeries).
 struct ReadoutTexts {
     QString time;
-    std::array<QString, kTrendMaxSeries> names;   // the name, or the series number
-    std::array<QString, kTrendMaxSeries> values;  // of the shown series only
+    std::vector<QString> names = std::vector<QString>(kTrendDefaultSeries);   // name or number
+    std::vector<QString> values = std::vector<QString>(kTrendDefaultSeries);  // shown series
 };
 ReadoutTexts MakeReadoutTexts(const TrendState& s, int j);
 
 // Cuts a text to at most limit UTF-16 units without splitting a surrogate pair.
 QString CutText(const QString& text, int limit);
+// A text of at most limit UTF-16 units: whole when it fits, else cut and ended with "…".
+QString LimitText(const QString& text, int limit);
 
 }  // namespace qx

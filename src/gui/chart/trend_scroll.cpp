@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "trend_axes.h"
 #include "trend_scale.h"
 
 namespace qx {
@@ -71,18 +72,42 @@ SelectPointResult ApplySelectPoint(TrendState& s, int point) {
         s.scrollPos = scroll;
     }
 
+    // A series whose value lies outside its band is moved to put the value on the band's
+    // middle row, keeping the range's width; the series read against one axis move together.
+    std::vector<std::vector<int>> groups;
+    const ResolvedAxes axes = ResolveValueAxes(s);
+    std::vector<bool> grouped(static_cast<size_t>(s.seriesCount), false);
+    if (axes.mode == TrendAxisMode::kSeries) {
+        for (const ResolvedAxis& axis : axes.axes) {
+            std::vector<int> group;
+            for (int i : axis.series) {
+                if (grouped[static_cast<size_t>(i)]) continue;
+                grouped[static_cast<size_t>(i)] = true;
+                group.push_back(i);
+            }
+            if (!group.empty()) groups.push_back(std::move(group));
+        }
+    }
     for (int i = 0; i < s.seriesCount; ++i) {
-        TrendSeries& series = s.series[i];
-        if (!series.visible) continue;
-        const float v = s.ValueAt(i, point);
-        const TrendRect& band = series.band;
-        const float scale = VerticalScale(band, series.low, series.high);
-        const int y = ValueToY(v, band, series.low, scale);
-        if ((y < band.top || y >= band.bottom) && scale != 0.0f && std::isfinite(v)) {
+        if (s.series[i].visible && !grouped[static_cast<size_t>(i)]) groups.push_back({i});
+    }
+    for (const std::vector<int>& group : groups) {
+        for (int i : group) {
+            const TrendSeries& series = s.series[i];
+            const float v = s.ValueAt(i, point);
+            const TrendRect& band = series.band;
+            const float scale = VerticalScale(band, series.low, series.high);
+            const int y = ValueToY(v, band, series.low, scale);
+            if ((y >= band.top && y < band.bottom) || scale == 0.0f || !std::isfinite(v)) continue;
             const int middleOffset = band.bottom - (band.top + band.bottom) / 2 - 1;
+            // The series of one axis share their range, so they keep sharing it.
             const float low = v - static_cast<float>(middleOffset) / scale;
-            series.high = series.high - series.low + low;
-            series.low = low;
+            for (int k : group) {
+                TrendSeries& moved = s.series[k];
+                moved.high = moved.high - moved.low + low;
+                moved.low = low;
+            }
+            break;
         }
     }
 

@@ -1,6 +1,6 @@
-// Data and settings of the trend chart: up to eight float series over one shared axis of
-// time-stamped points, the visible window of points, and the layout results the drawing uses.
-// Plain data with the arithmetic that needs no painting; CTrendWave (trend_wave.h) owns one.
+// Data and settings of the trend chart: float series over one shared axis of time-stamped
+// points, the visible window of points, and the layout results the drawing uses. Plain data
+// with the arithmetic that needs no painting; CTrendWave (trend_wave.h) owns one.
 #pragma once
 
 #include <QRgb>
@@ -10,16 +10,21 @@
 #include <span>
 #include <vector>
 
+#include "trend_series.h"
+
 namespace qx {
 
-inline constexpr int kTrendMaxSeries = 8;
-inline constexpr int kTrendMaxPoints = 65536;
+// A new chart has the records of eight series; a data set may have up to kTrendMaxSeries.
+inline constexpr int kTrendDefaultSeries = 8;
+inline constexpr int kTrendMaxSeries = 64;
+// A year at one-minute intervals, or sixteen instruments' full memories side by side.
+inline constexpr int kTrendMaxPoints = 1 << 20;
 inline constexpr int kTrendStorageFloat = 3;   // the only storage code: 32-bit float
-inline constexpr int kTrendReadoutFields = 9;  // time, then series 0..7
-inline constexpr int kTrendNameLimit = 10;     // series name and time caption
-// English names run longer ("Differential pressure") and are kept whole up to this.
-inline constexpr int kTrendNameLimitEnglish = 24;
-inline constexpr int kTrendUnitLimit = 8;
+inline constexpr int kTrendReadoutFields = 9;  // time, then series 0..7 (later series: text)
+// Names and the time caption are kept whole up to this many UTF-16 units, units up to
+// kTrendUnitLimit; longer texts end in "…".
+inline constexpr int kTrendNameLimit = 64;
+inline constexpr int kTrendUnitLimit = 16;
 inline constexpr int kTrendFormatLimit = 99;
 
 // A rectangle in drawing coordinates; right and bottom lie just outside it, so the width is
@@ -59,7 +64,7 @@ struct TrendSeries {
     bool visible = true;
     QString name;                          // at most kTrendNameLimit UTF-16 units
     QString unit;                          // at most kTrendUnitLimit UTF-16 units
-    int readoutDecimals = 0;               // 0..8
+    int readoutDecimals = 0;               // 0..8, or kTrendShortestDecimals
     int axisDecimals = 0;                  // 0..5; 0 prints with "%g"
     std::array<TrendAlarmLine, 2> alarms;  // low line, high line
     TrendRect band;                        // where the series is drawn (Layout)
@@ -77,7 +82,10 @@ struct TrendState {
     int pointCount = 0;
     int capacity = 0;
     std::vector<int64_t> times;  // capacity + 2 entries, seconds since 1970 (UTC)
-    std::array<TrendSeries, kTrendMaxSeries> series;
+    // At least kTrendDefaultSeries records; those from seriesCount on hold no values.
+    std::vector<TrendSeries> series;
+    int64_t gapSeconds = 0;          // neighbours further apart in time are not joined; 0: never
+    bool joinAcrossMissing = false;  // missing values do not break the lines (trend_series.h)
 
     // Horizontal axis, counted in point positions.
     float timeFirst = 0.0f;
@@ -98,6 +106,9 @@ struct TrendState {
     int commonAxisDecimals = 0;
     bool dualAxes = false;
     std::array<int, 2> axisSeries{-1, -1};
+    // The owner's value axes (SetValueAxes, SetSeriesList); when given they replace the dual
+    // axes above.
+    std::vector<TrendAxis> axisSpecs;
 
     // Texts.
     QString timeCaption;
@@ -140,14 +151,25 @@ struct TrendState {
     int visibleSeries = 0;
     TrendRect captionCell;  // readout strip: time caption and time value cells
     TrendRect timeCell;
+    int readoutRows = 1;  // rows of the readout strip; the top margin grows by the extra ones
 
     bool operator==(const TrendState&) const = default;
 
-    // Starts a new data set of n series (1..8) and the given number of points (0..65536, more
-    // is cut to 65536), keeping the storage codes unless codes (one per series) are given.
-    // Returns false and changes nothing when an argument is out of range. The caller updates
-    // the scroll bar.
+    // Starts a new data set of n series (1..kTrendMaxSeries) and the given number of points
+    // (0..kTrendMaxPoints, more is cut to kTrendMaxPoints), keeping the storage codes unless
+    // codes (one per series) are given. Returns false and changes nothing when an argument is
+    // out of range. The caller updates the scroll bar.
     bool AllocSeries(int n, int points, std::span<const int> codes = {});
+
+    // Takes a whole data set (trend_series.h): the points, the series with their looks, ranges
+    // and texts, the value axes; alarm lines are cleared, band colours kept. The time axis
+    // then shows every point with about six grid steps. Returns false and changes nothing
+    // without series, with more than kTrendMaxSeries or more than kTrendMaxPoints points.
+    bool SetSeriesList(TrendSeriesList&& list);
+
+    // Series records up to index n - 1 exist (new ones with their default look).
+    void EnsureSeriesRecords(int n);
+    bool HasSeriesRecord(int s) const { return s >= 0 && s < static_cast<int>(series.size()); }
 
     // The points whose positions lie in [scrollPos, scrollPos + span].
     void UpdateVisibleWindow();
@@ -162,6 +184,11 @@ struct TrendState {
     int64_t TimeThroughWindow(int j) const;
     // The stored value of point j itself; 0 outside the arrays.
     float ValueAt(int s, int j) const;
+
+    // The top margin with the readout strip's extra rows (one row is part of marginTop).
+    int TopMargin() const;
+    // Distance from one readout row to the next.
+    int ReadoutRowPitch() const { return charHeight + 5; }
 
     // Scrolling is needed when the time range is wider than the span and there are points.
     bool ScrollingNeeded() const {

@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "chart_font.h"
-#include "core/model/language.h"
 #include "trend_layout.h"
 #include "trend_scale.h"
 #include "trend_scroll.h"
@@ -51,6 +50,23 @@ bool CTrendWave::EnableDrawing(bool enable) {
     return previous;
 }
 
+bool CTrendWave::SetSeriesList(TrendSeriesList list) {
+    if (!state_.SetSeriesList(std::move(list))) return false;
+    {
+        const QSignalBlocker quiet(bar_);
+        bar_->setValue(bar_->minimum());
+    }
+    UpdateScrollBar();
+    UpdateVisibleWindow();
+    Refresh();
+    return true;
+}
+
+void CTrendWave::SetValueAxes(std::vector<TrendAxis> axes) {
+    state_.axisSpecs = std::move(axes);
+    Refresh();
+}
+
 bool CTrendWave::AllocSeries(int seriesCount, int pointCount, std::span<const int> storageCodes) {
     if (!state_.AllocSeries(seriesCount, pointCount, storageCodes)) return false;
     UpdateScrollBar();
@@ -79,14 +95,12 @@ void CTrendWave::SetPointTime(int point, int64_t time) {
 
 void CTrendWave::SetSeriesText(int index, const std::optional<QString>& name,
                                const std::optional<QString>& unit) {
-    const int nameLimit =
-        CurrentLanguage() == Language::kEnglish ? kTrendNameLimitEnglish : kTrendNameLimit;
     if (index < 0) {
-        if (name) state_.timeCaption = CutText(*name, nameLimit);
+        if (name) state_.timeCaption = LimitText(*name, kTrendNameLimit);
     } else if (index < state_.seriesCount) {
         TrendSeries& s = state_.series[index];
-        if (name) s.name = CutText(*name, nameLimit);
-        if (unit) s.unit = CutText(*unit, kTrendUnitLimit);
+        if (name) s.name = LimitText(*name, kTrendNameLimit);
+        if (unit) s.unit = LimitText(*unit, kTrendUnitLimit);
     } else {
         return;
     }
@@ -429,7 +443,7 @@ void CTrendWave::OnScrollAction(int action) {
     Render();
 }
 
-void CTrendWave::Track(QPoint position) {
+void CTrendWave::Track(QPoint position, bool relaid) {
     if (state_.span <= 0 || state_.pointCount == 0 || buffer_.isNull()) return;
     const TrendHit hit =
         HitTest(state_, position.x(), position.y(), ScrollBarShown(), kScrollBarHeight);
@@ -451,7 +465,14 @@ void CTrendWave::Track(QPoint position) {
     state_.crossY = hit.y;
     QPainter painter(&buffer_);
     painter.setFont(chartFont_);
-    renderer_.DrawReadout(painter, state_, hit.point);
+    if (!renderer_.DrawReadout(painter, state_, hit.point) && !relaid) {
+        // The strip of this point needs another row: lay out and draw again, then track.
+        painter.end();
+        state_.readoutPoint = hit.point;
+        Refresh();
+        Track(position, true);
+        return;
+    }
     update();
     state_.readoutPoint = hit.point;
 }

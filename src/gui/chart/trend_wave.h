@@ -1,6 +1,8 @@
-// CTrendWave: the trend chart control. Up to eight float series over one shared axis of
-// time-stamped points, a horizontal scroll bar that moves the visible window, a readout strip
-// and a crosshair that follow the mouse, and point picking by double click.
+// CTrendWave: the trend chart control. Float series (up to kTrendMaxSeries) over one shared
+// axis of time-stamped points, a horizontal scroll bar that moves the visible window, a
+// readout strip and a crosshair that follow the mouse, and point picking by double click.
+// An owner fills it either in one call with a series list (SetSeriesList, trend_series.h) or
+// point by point with AllocSeries, SetPointValue and SetPointTime.
 //
 // Every change redraws an off-screen back buffer of the window's size; painting only copies
 // it. The owner suspends drawing with EnableDrawing(false) while it fills the chart and
@@ -17,8 +19,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "trend_renderer.h"
+#include "trend_series.h"
 #include "trend_state.h"
 
 class QPainter;
@@ -55,13 +59,20 @@ class CTrendWave : public QWidget {
     // The operations. "Previous" results return the setting as it was before the call; bad
     // indexes make an operation do nothing (colour results are then 0).
     bool EnableDrawing(bool enable);
+    // A whole data set in one call (trend_series.h), shown from its first point with every
+    // point in view; false, changing nothing, for a list the chart cannot take (no series, more
+    // than kTrendMaxSeries, more than kTrendMaxPoints points).
+    bool SetSeriesList(TrendSeriesList list);
+    // Which series the value axes show (trend_axes.h); an empty list goes back to the dual
+    // axes of SetDualAxes and SetAxisSeries.
+    void SetValueAxes(std::vector<TrendAxis> axes);
     bool AllocSeries(int seriesCount, int pointCount, std::span<const int> storageCodes = {});
     int SelectSeries(int index);
     void SetPointValue(int point, float value);  // of the current series
     void SetPointTime(int point, int64_t time);  // shared by all series
     // index >= 0: the series' name and unit; index < 0: the name becomes the time caption.
-    // A text not given leaves its field unchanged. Names are cut at 10 characters (24 in
-    // English), units at 8.
+    // A text not given leaves its field unchanged. Names are kept whole up to kTrendNameLimit
+    // characters and units up to kTrendUnitLimit; longer ones end in "…".
     void SetSeriesText(int index, const std::optional<QString>& name,
                        const std::optional<QString>& unit = std::nullopt);
     QRgb SetSeriesColor(int index, QRgb colour);
@@ -126,13 +137,13 @@ class CTrendWave : public QWidget {
 
   private:
     void OnScrollAction(int action);
-    void Track(QPoint position);
+    void Track(QPoint position, bool relaid = false);
     void TakeFocus();
     void PlaceScrollBar();
     bool ScrollBarShown() const;
     TrendRect ClientArea() const;
     void RefreshIf(bool changed);
-    bool ValidSeries(int index) const { return index >= 0 && index < kTrendMaxSeries; }
+    bool ValidSeries(int index) const { return state_.HasSeriesRecord(index); }
 
     TrendState state_;
     TrendRenderer renderer_;

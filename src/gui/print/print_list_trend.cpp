@@ -259,9 +259,13 @@ void CPrintListTrend::DrawChartPage(QPainter& painter, const QRect& body) const 
         int textWidth;
     };
     std::vector<Placed> placed;
+    std::vector<QString> texts;
     int x = 0, row = 0;
     for (const LegendItem& item : items) {
-        const int textWidth = static_cast<int>(std::ceil(metrics.horizontalAdvance(item.text)));
+        // An entry wider than the page ends in "…".
+        texts.push_back(metrics.elidedText(item.text, Qt::ElideRight,
+                                           PrintLayout::kContentWidth - sample - 2 * gap));
+        const int textWidth = static_cast<int>(std::ceil(metrics.horizontalAdvance(texts.back())));
         const int width = sample + gap + textWidth;
         if (x > 0 && x + width > PrintLayout::kContentWidth) {
             x = 0;
@@ -291,7 +295,7 @@ void CPrintListTrend::DrawChartPage(QPainter& painter, const QRect& body) const 
         painter.drawLine(at.x(), middle, at.x() + sample, middle);
         painter.setPen(Qt::black);
         painter.drawText(QRect(at.x() + sample + gap, at.y(), placed[i].textWidth + gap, rowHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, items[i].text);
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, texts[i]);
     }
     painter.restore();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,52 @@ TEST(RecordLegend, TextsFollowTheRecord) {
     EXPECT_EQ(LegendEntryLook(9).colour, (LegendRgb{200, 20, 120}));
     EXPECT_EQ(LegendEntryLook(11).penStyle, kPenDashDotDot);
     EXPECT_EQ(LegendEntryLook(0).colour, (LegendRgb{25, 28, 150}));
+}
+
+double Distance(const LegendRgb& a, const LegendRgb& b) {
+    return std::hypot(a.r - b.r, a.g - b.g, a.b - b.b);
+}
+
+// Contrast ratio of a colour against black (true) or white, from its relative luminance.
+double Contrast(const LegendRgb& c, bool black) {
+    auto linear = [](int v) {
+        const double x = v / 255.0;
+        return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    const double l = 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+    return black ? (l + 0.05) / 0.05 : 1.05 / (l + 0.05);
+}
+
+TEST(RecordLegend, TheSeriesOfEveryModelDifferInColour) {
+    for (InstrumentTypeId type = 1; type <= kModelCount; ++type) {
+        const std::span<const int> list = SeriesList(type);
+        for (size_t a = 0; a < list.size(); ++a) {
+            for (size_t b = a + 1; b < list.size(); ++b) {
+                EXPECT_GE(Distance(LegendEntryLook(list[a], type).colour,
+                                   LegendEntryLook(list[b], type).colour),
+                          64)
+                    << "model " << type << " series " << list[a] << " and " << list[b];
+            }
+        }
+    }
+    // Temperature and humidity keep their colours; the dew point too, the air density not.
+    EXPECT_EQ(LegendEntryLook(1, 1).colour, (LegendRgb{255, 128, 0}));
+    EXPECT_EQ(LegendEntryLook(2, 1).colour, (LegendRgb{0, 0, 255}));
+    EXPECT_NE(LegendEntryLook(2, 6).colour, LegendEntryLook(2, 1).colour);
+}
+
+TEST(RecordLegend, PaletteOfTwentyFourStaysApartOnScreenAndPaper) {
+    for (int i = 0; i < kPaletteSize; ++i) {
+        const LegendLook& look = PaletteLook(i);
+        EXPECT_GE(Contrast(look.colour, true), 3.0) << i;   // on the black plot
+        EXPECT_GE(Contrast(look.colour, false), 2.0) << i;  // on paper
+        EXPECT_NE(look.penStyle, PaletteLook(i + 1).penStyle) << i;
+        for (int j = i + 1; j < kPaletteSize; ++j)
+            EXPECT_GE(Distance(look.colour, PaletteLook(j).colour), 48) << i << " " << j;
+    }
+    // Any index has a look: the palette starts again after its last entry.
+    EXPECT_EQ(PaletteLook(kPaletteSize).colour, PaletteLook(0).colour);
+    EXPECT_EQ(PaletteLook(-1).colour, PaletteLook(kPaletteSize - 1).colour);
 }
 
 }  // namespace

@@ -149,30 +149,56 @@ TEST(TrendValueRanges, SoundLevelNeverNegative) {
     EXPECT_EQ(RangeOf(r, 5), (TrendRange{0, 10}));
 }
 
-TEST(TrendValueRanges, FlowMeterKeepsItsTrackedRangesAndDensityOnTemperature) {
+TEST(TrendValueRanges, FlowMeterScalesOfTheirOwnAreRound) {
     const TrendRanges r =
-        TrendValueRanges(Rows({SeriesValues{20, 50, 1.2f, 100, -1.5f, -5, 2.5f, 0},
-                               SeriesValues{22, 55, 1.3f, 101, 1.5f, -3, 3.5f, 0}}),
+        TrendValueRanges(Rows({SeriesValues{20, 50, 1.196f, 100, -1.5f, -5, 2.5f, 0},
+                               SeriesValues{22, 55, 1.21f, 101, 1.5f, -3, 3.5f, 0}}),
                          RecordUnitsOf(0x00, 6), TemperatureLimits(0, 40, 20, 80), 6);
-    EXPECT_EQ(RangeOf(r, 4), (TrendRange{-1.5f, 1.5f}));
+    // Ten round steps each.
+    EXPECT_EQ(RangeOf(r, 4), (TrendRange{-1.5f, 3.5f}));
     EXPECT_EQ(RangeOf(r, 5), (TrendRange{-5, 0}));  // the top of series 5 starts at 0
     EXPECT_EQ(RangeOf(r, 6), (TrendRange{2.5f, 3.5f}));
-    EXPECT_EQ(RangeOf(r, 2), RangeOf(r, 0));
+    // The air density is drawn on a scale of its own, never on the temperature's.
+    EXPECT_EQ(RangeOf(r, 2), (TrendRange{1.196f, 1.216f}));
 }
 
 TEST(TrendValueRanges, DegenerateAndUndefinedValues) {
-    // A flat series gets a range one wide; a dew point that is not finite is left out.
+    // A flat series gets a range around its value; a dew point that is not finite is left out.
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const TrendRanges r = TrendValueRanges(
         Rows({SeriesValues{20, 0, nan, 0, 0, 0, 5, 0}, SeriesValues{21, 0, nan, 0, 0, 0, 5, 0}}),
         RecordUnitsOf(0, 1), TemperatureLimits(0, 40), 2);
-    EXPECT_EQ(RangeOf(r, 6), (TrendRange{5, 6}));
+    EXPECT_EQ(RangeOf(r, 6), (TrendRange{4.5f, 5.5f}));
     EXPECT_EQ(RangeOf(r, 0), (TrendRange{0, 40}));
     // Absurd values of a damaged record stay finite.
     const TrendRanges wild = TrendValueRanges(Rows({Row(3, 3e38f), Row(3, -3e38f)}),
                                               RecordUnitsOf(0, 5), TemperatureLimits(0, 40), 3);
     EXPECT_TRUE(std::isfinite(RangeOf(wild, 3).low));
     EXPECT_LT(RangeOf(wild, 3).low, RangeOf(wild, 3).high);
+}
+
+TEST(RoundRange, EndsOnWholeStepsAroundTheValues) {
+    EXPECT_EQ(RoundRange(0, 100), (TrendRange{0, 100}));  // already round: unchanged
+    EXPECT_EQ(RoundRange(0.0123, 0.0456), (TrendRange{0.01f, 0.06f}));
+    EXPECT_EQ(RoundRange(-7, 23), (TrendRange{-10, 40}));
+    EXPECT_EQ(RoundRange(-7, 23, 5), (TrendRange{-10, 40}));
+    EXPECT_EQ(RoundRange(-7, 11), (TrendRange{-8, 12}));
+    EXPECT_EQ(RoundRange(0, 0), (TrendRange{-0.5f, 0.5f}));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(RoundRange(nan, 1), (TrendRange{0, 1}));
+    const TrendRange wild = RoundRange(-3e38, 3e38);
+    EXPECT_TRUE(std::isfinite(wild.low) && std::isfinite(wild.high) && wild.low < wild.high);
+}
+
+TEST(TrendAxisGroups, EverySeriesOfAModelOnAnAxis) {
+    using Groups = std::vector<TrendAxisGroup>;
+    EXPECT_EQ(TrendAxisGroups(1, 2), (Groups{{{0, 2}, false}, {{1}, true}}));
+    EXPECT_EQ(TrendAxisGroups(8, 3), (Groups{{{0, 1, 2}, false}, {{7}, true}}));
+    EXPECT_EQ(TrendAxisGroups(7, 1), (Groups{{{5}, false}, {{5}, true}}));
+    EXPECT_EQ(
+        TrendAxisGroups(6, 6),
+        (Groups{
+            {{0, 1}, false}, {{3}, true}, {{2}, false}, {{4}, true}, {{5}, false}, {{6}, true}}));
 }
 
 TEST(TrendAxes, ByChannelCount) {

@@ -136,13 +136,15 @@ class UserGuide : public FrameTest {
         return image;
     }
 
-    // The first n series of the browser draw unbroken curves across the plot that rise and
-    // fall with the days: each reaches over at least a 25th of the height it is drawn in (a
-    // steady reading makes a line two or three pixels high).
+    // The first n series of the record's type draw unbroken curves across the plot that rise
+    // and fall with the days: each reaches over at least a 25th of the height it is drawn in
+    // (a steady reading makes a line two or three pixels high).
     void ExpectMovingCurves(const QImage& shot, int n) {
         const CTrendWave& chart = *frame->RecordBrowser()->Chart();
         const TrendState& state = chart.State();
-        for (int s = 0; s < n; ++s) {
+        const std::span<const int> list = SeriesList(frame->RecordBrowser()->Table().Units().type);
+        for (int k = 0; k < n && k < static_cast<int>(list.size()); ++k) {
+            const int s = list[static_cast<size_t>(k)];
             const CurveTrace trace = TraceOf(shot, *frame, chart, s);
             const TrendRect& band = state.series[static_cast<size_t>(s)].band;
             const int height = band.Height() > 0 ? band.Height() : state.plot.Height();

@@ -8,10 +8,12 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
 #include "gui/common/my_list_ctrl.h"
 
 #include "core/records/derived_series.h"
@@ -20,6 +22,7 @@
 #include "data_view_fixture.h"
 #include "gui/browser/channel_legend.h"
 #include "gui/browser/query_panel.h"
+#include "gui/chart/trend_axes.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/qt_text.h"
 
@@ -104,7 +107,7 @@ TEST_F(DataViewTest, LegendRowsAreDrawnBesideTheBoxes) {
         EXPECT_EQ(image.pixelColor(x, top + row * pitch + 2), expected) << row;
     }
     EXPECT_EQ(legend.height(), 9 * pitch + 4);
-    // Each row's line in its entry's colour: CO2 (row 3) solid green, its alarm (row 8) dashed.
+    // Each row's line in its entry's colour: CO2 (row 3) solid red, its alarm (row 8) dashed.
     const auto lineColours = [&](int row) {
         QSet<QRgb> colours;
         const int y = top + row * pitch + pitch / 2;
@@ -112,7 +115,7 @@ TEST_F(DataViewTest, LegendRowsAreDrawnBesideTheBoxes) {
             colours << (image.pixel(px, y) & 0xFFFFFF);
         return colours;
     };
-    EXPECT_TRUE(lineColours(3).contains(qRgb(0, 128, 0) & 0xFFFFFF));
+    EXPECT_TRUE(lineColours(3).contains(qRgb(220, 0, 0) & 0xFFFFFF));
     const QSet<QRgb> alarm = lineColours(8);
     EXPECT_TRUE(alarm.contains(qRgb(220, 120, 100) & 0xFFFFFF));
     EXPECT_TRUE(alarm.contains(qRgb(220, 220, 220) & 0xFFFFFF));  // the gaps of the dashes
@@ -218,7 +221,7 @@ TEST_F(DataViewTest, ChartOfARecord) {
     EXPECT_EQ(std::fmod(low, 100.0f), 0);
     EXPECT_GE(high, 1000);
     EXPECT_FLOAT_EQ(c.series[7].step, TrendGridStep({low, high}, 10));
-    EXPECT_EQ(c.series[7].readoutDecimals, 0);
+    EXPECT_EQ(c.series[7].readoutDecimals, kTrendShortestDecimals);  // "%g" as in the list
 
     // Formaldehyde reads with two decimals; a sound-level meter has one axis series.
     Load(11, 10);
@@ -230,6 +233,40 @@ TEST_F(DataViewTest, ChartOfARecord) {
     EXPECT_TRUE(c.series[5].alarms[0].shown);
     EXPECT_FALSE(c.series[0].alarms[0].shown);
     EXPECT_GE(c.series[5].low, 0);
+}
+
+TEST_F(DataViewTest, EverySeriesIsReadOnAnAxisOfItsOwnScale) {
+    // A temperature and humidity logger: temperature with its dew point left, humidity
+    // right, in the colours they always had.
+    Load(1, 50);
+    const TrendState& c = view.Chart()->State();
+    view.Legend()->Box(1)->click();
+    view.Legend()->Box(2)->click();
+    using Axes = std::vector<ResolvedAxis>;
+    EXPECT_EQ(ResolveValueAxes(c).axes, (Axes{{{0, 2}, false}, {{1}, true}}));
+    EXPECT_EQ(c.series[0].colour, qRgb(25, 28, 150));
+    EXPECT_EQ(c.series[1].colour, qRgb(255, 128, 0));
+    EXPECT_EQ(c.series[2].colour, qRgb(0, 0, 255));
+
+    // The flow meter, every series ticked: seven series on six scales, each named by an axis;
+    // the air density on its own, read with the list's three decimals.
+    Load(6, 50);
+    for (int k = 1; k < 7; ++k) {
+        if (!view.Legend()->Box(k)->isChecked()) view.Legend()->Box(k)->click();
+    }
+    const ResolvedAxes axes = ResolveValueAxes(c);
+    std::vector<int> named;
+    for (const ResolvedAxis& axis : axes.axes)
+        named.insert(named.end(), axis.series.begin(), axis.series.end());
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(axes.axes.size(), 6u);
+    const int point = c.firstVisible + 3;
+    const ReadoutTexts texts = MakeReadoutTexts(c, point);
+    EXPECT_EQ(texts.values[2], ToQString(CellText(2, c.series[2].values[static_cast<size_t>(point)],
+                                                  view.Table().Units())) +
+                                   QStringLiteral(" kg/m3"));
+    EXPECT_TRUE(texts.values[2].contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d{3} "))));
 }
 
 TEST_F(DataViewTest, ArrangementsAndBandedChart) {

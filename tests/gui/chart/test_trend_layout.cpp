@@ -124,6 +124,60 @@ TEST(ReadoutCells, ValueCellsAreNeverNarrowerThanTheirText) {
     EXPECT_EQ(s.series[1].valueCell.Width(), 10 * 8 + 4);
 }
 
+TEST(ReadoutCells, ManySeriesWrapIntoRowsThatStayOverThePlot) {
+    // 24 instruments with long names over a plot 486 pixels wide.
+    TrendState s;
+    s.AllocSeries(24, 10);
+    s.series[3].visible = false;
+    LayoutPlot(s, kArea, 16);
+    ReadoutTexts texts;
+    texts.time = QStringLiteral("17-05-19 14:03:22");
+    texts.names.assign(24, QStringLiteral("A0200001 冷库3"));
+    texts.values.assign(24, QStringLiteral("-12.5 ℃"));
+    ReadoutExtents extents;
+    extents.time = 17 * 7;
+    extents.names.assign(24, 98);
+    extents.values.assign(24, 7 * 7);
+    const int rows = LayoutReadoutCells(s, texts, extents);
+    // Pairs of 156 pixels: two beside the time, then three a row for the other 21 shown.
+    EXPECT_EQ(rows, 8);
+    const int pitch = s.ReadoutRowPitch();
+    EXPECT_EQ(s.timeCell.bottom, ReadoutBottom(s) - 7 * pitch);  // the time leads the strip
+    EXPECT_EQ(s.series[23].valueCell.bottom, ReadoutBottom(s));
+    for (int i = 0; i < 24; ++i) {
+        if (i == 3) continue;
+        const TrendSeries& t = s.series[i];
+        EXPECT_GE(t.captionCell.left, s.plot.left) << i;
+        EXPECT_LE(t.valueCell.right, s.plot.right) << i;
+        EXPECT_EQ(t.captionCell.Width(), 98 + 4) << i;
+        EXPECT_EQ(t.captionCell.top, t.valueCell.top) << i;
+    }
+    // A row ends at the plot's right edge.
+    EXPECT_EQ(s.series[1].valueCell.right, s.plot.right);
+
+    // The reserved rows push the plot down by the extra ones.
+    s.readoutRows = rows;
+    LayoutPlot(s, kArea, 16);
+    EXPECT_EQ(s.plot.top, 27 + 7 * pitch);
+}
+
+TEST(ReadoutCells, ANameWiderThanThePlotGetsANarrowerCell) {
+    TrendState s;
+    s.AllocSeries(1, 10);
+    LayoutPlot(s, kArea, 16);
+    ReadoutTexts texts;
+    texts.time = QStringLiteral("17-05-19 14:03:22");
+    texts.values[0] = QStringLiteral("1.196 kg/m3");
+    ReadoutExtents extents;
+    extents.names[0] = 2000;
+    extents.values[0] = 11 * 7;
+    EXPECT_EQ(LayoutReadoutCells(s, texts, extents), 2);
+    const TrendSeries& t = s.series[0];
+    EXPECT_EQ(t.captionCell.left, s.plot.left);
+    EXPECT_EQ(t.valueCell.right, s.plot.right);
+    EXPECT_EQ(t.valueCell.Width(), 11 * 7 + 4);  // the value stays whole
+}
+
 // A state whose visible points 0..count-1 lie at columns trunc(j * xscale).
 TrendState PointsState(int count, int span, int plotWidth) {
     TrendState s;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
+#include <cmath>
 
 #include "chart_test_util.h"
 #include "gui/chart/trend_renderer.h"
@@ -124,6 +125,33 @@ TEST(Tracking, CrosshairDrawnTwiceLeavesThePictureUnchanged) {
     TrendRenderer::DrawCrosshair(image, chart.State(), -5, 5000);
     TrendRenderer::DrawCrosshair(image, chart.State(), 5000, -7);
     EXPECT_EQ(image, original);
+}
+
+TEST(Tracking, AReadoutThatNeedsAnotherRowLaysTheChartOutAgain) {
+    // Twelve series missing at point 0 ("--") and with long values at point 2.
+    CTrendWave chart;
+    chart.resize(700, 400);
+    TrendSeriesList list;
+    list.times = {test::kSampleStart, test::kSampleStart + 60, test::kSampleStart + 120};
+    for (int i = 0; i < 12; ++i) {
+        TrendLine& line = list.series.emplace_back();
+        line.name = QStringLiteral("A02%1").arg(i);
+        line.unit = QStringLiteral("m3/s");
+        line.values = {std::nanf(""), -1234.5f, -123456.5f};
+    }
+    ASSERT_TRUE(chart.SetSeriesList(std::move(list)));
+    chart.show();
+    const TrendState& s = chart.State();
+    const int rows = s.readoutRows;
+    Send(chart, QEvent::MouseMove, QPoint(s.XOfPoint(2), s.plot.top + 150));
+    EXPECT_EQ(s.readoutPoint, 2);
+    EXPECT_GT(s.readoutRows, rows);
+    EXPECT_EQ(s.crossX, s.XOfPoint(2));  // the crosshair drawn in the new layout
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_GE(s.series[i].captionCell.left, s.plot.left) << i;
+        EXPECT_LE(s.series[i].valueCell.right, s.plot.right) << i;
+        EXPECT_GE(s.series[i].captionCell.top, 0) << i;
+    }
 }
 
 TEST(Tracking, IgnoredOnASmallPlotOrWithoutPoints) {

@@ -9,7 +9,9 @@
 #include <QScrollBar>
 
 #include "chart_test_util.h"
+#include "core/records/record_legend.h"
 #include "gui/chart/chart_font.h"
+#include "gui/chart/trend_axes.h"
 #include "gui/chart/trend_renderer.h"
 #include "gui/chart/trend_scale.h"
 #include "gui/chart/trend_wave.h"
@@ -66,34 +68,53 @@ TEST(CurvePixels, DrawnInTheSeriesColourOnTheValuesRow) {
     EXPECT_EQ(Pixel(chart.BackBuffer(), s.plot.left + 50, y + 1), Rgb(0, 128, 0));
 }
 
-TEST(CurvePixels, PointsSharingAColumnAfterTheFirstAreSkipped) {
-    // 5000 points in a plot about 400 pixels wide: only the first point of each column is
-    // drawn, so values of 90 on all the others never show, except at the selected point.
+TEST(CurvePixels, AColumnOfManyPointsShowsItsPeak) {
+    // 5000 points in a plot about 400 pixels wide: a single value of 90 among the 50s shows
+    // as a stroke up to its row, and the selected point among them is marked.
     CTrendWave chart;
     FillFlat(chart, 5000, 4999, QSize(490, 300));
     const TrendState& s = chart.State();
     ASSERT_LT(s.XScale(), 0.1f);
+    int spike = 2500;
+    while (s.XOfPoint(spike) != s.XOfPoint(spike - 1))
+        ++spike;
     chart.SelectSeries(0);
-    for (int j = 1; j < 5000; ++j) {
-        if (s.XOfPoint(j) == s.XOfPoint(j - 1)) chart.SetPointValue(j, 90.0f);
-    }
-    chart.Refresh();
-    const int high = RowOf(chart, 90.0f);
-    EXPECT_EQ(
-        CountColour(chart.BackBuffer(), QRect(s.plot.left, high, s.plotWidth, 1), kSeriesColour),
-        0);
-
-    int selected = 2500;
-    while (s.XOfPoint(selected) != s.XOfPoint(selected - 1))
-        ++selected;
-    chart.SelectPoint(selected);
+    chart.SetPointValue(spike, 90.0f);
+    chart.SelectPoint(spike - 1);
     const QImage& image = chart.BackBuffer();
-    const int x = s.XOfPoint(selected);
-    EXPECT_EQ(CountColour(image, QRect(s.plot.left, high + 1, s.plotWidth, 1), kSeriesColour), 1);
-    EXPECT_EQ(Pixel(image, x, high + 1), Rgb(0, 128, 0));
-    // The selection marker points at it from above, in the series colour shifted right by
-    // one bit as 0x00BBGGRR: (0,128,0) gives (0,64,0).
-    EXPECT_EQ(Pixel(image, x, high - 4), Rgb(0, 64, 0));
+    const int x = s.XOfPoint(spike);
+    const int high = RowOf(chart, 90.0f);
+    EXPECT_EQ(CountColour(image, QRect(s.plot.left, high, s.plotWidth, 1), kSeriesColour), 1);
+    EXPECT_EQ(Pixel(image, x, high), Rgb(0, 128, 0));
+    EXPECT_EQ(Pixel(image, x, (high + RowOf(chart, 50.0f)) / 2), Rgb(0, 128, 0));
+    // The selection marker points at the selected point from above, in the series colour
+    // shifted right by one bit as 0x00BBGGRR: (0,128,0) gives (0,64,0).
+    EXPECT_EQ(Pixel(image, x, RowOf(chart, 50.0f) - 2), Rgb(0, 64, 0));
+}
+
+TEST(CurvePixels, MissingValuesLeaveAGapAndALonePointShows) {
+    // Eleven points 55 pixels apart; 5 missing, 6 and 8 with both neighbours missing.
+    CTrendWave chart;
+    FillFlat(chart, 11, 10);
+    chart.SelectSeries(0);
+    for (int j : {5, 7, 9})
+        chart.SetPointValue(j, std::nanf(""));
+    chart.Refresh();
+    const TrendState& s = chart.State();
+    const QImage& image = chart.BackBuffer();
+    const int y = RowOf(chart, 50.0f);
+    auto green = [&](int from, int to) {  // columns from..to - 1 on the value's row
+        return CountColour(image, QRect(from, y, to - from, 1), kSeriesColour);
+    };
+    EXPECT_EQ(green(s.XOfPoint(3), s.XOfPoint(4) + 1), s.XOfPoint(4) + 1 - s.XOfPoint(3));
+    EXPECT_EQ(green(s.XOfPoint(4) + 2, s.XOfPoint(6) - 1), 0);  // not joined across point 5
+    EXPECT_EQ(green(s.XOfPoint(6) + 3, s.XOfPoint(8) - 2), 0);
+    EXPECT_GT(green(s.XOfPoint(8) - 1, s.XOfPoint(8) + 2), 1);  // point 8 on its own
+    EXPECT_EQ(green(s.XOfPoint(8) + 3, s.XOfPoint(10) - 2), 0);
+
+    // A record of one sample draws its point.
+    FillFlat(chart, 1, 10);
+    EXPECT_GT(CountColour(chart.BackBuffer(), QRect(s.plot.left, y - 2, 4, 4), kSeriesColour), 3);
 }
 
 TEST(CurvePixels, SelectionTriangleSitsOnThePoint) {
@@ -239,7 +260,8 @@ TEST(ValueAxes, DualAxesNeedBothSeriesElseTheCommonAxis) {
     chart.SetAxisSeries(1, -1);
     EXPECT_EQ(LabelPixels(chart, kSeriesColour), 0);
     EXPECT_GT(LabelPixels(chart, qRgb(0, 0, 0)), 0);
-    EXPECT_EQ(CountColour(chart.BackBuffer(), right, qRgb(255, 0, 0)), 0);
+    const QRect margin(s.plot.right + 2, s.plot.top, 40, s.plotHeight);
+    EXPECT_EQ(CountColour(chart.BackBuffer(), margin, qRgb(255, 0, 0)), 0);
 }
 
 // Labels longer than the margin are shortened rather than cut at the window's left edge.
@@ -299,8 +321,8 @@ TEST(Page, DrawsWithItsOwnLookAndRestoresTheScreen) {
     // White everywhere behind the black curves' band, a black border two units wide.
     const int black = CountColour(page, page.rect(), qRgb(0, 0, 0));
     EXPECT_GT(black, 2000);
-    EXPECT_EQ(CountColour(page, QRect(0, 0, 36, page.height()), qRgb(255, 255, 255)),
-              36 * page.height());                                      // white margins
+    EXPECT_EQ(CountColour(page, QRect(0, 0, 16, page.height()), qRgb(255, 255, 255)),
+              16 * page.height());  // white margins (the axis titles lie further in)
     EXPECT_EQ(CountColour(page, page.rect(), qRgb(220, 220, 250)), 0);  // no readout strip
     EXPECT_GT(CountColour(page, page.rect(), qRgb(25, 28, 150)), 500);  // temperature curve
 }
@@ -387,6 +409,89 @@ TEST(Screenshots, BrowserChart) {
     chart.SetSeriesText(0, QStringLiteral("密度"), QStringLiteral("kg/m3"));
     chart.SetSeriesText(1, QStringLiteral("甲醛"), QStringLiteral("mg/m3"));
     EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_fitted_labels"));
+}
+
+// Eight instruments' temperature, humidity and dew point, a day apart in phase, with a gap
+// between two recordings and a few missing samples: the series list of a comparison.
+TrendSeriesList Comparison(int points) {
+    TrendSeriesList list;
+    for (int i = 0; i < points; ++i) {
+        // Two recordings, the second after a pause of a day.
+        list.times.push_back(test::kSampleStart + 300 * i + (i >= points / 2 ? 86400 : 0));
+    }
+    list.gapSeconds = 3600;
+    const char* quantities[3] = {"温度", "湿度", "露点"};
+    const char* units[3] = {"℃", "%RH", "℃"};
+    for (int k = 0; k < 24; ++k) {
+        const int instrument = k / 3, q = k % 3;
+        TrendLine& line = list.series.emplace_back();
+        line.name = QStringLiteral("A020000%1 冷库%2 %3")
+                        .arg(instrument + 1)
+                        .arg(instrument + 3)
+                        .arg(QString::fromUtf8(quantities[q]));
+        line.unit = QString::fromUtf8(units[q]);
+        const LegendLook& look = PaletteLook(k);
+        line.colour = qRgb(look.colour.r, look.colour.g, look.colour.b);
+        line.penStyle = look.penStyle;
+        line.low = q == 1 ? 0 : -20;
+        line.high = q == 1 ? 100 : 40;
+        for (int i = 0; i < points; ++i) {
+            const float t = 5.0f + 3.0f * instrument + 6.0f * std::sin(i * 0.01f + instrument);
+            const float rh = 60.0f + 20.0f * std::cos(i * 0.013f + instrument);
+            float v = q == 0 ? t : q == 1 ? rh : t - (100.0f - rh) / 5.0f;
+            if (i % 97 == 13 + instrument) v = std::nanf("");
+            line.values.push_back(v);
+        }
+    }
+    // Temperatures and dew points on the left, humidities on the right.
+    list.axes.resize(2);
+    list.axes[1].right = true;
+    for (int k = 0; k < 24; ++k)
+        list.axes[k % 3 == 1 ? 1 : 0].series.push_back(k);
+    return list;
+}
+
+TEST(Screenshots, ComparisonOfTwentyFourSeries) {
+    CTrendWave chart;
+    chart.resize(1400, 700);
+    chart.SetChartFont(7, 14);
+    chart.timeLabelLines = 2;
+    chart.bottomMargin = 2 * 14 + 4;
+    chart.SetTimeFormat(1, QStringLiteral("%y-%m-%d %H:%M:%S"));
+    ASSERT_TRUE(chart.SetSeriesList(Comparison(600)));
+    chart.SetPlotColor(qRgb(0, 0, 0));
+    chart.show();
+    const TrendState& s = chart.State();
+    // Temperatures and dew points share the left axis, humidities the right one.
+    const ResolvedAxes axes = ResolveValueAxes(s);
+    ASSERT_EQ(axes.axes.size(), 2u);
+    EXPECT_EQ(axes.axes[0].series.size(), 16u);
+    EXPECT_TRUE(axes.axes[1].right);
+    QMouseEvent move(QEvent::MouseMove, QPointF(s.XOfPoint(250), s.plot.top + 50),
+                     QPointF(s.XOfPoint(250), s.plot.top + 50), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&chart, &move);
+    EXPECT_EQ(s.readoutPoint, 250);
+    EXPECT_GT(s.readoutRows, 1);
+    EXPECT_GE(s.timeCell.top, 0);
+    EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_comparison"));
+
+    // On paper in shades of grey, the pens tell the series apart.
+    QImage page(1600, 1130, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        p.setWindow(0, 0, 2000, 1412);
+        p.setViewport(0, 0, 1600, 1130);
+        chart.DrawChart(p, MakeChartFont(18, 36), QRect(0, 120, 2000, 1100));
+    }
+    EXPECT_TRUE(test::SaveScreenshot(page.convertToFormat(QImage::Format_Grayscale8),
+                                     "chart_comparison_grey_page"));
+
+    // Zoomed in on the pause between the recordings: no line across it.
+    chart.SetSpan(60);
+    chart.SelectPoint(300);
+    EXPECT_TRUE(test::SaveScreenshot(chart.grab().toImage(), "chart_gaps"));
 }
 
 }  // namespace

@@ -282,7 +282,11 @@ TEST(ReadoutText, ValueWithDecimalsAndUnit) {
     EXPECT_EQ(ReadoutValueText(23.46f, 1, QString()), QStringLiteral("23.5 "));
     EXPECT_EQ(ReadoutValueText(0.046f, 2, QStringLiteral("mg/m3")), QStringLiteral("0.05 mg/m3"));
     EXPECT_EQ(ReadoutValueText(1013.0f, 0, QStringLiteral("hPa")), QStringLiteral("1013 hPa"));
-    EXPECT_EQ(ReadoutValueText(3e38f, 8, QStringLiteral("℃")).size(), 39);
+    // A number too long for the readout is written shorter, never cut; a missing one is "--".
+    EXPECT_EQ(ReadoutValueText(3e38f, 8, QStringLiteral("℃")), QStringLiteral("3e+38 ℃"));
+    EXPECT_EQ(ReadoutValueText(1234.5f, kTrendShortestDecimals, QStringLiteral("PPM")),
+              QStringLiteral("1234.5 PPM"));
+    EXPECT_EQ(ReadoutValueText(std::nanf(""), 1, QStringLiteral("℃")), QStringLiteral("--"));
 }
 
 TEST(ReadoutText, ShownSeriesReadThroughTheWindow) {
@@ -313,6 +317,9 @@ TEST(CutText, KeepsSurrogatePairsWhole) {
     const QString text = QStringLiteral("abcdefghi") + QString::fromUcs4(U"\U0001F600");
     EXPECT_EQ(CutText(text, 10), QStringLiteral("abcdefghi"));
     EXPECT_EQ(CutText(text, 11), text);
+    // LimitText keeps a text of the limit whole and ends a longer one in an ellipsis.
+    EXPECT_EQ(LimitText(text, 11), text);
+    EXPECT_EQ(LimitText(text, 10), QStringLiteral("abcdefghi") + QChar(0x2026));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // and reading points through it.
 #include <gtest/gtest.h>
 
-#include "core/model/language.h"
+#include <cmath>
 #include "gui/chart/trend_state.h"
 #include "gui/chart/trend_wave.h"
 
@@ -13,21 +13,25 @@ TEST(AllocSeries, RejectsCountsOutOfRangeAndChangesNothing) {
     TrendState s;
     ASSERT_TRUE(s.AllocSeries(3, 10));
     const TrendState before = s;
-    EXPECT_FALSE(s.AllocSeries(9, 10));
+    EXPECT_FALSE(s.AllocSeries(kTrendMaxSeries + 1, 10));
     EXPECT_FALSE(s.AllocSeries(0, 10));
     EXPECT_FALSE(s.AllocSeries(8, -1));
     const int tooFewCodes[2] = {3, 3};
     EXPECT_FALSE(s.AllocSeries(3, 10, tooFewCodes));
     EXPECT_EQ(s, before);
+    // As many series as a comparison of instruments needs, each with a record of its own.
+    ASSERT_TRUE(s.AllocSeries(kTrendMaxSeries, 10));
+    EXPECT_EQ(s.series.size(), static_cast<size_t>(kTrendMaxSeries));
+    EXPECT_EQ(s.series[kTrendMaxSeries - 1].values.size(), 12u);
 }
 
-TEST(AllocSeries, CutsThePointCountAt65536) {
+TEST(AllocSeries, CutsThePointCountAtTheLimit) {
     TrendState s;
-    ASSERT_TRUE(s.AllocSeries(8, 65537));
-    EXPECT_EQ(s.pointCount, 65536);
-    EXPECT_EQ(s.capacity, 65536);
-    EXPECT_EQ(s.times.size(), 65538u);
-    EXPECT_EQ(s.series[7].values.size(), 65538u);
+    ASSERT_TRUE(s.AllocSeries(2, kTrendMaxPoints + 1));
+    EXPECT_EQ(s.pointCount, kTrendMaxPoints);
+    EXPECT_EQ(s.capacity, kTrendMaxPoints);
+    EXPECT_EQ(s.times.size(), static_cast<size_t>(kTrendMaxPoints) + 2);
+    EXPECT_EQ(s.series[1].values.size(), static_cast<size_t>(kTrendMaxPoints) + 2);
 }
 
 TEST(AllocSeries, StartsANewDataSet) {
@@ -54,6 +58,66 @@ TEST(AllocSeries, StartsANewDataSet) {
     EXPECT_EQ(s.series[2].values.size(), 2u);
     EXPECT_TRUE(s.series[3].values.empty());
     EXPECT_EQ(s.ValueAt(3, 0), 0.0f);
+}
+
+// A list of n series over three points, each with two values (the third is missing).
+TrendSeriesList SeriesOf(int n) {
+    TrendSeriesList list;
+    list.times = {100, 160, 220};
+    for (int i = 0; i < n; ++i) {
+        TrendLine& line = list.series.emplace_back();
+        line.name = QStringLiteral("A020000%1 冷库").arg(i);
+        line.unit = QStringLiteral("℃");
+        line.values = {1.0f + i, 2.0f + i};
+    }
+    return list;
+}
+
+TEST(SeriesList, TakesAComparisonsSeriesWithMissingValues) {
+    CTrendWave chart;
+    chart.resize(900, 500);
+    chart.AllocSeries(8, 10);
+    chart.SetAlarmLines(0, 1, 2, 0, 0, 0, 0);
+    chart.ShowAlarmLines(0, true, true);
+    TrendSeriesList list = SeriesOf(24);
+    list.series[0].low = -5;  // a range of the owner's is kept; 0 and less steps a fifth
+    list.series[0].high = 5;
+    list.series[5].visible = false;
+    list.axes = {{{0, 1}, false}};
+    ASSERT_TRUE(chart.SetSeriesList(std::move(list)));
+
+    const TrendState& s = chart.State();
+    EXPECT_EQ(s.seriesCount, 24);
+    EXPECT_EQ(s.pointCount, 3);
+    EXPECT_EQ(s.times[2], 220);
+    EXPECT_EQ(s.series[23].values[1], 25.0f);
+    EXPECT_TRUE(std::isnan(s.series[23].values[2]));  // past the given values: missing
+    EXPECT_EQ(s.series[0].low, -5.0f);
+    EXPECT_EQ(s.series[0].step, 2.0f);
+    // Without a range: the values' own, widened to round steps.
+    EXPECT_EQ(s.series[1].low, 2.0f);
+    EXPECT_EQ(s.series[1].high, 3.0f);
+    EXPECT_FALSE(s.series[5].visible);
+    EXPECT_FALSE(s.series[0].alarms[0].shown);  // lines of an earlier data set go
+    EXPECT_EQ(s.axisSpecs.size(), 1u);
+    // Every point in view, from the first.
+    EXPECT_EQ(s.scrollPos, 0);
+    EXPECT_EQ(s.visibleCount, 3);
+}
+
+TEST(SeriesList, RefusesWhatItCannotTakeAndKeepsTheChart) {
+    CTrendWave chart;
+    TrendSeriesList full = SeriesOf(kTrendMaxSeries);
+    for (TrendLine& line : full.series)
+        line.values.push_back(0);  // no missing values: states compare equal
+    ASSERT_TRUE(chart.SetSeriesList(std::move(full)));
+    const TrendState before = chart.State();
+    EXPECT_FALSE(chart.SetSeriesList(SeriesOf(0)));
+    EXPECT_FALSE(chart.SetSeriesList(SeriesOf(kTrendMaxSeries + 1)));
+    TrendSeriesList tooLong = SeriesOf(1);
+    tooLong.times.resize(static_cast<size_t>(kTrendMaxPoints) + 1);
+    EXPECT_FALSE(chart.SetSeriesList(std::move(tooLong)));
+    EXPECT_EQ(chart.State(), before);
 }
 
 TEST(TrendWaveOperations, StoresPointsUpToCapacityPlusOne) {
@@ -143,16 +207,26 @@ TEST(TrendWaveOperations, PenAppliesToTheCurrentSeriesOnly) {
     EXPECT_EQ(chart.State().series[0].penWidth, 1);
 }
 
-TEST(TrendWaveOperations, TextsAreCutAtTheirLimits) {
+TEST(TrendWaveOperations, TextsAreKeptWholeUpToTheirLimits) {
     CTrendWave chart;
     chart.AllocSeries(3, 10);
-    chart.SetSeriesText(0, QStringLiteral("温度温度温度温度温度温度"),
-                        QStringLiteral("mg/m3mg/m3"));
-    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("温度温度温度温度温度"));
-    EXPECT_EQ(chart.State().series[0].unit, QStringLiteral("mg/m3mg/"));
+    // An instrument's number with its measurement name, and an English name, stay whole.
+    chart.SetSeriesText(0, QStringLiteral("A0200001 冷库3"), QStringLiteral("mg/m3mg/m3"));
+    chart.SetSeriesText(1, QStringLiteral("Formaldehyde concentration"));
+    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("A0200001 冷库3"));
+    EXPECT_EQ(chart.State().series[0].unit, QStringLiteral("mg/m3mg/m3"));
+    EXPECT_EQ(chart.State().series[1].name, QStringLiteral("Formaldehyde concentration"));
+    // Past the limit a text ends in an ellipsis: it never reads as a shorter name.
+    const QString longest(kTrendNameLimit, QLatin1Char('n'));
+    chart.SetSeriesText(2, longest + QLatin1Char('x'), QString(kTrendUnitLimit + 1, 'u'));
+    EXPECT_EQ(chart.State().series[2].name, longest.left(kTrendNameLimit - 1) + QChar(0x2026));
+    EXPECT_EQ(chart.State().series[2].unit.size(), kTrendUnitLimit);
+    EXPECT_TRUE(chart.State().series[2].unit.endsWith(QChar(0x2026)));
+    chart.SetSeriesText(2, longest);
+    EXPECT_EQ(chart.State().series[2].name, longest);
     // A missing text leaves its field as it is.
     chart.SetSeriesText(0, std::nullopt, QStringLiteral("℃"));
-    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("温度温度温度温度温度"));
+    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("A0200001 冷库3"));
     EXPECT_EQ(chart.State().series[0].unit, QStringLiteral("℃"));
     // Index < 0 names the time caption; the unit given with it is not kept anywhere.
     chart.SetSeriesText(-1, QStringLiteral("时间"), QStringLiteral("s"));
@@ -165,22 +239,6 @@ TEST(TrendWaveOperations, TextsAreCutAtTheirLimits) {
     chart.SetTimeFormat(1, QString::fromStdString(format));
     EXPECT_EQ(chart.State().timeFormat.size(), 99);
     EXPECT_EQ(chart.State().timeLabelMode, 1);
-}
-
-TEST(TrendWaveOperations, EnglishNamesAreKeptWhole) {
-    CTrendWave chart;
-    chart.AllocSeries(2, 10);
-    SetLanguage(Language::kEnglish);
-    chart.SetSeriesText(0, QStringLiteral("Differential pressure"), QStringLiteral("hPa"));
-    chart.SetSeriesText(1, QStringLiteral("Formaldehyde concentration"));
-    chart.SetSeriesText(-1, QStringLiteral("Temperature"));
-    SetLanguage(Language::kChinese);
-    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("Differential pressure"));
-    EXPECT_EQ(chart.State().series[1].name, QStringLiteral("Formaldehyde concentrati"));
-    EXPECT_EQ(chart.State().timeCaption, QStringLiteral("Temperature"));
-    // In Chinese the limit stays at ten.
-    chart.SetSeriesText(0, QStringLiteral("Differential pressure"));
-    EXPECT_EQ(chart.State().series[0].name, QStringLiteral("Differenti"));
 }
 
 TEST(TrendWaveOperations, ReadoutWidthsCopyAtMostNine) {
