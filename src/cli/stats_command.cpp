@@ -55,7 +55,7 @@ std::optional<LimitOption> ParseLimit(const std::string& text, std::string* prob
     const size_t eq = text.find('=');
     const size_t comma = text.rfind(',');
     if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
-        *problem = "--limit needs SERIES=LOW,HIGH, not '" + text + "'";
+        *problem = "--limit needs CHANNEL=LOW,HIGH, not '" + text + "'";
         return std::nullopt;
     }
     LimitOption o;
@@ -378,11 +378,11 @@ std::string StatsHelp() {
     return FormatHelp(
         "Usage: qxlog-cli stats FILE [--last-days N | --last-months N |\n"
         "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                       [--limit SERIES=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
+        "                       [--limit CHANNEL=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
         "                       [--json]\n"
         "\n"
         "Prints the figures of the samples of the record file FILE within a time\n"
-        "window (all samples unless a window is given), for every series the record\n"
+        "window (all samples unless a window is given), for every channel the record\n"
         "browser lists, in list order: samples with a value, missing values (empty\n"
         "cells, such as a dew point at 0 %%RH), minimum and maximum with the time they\n"
         "first occur, mean and standard deviation (n - 1); for temperature the mean\n"
@@ -400,29 +400,30 @@ std::string StatsHelp() {
         "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
         "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
         "                     last day in local time; the two go together\n"
-        "  --limit SERIES=LOW,HIGH\n"
-        "                     limits in the series' display unit instead of the\n"
+        "  --limit CHANNEL=LOW,HIGH\n"
+        "                     limits in the channel's display unit instead of the\n"
         "                     record's, for example --limit temp=2,8; either side may\n"
-        "                     be left empty for none (--limit hum=,80). SERIES is a\n"
-        "                     list title such as %s, a series name such as %s,\n"
+        "                     be left empty for none (--limit hum=,80). CHANNEL is a\n"
+        "                     list title such as %s, a channel name such as %s,\n"
         "                     or temp, hum, sound, co2, hcho. Repeat it for several\n"
-        "                     series; the last one given for a series counts\n"
+        "                     channels; the last one given for a channel counts\n"
         "  --mkt-dh KJ_PER_MOL\n"
         "                     the activation energy of the MKT in kJ/mol (1..1000);\n"
         "                     default 83.144, for which dH/R is 10000 K\n"
         "  --json             one JSON object instead of the table: file, model,\n"
         "                     number, name, query, interval_s, first, last, samples\n"
-        "                     and series, each with title, unit, count, missing, min,\n"
-        "                     min_time, max, max_time, mean, stdev, mkt and limits\n"
-        "                     (low, high, below, above, excursions); times in ISO 8601\n"
-        "                     local time with offset, absent values left out\n"
+        "                     and \"series\" (the channels), each with title, unit,\n"
+        "                     count, missing, min, min_time, max, max_time, mean,\n"
+        "                     stdev, mkt and limits (low, high, below, above,\n"
+        "                     excursions); times in ISO 8601 local time with offset,\n"
+        "                     absent values left out\n"
         "\n"
         "One window at most: --last-days, --last-months or --from with --to.\n"
         "\n"
         "Exit status:\n"
         "  0  figures printed, also when the window holds no sample\n"
         "  1  FILE cannot be read (%s)\n"
-        "  2  a missing or wrong argument, or a --limit for a series the record does\n"
+        "  2  a missing or wrong argument, or a --limit for a channel the record does\n"
         "     not list",
         SeriesTitle(0, units).c_str(), Tr(units.names[2]),
         Quoted(OpenFailedMessage("FILE")).c_str());
@@ -485,7 +486,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
             for (const SampleColumn& c : table->Columns()) {
                 if (c.series >= 0) titles += (titles.empty() ? "" : ", ") + c.title;
             }
-            return Usage("--limit: the record lists no series '" + o.series + "' (it lists " +
+            return Usage("--limit: the record lists no channel '" + o.series + "' (it lists " +
                          titles + ")");
         }
         settings.limits[static_cast<size_t>(series)] = o.limits;
