@@ -118,7 +118,8 @@ TEST(DeviceLanguages, SettingsDialogFitsEveryModel) {
             }
             if (english && t == 11) {
                 EXPECT_EQ(dialog.windowTitle(), "Instrument Settings");
-                EXPECT_EQ(dialog.findChild<QLabel*>("gasLabel")->text(), "Formaldehyde alarm limit:");
+                EXPECT_EQ(dialog.findChild<QLabel*>("gasLabel")->text(),
+                          "Formaldehyde alarm limit:");
                 EXPECT_EQ(dialog.findChild<QPushButton*>("loadProfile")->text(), "Load Profile...");
             }
         }
