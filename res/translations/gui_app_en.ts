@@ -12,8 +12,8 @@
         <translation>About QX Logger</translation>
     </message>
     <message>
-        <source>1.0 版</source>
-        <translation>Version 1.0</translation>
+        <source>%1 版</source>
+        <translation>Version %1</translation>
     </message>
 </context>
 <context>
@@ -183,19 +183,7 @@
     </message>
     <message>
         <source>没发现设备</source>
-        <translation>No device found</translation>
-    </message>
-    <message>
-        <source>%1:连接&lt;%2&gt;</source>
-        <translation>%1: connected &lt;%2&gt;</translation>
-    </message>
-    <message>
-        <source>联机</source>
-        <translation>online</translation>
-    </message>
-    <message>
-        <source>未联机</source>
-        <translation>offline</translation>
+        <translation>Not connected</translation>
     </message>
     <message>
         <source>文件(&amp;F)</source>
@@ -270,6 +258,18 @@ Discard it?</translation>
     <message>
         <source>%1  (未保存)</source>
         <translation>%1  (not saved)</translation>
+    </message>
+    <message>
+        <source>%1Meter</source>
+        <translation>%1</translation>
+    </message>
+    <message>
+        <source>%1:连接&lt;联机&gt;</source>
+        <translation>%1: connected</translation>
+    </message>
+    <message>
+        <source>%1:连接&lt;未联机&gt;</source>
+        <translation>%1: connected, not responding</translation>
     </message>
 </context>
 <context>

@@ -74,13 +74,19 @@
         <source>从</source>
         <translation>From</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>天</source>
-        <translation>days</translation>
+        <translation>
+            <numerusform>day</numerusform>
+            <numerusform>days</numerusform>
+        </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>个月</source>
-        <translation>months</translation>
+        <translation>
+            <numerusform>month</numerusform>
+            <numerusform>months</numerusform>
+        </translation>
     </message>
     <message>
         <source>至</source>

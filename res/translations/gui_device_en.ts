@@ -48,11 +48,11 @@
     <name>qx::CSelectDialog</name>
     <message>
         <source>设备:</source>
-        <translation>Device:</translation>
+        <translation>Instrument:</translation>
     </message>
     <message>
         <source>选择设备</source>
-        <translation>Select Device</translation>
+        <translation>Select Instrument</translation>
     </message>
 </context>
 <context>
@@ -87,7 +87,7 @@
     </message>
     <message>
         <source>测量记录数:</source>
-        <translation>Samples:</translation>
+        <translation>Samples to record:</translation>
     </message>
     <message>
         <source>记录间隔:</source>
@@ -95,7 +95,7 @@
     </message>
     <message>
         <source>工作LED闪烁:</source>
-        <translation>LED flashing:</translation>
+        <translation>LED blinking:</translation>
     </message>
     <message>
         <source>报警方式:</source>
@@ -143,7 +143,7 @@ g = 1.2×differential pressure/air density</translation>
     </message>
     <message>
         <source>温度报警域值:</source>
-        <translation>Temperature alarm:</translation>
+        <translation>Temperature alarm limits:</translation>
     </message>
     <message>
         <source>低</source>
@@ -155,11 +155,11 @@ g = 1.2×differential pressure/air density</translation>
     </message>
     <message>
         <source>湿度报警域值:</source>
-        <translation>Humidity alarm:</translation>
+        <translation>Humidity alarm limits:</translation>
     </message>
     <message>
         <source>噪声报警域值:</source>
-        <translation>Sound level alarm:</translation>
+        <translation>Sound level alarm limits:</translation>
     </message>
     <message>
         <source>采样速度:</source>
@@ -179,15 +179,15 @@ g = 1.2×differential pressure/air density</translation>
     </message>
     <message>
         <source>A级</source>
-        <translation>A</translation>
+        <translation>A-weighted</translation>
     </message>
     <message>
         <source>C级</source>
-        <translation>C</translation>
+        <translation>C-weighted</translation>
     </message>
     <message>
         <source>CO2报警域值:</source>
-        <translation>CO2 alarm:</translation>
+        <translation>CO2 alarm limit:</translation>
     </message>
     <message>
         <source>延时:</source>
@@ -203,15 +203,15 @@ g = 1.2×differential pressure/air density</translation>
     </message>
     <message>
         <source>手动测量</source>
-        <translation>Start manually</translation>
+        <translation>Manual start</translation>
     </message>
     <message>
         <source>立即测量</source>
-        <translation>Start immediately</translation>
+        <translation>Immediate start</translation>
     </message>
     <message>
         <source>默认参数</source>
-        <translation>Defaults</translation>
+        <translation>Default Settings</translation>
     </message>
     <message>
         <source>保存配置...</source>
@@ -223,7 +223,7 @@ g = 1.2×differential pressure/air density</translation>
     </message>
     <message>
         <source>甲醛报警域值:</source>
-        <translation>Formaldehyde alarm:</translation>
+        <translation>Formaldehyde alarm limit:</translation>
     </message>
     <message>
         <source>文件:%1 不能打开!</source>
@@ -253,7 +253,7 @@ Cannot be opened.</translation>
     </message>
     <message>
         <source>含编号和名称</source>
-        <translation>With number and name</translation>
+        <translation>With instrument number and name</translation>
     </message>
     <message>
         <source>保存配置时也写入仪器编号和测量名称</source>
@@ -264,10 +264,14 @@ Cannot be opened.</translation>
 %1
 
 确定: 一起改变; 取消: 保留本仪器的编号和名称, 只载入其他参数.</source>
-        <translation>This profile would change the number or the name of this instrument:
+        <translation>This profile would change the instrument number or the measurement name of this instrument:
 %1
 
-OK: change them too; Cancel: keep this instrument&apos;s own number and name and load the rest.</translation>
+OK: change them too; Cancel: keep this instrument&apos;s own and load the other settings.</translation>
+    </message>
+    <message>
+        <source>PPM  </source>
+        <translation>ppm  </translation>
     </message>
 </context>
 </TS>

@@ -21,7 +21,7 @@
     </message>
     <message>
         <source>记录间隔:%1秒  记录数:%2</source>
-        <translation>Recording interval: %1 s  Samples: %2</translation>
+        <translation>Recording interval: %1 s  Selected samples: %2</translation>
     </message>
     <message>
         <source>  开始时间:%1  结束时间:%2</source>
@@ -40,7 +40,7 @@
     </message>
     <message>
         <source>选择打印预览项(曲线或记录)</source>
-        <translation>Select Preview Item (Chart or Records)</translation>
+        <translation>Select Print Preview Item (Chart or Records)</translation>
     </message>
     <message>
         <source>曲线图(&amp;T)</source>

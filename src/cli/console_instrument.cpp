@@ -30,8 +30,7 @@ void ConsoleUi::ShowInfo(const std::string& text) {
 int ConsoleUi::ChooseDevice(const std::vector<std::string>& names, int preselected) {
     if (device_ < 0) return preselected;
     if (device_ >= static_cast<int>(names.size())) {
-        std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n", device_,
-                     names.size(), names.size() - 1);
+        PrintDeviceOutOfRange(device_, names.size());
         return -1;
     }
     return device_;
@@ -62,6 +61,15 @@ ConsoleInstrument::ConsoleInstrument(const CliOptions& options)
               options.RealInstruments() ? SleepFunction(SleepMilliseconds)
                                         : SleepFunction([](int) {})) {}
 
+void PrintDeviceOutOfRange(int device, size_t attached) {
+    if (attached == 1) {
+        std::fprintf(stderr, "qxlog-cli: --device %d: only instrument 0 is attached\n", device);
+    } else {
+        std::fprintf(stderr, "qxlog-cli: --device %d: only instruments 0 to %zu are attached\n",
+                     device, attached - 1);
+    }
+}
+
 std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) {
     auto instrument = std::make_unique<ConsoleInstrument>(options);
     ConsoleUi& ui = instrument->ui;
@@ -69,8 +77,7 @@ std::unique_ptr<ConsoleInstrument> ConnectInstrument(const CliOptions& options) 
     link.Enumerate();
     const size_t count = link.CandidateNames().size();
     if (options.device >= 0 && count > 0 && static_cast<size_t>(options.device) >= count) {
-        std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n",
-                     options.device, count, count - 1);
+        PrintDeviceOutOfRange(options.device, count);
         std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
         return nullptr;
     }

@@ -71,6 +71,10 @@ struct ConsoleInstrument {
     InstrumentSession session;
 };
 
+// Prints that --device names no attached instrument: "qxlog-cli: --device 5: only instrument 0
+// is attached" (instruments 0 to N-1 when there are several).
+void PrintDeviceOutOfRange(int device, size_t attached);
+
 // Connects to the instrument chosen by the options (the last one unless --device says
 // otherwise). Prints msg::kNoDevice (and why --device does not fit) and returns nullptr
 // when there is none.

@@ -79,7 +79,7 @@ std::string DownloadFailureReason(const DownloadResult& r) {
         case DownloadStatus::kNotConnected:
             return "the instrument is no longer connected";
         case DownloadStatus::kStopReadFailed:
-            return "stopping the recording or reading its parameters failed";
+            return "stopping the recording or reading its settings failed";
         case DownloadStatus::kBlockFailed:
             return StrFormat("a block could not be fetched after %u of %u samples", r.fetched,
                              r.count);

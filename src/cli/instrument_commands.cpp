@@ -57,8 +57,7 @@ int RunList(const CliOptions& options, std::span<const std::string> args) {
         return kExitFailure;
     }
     if (options.device >= 0 && static_cast<size_t>(options.device) >= names.size()) {
-        std::fprintf(stderr, "qxlog-cli: --device %d: %zu instruments attached (0..%zu)\n",
-                     options.device, names.size(), names.size() - 1);
+        PrintDeviceOutOfRange(options.device, names.size());
         return kExitFailure;
     }
     for (size_t i = 0; i < names.size(); ++i) {
@@ -99,7 +98,7 @@ Lines StatusLines(const LiveStatus& st, InstrumentTypeId type) {
     if (mask & kChDiffPressure) lines.push_back({Tr("差压"), t.diffPressure + " " + pressureUnit});
     if (mask & kChSound) lines.push_back({Tr("噪声"), t.sound + " dB"});
     if (mask & kChFlow) lines.push_back({Tr("流量"), t.flow + " " + FlowUnitName(t.unitByte)});
-    if (mask & kChCo2) lines.push_back({"CO2", t.co2 + " PPM"});
+    if (mask & kChCo2) lines.push_back({"CO2", t.co2 + " " + Tr("PPM")});
     if (mask & kChFormaldehyde) lines.push_back({Tr("甲醛"), t.formaldehyde + " mg/m3"});
     if (sound) {
         lines.push_back({Tr("噪声下限"), WithAlarm(t.soundLow + " dB", t.soundLowAlarm)});
@@ -115,14 +114,15 @@ Lines StatusLines(const LiveStatus& st, InstrumentTypeId type) {
         lines.push_back({Tr("湿度上限"), WithAlarm(t.humidityHigh + " %RH", t.humidityHighAlarm)});
     }
     if (mask & kChCo2) {
-        lines.push_back({Tr("CO2报警值"), WithAlarm(t.co2Limit + " PPM", t.co2Alarm)});
+        lines.push_back({Tr("CO2报警值"), WithAlarm(t.co2Limit + " " + Tr("PPM"), t.co2Alarm)});
     }
     if (mask & kChFormaldehyde) {
         lines.push_back(
             {Tr("甲醛报警值"), WithAlarm(t.formaldehydeLimit + " mg/m3", t.formaldehydeAlarm)});
     }
     if (Model(type).editorGroups & kEditorSoundMeter) {
-        lines.push_back({Tr("采样速度"), t.type7ByteA % 2 == 0 ? "FAST" : "SLOW"});
+        // As the meter's display shows them; English words them as the settings lists do.
+        lines.push_back({Tr("采样速度"), t.type7ByteA % 2 == 0 ? Tr("FAST") : Tr("SLOW")});
         lines.push_back({Tr("频率计权"), t.type7ByteB % 2 == 0 ? "A" : "C"});
     }
     return lines;
@@ -289,8 +289,8 @@ std::string ParamsHelp() {
         "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
         "                              [--save-profile FILE [--with-identity]]\n"
         "\n"
-        "Reads the instrument's parameter blocks and prints the model's parameter list,\n"
-        "one 'label<TAB>text' line per row.\n"
+        "Reads the instrument's settings and prints the model's settings list, one\n"
+        "'label<TAB>text' line per row.\n"
         "\n"
         "Options:\n"
         "  --recorded           the settings of the stored recording instead of the\n"
@@ -309,9 +309,9 @@ std::string ParamsHelp() {
         "%s\n"
         "\n"
         "Exit status:\n"
-        "  0  parameter list printed (and the profile written)\n"
+        "  0  settings list printed (and the profile written)\n"
         "  1  no instrument, the exchange failed (%s), no\n"
-        "     such parameters in the instrument (%s,\n"
+        "     such settings in the instrument (%s,\n"
         "     %s, %s), or\n"
         "     FILE cannot be written (%s)\n"
         "  2  another argument was given",
@@ -330,7 +330,7 @@ std::string ConfigureHelp() {
         "\n"
         "Reads the instrument's settings, applies the profile FILE and then the --set\n"
         "options, checks the result as the settings dialog (%s) does, with its\n"
-        "messages, writes it, reads it back and prints the parameter list as params\n"
+        "messages, writes it, reads it back and prints the settings list as params\n"
         "does. Writing the settings starts a new recording: at once with\n"
         "start=immediate, at the instrument's button with start=manual; the stored\n"
         "samples are then gone, so download them first. Nothing is written when any\n"
@@ -362,7 +362,7 @@ std::string ConfigureHelp() {
         "                   model does not have are skipped with a warning, a gas\n"
         "                   limit of another gas than the model's is refused\n"
         "  --set KEY=VALUE  one setting; may be repeated\n"
-        "  --dry-run        print the parameter list that would be written; write\n"
+        "  --dry-run        print the settings list that would be written; write\n"
         "                   nothing\n"
         "  --keys           list the model's keys: KEY<TAB>current value<TAB>range\n"
         "\n"
@@ -370,11 +370,11 @@ std::string ConfigureHelp() {
         "  address          1..254\n"
         "  number           instrument number, up to 10 letters or digits\n"
         "  name             measurement name, up to 18 characters\n"
-        "  count            record count, 1 up to the model's maximum; cyclic on the\n"
-        "                   QX450\n"
+        "  count            samples to record, 1 up to the model's maximum; cyclic on\n"
+        "                   the QX450\n"
         "  interval         30s, 5min, 2h (1..60 s or min, 1..24 h), or a number in\n"
         "                   the unit of interval-unit (s, min, h)\n"
-        "  led              working LED: off, measure, 5s, 10s, 20s, 30s, 60s\n"
+        "  led              LED blinking: off, measure, 5s, 10s, 20s, 30s, 60s\n"
         "  alarm-mode       off, slow, fast\n"
         "  temp-unit        C or F\n"
         "  temp-low, temp-high\n"
@@ -463,7 +463,7 @@ std::string StopHelp() {
 const CliCommand kCommands[] = {
     {"list", "list the attached instruments", {ListHelp}, RunList},
     {"status", "show the live readings of an instrument", {StatusHelp}, RunStatus},
-    {"params", "show the parameter list of an instrument", {ParamsHelp}, RunParams},
+    {"params", "show the settings list of an instrument", {ParamsHelp}, RunParams},
     {"configure", "change the settings of one or every instrument", {ConfigureHelp}, RunConfigure},
     {"set-clock", "set the instrument clock to the PC's time", {SetClockHelp}, RunSetClock},
     {"stop", "stop a running recording", {StopHelp}, RunStop},

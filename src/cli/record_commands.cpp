@@ -184,7 +184,7 @@ std::string InfoHelp() {
         "Shows the record file FILE (*.QXRec) as 'name: value' lines: File, Model,\n"
         "Downloaded, Samples, First sample and Last sample (local times\n"
         "YYYY-MM-DD HH:MM:SS), then under Parameters: one indented 'label<TAB>text'\n"
-        "line per parameter of the recording. When the file holds fewer samples than\n"
+        "line per setting of the recording. When the file holds fewer samples than\n"
         "its header names, the Samples line gives both numbers.\n"
         "\n"
         "When FILE cannot be read, the line after %s says why: the\n"
@@ -219,7 +219,7 @@ std::string ExportHelp() {
         "  --format F         xlsx: workbook with the sheets %s, %s and %s\n"
         "                     (the figures of qxlog-cli stats, record limits), the\n"
         "                     times as date-time cells; text: UTF-16 text with the\n"
-        "                     parameters, a header and the samples, comma-separated;\n"
+        "                     settings, a header and the samples, comma-separated;\n"
         "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
         "                     Without it, OUT ending in .xls or .xlsx gives a\n"
         "                     workbook, .csv the CSV and any other extension the\n"
@@ -245,7 +245,7 @@ std::string ExportHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {"info", "show a record file: model, times, sample count, parameters", {InfoHelp}, RunInfo},
+    {"info", "show a record file: model, times, sample count, settings", {InfoHelp}, RunInfo},
     {"export",
      "export the samples of a record file to xlsx, UTF-16 text or CSV",
      {ExportHelp},

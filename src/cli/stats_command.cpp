@@ -56,7 +56,7 @@ std::optional<LimitOption> ParseLimit(const std::string& text, std::string* prob
     const size_t eq = text.find('=');
     const size_t comma = text.rfind(',');
     if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
-        *problem = "--limit needs SERIES=LOW,HIGH, not '" + text + "'";
+        *problem = "--limit needs CHANNEL=LOW,HIGH, not '" + text + "'";
         return std::nullopt;
     }
     LimitOption o;
@@ -385,11 +385,11 @@ std::string StatsHelp() {
     return FormatHelp(
         "Usage: qxlog-cli stats FILE [--last-days N | --last-months N |\n"
         "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                       [--limit SERIES=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
+        "                       [--limit CHANNEL=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
         "                       [--json]\n"
         "\n"
         "Prints the figures of the samples of the record file FILE within a time\n"
-        "window (all samples unless a window is given), for every series the record\n"
+        "window (all samples unless a window is given), for every channel the record\n"
         "browser lists, in list order: samples with a value, missing values (empty\n"
         "cells, such as a dew point at 0 %%RH), minimum and maximum with the time they\n"
         "first occur, mean and standard deviation (n - 1); for the measured\n"
@@ -401,16 +401,16 @@ std::string StatsHelp() {
         "sample time, samples, time and peak. All figures come from the values as the\n"
         "list shows them; mean, standard deviation and MKT carry two decimals more.\n"
         "The header states the activation energy dH, and the limit table where each\n"
-        "series' limits come from (%s or %s). The options may come before or after\n"
+        "channel's limits come from (%s or %s). The options may come before or after\n"
         "FILE.\n"
         "\n"
         "How excursions count:\n"
         "  equal              a value equal to a limit is inside it; values and the\n"
         "                     record's limits are compared as the list shows them, so\n"
         "                     a record counts the same excursions in °C and in °F\n"
-        "  time               samples x the record interval: a one-sample excursion\n"
-        "                     lasts one interval, and at 300 s an excursion shown from\n"
-        "                     16:20 to 16:25 lasts 600 s\n"
+        "  time               samples x the recording interval: a one-sample\n"
+        "                     excursion lasts one interval, and at 300 s an excursion\n"
+        "                     shown from 16:20 to 16:25 lasts 600 s\n"
         "  missing            a missing value ends an excursion and adds no time\n"
         "  low above high     record limits with the low limit above the high one are\n"
         "                     named in a warning line, and each side is counted on\n"
@@ -422,42 +422,42 @@ std::string StatsHelp() {
         "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
         "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
         "                     last day in local time; the two go together\n"
-        "  --limit SERIES=LOW,HIGH\n"
-        "                     limits in the series' display unit instead of the\n"
+        "  --limit CHANNEL=LOW,HIGH\n"
+        "                     limits in the channel's display unit instead of the\n"
         "                     record's, for example --limit temp=2,8; either side may\n"
-        "                     be left empty for none (--limit hum=,80). SERIES is one\n"
+        "                     be left empty for none (--limit hum=,80). CHANNEL is one\n"
         "                     of the ids temp, hum, dew, density, pressure,\n"
-        "                     diffpressure, sound, flow, co2, hcho, or a series name\n"
+        "                     diffpressure, sound, flow, co2, hcho, or a channel name\n"
         "                     or list title in Chinese or English (%s, %s, Dew\n"
         "                     point), whatever the language. A limit must be a finite\n"
-        "                     number within what the series can show: temperature\n"
+        "                     number within what the channel can show: temperature\n"
         "                     -40..369.5 °C, dew point -100..369.5 °C (in °F on a\n"
         "                     Fahrenheit record), humidity 0..100 %%RH, pressure\n"
         "                     0..6553.5 hPa and differential pressure\n"
         "                     -3276.8..3276.7 hPa (in the record's pressure unit),\n"
         "                     sound level 0..200 dB, flow -1000000..1000000, CO2\n"
         "                     0..65535 ppm, formaldehyde 0..655.35 mg/m3, air density\n"
-        "                     0..10 kg/m3. Repeat it for several series; the last one\n"
-        "                     given for a series counts\n"
+        "                     0..10 kg/m3. Repeat it for several channels; the last one\n"
+        "                     given for a channel counts\n"
         "  --mkt-dh KJ_PER_MOL\n"
         "                     the activation energy of the MKT in kJ/mol (1..1000);\n"
         "                     default 83.144, for which dH/R is 10000 K\n"
         "  --json             one JSON object instead of the table: file, model,\n"
         "                     number, name, query, interval_s, first, last, samples,\n"
-        "                     mkt_dh_kj_mol and series, each with id (as for\n"
-        "                     --limit), title, unit, count, missing, min, min_time,\n"
-        "                     max, max_time, mean, stdev, mkt and limits (source\n"
-        "                     \"record\" or \"given\", low, high, inverted, below,\n"
-        "                     above, excursions); times in ISO 8601 local time with\n"
-        "                     offset, absent values left out\n"
+        "                     mkt_dh_kj_mol and \"series\" (the channels), each with\n"
+        "                     id (as for --limit), title, unit, count, missing, min,\n"
+        "                     min_time, max, max_time, mean, stdev, mkt and limits\n"
+        "                     (source \"record\" or \"given\", low, high, inverted,\n"
+        "                     below, above, excursions); times in ISO 8601 local time\n"
+        "                     with offset, absent values left out\n"
         "\n"
         "One window at most: --last-days, --last-months or --from with --to.\n"
         "\n"
         "Exit status:\n"
         "  0  figures printed, also when the window holds no sample\n"
         "  1  FILE cannot be read (%s)\n"
-        "  2  a missing or wrong argument, a --limit for a series the record does not\n"
-        "     list, or a limit out of the series' range",
+        "  2  a missing or wrong argument, a --limit for a channel the record does\n"
+        "     not list, or a limit out of the channel's range",
         Tr("记录"), Tr("用户"), SeriesTitle(0, units).c_str(), Tr(units.names[2]),
         Quoted(OpenFailedMessage("FILE")).c_str());
 }
@@ -523,7 +523,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
             for (const SampleColumn& c : table->Columns()) {
                 if (c.series >= 0) titles += (titles.empty() ? "" : ", ") + c.title;
             }
-            return Usage("--limit: the record lists no series '" + o.series + "' (it lists " +
+            return Usage("--limit: the record lists no channel '" + o.series + "' (it lists " +
                          titles + ")");
         }
         const RecordUnits& units = table->Units();
@@ -531,7 +531,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
         for (const std::optional<double>& v : {o.limits.low, o.limits.high}) {
             if (v && !range.Contains(*v)) {
                 const int d = CellDecimals(series, units);
-                return Usage("--limit " + o.text + ": the limits of this series lie within " +
+                return Usage("--limit " + o.text + ": the limits of this channel lie within " +
                              LimitFigureText(range.low, d) + " and " +
                              LimitFigureText(range.high, d) + " " +
                              units.units[static_cast<size_t>(series)]);

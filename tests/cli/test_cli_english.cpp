@@ -67,7 +67,11 @@ TEST(CliEnglish, OutputMessagesAndExport) {
     ExpectTranslated(run.out);
     run = RunCli({"--lang", "en", "--simulate", "QX390", "status"});
     EXPECT_NE(run.out.find("\nSound level low limit: 40 dB"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\nFrequency weighting: A\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nWeighting: A\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nSampling speed: Fast\n"), std::string::npos) << run.out;
+    run = RunCli({"--lang", "en", "--simulate", "QX7000", "status"});
+    EXPECT_NE(run.out.find("\nCO2: "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("PPM"), std::string::npos) << run.out;
 
     run = with(en, {"params"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -102,7 +106,8 @@ TEST(CliEnglish, OutputMessagesAndExport) {
     run = RunCli({"--lang", "en", "stats", record.str()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(run.out.starts_with("File: " + record.str() + "\n")) << run.out;
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("Recording interval: \\d+ s  Samples: 864")))
+    EXPECT_TRUE(
+        std::regex_search(run.out, std::regex("Recording interval: \\d+ s  Selected samples: 864")))
         << run.out;
     EXPECT_NE(run.out.find("Longest excursion"), std::string::npos) << run.out;
     ExpectTranslated(run.out);

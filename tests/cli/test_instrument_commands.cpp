@@ -51,8 +51,13 @@ TEST(CliInstrument, RecordedParamsAndDeviceChoice) {
 
     run = RunCli({"--simulate", "QX390", "--device", "3", "status"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("--device 3"), std::string::npos);
+    EXPECT_NE(run.err.find("--device 3: only instrument 0 is attached\n"), std::string::npos);
     EXPECT_NE(run.err.find("没发现有效设备!"), std::string::npos);
+    // The last index and one past it.
+    EXPECT_EQ(RunCli({"--simulate", "QX390,QX450", "--device", "1", "list"}).exitCode, 0);
+    run = RunCli({"--simulate", "QX390,QX450", "--device", "2", "list"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "qxlog-cli: --device 2: only instruments 0 to 1 are attached\n");
 }
 
 TEST(CliInstrument, StatusShowsTheModelsReadings) {

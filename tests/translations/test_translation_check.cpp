@@ -20,13 +20,19 @@ class TranslationCheckTest : public ::testing::Test {
         return dir_ / name;
     }
     std::string Check(const std::string& source, const std::string& catalogue,
-                      const std::string& ts = "") {
+                      const std::string& ts = "", const std::string& glossary = "",
+                      const std::string& document = "") {
         Write("src/a.cpp", source);
         std::vector<fs::path> tsFiles;
         if (!ts.empty()) tsFiles.push_back(Write("a_en.ts", "<TS>" + ts + "</TS>"));
+        std::vector<fs::path> documents;
+        if (!document.empty()) documents.push_back(Write("Help.html", document));
         std::string all;
         for (const std::string& l :
-             CheckTranslations({dir_ / "src"}, {Write("a_en.inc", catalogue)}, tsFiles).lines)
+             CheckTranslations({dir_ / "src"}, {Write("a_en.inc", catalogue)}, tsFiles,
+                               glossary.empty() ? fs::path() : Write("glossary.md", glossary),
+                               documents)
+                 .lines)
             all += l + "\n";
         return all;
     }
@@ -62,9 +68,71 @@ TEST_F(TranslationCheckTest, ReportsWhatIsMissingOrBroken) {
     EXPECT_EQ(problems.find("旧的"), std::string::npos) << problems;
 }
 
+TEST_F(TranslationCheckTest, CountsAndContextsNeedTheirOwnEntries) {
+    const std::string problems = Check(
+        "auto a = TrN(\"%d 天\", n); auto b = Tr(\"%d 月\"); auto c = TrN(\"%d 年\", n);\n"
+        "auto d = Tr(\"在 %d 和 %d 之间\", \"dB\"); auto e = Tr(\"在 %d 和 %d 之间\", \"%RH\");",
+        "{\"%d 天\", \"%d day\", \"%d days\"},\n{\"%d 月\", \"%d month\", \"%d months\"},\n"
+        "{\"%d 年\", \"%d years\"},\n"
+        "{.zh = \"在 %d 和 %d 之间\", .en = \"between %d and %d dB\", .context = \"dB\"},\n"
+        "{.zh = \"在 %d 和 %d 之间\", .en = \"between %d and %d\", .context = \"℃\"},\n"
+        "{\"日期[%s],向前%d天\", \"last %2$d day up to %1$s\", \"last %2$s days up to %1$d\"},");
+    for (const char* expected :
+         {"\"%d 月\" has a plural English but is shown without a count",
+          "\"%d 年\" is shown with a count, but its English has no plural",
+          "no English for \"在 %d 和 %d 之间\" (context \"%RH\")",
+          "\"在 %d 和 %d 之间\" (context \"℃\") is translated but no Tr()",
+          "the English \"last %2$s days up to %1$d\" lost or changed a format argument"})
+        EXPECT_NE(problems.find(expected), std::string::npos) << expected << "\n" << problems;
+    EXPECT_EQ(problems.find("\"%d 天\""), std::string::npos) << problems;
+    EXPECT_EQ(problems.find("(context \"dB\")"), std::string::npos) << problems;
+    EXPECT_EQ(problems.find("last %2$d day up"), std::string::npos) << problems;
+}
+
+TEST_F(TranslationCheckTest, GlossaryNamesTheTextAndTheEntryItBreaks) {
+    const std::string glossary =
+        "## Terms\n| 中文 | English | Where used |\n|---|---|---|\n"
+        "| 记录的参数 | Recording settings | lists |\n| 参数 | setting | everywhere |\n"
+        "| 设备 | instrument | everywhere |\n| 流量计算参数 | flow coefficient | flow meter |\n"
+        "## Not used\n| English not used | Instead |\n|---|---|\n| series | channel |\n"
+        "| PPM | ppm |\n"
+        "## Kept on purpose\n| Text | Term | Why |\n|---|---|---|\n"
+        "| `没发现设备` | 设备 | the state |\n| `\"series\"` | series | a JSON key |\n"
+        "| `关于设备` | 设备 | no longer needed |\n";
+    const std::string problems = Check(
+        "auto a = Tr(\"记录的参数\"); auto b = Tr(\"读入参数\"); auto c = Tr(\"没发现设备\");\n"
+        "auto d = Tr(\"流量计算参数1\");",
+        "{\"记录的参数\", \"Record settings\"},\n{\"读入参数\", \"Read Parameters\"},\n"
+        "{\"没发现设备\", \"Not connected\"},\n{\"流量计算参数1\", \"Flow coefficient 1\"},",
+        "<message><source>连接设备(&amp;C)</source><translation>Connect "
+        "Instr&amp;ument</translation>"
+        "</message><message><source>选择设备</source><translation>Select Device</translation>"
+        "</message><message><source>曲线</source><translation>Each series in ppm</translation>"
+        "</message>",
+        glossary, "<p>The \"series\" key lists every channel.</p>\n<p>Timeseries of PPM.</p>\n");
+    for (const char* expected :
+         {"a_en.inc:1: the English \"Record settings\" of \"记录的参数\" does not say \"Recording "
+          "settings\" for 记录的参数 (glossary.md:4)",
+          "a_en.inc:2: the English \"Read Parameters\" of \"读入参数\" does not say \"setting\"",
+          "a_en.ts:1: the English \"Select Device\" of \"选择设备\" does not say \"instrument\"",
+          "a_en.ts:1: \"Each series in ppm\" says \"series\", which the glossary words as "
+          "\"channel\" (glossary.md:11)",
+          "Help.html:2: \"<p>Timeseries of PPM.</p>\" says \"PPM\"",
+          "glossary.md:18: \"关于设备\" is kept on purpose, but nothing needs it any more"})
+        EXPECT_NE(problems.find(expected), std::string::npos) << expected << "\n" << problems;
+    // Longest term first, mnemonics ignored, kept texts and phrases, words only whole.
+    for (const char* passes :
+         {"of \"流量计算参数1\"", "of \"连接设备(&C)\"", "of \"没发现设备\"", "Help.html:1",
+          "Timeseries of PPM.</p>\" says \"series\"", "ppm\" says \"PPM\""})
+        EXPECT_EQ(problems.find(passes), std::string::npos) << passes << "\n" << problems;
+}
+
 TEST(TranslationCheck, FormatArguments) {
     EXPECT_EQ(PrintfConversions("%-5s %.*s 100%% %lld %.1f%%RH"),
               (std::vector<std::string>{"%-5s", "%.*s", "%lld", "%.1f"}));
+    EXPECT_EQ(PrintfConversions("%2$d of %1$s"), (std::vector<std::string>{"%s", "%d"}));
+    EXPECT_NE(PrintfConversions("%2$d of %s"), (std::vector<std::string>{"%s", "%d"}));
+    EXPECT_NE(PrintfConversions("%3$d of %1$s"), (std::vector<std::string>{"%s", "%d"}));
     EXPECT_EQ(QtArguments("%2 of %1, %L3 %n"), (std::vector<std::string>{"%1", "%2", "%L3", "%n"}));
 }
 

@@ -16,9 +16,11 @@ std::string msg::AccessDeniedMessage(const std::string& devicePath) {
 }
 
 std::string msg::AskClearRecordingMessage(uint32_t count) {
-    return StrFormat(Tr("仪器中有%u个记录数据,设置参数后将被清除!\n如要保留这些数据,请先接收数据.\n"
-                        "确定要设置参数吗?"),
-                     count);
+    return StrFormat(
+        TrN("仪器中有%u个记录数据,设置参数后将被清除!\n如要保留这些数据,请先接收数据.\n"
+            "确定要设置参数吗?",
+            count),
+        count);
 }
 
 namespace {

@@ -16,22 +16,31 @@ constexpr TextPair kCoreEnglish[] = {
 #include "core_records_en.inc"
 };
 
+// Entries with a context are found under context + '\x04' + Chinese, as gettext keys them.
+std::string KeyOf(std::string_view zh, const char* context) {
+    std::string key;
+    if (context) key.append(context).push_back('\x04');
+    key.append(zh);
+    return key;
+}
+
 struct Catalogue {
     std::mutex mutex;
     std::vector<std::span<const TextPair>> tables{kCoreEnglish};
-    std::unordered_map<std::string_view, const char*> english;
+    std::unordered_map<std::string, const TextPair*> english;
     bool built = false;
 
-    const char* Find(std::string_view zh) {
+    const TextPair* Find(std::string_view zh, const char* context = nullptr) {
         std::lock_guard lock(mutex);
         if (!built) {
             english.clear();
             for (const auto& table : tables)
                 for (const TextPair& pair : table)
-                    english.emplace(pair.zh, pair.en);
+                    english.emplace(KeyOf(pair.zh, pair.context), &pair);
             built = true;
         }
-        const auto it = english.find(zh);
+        auto it = english.find(KeyOf(zh, context));
+        if (it == english.end() && context) it = english.find(std::string(zh));
         return it == english.end() ? nullptr : it->second;
     }
 };
@@ -143,19 +152,30 @@ void AddEnglishTexts(std::span<const TextPair> texts) {
 }
 
 const char* Tr(const char* zh) {
-    if (g_language == Language::kChinese || !zh) return zh;
-    const char* en = TheCatalogue().Find(zh);
-    return en ? en : zh;
+    return Tr(zh, nullptr);
 }
 
 std::string Tr(const std::string& zh) {
     return Tr(zh.c_str());
 }
 
+const char* Tr(const char* zh, const char* context) {
+    if (g_language == Language::kChinese || !zh) return zh;
+    const TextPair* pair = TheCatalogue().Find(zh, context);
+    return pair ? pair->en : zh;
+}
+
+const char* TrN(const char* zh, long long n) {
+    if (g_language == Language::kChinese || !zh) return zh;
+    const TextPair* pair = TheCatalogue().Find(zh);
+    if (!pair) return zh;
+    return IsEnglishOne(n) || !pair->other ? pair->en : pair->other;
+}
+
 std::optional<std::string_view> EnglishOf(std::string_view zh) {
-    const char* en = TheCatalogue().Find(zh);
-    if (!en) return std::nullopt;
-    return std::string_view(en);
+    const TextPair* pair = TheCatalogue().Find(zh);
+    if (!pair) return std::nullopt;
+    return std::string_view(pair->en);
 }
 
 }  // namespace qx

@@ -6,6 +6,8 @@
 // Qt's tr() and res/translations/*_en.ts. A text is marked where it is written:
 //
 //   Tr("文件:%s\n不能打开!")          translated where it is used
+//   Tr("数值范围应在%d-%d之间!", "℃")  the same Chinese, worded for a context (a unit here)
+//   TrN("当前日期[%s],向前%d天", n)    with a count: the English for one or for other counts
 //   TrNoop("低温报警")                 in a table; the user of the table calls Tr()
 //   NoTr("帮助.mht")                   never translated
 //
@@ -53,9 +55,15 @@ LanguageChoice ReadLanguageSetting(const std::string& path);
 Language CurrentLanguage();
 void SetLanguage(Language language);
 
+// A catalogue entry: {"中文", "English"}; {"中文", "one", "other"} for a text with a count
+// (the English for a count of one and for any other count); {.zh = ..., .en = ...,
+// .context = "℃"} for the Chinese worded differently in English where it is used for one thing.
+// English may take the arguments in another order with printf's positions ("%2$d ... %1$s").
 struct TextPair {
     const char* zh;
     const char* en;
+    const char* other = nullptr;    // the English for counts other than one
+    const char* context = nullptr;  // the context of Tr(zh, context)
 };
 
 // Adds a catalogue (static storage) to the ones of the core; programs call it at start.
@@ -65,6 +73,12 @@ void AddEnglishTexts(std::span<const TextPair> texts);
 // English (zh itself when a catalogue lacks it, which the translation check reports).
 const char* Tr(const char* zh) __attribute__((format_arg(1)));
 std::string Tr(const std::string& zh);
+// The text as it reads in a context: zh in Chinese, the entry of zh and context in English (the
+// context-free one when there is none).
+const char* Tr(const char* zh, const char* context) __attribute__((format_arg(1)));
+// A text that shows a count n: zh in Chinese; in English the entry's one form for n == 1, its
+// other form for any other n (the one form when the entry has no other).
+const char* TrN(const char* zh, long long n) __attribute__((format_arg(1)));
 // Marks a text in a table for the translation check; translated where the table is used.
 constexpr const char* TrNoop(const char* zh) {
     return zh;
@@ -78,5 +92,10 @@ constexpr const char* NoTr(const char* zh) {
 
 // The English of zh, or nothing when no catalogue has it (the translation check).
 std::optional<std::string_view> EnglishOf(std::string_view zh);
+
+// The English plural rule: the "one" form for exactly 1, the "other" form for 0, 2, 3, ...
+inline bool IsEnglishOne(long long n) {
+    return n == 1;
+}
 
 }  // namespace qx

@@ -172,11 +172,13 @@ void MakeParamTexts(ParamTexts& out, const ParamBlock* block, InstrumentTypeId t
         out[T::StartMode] = startMode != 0 ? Tr("立即测量") : Tr("手动测量");
     }
 
-    // Alarm flags (each word followed by a blank) and flow coefficients.
+    // Alarm flags (each word followed by a blank) and flow coefficients. Without an alarm the
+    // Chinese list leaves the cell empty; English says "None", as a blank reads as unknown.
     auto flags = [&](size_t lowOff, size_t highOff, const char* low, const char* high) {
         std::string s;
         if (b.U8(lowOff)) s.append(Tr(low)).append(" ");
         if (b.U8(highOff)) s.append(Tr(high)).append(" ");
+        if (s.empty() && CurrentLanguage() == Language::kEnglish) s = Tr("无");
         return s;
     };
     out[T::TemperatureAlarms] =

@@ -267,6 +267,20 @@ std::string StepText(int64_t n, int decimals) {
     return fraction.empty() ? text : text + "." + fraction;
 }
 
+// The range messages of entries in a unit: the Chinese names no unit, the English does.
+const char* HumidityRangeFormat() {
+    return Tr("请输入一个在 %d 和 %d 之间的整数。", "%RH");
+}
+const char* SoundRangeFormat() {
+    return Tr("请输入一个在 %d 和 %d 之间的整数。", "dB");
+}
+const char* Co2RangeFormat() {
+    return Tr("请输入一个在 %d 和 %d 之间的整数。", "ppm");
+}
+const char* DelayRangeFormat() {
+    return Tr("请输入一个在 %d 和 %d 之间的整数。", "min");
+}
+
 }  // namespace
 
 std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, InstrumentTypeId type,
@@ -278,20 +292,23 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
         error = EditorFieldError{field, std::move(message)};
         return false;
     };
-    auto takeInt = [&](F field, const std::string& text, int32_t& out, bool ranged, int32_t lo,
-                       int32_t hi) {
+    // rangeFormat: "请输入一个在 %d 和 %d 之间的整数。" as the entry's unit words it; none: no
+    // range.
+    auto takeInt = [&](F field, const std::string& text, int32_t& out, const char* rangeFormat,
+                       int32_t lo, int32_t hi) {
         const std::optional<int32_t> x = ParseFieldInt(text);
         if (!x) return fail(field, Tr("请输入一个整数。"));
-        if (ranged && (*x < lo || *x > hi)) return fail(field, IntRangeMessage(lo, hi));
+        if (rangeFormat && (*x < lo || *x > hi)) return fail(field, StrFormat(rangeFormat, lo, hi));
         out = *x;
         return true;
     };
-    auto takeFloat = [&](F field, const std::string& text, float& out, float lo, float hi) {
+    auto takeFloat = [&](F field, const std::string& text, float& out, float lo, float hi,
+                         const char* rangeFormat) {
         const std::optional<float> x = ParseFieldFloat(text);
         if (!x) return fail(field, Tr("请输入一个数字。"));
         if (*x < lo || *x > hi) {
-            return fail(field, StrFormat(Tr("请输入一个在 %s 和 %s 之间的数字。"),
-                                         FieldFloatText(lo).c_str(), FieldFloatText(hi).c_str()));
+            return fail(field, StrFormat(rangeFormat, FieldFloatText(lo).c_str(),
+                                         FieldFloatText(hi).c_str()));
         }
         out = *x;
         return true;
@@ -336,16 +353,18 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
             if (!ShowsTemperature(type) || limit >= kLowestTemperatureLimit) return true;
             return fail(field, StrFormat(Tr("温度报警域值不能低于%d!"), kLowestTemperatureLimit));
         };
-        if (!takeInt(F::kTemperatureLow, t.temperatureLow, v.temperatureLow, false, 0, 0) ||
-            !takeInt(F::kTemperatureHigh, t.temperatureHigh, v.temperatureHigh, false, 0, 0) ||
+        if (!takeInt(F::kTemperatureLow, t.temperatureLow, v.temperatureLow, nullptr, 0, 0) ||
+            !takeInt(F::kTemperatureHigh, t.temperatureHigh, v.temperatureHigh, nullptr, 0, 0) ||
             !notTooLow(F::kTemperatureLow, v.temperatureLow) ||
             !notTooLow(F::kTemperatureHigh, v.temperatureHigh) ||
             !ordered(ShowsTemperature(type), v.temperatureLow, v.temperatureHigh,
                      F::kTemperatureLow, Tr("温度报警域值的低值应小于高值!"))) {
             return false;
         }
-        if (!takeInt(F::kHumidityLow, t.humidityLow, v.humidityLow, true, 0, 100) ||
-            !takeInt(F::kHumidityHigh, t.humidityHigh, v.humidityHigh, true, 0, 100) ||
+        if (!takeInt(F::kHumidityLow, t.humidityLow, v.humidityLow, HumidityRangeFormat(), 0,
+                     100) ||
+            !takeInt(F::kHumidityHigh, t.humidityHigh, v.humidityHigh, HumidityRangeFormat(), 0,
+                     100) ||
             !ordered(!HidesHumidity(type), v.humidityLow, v.humidityHigh, F::kHumidityLow,
                      Tr("湿度报警域值的低值应小于高值!"))) {
             return false;
@@ -356,27 +375,29 @@ std::optional<EditorFieldError> TakeEditorFields(const EditorFieldTexts& t, Inst
             return m.empty() || fail(field, m);
         };
         if (Gas(type) == GasKind::kFormaldehyde) {
-            if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f) ||
+            if (!takeFloat(F::kGasLimit, t.gasLimit, v.formaldehydeLimit, 0.01f, 10.0f,
+                           Tr("请输入一个在 %s 和 %s 之间的数字。", "mg/m3")) ||
                 !held(F::kGasLimit, t.gasLimit, true, 2)) {
                 return false;
             }
-        } else if (!takeInt(F::kGasLimit, t.gasLimit, v.co2Limit, true, 1, 9999)) {
+        } else if (!takeInt(F::kGasLimit, t.gasLimit, v.co2Limit, Co2RangeFormat(), 1, 9999)) {
             return false;
         }
-        if (!takeInt(F::kSoundLow, t.soundLow, v.soundLow, true, 0, 150) ||
-            !takeInt(F::kSoundHigh, t.soundHigh, v.soundHigh, true, 0, 150) ||
+        if (!takeInt(F::kSoundLow, t.soundLow, v.soundLow, SoundRangeFormat(), 0, 150) ||
+            !takeInt(F::kSoundHigh, t.soundHigh, v.soundHigh, SoundRangeFormat(), 0, 150) ||
             !ordered(Has(type, kEditorSoundAlarm), v.soundLow, v.soundHigh, F::kSoundLow,
                      Tr("噪声报警域值的低值应小于高值!"))) {
             return false;
         }
         const bool flow = Has(type, kEditorFlow);
-        return takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f) &&
+        const char* coefficientRange = Tr("请输入一个在 %s 和 %s 之间的数字。");
+        return takeFloat(F::kFlow1, t.flow1, v.flow.c1, -9.999f, 9.999f, coefficientRange) &&
                held(F::kFlow1, t.flow1, flow, 3) &&
-               takeFloat(F::kFlow2, t.flow2, v.flow.c2, -9.9999f, 9.9999f) &&
+               takeFloat(F::kFlow2, t.flow2, v.flow.c2, -9.9999f, 9.9999f, coefficientRange) &&
                held(F::kFlow2, t.flow2, flow, 4) &&
-               takeFloat(F::kFlow3, t.flow3, v.flow.c3, -99.999f, 99.999f) &&
+               takeFloat(F::kFlow3, t.flow3, v.flow.c3, -99.999f, 99.999f, coefficientRange) &&
                held(F::kFlow3, t.flow3, flow, 3) &&
-               takeInt(F::kStartDelay, t.startDelay, v.startDelay, true, 0, 1000);
+               takeInt(F::kStartDelay, t.startDelay, v.startDelay, DelayRangeFormat(), 0, 1000);
     }();
     if (ok) values = v;
     return error;
@@ -395,18 +416,24 @@ int32_t ConvertTemperatureLimit(int32_t value, int fromUnit, int toUnit) {
 std::string IntervalRangeMessage(int32_t interval, int intervalUnit) {
     const int max = intervalUnit == 2 ? 24 : 60;
     if (interval >= 1 && interval <= max) return {};
-    return StrFormat(Tr("数值范围应在1-%d之间!"), max);
+    // Units 0 seconds, 1 minutes, 2 hours; any other counts as seconds.
+    const char* format = intervalUnit == 1   ? Tr("数值范围应在1-%d之间!", "min")
+                         : intervalUnit == 2 ? Tr("数值范围应在1-%d之间!", "h")
+                                             : Tr("数值范围应在1-%d之间!", "s");
+    return StrFormat(format, max);
 }
 
 std::string RecordCountRangeMessage(int32_t count, int maxCount) {
     if (count >= 1 && count <= maxCount) return {};
-    return StrFormat(Tr("数值范围应在%d-%d之间!"), 1, maxCount);
+    return StrFormat(Tr("数值范围应在%d-%d之间!", "samples"), 1, maxCount);
 }
 
 std::string TemperatureRangeMessage(int32_t limit, int temperatureUnit) {
     const int max = temperatureUnit == 1 ? 176 : 80;
     if (limit >= -40 && limit <= max) return {};
-    return StrFormat(Tr("数值范围应在%d-%d之间!"), -40, max);
+    return StrFormat(temperatureUnit == 1 ? Tr("数值范围应在%d-%d之间!", "℉")
+                                          : Tr("数值范围应在%d-%d之间!", "℃"),
+                     -40, max);
 }
 
 std::string RecordingDurationText(int32_t count, int32_t interval, int intervalUnit) {

@@ -63,8 +63,10 @@ RecordUnits RecordUnitsOf(uint8_t unitByte, InstrumentTypeId type) {
         u.names[s] = Tr(u.nameKeys[s]);
     u.ids = {"temp",  "hum",  flowMeter ? "density" : "dew", "pressure", "diffpressure",
              "sound", "flow", formaldehyde ? "hcho" : "co2"};
-    u.units = {temp, "%RH",      flowMeter ? "kg/m3" : temp,    u.pressure.name, u.pressure.name,
-               "dB", u.flowUnit, formaldehyde ? "mg/m3" : "PPM"};
+    // CO2 in "PPM" as the instrument writes it; English writes the unit "ppm".
+    u.units = {
+        temp, "%RH",      flowMeter ? "kg/m3" : temp,        u.pressure.name, u.pressure.name,
+        "dB", u.flowUnit, formaldehyde ? "mg/m3" : Tr("PPM")};
     return u;
 }
 

@@ -69,8 +69,8 @@ QueryWindow MakeQueryWindow(const QueryRequest& request, int64_t now) {
             w.bounded = true;
             w.from = now - int64_t{request.days} * 86400;
             w.to = now;
-            w.condition =
-                StrFormat(Tr("当前日期[%s],向前%d天"), DateText(now).c_str(), request.days);
+            w.condition = StrFormat(TrN("当前日期[%s],向前%d天", request.days),
+                                    DateText(now).c_str(), request.days);
             break;
         case QueryMode::LastMonths: {
             std::tm tm = LocalCalendar(now);
@@ -81,8 +81,8 @@ QueryWindow MakeQueryWindow(const QueryRequest& request, int64_t now) {
             w.bounded = true;
             w.from = FromLocalCalendar(tm);
             w.to = now;
-            w.condition =
-                StrFormat(Tr("当前日期[%s],向前%d月"), DateText(now).c_str(), request.months);
+            w.condition = StrFormat(TrN("当前日期[%s],向前%d月", request.months),
+                                    DateText(now).c_str(), request.months);
             break;
         }
         case QueryMode::DateRange:

@@ -82,7 +82,7 @@ void WriteHeader(StatisticsWriter& w, const RecordStatistics& rs) {
     number(Tr("记录间隔(秒)"), static_cast<double>(rs.interval));
     time(Tr("开始时间"), rs.first, rs.samples > 0);
     time(Tr("结束时间"), rs.last, rs.samples > 0);
-    number(Tr("记录数"), rs.samples);
+    number(Tr("记录数", "query"), rs.samples);
     number(Tr("活化能(kJ/mol)"), rs.activationEnergy);
 }
 

@@ -10,7 +10,15 @@
 #include "gui/common/app_pictures.h"
 #include "gui/common/prompter.h"
 
+#ifndef QX_VERSION
+#error "QX_VERSION (the project version) comes from the build"
+#endif
+
 namespace qx {
+
+QString CAboutDlg::Version() {
+    return QStringLiteral(QX_VERSION);
+}
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr(kTitle));
@@ -25,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     product->setFont(bold);
-    auto* version = new QLabel(tr(kVersionText), this);
+    auto* version = new QLabel(tr(kVersionText).arg(Version()), this);
     auto* maker = new QLabel(QString::fromUtf8(kMakerName), this);
     link_ = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(QLatin1String(kMakerUrl)), this);
     link_->setObjectName(QStringLiteral("makerLink"));

@@ -1,5 +1,6 @@
-// CAboutDlg: the about box "关于测试仪" with the program icon, "1.0 版", the maker's name, a
-// link to the maker's web page (opened in the system browser) and "确定".
+// CAboutDlg: the about box "关于测试仪" with the program icon, the version ("1.0.0 版", the
+// program's version as qxlog-cli --version gives it), the maker's name, a link to the maker's
+// web page (opened in the system browser) and "确定".
 #pragma once
 
 #include <QCoreApplication>
@@ -14,7 +15,9 @@ class CAboutDlg : public QDialog {
     Q_OBJECT
   public:
     static constexpr const char* kTitle = QT_TRANSLATE_NOOP("qx::CAboutDlg", "关于测试仪");
-    static constexpr const char* kVersionText = QT_TRANSLATE_NOOP("qx::CAboutDlg", "1.0 版");
+    static constexpr const char* kVersionText = QT_TRANSLATE_NOOP("qx::CAboutDlg", "%1 版");
+    // The program's version, "1.0.0".
+    static QString Version();
     static constexpr const char* kMakerName = "Vornak";
     static constexpr const char* kMakerUrl = "https://www.vornak.example/";
 

@@ -52,10 +52,16 @@ QString WindowCaption(const QString& documentTitle) {
 
 QString ConnectionPaneText(bool connected, bool statusOk, InstrumentTypeId type) {
     if (!connected) return QCoreApplication::translate("qx::CMainFrame", "没发现设备");
-    return QCoreApplication::translate("qx::CMainFrame", "%1:连接<%2>")
-        .arg(ToQString(ModelDisplayName(type)),
-             statusOk ? QCoreApplication::translate("qx::CMainFrame", "联机")
-                      : QCoreApplication::translate("qx::CMainFrame", "未联机"));
+    // The model's display name ("QX450Meter"), which English calls by the model alone.
+    const std::string model = ModelName(type);
+    const QString name =
+        model.empty()
+            ? QString()
+            : QCoreApplication::translate("qx::CMainFrame", "%1Meter").arg(ToQString(model));
+    // Whole texts, so that English can word the state its own way.
+    return (statusOk ? QCoreApplication::translate("qx::CMainFrame", "%1:连接<联机>")
+                     : QCoreApplication::translate("qx::CMainFrame", "%1:连接<未联机>"))
+        .arg(name);
 }
 
 }  // namespace qx

@@ -33,7 +33,8 @@ QString DocumentTitle(int view, bool recordLoaded, const QString& recordPath, bo
 QString WindowCaption(const QString& documentTitle);
 
 // The connection pane: "%s:连接<%s>" with the model's display name and "联机" while the status
-// reads succeed, else "未联机"; "没发现设备" while no instrument is chosen.
+// reads succeed, else "未联机"; "没发现设备" while no instrument is chosen. In English
+// "QX450: connected", "QX450: connected, not responding" and "Not connected".
 QString ConnectionPaneText(bool connected, bool statusOk, InstrumentTypeId type);
 
 }  // namespace qx

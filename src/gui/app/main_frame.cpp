@@ -334,6 +334,9 @@ void CMainFrame::CreateCentralArea() {
     captionPicture_->setFixedSize(16, 16);
     captionText_ = new QLabel(captionBar_);
     captionText_->setObjectName(QStringLiteral("captionText"));
+    // The record browser's query line is long in English: it goes on on a second line
+    // rather than being cut where the window is narrower.
+    captionText_->setWordWrap(true);
     row->addWidget(captionPicture_);
     row->addWidget(captionText_, 1);
     column->addWidget(captionBar_);

@@ -3,12 +3,14 @@
 #include <QButtonGroup>
 #include <QDateEdit>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <utility>
 
 #include "dialog_units.h"
 #include "form_fit.h"
@@ -108,10 +110,10 @@ QueryPanel::QueryPanel(QWidget* parent) : QObject(parent) {
     }
     days_ = new QueryCountEdit(1, kMaxQueryDays, parent);
     days_->setGeometry(DluRect(27, 32, 32, 13));
-    dayUnit_ = MakeLabel(parent, tr("天"), DluRect(62, 33, 18, 11));
+    dayUnit_ = MakeLabel(parent, QString(), DluRect(62, 33, 18, 11));
     months_ = new QueryCountEdit(1, kMaxQueryMonths, parent);
     months_->setGeometry(DluRect(27, 49, 32, 13));
-    monthUnit_ = MakeLabel(parent, tr("个月"), DluRect(62, 50, 20, 11));
+    monthUnit_ = MakeLabel(parent, QString(), DluRect(62, 50, 20, 11));
     start_ = MakePicker(parent, DluRect(27, 66, 57, 13));
     to_ = MakeLabel(parent, tr("至"), DluRect(15, 82, 10, 11));
     end_ = MakePicker(parent, DluRect(27, 81, 57, 13));
@@ -120,6 +122,9 @@ QueryPanel::QueryPanel(QWidget* parent) : QObject(parent) {
     query_->setEnabled(false);
 
     SetMode(QueryMode::All);
+    ShowCountWords();
+    for (QueryCountEdit* edit : {days_, months_})
+        connect(edit->Edit(), &QLineEdit::textChanged, this, &QueryPanel::ShowCountWords);
     connect(modes_, &QButtonGroup::idClicked, this, [this] { ApplyModeEnabling(); });
     connect(query_, &QPushButton::clicked, this, &QueryPanel::queryRequested);
 }
@@ -181,13 +186,28 @@ void QueryPanel::SetRange(int64_t start, int64_t end) {
     end_->setDate(DateOf(end));
 }
 
+void QueryPanel::ShowCountWords() {
+    dayUnit_->setText(tr("天", nullptr, days_->Value()));
+    monthUnit_->setText(tr("个月", nullptr, months_->Value()));
+}
+
 int QueryPanel::FitTexts() {
-    return FitRows({{radios_[0]},
-                    {radios_[1], days_, dayUnit_},
-                    {radios_[2], months_, monthUnit_},
-                    {radios_[3], start_},
-                    {to_, end_},
-                    {query_}});
+    // Room for the longer of the words for one and for several.
+    for (auto [label, text] :
+         {std::pair{dayUnit_, QT_TR_N_NOOP("天")}, std::pair{monthUnit_, QT_TR_N_NOOP("个月")}}) {
+        const QString one = tr(text, nullptr, 1), several = tr(text, nullptr, 2);
+        const QFontMetrics metrics(label->font());
+        label->setText(
+            metrics.horizontalAdvance(one) > metrics.horizontalAdvance(several) ? one : several);
+    }
+    const int wider = FitRows({{radios_[0]},
+                               {radios_[1], days_, dayUnit_},
+                               {radios_[2], months_, monthUnit_},
+                               {radios_[3], start_},
+                               {to_, end_},
+                               {query_}});
+    ShowCountWords();
+    return wider;
 }
 
 int QueryPanel::WidenForDates() {

@@ -4,7 +4,8 @@
 //
 // The counts are free text until a query reads them: the arrows step the number in the edit
 // (text that is no number counts as 0) within 1..300 days or 1..30 months, and a query checks
-// the count of the chosen mode with the standard validation messages.
+// the count of the chosen mode with the standard validation messages. The words after the
+// counts follow them where the language has plurals ("Last [1] day", "Last [2] days").
 #pragma once
 
 #include <QAbstractSpinBox>
@@ -93,6 +94,9 @@ class QueryPanel final : public QObject {
     void queryRequested();
 
   private:
+    // The day and month words for the counts in the edits.
+    void ShowCountWords();
+
     QGroupBox* group_ = nullptr;
     QButtonGroup* modes_ = nullptr;
     QRadioButton* radios_[4] = {};

@@ -261,7 +261,7 @@ void CSetParamDlg::BuildControls() {
     // CO2 or formaldehyde.
     gasLabel_ = Label(this, tr("CO2报警域值:"), "gasLabel");
     gasLimit_ = Edit(this, "gasLimit", 72);
-    gasUnit_ = Label(this, QStringLiteral("PPM  "), "gasUnit");
+    gasUnit_ = Label(this, tr("PPM  "), "gasUnit");
     auto* gasRow = Row(this, {Label(this, tr("高")), gasLimit_, gasUnit_});
     addRow(right, gasLabel_, gasRow);
     groups_[Group::kGas] = {gasLabel_, gasRow};

@@ -220,7 +220,7 @@ TEST(Comparison, EnglishSummary) {
     const auto c = Compare(ThreeLoggers(), request);
     const std::vector<std::string> lines = ComparisonSummary(*c);
     SetLanguage(Language::kChinese);
-    EXPECT_EQ(lines[0], "Temperature(℃), 3 instruments, query: All");
+    EXPECT_EQ(lines[0], "Temperature(℃), 3 instruments, query: all");
     EXPECT_EQ(lines[1], "Limits (user): - to 35");
     EXPECT_EQ(lines[6], "Largest spread: 28.0℃ (17-03-10 10:10:00, B2 测试点 above C3 测试点)");
 }

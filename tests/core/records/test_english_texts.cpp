@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/link/instrument_messages.h"
 #include "core/model/language.h"
 #include "core/model/param_editor_values.h"
 #include "core/model/param_profile.h"
@@ -62,8 +63,8 @@ TEST(EnglishTexts, ExportsParameterRowsAndMessages) {
     EXPECT_EQ(FirstLine(CsvBytes(table)), "Record,Time,Temperature(℃),Humidity(%RH),Dew point(℃)");
     EXPECT_EQ(QueryStatusLine(RecordHeaderText(MakeParamTexts(set->Params(), 1)), 3,
                               window.condition, table.RowCount()),
-              "Number: QX0001 Name: 测试点  Total samples: 3  Query: Date [2017-03-10], last 1 "
-              "day(s) Samples: 3");
+              "Instrument number QX0001 Measurement name 测试点  Total samples: 3  Query: last 1 "
+              "day up to 2017-03-10, 3 selected");
 
     const std::vector<ParamListRow> params = RecordParamRows(*set);
     ASSERT_FALSE(params.empty());
@@ -71,7 +72,7 @@ TEST(EnglishTexts, ExportsParameterRowsAndMessages) {
     const auto start = std::find_if(params.begin(), params.end(),
                                     [](const ParamListRow& r) { return r.label == "Start mode"; });
     ASSERT_NE(start, params.end());
-    EXPECT_EQ(start->text, "Immediate");
+    EXPECT_EQ(start->text, "Immediate start");
 
     const RecordStatistics statistics = ComputeRecordStatistics(*set, table, window.condition);
     test::TempPath file(".xlsx");
@@ -82,7 +83,7 @@ TEST(EnglishTexts, ExportsParameterRowsAndMessages) {
     const auto samples = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet1.xml"));
     EXPECT_EQ(samples.at(0).at(4).value, "Dew point(℃)");
     const auto rows = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet2.xml"));
-    EXPECT_EQ(rows.at(0).at(0).value, "Record settings");
+    EXPECT_EQ(rows.at(0).at(0).value, "Recording settings");
     EXPECT_EQ(rows.at(1).at(0).value, "Instrument address");
     const auto figures = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet3.xml"));
     EXPECT_EQ(figures.at(4).at(0).value, "Query");
@@ -153,6 +154,88 @@ TEST(EnglishTexts, EveryModelsTextsHaveTheirEnglish) {
         expectEnglish(Tr(kTimeZoomTexts[i]));
     for (int i = 0; i < kValueZoomCount; ++i)
         expectEnglish(Tr(kValueZoomTexts[i]));
+}
+
+// Counts with their plural, windows as a reader says them; the Chinese stays as it was.
+TEST(EnglishTexts, QueryConditionsAndCountsReadAsSentences) {
+    const int64_t now = test::LocalTime(2017, 3, 10, 22);
+    auto condition = [now](QueryMode mode, int count) {
+        QueryRequest request;
+        request.mode = mode;
+        request.days = request.months = count;
+        request.rangeStart = now - 2 * 86400;
+        request.rangeEnd = now;
+        return MakeQueryWindow(request, now).condition;
+    };
+    EXPECT_EQ(condition(QueryMode::LastDays, 1), "当前日期[2017-03-10],向前1天");
+    EXPECT_EQ(msg::AskClearRecordingMessage(1).find("仪器中有1个记录数据,"), 0u);
+    ScopedEnglish english;
+    EXPECT_EQ(condition(QueryMode::LastDays, 1), "last 1 day up to 2017-03-10");
+    EXPECT_EQ(condition(QueryMode::LastDays, 2), "last 2 days up to 2017-03-10");
+    EXPECT_EQ(condition(QueryMode::LastMonths, 1), "last 1 month up to 2017-03-10");
+    EXPECT_EQ(condition(QueryMode::LastMonths, 30), "last 30 months up to 2017-03-10");
+    EXPECT_EQ(condition(QueryMode::DateRange, 0), "2017-03-08 to 2017-03-10");
+    EXPECT_EQ(QueryStatusLine("Instrument number A0200001 Measurement name Cold store ", 864,
+                              QueryWindow{}.condition, 0),
+              "Instrument number A0200001 Measurement name Cold store  Total samples: 864  "
+              "Query: all, 0 selected");
+    EXPECT_EQ(msg::AskClearRecordingMessage(1).substr(0, 40),
+              "The instrument holds 1 sample, which wri");
+    EXPECT_EQ(msg::AskClearRecordingMessage(0).substr(0, 41),
+              "The instrument holds 0 samples, which wri");
+    EXPECT_NE(msg::AskClearRecordingMessage(2).find("To keep them,"), std::string::npos);
+}
+
+// Range messages name the unit of the entry in English, at each limit and just past it.
+TEST(EnglishTexts, RangeMessagesNameTheirUnit) {
+    EXPECT_EQ(TemperatureRangeMessage(81, 0), "数值范围应在-40-80之间!");
+    ScopedEnglish english;
+    EXPECT_EQ(TemperatureRangeMessage(80, 0), "");
+    EXPECT_EQ(TemperatureRangeMessage(81, 0), "The value must be between -40 and 80 ℃.");
+    EXPECT_EQ(TemperatureRangeMessage(-41, 1), "The value must be between -40 and 176 ℉.");
+    EXPECT_EQ(IntervalRangeMessage(24, 2), "");
+    EXPECT_EQ(IntervalRangeMessage(25, 2), "The value must be between 1 and 24 hours.");
+    EXPECT_EQ(IntervalRangeMessage(61, 1), "The value must be between 1 and 60 minutes.");
+    EXPECT_EQ(IntervalRangeMessage(0, 7), "The value must be between 1 and 60 seconds.");
+    EXPECT_EQ(RecordCountRangeMessage(16001, 16000),
+              "The number of samples must be between 1 and 16000.");
+
+    // address, number, interval, name, temperature low/high, humidity low/high, gas, sound
+    // low/high, flow c1..c3, start delay.
+    auto message = [](InstrumentTypeId type, EditorFieldTexts fields) {
+        ParamEditorValues values;
+        const auto error = TakeEditorFields(fields, type, values);
+        return error ? error->message : std::string();
+    };
+    const EditorFieldTexts good{"1", u"A", "5",   u"", "0", "70", "10",  "100",
+                                "1", "0",  "150", "0", "0", "0",  "1000"};
+    EXPECT_EQ(message(kQX410, good), "");
+    EditorFieldTexts f = good;
+    f.humidityHigh = "101";
+    EXPECT_EQ(message(kQX450, f), "Please enter an integer between 0 and 100 %RH.");
+    f = good;
+    f.soundHigh = "151";
+    EXPECT_EQ(message(kQX410, f), "Please enter an integer between 0 and 150 dB.");
+    f = good;
+    f.gasLimit = "10000";
+    EXPECT_EQ(message(kQX7000, f), "Please enter an integer between 1 and 9999 ppm.");
+    f.gasLimit = "10.01";
+    EXPECT_EQ(message(kQX610, f), "Please enter a number between 0.01 and 10 mg/m3.");
+    f = good;
+    f.startDelay = "1001";
+    EXPECT_EQ(message(kQX460, f), "Please enter an integer between 0 and 1000 minutes.");
+    f = good;
+    f.address = "255";
+    EXPECT_EQ(message(kQX460, f), "Please enter an integer between 1 and 254.");
+}
+
+// A recording without alarms: an empty cell in Chinese, "None" in English.
+TEST(EnglishTexts, NoAlarmReadsNone) {
+    const ParamBlock block = test::MakeRecordImage(kQX450, 1).Params();
+    EXPECT_EQ(MakeParamTexts(block, kQX450)[ParamText::TemperatureAlarms], "");
+    ScopedEnglish english;
+    EXPECT_EQ(MakeParamTexts(block, kQX450)[ParamText::TemperatureAlarms], "None");
+    EXPECT_EQ(MakeParamTexts(block, kQX450)[ParamText::HumidityAlarms], "None");
 }
 
 // A channel named in Chinese keeps its meaning when the texts are English.

@@ -8,6 +8,7 @@
 #include "gui/common/link_catcher.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/scripted_prompter.h"
+#include "gui/common/text_fit.h"
 
 namespace qx {
 namespace {
@@ -39,9 +40,17 @@ TEST(CAboutDlg, RunsThroughThePromptSeamWithItsTexts) {
     ASSERT_EQ(prompts.dialogTitles.size(), 1u);
     EXPECT_EQ(prompts.dialogTitles[0], QStringLiteral("关于测试仪"));
     EXPECT_TRUE(hasIcon);
-    EXPECT_TRUE(seen.contains(QStringLiteral("1.0 版")));
+    // The project's version, as qxlog-cli --version gives it.
+    EXPECT_TRUE(seen.contains(QStringLiteral(QX_VERSION " 版"))) << seen.join('|').toStdString();
     EXPECT_TRUE(seen.contains(QStringLiteral("Vornak")));
     EXPECT_TRUE(seen.join('\n').contains(QStringLiteral("https://www.vornak.example/")));
+}
+
+TEST(CAboutDlg, EnglishStatesTheVersionAsTheCommandLineToolDoes) {
+    test::ScopedEnglish english;
+    ASSERT_TRUE(english.Loaded());
+    CAboutDlg dialog;
+    EXPECT_TRUE(LabelTexts(dialog).contains(QStringLiteral("Version " QX_VERSION)));
 }
 
 TEST(CAboutDlg, TheLinkOpensTheMakersPageInTheSystemBrowser) {

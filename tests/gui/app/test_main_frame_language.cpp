@@ -76,7 +76,10 @@ TEST_F(FrameLanguage, TheMainWindowInEnglish) {
          std::initializer_list<QWidget*>{frame->statusBar(), frame->ToolBar(), frame->CaptionBar(),
                                          frame->NavigationButton(0)->parentWidget()})
         EXPECT_EQ(CutTexts(*part), std::vector<std::string>{});
-    // The connection pane has room for every model, offline (the longer state).
+    EXPECT_EQ(ConnectionPaneText(false, false, 2), "Not connected");
+    EXPECT_EQ(ConnectionPaneText(true, true, 2), "QX450: connected");
+    EXPECT_EQ(ConnectionPaneText(true, false, 6), "QX7200: connected, not responding");
+    // The connection pane has room for every model, not responding (the longer state).
     QLabel* pane = nullptr;
     for (QLabel* label : frame->statusBar()->findChildren<QLabel*>())
         if (label->text() == frame->ConnectionPaneText()) pane = label;

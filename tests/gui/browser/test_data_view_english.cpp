@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -77,6 +79,30 @@ TEST_F(EnglishDataViewTest, StatisticsPanelShowsASeriesWhole) {
     view.ShowStatistics(true);
     Load(8, 120, test::TestNow(), 600);
     test::ExpectFirstSeriesWhole(*view.Statistics());
+}
+
+// "Last [1] day", "Last [2] days": the word follows the count typed, and its room is that of
+// the longer word.
+TEST_F(EnglishDataViewTest, CountWordsFollowTheCount) {
+    QueryPanel& query = view.Query();
+    const auto word = [&](QueryCountEdit* edit, const char* count) {
+        edit->Edit()->setText(QString::fromLatin1(count));
+        // The label next to the edit on its right.
+        const QLabel* next = nullptr;
+        for (const QLabel* label : view.findChildren<QLabel*>()) {
+            const QRect g = label->geometry();
+            if (g.left() > edit->geometry().right() && g.top() <= edit->geometry().center().y() &&
+                g.bottom() >= edit->geometry().center().y() && (!next || g.left() < next->x()))
+                next = label;
+        }
+        return next ? next->text() : QStringLiteral("(no label)");
+    };
+    EXPECT_EQ(word(query.DayEdit(), "1"), "day");
+    EXPECT_EQ(word(query.DayEdit(), "2"), "days");
+    EXPECT_EQ(word(query.DayEdit(), "x"), "days");
+    EXPECT_EQ(word(query.MonthEdit(), "1"), "month");
+    EXPECT_EQ(word(query.MonthEdit(), "30"), "months");
+    EXPECT_EQ(test::CutTexts(view), std::vector<std::string>{});
 }
 
 // The same pictures in Chinese, whose form keeps its own geometry.

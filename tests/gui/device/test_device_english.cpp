@@ -97,7 +97,7 @@ TEST(DeviceLanguages, SelectDialogFitsAndSpeaksTheLanguage) {
         EXPECT_EQ(CutTexts(dialog), std::vector<std::string>{}) << Joined(CutTexts(dialog));
         SaveScreenshot(dialog, QStringLiteral("select_dialog_%1.png").arg(lang));
         if (!english) return;
-        EXPECT_EQ(dialog.windowTitle(), "Select Device");
+        EXPECT_EQ(dialog.windowTitle(), "Select Instrument");
         EXPECT_EQ(dialog.OkButton()->text(), "&OK");
     });
 }
@@ -118,7 +118,8 @@ TEST(DeviceLanguages, SettingsDialogFitsEveryModel) {
             }
             if (english && t == 11) {
                 EXPECT_EQ(dialog.windowTitle(), "Instrument Settings");
-                EXPECT_EQ(dialog.findChild<QLabel*>("gasLabel")->text(), "Formaldehyde alarm:");
+                EXPECT_EQ(dialog.findChild<QLabel*>("gasLabel")->text(),
+                          "Formaldehyde alarm limit:");
                 EXPECT_EQ(dialog.findChild<QPushButton*>("loadProfile")->text(), "Load Profile...");
             }
         }
