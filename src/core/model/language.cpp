@@ -14,6 +14,7 @@ namespace {
 constexpr TextPair kCoreEnglish[] = {
 #include "core_model_en.inc"
 #include "core_records_en.inc"
+#include "core_library_en.inc"
 };
 
 struct Catalogue {
