@@ -36,6 +36,11 @@ std::vector<FileEntry> Files() {
          "Record files: download writes them, info and export read them. The window program "
          "qxlog(1) opens and saves the same files.",
          ""},
+        {"~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite",
+         "The record library that 'library' keeps (below $XDG_DATA_HOME when it is set; "
+         "--library names another), with QXLibrary.sqlite-wal and -shm beside it while it is in "
+         "use. It can be rebuilt from the record files at any time.",
+         ""},
         {"/dev/hidraw*",
          StrFormat("The device nodes of the attached instruments (USB HID, vendor 10c4, product "
                    "82cd). Linux lets only root open them; without a udev rule that gives the user "

@@ -40,6 +40,10 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"download",
      {"-o", "--output", "FILE", "-q", "--quiet", "--progress", "--dir", "DIR", "--device",
       "--all"}},
+    {"library",
+     {"--library", "FILE", "add", "PATH", "list", "--instrument", "--model", "--number", "--name",
+      "--excursions", "--last-days", "--last-months", "--from", "--to", "--files", "--json",
+      "check", "rebuild"}},
     {"help", {"COMMAND"}},
 };
 

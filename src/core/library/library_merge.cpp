@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "core/records/record_set.h"
 #include "core/records/sample_decoding.h"
@@ -14,19 +15,29 @@ struct HeldSample {
     const uint8_t* bytes;
 };
 
+// The samples k0 .. k1 - 1 of a run that lie in from..to and that its bytes hold; a run
+// without an interval holds one time only.
+std::pair<int64_t, int64_t> Within(const SampleRun& run, int64_t from, int64_t to, size_t size) {
+    int64_t k1 = static_cast<int64_t>(std::min<size_t>(run.count, run.bytes.size() / size));
+    if (run.interval == 0) k1 = std::min<int64_t>(k1, 1);
+    if (k1 == 0) return {0, 0};
+    const int64_t last = run.TimeOf(static_cast<uint32_t>(k1 - 1));
+    if (run.first > to || last < from) return {0, 0};
+    if (run.interval == 0) return {0, k1};
+    const int64_t k0 = run.first >= from ? 0 : (from - run.first + run.interval - 1) / run.interval;
+    if (last > to) k1 = (to - run.first) / run.interval + 1;
+    return {k0, std::max(k0, k1)};
+}
+
 // The samples of `runs` at times from..to, in time order; of two at one time the first run's.
 std::vector<HeldSample> HeldSamples(std::span<const SampleRun> runs, int64_t from, int64_t to,
                                     size_t size) {
     std::vector<HeldSample> held;
     for (const SampleRun& run : runs) {
-        if (run.interval == 0 || run.count == 0 || run.Last() < from || run.first > to) continue;
-        const size_t available = std::min<size_t>(run.count, run.bytes.size() / size);
-        const int64_t firstK =
-            run.first >= from ? 0 : (from - run.first + run.interval - 1) / run.interval;
-        for (int64_t k = firstK; k < static_cast<int64_t>(available); ++k) {
-            const int64_t t = run.TimeOf(static_cast<uint32_t>(k));
-            if (t > to) break;
-            held.push_back({t, run.bytes.data() + static_cast<size_t>(k) * size});
+        const auto [k0, k1] = Within(run, from, to, size);
+        for (int64_t k = k0; k < k1; ++k) {
+            held.push_back({run.TimeOf(static_cast<uint32_t>(k)),
+                            run.bytes.data() + static_cast<size_t>(k) * size});
         }
     }
     std::stable_sort(held.begin(), held.end(),
@@ -84,16 +95,10 @@ void AppendTimedSamples(std::span<const SampleRun> runs, InstrumentTypeId type,
     std::vector<Part> parts;
     size_t total = out.size();
     for (const SampleRun& run : runs) {
-        if (run.count == 0 || run.Last() < from || run.first > to) continue;
-        Part part{&run, 0,
-                  static_cast<int64_t>(std::min<size_t>(run.count, run.bytes.size() / size))};
-        if (run.interval > 0) {
-            if (run.first < from) part.k0 = (from - run.first + run.interval - 1) / run.interval;
-            if (run.Last() > to) part.k1 = std::min(part.k1, (to - run.first) / run.interval + 1);
-        }
-        if (part.k1 <= part.k0) continue;
-        parts.push_back(part);
-        total += static_cast<size_t>(part.k1 - part.k0);
+        const auto [k0, k1] = Within(run, from, to, size);
+        if (k1 <= k0) continue;
+        parts.push_back({&run, k0, k1});
+        total += static_cast<size_t>(k1 - k0);
     }
     out.reserve(total);
     std::vector<SampleRow> rows;

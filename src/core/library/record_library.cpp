@@ -331,7 +331,9 @@ AddResult RecordLibrary::Add(const std::string& path) {
 std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> paths,
                                                const std::function<void(const AddResult&)>& each) {
     std::vector<AddResult> results;
+    bool failed = false;  // the library failed: no use going on
     const auto add = [&](AddResult r) {
+        failed = r.status == AddStatus::kFailed;
         if (each) each(r);
         results.push_back(std::move(r));
     };
@@ -340,6 +342,7 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
         std::error_code error;
         if (!std::filesystem::is_directory(path, error)) {
             add(Add(path));
+            if (failed) break;
             continue;
         }
         std::vector<std::string> files;
@@ -360,8 +363,9 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
             add(std::move(r));
         }
         std::sort(files.begin(), files.end());
-        for (const std::string& f : files)
-            add(Add(f));
+        for (size_t i = 0; i < files.size() && !failed; ++i)
+            add(Add(files[i]));
+        if (failed) break;
     }
     return results;
 }

@@ -330,11 +330,15 @@ TEST_P(Library, FoldersAndBadFiles) {
     EXPECT_EQ(results[1].status, AddStatus::kAdded);
     EXPECT_EQ(results[2].status, AddStatus::kUnreadable);
 
-    // Samples that all fall on one time cannot be told apart: refused, nothing kept.
-    const std::string still = WriteRecord(files / "still.QXRec", 4, 5, kStart, 60, 0,
-                                          [](ParamBlock& p) { p.SetU8(param::kIntervalValue, 0); });
-    EXPECT_EQ(library->AddRecordFile(still).status, AddStatus::kRefused);
-    EXPECT_EQ(List().size(), 1u);
+    // Without an interval one sample has a time of its own, two do not.
+    const auto still = [&](const std::string& name, uint32_t count, uint32_t first) {
+        return WriteRecord(files / name, 4, count, kStart + 86400, 60, first,
+                           [](ParamBlock& p) { p.SetU8(param::kIntervalValue, 0); });
+    };
+    EXPECT_EQ(library->AddRecordFile(still("two.QXRec", 2, 0)).status, AddStatus::kRefused);
+    EXPECT_EQ(Add(still("one.QXRec", 1, 0)).added, 1);
+    EXPECT_EQ(Add(still("other.QXRec", 1, 7)).conflicts, 1);
+    EXPECT_EQ(List().size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Library, ::testing::Values(test::SqliteEngine()),
