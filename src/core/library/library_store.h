@@ -55,9 +55,10 @@ class LibraryStore {
     virtual bool AddName(LibraryId instrument, std::string_view name) = 0;
     // A new recording of the instrument of the write, with its totals.
     virtual bool AddRecording(const LibraryRecording& recording, LibraryId& id) = 0;
-    // Renews the header and the totals of a recording.
+    // Renews the header, the totals and the excursions of a recording.
     virtual bool UpdateRecording(LibraryId recording, const RecordHeader& header,
-                                 const RecordingTotals& totals) = 0;
+                                 const RecordingTotals& totals,
+                                 std::span<const ExcursionSpan> excursions) = 0;
     // New runs of the write's instrument; the caller has made sure that they hold no time the
     // instrument already holds.
     virtual bool AddRuns(std::span<const SampleRun> runs) = 0;

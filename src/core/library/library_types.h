@@ -68,6 +68,13 @@ struct RecordingTotals {
     int64_t excursions = 0;
 };
 
+// An excursion of a recording: the times of its first and its last sample outside a limit.
+struct ExcursionSpan {
+    int64_t first = 0;
+    int64_t last = 0;
+    bool operator==(const ExcursionSpan&) const = default;
+};
+
 struct LibraryRecording {
     LibraryId id = 0;
     LibraryId instrument = 0;
@@ -115,6 +122,7 @@ struct RecordingQuery {
     // Recordings whose time span (first to last sample) meets from..to, both inclusive.
     std::optional<int64_t> from;
     std::optional<int64_t> to;
+    // Recordings with excursions; with from or to, with an excursion that meets from..to.
     bool excursionsOnly = false;
 };
 

@@ -299,9 +299,10 @@ AddResult RecordLibrary::Add(const std::string& path) {
             Fail(r);
             return r;
         }
-        const RecordingTotals totals =
-            ComputeTotals(runs, type, header, recording.totals.first, workspace_.get());
-        if (!store_->UpdateRecording(recording.id, header, totals)) {
+        std::vector<ExcursionSpan> excursions;
+        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
+                                                     workspace_.get(), &excursions);
+        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) {
             Fail(r);
             return r;
         }

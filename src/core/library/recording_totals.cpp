@@ -13,33 +13,43 @@
 namespace qx {
 namespace {
 
-// Counts excursions over consecutive samples fed in pieces of at most RecordSet::kMaxRows.
-class ExcursionCounter {
+// Finds the excursions of consecutive samples fed in pieces of at most RecordSet::kMaxRows.
+class ExcursionFinder {
   public:
-    ExcursionCounter(InstrumentTypeId type, const RecordHeader& header, TotalsWorkspace& work)
-        : set_(*work.set), table_(work.table) {
+    ExcursionFinder(InstrumentTypeId type, const RecordHeader& header, TotalsWorkspace& work)
+        : set_(*work.set), table_(work.table), params_(header.Params()) {
         set_.header = header;
         set_.type = type;
         set_.count = 0;
+        times_.reserve(RecordSet::kMaxRows);
     }
 
-    SampleRow* Room(int32_t& space) {
-        space = RecordSet::kMaxRows - set_.count;
-        return set_.rows.data() + set_.count;
-    }
-    void Filled(int32_t n) {
-        set_.count += n;
-        if (set_.count == RecordSet::kMaxRows) Flush(true);
+    // Samples k .. k + n - 1 of a run.
+    void Add(const SampleRun& run, uint32_t k, uint32_t n, size_t size) {
+        while (n > 0) {
+            const uint32_t take =
+                std::min(n, static_cast<uint32_t>(RecordSet::kMaxRows - set_.count));
+            DecodeSamples(run.bytes.data() + k * size, static_cast<int32_t>(take), set_.type,
+                          params_, set_.rows.data() + set_.count);
+            for (uint32_t i = 0; i < take; ++i)
+                times_.push_back(run.TimeOf(k + i));
+            set_.count += static_cast<int32_t>(take);
+            if (set_.count == RecordSet::kMaxRows) Flush(true);
+            k += take;
+            n -= take;
+        }
     }
     // Ends a stretch of consecutive samples: an excursion does not go on past it.
     void EndStretch() { Flush(false); }
-    int64_t Count() const { return count_; }
+    const std::vector<ExcursionSpan>& Found() const { return found_; }
 
   private:
-    // Excursions of the rows held; one that ends on the last row and goes on (continues) is
-    // remembered, so that its continuation in the next piece is not counted again.
+    // Excursions of the rows held. One that ends on the last row while the samples go on
+    // (continues) stays open: its continuation at the start of the next piece extends it.
     void Flush(bool continues) {
-        std::array<std::array<bool, 2>, kSeriesCount> open{};
+        std::array<std::array<int64_t, 2>, kSeriesCount> open;
+        for (auto& sides : open)
+            sides.fill(-1);
         if (set_.count > 0) {
             table_.Build(set_, QueryWindow{});
             const RecordStatistics statistics = ComputeRecordStatistics(set_, table_, "");
@@ -49,28 +59,47 @@ class ExcursionCounter {
                 const auto series = static_cast<size_t>(s.series & 7);
                 for (const Excursion& e : s.limits->excursions) {
                     const auto side = static_cast<size_t>(e.side == LimitSide::Above);
-                    if (!(e.firstRow == 0 && open_[series][side])) ++count_;
-                    if (continues && e.lastRow == lastRow) open[series][side] = true;
+                    const ExcursionSpan span{times_[static_cast<size_t>(e.firstRow)],
+                                             times_[static_cast<size_t>(e.lastRow)]};
+                    int64_t index = open_[series][side];
+                    if (e.firstRow == 0 && index >= 0) {
+                        found_[static_cast<size_t>(index)].last = span.last;
+                    } else {
+                        index = static_cast<int64_t>(found_.size());
+                        found_.push_back(span);
+                    }
+                    if (continues && e.lastRow == lastRow) open[series][side] = index;
                 }
             }
         }
         open_ = open;
         set_.count = 0;
+        times_.clear();
     }
 
     RecordSet& set_;
     SampleTable& table_;
-    std::array<std::array<bool, 2>, kSeriesCount> open_{};
-    int64_t count_ = 0;
+    ParamBlock params_;
+    std::vector<int64_t> times_;  // of the rows held
+    std::vector<ExcursionSpan> found_;
+    // The excursion (index into found_) still open at the end of the last piece, by series and
+    // side (below, above); -1 for none.
+    std::array<std::array<int64_t, 2>, kSeriesCount> open_ = [] {
+        std::array<std::array<int64_t, 2>, kSeriesCount> none;
+        for (auto& sides : none)
+            sides.fill(-1);
+        return none;
+    }();
 };
 
 }  // namespace
 
 RecordingTotals ComputeTotals(std::span<const SampleRun> runs, InstrumentTypeId type,
-                              const RecordHeader& header, int64_t start,
-                              TotalsWorkspace* workspace) {
+                              const RecordHeader& header, int64_t start, TotalsWorkspace* workspace,
+                              std::vector<ExcursionSpan>* excursions) {
     RecordingTotals totals;
     totals.first = totals.last = start;
+    if (excursions) excursions->clear();
     bool any = false;
     for (const SampleRun& run : runs) {
         if (run.count == 0) continue;
@@ -81,30 +110,27 @@ RecordingTotals ComputeTotals(std::span<const SampleRun> runs, InstrumentTypeId 
     }
     if (!any) return totals;
 
-    const ParamBlock params = header.Params();
-    const size_t size = static_cast<size_t>(DecodedSampleSize(type));
     std::unique_ptr<TotalsWorkspace> own;
     if (!workspace) workspace = (own = std::make_unique<TotalsWorkspace>()).get();
-    ExcursionCounter counter(type, header, *workspace);
+    ExcursionFinder finder(type, header, *workspace);
+    const size_t size = static_cast<size_t>(DecodedSampleSize(type));
     const SampleRun* previous = nullptr;
     for (const SampleRun& run : runs) {
         if (run.count == 0) continue;
-        if (previous && run.first != previous->Last() + previous->interval) counter.EndStretch();
-        const uint32_t available =
-            static_cast<uint32_t>(std::min<size_t>(run.count, run.bytes.size() / size));
-        for (uint32_t k = 0; k < available;) {
-            int32_t space = 0;
-            SampleRow* rows = counter.Room(space);
-            const auto n = static_cast<int32_t>(
-                std::min<uint32_t>(available - k, static_cast<uint32_t>(space)));
-            DecodeSamples(run.bytes.data() + k * size, n, type, params, rows);
-            counter.Filled(n);
-            k += static_cast<uint32_t>(n);
-        }
+        if (previous && run.first != previous->Last() + previous->interval) finder.EndStretch();
+        finder.Add(run, 0,
+                   static_cast<uint32_t>(std::min<size_t>(run.count, run.bytes.size() / size)),
+                   size);
         previous = &run;
     }
-    counter.EndStretch();
-    totals.excursions = counter.Count();
+    finder.EndStretch();
+    totals.excursions = static_cast<int64_t>(finder.Found().size());
+    if (excursions) {
+        *excursions = finder.Found();
+        std::stable_sort(
+            excursions->begin(), excursions->end(),
+            [](const ExcursionSpan& a, const ExcursionSpan& b) { return a.first < b.first; });
+    }
     return totals;
 }
 

@@ -5,11 +5,13 @@
 // table, with the limits of the recording's settings), so the library's count is the one the
 // record browser shows for the same samples. The samples are taken in pieces of at most one
 // record's rows; an excursion running across the end of a piece counts once. A gap in the
-// recording (samples missing between two downloads) ends an excursion.
+// recording (samples missing between two downloads) ends an excursion. The excursions' times
+// are kept too, so that the library can tell which recordings had one in a time range.
 #pragma once
 
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "core/records/record_header.h"
 #include "core/records/record_set.h"
@@ -26,9 +28,11 @@ struct TotalsWorkspace {
 };
 
 // Totals of a recording's runs (in time order, one recording) for a type and the header whose
-// settings give the limits. Without runs: no samples, first and last at `start`.
+// settings give the limits, and (when asked) the excursions in time order of their start.
+// Without runs: no samples, first and last at `start`.
 RecordingTotals ComputeTotals(std::span<const SampleRun> runs, InstrumentTypeId type,
                               const RecordHeader& header, int64_t start,
-                              TotalsWorkspace* workspace = nullptr);
+                              TotalsWorkspace* workspace = nullptr,
+                              std::vector<ExcursionSpan>* excursions = nullptr);
 
 }  // namespace qx

@@ -38,6 +38,11 @@ constexpr const char* kSteps[] = {
     "  samples INTEGER NOT NULL,"
     "  excursions INTEGER NOT NULL,"
     "  UNIQUE(instrument, start_time, interval, settings));"
+    "CREATE TABLE excursions("
+    "  recording INTEGER NOT NULL REFERENCES recordings(id),"
+    "  first_time INTEGER NOT NULL,"
+    "  last_time INTEGER NOT NULL);"
+    "CREATE INDEX excursions_by_recording ON excursions(recording, first_time);"
     "CREATE TABLE runs("
     "  id INTEGER PRIMARY KEY,"
     "  recording INTEGER NOT NULL REFERENCES recordings(id),"
@@ -369,7 +374,10 @@ bool SqliteLibraryStore::Recordings(const RecordingQuery& query,
             " FROM recordings r JOIN instruments i ON i.id = r.instrument"
             " WHERE (?1 = 0 OR r.instrument = ?1) AND (?2 = 0 OR r.id = ?2)"
             "   AND (?3 = 0 OR i.model = ?3) AND (?4 IS NULL OR r.last_time >= ?4)"
-            "   AND (?5 IS NULL OR r.first_time <= ?5) AND (?6 = 0 OR r.excursions > 0)"
+            "   AND (?5 IS NULL OR r.first_time <= ?5)"
+            "   AND (?6 = 0 OR r.excursions > 0 AND (?4 IS NULL AND ?5 IS NULL OR EXISTS("
+            "     SELECT 1 FROM excursions e WHERE e.recording = r.id"
+            "       AND (?4 IS NULL OR e.last_time >= ?4) AND (?5 IS NULL OR e.first_time <= ?5))))"
             " ORDER BY i.model, i.number, r.first_time, r.id");
     q.Int(1, query.instrument).Int(2, query.recording).Int(3, query.model);
     if (query.from)
@@ -523,13 +531,26 @@ bool SqliteLibraryStore::AddRecording(const LibraryRecording& r, LibraryId& id) 
 }
 
 bool SqliteLibraryStore::UpdateRecording(LibraryId recording, const RecordHeader& header,
-                                         const RecordingTotals& t) {
-    Query q(*this,
-            "UPDATE recordings SET header = ?2, first_time = ?3, last_time = ?4, samples = ?5,"
-            " excursions = ?6 WHERE id = ?1");
-    q.Int(1, recording).Blob(2, header.bytes.data(), header.bytes.size());
-    q.Int(3, t.first).Int(4, t.last).Int(5, t.samples).Int(6, t.excursions);
-    return q.Run();
+                                         const RecordingTotals& t,
+                                         std::span<const ExcursionSpan> excursions) {
+    {
+        Query q(*this,
+                "UPDATE recordings SET header = ?2, first_time = ?3, last_time = ?4, samples = ?5,"
+                " excursions = ?6 WHERE id = ?1");
+        q.Int(1, recording).Blob(2, header.bytes.data(), header.bytes.size());
+        q.Int(3, t.first).Int(4, t.last).Int(5, t.samples).Int(6, t.excursions);
+        if (!q.Run()) return false;
+    }
+    {
+        Query q(*this, "DELETE FROM excursions WHERE recording = ?1");
+        if (!q.Int(1, recording).Run()) return false;
+    }
+    for (const ExcursionSpan& e : excursions) {
+        Query q(*this,
+                "INSERT INTO excursions(recording, first_time, last_time) VALUES(?1, ?2, ?3)");
+        if (!q.Int(1, recording).Int(2, e.first).Int(3, e.last).Run()) return false;
+    }
+    return true;
 }
 
 bool SqliteLibraryStore::AddRuns(std::span<const SampleRun> runs) {

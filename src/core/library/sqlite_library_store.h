@@ -9,7 +9,8 @@
 // A write transaction (BeginWrite) takes the database's write lock at once.
 //
 // Tables: instruments (model, number), instrument_names, recordings (key, header, name,
-// totals), runs (packed samples of a recording), files (path, size, hash, counts), conflicts.
+// totals), excursions (of a recording), runs (packed samples of a recording), files (path,
+// size, hash, counts), conflicts.
 #pragma once
 
 #include <map>
@@ -58,7 +59,8 @@ class SqliteLibraryStore final : public LibraryStore {
     bool AddName(LibraryId instrument, std::string_view name) override;
     bool AddRecording(const LibraryRecording& recording, LibraryId& id) override;
     bool UpdateRecording(LibraryId recording, const RecordHeader& header,
-                         const RecordingTotals& totals) override;
+                         const RecordingTotals& totals,
+                         std::span<const ExcursionSpan> excursions) override;
     bool AddRuns(std::span<const SampleRun> runs) override;
     bool AddFile(const LibraryFile& file, LibraryId& id) override;
     bool AddConflicts(LibraryId file, std::span<const ConflictSample> samples) override;

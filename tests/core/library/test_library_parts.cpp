@@ -85,11 +85,15 @@ TEST(RecordingTotals, ExcursionsAcrossPiecesCountOnceAndGapsEndThem) {
     SetHot(runs[8], 4095, 4095);
     runs.push_back(MildRun(runs[8].Last() + 120, 10));
     SetHot(runs[9], 0, 2);
-    const RecordingTotals t = ComputeTotals(runs, 4, image.Header(), 0);
+    std::vector<ExcursionSpan> spans;
+    const RecordingTotals t = ComputeTotals(runs, 4, image.Header(), 0, nullptr, &spans);
     EXPECT_EQ(t.samples, 9 * 4096 + 10);
     EXPECT_EQ(t.first, 0);
     EXPECT_EQ(t.last, runs[8].Last() + 120 + 9 * 60);
     EXPECT_EQ(t.excursions, 3);
+    EXPECT_EQ(spans, (std::vector<ExcursionSpan>{{32762 * 60, 32778 * 60},
+                                                 {runs[8].Last(), runs[8].Last()},
+                                                 {runs[9].first, runs[9].first + 120}}));
 
     const RecordingTotals none = ComputeTotals({}, 4, image.Header(), 12345);
     EXPECT_EQ(none.samples, 0);

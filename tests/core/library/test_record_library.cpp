@@ -266,6 +266,26 @@ TEST_P(Library, ListingFilters) {
     EXPECT_EQ(with([](LibraryFilter& f) { f.excursionsOnly = true; }), V{"A0815"});
 }
 
+TEST_P(Library, ExcursionsInATimeRange) {
+    // 20 degrees, above the 40-degree limit at samples 50 .. 52 only.
+    auto image = std::make_unique<RecordImage>(test::MakeRecordImage(4, 100));
+    for (uint32_t k = 0; k < 100; ++k)
+        test::PutU16(image->Samples() + 2 * k, k >= 50 && k <= 52 ? 900 : 600);
+    ASSERT_TRUE(WriteRecordFile(files / "a.QXRec", *image, 4));
+    Add(files / "a.QXRec");
+    const auto listed = [&](int64_t from, int64_t to) {
+        LibraryFilter f;
+        f.excursionsOnly = true;
+        f.from = from;
+        f.to = to;
+        return List(f).size();
+    };
+    EXPECT_EQ(listed(kStart + 52 * 60, kStart + 99 * 60), 1u);
+    EXPECT_EQ(listed(kStart, kStart + 50 * 60), 1u);
+    EXPECT_EQ(listed(kStart + 52 * 60 + 1, kStart + 99 * 60), 0u);
+    EXPECT_EQ(listed(kStart, kStart + 50 * 60 - 1), 0u);
+}
+
 TEST_P(Library, ExcursionsAreTheStatisticsOfTheRecording) {
     const std::string path = WriteRecord(files / "a.QXRec", 1, 3000);
     Add(path);
