@@ -55,7 +55,8 @@ class LibraryStore {
     virtual bool AddName(LibraryId instrument, std::string_view name) = 0;
     // A new recording of the instrument of the write, with its totals.
     virtual bool AddRecording(const LibraryRecording& recording, LibraryId& id) = 0;
-    // Renews the header, the totals and the excursions of a recording.
+    // Renews the header and the totals of a recording, and its stretches of time with an
+    // excursion (disjoint, in time order).
     virtual bool UpdateRecording(LibraryId recording, const RecordHeader& header,
                                  const RecordingTotals& totals,
                                  std::span<const ExcursionSpan> excursions) = 0;

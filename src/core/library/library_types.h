@@ -68,7 +68,8 @@ struct RecordingTotals {
     int64_t excursions = 0;
 };
 
-// An excursion of a recording: the times of its first and its last sample outside a limit.
+// A stretch of a recording's time with an excursion: from the first to the last sample outside
+// a limit (of any series; overlapping excursions make one stretch).
 struct ExcursionSpan {
     int64_t first = 0;
     int64_t last = 0;

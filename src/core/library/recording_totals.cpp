@@ -126,10 +126,17 @@ RecordingTotals ComputeTotals(std::span<const SampleRun> runs, InstrumentTypeId 
     finder.EndStretch();
     totals.excursions = static_cast<int64_t>(finder.Found().size());
     if (excursions) {
-        *excursions = finder.Found();
-        std::stable_sort(
-            excursions->begin(), excursions->end(),
-            [](const ExcursionSpan& a, const ExcursionSpan& b) { return a.first < b.first; });
+        // The stretches of time with an excursion of any series, merged where they meet.
+        std::vector<ExcursionSpan> spans = finder.Found();
+        std::sort(spans.begin(), spans.end(),
+                  [](const ExcursionSpan& a, const ExcursionSpan& b) { return a.first < b.first; });
+        for (const ExcursionSpan& span : spans) {
+            if (!excursions->empty() && span.first <= excursions->back().last) {
+                excursions->back().last = std::max(excursions->back().last, span.last);
+            } else {
+                excursions->push_back(span);
+            }
+        }
     }
     return totals;
 }

@@ -28,7 +28,8 @@ struct TotalsWorkspace {
 };
 
 // Totals of a recording's runs (in time order, one recording) for a type and the header whose
-// settings give the limits, and (when asked) the excursions in time order of their start.
+// settings give the limits, and (when asked) the stretches of time with an excursion of any
+// series: the excursions' first to last sample times, merged where they overlap, in time order.
 // Without runs: no samples, first and last at `start`.
 RecordingTotals ComputeTotals(std::span<const SampleRun> runs, InstrumentTypeId type,
                               const RecordHeader& header, int64_t start,
