@@ -147,11 +147,11 @@ InstrumentMatch FindInstrument(std::span<const LibraryInstrument> instruments,
 RecordLibrary::RecordLibrary(std::unique_ptr<LibraryStore> store)
     : store_(std::move(store)), workspace_(std::make_unique<TotalsWorkspace>()) {}
 
-bool RecordLibrary::Fail(AddResult& result) {
+AddResult RecordLibrary::Fail(AddResult& result) {
     result.status = AddStatus::kFailed;
     result.message = LibraryErrorMessage(Location(), Error());
     result.reason = Error().detail;
-    return false;
+    return result;
 }
 
 AddResult RecordLibrary::AddRecordFile(const std::string& path) {
@@ -202,22 +202,15 @@ AddResult RecordLibrary::Add(const std::string& path) {
         }
         return false;
     };
-    if (!lookUp()) {
-        Fail(r);
-        return r;
-    }
+    if (!lookUp()) return Fail(r);
     if (knownHere()) return r;
 
     LibraryId instrument = 0;
     if (!store_->BeginWrite(in.instrument, instrument)) {
-        Fail(r);
-        return r;
+        return Fail(r);
     }
     WriteGuard guard(*store_);
-    if (!lookUp()) {
-        Fail(r);
-        return r;
-    }
+    if (!lookUp()) return Fail(r);
     if (knownHere()) {
         guard.Abandon();
         return r;
@@ -226,13 +219,11 @@ AddResult RecordLibrary::Add(const std::string& path) {
         file.recording = known.front().recording;
         LibraryId id = 0;
         if (!store_->AddFile(file, id)) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
         if (hooks_.beforeCommit) hooks_.beforeCommit(path);
         if (!guard.Commit()) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
         r.status = AddStatus::kCopy;
         r.recording = file.recording;
@@ -241,15 +232,13 @@ AddResult RecordLibrary::Add(const std::string& path) {
     }
 
     if (!in.name.empty() && !store_->AddName(instrument, in.name)) {
-        Fail(r);
-        return r;
+        return Fail(r);
     }
     RecordingQuery ofInstrument;
     ofInstrument.instrument = instrument;
     std::vector<LibraryRecording> recordings;
     if (!store_->Recordings(ofInstrument, recordings)) {
-        Fail(r);
-        return r;
+        return Fail(r);
     }
     const auto same = std::find_if(recordings.begin(), recordings.end(),
                                    [&](const LibraryRecording& x) { return x.key == in.key; });
@@ -264,8 +253,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
         recording.name = in.name;
         recording.totals = ComputeTotals({}, type, in.header, in.TimeOf(0));
         if (!store_->AddRecording(recording, recording.id)) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
     }
 
@@ -274,15 +262,13 @@ AddResult RecordLibrary::Add(const std::string& path) {
         const int64_t first = in.TimeOf(0), last = in.TimeOf(in.count - 1);
         std::vector<SampleRun> existing;
         if (!store_->Runs(instrument, 0, first, last, existing)) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
         plan = PlanMerge(in, existing);
         for (SampleRun& run : plan.runs)
             run.recording = recording.id;
         if (!store_->AddRuns(plan.runs)) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
         for (const LibraryRecording& other : recordings) {
             if (other.id != recording.id && other.totals.samples > 0 &&
@@ -296,15 +282,13 @@ AddResult RecordLibrary::Add(const std::string& path) {
         std::vector<SampleRun> runs;
         if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
                           runs)) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
         std::vector<ExcursionSpan> excursions;
         const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
                                                      workspace_.get(), &excursions);
         if (!store_->UpdateRecording(recording.id, header, totals, excursions)) {
-            Fail(r);
-            return r;
+            return Fail(r);
         }
     }
 
@@ -313,13 +297,11 @@ AddResult RecordLibrary::Add(const std::string& path) {
     file.conflicts = static_cast<int64_t>(plan.conflicts.size());
     LibraryId fileId = 0;
     if (!store_->AddFile(file, fileId) || !store_->AddConflicts(fileId, plan.conflicts)) {
-        Fail(r);
-        return r;
+        return Fail(r);
     }
     if (hooks_.beforeCommit) hooks_.beforeCommit(path);
     if (!guard.Commit()) {
-        Fail(r);
-        return r;
+        return Fail(r);
     }
     r.status = AddStatus::kAdded;
     r.recording = recording.id;

@@ -143,7 +143,8 @@ class RecordLibrary {
 
   private:
     AddResult Add(const std::string& path);
-    bool Fail(AddResult& result);
+    // The result of a failed addition, with the library's error.
+    AddResult Fail(AddResult& result);
 
     std::unique_ptr<LibraryStore> store_;
     LibraryHooks hooks_;
