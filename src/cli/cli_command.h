@@ -1,6 +1,7 @@
 // qxlog-cli: the instrument and record work of QX Logger without a window, for scripts.
-// Commands live in two tables: the instrument commands (instrument_commands.cpp) and the
-// record commands (record_commands.cpp); main.cpp parses the global options and dispatches.
+// Commands live in tables: the instrument commands (instrument_commands.cpp), the record
+// commands (record_commands.cpp) and the record library (library_commands.cpp); main.cpp parses
+// the global options and dispatches.
 #pragma once
 
 #include <functional>
@@ -49,6 +50,9 @@ struct CliCommand {
 
 std::span<const CliCommand> InstrumentCommands();
 std::span<const CliCommand> RecordCommands();
+// The record library (library_commands.cpp): one command whose subcommands add, list, check and
+// rebuild.
+std::span<const CliCommand> LibraryCommands();
 
 // Exit codes shared by all commands.
 inline constexpr int kExitOk = 0;

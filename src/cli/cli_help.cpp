@@ -153,7 +153,7 @@ std::span<const CliExample> Examples() {
 
 std::vector<const CliCommand*> AllCommands() {
     std::vector<const CliCommand*> all;
-    for (auto table : {InstrumentCommands(), RecordCommands()}) {
+    for (auto table : {InstrumentCommands(), RecordCommands(), LibraryCommands()}) {
         for (const CliCommand& c : table)
             all.push_back(&c);
     }

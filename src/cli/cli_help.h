@@ -71,8 +71,8 @@ struct CliExample {
 };
 std::span<const CliExample> Examples();
 
-// The instrument commands, the record commands and the help command, in the order of the
-// command list.
+// The instrument commands, the record commands, the library command and the help command, in
+// the order of the command list.
 std::vector<const CliCommand*> AllCommands();
 const CliCommand* FindCommand(std::string_view name);
 

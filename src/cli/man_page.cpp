@@ -41,6 +41,11 @@ std::vector<FileEntry> Files() {
          "number and name only with --with-identity) and configure --profile reads them. The "
          "settings dialog of qxlog(1) saves and loads the same files.",
          ""},
+        {"~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite",
+         "The record library that 'library' keeps (below $XDG_DATA_HOME when it is set; "
+         "--library names another), with QXLibrary.sqlite-wal and -shm beside it while it is in "
+         "use. It can be rebuilt from the record files at any time.",
+         ""},
         {"/dev/hidraw*",
          StrFormat("The device nodes of the attached instruments (USB HID, vendor 10c4, product "
                    "82cd). Linux lets only root open them; without a udev rule that gives the user "

@@ -25,7 +25,9 @@ struct RecordingSamples {
     std::vector<TimedSample> samples;  // strictly increasing times
 };
 
-// An instrument's recordings in time order; they do not overlap.
+// An instrument's recordings in time order (of their first samples). The recordings of one
+// logger do not overlap; those of two loggers that share a model and a number can, and then
+// the library said so when their files were added (AddResult::overlaps).
 using InstrumentHistory = std::vector<RecordingSamples>;
 
 }  // namespace qx

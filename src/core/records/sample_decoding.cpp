@@ -19,10 +19,10 @@ inline void DecodePacked(const uint8_t* p, SampleRow& row) {
 }
 
 template <typename Decode>
-void DecodeAll(const uint8_t* samples, int size, int32_t n, RecordSet& set, Decode decode) {
+void DecodeAll(const uint8_t* samples, int size, int32_t n, SampleRow* rows, Decode decode) {
     for (int32_t k = 0; k < n; ++k) {
         decode(samples + static_cast<size_t>(k) * static_cast<size_t>(size),
-               set.rows[static_cast<size_t>(k)]);
+               rows[static_cast<size_t>(k)]);
     }
 }
 
@@ -84,39 +84,44 @@ void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId typ
     const int32_t n = DecodableSampleCount(params, type, imageBytes);
     set.count = n;
     if (n <= 0) return;
-    const uint8_t* samples = image.Samples();
+    DecodeSamples(image.Samples(), n, type, params, set.rows.data());
+}
+
+void DecodeSamples(const uint8_t* samples, int32_t n, InstrumentTypeId type,
+                   const ParamBlock& params, SampleRow* rows) {
+    if (n <= 0) return;
     const int size = DecodedSampleSize(type);
     switch (DecodedSampleLayout(type)) {
         case SampleLayout::kPackedTempHumidity:
-            DecodeAll(samples, size, n, set,
+            DecodeAll(samples, size, n, rows,
                       [](const uint8_t* p, SampleRow& r) { DecodePacked(p, r); });
             break;
         case SampleLayout::kSound16:
-            DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
+            DecodeAll(samples, size, n, rows, [](const uint8_t* p, SampleRow& r) {
                 r.SetCh(4, static_cast<float>(LoadU16(p) / 10.0));
             });
             break;
         case SampleLayout::kPackedPressure:
-            DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
+            DecodeAll(samples, size, n, rows, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(2, static_cast<float>(LoadU16(p + 3) / 10.0));
             });
             break;
         case SampleLayout::kPackedCo2:
-            DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
+            DecodeAll(samples, size, n, rows, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(6, static_cast<float>(LoadU16(p + 3)));
             });
             break;
         case SampleLayout::kPackedFormaldehyde:
-            DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
+            DecodeAll(samples, size, n, rows, [](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(6, static_cast<float>(LoadU16(p + 3) / 100.0));
             });
             break;
         case SampleLayout::kFlowMeter: {
             const FlowCoefficients c = DecodeFlowCoefficients(params);
-            DecodeAll(samples, size, n, set, [&c](const uint8_t* p, SampleRow& r) {
+            DecodeAll(samples, size, n, rows, [&c](const uint8_t* p, SampleRow& r) {
                 DecodePacked(p, r);
                 r.SetCh(2, static_cast<float>(LoadU16(p + 3) / 10.0));
                 r.SetCh(3, static_cast<float>(static_cast<int16_t>(LoadU16(p + 5)) / 100.0));
@@ -128,7 +133,7 @@ void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId typ
             break;
         }
         case SampleLayout::kTemperature16:
-            DecodeAll(samples, size, n, set, [](const uint8_t* p, SampleRow& r) {
+            DecodeAll(samples, size, n, rows, [](const uint8_t* p, SampleRow& r) {
                 r.SetCh(0, static_cast<float>(LoadU16(p) / 10.0 - 40));
             });
             break;

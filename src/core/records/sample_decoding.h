@@ -24,6 +24,7 @@
 namespace qx {
 
 struct RecordSet;
+struct SampleRow;
 
 // Bytes of one sample of a layout.
 int SampleLayoutSize(SampleLayout layout);
@@ -45,6 +46,11 @@ int32_t DecodableSampleCount(const ParamBlock& params, InstrumentTypeId type,
 // allocation. imageBytes: how much of the image holds record data (a file's length).
 void DecodeRecord(const RecordImage& image, RecordSet& set, InstrumentTypeId type,
                   size_t imageBytes = RecordImage::kSize);
+
+// Decodes n packed samples of a type (DecodedSampleSize bytes each, as a record file holds them)
+// into rows[0..n) as DecodeRecord does; the flow meter's coefficients come from params.
+void DecodeSamples(const uint8_t* samples, int32_t n, InstrumentTypeId type,
+                   const ParamBlock& params, SampleRow* rows);
 
 // Air density in kg/m3 from the pressure in kPa, the temperature in °C and the relative
 // humidity in %, in single precision; 0 where the result would be negative.

@@ -1,0 +1,95 @@
+#include "library_texts.h"
+
+#include "core/model/language.h"
+#include "core/model/text_util.h"
+
+namespace qx {
+
+std::string LibraryErrorMessage(const std::string& location, const LibraryError& error) {
+    const char* at = location.c_str();
+    switch (error.fault) {
+        case LibraryFault::kMissing:
+            return StrFormat(Tr("记录库 %s 不存在。"), at);
+        case LibraryFault::kBusy:
+            return StrFormat(Tr("记录库 %s 正被另一个程序使用,请稍后再试。"), at);
+        case LibraryFault::kDamaged:
+            return StrFormat(Tr("记录库 %s 已损坏,需要从记录文件重建。"), at);
+        case LibraryFault::kNewer:
+            return StrFormat(Tr("记录库 %s 由较新的程序建立(格式 %d),本程序只认识到格式 %d,"
+                                "没有改动它。"),
+                             at, error.version, kLibraryFormatVersion);
+        case LibraryFault::kNotLibrary:
+            return StrFormat(Tr("文件 %s 不是记录库。"), at);
+        case LibraryFault::kFull:
+            return StrFormat(Tr("磁盘已满,记录库 %s 没有改动。"), at);
+        case LibraryFault::kUnsupported:
+            return StrFormat(Tr("本程序不能打开这种记录库: %s"), at);
+        case LibraryFault::kNone:
+        case LibraryFault::kFailed:
+            break;
+    }
+    return StrFormat(Tr("不能使用记录库 %s。"), at);
+}
+
+std::vector<std::string> AddResultLines(const AddResult& r) {
+    const char* path = r.path.c_str();
+    std::vector<std::string> lines;
+    switch (r.status) {
+        case AddStatus::kAdded:
+            lines.push_back(StrFormat(Tr("%s: 已加入记录库,新样本 %lld 个,已有 %lld 个"), path,
+                                      static_cast<long long>(r.added),
+                                      static_cast<long long>(r.duplicates)));
+            break;
+        case AddStatus::kKnown:
+            lines.push_back(StrFormat(Tr("%s: 已在记录库中"), path));
+            break;
+        case AddStatus::kCopy:
+            lines.push_back(StrFormat(Tr("%s: 同样内容的文件已在记录库中,记下了这个位置"), path));
+            break;
+        case AddStatus::kUnreadable:
+        case AddStatus::kRefused:
+        case AddStatus::kFailed:
+            lines.push_back(r.message);
+            if (!r.reason.empty()) lines.push_back(r.reason);
+            return lines;
+    }
+    if (r.conflicts > 0) {
+        lines.push_back(StrFormat(Tr("%s: %lld 个样本与记录库中同一时间的样本不同,保留了先加入的"),
+                                  path, static_cast<long long>(r.conflicts)));
+    }
+    if (r.overlaps > 0) {
+        lines.push_back(StrFormat(Tr("%s: 与 %s 的另一个记录时间重叠,可能两台仪器用了同一编号"),
+                                  path, InstrumentName(r.instrument).c_str()));
+    }
+    return lines;
+}
+
+const char* FileStateText(FileState state) {
+    switch (state) {
+        case FileState::kPresent:
+            return Tr("存在");
+        case FileState::kMissing:
+            return Tr("缺失");
+        case FileState::kMoved:
+            return Tr("已移动");
+        case FileState::kChanged:
+            return Tr("已改变");
+    }
+    return "";
+}
+
+const char* FileStateId(FileState state) {
+    switch (state) {
+        case FileState::kPresent:
+            return "present";
+        case FileState::kMissing:
+            return "missing";
+        case FileState::kMoved:
+            return "moved";
+        case FileState::kChanged:
+            return "changed";
+    }
+    return "";
+}
+
+}  // namespace qx

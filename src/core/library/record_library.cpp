@@ -1,0 +1,476 @@
+#include "record_library.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <memory>
+
+#include "core/model/text_util.h"
+#include "core/records/record_file.h"
+#include "library_identity.h"
+#include "library_merge.h"
+#include "library_texts.h"
+#include "recording_totals.h"
+
+namespace qx {
+namespace {
+
+constexpr int64_t kNoBound = std::numeric_limits<int64_t>::max();
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path p = std::filesystem::absolute(path, error);
+    if (error) return path;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(p, error);
+    return (error ? p.lexically_normal() : canonical).string();
+}
+
+char Folded(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool ContainsFolded(std::string_view text, std::string_view part) {
+    return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                       [](char a, char b) { return Folded(a) == Folded(b); }) != text.end();
+}
+
+bool HasRecordExtension(const std::filesystem::path& path) {
+    return EqualsIgnoreCase(path.extension().string(), ".QXRec");
+}
+
+// Rolls back a write that was not committed.
+class WriteGuard {
+  public:
+    explicit WriteGuard(LibraryStore& store) : store_(store) {}
+    ~WriteGuard() {
+        if (!done_) store_.Rollback();
+    }
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+    bool Commit() {
+        done_ = store_.Commit();
+        return done_;
+    }
+    void Abandon() {
+        store_.Rollback();
+        done_ = true;
+    }
+
+  private:
+    LibraryStore& store_;
+    bool done_ = false;
+};
+
+// The state of a file by its path and size (Check also compares its contents).
+FileState StateBySize(const LibraryFile& file) {
+    std::error_code error;
+    const auto status = std::filesystem::status(file.path, error);
+    if (error || !std::filesystem::exists(status)) return FileState::kMissing;
+    if (!std::filesystem::is_regular_file(status)) return FileState::kChanged;
+    const uintmax_t size = std::filesystem::file_size(file.path, error);
+    return !error && size == file.size ? FileState::kPresent : FileState::kChanged;
+}
+
+// The hash of a record file as adding takes it: of the bytes its recording is read from.
+std::optional<ContentHash> HashOfRecordFile(const std::string& path) {
+    auto image = std::make_unique<RecordImage>();
+    size_t bytes = 0;
+    if (!IsKnownModel(ReadRecordFile(path, *image, &bytes))) return std::nullopt;
+    return Sha256(std::span(image->bytes.data(), bytes));
+}
+
+// States of files, a missing one "moved" when another file with its contents is present.
+std::vector<SourceFile> StatesOf(const std::vector<LibraryFile>& files, bool compareContents) {
+    std::vector<SourceFile> states;
+    states.reserve(files.size());
+    std::map<std::array<uint8_t, 32>, std::string> presentByHash;
+    for (const LibraryFile& f : files) {
+        FileState state = StateBySize(f);
+        if (state == FileState::kPresent && compareContents) {
+            const std::optional<ContentHash> hash = HashOfRecordFile(f.path);
+            if (!hash || !(*hash == f.hash)) state = FileState::kChanged;
+        }
+        if (state == FileState::kPresent) presentByHash.emplace(f.hash.bytes, f.path);
+        states.push_back({f, state, {}});
+    }
+    for (SourceFile& s : states) {
+        if (s.state != FileState::kMissing) continue;
+        const auto it = presentByHash.find(s.file.hash.bytes);
+        if (it != presentByHash.end()) {
+            s.state = FileState::kMoved;
+            s.movedTo = it->second;
+        }
+    }
+    return states;
+}
+
+}  // namespace
+
+// ---- Instruments by name ---------------------------------------------------------------
+
+std::string InstrumentName(const InstrumentKey& key) {
+    return ModelName(key.model) + ":" + key.number;
+}
+
+InstrumentMatch FindInstrument(std::span<const LibraryInstrument> instruments,
+                               std::string_view text, const LibraryInstrument** found,
+                               std::vector<const LibraryInstrument*>* candidates) {
+    const std::string wanted = Trim(text);
+    std::vector<const LibraryInstrument*> matches;
+    for (const LibraryInstrument& i : instruments) {
+        if (EqualsIgnoreCase(i.key.number, wanted)) matches.push_back(&i);
+    }
+    if (matches.empty()) {
+        // MODEL:NUMBER; a number may itself hold ':', so every ':' is tried.
+        for (size_t colon = wanted.find(':'); colon != std::string::npos;
+             colon = wanted.find(':', colon + 1)) {
+            const InstrumentTypeId model = ModelFromName(Trim(wanted.substr(0, colon)));
+            const std::string number = Trim(wanted.substr(colon + 1));
+            for (const LibraryInstrument& i : instruments) {
+                if (IsKnownModel(model) && i.key.model == model && EqualsIgnoreCase(i.key.number, number))
+                    matches.push_back(&i);
+            }
+        }
+    }
+    if (candidates) *candidates = matches;
+    if (matches.size() == 1 && found) *found = matches.front();
+    return matches.empty()       ? InstrumentMatch::kNone
+           : matches.size() == 1 ? InstrumentMatch::kOne
+                                 : InstrumentMatch::kSeveral;
+}
+
+// ---- Adding ----------------------------------------------------------------------------
+
+RecordLibrary::RecordLibrary(std::unique_ptr<LibraryStore> store)
+    : store_(std::move(store)), workspace_(std::make_unique<TotalsWorkspace>()) {}
+
+AddResult RecordLibrary::Fail(AddResult& result) {
+    result.status = AddStatus::kFailed;
+    result.message = LibraryErrorMessage(Location(), Error());
+    result.reason = Error().detail;
+    return result;
+}
+
+AddResult RecordLibrary::AddRecordFile(const std::string& path) {
+    return Add(AbsolutePath(path));
+}
+
+AddResult RecordLibrary::Add(const std::string& path) {
+    AddResult r;
+    r.path = path;
+    auto image = std::make_unique<RecordImage>();
+    size_t bytes = 0;
+    const InstrumentTypeId type = ReadRecordFile(path, *image, &bytes, &r.reason);
+    if (!IsKnownModel(type)) {
+        r.status = AddStatus::kUnreadable;
+        r.message = OpenFailedMessage(path);
+        return r;
+    }
+    IncomingRecording in;
+    if (!IncomingOf(*image, type, bytes, in, &r.reason)) {
+        r.status = AddStatus::kRefused;
+        r.message = OpenFailedMessage(path);
+        return r;
+    }
+    r.instrument = in.instrument;
+    r.samples = in.count;
+    LibraryFile file;
+    file.path = path;
+    file.hash = Sha256(std::span(image->bytes.data(), bytes));
+    std::error_code sizeError;
+    file.size = std::filesystem::file_size(path, sizeError);
+    file.added = static_cast<int64_t>(std::time(nullptr));
+    file.samples = in.count;
+
+    // Known contents are settled without waiting for the write lock; the lookup is repeated
+    // under it, as another process may be adding the same file.
+    std::vector<LibraryFile> known;
+    const auto lookUp = [&] {
+        known.clear();
+        return store_->FilesWithHash(file.hash, known);
+    };
+    const auto knownHere = [&] {
+        for (const LibraryFile& f : known) {
+            if (f.path != path) continue;
+            r.status = AddStatus::kKnown;
+            r.recording = f.recording;
+            r.duplicates = in.count;
+            return true;
+        }
+        return false;
+    };
+    if (!lookUp()) return Fail(r);
+    if (knownHere()) return r;
+
+    LibraryId instrument = 0;
+    if (!store_->BeginWrite(in.instrument, instrument)) {
+        return Fail(r);
+    }
+    WriteGuard guard(*store_);
+    if (!lookUp()) return Fail(r);
+    if (knownHere()) {
+        guard.Abandon();
+        return r;
+    }
+    if (!known.empty()) {
+        file.recording = known.front().recording;
+        LibraryId id = 0;
+        if (!store_->AddFile(file, id)) {
+            return Fail(r);
+        }
+        if (hooks_.beforeCommit) hooks_.beforeCommit(path);
+        if (!guard.Commit()) {
+            return Fail(r);
+        }
+        r.status = AddStatus::kCopy;
+        r.recording = file.recording;
+        r.duplicates = in.count;
+        return r;
+    }
+
+    if (!in.name.empty() && !store_->AddName(instrument, in.name)) {
+        return Fail(r);
+    }
+    RecordingQuery ofInstrument;
+    ofInstrument.instrument = instrument;
+    std::vector<LibraryRecording> recordings;
+    if (!store_->Recordings(ofInstrument, recordings)) {
+        return Fail(r);
+    }
+    const auto same = std::find_if(recordings.begin(), recordings.end(),
+                                   [&](const LibraryRecording& x) { return x.key == in.key; });
+    LibraryRecording recording;
+    if (same != recordings.end()) {
+        recording = *same;
+    } else {
+        recording.instrument = instrument;
+        recording.instrumentKey = in.instrument;
+        recording.key = in.key;
+        recording.header = in.header;
+        recording.name = in.name;
+        recording.totals = ComputeTotals({}, type, in.header, in.TimeOf(0));
+        if (!store_->AddRecording(recording, recording.id)) {
+            return Fail(r);
+        }
+    }
+
+    MergePlan plan;
+    if (in.count > 0) {
+        const int64_t first = in.TimeOf(0), last = in.TimeOf(in.count - 1);
+        std::vector<SampleRun> existing;
+        if (!store_->Runs(instrument, 0, first, last, existing)) {
+            return Fail(r);
+        }
+        plan = PlanMerge(in, existing);
+        for (SampleRun& run : plan.runs)
+            run.recording = recording.id;
+        if (!store_->AddRuns(plan.runs)) {
+            return Fail(r);
+        }
+        for (const LibraryRecording& other : recordings) {
+            if (other.id != recording.id && other.totals.samples > 0 &&
+                other.totals.first <= last && other.totals.last >= first)
+                ++r.overlaps;
+        }
+    }
+    const bool newer = in.header.DownloadTime() > recording.header.DownloadTime();
+    if (plan.added > 0 || newer) {
+        const RecordHeader& header = newer ? in.header : recording.header;
+        std::vector<SampleRun> runs;
+        if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
+                          runs)) {
+            return Fail(r);
+        }
+        std::vector<ExcursionSpan> excursions;
+        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
+                                                     workspace_.get(), &excursions);
+        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) {
+            return Fail(r);
+        }
+    }
+
+    file.recording = recording.id;
+    file.newSamples = plan.added;
+    file.conflicts = static_cast<int64_t>(plan.conflicts.size());
+    LibraryId fileId = 0;
+    if (!store_->AddFile(file, fileId) || !store_->AddConflicts(fileId, plan.conflicts)) {
+        return Fail(r);
+    }
+    if (hooks_.beforeCommit) hooks_.beforeCommit(path);
+    if (!guard.Commit()) {
+        return Fail(r);
+    }
+    r.status = AddStatus::kAdded;
+    r.recording = recording.id;
+    r.added = plan.added;
+    r.duplicates = plan.duplicates;
+    r.conflicts = file.conflicts;
+    return r;
+}
+
+std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> paths,
+                                               const std::function<void(const AddResult&)>& each) {
+    std::vector<AddResult> results;
+    bool failed = false;  // the library failed: no use going on
+    const auto add = [&](AddResult r) {
+        failed = r.status == AddStatus::kFailed;
+        if (each) each(r);
+        results.push_back(std::move(r));
+    };
+    for (const std::string& given : paths) {
+        const std::string path = AbsolutePath(given);
+        std::error_code error;
+        if (!std::filesystem::is_directory(path, error)) {
+            add(Add(path));
+            if (failed) break;
+            continue;
+        }
+        std::vector<std::string> files;
+        auto it = std::filesystem::recursive_directory_iterator(
+            path, std::filesystem::directory_options::skip_permission_denied, error);
+        for (; !error && it != std::filesystem::recursive_directory_iterator();
+             it.increment(error)) {
+            std::error_code typeError;
+            if (it->is_regular_file(typeError) && HasRecordExtension(it->path()))
+                files.push_back(it->path().string());
+        }
+        if (error) {
+            AddResult r;
+            r.path = path;
+            r.status = AddStatus::kUnreadable;
+            r.message = OpenFailedMessage(path);
+            r.reason = error.message();
+            add(std::move(r));
+        }
+        std::sort(files.begin(), files.end());
+        for (size_t i = 0; i < files.size() && !failed; ++i)
+            add(Add(files[i]));
+        if (failed) break;
+    }
+    return results;
+}
+
+// ---- Reading ---------------------------------------------------------------------------
+
+bool RecordLibrary::Instruments(std::vector<LibraryInstrument>& out) {
+    return store_->Instruments(out);
+}
+
+bool RecordLibrary::List(const LibraryFilter& filter, std::vector<RecordingEntry>& out) {
+    out.clear();
+    RecordingQuery query;
+    query.instrument = filter.instrument;
+    query.model = filter.model;
+    query.from = filter.from;
+    query.to = filter.to;
+    query.excursionsOnly = filter.excursionsOnly;
+    std::vector<LibraryRecording> recordings;
+    if (!store_->Recordings(query, recordings)) return false;
+    std::vector<LibraryFile> files;
+    if (!store_->Files(0, files)) return false;
+    std::map<LibraryId, std::vector<SourceFile>> byRecording;
+    for (SourceFile& s : StatesOf(files, false))
+        byRecording[s.file.recording].push_back(std::move(s));
+    for (LibraryRecording& r : recordings) {
+        if (!filter.number.empty() && !ContainsFolded(r.instrumentKey.number, filter.number))
+            continue;
+        if (!filter.name.empty() && !ContainsFolded(r.name, filter.name)) continue;
+        RecordingEntry& e = out.emplace_back();
+        e.recording = std::move(r);
+        const auto it = byRecording.find(e.recording.id);
+        if (it != byRecording.end()) e.files = std::move(it->second);
+    }
+    return true;
+}
+
+bool RecordLibrary::Recording(LibraryId id, std::optional<int64_t> from, std::optional<int64_t> to,
+                              RecordingSamples& out) {
+    RecordingQuery query;
+    query.recording = id;
+    std::vector<LibraryRecording> found;
+    if (!store_->Recordings(query, found)) return false;
+    out = RecordingSamples{};
+    if (found.empty()) return true;
+    const LibraryRecording& r = found.front();
+    std::vector<SampleRun> runs;
+    const int64_t lo = from.value_or(std::numeric_limits<int64_t>::min());
+    const int64_t hi = to.value_or(kNoBound);
+    if (!store_->Runs(r.instrument, r.id, lo, hi, runs)) return false;
+    out.type = r.instrumentKey.model;
+    out.params = r.header.Params();
+    AppendTimedSamples(runs, out.type, out.params, lo, hi, out.samples);
+    return true;
+}
+
+bool RecordLibrary::History(LibraryId instrument, int64_t from, int64_t to,
+                            InstrumentHistory& out) {
+    out.clear();
+    RecordingQuery query;
+    query.instrument = instrument;
+    query.from = from;
+    query.to = to;
+    std::vector<LibraryRecording> recordings;
+    std::vector<SampleRun> runs;
+    if (!store_->Recordings(query, recordings) || !store_->Runs(instrument, 0, from, to, runs))
+        return false;
+    // Recordings by their first sample; runs come in time order.
+    std::sort(recordings.begin(), recordings.end(),
+              [](const LibraryRecording& a, const LibraryRecording& b) {
+                  return a.totals.first < b.totals.first;
+              });
+    std::map<LibraryId, std::vector<SampleRun>> byRecording;
+    for (SampleRun& run : runs)
+        byRecording[run.recording].push_back(std::move(run));
+    out.reserve(recordings.size());
+    for (const LibraryRecording& r : recordings) {
+        RecordingSamples samples;
+        samples.type = r.instrumentKey.model;
+        samples.params = r.header.Params();
+        AppendTimedSamples(byRecording[r.id], samples.type, samples.params, from, to,
+                           samples.samples);
+        if (!samples.samples.empty()) out.push_back(std::move(samples));
+    }
+    return true;
+}
+
+bool RecordLibrary::Check(LibraryCheck& out) {
+    out = LibraryCheck{};
+    if (!store_->CheckStorage(out.problems)) return false;
+    if (!out.problems.empty()) return true;  // nothing more can be trusted
+    std::vector<LibraryInstrument> instruments;
+    std::vector<LibraryRecording> recordings;
+    std::vector<LibraryFile> files;
+    if (!store_->Instruments(instruments) || !store_->Recordings({}, recordings) ||
+        !store_->Files(0, files))
+        return false;
+    out.instruments = static_cast<int64_t>(instruments.size());
+    out.recordings = static_cast<int64_t>(recordings.size());
+    out.files = static_cast<int64_t>(files.size());
+    for (const LibraryRecording& r : recordings) {
+        std::vector<SampleRun> runs;
+        if (!store_->Runs(r.instrument, r.id, std::numeric_limits<int64_t>::min(), kNoBound, runs))
+            return false;
+        const RecordingTotals t =
+            ComputeTotals(runs, r.instrumentKey.model, r.header, r.totals.first, workspace_.get());
+        out.samples += t.samples;
+        if (t.samples != r.totals.samples || t.first != r.totals.first || t.last != r.totals.last ||
+            t.excursions != r.totals.excursions) {
+            out.problems.push_back(StrFormat(
+                "recording %lld of %s: its totals (%lld samples, %lld excursions) differ from "
+                "its samples (%lld, %lld)",
+                static_cast<long long>(r.id), InstrumentName(r.instrumentKey).c_str(),
+                static_cast<long long>(r.totals.samples),
+                static_cast<long long>(r.totals.excursions), static_cast<long long>(t.samples),
+                static_cast<long long>(t.excursions)));
+        }
+    }
+    for (SourceFile& s : StatesOf(files, true)) {
+        if (s.state != FileState::kPresent) out.unusual.push_back(std::move(s));
+    }
+    return true;
+}
+
+}  // namespace qx

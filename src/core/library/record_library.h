@@ -1,0 +1,154 @@
+// The record library: every downloaded record file merged into one store of instruments,
+// recordings and samples, so that an instrument's samples can be read across downloads and
+// instruments compared. The record files stay exactly as they are and remain the source: the
+// library never changes or deletes one, and can be rebuilt from them.
+//
+// RecordLibrary is what the program uses. It makes every decision (library_identity.h,
+// library_merge.h, recording_totals.h) and leaves the keeping to a LibraryStore engine, so it
+// behaves the same on every engine. Adding is idempotent: a file added again adds nothing, the
+// same contents at another path add only that path, and overlapping downloads store each sample
+// once (library_merge.h says what is a conflict). Each file is added in one write transaction:
+// all of it or, when anything fails or the process dies, nothing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/library/recording_samples.h"
+#include "library_store.h"
+#include "library_types.h"
+#include "recording_totals.h"
+
+namespace qx {
+
+enum class AddStatus {
+    kAdded,       // its recording is in the library, with whatever samples were new
+    kKnown,       // this file (path and contents) was added before: nothing changed
+    kCopy,        // the same contents were added from another path: this path is noted too
+    kUnreadable,  // not a record file that can be read
+    kRefused,     // a record file whose samples the library cannot place in time
+    kFailed,      // the library failed (Error()); nothing of the file was added
+};
+
+struct AddResult {
+    std::string path;  // absolute
+    AddStatus status = AddStatus::kFailed;
+    InstrumentKey instrument;
+    LibraryId recording = 0;
+    int64_t samples = 0;     // samples the file holds
+    int64_t added = 0;       // new to the library
+    int64_t duplicates = 0;  // held already with the same value
+    int64_t conflicts = 0;   // held already with another value, which was kept
+    // Other recordings of the instrument whose time span the file's samples overlap: only
+    // possible when two loggers share a model and a number, or a clock was set back.
+    int overlaps = 0;
+    // kUnreadable, kRefused, kFailed: the message to show in the current language, and why in
+    // the system's words (the line below it).
+    std::string message;
+    std::string reason;
+
+    bool Ok() const {
+        return status == AddStatus::kAdded || status == AddStatus::kKnown ||
+               status == AddStatus::kCopy;
+    }
+};
+
+// Which recordings to list; every condition given must hold.
+struct LibraryFilter {
+    LibraryId instrument = 0;     // 0: any
+    InstrumentTypeId model = 0;   // 0: any
+    std::string number;           // a part of the instrument number; ASCII letters in either case
+    std::string name;             // a part of the measurement name; ASCII letters in either case
+    std::optional<int64_t> from;  // recordings with samples in from..to (inclusive)
+    std::optional<int64_t> to;
+    bool excursionsOnly = false;
+};
+
+enum class FileState {
+    kPresent,  // at its path, of the size it had
+    kMissing,  // gone from its path
+    kMoved,    // gone from its path, its contents known at another path (movedTo)
+    kChanged,  // its path holds other contents now
+};
+struct SourceFile {
+    LibraryFile file;
+    FileState state = FileState::kPresent;
+    std::string movedTo;
+};
+
+struct RecordingEntry {
+    LibraryRecording recording;
+    std::vector<SourceFile> files;  // in the order they were added
+};
+
+struct LibraryCheck {
+    std::vector<std::string> problems;  // of the database; none when it is sound
+    int64_t instruments = 0, recordings = 0, samples = 0, files = 0;
+    std::vector<SourceFile> unusual;  // files that are not present as added
+};
+
+// The instrument a user names: its number ("A0815"), or its model and number ("QX450:A0815")
+// where loggers of several models carry that number. ASCII letters in either case.
+enum class InstrumentMatch { kOne, kNone, kSeveral };
+InstrumentMatch FindInstrument(std::span<const LibraryInstrument> instruments,
+                               std::string_view text, const LibraryInstrument** found,
+                               std::vector<const LibraryInstrument*>* candidates = nullptr);
+// "QX450:A0815".
+std::string InstrumentName(const InstrumentKey& key);
+
+// Test seams: called inside the write of a file, just before it is committed.
+struct LibraryHooks {
+    std::function<void(const std::string& path)> beforeCommit;
+};
+
+class RecordLibrary {
+  public:
+    explicit RecordLibrary(std::unique_ptr<LibraryStore> store);
+
+    const std::string& Location() const { return store_->Location(); }
+    // Why the last operation that returned false (or a kFailed result) failed.
+    const LibraryError& Error() const { return store_->Error(); }
+    void SetHooks(LibraryHooks hooks) { hooks_ = std::move(hooks); }
+
+    // Adds one record file (the only call a download makes once its file is saved).
+    AddResult AddRecordFile(const std::string& path);
+    // Adds files and folders: a folder's *.QXRec files at any depth, in path order; a file
+    // named directly whatever its name. `each` hears every result as it comes. A folder that
+    // cannot be read gives a kUnreadable result; after a kFailed one (the library failed) the
+    // rest is not tried.
+    std::vector<AddResult> AddPaths(std::span<const std::string> paths,
+                                    const std::function<void(const AddResult&)>& each = {});
+
+    bool Instruments(std::vector<LibraryInstrument>& out);
+    // The recordings the filter lets through, with their files and the files' states
+    // (present, moved, missing, or changed by size), by instrument and then time.
+    bool List(const LibraryFilter& filter, std::vector<RecordingEntry>& out);
+    // A recording with its samples in from..to (all without bounds).
+    bool Recording(LibraryId recording, std::optional<int64_t> from, std::optional<int64_t> to,
+                   RecordingSamples& out);
+    // An instrument's recordings with samples in from..to, in time order, each with those
+    // samples and its settings.
+    bool History(LibraryId instrument, int64_t from, int64_t to, InstrumentHistory& out);
+    // The samples a file brought that the library holds with other values, by time.
+    bool Conflicts(LibraryId file, std::vector<ConflictSample>& out) {
+        return store_->Conflicts(file, out);
+    }
+    // The engine's check of its storage, each recording's totals against its samples, and
+    // every file read again (missing, moved, changed).
+    bool Check(LibraryCheck& out);
+
+  private:
+    AddResult Add(const std::string& path);
+    // The result of a failed addition, with the library's error.
+    AddResult Fail(AddResult& result);
+
+    std::unique_ptr<LibraryStore> store_;
+    LibraryHooks hooks_;
+    std::unique_ptr<TotalsWorkspace> workspace_;
+};
+
+}  // namespace qx

@@ -1,0 +1,604 @@
+#include "sqlite_library_store.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/model/text_util.h"
+
+namespace qx {
+namespace {
+
+// The steps that bring a library from format version i to i + 1: kSteps[i]. A new format adds
+// a step; a step already released never changes.
+constexpr const char* kSteps[] = {
+    // 0 -> 1: the first format.
+    "CREATE TABLE instruments("
+    "  id INTEGER PRIMARY KEY,"
+    "  model INTEGER NOT NULL,"
+    "  number TEXT NOT NULL,"
+    "  UNIQUE(model, number));"
+    "CREATE TABLE instrument_names("
+    "  instrument INTEGER NOT NULL REFERENCES instruments(id),"
+    "  name TEXT NOT NULL,"
+    "  PRIMARY KEY(instrument, name)) WITHOUT ROWID;"
+    "CREATE TABLE recordings("
+    "  id INTEGER PRIMARY KEY,"
+    "  instrument INTEGER NOT NULL REFERENCES instruments(id),"
+    "  start_time INTEGER NOT NULL,"
+    "  interval INTEGER NOT NULL,"
+    "  settings TEXT NOT NULL,"
+    "  header BLOB NOT NULL,"
+    "  name TEXT NOT NULL,"
+    "  first_time INTEGER NOT NULL,"
+    "  last_time INTEGER NOT NULL,"
+    "  samples INTEGER NOT NULL,"
+    "  excursions INTEGER NOT NULL,"
+    "  UNIQUE(instrument, start_time, interval, settings));"
+    "CREATE TABLE excursions("
+    "  recording INTEGER NOT NULL REFERENCES recordings(id),"
+    "  first_time INTEGER NOT NULL,"
+    "  last_time INTEGER NOT NULL,"
+    "  PRIMARY KEY(recording, first_time)) WITHOUT ROWID;"
+    "CREATE TABLE runs("
+    "  id INTEGER PRIMARY KEY,"
+    "  recording INTEGER NOT NULL REFERENCES recordings(id),"
+    "  instrument INTEGER NOT NULL REFERENCES instruments(id),"
+    "  first_time INTEGER NOT NULL,"
+    "  last_time INTEGER NOT NULL,"
+    "  interval INTEGER NOT NULL,"
+    "  count INTEGER NOT NULL,"
+    "  samples BLOB NOT NULL);"
+    "CREATE INDEX runs_by_time ON runs(instrument, first_time);"
+    "CREATE INDEX runs_by_recording ON runs(recording, first_time);"
+    "CREATE TABLE files("
+    "  id INTEGER PRIMARY KEY,"
+    "  recording INTEGER NOT NULL REFERENCES recordings(id),"
+    "  path TEXT NOT NULL,"
+    "  size INTEGER NOT NULL,"
+    "  hash BLOB NOT NULL,"
+    "  added_time INTEGER NOT NULL,"
+    "  samples INTEGER NOT NULL,"
+    "  new_samples INTEGER NOT NULL,"
+    "  conflicts INTEGER NOT NULL,"
+    "  UNIQUE(path, hash));"
+    "CREATE INDEX files_by_hash ON files(hash);"
+    "CREATE INDEX files_by_recording ON files(recording);"
+    "CREATE TABLE conflicts("
+    "  file INTEGER NOT NULL REFERENCES files(id),"
+    "  time INTEGER NOT NULL,"
+    "  sample BLOB NOT NULL,"
+    "  PRIMARY KEY(file, time)) WITHOUT ROWID;",
+};
+static_assert(std::size(kSteps) == kLibraryFormatVersion);
+
+LibraryFault FaultOf(int rc) {
+    switch (rc & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return LibraryFault::kBusy;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return LibraryFault::kDamaged;
+        case SQLITE_FULL:
+            return LibraryFault::kFull;
+        default:
+            return LibraryFault::kFailed;
+    }
+}
+
+bool StartsLikeSqlite(const std::string& path) {
+    char head[16] = {};
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    const size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    return n == sizeof head && std::memcmp(head, "SQLite format 3", 16) == 0;
+}
+
+}  // namespace
+
+// A prepared statement in use: bound, stepped, and reset when it goes.
+class SqliteLibraryStore::Query {
+  public:
+    Query(SqliteLibraryStore& store, const char* sql) : store_(store) {
+        ok_ = store.Prepare(sql, s_);
+    }
+    ~Query() {
+        if (s_) {
+            sqlite3_reset(s_);
+            sqlite3_clear_bindings(s_);
+        }
+    }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    bool ok() const { return ok_; }
+    Query& Int(int i, int64_t v) {
+        if (ok_) Check(sqlite3_bind_int64(s_, i, v));
+        return *this;
+    }
+    Query& Null(int i) {
+        if (ok_) Check(sqlite3_bind_null(s_, i));
+        return *this;
+    }
+    Query& Text(int i, std::string_view v) {
+        if (ok_) Check(sqlite3_bind_text64(s_, i, v.data(), v.size(), SQLITE_STATIC, SQLITE_UTF8));
+        return *this;
+    }
+    Query& Blob(int i, const void* data, size_t size) {
+        // An empty blob is still a blob, not NULL.
+        static const uint8_t kNothing = 0;
+        if (ok_) Check(sqlite3_bind_blob64(s_, i, size ? data : &kNothing, size, SQLITE_STATIC));
+        return *this;
+    }
+    // True with a row to read; false at the end or on failure (then ok() is false).
+    bool Row() {
+        if (!ok_) return false;
+        const int rc = sqlite3_step(s_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc != SQLITE_DONE) {
+            ok_ = false;
+            store_.Failed(rc);
+        }
+        return false;
+    }
+    // Runs a statement that returns no rows.
+    bool Run() {
+        Row();
+        return ok_;
+    }
+    int64_t ColInt(int i) const { return sqlite3_column_int64(s_, i); }
+    std::string ColText(int i) const {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
+        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(s_, i))) : std::string();
+    }
+    std::span<const uint8_t> ColBlob(int i) const {
+        const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s_, i));
+        return {p, p ? static_cast<size_t>(sqlite3_column_bytes(s_, i)) : 0};
+    }
+
+  private:
+    void Check(int rc) {
+        if (rc != SQLITE_OK) {
+            ok_ = false;
+            store_.Failed(rc);
+        }
+    }
+
+    SqliteLibraryStore& store_;
+    sqlite3_stmt* s_ = nullptr;
+    bool ok_ = false;
+};
+
+// ---- Opening ---------------------------------------------------------------------------
+
+std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::Open(const std::string& path, OpenMode mode,
+                                                             LibraryError* error) {
+    LibraryError failure;
+    const auto fail = [&](LibraryFault fault, std::string detail) {
+        failure.fault = fault;
+        failure.detail = std::move(detail);
+        if (error) *error = failure;
+        return nullptr;
+    };
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (!exists && mode == OpenMode::kExisting) return fail(LibraryFault::kMissing, {});
+    if (exists && S_ISDIR(st.st_mode)) return fail(LibraryFault::kNotLibrary, "a folder");
+
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX |
+                      (mode == OpenMode::kCreate ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        return fail(FaultOf(rc), why);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    std::unique_ptr<SqliteLibraryStore> store(new SqliteLibraryStore(db, path));
+    const auto failed = [&] {
+        LibraryError e = store->error_;
+        // A file that does not even start as a database is no library of ours.
+        if (e.fault == LibraryFault::kDamaged && st.st_size > 0 && !StartsLikeSqlite(path))
+            e.fault = LibraryFault::kNotLibrary;
+        if (error) *error = e;
+        return nullptr;
+    };
+
+    // Read before anything is written: what the file is and which version.
+    int64_t applicationId = 0, version = 0, objects = 0;
+    {
+        Query q(*store, "PRAGMA application_id");
+        if (!q.Row()) return failed();
+        applicationId = q.ColInt(0);
+    }
+    {
+        Query q(*store, "PRAGMA user_version");
+        if (!q.Row()) return failed();
+        version = q.ColInt(0);
+    }
+    {
+        Query q(*store, "SELECT count(*) FROM sqlite_schema");
+        if (!q.Row()) return failed();
+        objects = q.ColInt(0);
+    }
+    if (applicationId != kApplicationId && (applicationId != 0 || objects != 0))
+        return fail(LibraryFault::kNotLibrary, "");
+    if (version > kLibraryFormatVersion) {
+        failure.version = static_cast<int>(version);
+        return fail(LibraryFault::kNewer, StrFormat("format %d", static_cast<int>(version)));
+    }
+    if (objects > 0) {
+        Query q(*store, "PRAGMA quick_check");
+        if (!q.Row()) return failed();
+        const std::string verdict = q.ColText(0);
+        if (verdict != "ok") return fail(LibraryFault::kDamaged, verdict);
+    }
+    if (!store->Exec("PRAGMA journal_mode=WAL") || !store->Exec("PRAGMA synchronous=NORMAL") ||
+        !store->Exec("PRAGMA foreign_keys=ON") ||
+        (version < kLibraryFormatVersion && !store->Migrate()))
+        return failed();
+    return store;
+}
+
+std::vector<std::string> SqliteLibraryStore::SalvageFilePaths(const std::string& path) {
+    std::vector<std::string> paths;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT path FROM files ORDER BY id", -1, &s, nullptr) ==
+            SQLITE_OK) {
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+                if (!text) continue;
+                std::string p(text, static_cast<size_t>(sqlite3_column_bytes(s, 0)));
+                if (std::find(paths.begin(), paths.end(), p) == paths.end())
+                    paths.push_back(std::move(p));
+            }
+        }
+        sqlite3_finalize(s);
+    }
+    sqlite3_close_v2(db);
+    return paths;
+}
+
+SqliteLibraryStore::SqliteLibraryStore(sqlite3* db, std::string path)
+    : db_(db), path_(std::move(path)) {}
+
+SqliteLibraryStore::~SqliteLibraryStore() {
+    Rollback();
+    for (auto& [sql, statement] : statements_)
+        sqlite3_finalize(statement);
+    sqlite3_close_v2(db_);
+}
+
+bool SqliteLibraryStore::Migrate() {
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    // Read again under the lock: another process may have brought it up to date meanwhile.
+    int64_t version = 0;
+    {
+        Query q(*this, "PRAGMA user_version");
+        if (!q.Row()) {
+            Rollback();
+            return false;
+        }
+        version = q.ColInt(0);
+    }
+    for (int64_t v = version; v < kLibraryFormatVersion; ++v) {
+        if (!Exec(kSteps[v])) {
+            Rollback();
+            return false;
+        }
+    }
+    if (version < kLibraryFormatVersion) {
+        const std::string mark = StrFormat("PRAGMA application_id=%d; PRAGMA user_version=%d",
+                                           static_cast<int>(kApplicationId), kLibraryFormatVersion);
+        if (!Exec(mark.c_str())) {
+            Rollback();
+            return false;
+        }
+    }
+    if (!Exec("COMMIT")) {
+        Rollback();
+        return false;
+    }
+    return true;
+}
+
+// ---- Helpers ---------------------------------------------------------------------------
+
+bool SqliteLibraryStore::Prepare(const char* sql, sqlite3_stmt*& statement) {
+    const auto it = statements_.find(sql);
+    if (it != statements_.end()) {
+        statement = it->second;
+        return true;
+    }
+    const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    if (rc != SQLITE_OK) return Failed(rc);
+    statements_.emplace(sql, statement);
+    return true;
+}
+
+bool SqliteLibraryStore::Exec(const char* sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+    if (rc == SQLITE_OK) return true;
+    error_.fault = FaultOf(rc);
+    error_.detail = message ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    return false;
+}
+
+bool SqliteLibraryStore::Failed(int rc) {
+    error_.fault = FaultOf(rc);
+    error_.detail = sqlite3_errmsg(db_);
+    if (error_.detail.empty() || error_.detail == "not an error")
+        error_.detail = sqlite3_errstr(rc);
+    return false;
+}
+
+// ---- Reading ---------------------------------------------------------------------------
+
+bool SqliteLibraryStore::Instruments(std::vector<LibraryInstrument>& out) {
+    out.clear();
+    std::map<LibraryId, size_t> index;
+    {
+        Query q(*this, "SELECT id, model, number FROM instruments ORDER BY model, number");
+        while (q.Row()) {
+            index[q.ColInt(0)] = out.size();
+            out.push_back(
+                {q.ColInt(0), {static_cast<InstrumentTypeId>(q.ColInt(1)), q.ColText(2)}, {}});
+        }
+        if (!q.ok()) return false;
+    }
+    Query q(*this, "SELECT instrument, name FROM instrument_names ORDER BY instrument, name");
+    while (q.Row()) {
+        const auto it = index.find(q.ColInt(0));
+        if (it != index.end()) out[it->second].names.push_back(q.ColText(1));
+    }
+    return q.ok();
+}
+
+bool SqliteLibraryStore::Recordings(const RecordingQuery& query,
+                                    std::vector<LibraryRecording>& out) {
+    out.clear();
+    Query q(*this,
+            "SELECT r.id, r.instrument, i.model, i.number, r.start_time, r.interval, r.settings,"
+            "       r.header, r.name, r.first_time, r.last_time, r.samples, r.excursions"
+            " FROM recordings r JOIN instruments i ON i.id = r.instrument"
+            " WHERE (?1 = 0 OR r.instrument = ?1) AND (?2 = 0 OR r.id = ?2)"
+            "   AND (?3 = 0 OR i.model = ?3) AND (?4 IS NULL OR r.last_time >= ?4)"
+            "   AND (?5 IS NULL OR r.first_time <= ?5)"
+            "   AND (?6 = 0 OR r.excursions > 0 AND (?4 IS NULL AND ?5 IS NULL OR EXISTS("
+            "     SELECT 1 FROM excursions e WHERE e.recording = r.id"
+            "       AND (?4 IS NULL OR e.last_time >= ?4) AND (?5 IS NULL OR e.first_time <= ?5))))"
+            " ORDER BY i.model, i.number, r.first_time, r.id");
+    q.Int(1, query.instrument).Int(2, query.recording).Int(3, query.model);
+    if (query.from)
+        q.Int(4, *query.from);
+    else
+        q.Null(4);
+    if (query.to)
+        q.Int(5, *query.to);
+    else
+        q.Null(5);
+    q.Int(6, query.excursionsOnly ? 1 : 0);
+    while (q.Row()) {
+        LibraryRecording& r = out.emplace_back();
+        r.id = q.ColInt(0);
+        r.instrument = q.ColInt(1);
+        r.instrumentKey = {static_cast<InstrumentTypeId>(q.ColInt(2)), q.ColText(3)};
+        r.key = {q.ColInt(4), static_cast<uint32_t>(q.ColInt(5)), q.ColText(6)};
+        const std::span<const uint8_t> header = q.ColBlob(7);
+        std::memcpy(r.header.bytes.data(), header.data(),
+                    std::min(header.size(), RecordHeader::kSize));
+        r.name = q.ColText(8);
+        r.totals = {q.ColInt(9), q.ColInt(10), q.ColInt(11), q.ColInt(12)};
+    }
+    return q.ok();
+}
+
+bool SqliteLibraryStore::Runs(LibraryId instrument, LibraryId recording, int64_t from, int64_t to,
+                              std::vector<SampleRun>& out) {
+    out.clear();
+    Query q(*this, recording != 0
+                       ? "SELECT recording, first_time, interval, count, samples FROM runs"
+                         " WHERE recording = ?2 AND instrument = ?1 AND first_time <= ?4"
+                         "   AND last_time >= ?3 ORDER BY first_time, id"
+                       : "SELECT recording, first_time, interval, count, samples FROM runs"
+                         " WHERE instrument = ?1 AND first_time <= ?4 AND last_time >= ?3"
+                         "   AND ?2 = 0 ORDER BY first_time, id");
+    q.Int(1, instrument).Int(2, recording).Int(3, from).Int(4, to);
+    while (q.Row()) {
+        SampleRun& run = out.emplace_back();
+        run.recording = q.ColInt(0);
+        run.first = q.ColInt(1);
+        run.interval = static_cast<uint32_t>(q.ColInt(2));
+        run.count = static_cast<uint32_t>(q.ColInt(3));
+        const std::span<const uint8_t> bytes = q.ColBlob(4);
+        run.bytes.assign(bytes.begin(), bytes.end());
+    }
+    return q.ok();
+}
+
+bool SqliteLibraryStore::ReadFiles(Query& q, std::vector<LibraryFile>& out) {
+    out.clear();
+    while (q.Row()) {
+        LibraryFile& f = out.emplace_back();
+        f.id = q.ColInt(0);
+        f.recording = q.ColInt(1);
+        f.path = q.ColText(2);
+        f.size = static_cast<uint64_t>(q.ColInt(3));
+        const std::span<const uint8_t> hash = q.ColBlob(4);
+        std::memcpy(f.hash.bytes.data(), hash.data(), std::min(hash.size(), f.hash.bytes.size()));
+        f.added = q.ColInt(5);
+        f.samples = q.ColInt(6);
+        f.newSamples = q.ColInt(7);
+        f.conflicts = q.ColInt(8);
+    }
+    return q.ok();
+}
+
+bool SqliteLibraryStore::Files(LibraryId recording, std::vector<LibraryFile>& out) {
+    Query q(*this,
+            "SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts"
+            " FROM files WHERE ?1 = 0 OR recording = ?1 ORDER BY id");
+    q.Int(1, recording);
+    return ReadFiles(q, out);
+}
+
+bool SqliteLibraryStore::FilesWithHash(const ContentHash& hash, std::vector<LibraryFile>& out) {
+    Query q(*this,
+            "SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts"
+            " FROM files WHERE hash = ?1 ORDER BY id");
+    q.Blob(1, hash.bytes.data(), hash.bytes.size());
+    return ReadFiles(q, out);
+}
+
+bool SqliteLibraryStore::Conflicts(LibraryId file, std::vector<ConflictSample>& out) {
+    out.clear();
+    Query q(*this, "SELECT time, sample FROM conflicts WHERE file = ?1 ORDER BY time");
+    q.Int(1, file);
+    while (q.Row()) {
+        const std::span<const uint8_t> bytes = q.ColBlob(1);
+        out.push_back({q.ColInt(0), {bytes.begin(), bytes.end()}});
+    }
+    return q.ok();
+}
+
+bool SqliteLibraryStore::CheckStorage(std::vector<std::string>& problems) {
+    problems.clear();
+    Query q(*this, "PRAGMA integrity_check");
+    while (q.Row()) {
+        std::string line = q.ColText(0);
+        if (line != "ok") problems.push_back(std::move(line));
+    }
+    if (!q.ok() && error_.fault == LibraryFault::kDamaged) {
+        problems.push_back(error_.detail);
+        return true;
+    }
+    return q.ok();
+}
+
+// ---- Writing ---------------------------------------------------------------------------
+
+bool SqliteLibraryStore::BeginWrite(const InstrumentKey& key, LibraryId& instrument) {
+    Rollback();
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    {
+        Query q(*this,
+                "INSERT INTO instruments(model, number) VALUES(?1, ?2) ON CONFLICT DO NOTHING");
+        if (!q.Int(1, key.model).Text(2, key.number).Run()) {
+            Rollback();
+            return false;
+        }
+    }
+    Query q(*this, "SELECT id FROM instruments WHERE model = ?1 AND number = ?2");
+    q.Int(1, key.model).Text(2, key.number);
+    if (!q.Row()) {
+        if (q.ok()) Failed(SQLITE_INTERNAL);
+        Rollback();
+        return false;
+    }
+    instrument = writeInstrument_ = q.ColInt(0);
+    return true;
+}
+
+bool SqliteLibraryStore::AddName(LibraryId instrument, std::string_view name) {
+    Query q(*this,
+            "INSERT INTO instrument_names(instrument, name) VALUES(?1, ?2) ON CONFLICT DO NOTHING");
+    return q.Int(1, instrument).Text(2, name).Run();
+}
+
+bool SqliteLibraryStore::AddRecording(const LibraryRecording& r, LibraryId& id) {
+    Query q(*this,
+            "INSERT INTO recordings(instrument, start_time, interval, settings, header, name,"
+            " first_time, last_time, samples, excursions)"
+            " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+    q.Int(1, r.instrument).Int(2, r.key.start).Int(3, r.key.interval).Text(4, r.key.settings);
+    q.Blob(5, r.header.bytes.data(), r.header.bytes.size()).Text(6, r.name);
+    q.Int(7, r.totals.first).Int(8, r.totals.last).Int(9, r.totals.samples);
+    q.Int(10, r.totals.excursions);
+    if (!q.Run()) return false;
+    id = sqlite3_last_insert_rowid(db_);
+    return true;
+}
+
+bool SqliteLibraryStore::UpdateRecording(LibraryId recording, const RecordHeader& header,
+                                         const RecordingTotals& t,
+                                         std::span<const ExcursionSpan> excursions) {
+    {
+        Query q(*this,
+                "UPDATE recordings SET header = ?2, first_time = ?3, last_time = ?4, samples = ?5,"
+                " excursions = ?6 WHERE id = ?1");
+        q.Int(1, recording).Blob(2, header.bytes.data(), header.bytes.size());
+        q.Int(3, t.first).Int(4, t.last).Int(5, t.samples).Int(6, t.excursions);
+        if (!q.Run()) return false;
+    }
+    {
+        Query q(*this, "DELETE FROM excursions WHERE recording = ?1");
+        if (!q.Int(1, recording).Run()) return false;
+    }
+    for (const ExcursionSpan& e : excursions) {
+        Query q(*this,
+                "INSERT INTO excursions(recording, first_time, last_time) VALUES(?1, ?2, ?3)");
+        if (!q.Int(1, recording).Int(2, e.first).Int(3, e.last).Run()) return false;
+    }
+    return true;
+}
+
+bool SqliteLibraryStore::AddRuns(std::span<const SampleRun> runs) {
+    for (const SampleRun& run : runs) {
+        Query q(*this,
+                "INSERT INTO runs(recording, instrument, first_time, last_time, interval, count,"
+                " samples) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+        q.Int(1, run.recording).Int(2, writeInstrument_).Int(3, run.first).Int(4, run.Last());
+        q.Int(5, run.interval).Int(6, run.count).Blob(7, run.bytes.data(), run.bytes.size());
+        if (!q.Run()) return false;
+    }
+    return true;
+}
+
+bool SqliteLibraryStore::AddFile(const LibraryFile& f, LibraryId& id) {
+    Query q(*this,
+            "INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
+            " conflicts) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    q.Int(1, f.recording).Text(2, f.path).Int(3, static_cast<int64_t>(f.size));
+    q.Blob(4, f.hash.bytes.data(), f.hash.bytes.size()).Int(5, f.added).Int(6, f.samples);
+    q.Int(7, f.newSamples).Int(8, f.conflicts);
+    if (!q.Run()) return false;
+    id = sqlite3_last_insert_rowid(db_);
+    return true;
+}
+
+bool SqliteLibraryStore::AddConflicts(LibraryId file, std::span<const ConflictSample> samples) {
+    for (const ConflictSample& c : samples) {
+        Query q(*this, "INSERT INTO conflicts(file, time, sample) VALUES(?1, ?2, ?3)");
+        if (!q.Int(1, file).Int(2, c.time).Blob(3, c.bytes.data(), c.bytes.size()).Run())
+            return false;
+    }
+    return true;
+}
+
+bool SqliteLibraryStore::Commit() {
+    if (!Exec("COMMIT")) {
+        Rollback();
+        return false;
+    }
+    writeInstrument_ = 0;
+    return true;
+}
+
+void SqliteLibraryStore::Rollback() {
+    writeInstrument_ = 0;
+    if (db_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+}  // namespace qx

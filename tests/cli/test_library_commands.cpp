@@ -1,0 +1,117 @@
+// qxlog-cli library, run as the program itself.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/records/record_file.h"
+#include "core/records/record_fixtures.h"
+#include "run_cli.h"
+
+namespace qx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RunCli;
+
+class LibraryCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("qx-cli-library-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "more");
+        Write(folder / "a.QXRec", 1, u"A0815", 100);
+        Write(folder / "more/b.QXRec", 8, u"A0815", 200);
+        library = (folder / "lib.sqlite").string();
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    static void Write(const fs::path& path, InstrumentTypeId type, const char16_t* number,
+                      uint32_t count) {
+        RecordImage image = test::MakeRecordImage(type, count);
+        ParamBlock p = image.Params();
+        p.SetNumber(number);
+        image.SetParams(p);
+        ASSERT_TRUE(WriteRecordFile(path.string(), image, type));
+    }
+    test::CliRun Library(std::vector<std::string> args) {
+        args.insert(args.begin(), {"library", "--library", library});
+        return RunCli(args);
+    }
+
+    fs::path folder;
+    std::string library;
+};
+
+TEST_F(LibraryCommand, AddListCheck) {
+    test::CliRun r = Library({"add", (folder / "a.QXRec").string(), folder.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("a.QXRec: 已加入记录库,新样本 100 个"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("a.QXRec: 已在记录库中"), std::string::npos);
+    EXPECT_NE(r.out.find("3 个文件: 加入 2 个, 已有 1 个, 失败 0 个; 新样本 300 个"),
+              std::string::npos);
+
+    std::ofstream(folder / "bad.QXRec") << "no record";
+    r = Library({"add", (folder / "bad.QXRec").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("不能打开!\n不是记录文件"), std::string::npos) << r.err;
+
+    r = Library({"list", "--model", "QX7000"});
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_EQ(test::Lines(r.out).size(), 2u) << r.out;
+    EXPECT_TRUE(test::Lines(r.out)[1].starts_with("QX7000\tA0815\t测试点\t2017-03-10 21:07:12\t"));
+    r = Library({"list", "--instrument", "A0815"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("QX420:A0815, QX7000:A0815"), std::string::npos) << r.err;
+    EXPECT_EQ(Library({"list", "--instrument", "QX420:A0815"}).out.find("QX7000"),
+              std::string::npos);
+    EXPECT_EQ(Library({"list", "--instrument", "B1"}).exitCode, 1);
+
+    fs::remove(folder / "a.QXRec");
+    r = Library({"list", "--json"});
+    EXPECT_NE(r.out.find("\"instrument\": \"QX420:A0815\", \"name\": \"测试点\", \"first\": "
+                         "\"2017-03-10T21:07:12+08:00\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"state\": \"missing\""), std::string::npos);
+    r = Library({"check"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("完好: 2 台仪器, 2 个记录, 300 个样本, 2 个记录文件\n缺失\t"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(LibraryCommand, DamagedNewerMissing) {
+    EXPECT_EQ(Library({"list"}).exitCode, 1);
+    EXPECT_FALSE(fs::exists(library));  // listing makes no library
+    EXPECT_EQ(Library({}).exitCode, 2);
+    EXPECT_EQ(Library({"list", "--from", "2017-03-10"}).exitCode, 2);
+
+    ASSERT_EQ(Library({"add", folder.string()}).exitCode, 0);
+    std::string bytes;
+    {
+        std::ifstream in(library, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    bytes.resize(bytes.size() / 2);
+    std::ofstream(library, std::ios::binary | std::ios::trunc) << bytes;
+    test::CliRun r = Library({"list"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("已损坏"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("qxlog-cli library rebuild"), std::string::npos);
+    r = Library({"rebuild", folder.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("已从记录文件重建,原来的记录库保存为"), std::string::npos) << r.out;
+    EXPECT_EQ(test::Lines(Library({"list"}).out).size(), 3u);
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(library.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version=9", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    r = RunCli({"--lang", "en", "library", "--library", library, "add", folder.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("was made by a newer program (format 9)"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,73 @@
+// Shared by the record library's tests: the engines the store suite runs on, a scratch folder,
+// and record files written into it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/library/library_store.h"
+#include "core/library/record_library.h"
+#include "core/library/sqlite_library_store.h"
+#include "core/records/record_file.h"
+#include "core/records/record_fixtures.h"  // tests/core/records
+
+namespace qx::test {
+
+// An engine of the store suite: makes the store of a fresh library (or reopens it) for a
+// scratch folder. A server engine keeps its database elsewhere and uses the folder as its name.
+struct LibraryEngine {
+    const char* name;
+    std::function<std::unique_ptr<LibraryStore>(const std::string& folder)> open;
+};
+
+inline LibraryEngine SqliteEngine() {
+    return {"sqlite", [](const std::string& folder) -> std::unique_ptr<LibraryStore> {
+                return SqliteLibraryStore::Open(folder + "/lib.sqlite",
+                                                SqliteLibraryStore::OpenMode::kCreate, nullptr);
+            }};
+}
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qx-lib-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& str() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// A record of a type with `count` samples from `start`, one every `interval` seconds, whose
+// sample k holds the fixtures' raw values of sample `first + k`; `edit` may change its
+// settings. Written to path.
+inline std::string WriteRecord(const std::string& path, InstrumentTypeId type, uint32_t count,
+                               uint32_t start = 1489151232, uint32_t interval = 60,
+                               uint32_t first = 0,
+                               const std::function<void(ParamBlock&)>& edit = {}) {
+    auto image = std::make_unique<RecordImage>(MakeRecordImage(type, count, start, interval));
+    const size_t size = static_cast<size_t>(BytesPerSample(type));
+    for (uint32_t k = 0;
+         k < count && RecordImage::kHeaderSize + (k + 1) * size <= RecordImage::kSize; ++k)
+        PutSample(type, image->Samples() + k * size, first + k);
+    ParamBlock p = image->Params();
+    if (edit) edit(p);
+    image->SetParams(p);
+    EXPECT_TRUE(WriteRecordFile(path, *image, type));
+    return path;
+}
+
+}  // namespace qx::test
