@@ -130,7 +130,8 @@ InstrumentMatch FindInstrument(std::span<const LibraryInstrument> instruments,
             const InstrumentTypeId model = ModelFromName(Trim(wanted.substr(0, colon)));
             const std::string number = Trim(wanted.substr(colon + 1));
             for (const LibraryInstrument& i : instruments) {
-                if (IsKnownModel(model) && i.key.model == model && EqualsIgnoreCase(i.key.number, number))
+                if (IsKnownModel(model) && i.key.model == model &&
+                    EqualsIgnoreCase(i.key.number, number))
                     matches.push_back(&i);
             }
         }
