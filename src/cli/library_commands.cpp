@@ -607,10 +607,7 @@ std::string LibraryHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {kName,
-     "the record library: add record files, list, check, rebuild, compare instruments",
-     {LibraryHelp},
-     RunLibrary},
+    {kName, "the record library: add, list, check, rebuild, compare", {LibraryHelp}, RunLibrary},
 };
 
 }  // namespace
