@@ -287,6 +287,10 @@ Discard it?</translation>
         <source>对比 - %1</source>
         <translation>Comparison - %1</translation>
     </message>
+    <message>
+        <source>记录库中没有记录 %1</source>
+        <translation>The record library holds no recording %1</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

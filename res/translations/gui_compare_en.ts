@@ -63,5 +63,13 @@
         <source>不填:各仪器记录的限值</source>
         <translation>Empty: each instrument&apos;s recorded limits</translation>
     </message>
+    <message>
+        <source>最多可以同时对比 %1 台仪器。</source>
+        <translation>At most %1 instruments can be compared at once.</translation>
+    </message>
+    <message>
+        <source>对比的时间点太多(%1 个,最多 %2 个),请缩小时间范围。</source>
+        <translation>Too many times to compare (%1, at most %2); choose a shorter time range.</translation>
+    </message>
 </context>
 </TS>

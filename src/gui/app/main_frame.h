@@ -59,12 +59,14 @@ class CCompareView;
 class CDataView;
 
 // What a comparison of instruments shows: the instruments of a record library (by id, or
-// named as the user names them: "A0815", "QX450:A0815"), the time range and the quantity.
+// named as the user names them: "A0815", "QX450:A0815") or single recordings of them (by
+// id), the time range and the quantity.
 struct ComparisonSelection {
     std::string library;                 // its location; empty: DefaultLibraryLocation()
     std::vector<LibraryId> instruments;  // in legend order, then those named
     std::vector<std::string> names;
-    QueryWindow window;  // not bounded: every sample
+    std::vector<LibraryId> recordings;  // after the instruments, each on its own
+    QueryWindow window;                 // not bounded: every sample
     std::string series;  // an id (temp, hum, ...); empty: the first instrument's first quantity
 };
 class CDlgWaitInfo;

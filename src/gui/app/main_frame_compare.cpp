@@ -55,10 +55,25 @@ CCompareView* CMainFrame::OpenComparison(const ComparisonSelection& selection) {
         }
     }
     std::vector<InstrumentHistory> histories;
-    if (!ReadHistories(library, ids, selection.window, histories)) {
+    bool read = ReadHistories(library, ids, selection.window, histories);
+    const std::optional<int64_t> from =
+        selection.window.bounded ? std::optional(selection.window.from) : std::nullopt;
+    const std::optional<int64_t> to =
+        selection.window.bounded ? std::optional(selection.window.to) : std::nullopt;
+    for (size_t k = 0; read && k < selection.recordings.size(); ++k)
+        read = library.Recording(selection.recordings[k], from, to,
+                                 histories.emplace_back().emplace_back());
+    if (!read) {
         qx::ShowWarning(this, ToQString(WithReason(LibraryErrorMessage(location, library.Error()),
                                                    library.Error().detail)));
         return nullptr;
+    }
+    for (size_t k = 0; k < selection.recordings.size(); ++k) {
+        // A recording no longer in the library comes back without a model.
+        if (histories[ids.size() + k].front().type == 0) {
+            qx::ShowWarning(this, tr("记录库中没有记录 %1").arg(selection.recordings[k]));
+            return nullptr;
+        }
     }
     auto* view = new CCompareView(this);
     view->setWindowFlag(Qt::Window);

@@ -28,6 +28,7 @@
 #include "core/records/record_statistics.h"
 #include "core/records/series_units.h"
 #include "core/records/trend_ranges.h"
+#include "gui/chart/trend_state.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
@@ -248,7 +249,19 @@ bool CCompareView::Compare() {
 bool CCompareView::CompareWith(ComparisonRequest request, QString* problem) {
     request.window = window_;
     std::string why;
-    std::optional<Comparison> result = CompareHistories(histories_, request, &why);
+    std::optional<Comparison> result;
+    // The chart takes up to kTrendMaxSeries lines of up to kTrendMaxPoints points.
+    if (histories_.size() > static_cast<size_t>(kTrendMaxSeries)) {
+        why = ToUtf8(tr("最多可以同时对比 %1 台仪器。").arg(kTrendMaxSeries));
+    } else {
+        result = CompareHistories(histories_, request, &why);
+        if (result && result->times.size() > static_cast<size_t>(kTrendMaxPoints)) {
+            why = ToUtf8(tr("对比的时间点太多(%1 个,最多 %2 个),请缩小时间范围。")
+                             .arg(result->times.size())
+                             .arg(kTrendMaxPoints));
+            result.reset();
+        }
+    }
     if (result && result->limits) {
         const std::string wrong =
             LimitProblem(*result->limits, result->seriesIndex, result->units, result->title);

@@ -318,6 +318,22 @@ TEST_F(CompareFrame, OpenComparisonShowsTheSelectedInstruments) {
     EXPECT_EQ(view->Result()->instruments.at(0).label, "QX0001 测试点");
     EXPECT_TRUE(view->isWindow());
 
+    // The instrument and its recording side by side; a recording gone from the library.
+    std::vector<RecordingEntry> list;
+    {
+        OpenedLibrary opened = OpenLibrary(library.toStdString(), LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library && opened.library->List({}, list));
+    }
+    ASSERT_EQ(list.size(), 1u);
+    selection.recordings = {list[0].recording.id};
+    view = frame->OpenComparison(selection);
+    ASSERT_NE(view, nullptr) << prompter.LastMessage().toStdString();
+    EXPECT_EQ(view->Result()->instruments.size(), 2u);
+    selection.recordings = {list[0].recording.id + 1};
+    EXPECT_EQ(frame->OpenComparison(selection), nullptr);
+    EXPECT_TRUE(prompter.LastMessage().contains(QStringLiteral("记录库中没有记录")));
+
+    selection.recordings.clear();
     selection.names = {"B7"};
     EXPECT_EQ(frame->OpenComparison(selection), nullptr);
     EXPECT_TRUE(prompter.LastMessage().contains(QStringLiteral("B7")));

@@ -148,6 +148,23 @@ TEST_F(ThreeLoggers, QuantityChoiceAndExport) {
     EXPECT_EQ(cells.size(), 7u);
 }
 
+// The chart draws up to 64 lines: 64 instruments are compared, 65 are refused with the reason.
+TEST(CompareView, SixtyFourInstrumentsAndNoMore) {
+    test::ScriptedPrompter prompter;
+    CCompareView view;
+    std::vector<InstrumentHistory> many;
+    for (int i = 0; i < 65; ++i)
+        many.push_back(Instrument(u"N" + std::u16string(1, char16_t(u'0' + i % 10)), u"", kStart,
+                                  60, {float(i), float(i + 1)}));
+    view.SetHistories({many.begin(), many.end() - 1}, QueryWindow{});
+    ASSERT_NE(view.Result(), nullptr) << view.Problem().toStdString();
+    EXPECT_EQ(view.Chart()->State().seriesCount, 64);
+    view.SetHistories(many, QueryWindow{});
+    EXPECT_EQ(view.Result(), nullptr);
+    EXPECT_TRUE(view.Problem().contains(QStringLiteral("64"))) << view.Problem().toStdString();
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
 TEST(CompareView, RefusedComparisonShowsWhyAndPrintsNothing) {
     test::ScriptedPrompter prompter;
     CCompareView view;
