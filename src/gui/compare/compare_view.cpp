@@ -229,7 +229,9 @@ void CCompareView::SetLimitTexts(const QString& low, const QString& high) {
 
 bool CCompareView::Compare() {
     ComparisonRequest request;
-    request.series = ToUtf8(series_->currentData().toString());
+    // Without a quantity to offer (the first instrument has no recording) the comparison says
+    // what is missing.
+    if (series_->count() > 0) request.series = ToUtf8(series_->currentData().toString());
     request.window = window_;
     bool lowOk = true, highOk = true;
     const std::optional<double> low = LimitEntry(low_->text(), &lowOk);
