@@ -319,6 +319,14 @@ void CCompareView::ShowComparison() {
             highest = std::max(highest, v);
         }
     }
+    // The user's limits in view too, as lines on the first instrument's band.
+    if (c.limits) {
+        for (const std::optional<double>& limit : {c.limits->low, c.limits->high}) {
+            if (!limit) continue;
+            lowest = std::min(lowest, static_cast<float>(*limit));
+            highest = std::max(highest, static_cast<float>(*limit));
+        }
+    }
     // One range of round steps for all (a single value gets a range around it).
     const TrendRange range =
         lowest <= highest ? RoundRange(lowest, highest, kDivisions) : TrendRange{0, 1};
@@ -329,6 +337,14 @@ void CCompareView::ShowComparison() {
         list.series[i].step = TrendGridStep(range, kDivisions);
     }
     chart_->SetSeriesList(std::move(list));
+    const AlarmPens& pens = kTemperatureAlarmPens;
+    const auto rgb = [](const LegendLook& look) {
+        return qRgb(look.colour.r, look.colour.g, look.colour.b);
+    };
+    chart_->SetAlarmLines(0, c.limits && c.limits->low ? static_cast<float>(*c.limits->low) : 0,
+                          c.limits && c.limits->high ? static_cast<float>(*c.limits->high) : 0,
+                          rgb(pens.low), rgb(pens.high), pens.low.penStyle, pens.high.penStyle);
+    chart_->ShowAlarmLines(0, c.limits && c.limits->low, c.limits && c.limits->high);
     chart_->EnableDrawing(true);
 
     QStringList lines;

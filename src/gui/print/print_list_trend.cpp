@@ -60,7 +60,10 @@ void ShowWholeSelection(TrendState& s) {
 }
 
 // The drawn series with their units, then the alarm lines drawn across them, named.
-std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& units) {
+// limitNames, when given, name the low and high alarm line of any series (a comparison's
+// limits); else the record's legend names them.
+std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& units,
+                                    const QStringList* limitNames = nullptr) {
     std::vector<LegendItem> items;
     for (int i = 0; i < s.seriesCount; ++i) {
         const TrendSeries& series = s.series[i];
@@ -81,9 +84,9 @@ std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& unit
             if (!alarm.shown || !(series.low <= alarm.level && alarm.level <= series.high))
                 continue;
             const int entry = AlarmLineEntry(i, line);
-            if (entry < 0) continue;
+            if (entry < 0 && !limitNames) continue;
             const QString text = QStringLiteral("%1 %2%3").arg(
-                ToQString(Tr(LegendText(entry, units))),
+                limitNames ? limitNames->value(line) : ToQString(Tr(LegendText(entry, units))),
                 QString::number(static_cast<double>(alarm.level), 'f', series.readoutDecimals),
                 series.unit);
             items.push_back(
@@ -247,9 +250,21 @@ void CPrintListTrend::PrintPage(QPainter& painter, int page, int pageCount) {
 void CPrintListTrend::DrawChartPage(QPainter& painter, const QRect& body) const {
     TrendState whole = chart_->State();
     ShowWholeSelection(whole);
-    const std::vector<LegendItem> items = ChartLegend(whole, comparison_ ? comparison_->units
-                                                             : table_    ? table_->Units()
-                                                                         : RecordUnits{});
+    // A comparison's limits are named as its table of figures names them (下限, 上限, then
+    // the three times outside them).
+    QStringList limitNames;
+    if (comparison_) {
+        const std::vector<std::string> titles = ComparisonFigureTable(*comparison_).titles;
+        if (titles.size() >= 5)
+            limitNames << ToQString(titles[titles.size() - 5])
+                       << ToQString(titles[titles.size() - 4]);
+    }
+    const std::vector<LegendItem> items =
+        ChartLegend(whole,
+                    comparison_ ? comparison_->units
+                    : table_    ? table_->Units()
+                                : RecordUnits{},
+                    limitNames.size() == 2 ? &limitNames : nullptr);
 
     // The legend flows in rows below the chart: a stretch of line, then the text.
     const QFontMetricsF metrics(chartFont_, painter.device());

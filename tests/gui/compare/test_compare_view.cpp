@@ -113,6 +113,12 @@ TEST_F(ThreeLoggers, LimitsAtTheirEndsAndPastThem) {
     ASSERT_TRUE(view.Result()->limits);
     EXPECT_EQ(*view.Result()->limits->low, -40);
     EXPECT_TRUE(prompter.messages.empty());
+    // Drawn as lines within the range of the chart.
+    const TrendSeries& first = view.Chart()->State().series[0];
+    EXPECT_TRUE(first.alarms[0].shown && first.alarms[1].shown);
+    EXPECT_EQ(first.alarms[1].level, 369.5f);
+    EXPECT_LE(first.low, -40.0f);
+    EXPECT_GE(first.high, 369.5f);
     // Past the range, not a number: told, and the comparison shown keeps its limits.
     for (const auto& [low, high] : {std::pair{"-40.1", ""}, {"", "369.6"}, {"8", "2"}, {"x", ""}}) {
         view.SetLimitTexts(QString::fromUtf8(low), QString::fromUtf8(high));
@@ -126,6 +132,7 @@ TEST_F(ThreeLoggers, LimitsAtTheirEndsAndPastThem) {
     view.SetLimitTexts({}, {});
     ASSERT_TRUE(view.Compare());
     EXPECT_FALSE(view.Result()->limits);
+    EXPECT_FALSE(view.Chart()->State().series[0].alarms[0].shown);
     EXPECT_NE(view.Figures()->item(0, 10)->text(), QStringLiteral("-"));
 }
 
@@ -188,7 +195,8 @@ TEST(CompareView, ReportPagesStayWithinThePageAndNameEveryInstrument) {
         CCompareView view;
         view.resize(1000, 700);
         view.SetHistories(TwelveRooms(), QueryWindow{});
-        ASSERT_NE(view.Result(), nullptr);
+        view.SetLimitTexts(QStringLiteral("2"), QStringLiteral("6"));
+        ASSERT_TRUE(view.Compare());
 
         const QString name = QStringLiteral("print_compare_") + (inEnglish ? "en" : "zh");
         const QString path = test::ScreenshotFile(name + QStringLiteral(".pdf"));
@@ -202,6 +210,11 @@ TEST(CompareView, ReportPagesStayWithinThePageAndNameEveryInstrument) {
             << text.toStdString();
         for (const ComparedInstrument& i : view.Result()->instruments)
             EXPECT_TRUE(text.contains(QString::fromStdString(i.label))) << i.label;
+        // The limit lines in the chart's legend.
+        EXPECT_TRUE(test::PdfPageText(path, pages)
+                        .contains(inEnglish ? QStringLiteral("High limit 6.0")
+                                            : QStringLiteral("上限 6.0")))
+            << test::PdfPageText(path, pages).toStdString();
         EXPECT_EQ(test::RenderPdf(path, name), pages);
     }
 
