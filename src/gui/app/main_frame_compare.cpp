@@ -5,6 +5,7 @@
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
 #include "core/library/record_library.h"
+#include "core/model/instrument_catalogue.h"
 #include "core/model/text_util.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
@@ -69,8 +70,8 @@ CCompareView* CMainFrame::OpenComparison(const ComparisonSelection& selection) {
         return nullptr;
     }
     for (size_t k = 0; k < selection.recordings.size(); ++k) {
-        // A recording no longer in the library comes back without a model.
-        if (histories[ids.size() + k].front().type == 0) {
+        // A recording no longer in the library comes back without a known model.
+        if (!IsKnownModel(histories[ids.size() + k].front().type)) {
             qx::ShowWarning(this, tr("记录库中没有记录 %1").arg(selection.recordings[k]));
             return nullptr;
         }
