@@ -271,6 +271,26 @@ Discard it?</translation>
         <source>%1:连接&lt;未联机&gt;</source>
         <translation>%1: connected, not responding</translation>
     </message>
+    <message>
+        <source>记录库中没有仪器 %1</source>
+        <translation>The record library holds no instrument %1</translation>
+    </message>
+    <message>
+        <source>有几台仪器的编号是 %1:%2</source>
+        <translation>Several instruments carry the instrument number %1: %2</translation>
+    </message>
+    <message>
+        <source>仪器 %1 选了两次</source>
+        <translation>The instrument %1 is chosen twice</translation>
+    </message>
+    <message>
+        <source>对比 - %1</source>
+        <translation>Comparison - %1</translation>
+    </message>
+    <message>
+        <source>记录库中没有记录 %1</source>
+        <translation>The record library holds no recording %1</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>
@@ -286,6 +306,22 @@ Please start it again.</translation>
     <message>
         <source>文件:%1 打印失败!</source>
         <translation>File: %1 could not be printed.</translation>
+    </message>
+    <message>
+        <source>限值必须是数字:%1</source>
+        <translation>A limit must be a number: %1</translation>
+    </message>
+    <message>
+        <source>记录库中没有仪器 %1</source>
+        <translation>The record library holds no instrument %1</translation>
+    </message>
+    <message>
+        <source>有几台仪器的编号是 %1:%2</source>
+        <translation>Several instruments carry the instrument number %1: %2</translation>
+    </message>
+    <message>
+        <source>仪器 %1 选了两次</source>
+        <translation>The instrument %1 is chosen twice</translation>
     </message>
 </context>
 </TS>

@@ -40,6 +40,11 @@ constexpr CliExample kExamples[] = {
     {"What tonight's round would do with the profile, one line per instrument,\n"
      "stopping and writing nothing:",
      "qxlog-cli collect --dir \"$HOME/records\" --profile site.ini --dry-run"},
+    {"A download into the record library, then its temperatures against the\n"
+     "limits 2 to 8 °C, with a workbook (name more instruments to compare them):",
+     "qxlog-cli library add logger.QXRec\n"
+     "qxlog-cli library compare A0200001 --series temp --limit 2,8 \\\n"
+     "    -o rooms.xlsx"},
 };
 
 void PrintCommandHelp(const CliCommand& command) {

@@ -1,5 +1,7 @@
 // qxlog-cli library: the record library from the command line. One command with subcommands
 // (kSubcommands), each given the library's location and its own arguments.
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -8,6 +10,7 @@
 
 #include "cli_command.h"
 #include "cli_help.h"
+#include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
 #include "core/library/library_rebuild.h"
 #include "core/library/library_texts.h"
@@ -16,7 +19,9 @@
 #include "core/model/local_time.h"
 #include "core/model/param_block.h"
 #include "core/model/text_util.h"
+#include "core/records/comparison_export.h"
 #include "core/records/query_options.h"
+#include "core/records/record_export.h"
 #include "json_writer.h"
 
 namespace qx::cli {
@@ -271,6 +276,166 @@ int RunRebuild(const std::string& location, std::span<const std::string> args) {
     return counts.failed ? kExitFailure : kExitOk;
 }
 
+// ---- compare -------------------------------------------------------------------------------
+
+std::optional<double> ParseNumber(std::string_view text) {
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+        !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+// "LOW,HIGH" with either number left empty for none, not both.
+std::optional<SeriesLimits> ParseLimits(const std::string& text, std::string* problem) {
+    const size_t comma = text.find(',');
+    SeriesLimits limits;
+    if (comma != std::string::npos) {
+        const std::string_view low = std::string_view(text).substr(0, comma);
+        const std::string_view high = std::string_view(text).substr(comma + 1);
+        if (!low.empty()) limits.low = ParseNumber(low);
+        if (!high.empty()) limits.high = ParseNumber(high);
+        if ((low.empty() || limits.low) && (high.empty() || limits.high) &&
+            (limits.low || limits.high))
+            return limits;
+    }
+    *problem = "--limit needs LOW,HIGH (either may be left empty), not '" + text + "'";
+    return std::nullopt;
+}
+
+// The figures as text: the summary lines, an empty line, the table with tab-separated columns.
+void CompareText(const Comparison& c) {
+    for (const std::string& line : ComparisonSummary(c))
+        std::printf("%s\n", line.c_str());
+    const TextTable table = ComparisonFigureTable(c);
+    std::printf("\n");
+    for (size_t k = 0; k < table.titles.size(); ++k)
+        std::printf("%s%s", k ? "\t" : "", table.titles[k].c_str());
+    std::printf("\n");
+    for (const std::vector<std::string>& row : table.rows) {
+        for (size_t k = 0; k < row.size(); ++k)
+            std::printf("%s%s", k ? "\t" : "", row[k].c_str());
+        std::printf("\n");
+    }
+}
+
+int RunCompare(const std::string& location, std::span<const std::string> args) {
+    std::vector<std::string> names;
+    ComparisonRequest request;
+    request.series.clear();
+    QueryOptions query;
+    std::string output, formatName, problem;
+    bool json = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
+            json = true;
+            continue;
+        }
+        const bool takesValue = a == "--series" || a == "--limit" || a == "--mkt-dh" || a == "-o" ||
+                                a == "--output" || a == "--format" || QueryOptions::Takes(a);
+        if (!takesValue) {
+            if (a.starts_with("-")) return Usage("unknown option " + a);
+            names.push_back(a);
+            continue;
+        }
+        if (i + 1 >= args.size()) return Usage(a + " needs a value");
+        const std::string& v = args[++i];
+        if (a == "--series") {
+            request.series = v;
+        } else if (a == "--limit") {
+            request.limits = ParseLimits(v, &problem);
+            if (!request.limits) return Usage(problem);
+        } else if (a == "--mkt-dh") {
+            const auto dh = ParseNumber(v);
+            if (!dh || *dh < kMinActivationEnergy || *dh > kMaxActivationEnergy)
+                return Usage("--mkt-dh needs kJ/mol from 1 to 1000, not '" + v + "'");
+            request.activationEnergy = *dh;
+        } else if (a == "-o" || a == "--output") {
+            output = v;
+        } else if (a == "--format") {
+            formatName = v;
+        } else if (!query.Take(a, v, &problem)) {
+            return Usage(problem);
+        }
+    }
+    if (names.empty()) return Usage("compare needs the instruments to compare");
+    if (request.series.empty()) return Usage("compare needs --series (temp, hum, dew, ...)");
+    ExportFormat format = ExportFormat::None;
+    if (!output.empty()) {
+        format = ExportFormatForPath(output);
+        if (formatName == "xlsx") {
+            format = ExportFormat::Workbook;
+        } else if (formatName == "text") {
+            format = ExportFormat::Text;
+        } else if (formatName == "csv") {
+            format = ExportFormat::Csv;
+        } else if (!formatName.empty()) {
+            return Usage("--format is xlsx, text or csv");
+        } else if (format == ExportFormat::None) {
+            return Usage("the name " + output +
+                         " has no extension to choose the format by; add --format");
+        } else if (output.size() >= 4 &&
+                   EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
+            format = ExportFormat::Csv;
+        }
+    } else if (!formatName.empty()) {
+        return Usage("--format goes with -o FILE");
+    }
+    const std::optional<QueryRequest> queryRequest = query.Request(&problem);
+    if (!queryRequest) return Usage(problem);
+    request.window = MakeQueryWindow(*queryRequest, static_cast<int64_t>(std::time(nullptr)));
+
+    auto library = Open(location, LibraryOpen::kExisting);
+    if (!library) return kExitFailure;
+    CompareOutcome outcome = CompareNamedInstruments(*library, names, request);
+    switch (outcome.fault) {
+        case CompareFault::kNone:
+            break;
+        case CompareFault::kUnknown:
+            std::fprintf(stderr, "%s\n",
+                         StrFormat(Tr(kNoInstrument), outcome.name.c_str()).c_str());
+            return kExitFailure;
+        case CompareFault::kAmbiguous: {
+            std::string list;
+            for (const std::string& c : outcome.candidates)
+                list += (list.empty() ? "" : ", ") + c;
+            return Usage(outcome.name + " is one of " + list + "; name it as MODEL:NUMBER");
+        }
+        case CompareFault::kTwice:
+            return Usage(outcome.name + " names an instrument named before");
+        case CompareFault::kLibrary:
+            PrintFailure(LibraryErrorMessage(location, library->Error()), library->Error());
+            return kExitFailure;
+        case CompareFault::kRefused:
+            std::fprintf(stderr, "%s\n", outcome.message.c_str());
+            return kExitFailure;
+    }
+    const Comparison& c = *outcome.comparison;
+    if (c.limits) {
+        const std::string why = LimitProblem(*c.limits, c.seriesIndex, c.units, c.title);
+        if (!why.empty()) return Usage("--limit: " + why);
+    }
+    if (json) {
+        std::printf("%s\n", ComparisonJson(c).c_str());
+    } else {
+        CompareText(c);
+    }
+    if (!output.empty()) {
+        std::string why;
+        if (!ExportComparison(output, format, c, &why)) {
+            std::fprintf(stderr, "%s\n", ExportFailedMessage(output).c_str());
+            if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
+            return kExitFailure;
+        }
+        // The message goes to stderr under --json, so that stdout stays one JSON object.
+        std::fprintf(json ? stderr : stdout, "%s\n", ExportSucceededMessage(output).c_str());
+    }
+    return kExitOk;
+}
+
 // ---- the command ---------------------------------------------------------------------------
 
 struct LibrarySubcommand {
@@ -278,10 +443,8 @@ struct LibrarySubcommand {
     int (*run)(const std::string& location, std::span<const std::string> args);
 };
 constexpr LibrarySubcommand kSubcommands[] = {
-    {"add", RunAdd},
-    {"list", RunList},
-    {"check", RunCheck},
-    {"rebuild", RunRebuild},
+    {"add", RunAdd},         {"list", RunList},       {"check", RunCheck},
+    {"rebuild", RunRebuild}, {"compare", RunCompare},
 };
 
 // The lines add prints for a result, with N for its counts.
@@ -315,7 +478,7 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
             if (!sub) return Usage("unknown subcommand " + args[i]);
         }
     }
-    if (!sub) return Usage("a subcommand is needed: add, list, check or rebuild");
+    if (!sub) return Usage("a subcommand is needed: add, list, check, rebuild or compare");
     return sub->run(location.empty() ? DefaultLibraryLocation() : location, rest);
 }
 
@@ -329,6 +492,11 @@ std::string LibraryHelp() {
         "                         [--files] [--json]\n"
         "       qxlog-cli library [--library FILE] check\n"
         "       qxlog-cli library [--library FILE] rebuild [PATH...]\n"
+        "       qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
+        "                         [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
+        "                         [--last-days N | --last-months N |\n"
+        "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "                         [--json] [-o OUT [--format xlsx|text|csv]]\n"
         "\n"
         "The record library merges record files (*.QXRec) into one store of\n"
         "instruments, their recordings and their samples, so that a logger downloaded\n"
@@ -365,6 +533,17 @@ std::string LibraryHelp() {
         "                     files and folders given; the old library file is kept as\n"
         "                     FILE.YYYYMMDD-HHMMSS.old. Run it while no other program\n"
         "                     uses the library\n"
+        "  compare INSTRUMENT...\n"
+        "                     compare instruments in one quantity over the time given:\n"
+        "                     a summary (highest and lowest mean, highest maximum,\n"
+        "                     lowest minimum, the largest spread between instruments\n"
+        "                     at one time), then a tab-separated table with a row of\n"
+        "                     figures per instrument (samples, minimum, maximum, mean,\n"
+        "                     standard deviation, MKT, limits and the time outside\n"
+        "                     them). Instruments are named as for --instrument.\n"
+        "                     Samples meet on one time grid, its step the longest\n"
+        "                     interval of the recordings; values are shown in the\n"
+        "                     units of the first instrument\n"
         "\n"
         "Options:\n"
         "  --library FILE     the library; default\n"
@@ -381,8 +560,25 @@ std::string LibraryHelp() {
         "  --excursions       list: recordings with an excursion (within the time\n"
         "                     given by the options below, when there is one)\n"
         "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
-        "                     list: recordings with samples in that time, as export\n"
+        "                     list: recordings with samples in that time; compare:\n"
+        "                     the samples in that time (all without one); as export\n"
         "                     reads these options\n"
+        "  --series ID        compare: the quantity, by its id whatever the language:\n"
+        "                     temp, hum, dew, density, pressure, diffpressure, sound,\n"
+        "                     flow, co2 or hcho\n"
+        "  --limit LOW,HIGH   compare: limits for every instrument in the quantity's\n"
+        "                     unit (either side may be left empty: --limit ,8);\n"
+        "                     without it each instrument's own alarm limits\n"
+        "  --mkt-dh KJ_PER_MOL\n"
+        "                     compare: the activation energy of the MKT (1 to 1000)\n"
+        "  --json             compare: one JSON object with the quantity, the query,\n"
+        "                     the grid step, the limits, each instrument's figures and\n"
+        "                     the figures across them\n"
+        "  -o OUT             compare: also write the aligned table (one column per\n"
+        "                     instrument, an empty cell where it has no sample): .xlsx\n"
+        "                     a workbook with the table, the figures and each\n"
+        "                     instrument's settings, .csv CSV, any other extension the\n"
+        "                     list text; --format chooses instead\n"
         "  --files            list: each recording's record files on the lines below it,\n"
         "                     with their states (%s, %s, %s, %s)\n"
         "  --json             list: one JSON object: library, recordings with id,\n"
@@ -412,10 +608,7 @@ std::string LibraryHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {kName,
-     "the record library: add record files, list, check, rebuild",
-     {LibraryHelp},
-     RunLibrary},
+    {kName, "the record library: add, list, check, rebuild, compare", {LibraryHelp}, RunLibrary},
 };
 
 }  // namespace

@@ -42,10 +42,11 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
       "--all"}},
     {"collect",
      {"--dir", "DIR", "--profile", "FILE", "--set", "KEY=VALUE", "--no-restart", "--dry-run"}},
-    {"library",
-     {"--library", "FILE", "add", "PATH", "list", "--instrument", "--model", "--number", "--name",
-      "--excursions", "--last-days", "--last-months", "--from", "--to", "--files", "--json",
-      "check", "rebuild"}},
+    {"library", {"--library",    "FILE",          "add",      "PATH",    "list",
+                 "--instrument", "--model",       "--number", "--name",  "--excursions",
+                 "--last-days",  "--last-months", "--from",   "--to",    "--files",
+                 "--json",       "check",         "rebuild",  "compare", "INSTRUMENT",
+                 "--series",     "--limit",       "--mkt-dh", "-o",      "--format"}},
     {"help", {"COMMAND"}},
 };
 

@@ -113,5 +113,57 @@ TEST_F(LibraryCommand, DamagedNewerMissing) {
     EXPECT_NE(r.err.find("was made by a newer program (format 9)"), std::string::npos) << r.err;
 }
 
+// Two loggers started ten minutes apart, a third of another model with the same number as the
+// first: compared by number and by MODEL:NUMBER, in figures, JSON and an aligned CSV.
+TEST_F(LibraryCommand, Compare) {
+    const fs::path more = folder / "compare";
+    fs::create_directories(more);
+    Write(more / "b.QXRec", 1, u"B0002", 100);
+    RecordImage late = test::MakeRecordImage(1, 100, 1489151232 + 600);
+    ParamBlock p = late.Params();
+    p.SetNumber(u"C0003");
+    late.SetParams(p);
+    ASSERT_TRUE(WriteRecordFile((more / "c.QXRec").string(), late, 1));
+    ASSERT_EQ(Library({"add", folder.string()}).exitCode, 0);
+
+    const std::string csv = (folder / "out.csv").string();
+    test::CliRun r = Library({"compare", "QX420:A0815", "C0003", "--series", "temp", "-o", csv});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\n仪器\t型号\t样本数\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nA0815 测试点\tQX420\t100\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nC0003 测试点\tQX420\t100\t"), std::string::npos) << r.out;
+    std::ifstream in(csv);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(in, line, '\n');)
+        rows.push_back(line.substr(0, line.size() - 1));  // without the CR
+    // 100 samples each, 10 minutes apart: 110 grid times; the first has no C0003 sample.
+    ASSERT_EQ(rows.size(), 111u);
+    EXPECT_NE(rows[0].find("A0815 测试点(℃)"), std::string::npos) << rows[0];
+    EXPECT_TRUE(rows[1].ends_with(",")) << rows[1];
+    EXPECT_FALSE(rows[11].ends_with(",")) << rows[11];
+
+    r = Library({"compare", "B0002", "C0003", "--series", "temp", "--json", "--limit", ",30"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.out.starts_with("{")) << r.out;
+    EXPECT_NE(r.out.find("\"label\": \"B0002 测试点\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"largest_spread\""), std::string::npos);
+
+    // Limits at the ends of what a temperature can show pass, a step past them does not.
+    EXPECT_EQ(Library({"compare", "B0002", "--series", "temp", "--limit", "-40,369.5"}).exitCode,
+              0);
+    for (const char* limit : {"-40.1,", ",369.6", "8,2", "a,2", ","})
+        EXPECT_EQ(Library({"compare", "B0002", "--series", "temp", "--limit", limit}).exitCode, 2)
+            << limit;
+    EXPECT_EQ(Library({"compare", "B0002", "C0003"}).exitCode, 2);  // no --series
+    EXPECT_EQ(Library({"compare", "B0002", "B0002", "--series", "temp"}).exitCode, 2);
+    EXPECT_EQ(Library({"compare", "A0815", "--series", "temp"}).exitCode, 2);  // two models
+    EXPECT_EQ(Library({"compare", "Z9", "--series", "temp"}).exitCode, 1);
+    r = Library({"compare", "B0002", "--series", "co2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("B0002 测试点 没有"), std::string::npos) << r.err;
+    EXPECT_EQ(Library({"compare", "B0002", "--series", "temp", "-o", "noext"}).exitCode, 2);
+    EXPECT_FALSE(fs::exists("noext"));
+}
+
 }  // namespace
 }  // namespace qx

@@ -29,11 +29,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/library/library_types.h"
 #include "core/link/device_commands.h"
 #include "core/link/instrument_ui.h"
 #include "core/model/language.h"
 #include "core/records/download_target.h"
 #include "core/records/record_image.h"
+#include "core/records/record_query.h"
 #include "core/records/record_set.h"
 #include "frame_commands.h"
 #include "frame_texts.h"
@@ -53,7 +55,20 @@ namespace qx {
 class CQX420View;
 
 class AppSettings;
+class CCompareView;
 class CDataView;
+
+// What a comparison of instruments shows: the instruments of a record library (by id, or
+// named as the user names them: "A0815", "QX450:A0815") or single recordings of them (by
+// id), the time range and the quantity.
+struct ComparisonSelection {
+    std::string library;                 // its location; empty: DefaultLibraryLocation()
+    std::vector<LibraryId> instruments;  // in legend order, then those named
+    std::vector<std::string> names;
+    std::vector<LibraryId> recordings;  // after the instruments, each on its own
+    QueryWindow window;                 // not bounded: every sample
+    std::string series;  // an id (temp, hum, ...); empty: the first instrument's first quantity
+};
 class CDlgWaitInfo;
 class CHelpView;
 class DeviceMonitor;
@@ -136,6 +151,10 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Opens files handed to the program (dropped, named on the command line): each in turn;
     // every one that opens joins the recent files.
     void OpenFiles(const QStringList& paths);
+    // Opens a window comparing the selected instruments (a library view's command 对比...);
+    // warns and opens nothing when the library or an instrument cannot be read. The window
+    // closes with the main window.
+    CCompareView* OpenComparison(const ComparisonSelection& selection);
     bool RecordLoaded() const { return recordLoaded_; }
     QString RecordPath() const { return recordPath_; }
     QString DataFolder() const { return dataFolder_; }

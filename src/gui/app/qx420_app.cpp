@@ -26,6 +26,8 @@ QString StartUsage() {
         "       qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]\n"
         "             RECORD-FILE\n"
         "             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "       qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]\n"
+        "             --series ID [--limit LOW,HIGH] INSTRUMENT... [time window]\n"
         "\n"
         "  --lang zh|en       Chinese or English texts for this run, whatever the setting\n"
         "                     ([Workspace] Language) and the locale\n"
@@ -36,16 +38,26 @@ QString StartUsage() {
         "                     the statistics report (summary) of RECORD-FILE to the PDF\n"
         "                     file OUT and exit, without a window;\n"
         "                     the time window as in qxlog-cli export (all samples without\n"
-        "                     one). Exit status 1 with a message when it cannot be written\n");
+        "                     one). Exit status 1 with a message when it cannot be written\n"
+        "  --report compare   the comparison report of instruments of the record library\n"
+        "                     (FILE, else the default library), named by number or as\n"
+        "                     MODEL:NUMBER, in the quantity ID (temp, hum, dew, ...),\n"
+        "                     with the limits LOW,HIGH (either may be empty) for all of\n"
+        "                     them or each one's own\n");
 }
 
 bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error) {
     QueryOptions query;
     bool printOptions = false;
+    bool compareOptions = false;
+    QStringList positional;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
+        const bool compareOption = a == QLatin1String("--library") ||
+                                   a == QLatin1String("--series") || a == QLatin1String("--limit");
         const bool printOption = a == QLatin1String("--print-pdf") ||
-                                 a == QLatin1String("--report") || QueryOptions::Takes(ToUtf8(a));
+                                 a == QLatin1String("--report") || compareOption ||
+                                 QueryOptions::Takes(ToUtf8(a));
         if (printOption) {
             if (i + 1 >= arguments.size()) {
                 error = QStringLiteral("qxlog: %1 needs a value").arg(a);
@@ -57,15 +69,22 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
                 options.printPdf = value;
             } else if (a == QLatin1String("--report")) {
                 if (value != QLatin1String("list") && value != QLatin1String("chart") &&
-                    value != QLatin1String("summary")) {
-                    error = QStringLiteral("qxlog: --report is list, chart or summary, not '%1'")
+                    value != QLatin1String("summary") && value != QLatin1String("compare")) {
+                    error = QStringLiteral(
+                                "qxlog: --report is list, chart, summary or compare, not '%1'")
                                 .arg(value);
                     return false;
                 }
                 options.printChoice = value == QLatin1String("chart")     ? 0
                                       : value == QLatin1String("summary") ? 2
+                                      : value == QLatin1String("compare") ? kPrintComparison
                                                                           : 1;
                 printOptions = true;
+            } else if (compareOption) {
+                (a == QLatin1String("--library")  ? options.library
+                 : a == QLatin1String("--series") ? options.compareSeries
+                                                  : options.compareLimits) = value;
+                compareOptions = true;
             } else if (!query.Take(ToUtf8(a), ToUtf8(value), &problem)) {
                 error = QStringLiteral("qxlog: ") + ToQString(problem);
                 return false;
@@ -104,11 +123,22 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             error = QStringLiteral("qxlog: unknown option %1").arg(a);
             return false;
         }
-        if (!options.recordFile.isEmpty()) {
-            error = QStringLiteral("qxlog: only one record file can be opened");
+        positional << a;
+    }
+    if (options.printChoice == kPrintComparison) {
+        if (options.compareSeries.isEmpty() || positional.isEmpty()) {
+            error = QStringLiteral("qxlog: --report compare needs --series and the instruments");
             return false;
         }
-        options.recordFile = a;
+        options.compareInstruments = positional;
+    } else if (compareOptions) {
+        error = QStringLiteral("qxlog: --library, --series and --limit go with --report compare");
+        return false;
+    } else if (positional.size() > 1) {
+        error = QStringLiteral("qxlog: only one record file can be opened");
+        return false;
+    } else if (!positional.isEmpty()) {
+        options.recordFile = positional.front();
     }
     if (options.printPdf.isEmpty()) {
         if (printOptions) {
@@ -117,7 +147,7 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
         }
         return true;
     }
-    if (options.recordFile.isEmpty()) {
+    if (options.recordFile.isEmpty() && options.printChoice != kPrintComparison) {
         error = QStringLiteral("qxlog: --print-pdf needs a record file");
         return false;
     }

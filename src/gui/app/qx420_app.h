@@ -4,7 +4,10 @@
 // the command line, and writes the settings back at exit.
 //
 //   qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
-//   qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart] RECORD-FILE [query options]
+//   qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary] RECORD-FILE
+//         [query options]
+//   qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE] --series ID
+//         [--limit LOW,HIGH] INSTRUMENT... [query options]
 #pragma once
 
 #include <QString>
@@ -21,6 +24,8 @@
 
 namespace qx {
 
+inline constexpr int kPrintComparison = 3;
+
 struct StartOptions {
     // Simulated instruments instead of real ones, in bus order.
     std::vector<InstrumentTypeId> simulate;
@@ -28,8 +33,15 @@ struct StartOptions {
     QString recordFile;
     // --print-pdf: the PDF to write from the record file, without a window; empty otherwise.
     QString printPdf;
-    int printChoice = 1;      // --report list (1, the report), chart (0) or summary (2)
+    int printChoice = 1;      // --report list (1, the report), chart (0), summary (2) or
+                              // compare (kPrintComparison)
     QueryRequest printQuery;  // the query options of qxlog-cli export
+    // --report compare: the instruments of the record library (as qxlog-cli library compare
+    // names them), the library (empty: the default), the quantity's id and the limits given.
+    QStringList compareInstruments;
+    QString library;
+    QString compareSeries;
+    QString compareLimits;
     // --lang zh|en: the language of this run, whatever the setting and the locale.
     std::optional<LanguageChoice> language;
 };

@@ -193,9 +193,11 @@ int PrintToPdf(CPrintListTrend& job, const QString& path, QString* error) {
 
 bool PrintRecord(QWidget* parent, CPrintListTrend& job, PrintAction action) {
     if (!job.hasData) return false;
-    CSelPrintDlg choose(job.mode, action != PrintAction::Preview, parent);
-    if (Prompts().Exec(choose) != QDialog::Accepted) return false;
-    job.mode = choose.choice;
+    if (job.chooseMode) {
+        CSelPrintDlg choose(job.mode, action != PrintAction::Preview, parent);
+        if (Prompts().Exec(choose) != QDialog::Accepted) return false;
+        job.mode = choose.choice;
+    }
 
     QPrinter& printer = ApplicationPrinter();
     printer.setPageOrientation(OrientationFor(job));

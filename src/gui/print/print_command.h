@@ -41,11 +41,12 @@ struct PageRun {
 // program's run. Created on first use (a QApplication must exist).
 QPrinter& ApplicationPrinter();
 
-// Runs the command for job: the print-item dialog preset to job.mode; on OK job.mode takes the
-// choice, the application's printer turns portrait for the reports and landscape for the
-// chart, and the job is printed or previewed. Dialogs go through the prompt seam. Returns
-// true when pages were printed or the preview was shown; false when the user cancelled, no
-// record is loaded (job.hasData) or printing failed (the user is told).
+// Runs the command for job: the print-item dialog preset to job.mode (none when
+// job.chooseMode is false); on OK job.mode takes the choice, the application's printer turns
+// portrait for the reports and landscape for the chart, and the job is printed or previewed.
+// Dialogs go through the prompt seam. Returns true when pages were printed or the preview was
+// shown; false when the user cancelled, no record is loaded (job.hasData) or printing failed
+// (the user is told).
 bool PrintRecord(QWidget* parent, CPrintListTrend& job, PrintAction action);
 
 // Prints the pages of run onto device (a printer, a PDF writer, a preview's printer), one job

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/model/language.h"
+#include "core/records/comparison.h"
 #include "core/records/record_legend.h"
 #include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
@@ -59,7 +60,10 @@ void ShowWholeSelection(TrendState& s) {
 }
 
 // The drawn series with their units, then the alarm lines drawn across them, named.
-std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& units) {
+// limitNames, when given, name the low and high alarm line of any series (a comparison's
+// limits); else the record's legend names them.
+std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& units,
+                                    const QStringList* limitNames = nullptr) {
     std::vector<LegendItem> items;
     for (int i = 0; i < s.seriesCount; ++i) {
         const TrendSeries& series = s.series[i];
@@ -80,9 +84,9 @@ std::vector<LegendItem> ChartLegend(const TrendState& s, const RecordUnits& unit
             if (!alarm.shown || !(series.low <= alarm.level && alarm.level <= series.high))
                 continue;
             const int entry = AlarmLineEntry(i, line);
-            if (entry < 0) continue;
+            if (entry < 0 && !limitNames) continue;
             const QString text = QStringLiteral("%1 %2%3").arg(
-                ToQString(Tr(LegendText(entry, units))),
+                limitNames ? limitNames->value(line) : ToQString(Tr(LegendText(entry, units))),
                 QString::number(static_cast<double>(alarm.level), 'f', series.readoutDecimals),
                 series.unit);
             items.push_back(
@@ -246,8 +250,21 @@ void CPrintListTrend::PrintPage(QPainter& painter, int page, int pageCount) {
 void CPrintListTrend::DrawChartPage(QPainter& painter, const QRect& body) const {
     TrendState whole = chart_->State();
     ShowWholeSelection(whole);
+    // A comparison's limits are named as its table of figures names them (下限, 上限, then
+    // the three times outside them).
+    QStringList limitNames;
+    if (comparison_) {
+        const std::vector<std::string> titles = ComparisonFigureTable(*comparison_).titles;
+        if (titles.size() >= 5)
+            limitNames << ToQString(titles[titles.size() - 5])
+                       << ToQString(titles[titles.size() - 4]);
+    }
     const std::vector<LegendItem> items =
-        ChartLegend(whole, table_ ? table_->Units() : RecordUnits{});
+        ChartLegend(whole,
+                    comparison_ ? comparison_->units
+                    : table_    ? table_->Units()
+                                : RecordUnits{},
+                    limitNames.size() == 2 ? &limitNames : nullptr);
 
     // The legend flows in rows below the chart: a stretch of line, then the text.
     const QFontMetricsF metrics(chartFont_, painter.device());
@@ -309,9 +326,10 @@ void CPrintListTrend::DrawHeader(QPainter& painter) const {
     painter.setPen(Qt::black);
 
     painter.setFont(MakeFont(kSongFace, 2 * cy, 2 * cx, 400));
-    const QString title = summaryJob_  ? tr("检测统计报告")
-                          : reportJob_ ? tr("检测数据记录表")
-                                       : tr("检测曲线图");
+    const QString title = summaryJob_ && comparison_ ? ToQString(ComparisonReportTitle())
+                          : summaryJob_              ? tr("检测统计报告")
+                          : reportJob_               ? tr("检测数据记录表")
+                                                     : tr("检测曲线图");
     painter.drawText(r.translated(0, cy), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                      title);
 
@@ -468,6 +486,21 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
                 summaryRows_.push_back({-1, false, {part}});
         }
         tables = StatisticsTables(rs);
+    } else if (comparison_) {
+        for (const std::string& line : ComparisonSummary(*comparison_)) {
+            for (const QString& part : WrapLines(ToQString(line), device))
+                summaryRows_.push_back({-1, false, {part}});
+        }
+        const TextTable figures = ComparisonFigureTable(*comparison_);
+        StatisticsTable& t = tables.emplace_back();
+        t.caption = QCoreApplication::translate("qx::StatisticsTables", "统计值");
+        for (const std::string& title : figures.titles)
+            t.titles << ToQString(title);
+        for (const std::vector<std::string>& row : figures.rows) {
+            QStringList& cells = t.rows.emplace_back();
+            for (const std::string& cell : row)
+                cells << ToQString(cell);
+        }
     }
     // A title as two lines: the width of the longer line at the best space to break at.
     const auto twoLines = [&](const QString& title) {

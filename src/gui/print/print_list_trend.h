@@ -7,6 +7,9 @@
 // narrow for a text in the table font, the report takes one table a page (in the list's
 // proportions, else with the columns as wide as their texts), and the small font when even
 // that is too narrow.
+// The comparison report (a comparison given with SetComparison, summary mode): its summary
+// lines and its table of figures, one row per instrument, as the statistics report prints its
+// tables, then the chart page of the instruments' lines.
 // The chart page shows the whole selection, whatever span the screen shows, above a legend
 // of the drawn series (their line, name and unit) and of the alarm lines (name and level).
 // Every page has a header (title and a grey band with the information line) and a footer (a
@@ -34,6 +37,7 @@ namespace qx {
 
 class CTrendWave;
 class SampleTable;
+struct Comparison;
 struct RecordStatistics;
 
 class CPrintListTrend {
@@ -60,6 +64,9 @@ class CPrintListTrend {
     // The figures of the statistics report; null prints its tables empty. They must outlive
     // the job.
     void SetStatistics(const RecordStatistics* statistics) { statistics_ = statistics; }
+    // A comparison of instruments: the summary mode prints the comparison report instead of
+    // the statistics report. It must outlive the job.
+    void SetComparison(const Comparison* comparison) { comparison_ = comparison; }
 
     // The report's columns: their widths in characters, at most 20.
     void SetColumns(std::vector<int> widthsInCharacters);
@@ -75,6 +82,7 @@ class CPrintListTrend {
     bool hasData = false;    // a record is loaded; without it the chart page shows no chart
     int mode = kReportMode;  // kReportMode, kCurveMode or kSummaryMode (the print-item
                              // dialog's choice)
+    bool chooseMode = true;  // false: the print commands print mode without asking
 
     // Start of a job: takes the row count, makes the fonts and computes the page layout for
     // the device's page. Returns the page count (0 for a report without rows).
@@ -123,6 +131,7 @@ class CPrintListTrend {
     };
     const SampleTable* table_ = nullptr;
     const RecordStatistics* statistics_ = nullptr;
+    const Comparison* comparison_ = nullptr;
     std::vector<SummaryRow> summaryRows_;
     std::vector<std::vector<int>> summaryWidths_;
     std::vector<std::vector<int>> summaryPages_;  // the rows of each page of tables

@@ -8,10 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include "core/library/library_location.h"
+#include "core/library/record_library.h"
 #include "core/records/record_file.h"
 #include "core/records/record_fixtures.h"
+#include "gui/app/frame_fixture.h"
 #include "gui/app/print_pdf_start.h"
 #include "gui/app/qx420_app.h"
+#include "gui/compare/compare_view.h"
 #include "gui/print/print_test_util.h"
 
 namespace qx::test {
@@ -38,7 +42,8 @@ TEST(PrintPdfOptions, ReadWithTheQueryOfTheExport) {
     };
     fails({"--print-pdf", "a.pdf"}, "--print-pdf needs a record file");
     fails({"r.QXRec", "--report", "list"}, "go with --print-pdf");
-    fails({"--print-pdf", "a.pdf", "r.QXRec", "--report", "table"}, "list, chart or summary");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--report", "table"},
+          "list, chart, summary or compare");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--from", "2017-03-10"}, "go together");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "0"}, "from 1 to 300");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "2", "--last-months", "1"},
@@ -195,6 +200,143 @@ TEST_F(PrintPdfStart, TheProgramWritesWithoutADisplay) {
     EXPECT_EQ(CountPdfPages(pdf), pages);  // the earlier PDF stays
     EXPECT_EQ(run({"--print-pdf", pdf, record, "--last-days", "x"}, &err), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("--last-days needs a whole number")));
+}
+
+TEST(PrintPdfOptions, CompareNamesInstrumentsOfALibrary) {
+    StartOptions options;
+    QString error;
+    ASSERT_TRUE(ParseStartOptions(
+        {"--print-pdf", "c.pdf", "--report", "compare", "--library", "lib.sqlite", "A1", "--series",
+         "hum", "QX420:B2", "--limit", ",80", "--last-days", "3"},
+        options, error))
+        << error.toStdString();
+    EXPECT_EQ(options.printChoice, kPrintComparison);
+    EXPECT_EQ(options.compareInstruments, QStringList({"A1", "QX420:B2"}));
+    EXPECT_EQ(options.library, QStringLiteral("lib.sqlite"));
+    EXPECT_EQ(options.compareSeries, QStringLiteral("hum"));
+    EXPECT_EQ(options.compareLimits, QStringLiteral(",80"));
+    EXPECT_EQ(options.printQuery.mode, QueryMode::LastDays);
+    EXPECT_TRUE(options.recordFile.isEmpty());
+
+    for (const QStringList& arguments :
+         {QStringList{"--print-pdf", "c.pdf", "--report", "compare", "A1"},
+          QStringList{"--print-pdf", "c.pdf", "--report", "compare", "--series", "temp"},
+          QStringList{"--print-pdf", "c.pdf", "r.QXRec", "--series", "temp"},
+          QStringList{"r.QXRec", "--report", "compare", "--series", "temp"}}) {
+        StartOptions o;
+        EXPECT_FALSE(ParseStartOptions(arguments, o, error)) << arguments.join(' ').toStdString();
+    }
+}
+
+// A library of two loggers started ten minutes apart.
+class CompareLibrary : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        OpenedLibrary opened = OpenLibrary(library.toStdString(), LibraryOpen::kCreate);
+        ASSERT_TRUE(opened.library) << opened.message;
+        int k = 0;
+        for (const char16_t* number : {u"A1", u"B2"}) {
+            RecordImage image = MakeRecordImage(1, 200, 1489151232 + 600 * k++);
+            ParamBlock p = image.Params();
+            p.SetNumber(number);
+            image.SetParams(p);
+            const std::string path =
+                folder.filePath(QStringLiteral("%1.QXRec").arg(k)).toStdString();
+            ASSERT_TRUE(WriteRecordFile(path, image, 1));
+            ASSERT_TRUE(opened.library->AddRecordFile(path).Ok());
+        }
+    }
+    StartOptions Options(QStringList instruments, const QString& limits = {}) const {
+        StartOptions options;
+        options.printPdf = pdf;
+        options.printChoice = kPrintComparison;
+        options.library = library;
+        options.compareSeries = QStringLiteral("temp");
+        options.compareLimits = limits;
+        options.compareInstruments = std::move(instruments);
+        return options;
+    }
+
+    QTemporaryDir folder;
+    const QString library = folder.filePath(QStringLiteral("lib.sqlite"));
+    const QString pdf = folder.filePath(QStringLiteral("compare.pdf"));
+};
+
+TEST_F(CompareLibrary, PrintsTheComparisonReportOrSaysWhyNot) {
+    QString message;
+    ASSERT_EQ(PrintPdfAtStart(Options({"A1", "B2"}, ",30"), LocalTime(2017, 3, 12), message), 0)
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("2 台仪器"))) << message.toStdString();
+    const QString page1 = PdfPageText(pdf, 1);
+    EXPECT_TRUE(page1.contains(QStringLiteral("对比报告")));
+    EXPECT_TRUE(page1.contains(QStringLiteral("A1 测试点"))) << page1.toStdString();
+    EXPECT_TRUE(page1.contains(QStringLiteral("B2 测试点")));
+    EXPECT_TRUE(page1.contains(QStringLiteral("限值(用户)"))) << page1.toStdString();
+    ASSERT_TRUE(QFile::remove(pdf));
+
+    const auto fails = [&](const StartOptions& options, const QString& why) {
+        QString m;
+        EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), m), 1) << why.toStdString();
+        EXPECT_TRUE(m.contains(why)) << m.toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+    };
+    fails(Options({"A1", "Z9"}), QStringLiteral("记录库中没有仪器 Z9"));
+    fails(Options({"A1", "A1"}), QStringLiteral("仪器 A1 选了两次"));
+    fails(Options({"A1"}, QStringLiteral("a,b")), QStringLiteral("限值必须是数字"));
+    fails(Options({"A1"}, QStringLiteral(",369.6")), QStringLiteral("369.5"));
+    StartOptions co2 = Options({"A1"});
+    co2.compareSeries = QStringLiteral("co2");
+    fails(co2, QStringLiteral("A1 测试点 没有"));
+    StartOptions missing = Options({"A1"});
+    missing.library = folder.filePath(QStringLiteral("none.sqlite"));
+    fails(missing, QStringLiteral("none.sqlite"));
+}
+
+class CompareFrame : public FrameTest {};
+
+TEST_F(CompareFrame, OpenComparisonShowsTheSelectedInstruments) {
+    Make({});
+    QTemporaryDir scratch;
+    const QString library = scratch.filePath(QStringLiteral("lib.sqlite"));
+    {
+        OpenedLibrary opened = OpenLibrary(library.toStdString(), LibraryOpen::kCreate);
+        ASSERT_TRUE(opened.library);
+        RecordImage image = MakeRecordImage(1, 50);
+        const std::string path = scratch.filePath(QStringLiteral("a.QXRec")).toStdString();
+        ASSERT_TRUE(WriteRecordFile(path, image, 1));
+        ASSERT_TRUE(opened.library->AddRecordFile(path).Ok());
+    }
+    ComparisonSelection selection;
+    selection.library = library.toStdString();
+    selection.names = {"QX0001"};
+    selection.series = "hum";
+    CCompareView* view = frame->OpenComparison(selection);
+    ASSERT_NE(view, nullptr) << prompter.LastMessage().toStdString();
+    ASSERT_NE(view->Result(), nullptr);
+    EXPECT_EQ(view->Result()->series, "hum");
+    EXPECT_EQ(view->Result()->instruments.at(0).label, "QX0001 测试点");
+    EXPECT_TRUE(view->isWindow());
+
+    // The instrument and its recording side by side; a recording gone from the library.
+    std::vector<RecordingEntry> list;
+    {
+        OpenedLibrary opened = OpenLibrary(library.toStdString(), LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library && opened.library->List({}, list));
+    }
+    ASSERT_EQ(list.size(), 1u);
+    selection.recordings = {list[0].recording.id};
+    view = frame->OpenComparison(selection);
+    ASSERT_NE(view, nullptr) << prompter.LastMessage().toStdString();
+    EXPECT_EQ(view->Result()->instruments.size(), 2u);
+    selection.recordings = {list[0].recording.id + 1};
+    EXPECT_EQ(frame->OpenComparison(selection), nullptr);
+    EXPECT_TRUE(prompter.LastMessage().contains(QStringLiteral("记录库中没有记录")));
+
+    selection.recordings.clear();
+    selection.names = {"B7"};
+    EXPECT_EQ(frame->OpenComparison(selection), nullptr);
+    EXPECT_TRUE(prompter.LastMessage().contains(QStringLiteral("B7")));
 }
 
 }  // namespace
