@@ -172,7 +172,7 @@ std::unique_ptr<qx::CTrendWave> MakeComparison(bool aligned) {
             line.values[static_cast<size_t>(at)] = source[static_cast<size_t>(i)];
         }
     }
-    list.axes = {{{0, 1, 2, 3, 4, 5, 6, 7}, false}};
+    list.axes = {{{0, 1, 2, 3, 4, 5, 6, 7}, false, {}}};
     // Each instrument's line runs on past the others' sampling times.
     list.joinAcrossMissing = !aligned;
     list.gapSeconds = 600;

@@ -140,7 +140,7 @@ void TrendDisplay::Fill(const SampleTable& table, const AlarmLimits& limits, int
             line.values[static_cast<size_t>(i)] = table.Values(i)[k];
     }
     for (const TrendAxisGroup& group : TrendAxisGroups(type_, channels))
-        list.axes.push_back({group.series, group.right});
+        list.axes.push_back({group.series, group.right, {}});
     chart_.SetSeriesList(std::move(list));
 
     const TrendTimeAxis axis = TrendTimeAxisFor(n);

@@ -23,7 +23,7 @@ ResolvedAxes ResolveValueAxes(const TrendState& s) {
     if (s.banded && s.CountShownSeries() > 0) {
         out.mode = TrendAxisMode::kBanded;
         for (int i = 0; i < s.seriesCount; ++i) {
-            if (s.SeriesShown(i)) out.axes.push_back({{i}, false});
+            if (s.SeriesShown(i)) out.axes.push_back({{i}, false, {}});
         }
         return out;
     }
@@ -35,13 +35,13 @@ ResolvedAxes ResolveValueAxes(const TrendState& s) {
         if (!s.dualAxes || a0 < 0 || a1 < 0 || a0 >= s.seriesCount || a1 >= s.seriesCount) {
             return out;  // the common axis
         }
-        specs = {{{a0}, false}, {{a1}, true}};
+        specs = {{{a0}, false, {}}, {{a1}, true, {}}};
     }
     out.mode = TrendAxisMode::kSeries;
 
     std::vector<bool> covered(static_cast<size_t>(s.seriesCount), false);
     for (const TrendAxis& spec : specs) {
-        ResolvedAxis axis{{}, spec.right};
+        ResolvedAxis axis{{}, spec.right, spec.title};
         for (int i : spec.series) {
             if (!s.SeriesShown(i) || Listed(axis, i)) continue;
             if (!axis.series.empty() && !SameRange(s.series[axis.series.front()], s.series[i])) {
@@ -67,7 +67,7 @@ ResolvedAxes ResolveValueAxes(const TrendState& s) {
         const auto rights = std::count_if(out.axes.begin(), out.axes.end(),
                                           [](const ResolvedAxis& a) { return a.right; });
         const auto lefts = static_cast<std::ptrdiff_t>(out.axes.size()) - rights;
-        out.axes.push_back({{i}, rights <= lefts});
+        out.axes.push_back({{i}, rights <= lefts, {}});
     }
     return out;
 }

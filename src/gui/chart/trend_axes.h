@@ -23,6 +23,7 @@ struct ResolvedAxis {
     std::vector<int> series;  // the shown series read against it; series[0] gives the range,
                               // the step, the decimals and the label colour
     bool right = false;
+    QString title;  // the owner's title; empty, the series' names
     bool operator==(const ResolvedAxis&) const = default;
 };
 

@@ -313,8 +313,8 @@ void TrendRenderer::DrawValueAxes(QPainter& p, const TrendState& s, const TrendR
         const ResolvedAxis& axis = axes_.axes[k];
         const TrendSeries& first = s.series[axis.series.front()];
         DrawValueAxis(p, s, area, first.band, first.low, first.high, first.step, first.axisDecimals,
-                      banded ? kBlack : first.colour, axis.right, banded || k == gridAxis,
-                      places_[k], places_[k].labelChars);
+                      banded || !axis.title.isEmpty() ? kBlack : first.colour, axis.right,
+                      banded || k == gridAxis, places_[k], places_[k].labelChars);
         DrawAxisTitle(p, s, axis, first.band, places_[k]);
     }
     if (banded && s.visibleSeries > 1) {
@@ -417,7 +417,8 @@ void TrendRenderer::DrawAxisTitle(QPainter& p, const TrendState& s, const Resolv
         QRgb colour;
     };
     std::vector<Entry> entries;
-    for (int i : axis.series) {
+    if (!axis.title.isEmpty()) entries.push_back({axis.title, kBlack});
+    for (int i : axis.title.isEmpty() ? axis.series : std::vector<int>{}) {
         const TrendSeries& series = s.series[i];
         const QString name = series.name.isEmpty() ? QString::number(i + 1) : series.name;
         entries.push_back(
@@ -433,7 +434,7 @@ void TrendRenderer::DrawAxisTitle(QPainter& p, const TrendState& s, const Resolv
     if (room <= 0 || whole.isEmpty()) return;
     if (metrics.horizontalAdvance(whole) > room) {
         const TrendSeries& only = s.series[axis.series.front()];
-        if (entries.size() == 1 && !only.unit.isEmpty()) {
+        if (entries.size() == 1 && !only.unit.isEmpty() && axis.title.isEmpty()) {
             // The unit matters most: the name gives way first.
             const QString unit = QStringLiteral("(%1)").arg(only.unit);
             const int nameRoom = room - metrics.horizontalAdvance(unit);

@@ -51,6 +51,10 @@ struct TrendAxis {
     std::vector<int> series;  // indexes into TrendSeriesList::series; the first shown one
                               // gives the range, the step, the decimals and the label colour
     bool right = false;
+    // Drawn in black instead of the series' names, with black labels, for an axis whose
+    // series are all one quantity and are named by the legend ("温度(℃)" over a dozen
+    // instruments).
+    QString title;
     bool operator==(const TrendAxis&) const = default;
 };
 

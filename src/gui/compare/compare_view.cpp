@@ -311,6 +311,7 @@ void CCompareView::ShowComparison() {
     }
     // Every instrument on one axis: one range, so that the lines can be compared.
     TrendAxis& axis = list.axes.emplace_back();
+    axis.title = ToQString(c.title);  // the legend names the instruments
     float lowest = std::numeric_limits<float>::infinity(), highest = -lowest;
     for (const std::vector<float>& values : c.values) {
         for (const float v : values) {

@@ -243,7 +243,7 @@ TEST_F(DataViewTest, EverySeriesIsReadOnAnAxisOfItsOwnScale) {
     view.Legend()->Box(1)->click();
     view.Legend()->Box(2)->click();
     using Axes = std::vector<ResolvedAxis>;
-    EXPECT_EQ(ResolveValueAxes(c).axes, (Axes{{{0, 2}, false}, {{1}, true}}));
+    EXPECT_EQ(ResolveValueAxes(c).axes, (Axes{{{0, 2}, false, {}}, {{1}, true, {}}}));
     EXPECT_EQ(c.series[0].colour, qRgb(25, 28, 150));
     EXPECT_EQ(c.series[1].colour, qRgb(255, 128, 0));
     EXPECT_EQ(c.series[2].colour, qRgb(0, 0, 255));

@@ -30,7 +30,7 @@ TrendState FourSeries() {
         s.series[i].high = highs[i];
         s.series[i].step = 10;
     }
-    s.axisSpecs = {{{0}, false}, {{1}, true}};
+    s.axisSpecs = {{{0}, false, {}}, {{1}, true, {}}};
     return s;
 }
 
@@ -40,33 +40,34 @@ TEST(ResolveValueAxes, EveryShownSeriesIsReadOnAnAxisThatNamesIt) {
     EXPECT_EQ(r.mode, TrendAxisMode::kSeries);
     // The dew point shares the temperature's unit and range; pressure gets an axis of its own,
     // on the right while the sides have as many.
-    EXPECT_EQ(r.axes, (Axes{{{0, 2}, false}, {{1}, true}, {{3}, true}}));
+    EXPECT_EQ(r.axes, (Axes{{{0, 2}, false, {}}, {{1}, true, {}}, {{3}, true, {}}}));
 
     // A dew point on another range is never read on the temperature's numbers.
     s.series[2].high = 50;
     r = ResolveValueAxes(s);
-    EXPECT_EQ(r.axes, (Axes{{{0}, false}, {{1}, true}, {{2}, true}, {{3}, false}}));
+    EXPECT_EQ(r.axes, (Axes{{{0}, false, {}}, {{1}, true, {}}, {{2}, true, {}}, {{3}, false, {}}}));
 
     // Hidden series have no axis; an axis left without shown series goes.
     s.series[2].visible = false;
     s.series[0].visible = false;
     r = ResolveValueAxes(s);
-    EXPECT_EQ(r.axes, (Axes{{{1}, true}, {{3}, false}}));
+    EXPECT_EQ(r.axes, (Axes{{{1}, true, {}}, {{3}, false, {}}}));
 }
 
 TEST(ResolveValueAxes, ListedSeriesShareAnAxisOnlyOnOneRange) {
     TrendState s = FourSeries();
-    s.axisSpecs = {{{0, 1, 2}, false}, {{3}, true}};
+    s.axisSpecs = {{{0, 1, 2}, false, {}}, {{3}, true, {}}};
     // Humidity is listed with temperature but drawn on another range: it goes apart.
-    EXPECT_EQ(ResolveValueAxes(s).axes, (Axes{{{0, 2}, false}, {{3}, true}, {{1}, true}}));
+    EXPECT_EQ(ResolveValueAxes(s).axes,
+              (Axes{{{0, 2}, false, {}}, {{3}, true, {}}, {{1}, true, {}}}));
     // On one range the owner may put different units on one axis.
     s.series[0].high = s.series[2].high = 100;
-    EXPECT_EQ(ResolveValueAxes(s).axes, (Axes{{{0, 1, 2}, false}, {{3}, true}}));
+    EXPECT_EQ(ResolveValueAxes(s).axes, (Axes{{{0, 1, 2}, false, {}}, {{3}, true, {}}}));
     // A series listed on two axes shows on both (a mirrored scale).
-    s.axisSpecs = {{{3}, false}, {{3}, true}};
+    s.axisSpecs = {{{3}, false, {}}, {{3}, true, {}}};
     const ResolvedAxes r = ResolveValueAxes(s);
-    EXPECT_EQ(r.axes[0], (ResolvedAxis{{3}, false}));
-    EXPECT_EQ(r.axes[1], (ResolvedAxis{{3}, true}));
+    EXPECT_EQ(r.axes[0], (ResolvedAxis{{3}, false, {}}));
+    EXPECT_EQ(r.axes[1], (ResolvedAxis{{3}, true, {}}));
 }
 
 TEST(ResolveValueAxes, BandedAndCommonArrangements) {
@@ -75,7 +76,7 @@ TEST(ResolveValueAxes, BandedAndCommonArrangements) {
     s.series[1].visible = false;
     ResolvedAxes r = ResolveValueAxes(s);
     EXPECT_EQ(r.mode, TrendAxisMode::kBanded);
-    EXPECT_EQ(r.axes, (Axes{{{0}, false}, {{2}, false}, {{3}, false}}));
+    EXPECT_EQ(r.axes, (Axes{{{0}, false, {}}, {{2}, false, {}}, {{3}, false, {}}}));
 
     // Without the owner's axes and without both dual axes: the common axis.
     s.banded = false;
@@ -88,7 +89,7 @@ TEST(ResolveValueAxes, BandedAndCommonArrangements) {
     s.axisSeries = {0, 4};  // past the series count
     EXPECT_EQ(ResolveValueAxes(s).mode, TrendAxisMode::kCommon);
     s.axisSeries = {0, 3};
-    EXPECT_EQ(ResolveValueAxes(s).axes, (Axes{{{0, 2}, false}, {{3}, true}}));
+    EXPECT_EQ(ResolveValueAxes(s).axes, (Axes{{{0, 2}, false, {}}, {{3}, true, {}}}));
 }
 
 TEST(PlaceAxes, OuterAxesStackOutwardAndWidenTheMargins) {

@@ -83,7 +83,7 @@ TEST(SeriesList, TakesAComparisonsSeriesWithMissingValues) {
     list.series[0].low = -5;  // a range of the owner's is kept; 0 and less steps a fifth
     list.series[0].high = 5;
     list.series[5].visible = false;
-    list.axes = {{{0, 1}, false}};
+    list.axes = {{{0, 1}, false, {}}};
     ASSERT_TRUE(chart.SetSeriesList(std::move(list)));
 
     const TrendState& s = chart.State();

@@ -13,6 +13,7 @@
 
 #include "core/records/history_fixtures.h"
 #include "core/records/xlsx_reader.h"
+#include "gui/chart/trend_axes.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/scripted_prompter.h"
@@ -86,6 +87,11 @@ TEST_F(ThreeLoggers, ChartTableAndFiguresShowEveryInstrument) {
     EXPECT_NE(chart.series[0].colour, chart.series[1].colour);
     // One range for all, so that the lines can be read against each other.
     EXPECT_EQ(chart.series[0].low, chart.series[1].low);
+    // One axis for all, titled by the quantity: the legend names the instruments.
+    const ResolvedAxes axes = ResolveValueAxes(chart);
+    ASSERT_EQ(axes.axes.size(), 1u);
+    EXPECT_EQ(axes.axes[0].series.size(), 3u);
+    EXPECT_EQ(axes.axes[0].title, QStringLiteral("温度(℃)"));
     EXPECT_LE(chart.series[0].low, -5.0f);
     EXPECT_GE(chart.series[1].high, 23.0f);
 
