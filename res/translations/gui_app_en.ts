@@ -271,6 +271,14 @@ Discard it?</translation>
         <source>%1:连接&lt;未联机&gt;</source>
         <translation>%1: connected, not responding</translation>
     </message>
+    <message>
+        <source>记录库</source>
+        <translation>Library</translation>
+    </message>
+    <message>
+        <source>记录库中没有 %1 在这段时间里的样本。</source>
+        <translation>The record library holds no samples of %1 in that time.</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

@@ -32,7 +32,7 @@
 namespace qx {
 namespace {
 
-constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
+constexpr const char* kTimeFormat = "%y-%m-%d %H:%M";
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
 constexpr int kInstrumentKind = 0;
@@ -40,14 +40,14 @@ constexpr int kRecordingKind = 1;
 // Failures named one by one after an addition; the rest are counted.
 constexpr int kShownFailures = 8;
 // The column widths in pixels (titles and contents wider than these widen them).
-constexpr int kColumnWidths[] = {130, 100, 140, 140, 60, 70, 60, 300};
+constexpr int kColumnWidths[] = {110, 80, 100, 100, 50, 60, 55, 200};
 
 QString TimeText(int64_t t) {
     return ToQString(FormatLocalTime(t, kTimeFormat));
 }
 
-// The line of a record file: its path, what became of it, and the other files of the
-// recording as a count.
+// The line of a record file: its name, what became of it (where it is now when it moved), and
+// the other files of the recording as a count; the tooltip has every file's path.
 QString FilesText(const std::vector<SourceFile>& files) {
     if (files.empty()) return {};
     // A file at hand first: the one that opens.
@@ -55,7 +55,7 @@ QString FilesText(const std::vector<SourceFile>& files) {
         return f.state == FileState::kPresent || f.state == FileState::kMoved;
     });
     const SourceFile& f = at == files.end() ? files.front() : *at;
-    QString text = QDir::toNativeSeparators(ToQString(f.file.path));
+    QString text = QFileInfo(ToQString(f.file.path)).fileName();
     if (f.state == FileState::kMoved) {
         text = QStringLiteral("%1: %2 → %3")
                    .arg(QString::fromUtf8(FileStateText(f.state)), text,
@@ -340,7 +340,7 @@ void CLibraryView::Fill() {
     }
     list_->setUpdatesEnabled(true);
     instruments_ = static_cast<int>(instruments.size());
-    setWindowTitle(tr("%1  仪器数:%2  记录数:%3")
+    setWindowTitle(tr("%1  仪器:%2  记录:%3")
                        .arg(QDir::toNativeSeparators(location_))
                        .arg(instruments_)
                        .arg(entries_.size()));

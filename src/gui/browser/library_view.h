@@ -11,7 +11,7 @@
 // (or a recording whose file is gone) as a history from the library, the chosen instruments
 // and recordings with the time range as a comparison.
 //
-// The status line "%1  仪器数:%2  记录数:%3" (the library file, the instruments and the
+// The status line "%1  仪器:%2  记录:%3" (the library file, the instruments and the
 // recordings listed) is the view's windowTitle(); the main window follows it in its caption.
 #pragma once
 
