@@ -72,7 +72,7 @@
     </message>
     <message>
         <source>只列有超限的记录</source>
-        <translation>Only recordings with excursions</translation>
+        <translation>With excursions only</translation>
     </message>
     <message>
         <source>型号:</source>

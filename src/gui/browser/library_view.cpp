@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -40,7 +42,9 @@ constexpr int kRecordingKind = 1;
 // Failures named one by one after an addition; the rest are counted.
 constexpr int kShownFailures = 8;
 // The column widths in pixels (titles and contents wider than these widen them).
-constexpr int kColumnWidths[] = {110, 80, 100, 100, 50, 60, 55, 200};
+constexpr int kColumnWidths[] = {110, 70, 100, 100, 50, 60, 55, 200};
+// The narrowest the control panel is (its texts may make it wider).
+constexpr int kPanelWidth = 170;
 
 QString TimeText(int64_t t) {
     return ToQString(FormatLocalTime(t, kTimeFormat));
@@ -97,12 +101,19 @@ void CLibraryView::CreateControls() {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(6, 6, 6, 6);
     row->setSpacing(6);
-    auto* panel = new QVBoxLayout;
+    // The control panel scrolls in a window too low for it.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* panelArea = new QWidget(scroll);
+    auto* panel = new QVBoxLayout(panelArea);
+    panel->setContentsMargins(0, 0, 0, 0);
     panel->setSpacing(6);
-    row->addLayout(panel, 0);
+    row->addWidget(scroll, 0);
 
     // The filter: every condition given must hold; the list follows each change.
-    auto* filter = new QGroupBox(tr("筛选条件"), this);
+    auto* filter = new QGroupBox(tr("筛选条件"), panelArea);
     auto* grid = new QGridLayout(filter);
     grid->setContentsMargins(6, 4, 6, 6);
     grid->setVerticalSpacing(4);
@@ -124,17 +135,19 @@ void CLibraryView::CreateControls() {
     fromDate_->setDate(today.addMonths(-1));
     toDate_->setDate(today);
     excursions_ = new QCheckBox(tr("只列有超限的记录"), filter);
-    grid->addWidget(new QLabel(tr("型号:"), filter), 0, 0);
-    grid->addWidget(model_, 0, 1);
-    grid->addWidget(new QLabel(tr("编号:"), filter), 1, 0);
-    grid->addWidget(number_, 1, 1);
-    grid->addWidget(new QLabel(tr("测量名:"), filter), 2, 0);
-    grid->addWidget(name_, 2, 1);
-    grid->addWidget(timeBox_, 3, 0);
-    grid->addWidget(fromDate_, 3, 1);
-    grid->addWidget(new QLabel(tr("到:"), filter), 4, 0, Qt::AlignRight);
-    grid->addWidget(toDate_, 4, 1);
-    grid->addWidget(excursions_, 5, 0, 1, 2);
+    // Each label above its field: the panel stays narrow in every language and leaves the
+    // room to the list.
+    int at = 0;
+    const auto add = [&](QWidget* label, QWidget* field) {
+        if (label) grid->addWidget(label, at++, 0);
+        if (field) grid->addWidget(field, at++, 0);
+    };
+    add(new QLabel(tr("型号:"), filter), model_);
+    add(new QLabel(tr("编号:"), filter), number_);
+    add(new QLabel(tr("测量名:"), filter), name_);
+    add(timeBox_, fromDate_);
+    add(new QLabel(tr("到:"), filter), toDate_);
+    add(excursions_, nullptr);
     panel->addWidget(filter);
     connect(model_, &QComboBox::currentIndexChanged, this, &CLibraryView::Refresh);
     connect(number_, &QLineEdit::textChanged, this, &CLibraryView::Refresh);
@@ -149,7 +162,7 @@ void CLibraryView::CreateControls() {
     connect(excursions_, &QCheckBox::toggled, this, &CLibraryView::Refresh);
 
     // The chosen lines.
-    auto* chosen = new QGroupBox(tr("选中的记录"), this);
+    auto* chosen = new QGroupBox(tr("选中的记录"), panelArea);
     auto* chosenColumn = new QVBoxLayout(chosen);
     chosenColumn->setContentsMargins(6, 4, 6, 6);
     open_ = new QPushButton(tr("打开"), chosen);
@@ -163,7 +176,7 @@ void CLibraryView::CreateControls() {
     connect(compare_, &QPushButton::clicked, this, &CLibraryView::CompareChosen);
 
     // The library itself.
-    auto* library = new QGroupBox(tr("记录库"), this);
+    auto* library = new QGroupBox(tr("记录库"), panelArea);
     auto* libraryColumn = new QVBoxLayout(library);
     libraryColumn->setContentsMargins(6, 4, 6, 6);
     auto* addFolder = new QPushButton(tr("加入文件夹..."), library);
@@ -173,6 +186,11 @@ void CLibraryView::CreateControls() {
         libraryColumn->addWidget(b);
     panel->addWidget(library);
     panel->addStretch(1);
+    for (QGroupBox* group : {filter, chosen, library})
+        group->setMinimumWidth(kPanelWidth);
+    scroll->setWidget(panelArea);
+    scroll->setFixedWidth(panelArea->sizeHint().width() +
+                          scroll->verticalScrollBar()->sizeHint().width());
     connect(addFolder, &QPushButton::clicked, this, &CLibraryView::AddFolder);
     connect(addFiles, &QPushButton::clicked, this, &CLibraryView::AddFiles);
     connect(refresh, &QPushButton::clicked, this, &CLibraryView::Refresh);

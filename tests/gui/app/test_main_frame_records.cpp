@@ -208,7 +208,7 @@ TEST_F(Records, EachViewOnScreen) {
     const QRect caption = frame->CaptionBar()->geometry();
     EXPECT_GE(caption.height(), 18);
     EXPECT_GE(frame->NavigationButton(0)->width(), 100);
-    for (int v = 0; v < 3; ++v) {
+    for (int v = 0; v < kViewCount; ++v) {
         EXPECT_FALSE(frame->NavigationButton(v)->icon().isNull()) << v;
         EXPECT_FALSE(frame->Action(312 + v)->icon().isNull()) << v;
     }
