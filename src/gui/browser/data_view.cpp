@@ -656,7 +656,8 @@ void CDataView::PrepareJob() {
     CPrintListTrend& job = *print_;
     job.infoLine = windowTitle();
     job.secondInfoLine.clear();
-    job.footerText = PrintFooterText(host_.RecordPath(), Now());
+    job.footerText = history_ ? HistoryFooterText(host_.RecordPath(), Now())
+                              : PrintFooterText(host_.RecordPath(), Now());
     job.documentName = QFileInfo(host_.RecordPath()).completeBaseName();
     job.hasData = host_.RecordLoaded();
     // The statistics report prints the figures the panel shows, the user's limits included.

@@ -24,6 +24,7 @@
 #include "gui/common/my_list_ctrl.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/text_fit.h"
+#include "gui/print/print_list_trend.h"
 
 namespace qx::test {
 namespace {
@@ -223,6 +224,14 @@ TEST_F(Library, AHistoryShowsItsGapInListChartAndStatistics) {
         for (const Excursion& e : series.limits->excursions)
             EXPECT_FALSE(e.firstRow < 100 && e.lastRow > 100) << e.firstRow << " " << e.lastRow;
     }
+
+    // Printed: the report lists it, headed by the instrument.
+    const QString pdf = qEnvironmentVariableIsSet("QX_SCREENSHOT_DIR")
+                            ? qEnvironmentVariable("QX_SCREENSHOT_DIR") + "/history_report.pdf"
+                            : PathIn(QStringLiteral("history.pdf"));
+    EXPECT_GE(browser.PrintToPdfFile(pdf, CPrintListTrend::kReportMode), 1);
+    EXPECT_EQ(browser.PrintJob().documentName, QStringLiteral("QX420:A0815"));
+    EXPECT_TRUE(browser.PrintJob().footerText.endsWith(QStringLiteral("  仪器:QX420:A0815")));
 
     // Exported as CSV: the gap stays an empty row.
     const QString csv = PathIn(QStringLiteral("history.csv"));
