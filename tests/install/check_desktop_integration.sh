@@ -26,7 +26,10 @@ for f in bin/qxlog bin/qxlog-cli share/qxlog/帮助.mht share/qxlog/Help.mht \
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 for page in man1/qxlog man1/qxlog-cli en/man1/qxlog-cli; do
-    zcat "$prefix/share/man/$page.1.gz" | grep -q '^\.SH NAME' || fail "$page.1.gz is no man page"
+    # grep reads to the end: -q would stop at the match and zcat, still writing, would die of
+    # SIGPIPE, which pipefail reports as a failure.
+    zcat "$prefix/share/man/$page.1.gz" | grep '^\.SH NAME' >/dev/null ||
+        fail "$page.1.gz is no man page"
 done
 for size in 16 24 32 48 64 128 256; do
     png=$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png
