@@ -373,6 +373,10 @@ void CDataView::LoadHistory(const InstrumentHistory* history) {
     set_ = nullptr;
     history_ = history;
     query_->SetMode(QueryMode::All);
+    // The date pickers start at the history's first and last day.
+    if (!history->empty() && !history->front().samples.empty() && !history->back().samples.empty())
+        query_->SetRange(history->front().samples.front().time,
+                         history->back().samples.back().time);
     condition_ = QueryWindow{}.condition;
     statistics_->ResetSettings();
     Fill(QueryWindow{});

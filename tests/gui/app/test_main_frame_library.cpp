@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "frame_fixture.h"
 #include "gui/browser/data_view.h"
 #include "gui/browser/library_view.h"
+#include "gui/browser/query_panel.h"
 #include "gui/chart/trend_wave.h"
 #include "gui/common/my_list_ctrl.h"
 #include "gui/common/screenshot_util.h"
@@ -202,6 +204,7 @@ TEST_F(Library, AHistoryShowsItsGapInListChartAndStatistics) {
     ASSERT_EQ(table.RowCount(), 151);
     EXPECT_TRUE(table.IsGap(100));
     EXPECT_EQ(browser.MatchedCount(), 151);
+    EXPECT_EQ(QDateTime::fromSecsSinceEpoch(browser.Query().RangeEnd()).date(), QDate(2017, 3, 11));
     EXPECT_TRUE(browser.windowTitle().contains(QStringLiteral("记录数:150")))
         << browser.windowTitle().toStdString();
     // The list shows the gap's row, and the chart draws nothing there.
@@ -224,6 +227,19 @@ TEST_F(Library, AHistoryShowsItsGapInListChartAndStatistics) {
         for (const Excursion& e : series.limits->excursions)
             EXPECT_FALSE(e.firstRow < 100 && e.lastRow > 100) << e.firstRow << " " << e.lastRow;
     }
+
+    // A query of the second day: only the second recording, its settings alone, no gap.
+    QueryRequest day;
+    day.mode = QueryMode::DateRange;
+    day.rangeStart = day.rangeEnd = LocalTime(2017, 3, 11, 12);
+    browser.RunRequest(day);
+    EXPECT_EQ(table.RowCount(), 37);
+    EXPECT_EQ(table.SampleCount(), 37);
+    spans = 0;
+    for (int row = 0; row < browser.ParamList()->rowCount(); ++row)
+        spans += browser.ParamList()->Text(row, 0) == QStringLiteral("记录时段");
+    EXPECT_EQ(spans, 1);
+    browser.RunRequest({});
 
     // Printed: the report lists it, headed by the instrument.
     const QString pdf = qEnvironmentVariableIsSet("QX_SCREENSHOT_DIR")
