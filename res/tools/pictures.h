@@ -50,6 +50,7 @@ QImage DrawNavigationIcon(int view);
 // Caption bar pictures, 16 x 16: the record browser and the help view.
 QImage DrawCaptionRecords();
 QImage DrawCaptionHelp();
+QImage DrawCaptionLibrary();
 
 // Packs an HTML file and the pictures it names into a single-file web archive
 // (multipart/related, CRLF line ends, quoted-printable HTML, base64 images). The page's <title>

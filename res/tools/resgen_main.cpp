@@ -81,11 +81,13 @@ int main(int argc, char** argv) {
         ok &= Save(DrawToolIcon(icon), res, "toolbar_" + name + ".png", &program);
         ok &= Save(DrawToolIcon(icon, 32), res, "toolbar_" + name + "@2x.png", &program);
     }
-    const char* navNames[] = {"nav_instrument.png", "nav_records.png", "nav_help.png"};
-    for (int v = 0; v < 3; ++v)
+    const char* navNames[] = {"nav_instrument.png", "nav_records.png", "nav_help.png",
+                              "nav_library.png"};
+    for (int v = 0; v < 4; ++v)
         ok &= Save(DrawNavigationIcon(v), res, navNames[v], &program);
     ok &= Save(DrawCaptionRecords(), res, "caption_records.png", &program);
     ok &= Save(DrawCaptionHelp(), res, "caption_help.png", &program);
+    ok &= Save(DrawCaptionLibrary(), res, "caption_library.png", &program);
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         ok &= Save(DrawProgramIcon(size), res, QString("app_icon_%1.png").arg(size), &program);
     if (!ok) return 1;

@@ -562,6 +562,39 @@ void DrawNavRecords(QPainter& p) {
     Magnifier(p, QPointF(21, 21), 5.2, 1.0);
 }
 
+// One disc of a stack of stored records: an elliptic band seen slightly from above.
+void StoreDisc(QPainter& p, qreal left, qreal top, qreal width, qreal height, qreal rim,
+               qreal pen) {
+    const QRectF topFace(left, top, width, rim);
+    QPainterPath side;
+    side.moveTo(left, top + rim / 2);
+    side.lineTo(left, top + height - rim / 2);
+    side.arcTo(QRectF(left, top + height - rim, width, rim), 180, 180);
+    side.lineTo(left + width, top + rim / 2);
+    side.arcTo(topFace, 0, -180);
+    QLinearGradient g(left, 0, left + width, 0);
+    g.setColorAt(0.0, Rgb(0x3F6FA8));
+    g.setColorAt(0.45, Rgb(0x8DB4E2));
+    g.setColorAt(1.0, Rgb(0x2F5588));
+    p.setPen(QPen(Rgb(0x1F3A5F), pen));
+    p.setBrush(g);
+    p.drawPath(side);
+    QLinearGradient face(0, top, 0, top + rim);
+    face.setColorAt(0.0, Rgb(0xDCE8F6));
+    face.setColorAt(1.0, Rgb(0xA9C5E8));
+    p.setBrush(face);
+    p.drawEllipse(topFace);
+}
+
+// Three discs of stored records with a chart sheet leaning on them.
+void DrawNavLibrary(QPainter& p) {
+    DropShadow(p, QSize(32, 32), RoundedRect(QRectF(3.5, 4, 19, 25), 6), QColor(0, 20, 60, 80), 1,
+               0.6, 1.0);
+    for (int k = 2; k >= 0; --k)
+        StoreDisc(p, 3.5, 4.5 + 7.5 * k, 19, 10, 6, 1.0);
+    ChartSheet(p, QRectF(17.5, 15.5, 12, 13), 0.9);
+}
+
 void DrawNavHelp(QPainter& p) {
     DropShadow(p, QSize(32, 32), RoundedRect(QRectF(4, 2.5, 24, 27), 2), QColor(0, 20, 60, 80), 1,
                0.6, 1.0);
@@ -623,6 +656,8 @@ QImage DrawNavigationIcon(int view) {
         DrawNavInstrument(p);
     else if (view == 1)
         DrawNavRecords(p);
+    else if (view == 3)
+        DrawNavLibrary(p);
     else
         DrawNavHelp(p);
     return image;
@@ -633,6 +668,15 @@ QImage DrawCaptionRecords() {
     QPainter p(&image);
     PreparePainter(p);
     ChartSheet(p, QRectF(1.5, 2.5, 13, 11), 0.8);
+    return image;
+}
+
+QImage DrawCaptionLibrary() {
+    QImage image = NewCanvas(16, 16);
+    QPainter p(&image);
+    PreparePainter(p);
+    for (int k = 2; k >= 0; --k)
+        StoreDisc(p, 2.5, 1.5 + 4 * k, 11, 5.5, 3, 0.8);
     return image;
 }
 

@@ -291,6 +291,14 @@ Discard it?</translation>
         <source>记录库中没有记录 %1</source>
         <translation>The record library holds no recording %1</translation>
     </message>
+    <message>
+        <source>记录库</source>
+        <translation>Library</translation>
+    </message>
+    <message>
+        <source>记录库中没有 %1 在这段时间里的样本。</source>
+        <translation>The record library holds no samples of %1 in that time.</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

@@ -57,6 +57,151 @@
     </message>
 </context>
 <context>
+    <name>qx::CLibraryView</name>
+    <message>
+        <source>筛选条件</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>全部型号</source>
+        <translation>All models</translation>
+    </message>
+    <message>
+        <source>时间从:</source>
+        <translation>Time from:</translation>
+    </message>
+    <message>
+        <source>只列有超限的记录</source>
+        <translation>With excursions only</translation>
+    </message>
+    <message>
+        <source>型号:</source>
+        <translation>Model:</translation>
+    </message>
+    <message>
+        <source>编号:</source>
+        <translation>Instrument number:</translation>
+    </message>
+    <message>
+        <source>测量名:</source>
+        <translation>Measurement name:</translation>
+    </message>
+    <message>
+        <source>到:</source>
+        <translation>to:</translation>
+    </message>
+    <message>
+        <source>选中的记录</source>
+        <translation>Selected</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>仪器历史</source>
+        <translation>Instrument History</translation>
+    </message>
+    <message>
+        <source>对比...</source>
+        <translation>Compare...</translation>
+    </message>
+    <message>
+        <source>记录库</source>
+        <translation>Record library</translation>
+    </message>
+    <message>
+        <source>加入文件夹...</source>
+        <translation>Add Folder...</translation>
+    </message>
+    <message>
+        <source>加入记录文件...</source>
+        <translation>Add Record Files...</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>仪器</source>
+        <translation>Instrument</translation>
+    </message>
+    <message>
+        <source>测量名</source>
+        <translation>Measurement name</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Start time</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>End time</translation>
+    </message>
+    <message>
+        <source>样本数</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>记录间隔</source>
+        <translation>Recording interval</translation>
+    </message>
+    <message>
+        <source>超限次数</source>
+        <translation>Excursions</translation>
+    </message>
+    <message>
+        <source>记录文件</source>
+        <translation>Record files</translation>
+    </message>
+    <message>
+        <source>开始日期在结束日期之后,没有记录能在这段时间里。</source>
+        <translation>The start date is after the end date: no recording can lie in that time.</translation>
+    </message>
+    <message>
+        <source>记录库里还没有记录。下载的记录保存后自动加入记录库;已有的记录文件可以用“加入文件夹...”加入。</source>
+        <translation>The record library holds no recordings yet. Downloads join it once they are saved; existing record files can be added with “Add Folder...”.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个记录</source>
+        <translation>
+            <numerusform>%n recording</numerusform>
+            <numerusform>%n recordings</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>请在列表中选出要对比的仪器或记录(按住 Ctrl 可以选几个)。</source>
+        <translation>Choose the instruments or recordings to compare in the list (hold Ctrl to choose several).</translation>
+    </message>
+    <message>
+        <source>把文件夹中的记录文件加入记录库</source>
+        <translation>Add the Record Files of a Folder to the Record Library</translation>
+    </message>
+    <message>
+        <source>把记录文件加入记录库</source>
+        <translation>Add Record Files to the Record Library</translation>
+    </message>
+    <message>
+        <source>记录文件 (*.QXRec)</source>
+        <translation>Record files (*.QXRec)</translation>
+    </message>
+    <message>
+        <source>%1 个文件: 加入 %2 个, 已有 %3 个, 失败 %4 个</source>
+        <translation>%1 files: %2 added, %3 already there, %4 failed</translation>
+    </message>
+    <message numerus="yes">
+        <source>另有 %n 个文件没有加入。</source>
+        <translation>
+            <numerusform>%n more file was not added.</numerusform>
+            <numerusform>%n more files were not added.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1  仪器:%2  记录:%3</source>
+        <translation>%1  Instruments: %2  Recordings: %3</translation>
+    </message>
+</context>
+<context>
     <name>qx::QueryPanel</name>
     <message>
         <source>查询时间范围</source>

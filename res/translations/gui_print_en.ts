@@ -71,6 +71,10 @@ Printing failed.</translation>
         <source>打印时间:%1  数据文件:%2.%3</source>
         <translation>Printed: %1  Data file: %2.%3</translation>
     </message>
+    <message>
+        <source>打印时间:%1  仪器:%2</source>
+        <translation>Printed: %1  Instrument: %2</translation>
+    </message>
 </context>
 <context>
     <name>qx::StatisticsTables</name>

@@ -4,6 +4,7 @@
 
 #include "cli_help.h"
 #include "configure_command.h"
+#include "core/library/library_location.h"
 #include "core/link/instrument_messages.h"
 #include "core/model/language.h"
 #include "core/model/text_util.h"
@@ -27,6 +28,7 @@ int Usage(const std::string& problem) {
 
 struct CollectRequest {
     std::string dir;
+    LibraryHook* library = nullptr;
     bool restart = true;
     bool dryRun = false;
     ConfigureRequest configure;
@@ -68,8 +70,8 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
                                 StartText(planned).c_str())};
     }
 
-    const DownloadRun run =
-        Download(instrument, options, {"", request.dir}, ProgressStyle::kQuiet, false);
+    const DownloadRun run = Download(instrument, options, {"", request.dir, request.library},
+                                     ProgressStyle::kQuiet, false);
     if (!run.outcome.ok) {
         std::string reason = Reason(instrument, run.outcome.text);
         if (run.stopped) reason = reason + " " + Tr(kLeftStopped);
@@ -94,9 +96,15 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
 int RunCollect(const CliOptions& options, std::span<const std::string> args) {
     if (options.device >= 0) return Usage("collects every attached instrument: no --device");
     CollectRequest request;
+    LibraryHook library{DefaultLibraryLocation()};
+    request.library = &library;
     std::string profilePath;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        std::string problem;
+        const LibraryArgument libraryTaken = TakeLibraryOption(args, i, library, problem);
+        if (libraryTaken == LibraryArgument::kTaken) continue;
+        if (libraryTaken == LibraryArgument::kBad) return Usage(problem);
         if (a == "--no-restart") {
             request.restart = false;
         } else if (a == "--dry-run") {
@@ -157,6 +165,7 @@ std::string CollectHelp() {
     return FormatHelp(
         "Usage: qxlog-cli [--simulate MODELS] collect --dir DIR [--profile FILE]\n"
         "                 [--set KEY=VALUE]... [--no-restart] [--dry-run]\n"
+        "                 [--library FILE | --no-library]\n"
         "\n"
         "The nightly round over every attached instrument, one after the other. For\n"
         "each one it checks that the profile and the settings apply to it, downloads\n"
@@ -165,7 +174,9 @@ std::string CollectHelp() {
         "own settings, changed by the profile and each --set as configure changes\n"
         "them. The restart erases the samples the instrument held, which are in the\n"
         "file by then. An instrument that fails before its file is saved is not\n"
-        "restarted and keeps its samples. A failed transfer leaves it stopped, as the\n"
+        "restarted and keeps its samples. Each saved file is added to the record\n"
+        "library as download adds it; a library that fails never fails the round.\n"
+        "A failed transfer leaves it stopped, as the\n"
         "download stops the recording before it fetches the samples, and its line\n"
         "says so: %s\n"
         "\n"
@@ -179,6 +190,9 @@ std::string CollectHelp() {
         "  --profile FILE   settings from a profile, as configure takes them\n"
         "  --set KEY=VALUE  one setting, as configure takes it; may be repeated\n"
         "  --no-restart     download only: every instrument is left stopped\n"
+        "  --library FILE   the record library to add the files to (default as for\n"
+        "                   download)\n"
+        "  --no-library     add the files to no library\n"
         "  --dry-run        print for each instrument the file it would be downloaded\n"
         "                   to and how it would restart; stop, write and restart\n"
         "                   nothing\n"

@@ -10,8 +10,11 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "cli_help.h"
+#include "core/library/library_location.h"
+#include "core/library/library_texts.h"
 #include "core/link/instrument_messages.h"
 #include "core/link/record_download.h"
 #include "core/model/language.h"
@@ -96,16 +99,42 @@ std::string Joined(const std::string& dir, const std::string& name) {
 // The one place where qxlog-cli has a download safely in a record file: whatever is to follow
 // a saved download (download, download --all, collect) follows from here.
 void DownloadSaved(ConsoleInstrument& instrument, const DownloadResult& result,
-                   const std::string& path, bool verbose) {
+                   const std::string& path, LibraryHook* library, bool verbose) {
     instrument.session.commands.AcceptDownload(result.params);
     if (verbose) {
         std::printf("%s: %u samples written to %s\n",
                     ModelDisplayName(instrument.session.state.type).c_str(), result.fetched,
                     path.c_str());
+        std::fflush(stdout);
     }
+    if (library) library->Add(path);
 }
 
 }  // namespace
+
+void LibraryHook::Add(const std::string& path) {
+    if (location.empty()) return;
+    const AddResult r = AddSavedRecord(location, path);
+    if (r.Ok()) return;
+    // Every later download meets the same library: one report of it is enough.
+    if (r.status == AddStatus::kFailed && std::exchange(told, true)) return;
+    std::fprintf(stderr, "%s\n", NotAddedMessage(r).c_str());
+}
+
+LibraryArgument TakeLibraryOption(std::span<const std::string> args, size_t& i, LibraryHook& hook,
+                                  std::string& problem) {
+    if (args[i] == "--no-library") {
+        hook.location.clear();
+        return LibraryArgument::kTaken;
+    }
+    if (args[i] != "--library") return LibraryArgument::kNone;
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+        problem = "--library needs a file";
+        return LibraryArgument::kBad;
+    }
+    hook.location = args[++i];
+    return LibraryArgument::kTaken;
+}
 
 DownloadRun Download(ConsoleInstrument& instrument, const CliOptions& options,
                      const DownloadDestination& destination, ProgressStyle style, bool verbose) {
@@ -159,7 +188,7 @@ DownloadRun Download(ConsoleInstrument& instrument, const CliOptions& options,
         run.outcome.text = SaveFailedMessage(target.Path()) + "\n" + why;
         return run;
     }
-    DownloadSaved(instrument, result, target.Path(), verbose);
+    DownloadSaved(instrument, result, target.Path(), destination.library, verbose);
     run.outcome = {true, target.Path()};
     return run;
 }
@@ -202,12 +231,17 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
     CliOptions options = globalOptions;
     bool all = false;
     DownloadDestination destination;
+    LibraryHook library{DefaultLibraryLocation()};
+    destination.library = &library;
     bool quiet = false, bar = false;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string problem;
         const ChoiceArgument taken = TakeInstrumentChoice(args, i, options, all, problem);
         if (taken == ChoiceArgument::kTaken) continue;
         if (taken == ChoiceArgument::kBad) return Usage(problem);
+        const LibraryArgument libraryTaken = TakeLibraryOption(args, i, library, problem);
+        if (libraryTaken == LibraryArgument::kTaken) continue;
+        if (libraryTaken == LibraryArgument::kBad) return Usage(problem);
         if (args[i] == "-o" || args[i] == "--output" || args[i] == "--dir") {
             if (i + 1 >= args.size()) return Usage(args[i] + " needs a value");
             (args[i] == "--dir" ? destination.dir : destination.file) = args[i + 1];
@@ -251,8 +285,9 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
 std::string DownloadHelp() {
     return FormatHelp(
         "Usage: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
-        "                        [--quiet | --progress]\n"
+        "                        [--quiet | --progress] [--library FILE | --no-library]\n"
         "       qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
+        "                        [--library FILE | --no-library]\n"
         "\n"
         "Creates the record file first, so that its name is held and its folder known\n"
         "to be writable, then stops the instrument's recording, fetches all its samples,\n"
@@ -263,6 +298,12 @@ std::string DownloadHelp() {
         "bar; otherwise (a file, a pipe, cron) one line with the last count when the\n"
         "transfer ends. A failure prints the system's message and on the next line\n"
         "why.\n"
+        "\n"
+        "Every saved record file is added to the record library (see qxlog-cli\n"
+        "library). A library that cannot be opened or added to never fails the\n"
+        "download: the file stays saved, and stderr says\n"
+        "%s and below it\n"
+        "the library's message and why (once per run).\n"
         "\n"
         "Options:\n"
         "  -o, --output FILE  the record file to write; a new one (an existing FILE is\n"
@@ -278,6 +319,9 @@ std::string DownloadHelp() {
         "                     reason it failed\n"
         "  -q, --quiet        print nothing but errors\n"
         "  --progress         draw the progress bar also when stderr is no terminal\n"
+        "  --library FILE     add the record file to this library instead of\n"
+        "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite\n"
+        "  --no-library       add it to no library\n"
         "\n"
         "Exit status:\n"
         "  0  recording downloaded and written (with --all: from every instrument)\n"
@@ -287,8 +331,9 @@ std::string DownloadHelp() {
         "     --all: on any instrument\n"
         "  2  neither -o FILE nor --dir DIR, --quiet with --progress, or another\n"
         "     argument",
-        Quoted(Tr(kDownloadWaitText)).c_str(), Quoted(Tr(msg::kNoRecording)).c_str(),
-        Quoted(Tr(msg::kDownloadFailed)).c_str(), Quoted(SaveFailedMessage("FILE")).c_str());
+        Quoted(Tr(kDownloadWaitText)).c_str(), Quoted(StrFormat(Tr(kNotAddedText), "FILE")).c_str(),
+        Quoted(Tr(msg::kNoRecording)).c_str(), Quoted(Tr(msg::kDownloadFailed)).c_str(),
+        Quoted(SaveFailedMessage("FILE")).c_str());
 }
 
 }  // namespace qx::cli

@@ -17,11 +17,28 @@ namespace qx::cli {
 // percent text at the end (for a file or a pipe); kQuiet prints nothing.
 enum class ProgressStyle { kBar, kLines, kQuiet };
 
+// The record library that every saved download is added to. A library that cannot be opened
+// or added to never fails a download: the file is saved as always, and stderr says why it is
+// not in the library (a library failure once per run, a file the library refuses each time).
+struct LibraryHook {
+    std::string location;  // empty: downloads are not added
+    bool told = false;     // a library failure was reported
+
+    void Add(const std::string& path);
+};
+
+// The --library FILE and --no-library options of download and collect; kTaken when args[i]
+// was one (i then at its last word), kBad with `problem`.
+enum class LibraryArgument { kNone, kTaken, kBad };
+LibraryArgument TakeLibraryOption(std::span<const std::string> args, size_t& i, LibraryHook& hook,
+                                  std::string& problem);
+
 // Where a download goes: the new file `file`, or else a fresh name in the folder `dir`
-// (DownloadFileName, with -2, -3, ... when taken).
+// (DownloadFileName, with -2, -3, ... when taken); and the library it is added to.
 struct DownloadDestination {
     std::string file;
     std::string dir;
+    LibraryHook* library = nullptr;
 };
 
 struct DownloadRun {

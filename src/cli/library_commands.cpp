@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +22,10 @@
 #include "core/model/param_block.h"
 #include "core/model/text_util.h"
 #include "core/records/comparison_export.h"
+#include "core/records/instrument_history.h"
 #include "core/records/query_options.h"
 #include "core/records/record_export.h"
+#include "core/records/sample_table.h"
 #include "json_writer.h"
 
 namespace qx::cli {
@@ -96,6 +100,33 @@ int RunAdd(const std::string& location, std::span<const std::string> args) {
     library->AddPaths(args, [&](const AddResult& r) { PrintAdded(r, library->Error(), counts); });
     PrintSummary(counts);
     return counts.failed ? kExitFailure : kExitOk;
+}
+
+// The instrument a user names (FindInstrument); kExitOk with its id, else the exit code after
+// the message.
+int FindNamedInstrument(RecordLibrary& library, const std::string& location,
+                        const std::string& name, LibraryId& id) {
+    std::vector<LibraryInstrument> all;
+    if (!library.Instruments(all)) {
+        PrintFailure(LibraryErrorMessage(location, library.Error()), library.Error());
+        return kExitFailure;
+    }
+    const LibraryInstrument* found = nullptr;
+    std::vector<const LibraryInstrument*> candidates;
+    switch (FindInstrument(all, name, &found, &candidates)) {
+        case InstrumentMatch::kOne:
+            id = found->id;
+            return kExitOk;
+        case InstrumentMatch::kNone:
+            std::fprintf(stderr, "%s\n", StrFormat(Tr(kNoInstrument), name.c_str()).c_str());
+            return kExitFailure;
+        case InstrumentMatch::kSeveral:
+            break;
+    }
+    std::string names;
+    for (const LibraryInstrument* c : candidates)
+        names += (names.empty() ? "" : ", ") + InstrumentName(c->key);
+    return Usage(name + " is one of " + names + "; name it as MODEL:NUMBER");
 }
 
 // ---- list --------------------------------------------------------------------------------
@@ -187,29 +218,8 @@ int RunList(const std::string& location, std::span<const std::string> args) {
     auto library = Open(location, LibraryOpen::kExisting);
     if (!library) return kExitFailure;
     if (!instrument.empty()) {
-        std::vector<LibraryInstrument> all;
-        if (!library->Instruments(all)) {
-            PrintFailure(LibraryErrorMessage(location, library->Error()), library->Error());
-            return kExitFailure;
-        }
-        const LibraryInstrument* found = nullptr;
-        std::vector<const LibraryInstrument*> candidates;
-        switch (FindInstrument(all, instrument, &found, &candidates)) {
-            case InstrumentMatch::kOne:
-                filter.instrument = found->id;
-                break;
-            case InstrumentMatch::kNone:
-                std::fprintf(stderr, "%s\n",
-                             StrFormat(Tr(kNoInstrument), instrument.c_str()).c_str());
-                return kExitFailure;
-            case InstrumentMatch::kSeveral: {
-                std::string names;
-                for (const LibraryInstrument* c : candidates)
-                    names += (names.empty() ? "" : ", ") + InstrumentName(c->key);
-                return Usage("--instrument " + instrument + " is one of " + names +
-                             "; name it as MODEL:NUMBER");
-            }
-        }
+        const int code = FindNamedInstrument(*library, location, instrument, filter.instrument);
+        if (code != kExitOk) return code;
     }
     std::vector<RecordingEntry> list;
     if (!library->List(filter, list)) {
@@ -221,6 +231,83 @@ int RunList(const std::string& location, std::span<const std::string> args) {
     } else {
         ListText(list, withFiles);
     }
+    return kExitOk;
+}
+
+// ---- history -----------------------------------------------------------------------------
+
+int RunHistory(const std::string& location, std::span<const std::string> args) {
+    std::string instrument, output, formatName, problem;
+    QueryOptions query;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--output" || a == "--format" || QueryOptions::Takes(a)) {
+            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            const std::string& v = args[++i];
+            if (a == "--format") {
+                formatName = v;
+            } else if (a == "-o" || a == "--output") {
+                output = v;
+            } else if (!query.Take(a, v, &problem)) {
+                return Usage(problem);
+            }
+        } else if (a.starts_with("-") || !instrument.empty()) {
+            return Usage("history: unexpected argument " + a);
+        } else {
+            instrument = a;
+        }
+    }
+    if (instrument.empty()) return Usage("history needs an instrument: NUMBER or MODEL:NUMBER");
+    if (output.empty()) return Usage("history: -o FILE names the file to write");
+    ExportFormat format = ExportFormatForPath(output);
+    if (!formatName.empty()) {
+        format = formatName == "xlsx"   ? ExportFormat::Workbook
+                 : formatName == "text" ? ExportFormat::Text
+                 : formatName == "csv"  ? ExportFormat::Csv
+                                        : ExportFormat::None;
+        if (format == ExportFormat::None) return Usage("--format is xlsx, text or csv");
+    } else if (format == ExportFormat::None) {
+        return Usage("the name " + output + " has no extension to choose the format by");
+    } else if (output.size() >= 4 &&
+               EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
+        format = ExportFormat::Csv;
+    }
+    const std::optional<QueryRequest> request = query.Request(&problem);
+    if (!request) return Usage(problem);
+    const QueryWindow window = MakeQueryWindow(*request, static_cast<int64_t>(std::time(nullptr)));
+
+    auto library = Open(location, LibraryOpen::kExisting);
+    if (!library) return kExitFailure;
+    LibraryId id = 0;
+    if (const int code = FindNamedInstrument(*library, location, instrument, id); code != kExitOk)
+        return code;
+    InstrumentHistory history;
+    if (!library->History(id, window.bounded ? window.from : std::numeric_limits<int64_t>::min(),
+                          window.bounded ? window.to : std::numeric_limits<int64_t>::max(),
+                          history)) {
+        PrintFailure(LibraryErrorMessage(location, library->Error()), library->Error());
+        return kExitFailure;
+    }
+    auto table = std::make_unique<SampleTable>();
+    table->Build(history, window);
+    std::printf("%s\n", QueryStatusLine(HistoryHeaderText(history, *table), table->TotalCount(),
+                                        window.condition, table->SampleCount())
+                            .c_str());
+    for (const std::string& note : table->Notes())
+        std::fprintf(stderr, "%s\n", note.c_str());
+    std::optional<RecordStatistics> statistics;
+    if (format == ExportFormat::Workbook) {
+        statistics = ComputeHistoryStatistics(history, *table, window.condition);
+        statistics->file = location;
+    }
+    std::string why;
+    if (!ExportSampleTable(output, format, *table,
+                           HistoryParamRows(HistorySettings(history, window)),
+                           statistics ? &*statistics : nullptr, &why)) {
+        std::fprintf(stderr, "%s\n%s\n", ExportFailedMessage(output).c_str(), why.c_str());
+        return kExitFailure;
+    }
+    std::printf("%s\n", ExportSucceededMessage(output).c_str());
     return kExitOk;
 }
 
@@ -443,8 +530,8 @@ struct LibrarySubcommand {
     int (*run)(const std::string& location, std::span<const std::string> args);
 };
 constexpr LibrarySubcommand kSubcommands[] = {
-    {"add", RunAdd},         {"list", RunList},       {"check", RunCheck},
-    {"rebuild", RunRebuild}, {"compare", RunCompare},
+    {"add", RunAdd},         {"list", RunList},   {"history", RunHistory},
+    {"compare", RunCompare}, {"check", RunCheck}, {"rebuild", RunRebuild},
 };
 
 // The lines add prints for a result, with N for its counts.
@@ -478,7 +565,7 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
             if (!sub) return Usage("unknown subcommand " + args[i]);
         }
     }
-    if (!sub) return Usage("a subcommand is needed: add, list, check, rebuild or compare");
+    if (!sub) return Usage("a subcommand is needed: add, list, history, compare, check or rebuild");
     return sub->run(location.empty() ? DefaultLibraryLocation() : location, rest);
 }
 
@@ -490,6 +577,10 @@ std::string LibraryHelp() {
         "                         [--excursions] [--last-days N | --last-months N |\n"
         "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
         "                         [--files] [--json]\n"
+        "       qxlog-cli library [--library FILE] history INSTRUMENT\n"
+        "                         [--last-days N | --last-months N |\n"
+        "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "                         [--format xlsx|text|csv] -o FILE\n"
         "       qxlog-cli library [--library FILE] check\n"
         "       qxlog-cli library [--library FILE] rebuild [PATH...]\n"
         "       qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
@@ -524,6 +615,17 @@ std::string LibraryHelp() {
         "                     columns: model, number, measurement name, first and last\n"
         "                     sample, samples, interval, excursions against the\n"
         "                     recording's own limits, files\n"
+        "  history INSTRUMENT an instrument's history: its samples of every recording\n"
+        "                     in the time given (all without one), in time order,\n"
+        "                     exported as export writes a record (format by the\n"
+        "                     extension of FILE: .xlsx, .txt, .csv, or --format). A\n"
+        "                     stretch without samples between or inside recordings\n"
+        "                     is a row of its own (%s) that\n"
+        "                     ends any excursion; the settings list each recording's\n"
+        "                     settings after its time span; the newest recording's\n"
+        "                     units and limits apply to all. INSTRUMENT is a number\n"
+        "                     or MODEL:NUMBER as for --instrument. Prints the query\n"
+        "                     line and then %s\n"
         "  check              check the library file and read every record file again;\n"
         "                     files gone from their place are listed as %s\n"
         "                     (%s when their contents are found at another path),\n"
@@ -597,7 +699,8 @@ std::string LibraryHelp() {
         "     %s\n"
         "  2  a missing or wrong argument; nothing was done",
         AddLineExample(AddStatus::kAdded, 1).c_str(), AddLineExample(AddStatus::kAdded, 0).c_str(),
-        AddLineExample(AddStatus::kKnown, 0).c_str(), FileStateText(FileState::kMissing),
+        AddLineExample(AddStatus::kKnown, 0).c_str(), Quoted(Tr("间断 %s")).c_str(),
+        Quoted(ExportSucceededMessage("FILE")).c_str(), FileStateText(FileState::kMissing),
         FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),
         FileStateText(FileState::kPresent), FileStateText(FileState::kMissing),
         FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),

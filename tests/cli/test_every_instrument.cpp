@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cli/cli_help.h"
+#include "core/library/library_location.h"
 #include "core/link/simulated_hid_library.h"
 #include "core/records/record_file.h"
 #include "run_cli.h"
@@ -185,6 +186,41 @@ TEST_F(EveryInstrument, CollectRestartsOnlyWhatIsSafelyInAFile) {
     RecordImage image;
     ASSERT_EQ(ReadRecordFile(path, image), 2) << path;
     EXPECT_EQ(EffectiveRecordCount(image.Params(), 2), 864u);
+}
+
+// Every saved file joins the library once; a library that fails never fails the round and is
+// reported once, while the files stay saved.
+TEST_F(EveryInstrument, SavedDownloadsJoinTheLibraryWhichNeverFailsThem) {
+    bus.At(1).FailTransfer(30);
+    const std::string location = (dir / "lib" / "QXLibrary.sqlite").string();
+    CommandRun run =
+        RunCommand(bus, "collect", {"--dir", dir.string(), "--no-restart", "--library", location});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.find("记录库"), std::string::npos) << run.err;
+    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
+    ASSERT_TRUE(opened.library) << opened.message;
+    std::vector<RecordingEntry> list;
+    ASSERT_TRUE(opened.library->List({}, list));
+    ASSERT_EQ(list.size(), 2u);
+    for (const RecordingEntry& e : list) {
+        ASSERT_EQ(e.files.size(), 1u);
+        EXPECT_EQ(e.files[0].file.newSamples, e.recording.totals.samples);
+        EXPECT_GT(e.recording.totals.samples, 0);
+    }
+    opened.library.reset();
+
+    // A file in the library's place: no library can be opened there.
+    std::ofstream(dir / "not-a-library") << "some other file";
+    run =
+        RunCommand(bus, "download",
+                   {"--all", "--dir", dir.string(), "--library", (dir / "not-a-library").string()});
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.lines.size(), 3u);
+    const size_t told = run.err.find("已保存,但没有加入记录库:\n文件 ");
+    EXPECT_NE(told, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("已保存,但没有加入记录库", told + 1), std::string::npos) << run.err;
+    EXPECT_EQ(Files(), 7u);  // five record files, the library's folder and the other file
+    EXPECT_EQ(RunCommand(bus, "download", {"--all", "--library"}).exitCode, 2);
 }
 
 TEST_F(EveryInstrument, CollectChecksTheSettingsBeforeItStopsAndSaysWhoWaitsForItsButton) {

@@ -7,6 +7,7 @@
 
 #include "core/records/record_file.h"
 #include "core/records/record_fixtures.h"
+#include "core/records/xlsx_reader.h"
 #include "run_cli.h"
 
 namespace qx {
@@ -79,6 +80,48 @@ TEST_F(LibraryCommand, AddListCheck) {
     EXPECT_NE(r.out.find("完好: 2 台仪器, 2 个记录, 300 个样本, 2 个记录文件\n缺失\t"),
               std::string::npos)
         << r.out;
+}
+
+// Two downloads of one QX420 an hour apart: one history across them, with the hour as a gap row.
+TEST_F(LibraryCommand, HistoryExportsEveryRecordingWithTheGapBetween) {
+    const uint32_t second = 1489151232 + 100 * 60 + 3600;
+    RecordImage image = test::MakeRecordImage(1, 50, second);
+    ParamBlock p = image.Params();
+    p.SetNumber(u"A0815");
+    image.SetParams(p);
+    ASSERT_TRUE(WriteRecordFile((folder / "c.QXRec").string(), image, 1));
+    ASSERT_EQ(Library({"add", folder.string()}).exitCode, 0);
+
+    const std::string book = (folder / "h.xlsx").string();
+    test::CliRun r = Library({"history", "QX420:A0815", "-o", book});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("编号:A0815 测量名:测试点  总记录数:150"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("文件:" + book + "\n导出成功!"), std::string::npos) << r.out;
+    const auto rows = test::SheetCells(test::UnzipPart(book, "xl/worksheets/sheet1.xml"));
+    ASSERT_EQ(rows.size(), 1u + 150u + 1u);
+    EXPECT_EQ(rows[100].at(0).value, "100");
+    ASSERT_EQ(rows[101].size(), 1u);
+    EXPECT_EQ(rows[101].at(1).value, "间断 01:01:00");
+    EXPECT_EQ(rows[102].at(0).value, "101");
+    const auto settings = test::SheetCells(test::UnzipPart(book, "xl/worksheets/sheet2.xml"));
+    int spans = 0;
+    for (const auto& row : settings)
+        spans += row.count(0) && row.at(0).value == "记录时段";
+    EXPECT_EQ(spans, 2);
+
+    // A day that holds only the second recording, as CSV.
+    const std::string csv = (folder / "h.csv").string();
+    r = Library(
+        {"history", "QX420:A0815", "--from", "2017-03-11", "--to", "2017-03-11", "-o", csv});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::ifstream in(csv);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(text.find(",,\r\n"), std::string::npos) << text;
+
+    EXPECT_EQ(Library({"history", "A0815", "-o", csv}).exitCode, 2);  // two models carry it
+    EXPECT_EQ(Library({"history", "B1", "-o", csv}).exitCode, 1);
+    EXPECT_EQ(Library({"history", "QX420:A0815"}).exitCode, 2);
+    EXPECT_EQ(Library({"history", "QX420:A0815", "-o", (folder / "h").string()}).exitCode, 2);
 }
 
 TEST_F(LibraryCommand, DamagedNewerMissing) {

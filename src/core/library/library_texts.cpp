@@ -64,6 +64,13 @@ std::vector<std::string> AddResultLines(const AddResult& r) {
     return lines;
 }
 
+std::string NotAddedMessage(const AddResult& result) {
+    std::string text = StrFormat(Tr(kNotAddedText), result.path.c_str());
+    for (const std::string& line : AddResultLines(result))
+        text += "\n" + line;
+    return text;
+}
+
 const char* FileStateText(FileState state) {
     switch (state) {
         case FileState::kPresent:

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/language.h"
 #include "library_types.h"
 #include "record_library.h"
 
@@ -17,6 +18,12 @@ std::string LibraryErrorMessage(const std::string& location, const LibraryError&
 // The lines that report an addition: what it brought, then a line for conflicts and one for
 // overlaps; for a failure its message, and the reason on a line of its own when there is one.
 std::vector<std::string> AddResultLines(const AddResult& result);
+
+// What a download says when its saved record file could not be added to the library: the file
+// is saved, the library is not (kNotAddedText with the path); then the result's message and
+// reason on lines of their own.
+inline constexpr const char* kNotAddedText = TrNoop("记录文件 %s 已保存,但没有加入记录库:");
+std::string NotAddedMessage(const AddResult& result);
 
 // "存在", "缺失", "已移动", "已改变".
 const char* FileStateText(FileState state);

@@ -38,8 +38,8 @@ inline constexpr int kToolBar = 59392;     // "工具栏(&T)"
 inline constexpr int kStatusBar = 59393;   // "状态栏(&S)"
 inline constexpr int kCaptionBar = 221;    // "标题栏(&C)"
 inline constexpr int kStatistics = 32799;  // "统计(&A)": the record browser's statistics panel
-inline constexpr int kViewFirst = 312;     // 312, 313, 314: show view 0, 1, 2 (Ctrl+1..3)
-inline constexpr int kViewLast = 314;
+inline constexpr int kViewFirst = 312;     // 312..315: show view 0..3 (Ctrl+1..4)
+inline constexpr int kViewLast = 315;
 inline constexpr int kAbout = 57664;  // "关于(&A)..."
 inline constexpr int kHelp = 57670;   // "操作说明(&H)\tF1": show the help view
 }  // namespace cmd

@@ -16,6 +16,8 @@ QString ViewName(int view) {
             return QCoreApplication::translate("qx::CMainFrame", "记录查询");
         case kHelpView:
             return QCoreApplication::translate("qx::CMainFrame", "操作说明");
+        case kLibraryView:
+            return QCoreApplication::translate("qx::CMainFrame", "记录库");
         default:
             return {};
     }

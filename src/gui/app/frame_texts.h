@@ -8,12 +8,14 @@
 
 namespace qx {
 
-inline constexpr int kViewCount = 3;
+inline constexpr int kViewCount = 4;
 inline constexpr int kDevicePanelView = 0;
 inline constexpr int kRecordView = 1;
 inline constexpr int kHelpView = 2;
+inline constexpr int kLibraryView = 3;
 
-// "仪器通讯", "记录查询", "操作说明" (also the navigation buttons' labels); empty otherwise.
+// "仪器通讯", "记录查询", "操作说明", "记录库" (also the navigation buttons' labels); empty
+// otherwise.
 QString ViewName(int view);
 
 // The caption bar: "%s  %s" with the view's name and the view's own title; a download shown

@@ -35,6 +35,7 @@
 #include "app_settings.h"
 #include "dlg_wait_info.h"
 #include "gui/browser/data_view.h"
+#include "gui/browser/library_view.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/app_pictures.h"
 #include "gui/common/prompter.h"
@@ -79,7 +80,10 @@ class CMainFrame::RecordHost final : public CDataView::Host {
   public:
     explicit RecordHost(CMainFrame& frame) : frame_(frame) {}
     bool RecordLoaded() const override { return frame_.RecordLoaded(); }
-    QString RecordPath() const override { return frame_.RecordPath(); }
+    // A history has no file: its instrument names it.
+    QString RecordPath() const override {
+        return frame_.HistoryLabel().isEmpty() ? frame_.RecordPath() : frame_.HistoryLabel();
+    }
     QString DataFolder() const override { return frame_.DataFolder(); }
 
   private:
@@ -369,6 +373,23 @@ void CMainFrame::CreateViews() {
     connect(dataView_, &QWidget::windowTitleChanged, this, [this] { RefreshCaption(); });
     help_ = new CHelpView(stack_);
     stack_->addWidget(help_);
+    library_ = new CLibraryView(stack_);
+    library_->SetLocation(LibraryLocation());
+    stack_->addWidget(library_);
+    connect(library_, &QWidget::windowTitleChanged, this, [this] { RefreshCaption(); });
+    connect(library_, &CLibraryView::recordFileChosen, this, [this](const QString& path) {
+        if (!ConfirmDiscardUnsaved() || !OpenRecord(path)) return;
+        settings_.AddRecentFile(path);
+        OnRecentFilesChanged();
+        SwitchView(kRecordView);
+    });
+    connect(library_, &CLibraryView::historyChosen, this,
+            [this](const HistoryChoice& choice) { OpenHistory(choice); });
+    connect(library_, &CLibraryView::comparisonChosen, this,
+            [this](const LibrarySelection& selection) { OpenComparison(selection); });
+    connect(this, &CMainFrame::libraryChanged, this, [this] {
+        if (currentView_ == kLibraryView) library_->Refresh();
+    });
 
     panel_->FirstShow(settings_.enAutoReadParam, settings_.readParamInterval);
     dataView_->FirstShow(settings_.trendPos);
@@ -572,6 +593,8 @@ QWidget* CMainFrame::View(int index) const {
             return dataView_;
         case kHelpView:
             return help_;
+        case kLibraryView:
+            return library_;
         default:
             return nullptr;
     }
@@ -585,6 +608,7 @@ void CMainFrame::SwitchView(int index) {
     QWidget* view = View(index);
     if (!view || index == currentView_) return;
     currentView_ = index;
+    if (index == kLibraryView) library_->Refresh();
     stack_->setCurrentWidget(view);
     view->update();
     RefreshCaption();
@@ -599,7 +623,9 @@ void CMainFrame::RefreshCaption() {
     QWidget* view = View(currentView_);
     captionText_->setText(CaptionBarText(currentView_, view ? view->windowTitle() : QString(),
                                          currentView_ == kRecordView && recordUnsaved_));
-    documentTitle_ = DocumentTitle(currentView_, recordLoaded_, recordPath_, recordUnsaved_);
+    documentTitle_ =
+        DocumentTitle(currentView_, recordLoaded_,
+                      historyLabel_.isEmpty() ? recordPath_ : historyLabel_, recordUnsaved_);
     setWindowTitle(WindowCaption(documentTitle_));
     captionPicture_->setPixmap(CaptionPicture(currentView_, statusIcon_));
 }

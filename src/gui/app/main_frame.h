@@ -1,7 +1,7 @@
 // CMainFrame: the program's only top-level window. It carries the menu bar, the toolbar, the
 // status bar with the connection pane, the caption bar, the navigation bar on the left and
-// three views of which one is shown at a time: the device panel (CQX420View), the record
-// browser (CDataView) and the help view (CHelpView).
+// four views of which one is shown at a time: the device panel (CQX420View), the record
+// browser (CDataView), the help view (CHelpView) and the record library (CLibraryView).
 //
 // It owns the instrument session (link, protocol, commands and the shared instrument state),
 // the record image and the decoded record set, the views and the wait popup. It implements
@@ -29,7 +29,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/library/library_selection.h"
 #include "core/library/library_types.h"
+#include "core/library/recording_samples.h"
 #include "core/link/device_commands.h"
 #include "core/link/instrument_ui.h"
 #include "core/model/language.h"
@@ -71,7 +73,9 @@ struct ComparisonSelection {
 };
 class CDlgWaitInfo;
 class CHelpView;
+class CLibraryView;
 class DeviceMonitor;
+struct HistoryChoice;
 
 class CMainFrame : public QMainWindow, public InstrumentUi {
     Q_OBJECT
@@ -121,7 +125,9 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     CQX420View* DevicePanel() const { return panel_; }
     CDataView* RecordBrowser() const { return dataView_; }
     CHelpView* HelpView() const { return help_; }
-    // Shows view 0..2 (commands 312..314); nothing when it is shown already or missing.
+    CLibraryView* LibraryView() const { return library_; }
+    // Shows view 0..3 (commands 312..315); nothing when it is shown already or missing. The
+    // library view reads the library again each time it is shown.
     void SwitchView(int index);
     // Caption bar text, document title and window caption, caption picture.
     void RefreshCaption();
@@ -158,9 +164,26 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     bool RecordLoaded() const { return recordLoaded_; }
     QString RecordPath() const { return recordPath_; }
     QString DataFolder() const { return dataFolder_; }
+    // The record library of the window program: QXLibrary.sqlite in the data folder. Every
+    // saved download is added to it (a library that fails is reported and never fails the
+    // download).
+    QString LibraryLocation() const;
     QString HelpFolder() const { return helpFolder_; }
     const RecordImage& Image() const { return *image_; }
     const RecordSet& Records() const { return *records_; }
+    // ---- Record library --------------------------------------------------------------------
+    // Opens an instrument's history (or one recording) from the library in the record browser,
+    // as a record is shown: the caption names the instrument ("记录查询[QX450:A0815]"). Warns
+    // with why and changes nothing when the library cannot be read or holds no samples there.
+    bool OpenHistory(const HistoryChoice& choice);
+    // The history shown, or empty while a record file (or nothing) is shown.
+    QString HistoryLabel() const { return historyLabel_; }
+    // The library view's "对比...": the chosen instruments and recordings of this window's
+    // library over the time range, compared in a window of their own; the choice is kept and
+    // announced.
+    CCompareView* OpenComparison(const LibrarySelection& selection);
+    const LibrarySelection& LastComparison() const { return comparison_; }
+
     // The recent-file entries shown under the File menu, in order.
     QList<QAction*> RecentFileActions() const { return recentActions_; }
 
@@ -202,6 +225,12 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     void UpdataControl() override;
     void RefreshDisp() override;
     void ShowDevicePanel() override;
+
+  signals:
+    // A download was added to the library (or tried to be): the library view refreshes.
+    void libraryChanged();
+    // OpenComparison was asked for these instruments and recordings.
+    void comparisonRequested(const qx::LibrarySelection& selection);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -267,6 +296,9 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     std::unique_ptr<InstrumentSession> session_;
     std::unique_ptr<RecordImage> image_;
     std::unique_ptr<RecordSet> records_;
+    std::unique_ptr<InstrumentHistory> history_;
+    QString historyLabel_;
+    LibrarySelection comparison_;
     std::unique_ptr<RecordHost> recordHost_;
     QString recordPath_;
     bool recordLoaded_ = false;
@@ -278,6 +310,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     CQX420View* panel_ = nullptr;
     CDataView* dataView_ = nullptr;
     CHelpView* help_ = nullptr;
+    CLibraryView* library_ = nullptr;
     int currentView_ = kDevicePanelView;
     QString documentTitle_;
 

@@ -228,6 +228,7 @@ void CMainFrame::RecvTestData() {
         recordPath_ = ToQString(target.Path());
         downloadType_ = type;
         recordUnsaved_ = !saved;
+        historyLabel_.clear();
         dataView_->LoadRecord(records_.get());
         if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
         commands.AcceptDownload(result.params);

@@ -8,12 +8,16 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 
 #include "app_settings.h"
+#include "core/library/library_location.h"
+#include "core/library/library_texts.h"
 #include "core/model/text_util.h"
 #include "core/records/download_target.h"
 #include "core/records/record_file.h"
 #include "gui/browser/data_view.h"
+#include "gui/browser/library_view.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 #include "main_frame.h"
@@ -60,6 +64,7 @@ bool CMainFrame::OpenRecord(const QString& path) {
     settings_.datRecFile = path;
     recordLoaded_ = true;
     recordUnsaved_ = false;
+    historyLabel_.clear();
     dataView_->LoadRecord(records_.get());
     if (currentView_ == kDevicePanelView) SwitchView(kRecordView);
     RefreshCaption();
@@ -68,6 +73,72 @@ bool CMainFrame::OpenRecord(const QString& path) {
     if (result.incomplete)
         qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)));
     return true;
+}
+
+bool CMainFrame::OpenHistory(const HistoryChoice& choice) {
+    if (!ConfirmDiscardUnsaved()) return false;
+    const std::string location = ToUtf8(LibraryLocation());
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
+    auto history = std::make_unique<InstrumentHistory>();
+    bool read = opened.library != nullptr;
+    if (read && choice.recording != 0) {
+        RecordingSamples one;
+        read = opened.library->Recording(choice.recording, choice.from, choice.to, one);
+        if (read && !one.samples.empty()) history->push_back(std::move(one));
+    } else if (read) {
+        read = opened.library->History(
+            choice.instrument, choice.from.value_or(std::numeric_limits<int64_t>::min()),
+            choice.to.value_or(std::numeric_limits<int64_t>::max()), *history);
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (!opened.library) {
+        qx::ShowWarning(this, ToQString(WithReason(opened.message, opened.error.detail)));
+        return false;
+    }
+    if (!read) {
+        const LibraryError& error = opened.library->Error();
+        qx::ShowWarning(this,
+                        ToQString(WithReason(LibraryErrorMessage(location, error), error.detail)));
+        return false;
+    }
+    if (history->empty()) {
+        qx::ShowWarning(this, tr("记录库中没有 %1 在这段时间里的样本。").arg(choice.label));
+        return false;
+    }
+    // The browser reads the old history until it has the new one.
+    std::swap(history_, history);
+    historyLabel_ = choice.label;
+    recordLoaded_ = true;
+    recordUnsaved_ = false;
+    dataView_->LoadHistory(history_.get());
+    SwitchView(kRecordView);
+    RefreshCaption();
+    UpdateCommandUi();
+    // Cells that stay empty (a flow recorded in another unit) say why.
+    QStringList notes;
+    for (const std::string& note : dataView_->Table().Notes())
+        notes.append(ToQString(note));
+    if (!notes.isEmpty()) qx::ShowInfo(this, notes.join(u'\n'));
+    return true;
+}
+
+CCompareView* CMainFrame::OpenComparison(const LibrarySelection& selection) {
+    comparison_ = selection;
+    emit comparisonRequested(selection);
+    ComparisonSelection compared;
+    compared.library = ToUtf8(LibraryLocation());
+    compared.instruments = selection.instruments;
+    compared.recordings = selection.recordings;
+    // The view's time range is whole days, both ends given or neither.
+    if (selection.from && selection.to) {
+        QueryRequest request;
+        request.mode = QueryMode::DateRange;
+        request.rangeStart = *selection.from;
+        request.rangeEnd = *selection.to;
+        compared.window = MakeQueryWindow(request, *selection.to);
+    }
+    return OpenComparison(compared);
 }
 
 bool CMainFrame::SaveRecordAs() {
@@ -141,6 +212,14 @@ void CMainFrame::DownloadSaved(const QString& path) {
     OnRecentFilesChanged();
     RefreshCaption();
     UpdateCommandUi();
+    // The record file is saved whatever the library does; a library that fails says why once.
+    const AddResult added = AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path));
+    if (!added.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added)));
+    emit libraryChanged();
+}
+
+QString CMainFrame::LibraryLocation() const {
+    return QDir(dataFolder_).filePath(QString::fromUtf8(kLibraryFileName));
 }
 
 bool CMainFrame::ConfirmDiscardUnsaved() {

@@ -24,6 +24,7 @@
 #include "core/model/param_block.h"
 #include "core/model/text_util.h"
 #include "core/records/browser_layout.h"
+#include "core/records/instrument_history.h"
 #include "core/records/record_export.h"
 #include "core/records/record_legend.h"
 #include "core/records/record_set.h"
@@ -315,7 +316,7 @@ void CDataView::LayoutWindows() {
     splitter_->setVisible(layout.statisticsShown && !splitter.isEmpty());
     chart_->EnableDrawing(false);
     chart_->SetBanded(showChart_ && !showLists_);
-    if (set_) trend_->ApplyGrids(showLists_ ? 10 : 5);
+    if (Loaded()) trend_->ApplyGrids(showLists_ ? 10 : 5);
     chart_->EnableDrawing(true);
 }
 
@@ -326,6 +327,7 @@ void CDataView::LoadRecord(const RecordSet* set) {
     if (!firstShown_) FirstShow(arrangement_);
     const InstrumentTypeId oldType = type_;
     type_ = set->type;
+    history_ = nullptr;
     seriesCount_ = static_cast<int>(SeriesList(type_).size());
     exportPath_.clear();
 
@@ -354,20 +356,71 @@ void CDataView::LoadRecord(const RecordSet* set) {
     legend_->ShowBoxes(seriesCount_);
 }
 
+void CDataView::LoadHistory(const InstrumentHistory* history) {
+    if (!history) return;
+    if (!firstShown_) FirstShow(arrangement_);
+    const InstrumentTypeId oldType = type_;
+    type_ = history->empty() ? 0 : history->back().type;
+    seriesCount_ = static_cast<int>(SeriesList(type_).size());
+    exportPath_.clear();
+    checks_ = legend_->Ticks();
+    bool any = false;
+    for (int k = 0; k < seriesCount_; ++k)
+        any = any || checks_[static_cast<size_t>(k)];
+    if (!any && seriesCount_ > 0) checks_[0] = true;
+    legend_->SetTicks(checks_);
+
+    set_ = nullptr;
+    history_ = history;
+    query_->SetMode(QueryMode::All);
+    // The date pickers start at the history's first and last day.
+    if (!history->empty() && !history->front().samples.empty() && !history->back().samples.empty())
+        query_->SetRange(history->front().samples.front().time,
+                         history->back().samples.back().time);
+    condition_ = QueryWindow{}.condition;
+    statistics_->ResetSettings();
+    Fill(QueryWindow{});
+    print_->SetColumns(CPrintListTrend::ColumnCharacters(table_));
+    UpdateStatusLine();
+
+    legend_->SetRecordUnits(table_.Units());
+    if (type_ != oldType) LayoutWindows();
+    legend_->ShowBoxes(seriesCount_);
+}
+
+ParamBlock CDataView::ShownParams() const {
+    if (set_) return set_->Params();
+    const int shown = table_.UnitsRecording();
+    if (history_ && shown >= 0 && shown < static_cast<int>(history_->size()))
+        return (*history_)[static_cast<size_t>(shown)].params;
+    return {};
+}
+
 void CDataView::FillParamList() {
-    const ParamTexts texts = MakeParamTexts(set_->Params(), set_->type);
-    qx::FillParamList(*paramList_, &texts, set_->type);
+    if (set_) {
+        const ParamTexts texts = MakeParamTexts(set_->Params(), set_->type);
+        qx::FillParamList(*paramList_, &texts, set_->type);
+        return;
+    }
+    // Each recording in the query's time with its own settings, after its time span.
+    QList<QStringList> rows;
+    if (history_) {
+        for (const ParamListRow& row : HistoryParamRows(HistorySettings(*history_, window_)))
+            rows.append({ToQString(row.label), ToQString(row.text)});
+    }
+    paramList_->SetRows(rows);
+    paramList_->FitColumn(0);
 }
 
 void CDataView::RunQuery() {
-    if (!set_) return;
+    if (!Loaded()) return;
     const std::optional<QueryRequest> request = query_->ReadRequest(this);
     if (!request) return;
     RunRequest(*request);
 }
 
 void CDataView::RunRequest(const QueryRequest& request) {
-    if (!set_) return;
+    if (!Loaded()) return;
     const QueryWindow window = MakeQueryWindow(request, Now());
     condition_ = window.condition;
     if (request.mode == QueryMode::LastDays || request.mode == QueryMode::LastMonths) {
@@ -389,8 +442,13 @@ void CDataView::Fill(const QueryWindow& window) {
     // One redraw of the chart and the list at the end.
     chart_->EnableDrawing(false);
     sampleList_->setUpdatesEnabled(false);
+    window_ = window;
     if (set_) {
         table_.Build(*set_, window);
+    } else if (history_) {
+        table_.Build(*history_, window);
+        FillParamList();
+        headerText_ = HistoryHeaderText(*history_, table_);
     } else {
         table_.Clear();
     }
@@ -404,8 +462,8 @@ void CDataView::Fill(const QueryWindow& window) {
     nodeMarks_->setEnabled(points);
     query_->EnableQuery(TotalCount() >= 1);
 
-    if (set_ && TotalCount() >= 1) {
-        trend_->Fill(table_, AlarmLimitsOf(set_->Params(), set_->type), showLists_ ? 10 : 5);
+    if (Loaded() && TotalCount() >= 1) {
+        trend_->Fill(table_, AlarmLimitsOf(ShownParams(), type_), showLists_ ? 10 : 5);
         // The chart shows a new selection from its first sample: the scroll bar still holds
         // the position it had in the previous selection.
         QScrollBar* bar = chart_->ScrollBar();
@@ -449,8 +507,10 @@ void CDataView::SetStatisticsShare(int share) {
 }
 
 void CDataView::UpdateStatistics() {
-    if (!set_) return;
-    figures_ = ComputeRecordStatistics(*set_, table_, condition_, statistics_->Settings());
+    if (!Loaded()) return;
+    figures_ =
+        set_ ? ComputeRecordStatistics(*set_, table_, condition_, statistics_->Settings())
+             : ComputeHistoryStatistics(*history_, table_, condition_, statistics_->Settings());
     figures_.file = ToUtf8(host_.RecordPath());
     const int wanted = statistics_->WantedWidth();
     statistics_->Show(figures_);
@@ -467,7 +527,8 @@ void CDataView::ApplyColumnWidths() {
 }
 
 void CDataView::UpdateStatusLine() {
-    setWindowTitle(ToQString(QueryStatusLine(headerText_, TotalCount(), condition_, matched_)));
+    setWindowTitle(
+        ToQString(QueryStatusLine(headerText_, TotalCount(), condition_, table_.SampleCount())));
 }
 
 // ---- channels, coupling --------------------------------------------------------------------
@@ -483,7 +544,7 @@ void CDataView::ApplyChannelChecks() {
         return;
     }
     checks_ = ticks;
-    if (set_) ApplySeriesVisibility();
+    if (Loaded()) ApplySeriesVisibility();
 }
 
 void CDataView::ApplySeriesVisibility() {
@@ -517,7 +578,7 @@ void CDataView::SelectListRow(int row) {
 // ---- commands ------------------------------------------------------------------------------
 
 bool CDataView::CanRunRecordCommands() const {
-    return host_.RecordLoaded() && set_ != nullptr;
+    return host_.RecordLoaded() && Loaded();
 }
 
 void CDataView::ExportRecord() {
@@ -547,7 +608,9 @@ void CDataView::ExportRecord() {
     }
     UpdateStatistics();
     std::string why;
-    if (ExportSampleTable(path, format, table_, RecordParamRows(*set_), &figures_, &why)) {
+    const std::vector<ParamListRow> params =
+        set_ ? RecordParamRows(*set_) : HistoryParamRows(HistorySettings(*history_, window_));
+    if (ExportSampleTable(path, format, table_, params, &figures_, &why)) {
         ShowInfo(this, ToQString(ExportSucceededMessage(path)));
     } else {
         ShowWarning(this, ToQString(WithReason(ExportFailedMessage(path), why)));
@@ -597,12 +660,13 @@ void CDataView::PrepareJob() {
     CPrintListTrend& job = *print_;
     job.infoLine = windowTitle();
     job.secondInfoLine.clear();
-    job.footerText = PrintFooterText(host_.RecordPath(), Now());
+    job.footerText = history_ ? HistoryFooterText(host_.RecordPath(), Now())
+                              : PrintFooterText(host_.RecordPath(), Now());
     job.documentName = QFileInfo(host_.RecordPath()).completeBaseName();
     job.hasData = host_.RecordLoaded();
     // The statistics report prints the figures the panel shows, the user's limits included.
     UpdateStatistics();
-    job.SetStatistics(set_ ? &figures_ : nullptr);
+    job.SetStatistics(Loaded() ? &figures_ : nullptr);
 }
 
 }  // namespace qx

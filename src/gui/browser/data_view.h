@@ -1,8 +1,8 @@
-// CDataView: the record browser. One decoded record at a time: the query panel and the
-// display switches on the left, the sample list (a virtual list over the query's SampleTable),
-// the parameter list and the trend chart beside them in one of four arrangements, and the
-// channel check boxes with their legend. It carries the export, copy-graph, print and preview
-// commands of the main window while a record is loaded.
+// CDataView: the record browser. One decoded record or one instrument's history at a time: the
+// query panel and the display switches on the left, the sample list (a virtual list over the
+// query's SampleTable), the parameter list and the trend chart beside them in one of four
+// arrangements, and the channel check boxes with their legend. It carries the export, copy-graph,
+// print and preview commands of the main window while a record is loaded.
 //
 // The status line "%s 总记录数:%d  查询条件:%s 记录数:%d" is the view's windowTitle(); the main
 // window follows windowTitleChanged for its caption bar.
@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "core/library/recording_samples.h"
 #include "core/records/browser_layout.h"
 #include "core/records/derived_series.h"
 #include "core/records/record_query.h"
@@ -72,6 +73,14 @@ class CDataView : public QWidget {
     // use here (until the next LoadRecord). nullptr does nothing.
     void LoadRecord(const RecordSet* set);
 
+    // Hand-over of an instrument's history from the record library: its recordings in time
+    // order, shown as a record is (list, chart, statistics, print, export) across them. Where
+    // samples are missing (between recordings, or inside one) the list has a gap row and the
+    // chart breaks its lines; the settings list shows each recording's settings in the query's
+    // time. The history stays the owner's and must outlive its use here; nullptr does nothing.
+    void LoadHistory(const InstrumentHistory* history);
+    bool ShowsHistory() const { return history_ != nullptr; }
+
     // The "查询" button: reads the panel, queries, fills list and chart, rebuilds the status line.
     void RunQuery();
     // The same for a request made elsewhere (the command line); the panel keeps its entries.
@@ -111,6 +120,7 @@ class CDataView : public QWidget {
     // What the view shows.
     const SampleTable& Table() const { return table_; }
     int TotalCount() const { return table_.TotalCount(); }
+    // Rows of the query: its samples, and for a history its gap rows too.
     int MatchedCount() const { return matched_; }
     const QString& ExportPath() const { return exportPath_; }
     int PrintChoice() const { return printChoice_; }
@@ -156,7 +166,13 @@ class CDataView : public QWidget {
 
     Host& host_;
     std::function<int64_t()> now_;
+    bool Loaded() const { return set_ != nullptr || history_ != nullptr; }
+    // The record's or the shown recording's settings, and the alarm limits the chart draws.
+    ParamBlock ShownParams() const;
+
     const RecordSet* set_ = nullptr;
+    const InstrumentHistory* history_ = nullptr;
+    QueryWindow window_;
     SampleTable table_;
     bool firstShown_ = false;
 

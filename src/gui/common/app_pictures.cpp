@@ -117,14 +117,16 @@ QIcon CommandIcon(int commandId) {
 }
 
 QIcon NavigationIcon(int view) {
-    static const char* const kNames[] = {"nav_instrument.png", "nav_records.png", "nav_help.png"};
-    if (view < 0 || view > 2) return {};
+    static const char* const kNames[] = {"nav_instrument.png", "nav_records.png", "nav_help.png",
+                                         "nav_library.png"};
+    if (view < 0 || view > 3) return {};
     return QIcon(Load(QLatin1String(kNames[view])));
 }
 
 QPixmap CaptionPicture(int view, int statusIcon) {
     if (view == 1) return Load(QStringLiteral("caption_records.png"));
     if (view == 2) return Load(QStringLiteral("caption_help.png"));
+    if (view == 3) return Load(QStringLiteral("caption_library.png"));
     return StatusIcon(statusIcon < 0 ? kStatusNotConnected : statusIcon);
 }
 

@@ -64,9 +64,10 @@ QPixmap PanelTexture();
 QPixmap StatusIcon(int index);
 // The icon of a toolbar command id (with its 32-pixel twin); a null icon for other ids.
 QIcon CommandIcon(int commandId);
-// Navigation button icon of view 0 (仪器通讯), 1 (记录查询) or 2 (操作说明); null otherwise.
+// Navigation button icon of view 0 (仪器通讯), 1 (记录查询), 2 (操作说明) or 3 (记录库); null
+// otherwise.
 QIcon NavigationIcon(int view);
-// Caption bar picture: view 1 and view 2 have their own; view 0 shows the status icon, or
+// Caption bar picture: views 1, 2 and 3 have their own; view 0 shows the status icon, or
 // status icon 8 while no status icon has been shown yet (statusIcon −1).
 QPixmap CaptionPicture(int view, int statusIcon);
 // The program icon in all its sizes.

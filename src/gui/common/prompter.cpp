@@ -28,13 +28,24 @@ class QtPrompter final : public Prompter {
                      QString* selectedFilter) override {
         QFileDialog dialog(parent, r.title, r.initialPath, r.filter);
         dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setFileMode(r.save     ? QFileDialog::AnyFile
+                           : r.folder ? QFileDialog::Directory
+                                      : QFileDialog::ExistingFile);
+        if (r.folder) dialog.setOption(QFileDialog::ShowDirsOnly, true);
         dialog.setOption(QFileDialog::ReadOnly, false);
         if (!r.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.defaultSuffix);
         if (!r.initialPath.isEmpty()) dialog.selectFile(r.initialPath);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
         if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
         return dialog.selectedFiles().front();
+    }
+
+    QStringList FileNames(QWidget* parent, const FileDialogRequest& r) override {
+        QFileDialog dialog(parent, r.title, r.initialPath, r.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        if (dialog.exec() != QDialog::Accepted) return {};
+        return dialog.selectedFiles();
     }
 
     int Exec(QDialog& dialog) override { return dialog.exec(); }

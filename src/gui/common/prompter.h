@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QWidget;
@@ -34,6 +35,7 @@ struct FileDialogRequest {
     QString filter;         // Qt filter text, e.g. "记录文件 (*.QXRec)"
     QString defaultSuffix;  // "QXRec"; appended when the user types none
     bool save = false;      // save dialog (prompts before overwriting) or open dialog
+    bool folder = false;    // an open dialog that chooses an existing folder
 };
 
 class Prompter {
@@ -47,6 +49,12 @@ class Prompter {
     // filters, *selectedFilter (if given) receives the one chosen.
     virtual QString FileName(QWidget* parent, const FileDialogRequest& request,
                              QString* selectedFilter) = 0;
+    // An open dialog that chooses one or more existing files; none when cancelled. By default
+    // the one file FileName() chooses.
+    virtual QStringList FileNames(QWidget* parent, const FileDialogRequest& request) {
+        const QString one = FileName(parent, request, nullptr);
+        return one.isEmpty() ? QStringList() : QStringList{one};
+    }
     // Runs a modal dialog and returns its result (QDialog::Accepted or Rejected).
     virtual int Exec(QDialog& dialog) = 0;
 };

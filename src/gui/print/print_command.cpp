@@ -225,4 +225,9 @@ QString PrintFooterText(const QString& recordPath, int64_t now) {
              QFileInfo(recordPath).completeBaseName(), QStringLiteral("QXRec"));
 }
 
+QString HistoryFooterText(const QString& instrument, int64_t now) {
+    return QCoreApplication::translate("qx::PrintCommand", "打印时间:%1  仪器:%2")
+        .arg(ToQString(FormatLocalTime(now, "%Y-%m-%d %H:%M")), instrument);
+}
+
 }  // namespace qx

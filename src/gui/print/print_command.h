@@ -70,5 +70,7 @@ int PrintToPdf(CPrintListTrend& job, const QString& path, QString* error = nullp
 // The footer text "打印时间:%s  数据文件:%s.%s": the local time now as "%Y-%m-%d %H:%M", the
 // record file's base name and "QXRec".
 QString PrintFooterText(const QString& recordPath, int64_t now);
+// The footer of an instrument's history, which has no record file: "打印时间:%1  仪器:%2".
+QString HistoryFooterText(const QString& instrument, int64_t now);
 
 }  // namespace qx

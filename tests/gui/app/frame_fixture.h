@@ -91,7 +91,7 @@ inline constexpr int kFrameCommands[] = {
     cmd::kConnect, cmd::kDisconnect, cmd::kReadParams, cmd::kSetParams, cmd::kCalibrateClock,
     cmd::kReceiveData, cmd::kRefreshQuery, cmd::kStopRecord, cmd::kOpen, cmd::kExport,
     cmd::kCopyGraph, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup, cmd::kExit,
-    cmd::kToolBar, cmd::kStatusBar, cmd::kCaptionBar, cmd::kAbout, 312, 313, 314, 210, 215, 218};
+    cmd::kToolBar, cmd::kStatusBar, cmd::kCaptionBar, cmd::kAbout, 312, 313, 314, 315, 210, 215, 218};
 // clang-format on
 
 // Every action's enabled state must match the rule for the window's state.

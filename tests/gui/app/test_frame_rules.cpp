@@ -53,7 +53,8 @@ TEST(FrameTexts, ViewNamesAndCaptionBar) {
     EXPECT_EQ(ViewName(0), QStringLiteral("仪器通讯"));
     EXPECT_EQ(ViewName(1), QStringLiteral("记录查询"));
     EXPECT_EQ(ViewName(2), QStringLiteral("操作说明"));
-    EXPECT_TRUE(ViewName(3).isEmpty());
+    EXPECT_EQ(ViewName(3), QStringLiteral("记录库"));
+    EXPECT_TRUE(ViewName(4).isEmpty());
     EXPECT_EQ(CaptionBarText(1, QStringLiteral("room1 总记录数:45")),
               QStringLiteral("记录查询  room1 总记录数:45"));
 }

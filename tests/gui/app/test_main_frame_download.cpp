@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include "core/library/library_location.h"
 #include "frame_fixture.h"
 #include "gui/app/dlg_wait_info.h"
 #include "gui/browser/data_view.h"
@@ -293,6 +294,49 @@ TEST_F(Download, PausesKeepThePopupPaintingButHoldUserInput) {
     CMainFrame::PauseKeepingPaint(40);
     EXPECT_TRUE(timerRan);
     EXPECT_GE(clock.elapsed(), 35);
+}
+
+// A saved download joins the window's library once; a library that cannot be opened is reported
+// with why, and the download stays saved and shown.
+TEST_F(Download, ASavedDownloadJoinsTheLibraryWhichNeverFailsIt) {
+    Make({1});
+    FinishedRecording(bus->At(0), 45);
+    Connect();
+    const auto download = [&](const QString& name) {
+        prompter.fileAnswers.push_back(PathIn(name));
+        frame->RunCommand(cmd::kReceiveData);
+        frame->OnDownloadTimer();
+        RunPosted();
+    };
+    download(QStringLiteral("room1.QXRec"));
+    EXPECT_EQ(prompter.messages.size(), 1u);  // the question only
+    {
+        OpenedLibrary opened =
+            OpenLibrary(frame->LibraryLocation().toStdString(), LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library) << opened.message;
+        std::vector<RecordingEntry> list;
+        ASSERT_TRUE(opened.library->List({}, list));
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].recording.totals.samples, 45);
+        ASSERT_EQ(list[0].files.size(), 1u);
+        EXPECT_EQ(QString::fromStdString(list[0].files[0].file.path),
+                  PathIn(QStringLiteral("room1.QXRec")));
+    }
+
+    ASSERT_TRUE(QFile::remove(frame->LibraryLocation()));
+    ASSERT_TRUE(QDir().mkpath(frame->LibraryLocation()));  // a folder where the library was
+    prompter.messages.clear();
+    download(QStringLiteral("room2.QXRec"));
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[1].icon, PromptIcon::Warning);
+    EXPECT_TRUE(prompter.messages[1].text.startsWith(
+        QStringLiteral("记录文件 %1 已保存,但没有加入记录库:\n")
+            .arg(PathIn(QStringLiteral("room2.QXRec")))))
+        << prompter.messages[1].text.toStdString();
+    EXPECT_TRUE(prompter.messages[1].text.contains(frame->LibraryLocation()));
+    EXPECT_FALSE(frame->RecordUnsaved());
+    EXPECT_EQ(frame->RecordPath(), PathIn(QStringLiteral("room2.QXRec")));
+    EXPECT_EQ(QFileInfo(PathIn(QStringLiteral("room2.QXRec"))).size(), 96 + 45 * 3);
 }
 
 }  // namespace

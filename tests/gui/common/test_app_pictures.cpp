@@ -98,12 +98,13 @@ TEST(AppPictures, StatusToolbarNavigationAndCaptionPictures) {
         QImage(QStringLiteral(":/qxlog/toolbar_open.png")).convertToFormat(QImage::Format_ARGB32));
     EXPECT_TRUE(CommandIcon(32793).isNull());  // read parameters has no button
 
-    for (int view = 0; view < 3; ++view)
+    for (int view = 0; view < 4; ++view)
         EXPECT_EQ(NavigationIcon(view).pixmap(32, 32).size(), QSize(32, 32));
-    EXPECT_TRUE(NavigationIcon(3).isNull());
+    EXPECT_TRUE(NavigationIcon(4).isNull());
 
     EXPECT_EQ(CaptionPicture(1, 7).size(), QSize(16, 16));
     EXPECT_NE(CaptionPicture(1, 7).toImage(), CaptionPicture(2, 7).toImage());
+    EXPECT_NE(CaptionPicture(3, 7).toImage(), CaptionPicture(0, 7).toImage());
     EXPECT_EQ(CaptionPicture(0, -1).toImage(), StatusIcon(kStatusNotConnected).toImage());
     EXPECT_EQ(CaptionPicture(0, 1).toImage(), StatusIcon(kStatusLive).toImage());
 
