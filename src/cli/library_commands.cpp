@@ -36,7 +36,7 @@ constexpr const char* kBuilt = TrNoop("记录库 %s 已从记录文件建立");
 constexpr const char* kNoInstrument = TrNoop("记录库中没有仪器 %s");
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
                  kName);
     return kExitUsage;
 }
@@ -81,9 +81,9 @@ void PrintSummary(const AddCounts& c) {
 // ---- add ---------------------------------------------------------------------------------
 
 int RunAdd(const std::string& location, std::span<const std::string> args) {
-    if (args.empty()) return Usage("add needs record files or folders");
+    if (args.empty()) return Usage(Tr("add 需要记录文件或文件夹"));
     for (const std::string& a : args) {
-        if (a.starts_with("-")) return Usage("unknown option " + a);
+        if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
     }
     auto library = Open(location, LibraryOpen::kCreate);
     if (!library) return kExitFailure;
@@ -156,13 +156,13 @@ int RunList(const std::string& location, std::span<const std::string> args) {
             filter.excursionsOnly = true;
         } else if (a == "--instrument" || a == "--model" || a == "--number" || a == "--name" ||
                    QueryOptions::Takes(a)) {
-            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
             const std::string& v = args[++i];
             if (a == "--instrument") {
                 instrument = v;
             } else if (a == "--model") {
                 filter.model = ModelFromName(v);
-                if (filter.model == 0) return Usage("unknown model " + v);
+                if (filter.model == 0) return Usage(StrFormat(Tr("不认识的型号 %s"), v.c_str()));
             } else if (a == "--number") {
                 filter.number = v;
             } else if (a == "--name") {
@@ -171,7 +171,7 @@ int RunList(const std::string& location, std::span<const std::string> args) {
                 return Usage(problem);
             }
         } else {
-            return Usage("list: unexpected argument " + a);
+            return Usage(StrFormat(Tr("list: 多余的参数 '%s'"), a.c_str()));
         }
     }
     const std::optional<QueryRequest> request = query.Request(&problem);
@@ -201,8 +201,9 @@ int RunList(const std::string& location, std::span<const std::string> args) {
                 std::string names;
                 for (const LibraryInstrument* c : candidates)
                     names += (names.empty() ? "" : ", ") + InstrumentName(c->key);
-                return Usage("--instrument " + instrument + " is one of " + names +
-                             "; name it as MODEL:NUMBER");
+                return Usage(
+                    StrFormat(Tr("--instrument %s 可能是 %s 中的一台; 请写成 MODEL:NUMBER"),
+                              instrument.c_str(), names.c_str()));
             }
         }
     }
@@ -222,7 +223,7 @@ int RunList(const std::string& location, std::span<const std::string> args) {
 // ---- check and rebuild -----------------------------------------------------------------
 
 int RunCheck(const std::string& location, std::span<const std::string> args) {
-    if (!args.empty()) return Usage("check takes no arguments");
+    if (!args.empty()) return Usage(Tr("check 不带参数"));
     auto library = Open(location, LibraryOpen::kExisting);
     if (!library) return kExitFailure;
     LibraryCheck check;
@@ -252,7 +253,7 @@ int RunCheck(const std::string& location, std::span<const std::string> args) {
 
 int RunRebuild(const std::string& location, std::span<const std::string> args) {
     for (const std::string& a : args) {
-        if (a.starts_with("-")) return Usage("unknown option " + a);
+        if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
     }
     AddCounts counts;
     const RebuildResult result = RebuildLibrary(
@@ -304,7 +305,7 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--library") {
-            if (i + 1 >= args.size()) return Usage("--library needs a file");
+            if (i + 1 >= args.size()) return Usage(Tr("--library 需要一个文件"));
             location = args[++i];
         } else if (sub) {
             rest.push_back(args[i]);
@@ -312,94 +313,85 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
             for (const LibrarySubcommand& s : kSubcommands) {
                 if (s.name == args[i]) sub = &s;
             }
-            if (!sub) return Usage("unknown subcommand " + args[i]);
+            if (!sub) return Usage(StrFormat(Tr("不认识的子命令 %s"), args[i].c_str()));
         }
     }
-    if (!sub) return Usage("a subcommand is needed: add, list, check or rebuild");
+    if (!sub) return Usage(Tr("需要一个子命令: add, list, check 或 rebuild"));
     return sub->run(location.empty() ? DefaultLibraryLocation() : location, rest);
 }
 
 std::string LibraryHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli library [--library FILE] add PATH...\n"
-        "       qxlog-cli library [--library FILE] list [--instrument NAME]\n"
-        "                         [--model MODEL] [--number TEXT] [--name TEXT]\n"
-        "                         [--excursions] [--last-days N | --last-months N |\n"
-        "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                         [--files] [--json]\n"
-        "       qxlog-cli library [--library FILE] check\n"
-        "       qxlog-cli library [--library FILE] rebuild [PATH...]\n"
-        "\n"
-        "The record library merges record files (*.QXRec) into one store of\n"
-        "instruments, their recordings and their samples, so that a logger downloaded\n"
-        "again and again reads as one history. The record files stay as they are: the\n"
-        "library reads them and never changes or deletes one.\n"
-        "\n"
-        "An instrument is its model and its instrument number: loggers of different\n"
-        "models never mix, two loggers of one model with the same number are one\n"
-        "instrument to the library. A recording is what one start of a logger\n"
-        "recorded (start time, interval, units and limits); downloads of a recording\n"
-        "that went on, or of a cyclic logger that wrapped, merge into it. A sample is\n"
-        "its instrument and its time: stored once however many files hold it. A\n"
-        "sample that a file holds with another value than the library keeps the\n"
-        "value added first and is reported as\n"
-        "%s\n"
-        "\n"
-        "Subcommands:\n"
-        "  add PATH...        add record files and folders (their *.QXRec files at any\n"
-        "                     depth, in name order), each file all or nothing; adding a\n"
-        "                     file again adds nothing. One line per file:\n"
-        "                     %s\n"
-        "                     or %s,\n"
-        "                     then a summary line\n"
-        "  list               the recordings, one line each with tab-separated\n"
-        "                     columns: model, number, measurement name, first and last\n"
-        "                     sample, samples, interval, excursions against the\n"
-        "                     recording's own limits, files\n"
-        "  check              check the library file and read every record file again;\n"
-        "                     files gone from their place are listed as %s\n"
-        "                     (%s when their contents are found at another path),\n"
-        "                     files with other contents as %s\n"
-        "  rebuild [PATH...]  build the library afresh from the record files it lists\n"
-        "                     (as far as a damaged library still shows them) and the\n"
-        "                     files and folders given; the old library file is kept as\n"
-        "                     FILE.YYYYMMDD-HHMMSS.old. Run it while no other program\n"
-        "                     uses the library\n"
-        "\n"
-        "Options:\n"
-        "  --library FILE     the library; default\n"
-        "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (below\n"
-        "                     $XDG_DATA_HOME when it is set), in the data folder where\n"
-        "                     the installed qxlog saves its downloads\n"
-        "  --instrument NAME  list: the recordings of one instrument, named by its\n"
-        "                     number, or as MODEL:NUMBER (QX450:A0815) where loggers of\n"
-        "                     several models carry that number\n"
-        "  --model MODEL      list: the recordings of one model (QX450 or its number)\n"
-        "  --number TEXT, --name TEXT\n"
-        "                     list: instruments whose number, recordings whose\n"
-        "                     measurement name holds TEXT (letters in either case)\n"
-        "  --excursions       list: recordings with an excursion (within the time\n"
-        "                     given by the options below, when there is one)\n"
-        "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
-        "                     list: recordings with samples in that time, as export\n"
-        "                     reads these options\n"
-        "  --files            list: each recording's record files on the lines below it,\n"
-        "                     with their states (%s, %s, %s, %s)\n"
-        "  --json             list: one JSON object: library, recordings with id,\n"
-        "                     model, number, instrument, name, first, last, interval\n"
-        "                     (seconds), samples, excursions and files (path, state:\n"
-        "                     present, missing, moved or changed, moved_to, samples,\n"
-        "                     new, conflicts)\n"
-        "\n"
-        "Exit status:\n"
-        "  0  done; add: every file is in the library; check: the library is sound\n"
-        "     (missing or changed record files are listed, not failures)\n"
-        "  1  the library cannot be used, for example\n"
-        "     %s\n"
-        "     or %s;\n"
-        "     a file could not be added; or check found damage:\n"
-        "     %s\n"
-        "  2  a missing or wrong argument; nothing was done",
+        Tr("用法: qxlog-cli library [--library FILE] add PATH...\n"
+           "      qxlog-cli library [--library FILE] list [--instrument NAME]\n"
+           "                        [--model MODEL] [--number TEXT] [--name TEXT]\n"
+           "                        [--excursions] [--last-days N | --last-months N |\n"
+           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+           "                        [--files] [--json]\n"
+           "      qxlog-cli library [--library FILE] check\n"
+           "      qxlog-cli library [--library FILE] rebuild [PATH...]\n"
+           "\n"
+           "记录库把记录文件 (*.QXRec) 合并成一个仪器、记录和样本的存储, 一台一次次\n"
+           "下载的记录仪读起来是一段完整的历史。记录文件保持原样: 记录库读取它们,\n"
+           "从不修改或删除。\n"
+           "\n"
+           "一台仪器就是它的型号和仪器编号: 不同型号的记录仪从不混在一起, 同一型号\n"
+           "编号相同的两台记录仪对记录库来说是一台仪器。一个记录是记录仪一次开始所\n"
+           "记录的 (开始时间、间隔、单位和限值); 继续进行的记录或已回绕的循环存储\n"
+           "记录仪的多次下载合并到其中。一个样本就是它的仪器和时间: 无论多少文件含有\n"
+           "它只存一次。文件中的值与记录库中不同的样本保留先加入的值, 并报告为\n"
+           "%s\n"
+           "\n"
+           "子命令:\n"
+           "  add PATH...        加入记录文件和文件夹 (其中任意深度的 *.QXRec 文件, 按\n"
+           "                     名称顺序), 每个文件全部加入或全不加入; 再次加入同一文件\n"
+           "                     不加入任何东西。每个文件一行:\n"
+           "                     %s\n"
+           "                     或 %s,\n"
+           "                     然后一行汇总\n"
+           "  list               列出记录, 每个一行, 用制表符分隔的列: 型号、编号、\n"
+           "                     测量名、第一个和最后一个样本、样本数、间隔、相对记录\n"
+           "                     自己限值的超限数、文件数\n"
+           "  check              检查记录库文件并重新读取每个记录文件; 不在原处的文件\n"
+           "                     列为 %s\n"
+           "                     (在别的路径找到其内容时为 %s),\n"
+           "                     内容不同的文件列为 %s\n"
+           "  rebuild [PATH...]  用记录库列出的记录文件 (损坏的记录库还能显示的部分)\n"
+           "                     和给出的文件和文件夹重新建立记录库; 原来的记录库文件\n"
+           "                     保存为 FILE.YYYYMMDD-HHMMSS.old。请在没有别的程序使用\n"
+           "                     记录库时运行\n"
+           "\n"
+           "选项:\n"
+           "  --library FILE     记录库; 默认为\n"
+           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (设置\n"
+           "                     了 $XDG_DATA_HOME 时在其下), 在安装的 qxlog 保存下载的\n"
+           "                     数据文件夹中\n"
+           "  --instrument NAME  list: 一台仪器的记录, 用编号指定, 有多个型号的记录仪\n"
+           "                     用同一编号时写成 MODEL:NUMBER (QX450:A0815)\n"
+           "  --model MODEL      list: 一个型号的记录 (QX450 或它的序号)\n"
+           "  --number TEXT, --name TEXT\n"
+           "                     list: 编号含有 TEXT 的仪器, 测量名含有 TEXT 的记录\n"
+           "                     (字母不分大小写)\n"
+           "  --excursions       list: 有超限的记录 (给出下面的时间选项时, 在该时间内)\n"
+           "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
+           "                     list: 在该时间内有样本的记录, 这些选项与 export 相同\n"
+           "  --files            list: 在每个记录下面的行列出它的记录文件及其状态\n"
+           "                     (%s, %s, %s, %s)\n"
+           "  --json             list: 一个 JSON 对象: library, recordings, 每个含 id,\n"
+           "                     model, number, instrument, name, first, last, interval\n"
+           "                     (秒), samples, excursions 和 files (path, state:\n"
+           "                     present, missing, moved 或 changed, moved_to, samples,\n"
+           "                     new, conflicts)\n"
+           "\n"
+           "退出状态:\n"
+           "  0  完成; add: 每个文件都在记录库中; check: 记录库完好 (丢失或改变的\n"
+           "     记录文件只列出, 不算失败)\n"
+           "  1  记录库不能使用, 例如\n"
+           "     %s\n"
+           "     或 %s;\n"
+           "     有文件不能加入; 或 check 发现损坏:\n"
+           "     %s\n"
+           "  2  缺少参数或参数错误; 什么也没做"),
         AddLineExample(AddStatus::kAdded, 1).c_str(), AddLineExample(AddStatus::kAdded, 0).c_str(),
         AddLineExample(AddStatus::kKnown, 0).c_str(), FileStateText(FileState::kMissing),
         FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),
@@ -412,10 +404,7 @@ std::string LibraryHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {kName,
-     "the record library: add record files, list, check, rebuild",
-     {LibraryHelp},
-     RunLibrary},
+    {kName, TrNoop("记录库: 加入记录文件、列出、检查、重建"), {LibraryHelp}, RunLibrary},
 };
 
 }  // namespace
