@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace qx::cli {
@@ -147,6 +148,28 @@ FILE* OpenConverted(int fd, const char* charset, int buffering) {
     return file;
 }
 
+// The streams replaced and their converting stand-ins, closed at exit: what waits in a
+// converter is written, its memory freed, and the original streams are back for anything
+// printed later.
+FILE* originalOut = nullptr;
+FILE* originalErr = nullptr;
+FILE* convertedOut = nullptr;
+FILE* convertedErr = nullptr;
+
+void CloseConvertedStreams() {
+    if (convertedOut) {
+        std::fflush(convertedOut);
+        stdout = originalOut;
+        std::fclose(convertedOut);
+        convertedOut = nullptr;
+    }
+    if (convertedErr) {
+        stderr = originalErr;
+        std::fclose(convertedErr);
+        convertedErr = nullptr;
+    }
+}
+
 }  // namespace
 
 void ConvertOutputToLocale() {
@@ -157,8 +180,14 @@ void ConvertOutputToLocale() {
     // Buffered as before: standard output by line on a terminal and in blocks otherwise,
     // standard error not at all.
     const int outBuffering = isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF;
-    if (FILE* out = OpenConverted(STDOUT_FILENO, charset, outBuffering)) stdout = out;
-    if (FILE* err = OpenConverted(STDERR_FILENO, charset, _IONBF)) stderr = err;
+    if (convertedOut || convertedErr) return;  // once
+    originalOut = stdout;
+    originalErr = stderr;
+    convertedOut = OpenConverted(STDOUT_FILENO, charset, outBuffering);
+    convertedErr = OpenConverted(STDERR_FILENO, charset, _IONBF);
+    if (convertedOut) stdout = convertedOut;
+    if (convertedErr) stderr = convertedErr;
+    std::atexit(CloseConvertedStreams);
 }
 
 }  // namespace qx::cli

@@ -42,7 +42,7 @@ void CMyListCtrl::SetColumns(const QStringList& titles, const QList<int>& widths
     for (int c = 0; c < titles.size(); ++c) {
         if (c < widths.size()) setColumnWidth(c, widths[c]);
     }
-    firstColumnWidth_ = widths.isEmpty() ? -1 : widths[0];
+    designedFirstWidth_ = firstColumnWidth_ = widths.isEmpty() ? -1 : widths[0];
     // The stretched last column ends at the list's right edge however narrow the list is, so
     // that a value too long for it ends in "…" instead of running past the edge.
     if (horizontalHeader()->stretchLastSection() && columnCount() > 0)
@@ -112,8 +112,12 @@ void CMyListCtrl::resizeEvent(QResizeEvent* event) {
 void CMyListCtrl::ApplyFirstColumnWidth() {
     if (firstColumnWidth_ < 0 || columnCount() < 2 || !horizontalHeader()->stretchLastSection())
         return;
-    const int room =
-        std::max(horizontalHeader()->minimumSectionSize(), 2 * viewport()->width() / 3);
+    // As designed while the list holds that and a narrow value column; a label that widened
+    // the column gives way first.
+    const int width = viewport()->width();
+    const int room = std::max(
+        std::min(designedFirstWidth_, width - 2 * horizontalHeader()->minimumSectionSize()),
+        2 * width / 3);
     setColumnWidth(0, std::min(firstColumnWidth_, room));
 }
 

@@ -132,7 +132,7 @@ TEST(DevicePanelView, ParamListsPerModel) {
     list.FitColumn(0);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    for (int width : {600, 361, 359, 150}) {
+    for (int width : {600, 361, 359, 250}) {
         list.resize(width, 200);
         QCoreApplication::processEvents();
         const int room = list.viewport()->width();
