@@ -227,8 +227,7 @@ g = 1.2×differential pressure/air density</translation>
     </message>
     <message>
         <source>文件:%1 不能打开!</source>
-        <translation>File: %1
-Cannot be opened.</translation>
+        <translation>File: %1 cannot be opened.</translation>
     </message>
     <message>
         <source>文件:%1 %2</source>

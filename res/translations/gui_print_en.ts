@@ -36,11 +36,11 @@
     <name>qx::CSelPrintDlg</name>
     <message>
         <source>选择打印项</source>
-        <translation>Select Print Item</translation>
+        <translation>Print</translation>
     </message>
     <message>
         <source>选择打印预览项(曲线或记录)</source>
-        <translation>Select Print Preview Item (Chart or Records)</translation>
+        <translation>Print Preview</translation>
     </message>
     <message>
         <source>曲线图(&amp;T)</source>

@@ -42,7 +42,7 @@ struct CommandHelp {
 
 struct CliCommand {
     std::string_view name;
-    std::string_view summary;  // one line for the command list
+    const char* summary;  // one line for the command list (TrNoop: shown with Tr)
     CommandHelp help;
     // Runs with the arguments after the command name; returns the process exit code.
     int (*run)(const CliOptions& options, std::span<const std::string> args);

@@ -16,29 +16,26 @@ namespace qx::cli {
 namespace {
 
 constexpr CliExample kExamples[] = {
-    {"Try the commands on a simulated QX450, without an instrument:",
+    {TrNoop("不接仪器, 在模拟的 QX450 上试用这些命令:"),
      "qxlog-cli --simulate QX450 status\n"
      "qxlog-cli --simulate QX450 params --recorded"},
-    {"Every night (the systemd timer in /usr/share/doc/qxlog/examples does it):\n"
-     "every attached instrument downloaded into one folder, its recording restarted\n"
-     "with its own settings once the file is written and read back; an instrument\n"
-     "whose download failed is left as it was, and the exit status says so:",
+    {TrNoop("每天夜里 (/usr/share/doc/qxlog/examples 中的 systemd 定时器这样做): 把每台\n"
+            "连接的仪器下载到一个文件夹, 文件写入并读回之后用它自己的参数重新开始记录;\n"
+            "下载失败的仪器保持原样, 退出状态会写明:"),
      "qxlog-cli collect --dir \"$HOME/records\""},
-    {"A record file as CSV (UTF-8, ISO 8601 times) beside the others:",
+    {TrNoop("把记录文件存为同一文件夹中的 CSV (UTF-8, ISO 8601 时间):"),
      "qxlog-cli export logger.QXRec --format csv -o records/logger.csv"},
-    {"The last seven days of a record file as a workbook:",
+    {TrNoop("把记录文件最近七天的样本存为工作簿:"),
      "qxlog-cli export logger.QXRec --last-days 7 -o week.xlsx"},
-    {"With two instruments attached, read the settings of the first one:",
+    {TrNoop("连接了两台仪器时, 读取第一台的参数:"),
      "qxlog-cli list\n"
      "qxlog-cli --device 0 params"},
-    {"Save one instrument's settings as a profile and set every attached instrument\n"
-     "the same way, recording every 10 minutes from now on; the profile leaves out\n"
-     "the number and name, so each instrument keeps its own:",
+    {TrNoop("把一台仪器的参数保存为配置文件, 用它设置每台连接的仪器, 从现在起每\n"
+            "10 分钟记录一次; 配置文件不含编号和测量名, 所以每台仪器保留自己的:"),
      "qxlog-cli --device 0 params --save-profile site.ini >/dev/null\n"
      "qxlog-cli configure --all --profile site.ini --set interval=10min \\\n"
      "    --set start=immediate"},
-    {"What tonight's round would do with the profile, one line per instrument,\n"
-     "stopping and writing nothing:",
+    {TrNoop("今晚用这个配置文件的一轮会做什么, 每台仪器一行, 不停止也不写入:"),
      "qxlog-cli collect --dir \"$HOME/records\" --profile site.ini --dry-run"},
     {"A download into the record library, then its temperatures against the\n"
      "limits 2 to 8 °C, with a workbook (name more instruments to compare them):",
@@ -57,12 +54,12 @@ int RunHelp(const CliOptions&, std::span<const std::string> args) {
         return kExitOk;
     }
     if (args.size() > 1) {
-        std::fprintf(stderr, "qxlog-cli help: takes one command, not '%s'\n", args[1].c_str());
+        std::fprintf(stderr, Tr("qxlog-cli help: 只能有一个命令, 而不是 '%s'\n"), args[1].c_str());
         return kExitUsage;
     }
     const CliCommand* command = FindCommand(args[0]);
     if (!command) {
-        std::fprintf(stderr, "qxlog-cli help: unknown command '%s'; see qxlog-cli --help\n",
+        std::fprintf(stderr, Tr("qxlog-cli help: 不认识的命令 '%s'; 见 qxlog-cli --help\n"),
                      args[0].c_str());
         return kExitUsage;
     }
@@ -72,18 +69,18 @@ int RunHelp(const CliOptions&, std::span<const std::string> args) {
 
 std::string HelpHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli help [COMMAND]\n"
-        "\n"
-        "Prints the usage of qxlog-cli, as qxlog-cli --help does, or with COMMAND the\n"
-        "help of that command, as qxlog-cli COMMAND --help does.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  help printed\n"
-        "  2  an unknown command, or more than one");
+        Tr("用法: qxlog-cli help [COMMAND]\n"
+           "\n"
+           "打印 qxlog-cli 的用法, 同 qxlog-cli --help; 给出 COMMAND 时打印该命令的\n"
+           "帮助, 同 qxlog-cli COMMAND --help。\n"
+           "\n"
+           "退出状态:\n"
+           "  0  已打印帮助\n"
+           "  2  不认识的命令, 或多于一个命令"));
 }
 
 constexpr CliCommand kHelpCommand = {
-    "help", "print the usage of qxlog-cli or the help of a command", {HelpHelp}, RunHelp};
+    "help", TrNoop("打印 qxlog-cli 的用法或一个命令的帮助"), {HelpHelp}, RunHelp};
 
 void AppendLine(std::string& text, std::string_view line) {
     text += line;
@@ -175,30 +172,38 @@ const CliCommand* FindCommand(std::string_view name) {
 
 std::string UsageText() {
     std::string text;
-    AppendLine(text, kUsageLines);
+    AppendLine(text, Tr(kUsageLines));
     AppendLine(text, "");
-    AppendLine(text, kDescription);
+    AppendLine(text, Tr(kDescription));
     AppendLine(text, "");
-    AppendLine(text, "Global options:");
-    AppendLine(text, kGlobalOptions);
+    AppendLine(text, Tr("全局选项:"));
+    AppendLine(text, Tr(kGlobalOptions));
     AppendLine(text, "");
-    AppendLine(text, "Commands:");
+    AppendLine(text, Tr("命令:"));
     for (const CliCommand* c : AllCommands()) {
         std::string line = "  " + std::string(c->name);
         line.resize(15, ' ');
-        AppendLine(text, line + std::string(c->summary));
+        AppendLine(text, line + Tr(c->summary));
     }
     AppendLine(text, "");
-    AppendLine(text, "Exit status:");
-    AppendLine(text, kExitStatus);
+    AppendLine(text, Tr("退出状态:"));
+    AppendLine(text, Tr(kExitStatus));
     AppendLine(text, "");
-    AppendLine(text, "Examples:");
+    AppendLine(text, Tr("示例:"));
     for (const CliExample& example : kExamples) {
         if (&example != kExamples) AppendLine(text, "");
-        AppendIndented(text, example.what, "  ");
+        AppendIndented(text, Tr(example.what), "  ");
         AppendIndented(text, example.command, "    ");
     }
     return text;
+}
+
+std::string_view UsagePrefix(std::string_view line) {
+    for (std::string_view prefix :
+         {std::string_view("Usage: "), std::string_view(NoTr("用法: "))}) {
+        if (line.starts_with(prefix)) return prefix;
+    }
+    return {};
 }
 
 std::string FormatHelp(const char* format, ...) {
@@ -235,7 +240,7 @@ std::string FillHelp(std::string_view help, int width) {
             ++n;
             continue;
         }
-        if (line.starts_with("Usage: ")) {
+        if (!UsagePrefix(line).empty()) {
             do {
                 AppendLine(out, lines[n++]);
             } while (n < lines.size() && lines[n].starts_with(' '));

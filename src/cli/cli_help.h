@@ -24,51 +24,52 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "core/model/language.h"
 
 namespace qx::cli {
 
 // The command lines of qxlog-cli as a whole.
-inline constexpr std::string_view kUsageLines =
-    "Usage: qxlog-cli [--simulate MODELS] [--device N] COMMAND [ARGS...]\n"
-    "       qxlog-cli COMMAND --help\n"
-    "       qxlog-cli help [COMMAND]\n"
-    "       qxlog-cli --help | --version";
+inline constexpr const char* kUsageLines = TrNoop(
+    "用法: qxlog-cli [--simulate MODELS] [--device N] COMMAND [ARGS...]\n"
+    "      qxlog-cli COMMAND --help\n"
+    "      qxlog-cli help [COMMAND]\n"
+    "      qxlog-cli --help | --version");
 
 // What the program is for.
-inline constexpr std::string_view kDescription =
-    "Talks to QX data loggers attached over USB, or to simulated ones, and works\n"
-    "with record files (*.QXRec). The global options come before the command,\n"
-    "the command's own options and arguments after it.";
+inline constexpr const char* kDescription = TrNoop(
+    "与通过 USB 连接的 QX 数据记录仪或模拟的记录仪通讯, 处理记录文件\n"
+    "(*.QXRec)。全局选项写在命令之前, 命令自己的选项和参数写在命令之后。");
 
 // Items of the "Global options:" block.
-inline constexpr std::string_view kGlobalOptions =
-    "  --simulate MODELS  use simulated instruments instead of attached ones,\n"
-    "                     separated by commas: QX420, QX450, QX430, QX420B, QX440,\n"
-    "                     QX7200, QX390, QX7000, QX410, QX460, QX610 or their\n"
-    "                     numbers 1..11\n"
-    "  --device N         with several instruments, use the Nth (0-based, as\n"
-    "                     'list' numbers them); default: the last one\n"
-    "  --lang zh|en       Chinese or English for the output, the messages and the\n"
-    "                     help; without it, as qxlog's setting Language chooses\n"
-    "                     (~/.config/Vornak/QX_CHN.conf), and when that is auto as\n"
-    "                     the locale: LC_ALL, LC_MESSAGES or LANG starting with zh\n"
-    "                     gives Chinese, anything else English\n"
-    "  -h, --help         print this text; COMMAND --help describes a command\n"
-    "  --version          print the program's name and version";
+inline constexpr const char* kGlobalOptions = TrNoop(
+    "  --simulate MODELS  用模拟的仪器代替连接的仪器, 用逗号分隔: QX420, QX450,\n"
+    "                     QX430, QX420B, QX440, QX7200, QX390, QX7000, QX410,\n"
+    "                     QX460, QX610 或它们的序号 1..11\n"
+    "  --device N         有多台仪器时用第 N 台 (从 0 起, 按 'list' 的序号);\n"
+    "                     默认为最后一台\n"
+    "  --lang zh|en       输出、提示和帮助用中文或英文 (也可写成 --lang=en);\n"
+    "                     不给时按 qxlog 的语言设置 (~/.config/Vornak/QX_CHN.conf),\n"
+    "                     设置为 auto 时按 locale: LC_ALL, LC_MESSAGES, LANG 中\n"
+    "                     第一个设置了且不为空的以 zh 开头时为中文, 否则为英文。\n"
+    "                     字符集不是 UTF-8 的 locale (zh_CN.GB18030) 得到该字符集的\n"
+    "                     输出\n"
+    "  -h, --help         打印本说明; COMMAND --help 说明一个命令\n"
+    "  --version          打印程序名和版本");
 
 // Items of the "Exit status:" block; every command keeps to them.
-inline constexpr std::string_view kExitStatus =
-    "  0  the command did its work\n"
-    "  1  the work failed: no instrument, a refused or failed exchange with it,\n"
-    "     a record file that cannot be read, a file that cannot be written; the\n"
-    "     program's message is on stderr\n"
-    "  2  bad arguments: an unknown option or command, a missing or wrong value;\n"
-    "     nothing was done";
+inline constexpr const char* kExitStatus = TrNoop(
+    "  0  命令完成了它的工作\n"
+    "  1  工作失败: 没有仪器, 仪器拒绝或通讯失败, 记录文件不能读取, 文件不能\n"
+    "     写入; 程序的提示在标准错误上\n"
+    "  2  参数错误: 不认识的选项或命令, 缺少值或值错误; 什么也没做");
 
 struct CliExample {
-    std::string_view what;     // one sentence, ending in ':'
+    const char* what;          // one sentence, ending in ':' (TrNoop: shown with Tr)
     std::string_view command;  // shell lines, '\n' between them
 };
+
+// The prefix of the first line of a usage block: "Usage: " or "用法: ", or empty.
+std::string_view UsagePrefix(std::string_view line);
 std::span<const CliExample> Examples();
 
 // The instrument commands, the record commands, the library command and the help command, in

@@ -21,7 +21,7 @@ constexpr const char* kLeftStopped = TrNoop("仪器已停止记录,数据仍在�
 constexpr const char* kSummary = TrNoop("%d台仪器: %d台完成, %d台失败.");
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
                  kName);
     return kExitUsage;
 }
@@ -94,7 +94,7 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
 }  // namespace
 
 int RunCollect(const CliOptions& options, std::span<const std::string> args) {
-    if (options.device >= 0) return Usage("collects every attached instrument: no --device");
+    if (options.device >= 0) return Usage(Tr("收集所有连接的仪器: 不用 --device"));
     CollectRequest request;
     LibraryHook library{DefaultLibraryLocation()};
     request.library = &library;
@@ -110,26 +110,26 @@ int RunCollect(const CliOptions& options, std::span<const std::string> args) {
         } else if (a == "--dry-run") {
             request.dryRun = true;
         } else if (a == "--dir" || a == "--profile" || a == "--set") {
-            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
             const std::string& v = args[++i];
             if (a == "--dir") {
                 request.dir = v;
             } else if (a == "--set") {
                 if (!AddSetArgument(request.configure, v)) {
-                    return Usage("--set needs KEY=VALUE, not " + v);
+                    return Usage(StrFormat(Tr("--set 需要 KEY=VALUE, 而不是 %s"), v.c_str()));
                 }
             } else if (!profilePath.empty()) {
-                return Usage("only one --profile");
+                return Usage(Tr("只能有一个 --profile"));
             } else {
                 profilePath = v;
             }
         } else {
-            return Usage("unexpected argument " + a);
+            return Usage(StrFormat(Tr("多余的参数 '%s'"), a.c_str()));
         }
     }
-    if (request.dir.empty()) return Usage("--dir DIR names the folder of the record files");
+    if (request.dir.empty()) return Usage(Tr("需要 --dir DIR: 记录文件的文件夹"));
     if (!request.restart && (!profilePath.empty() || !request.configure.sets.empty())) {
-        return Usage("--profile and --set are for the restart: not with --no-restart");
+        return Usage(Tr("--profile 和 --set 用于重新开始记录: 不能和 --no-restart 一起用"));
     }
     std::string problem;
     if (!CheckDownloadFolder(request.dir, problem)) {
@@ -163,48 +163,41 @@ int RunCollect(const CliOptions& options, std::span<const std::string> args) {
 
 std::string CollectHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] collect --dir DIR [--profile FILE]\n"
-        "                 [--set KEY=VALUE]... [--no-restart] [--dry-run]\n"
-        "                 [--library FILE | --no-library]\n"
-        "\n"
-        "The nightly round over every attached instrument, one after the other. For\n"
-        "each one it checks that the profile and the settings apply to it, downloads\n"
-        "its recording into DIR as download --dir does (the file is created first,\n"
-        "then written and read back), and only then restarts its recording with its\n"
-        "own settings, changed by the profile and each --set as configure changes\n"
-        "them. The restart erases the samples the instrument held, which are in the\n"
-        "file by then. An instrument that fails before its file is saved is not\n"
-        "restarted and keeps its samples. Each saved file is added to the record\n"
-        "library as download adds it; a library that fails never fails the round.\n"
-        "A failed transfer leaves it stopped, as the\n"
-        "download stops the recording before it fetches the samples, and its line\n"
-        "says so: %s\n"
-        "\n"
-        "One line per instrument: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE and what the\n"
-        "instrument does now (%s, or\n"
-        "%s),\n"
-        "or the reason it failed; then a summary line, such as %s\n"
-        "\n"
-        "Options:\n"
-        "  --dir DIR        the folder of the record files; it must exist\n"
-        "  --profile FILE   settings from a profile, as configure takes them\n"
-        "  --set KEY=VALUE  one setting, as configure takes it; may be repeated\n"
-        "  --no-restart     download only: every instrument is left stopped\n"
-        "  --library FILE   the record library to add the files to (default as for\n"
-        "                   download)\n"
-        "  --no-library     add the files to no library\n"
-        "  --dry-run        print for each instrument the file it would be downloaded\n"
-        "                   to and how it would restart; stop, write and restart\n"
-        "                   nothing\n"
-        "\n"
-        "Exit status:\n"
-        "  0  every instrument downloaded (and restarted)\n"
-        "  1  no instrument, DIR is no folder that can be written, FILE cannot be\n"
-        "     read as a profile, or any instrument failed: it holds no recording\n"
-        "     (%s), a setting is refused, the transfer failed\n"
-        "     (%s), its file cannot be written, or the restart failed\n"
-        "  2  a missing or wrong argument, --device, or --profile or --set with\n"
-        "     --no-restart",
+        Tr("用法: qxlog-cli [--simulate MODELS] collect --dir DIR [--profile FILE]\n"
+           "                [--set KEY=VALUE]... [--no-restart] [--dry-run]\n"
+           "                [--library FILE | --no-library]\n"
+           "\n"
+           "每晚对所有连接的仪器依次进行的一轮。对每台仪器: 检查配置文件和参数是否\n"
+           "适用于它, 像 download --dir 那样把它的记录下载到 DIR (先建立文件, 然后\n"
+           "写入并读回), 然后才用它自己的参数重新开始记录, 参数按配置文件和每个\n"
+           "--set 修改, 与 configure 相同。重新开始会清除仪器中的记录数据, 这时它们\n"
+           "已在文件中。文件保存之前失败的仪器不重新开始, 保留它的记录数据。每个保存的文件像\n"
+           "download 那样加入记录库; 失败的记录库从不使这一轮失败。下载在读取样本\n"
+           "之前停止记录, 所以传输失败的仪器停在停止状态, 它的一行写明:\n"
+           "%s\n"
+           "\n"
+           "每台仪器一行: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE 和仪器现在的状态\n"
+           "(%s, 或\n"
+           "%s),\n"
+           "或失败的原因; 最后一行是汇总, 例如 %s\n"
+           "\n"
+           "选项:\n"
+           "  --dir DIR        记录文件的文件夹; 必须已存在\n"
+           "  --profile FILE   配置文件中的参数, 与 configure 相同\n"
+           "  --set KEY=VALUE  一个参数, 与 configure 相同; 可以重复\n"
+           "  --no-restart     只下载: 每台仪器都停在停止状态\n"
+           "  --library FILE   加入文件的记录库 (默认与 download 相同)\n"
+           "  --no-library     不把文件加入任何记录库\n"
+           "  --dry-run        为每台仪器打印将下载到的文件和将如何重新开始; 不停止、\n"
+           "                   不写入、不重新开始\n"
+           "\n"
+           "退出状态:\n"
+           "  0  每台仪器都已下载 (并重新开始)\n"
+           "  1  没有仪器, DIR 不是可写的文件夹, FILE 不能作为配置文件读取, 或任何\n"
+           "     一台仪器失败: 仪器中没有记录 (%s), 参数被拒绝,\n"
+           "     传输失败 (%s), 文件不能写入, 或重新开始失败\n"
+           "  2  缺少参数或参数错误, 给了 --device, 或 --profile、--set 与\n"
+           "     --no-restart 一起"),
         Quoted(Tr(kLeftStopped)).c_str(), Quoted(Tr(msg::kMeasuring)).c_str(),
         Quoted(Tr(msg::kPressButton)).c_str(), Quoted(StrFormat(Tr(kSummary), 3, 2, 1)).c_str(),
         Quoted(Tr(msg::kNoRecording)).c_str(), Quoted(Tr(msg::kDownloadFailed)).c_str());

@@ -10,8 +10,7 @@
 
 namespace qx::cli {
 
-inline constexpr const char* kCollectSummary =
-    "download every instrument into a folder and restart its recording";
+inline constexpr const char* kCollectSummary = TrNoop("把每台仪器下载到一个文件夹并重新开始记录");
 
 int RunCollect(const CliOptions& options, std::span<const std::string> args);
 std::string CollectHelp();

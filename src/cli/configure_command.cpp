@@ -23,7 +23,7 @@ constexpr const char* kName = "configure";
 constexpr std::streamsize kMaxProfileBytes = 64 * 1024;
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
                  kName);
     return kExitUsage;
 }
@@ -210,16 +210,18 @@ int RunConfigure(const CliOptions& globalOptions, std::span<const std::string> a
         } else if (a == "--keys") {
             request.keys = true;
         } else if (a == "--profile" || a == "--set") {
-            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
             const std::string& v = args[++i];
             if (a == "--profile") {
-                if (!profilePath.empty()) return Usage("only one --profile");
+                if (!profilePath.empty()) return Usage(Tr("只能有一个 --profile"));
                 profilePath = v;
                 continue;
             }
-            if (!AddSetArgument(request, v)) return Usage("--set needs KEY=VALUE, not " + v);
+            if (!AddSetArgument(request, v)) {
+                return Usage(StrFormat(Tr("--set 需要 KEY=VALUE, 而不是 %s"), v.c_str()));
+            }
         } else {
-            return Usage("unexpected argument " + a);
+            return Usage(StrFormat(Tr("多余的参数 '%s'"), a.c_str()));
         }
     }
     if (!profilePath.empty()) {

@@ -5,6 +5,7 @@
 
 #include "core/link/instrument_messages.h"
 #include "core/link/simulated_hid_library.h"
+#include "core/model/language.h"
 #include "hid/hidapi_library.h"
 
 namespace qx::cli {
@@ -63,10 +64,10 @@ ConsoleInstrument::ConsoleInstrument(const CliOptions& options)
 
 void PrintDeviceOutOfRange(int device, size_t attached) {
     if (attached == 1) {
-        std::fprintf(stderr, "qxlog-cli: --device %d: only instrument 0 is attached\n", device);
+        std::fprintf(stderr, Tr("qxlog-cli: --device %d: 只连接了仪器 0\n"), device);
     } else {
-        std::fprintf(stderr, "qxlog-cli: --device %d: only instruments 0 to %zu are attached\n",
-                     device, attached - 1);
+        std::fprintf(stderr, Tr("qxlog-cli: --device %d: 只连接了仪器 0 到 %zu\n"), device,
+                     attached - 1);
     }
 }
 

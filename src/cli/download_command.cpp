@@ -28,7 +28,7 @@ namespace {
 constexpr const char* kName = "download";
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
                  kName);
     return kExitUsage;
 }
@@ -102,7 +102,7 @@ void DownloadSaved(ConsoleInstrument& instrument, const DownloadResult& result,
                    const std::string& path, LibraryHook* library, bool verbose) {
     instrument.session.commands.AcceptDownload(result.params);
     if (verbose) {
-        std::printf("%s: %u samples written to %s\n",
+        std::printf(TrN("%s: %u 个样本已写入 %s\n", result.fetched),
                     ModelDisplayName(instrument.session.state.type).c_str(), result.fetched,
                     path.c_str());
         std::fflush(stdout);
@@ -129,7 +129,7 @@ LibraryArgument TakeLibraryOption(std::span<const std::string> args, size_t& i, 
     }
     if (args[i] != "--library") return LibraryArgument::kNone;
     if (i + 1 >= args.size() || args[i + 1].empty()) {
-        problem = "--library needs a file";
+        problem = Tr("--library 需要一个文件");
         return LibraryArgument::kBad;
     }
     hook.location = args[++i];
@@ -243,7 +243,7 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
         if (libraryTaken == LibraryArgument::kTaken) continue;
         if (libraryTaken == LibraryArgument::kBad) return Usage(problem);
         if (args[i] == "-o" || args[i] == "--output" || args[i] == "--dir") {
-            if (i + 1 >= args.size()) return Usage(args[i] + " needs a value");
+            if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), args[i].c_str()));
             (args[i] == "--dir" ? destination.dir : destination.file) = args[i + 1];
             ++i;
         } else if (args[i] == "-q" || args[i] == "--quiet") {
@@ -251,19 +251,19 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
         } else if (args[i] == "--progress") {
             bar = true;
         } else {
-            return Usage("unexpected argument " + args[i]);
+            return Usage(StrFormat(Tr("多余的参数 '%s'"), args[i].c_str()));
         }
     }
     if (destination.file.empty() == destination.dir.empty()) {
-        return Usage("-o FILE or --dir DIR names where to write the record");
+        return Usage(Tr("需要 -o FILE 或 --dir DIR: 记录写到哪里"));
     }
-    if (all && destination.dir.empty()) return Usage("--all writes into a folder: --dir DIR");
+    if (all && destination.dir.empty()) return Usage(Tr("--all 写到一个文件夹: 需要 --dir DIR"));
     if (std::string problem;
         !destination.dir.empty() && !CheckDownloadFolder(destination.dir, problem)) {
         std::fprintf(stderr, "qxlog-cli %s: %s\n", kName, problem.c_str());
         return kExitFailure;
     }
-    if (quiet && bar) return Usage("--quiet and --progress exclude each other");
+    if (quiet && bar) return Usage(Tr("--quiet 和 --progress 不能一起用"));
     // Every attached instrument: one result line each and no progress of their transfers.
     const ProgressStyle style = quiet || all                     ? ProgressStyle::kQuiet
                                 : bar || ::isatty(STDERR_FILENO) ? ProgressStyle::kBar
@@ -284,53 +284,46 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
 
 std::string DownloadHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
-        "                        [--quiet | --progress] [--library FILE | --no-library]\n"
-        "       qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
-        "                        [--library FILE | --no-library]\n"
-        "\n"
-        "Creates the record file first, so that its name is held and its folder known\n"
-        "to be writable, then stops the instrument's recording, fetches all its samples,\n"
-        "writes them into that file (*.QXRec), reads the file back and prints\n"
-        "'MODEL: N samples written to FILE'. A file that cannot be created fails with\n"
-        "the instrument as it was, and a download never replaces a file. On stderr it\n"
-        "shows %s and, when stderr is a terminal, a progress\n"
-        "bar; otherwise (a file, a pipe, cron) one line with the last count when the\n"
-        "transfer ends. A failure prints the system's message and on the next line\n"
-        "why.\n"
-        "\n"
-        "Every saved record file is added to the record library (see qxlog-cli\n"
-        "library). A library that cannot be opened or added to never fails the\n"
-        "download: the file stays saved, and stderr says\n"
-        "%s and below it\n"
-        "the library's message and why (once per run).\n"
-        "\n"
-        "Options:\n"
-        "  -o, --output FILE  the record file to write; a new one (an existing FILE is\n"
-        "                     refused)\n"
-        "  --dir DIR          write into the folder DIR as\n"
-        "                     NUMBER_YYYYMMDD-HHMMSS.QXRec: the instrument number and\n"
-        "                     the local time of the first sample, characters that\n"
-        "                     cannot stand in a file name replaced by _; never\n"
-        "                     replaces a file but adds -2, -3, ... to the name\n"
-        "  --device N         the Nth instrument, as 'list' numbers them\n"
-        "  --all              every attached instrument in turn (needs --dir), one\n"
-        "                     line each: MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE or the\n"
-        "                     reason it failed\n"
-        "  -q, --quiet        print nothing but errors\n"
-        "  --progress         draw the progress bar also when stderr is no terminal\n"
-        "  --library FILE     add the record file to this library instead of\n"
-        "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite\n"
-        "  --no-library       add it to no library\n"
-        "\n"
-        "Exit status:\n"
-        "  0  recording downloaded and written (with --all: from every instrument)\n"
-        "  1  no instrument, it holds no recording (%s), the\n"
-        "     transfer failed (%s), or FILE exists or cannot be\n"
-        "     written (%s); no record file is left then; with\n"
-        "     --all: on any instrument\n"
-        "  2  neither -o FILE nor --dir DIR, --quiet with --progress, or another\n"
-        "     argument",
+        Tr("用法: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
+           "                       [--quiet | --progress] [--library FILE | --no-library]\n"
+           "      qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
+           "                       [--library FILE | --no-library]\n"
+           "\n"
+           "先建立记录文件, 占住文件名并确认文件夹可写, 然后停止仪器的记录, 读取\n"
+           "全部样本, 写入该文件 (*.QXRec), 读回文件并打印\n"
+           "'型号: N 个样本已写入 FILE'。不能建立文件时失败, 仪器保持原样; 下载从不\n"
+           "替换已有的文件。在标准错误上显示 %s,\n"
+           "标准错误是终端时还显示进度条; 否则 (文件、管道、cron) 在传输结束时打印\n"
+           "一行最后的计数。失败时打印系统的提示, 下一行写明原因。\n"
+           "\n"
+           "每个保存的记录文件都加入记录库 (见 qxlog-cli library)。不能打开或不能\n"
+           "加入的记录库从不使下载失败: 文件仍已保存, 标准错误上写明\n"
+           "%s, 下面是记录库的提示和原因\n"
+           "(每次运行一次)。\n"
+           "\n"
+           "选项:\n"
+           "  -o, --output FILE  要写的记录文件; 必须是新文件 (已有的 FILE 被拒绝)\n"
+           "  --dir DIR          写到文件夹 DIR 中, 文件名为\n"
+           "                     NUMBER_YYYYMMDD-HHMMSS.QXRec: 仪器编号和第一个样本的\n"
+           "                     本地时间, 文件名中不能用的字符换成 _; 从不替换文件,\n"
+           "                     而是在名字后加 -2, -3, ...\n"
+           "  --device N         第 N 台仪器, 按 'list' 的序号\n"
+           "  --all              依次处理每台连接的仪器 (需要 --dir), 每台一行:\n"
+           "                     MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE 或失败的原因\n"
+           "  -q, --quiet        只打印错误\n"
+           "  --progress         标准错误不是终端时也显示进度条\n"
+           "  --library FILE     把记录文件加入这个记录库, 而不是\n"
+           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite\n"
+           "  --no-library       不加入任何记录库\n"
+           "\n"
+           "退出状态:\n"
+           "  0  记录已下载并写入 (--all 时: 每台仪器都是)\n"
+           "  1  没有仪器, 仪器中没有记录 (%s),\n"
+           "     传输失败 (%s), 或 FILE 已存在或不能写入\n"
+           "     (%s); 这时不留下记录文件;\n"
+           "     --all 时: 任何一台仪器如此\n"
+           "  2  既没有 -o FILE 也没有 --dir DIR, --quiet 与 --progress 一起, 或给了\n"
+           "     别的参数"),
         Quoted(Tr(kDownloadWaitText)).c_str(), Quoted(StrFormat(Tr(kNotAddedText), "FILE")).c_str(),
         Quoted(Tr(msg::kNoRecording)).c_str(), Quoted(Tr(msg::kDownloadFailed)).c_str(),
         Quoted(SaveFailedMessage("FILE")).c_str());

@@ -17,14 +17,14 @@ ChoiceArgument TakeInstrumentChoice(std::span<const std::string> args, size_t& i
         all = true;
     } else if (a == "--device") {
         if (i + 1 >= args.size()) {
-            problem = "--device needs a number 0, 1, ...";
+            problem = Tr("--device 需要一个数 0, 1, ...");
             return ChoiceArgument::kBad;
         }
         const std::string& v = args[++i];
         char* end = nullptr;
         const long n = std::strtol(v.c_str(), &end, 10);
         if (v.empty() || *end != '\0' || n < 0 || n > 1000) {
-            problem = "--device needs a number 0, 1, ...";
+            problem = Tr("--device 需要一个数 0, 1, ...");
             return ChoiceArgument::kBad;
         }
         options.device = static_cast<int>(n);
@@ -32,7 +32,7 @@ ChoiceArgument TakeInstrumentChoice(std::span<const std::string> args, size_t& i
         return ChoiceArgument::kOther;
     }
     if (all && options.device >= 0) {
-        problem = "--all and --device N do not go together";
+        problem = Tr("--all 和 --device N 不能一起用");
         return ChoiceArgument::kBad;
     }
     return ChoiceArgument::kTaken;

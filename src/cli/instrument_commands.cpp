@@ -39,7 +39,7 @@ constexpr const char* kSetParamsCommand = TrNoop("设置参数");
 
 bool CheckNoArgs(std::span<const std::string> args, const char* command) {
     if (args.empty()) return true;
-    std::fprintf(stderr, "qxlog-cli %s: unexpected argument '%s'\n", command, args[0].c_str());
+    std::fprintf(stderr, Tr("qxlog-cli %s: 多余的参数 '%s'\n"), command, args[0].c_str());
     return false;
 }
 
@@ -156,12 +156,12 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
             withIdentity = true;
         } else if (args[i] == "--save-profile") {
             if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "qxlog-cli params: --save-profile needs a file name\n");
+                std::fprintf(stderr, "%s", Tr("qxlog-cli params: --save-profile 需要一个文件名\n"));
                 return kExitUsage;
             }
             profilePath = args[++i];
         } else {
-            std::fprintf(stderr, "qxlog-cli params: unknown argument '%s'\n", args[i].c_str());
+            std::fprintf(stderr, Tr("qxlog-cli params: 不认识的参数 '%s'\n"), args[i].c_str());
             return kExitUsage;
         }
     }
@@ -185,7 +185,8 @@ int RunParams(const CliOptions& options, std::span<const std::string> args) {
         std::printf("%s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
     if (withIdentity && profilePath.empty()) {
-        std::fprintf(stderr, "qxlog-cli params: --with-identity goes with --save-profile\n");
+        std::fprintf(stderr, "%s",
+                     Tr("qxlog-cli params: --with-identity 要和 --save-profile 一起用\n"));
         return kExitUsage;
     }
     std::vector<std::string> omitted;
@@ -209,7 +210,9 @@ int ParseChoice(const char* command, std::span<const std::string> args, CliOptio
         std::string problem;
         const ChoiceArgument taken = TakeInstrumentChoice(args, i, options, all, problem);
         if (taken == ChoiceArgument::kTaken) continue;
-        if (taken == ChoiceArgument::kOther) problem = "unexpected argument '" + args[i] + "'";
+        if (taken == ChoiceArgument::kOther) {
+            problem = StrFormat(Tr("多余的参数 '%s'"), args[i].c_str());
+        }
         std::fprintf(stderr, "qxlog-cli %s: %s\n", command, problem.c_str());
         return kExitUsage;
     }
@@ -251,70 +254,62 @@ int RunStop(const CliOptions& globalOptions, std::span<const std::string> args) 
 }
 
 std::string ListHelp() {
-    return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] [--device N] list\n"
-        "\n"
-        "Lists the attached instruments of the QX family (or the simulated ones), one\n"
-        "line each with five fields separated by tabs: the index that --device takes,\n"
-        "the product string, the model (- when not known), the device path and the\n"
-        "instrument number (- when its settings cannot be read). With --device N only\n"
-        "that instrument is listed.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  instruments listed\n"
-        "  1  none attached (%s), or no instrument N\n"
-        "  2  an argument was given",
-        Quoted(Tr(msg::kNoDevice)).c_str());
+    return FormatHelp(Tr("用法: qxlog-cli [--simulate MODELS] [--device N] list\n"
+                         "\n"
+                         "列出连接的 QX 系列仪器 (或模拟的仪器), 每台一行, 五个字段用制表符分隔,\n"
+                         "--device 用的序号、产品字符串、型号 (不认识时为 -)、设备路径和仪器编号\n"
+                         "(读不到参数时为 -)。给出 --device N 时只列出那一台。\n"
+                         "\n"
+                         "退出状态:\n"
+                         "  0  已列出仪器\n"
+                         "  1  没有连接仪器 (%s), 或没有第 N 台\n"
+                         "  2  给了参数"),
+                      Quoted(Tr(msg::kNoDevice)).c_str());
 }
 
 std::string StatusHelp() {
-    return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] [--device N] status\n"
-        "\n"
-        "Reads the instrument's live status and prints one 'label: text' line per item\n"
-        "the model shows: %s, %s, %s, %s, the readings with their units\n"
-        "and the alarm limits. A limit that the reading has reached is marked %s.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  status printed\n"
-        "  1  no instrument (%s), or the exchange failed\n"
-        "     (%s)\n"
-        "  2  an argument was given",
-        Tr(kModelLabel), Tr(kClockLabel), Tr(kCountLabel), Tr(kStateLabel), Tr(kAlarmMark),
-        Quoted(Tr(msg::kNoDevice)).c_str(), Quoted(Tr(kStatusFailed)).c_str());
+    return FormatHelp(Tr("用法: qxlog-cli [--simulate MODELS] [--device N] status\n"
+                         "\n"
+                         "读取仪器的实时状态, 该型号显示的每一项打印一行 '名称: 内容', 即\n"
+                         "%s、%s、%s、%s、\n"
+                         "带单位的读数和报警值。读数达到的报警值标有 %s。\n"
+                         "\n"
+                         "退出状态:\n"
+                         "  0  已打印状态\n"
+                         "  1  没有仪器 (%s), 或通讯失败\n"
+                         "     (%s)\n"
+                         "  2  给了参数"),
+                      Tr(kModelLabel), Tr(kClockLabel), Tr(kCountLabel), Tr(kStateLabel),
+                      Tr(kAlarmMark), Quoted(Tr(msg::kNoDevice)).c_str(),
+                      Quoted(Tr(kStatusFailed)).c_str());
 }
 
 std::string ParamsHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
-        "                              [--save-profile FILE [--with-identity]]\n"
-        "\n"
-        "Reads the instrument's settings and prints the model's settings list, one\n"
-        "'label<TAB>text' line per row.\n"
-        "\n"
-        "Options:\n"
-        "  --recorded           the settings of the stored recording instead of the\n"
-        "                       current settings\n"
-        "  --save-profile FILE  also write the settings shown as a profile: a UTF-8 INI\n"
-        "                       file with the section [qxlog-profile], model=MODEL and\n"
-        "                       one KEY=VALUE line per setting of the model (see\n"
-        "                       qxlog-cli configure --help); 'configure' applies it\n"
-        "                       to the same or another instrument. The instrument\n"
-        "                       number and name, which tell instruments apart, are\n"
-        "                       left out\n"
-        "  --with-identity      with --save-profile: the number= and name= lines too\n"
-        "\n"
-        "A value that holds control characters (a line break would make it two lines)\n"
-        "is left out of the profile with a warning such as\n"
-        "%s\n"
-        "\n"
-        "Exit status:\n"
-        "  0  settings list printed (and the profile written)\n"
-        "  1  no instrument, the exchange failed (%s), no\n"
-        "     such settings in the instrument (%s,\n"
-        "     %s, %s), or\n"
-        "     FILE cannot be written (%s)\n"
-        "  2  another argument was given",
+        Tr("用法: qxlog-cli [--simulate MODELS] [--device N] params [--recorded]\n"
+           "                             [--save-profile FILE [--with-identity]]\n"
+           "\n"
+           "读取仪器的参数, 打印该型号的参数列表, 每行 '名称<TAB>内容'。\n"
+           "\n"
+           "选项:\n"
+           "  --recorded           打印记录数据的参数, 而不是设置的参数\n"
+           "  --save-profile FILE  同时把显示的参数写成配置文件: UTF-8 的 INI 文件,\n"
+           "                       含 [qxlog-profile] 节、model=MODEL 和该型号每个参数\n"
+           "                       一行 KEY=VALUE (见 qxlog-cli configure --help);\n"
+           "                       'configure' 可把它用于同一台或另一台仪器。区分仪器的\n"
+           "                       编号和测量名不写入\n"
+           "  --with-identity      与 --save-profile 一起: 也写入 number= 和 name= 行\n"
+           "\n"
+           "含有控制字符的值 (换行会把它变成两行) 不写入配置文件, 并给出警告, 例如\n"
+           "%s\n"
+           "\n"
+           "退出状态:\n"
+           "  0  已打印参数列表 (并已写入配置文件)\n"
+           "  1  没有仪器, 通讯失败 (%s),\n"
+           "     仪器中没有这样的参数 (%s,\n"
+           "     %s, %s),\n"
+           "     或不能写入 FILE (%s)\n"
+           "  2  给了别的参数"),
         Quoted(StrFormat(Tr(kControlCharactersLeftOut), "name")).c_str(),
         Quoted(Tr(kReadParamsFailed)).c_str(), Quoted(Tr(kNoSetParams)).c_str(),
         Quoted(Tr(kNoRecordedParams)).c_str(), Quoted(Tr(msg::kNoParams)).c_str(),
@@ -325,148 +320,129 @@ std::string ConfigureHelp() {
     const std::string readBack = "hcho-high: " + ReadBackMessage({"hcho-high", "0.5", "0.51"});
     const std::string inexact = "hcho-high: " + InexactDecimalMessage("0.015", 2);
     return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] configure [--device N | --all]\n"
-        "                 [--profile FILE] [--set KEY=VALUE]... [--dry-run | --keys]\n"
-        "\n"
-        "Reads the instrument's settings, applies the profile FILE and then the --set\n"
-        "options, checks the result as the settings dialog (%s) does, with its\n"
-        "messages, writes it, reads it back and prints the settings list as params\n"
-        "does. Writing the settings starts a new recording: at once with\n"
-        "start=immediate, at the instrument's button with start=manual; the stored\n"
-        "samples are then gone, so download them first. Nothing is written when any\n"
-        "key or value is refused; the message names the key. Without a profile and\n"
-        "--set the instrument's own settings are written again.\n"
-        "\n"
-        "The profile and the --set options are each taken as a whole: temperature\n"
-        "limits given in one are in the temp-unit given in the same one, else in the\n"
-        "unit in force before it (the instrument's), whatever the order of the lines;\n"
-        "a new temp-unit converts only the limits not given with it.\n"
-        "\n"
-        "A value with more decimals than the instrument keeps is refused before\n"
-        "anything is written, for example\n"
-        "%s\n"
-        "\n"
-        "After writing, every key asked is compared with what the instrument then\n"
-        "holds, every other key with what was written; a difference fails, for\n"
-        "example\n"
-        "%s\n"
-        "\n"
-        "Options:\n"
-        "  --device N       the Nth instrument, as 'list' numbers them\n"
-        "  --all            every attached instrument in turn, one line each:\n"
-        "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed.\n"
-        "                   Refused with a number (in the profile or --set), which\n"
-        "                   would give every instrument the same one, and with\n"
-        "                   gas-high\n"
-        "  --profile FILE   settings from a profile, as 'params' saves it; keys the\n"
-        "                   model does not have are skipped with a warning, a gas\n"
-        "                   limit of another gas than the model's is refused\n"
-        "  --set KEY=VALUE  one setting; may be repeated\n"
-        "  --dry-run        print the settings list that would be written; write\n"
-        "                   nothing\n"
-        "  --keys           list the model's keys: KEY<TAB>current value<TAB>range\n"
-        "\n"
-        "Keys (those of the model only):\n"
-        "  address          1..254\n"
-        "  number           instrument number, up to 10 letters or digits\n"
-        "  name             measurement name, up to 18 characters\n"
-        "  count            samples to record, 1 up to the model's maximum; cyclic on\n"
-        "                   the QX450\n"
-        "  interval         30s, 5min, 2h (1..60 s or min, 1..24 h), or a number in\n"
-        "                   the unit of interval-unit (s, min, h)\n"
-        "  led              LED blinking: off, measure, 5s, 10s, 20s, 30s, 60s\n"
-        "  alarm-mode       off, slow, fast\n"
-        "  temp-unit        C or F\n"
-        "  temp-low, temp-high\n"
-        "                   temperature alarm limits, -40..80 C or -40..176 F, in\n"
-        "                   the unit described above\n"
-        "  hum-low, hum-high\n"
-        "                   humidity alarm limits, 0..100 %%RH\n"
-        "  sound-low, sound-high\n"
-        "                   sound-level alarm limits, 0..150 dB (QX410)\n"
-        "  speed, weighting fast or slow; A or C (QX390)\n"
-        "  co2-high         CO2 alarm limit, 1..9999 ppm (QX7000)\n"
-        "  hcho-high        formaldehyde alarm limit, 0.01..10 mg/m3 with at most\n"
-        "                   two decimals (QX610)\n"
-        "  gas-high         the older name of the gas limit: on one instrument its\n"
-        "                   own (co2-high or hcho-high), in a profile that of the\n"
-        "                   profile's model\n"
-        "  pressure-unit    QX440: mbar, hPa, psi; QX7200: kPa, psi, mmHg, hPa\n"
-        "  flow-unit        m3/s or l/s (QX7200)\n"
-        "  flow-c1, flow-c2, flow-c3\n"
-        "                   flow coefficients (QX7200), with at most 3, 4 and 3\n"
-        "                   decimals\n"
-        "  start            immediate or manual\n"
-        "  start-delay      minutes before an immediate start, 0..1000 (QX460)\n"
-        "\n"
-        "Keys whose units differ between models: the gas limits (ppm CO2 on the\n"
-        "QX7000, mg/m3 formaldehyde on the QX610), which is why their keys name the\n"
-        "gas, and the temperature limits, which are in temp-unit. The other keys mean\n"
-        "the same on every model that has them.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  settings written and read back as asked (with --all: on every\n"
-        "     instrument)\n"
-        "  1  no instrument, a key or value refused, FILE cannot be read as a\n"
-        "     profile, the instrument holds a key otherwise than asked, or an\n"
-        "     exchange failed (%s); with --all: on any\n"
-        "     instrument\n"
-        "  2  a missing or wrong argument",
+        Tr("用法: qxlog-cli [--simulate MODELS] configure [--device N | --all]\n"
+           "                [--profile FILE] [--set KEY=VALUE]... [--dry-run | --keys]\n"
+           "\n"
+           "读取仪器的参数, 先用配置文件 FILE, 再用 --set 选项修改, 像设置参数对话框\n"
+           "(%s) 那样检查结果并给出同样的提示, 写入仪器, 读回, 然后像 params\n"
+           "那样打印参数列表。写入参数会开始新的记录: start=immediate 时立即开始,\n"
+           "start=manual 时在仪器上按键开始; 仪器中已有的记录数据随之清除, 请先下载。\n"
+           "任何一个键或值被拒绝时什么也不写入; 提示中写明是哪个键。没有配置文件和\n"
+           "--set 时, 把仪器自己的参数再写入一次。\n"
+           "\n"
+           "配置文件和 --set 选项各自作为一个整体: 温度报警值的单位是同一处给出的\n"
+           "temp-unit, 否则是此前有效的单位 (仪器的), 与行的顺序无关; 新的 temp-unit\n"
+           "只换算没有和它一起给出的报警值。\n"
+           "\n"
+           "小数位数多于仪器能保存的值在写入之前就被拒绝, 例如\n"
+           "%s\n"
+           "\n"
+           "写入之后, 每个要求的键与仪器此时保存的值比较, 其余的键与写入的值比较;\n"
+           "有不同即失败, 例如\n"
+           "%s\n"
+           "\n"
+           "选项:\n"
+           "  --device N       第 N 台仪器, 按 'list' 的序号\n"
+           "  --all            依次处理每台连接的仪器, 每台一行:\n"
+           "                   MODEL<TAB>NUMBER<TAB>PATH<TAB>ok 或失败的原因。\n"
+           "                   给出编号 (在配置文件或 --set 中) 时拒绝, 因为那会给每台\n"
+           "                   仪器同一个编号; 给出 gas-high 时也拒绝\n"
+           "  --profile FILE   配置文件中的参数, 即 'params' 保存的文件; 该型号没有\n"
+           "                   的键跳过并警告, 不是该型号气体的气体报警值被拒绝\n"
+           "  --set KEY=VALUE  一个参数; 可以重复\n"
+           "  --dry-run        打印将要写入的参数列表; 什么也不写入\n"
+           "  --keys           列出该型号的键: KEY<TAB>当前值<TAB>范围\n"
+           "\n"
+           "键 (只有该型号有的):\n"
+           "  address          1..254\n"
+           "  number           仪器编号, 最多 10 个字母或数字\n"
+           "  name             测量名, 最多 18 个字符\n"
+           "  count            设定记录总数, 1 到该型号的最大值; QX450 为循环记录\n"
+           "  interval         30s, 5min, 2h (1..60 s 或 min, 1..24 h), 或按 interval-unit\n"
+           "                   (s, min, h) 的单位给出的数\n"
+           "  led              工作LED闪烁: off, measure, 5s, 10s, 20s, 30s, 60s\n"
+           "  alarm-mode       off, slow, fast\n"
+           "  temp-unit        C 或 F\n"
+           "  temp-low, temp-high\n"
+           "                   温度报警值, -40..80 C 或 -40..176 F, 单位如上所述\n"
+           "  hum-low, hum-high\n"
+           "                   湿度报警值, 0..100 %%RH\n"
+           "  sound-low, sound-high\n"
+           "                   噪声报警值, 0..150 dB (QX410)\n"
+           "  speed, weighting fast 或 slow; A 或 C (QX390)\n"
+           "  co2-high         CO2 报警值, 1..9999 ppm (QX7000)\n"
+           "  hcho-high        甲醛报警值, 0.01..10 mg/m3, 最多两位小数 (QX610)\n"
+           "  gas-high         气体报警值的旧名称: 对一台仪器是它自己的 (co2-high 或\n"
+           "                   hcho-high), 在配置文件中是配置文件型号的\n"
+           "  pressure-unit    QX440: mbar, hPa, psi; QX7200: kPa, psi, mmHg, hPa\n"
+           "  flow-unit        m3/s 或 l/s (QX7200)\n"
+           "  flow-c1, flow-c2, flow-c3\n"
+           "                   流量计算参数 (QX7200), 最多 3、4 和 3 位小数\n"
+           "  start            immediate 或 manual\n"
+           "  start-delay      立即测量前等待的分钟数, 0..1000 (QX460)\n"
+           "\n"
+           "单位因型号而不同的键: 气体报警值 (QX7000 为 ppm CO2, QX610 为 mg/m3 甲醛),\n"
+           "所以它们的键名写明气体; 温度报警值的单位是 temp-unit。其余的键在有它们的\n"
+           "每个型号上意义相同。\n"
+           "\n"
+           "退出状态:\n"
+           "  0  参数已写入并按要求读回 (--all 时: 每台仪器都是)\n"
+           "  1  没有仪器, 键或值被拒绝, FILE 不能作为配置文件读取, 仪器保存的键与\n"
+           "     要求的不同, 或通讯失败 (%s);\n"
+           "     --all 时: 任何一台仪器如此\n"
+           "  2  缺少参数或参数错误"),
         Tr(kSetParamsCommand), inexact.c_str(), readBack.c_str(),
         Quoted(Tr(msg::kWriteFailed)).c_str());
 }
 
 std::string SetClockHelp() {
-    return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] set-clock [--device N | --all]\n"
-        "\n"
-        "Sets the instrument's clock to the PC's time and prints %s\n"
-        "Refused while the instrument is recording.\n"
-        "\n"
-        "Options:\n"
-        "  --device N  the Nth instrument, as 'list' numbers them\n"
-        "  --all       every attached instrument in turn, one line each:\n"
-        "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
-        "\n"
-        "Exit status:\n"
-        "  0  clock set (with --all: on every instrument)\n"
-        "  1  no instrument, the instrument is recording\n"
-        "     (%s), or the exchange failed\n"
-        "     (%s); with --all: on any instrument\n"
-        "  2  another argument was given",
-        Quoted(Tr(msg::kClockOk)).c_str(), Quoted(Tr(msg::kRecordingNoClock)).c_str(),
-        Quoted(Tr(msg::kClockFailed)).c_str());
+    return FormatHelp(Tr("用法: qxlog-cli [--simulate MODELS] set-clock [--device N | --all]\n"
+                         "\n"
+                         "把仪器时钟设为电脑的时间, 然后打印 %s\n"
+                         "仪器正在记录时拒绝。\n"
+                         "\n"
+                         "选项:\n"
+                         "  --device N  第 N 台仪器, 按 'list' 的序号\n"
+                         "  --all       依次处理每台连接的仪器, 每台一行:\n"
+                         "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok 或失败的原因\n"
+                         "\n"
+                         "退出状态:\n"
+                         "  0  时钟已设置 (--all 时: 每台仪器都已设置)\n"
+                         "  1  没有仪器, 仪器正在记录\n"
+                         "     (%s), 或通讯失败\n"
+                         "     (%s); --all 时: 任何一台仪器如此\n"
+                         "  2  给了别的参数"),
+                      Quoted(Tr(msg::kClockOk)).c_str(), Quoted(Tr(msg::kRecordingNoClock)).c_str(),
+                      Quoted(Tr(msg::kClockFailed)).c_str());
 }
 
 std::string StopHelp() {
-    return FormatHelp(
-        "Usage: qxlog-cli [--simulate MODELS] stop [--device N | --all]\n"
-        "\n"
-        "Stops the instrument's running recording without asking and prints\n"
-        "%s\n"
-        "\n"
-        "Options:\n"
-        "  --device N  the Nth instrument, as 'list' numbers them\n"
-        "  --all       every attached instrument in turn, one line each:\n"
-        "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok or the reason it failed\n"
-        "\n"
-        "Exit status:\n"
-        "  0  recording stopped (with --all: on every instrument)\n"
-        "  1  no instrument, nothing is being recorded (%s),\n"
-        "     or the exchange failed (%s); with --all: on any\n"
-        "     instrument\n"
-        "  2  another argument was given",
-        Quoted(Tr(kStopped)).c_str(), Quoted(Tr(msg::kNotRecording)).c_str(),
-        Quoted(Tr(kStopFailed)).c_str());
+    return FormatHelp(Tr("用法: qxlog-cli [--simulate MODELS] stop [--device N | --all]\n"
+                         "\n"
+                         "不经询问停止仪器正在进行的记录, 然后打印\n"
+                         "%s\n"
+                         "\n"
+                         "选项:\n"
+                         "  --device N  第 N 台仪器, 按 'list' 的序号\n"
+                         "  --all       依次处理每台连接的仪器, 每台一行:\n"
+                         "              MODEL<TAB>NUMBER<TAB>PATH<TAB>ok 或失败的原因\n"
+                         "\n"
+                         "退出状态:\n"
+                         "  0  记录已停止 (--all 时: 每台仪器都已停止)\n"
+                         "  1  没有仪器, 没有正在进行的记录 (%s),\n"
+                         "     或通讯失败 (%s); --all 时: 任何一台仪器如此\n"
+                         "  2  给了别的参数"),
+                      Quoted(Tr(kStopped)).c_str(), Quoted(Tr(msg::kNotRecording)).c_str(),
+                      Quoted(Tr(kStopFailed)).c_str());
 }
 
 const CliCommand kCommands[] = {
-    {"list", "list the attached instruments", {ListHelp}, RunList},
-    {"status", "show the live readings of an instrument", {StatusHelp}, RunStatus},
-    {"params", "show the settings list of an instrument", {ParamsHelp}, RunParams},
-    {"configure", "change the settings of one or every instrument", {ConfigureHelp}, RunConfigure},
-    {"set-clock", "set the instrument clock to the PC's time", {SetClockHelp}, RunSetClock},
-    {"stop", "stop a running recording", {StopHelp}, RunStop},
+    {"list", TrNoop("列出连接的仪器"), {ListHelp}, RunList},
+    {"status", TrNoop("显示仪器的实时读数"), {StatusHelp}, RunStatus},
+    {"params", TrNoop("显示仪器的参数列表"), {ParamsHelp}, RunParams},
+    {"configure", TrNoop("修改一台或每台仪器的参数"), {ConfigureHelp}, RunConfigure},
+    {"set-clock", TrNoop("把仪器时钟设为电脑的时间"), {SetClockHelp}, RunSetClock},
+    {"stop", TrNoop("停止正在进行的记录"), {StopHelp}, RunStop},
 };
 
 }  // namespace

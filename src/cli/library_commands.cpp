@@ -45,7 +45,7 @@ constexpr const char* kBuilt = TrNoop("记录库 %s 已从记录文件建立");
 constexpr const char* kNoInstrument = TrNoop("记录库中没有仪器 %s");
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
                  kName);
     return kExitUsage;
 }
@@ -90,9 +90,9 @@ void PrintSummary(const AddCounts& c) {
 // ---- add ---------------------------------------------------------------------------------
 
 int RunAdd(const std::string& location, std::span<const std::string> args) {
-    if (args.empty()) return Usage("add needs record files or folders");
+    if (args.empty()) return Usage(Tr("add 需要记录文件或文件夹"));
     for (const std::string& a : args) {
-        if (a.starts_with("-")) return Usage("unknown option " + a);
+        if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
     }
     auto library = Open(location, LibraryOpen::kCreate);
     if (!library) return kExitFailure;
@@ -126,7 +126,8 @@ int FindNamedInstrument(RecordLibrary& library, const std::string& location,
     std::string names;
     for (const LibraryInstrument* c : candidates)
         names += (names.empty() ? "" : ", ") + InstrumentName(c->key);
-    return Usage(name + " is one of " + names + "; name it as MODEL:NUMBER");
+    return Usage(
+        StrFormat(Tr("%s 可能是 %s 中的一台; 请写成 MODEL:NUMBER"), name.c_str(), names.c_str()));
 }
 
 // ---- list --------------------------------------------------------------------------------
@@ -192,13 +193,13 @@ int RunList(const std::string& location, std::span<const std::string> args) {
             filter.excursionsOnly = true;
         } else if (a == "--instrument" || a == "--model" || a == "--number" || a == "--name" ||
                    QueryOptions::Takes(a)) {
-            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
             const std::string& v = args[++i];
             if (a == "--instrument") {
                 instrument = v;
             } else if (a == "--model") {
                 filter.model = ModelFromName(v);
-                if (filter.model == 0) return Usage("unknown model " + v);
+                if (filter.model == 0) return Usage(StrFormat(Tr("不认识的型号 %s"), v.c_str()));
             } else if (a == "--number") {
                 filter.number = v;
             } else if (a == "--name") {
@@ -207,7 +208,7 @@ int RunList(const std::string& location, std::span<const std::string> args) {
                 return Usage(problem);
             }
         } else {
-            return Usage("list: unexpected argument " + a);
+            return Usage(StrFormat(Tr("list: 多余的参数 '%s'"), a.c_str()));
         }
     }
     const std::optional<QueryRequest> request = query.Request(&problem);
@@ -242,7 +243,7 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "-o" || a == "--output" || a == "--format" || QueryOptions::Takes(a)) {
-            if (i + 1 >= args.size()) return Usage(a + " needs a value");
+            if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
             const std::string& v = args[++i];
             if (a == "--format") {
                 formatName = v;
@@ -252,22 +253,23 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
                 return Usage(problem);
             }
         } else if (a.starts_with("-") || !instrument.empty()) {
-            return Usage("history: unexpected argument " + a);
+            return Usage(StrFormat(Tr("history: 多余的参数 '%s'"), a.c_str()));
         } else {
             instrument = a;
         }
     }
-    if (instrument.empty()) return Usage("history needs an instrument: NUMBER or MODEL:NUMBER");
-    if (output.empty()) return Usage("history: -o FILE names the file to write");
+    if (instrument.empty()) return Usage(Tr("history 需要一台仪器: NUMBER 或 MODEL:NUMBER"));
+    if (output.empty()) return Usage(Tr("history 需要 -o FILE: 要写的文件"));
     ExportFormat format = ExportFormatForPath(output);
     if (!formatName.empty()) {
         format = formatName == "xlsx"   ? ExportFormat::Workbook
                  : formatName == "text" ? ExportFormat::Text
                  : formatName == "csv"  ? ExportFormat::Csv
                                         : ExportFormat::None;
-        if (format == ExportFormat::None) return Usage("--format is xlsx, text or csv");
+        if (format == ExportFormat::None) return Usage(Tr("--format 是 xlsx, text 或 csv"));
     } else if (format == ExportFormat::None) {
-        return Usage("the name " + output + " has no extension to choose the format by");
+        return Usage(
+            StrFormat(Tr("文件名 %s 没有扩展名, 不能据此选择格式; 请加 --format"), output.c_str()));
     } else if (output.size() >= 4 &&
                EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
         format = ExportFormat::Csv;
@@ -314,7 +316,7 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
 // ---- check and rebuild -----------------------------------------------------------------
 
 int RunCheck(const std::string& location, std::span<const std::string> args) {
-    if (!args.empty()) return Usage("check takes no arguments");
+    if (!args.empty()) return Usage(Tr("check 不带参数"));
     auto library = Open(location, LibraryOpen::kExisting);
     if (!library) return kExitFailure;
     LibraryCheck check;
@@ -344,7 +346,7 @@ int RunCheck(const std::string& location, std::span<const std::string> args) {
 
 int RunRebuild(const std::string& location, std::span<const std::string> args) {
     for (const std::string& a : args) {
-        if (a.starts_with("-")) return Usage("unknown option " + a);
+        if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
     }
     AddCounts counts;
     const RebuildResult result = RebuildLibrary(
@@ -424,11 +426,11 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
         const bool takesValue = a == "--series" || a == "--limit" || a == "--mkt-dh" || a == "-o" ||
                                 a == "--output" || a == "--format" || QueryOptions::Takes(a);
         if (!takesValue) {
-            if (a.starts_with("-")) return Usage("unknown option " + a);
+            if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
             names.push_back(a);
             continue;
         }
-        if (i + 1 >= args.size()) return Usage(a + " needs a value");
+        if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
         if (a == "--series") {
             request.series = v;
@@ -438,7 +440,8 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
         } else if (a == "--mkt-dh") {
             const auto dh = ParseNumber(v);
             if (!dh || *dh < kMinActivationEnergy || *dh > kMaxActivationEnergy)
-                return Usage("--mkt-dh needs kJ/mol from 1 to 1000, not '" + v + "'");
+                return Usage(
+                    StrFormat(Tr("--mkt-dh 需要 1 到 1000 的 kJ/mol, 而不是 '%s'"), v.c_str()));
             request.activationEnergy = *dh;
         } else if (a == "-o" || a == "--output") {
             output = v;
@@ -448,8 +451,8 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
             return Usage(problem);
         }
     }
-    if (names.empty()) return Usage("compare needs the instruments to compare");
-    if (request.series.empty()) return Usage("compare needs --series (temp, hum, dew, ...)");
+    if (names.empty()) return Usage(Tr("compare 需要要对比的仪器"));
+    if (request.series.empty()) return Usage(Tr("compare 需要 --series (temp, hum, dew, ...)"));
     ExportFormat format = ExportFormat::None;
     if (!output.empty()) {
         format = ExportFormatForPath(output);
@@ -460,16 +463,16 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
         } else if (formatName == "csv") {
             format = ExportFormat::Csv;
         } else if (!formatName.empty()) {
-            return Usage("--format is xlsx, text or csv");
+            return Usage(Tr("--format 是 xlsx, text 或 csv"));
         } else if (format == ExportFormat::None) {
-            return Usage("the name " + output +
-                         " has no extension to choose the format by; add --format");
+            return Usage(StrFormat(Tr("文件名 %s 没有扩展名, 不能据此选择格式; 请加 --format"),
+                                   output.c_str()));
         } else if (output.size() >= 4 &&
                    EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
             format = ExportFormat::Csv;
         }
     } else if (!formatName.empty()) {
-        return Usage("--format goes with -o FILE");
+        return Usage(Tr("--format 要与 -o FILE 一起用"));
     }
     const std::optional<QueryRequest> queryRequest = query.Request(&problem);
     if (!queryRequest) return Usage(problem);
@@ -554,7 +557,7 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--library") {
-            if (i + 1 >= args.size()) return Usage("--library needs a file");
+            if (i + 1 >= args.size()) return Usage(Tr("--library 需要一个文件"));
             location = args[++i];
         } else if (sub) {
             rest.push_back(args[i]);
@@ -562,142 +565,122 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
             for (const LibrarySubcommand& s : kSubcommands) {
                 if (s.name == args[i]) sub = &s;
             }
-            if (!sub) return Usage("unknown subcommand " + args[i]);
+            if (!sub) return Usage(StrFormat(Tr("不认识的子命令 %s"), args[i].c_str()));
         }
     }
-    if (!sub) return Usage("a subcommand is needed: add, list, history, compare, check or rebuild");
+    if (!sub) return Usage(Tr("需要一个子命令: add, list, history, compare, check 或 rebuild"));
     return sub->run(location.empty() ? DefaultLibraryLocation() : location, rest);
 }
 
 std::string LibraryHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli library [--library FILE] add PATH...\n"
-        "       qxlog-cli library [--library FILE] list [--instrument NAME]\n"
-        "                         [--model MODEL] [--number TEXT] [--name TEXT]\n"
-        "                         [--excursions] [--last-days N | --last-months N |\n"
-        "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                         [--files] [--json]\n"
-        "       qxlog-cli library [--library FILE] history INSTRUMENT\n"
-        "                         [--last-days N | --last-months N |\n"
-        "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                         [--format xlsx|text|csv] -o FILE\n"
-        "       qxlog-cli library [--library FILE] check\n"
-        "       qxlog-cli library [--library FILE] rebuild [PATH...]\n"
-        "       qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
-        "                         [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
-        "                         [--last-days N | --last-months N |\n"
-        "                          --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                         [--json] [-o OUT [--format xlsx|text|csv]]\n"
-        "\n"
-        "The record library merges record files (*.QXRec) into one store of\n"
-        "instruments, their recordings and their samples, so that a logger downloaded\n"
-        "again and again reads as one history. The record files stay as they are: the\n"
-        "library reads them and never changes or deletes one.\n"
-        "\n"
-        "An instrument is its model and its instrument number: loggers of different\n"
-        "models never mix, two loggers of one model with the same number are one\n"
-        "instrument to the library. A recording is what one start of a logger\n"
-        "recorded (start time, interval, units and limits); downloads of a recording\n"
-        "that went on, or of a cyclic logger that wrapped, merge into it. A sample is\n"
-        "its instrument and its time: stored once however many files hold it. A\n"
-        "sample that a file holds with another value than the library keeps the\n"
-        "value added first and is reported as\n"
-        "%s\n"
-        "\n"
-        "Subcommands:\n"
-        "  add PATH...        add record files and folders (their *.QXRec files at any\n"
-        "                     depth, in name order), each file all or nothing; adding a\n"
-        "                     file again adds nothing. One line per file:\n"
-        "                     %s\n"
-        "                     or %s,\n"
-        "                     then a summary line\n"
-        "  list               the recordings, one line each with tab-separated\n"
-        "                     columns: model, number, measurement name, first and last\n"
-        "                     sample, samples, interval, excursions against the\n"
-        "                     recording's own limits, files\n"
-        "  history INSTRUMENT an instrument's history: its samples of every recording\n"
-        "                     in the time given (all without one), in time order,\n"
-        "                     exported as export writes a record (format by the\n"
-        "                     extension of FILE: .xlsx, .txt, .csv, or --format). A\n"
-        "                     stretch without samples between or inside recordings\n"
-        "                     is a row of its own (%s) that\n"
-        "                     ends any excursion; the settings list each recording's\n"
-        "                     settings after its time span; the newest recording's\n"
-        "                     units and limits apply to all. INSTRUMENT is a number\n"
-        "                     or MODEL:NUMBER as for --instrument. Prints the query\n"
-        "                     line and then %s\n"
-        "  check              check the library file and read every record file again;\n"
-        "                     files gone from their place are listed as %s\n"
-        "                     (%s when their contents are found at another path),\n"
-        "                     files with other contents as %s\n"
-        "  rebuild [PATH...]  build the library afresh from the record files it lists\n"
-        "                     (as far as a damaged library still shows them) and the\n"
-        "                     files and folders given; the old library file is kept as\n"
-        "                     FILE.YYYYMMDD-HHMMSS.old. Run it while no other program\n"
-        "                     uses the library\n"
-        "  compare INSTRUMENT...\n"
-        "                     compare instruments in one quantity over the time given:\n"
-        "                     a summary (highest and lowest mean, highest maximum,\n"
-        "                     lowest minimum, the largest spread between instruments\n"
-        "                     at one time), then a tab-separated table with a row of\n"
-        "                     figures per instrument (samples, minimum, maximum, mean,\n"
-        "                     standard deviation, MKT, limits and the time outside\n"
-        "                     them). Instruments are named as for --instrument.\n"
-        "                     Samples meet on one time grid, its step the longest\n"
-        "                     interval of the recordings; values are shown in the\n"
-        "                     units of the first instrument\n"
-        "\n"
-        "Options:\n"
-        "  --library FILE     the library; default\n"
-        "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (below\n"
-        "                     $XDG_DATA_HOME when it is set), in the data folder where\n"
-        "                     the installed qxlog saves its downloads\n"
-        "  --instrument NAME  list: the recordings of one instrument, named by its\n"
-        "                     number, or as MODEL:NUMBER (QX450:A0815) where loggers of\n"
-        "                     several models carry that number\n"
-        "  --model MODEL      list: the recordings of one model (QX450 or its number)\n"
-        "  --number TEXT, --name TEXT\n"
-        "                     list: instruments whose number, recordings whose\n"
-        "                     measurement name holds TEXT (letters in either case)\n"
-        "  --excursions       list: recordings with an excursion (within the time\n"
-        "                     given by the options below, when there is one)\n"
-        "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
-        "                     list: recordings with samples in that time; compare:\n"
-        "                     the samples in that time (all without one); as export\n"
-        "                     reads these options\n"
-        "  --series ID        compare: the quantity, by its id whatever the language:\n"
-        "                     temp, hum, dew, density, pressure, diffpressure, sound,\n"
-        "                     flow, co2 or hcho\n"
-        "  --limit LOW,HIGH   compare: limits for every instrument in the quantity's\n"
-        "                     unit (either side may be left empty: --limit ,8);\n"
-        "                     without it each instrument's own alarm limits\n"
-        "  --mkt-dh KJ_PER_MOL\n"
-        "                     compare: the activation energy of the MKT (1 to 1000)\n"
-        "  --json             compare: one JSON object with the quantity, the query,\n"
-        "                     the grid step, the limits, each instrument's figures and\n"
-        "                     the figures across them\n"
-        "  -o OUT             compare: also write the aligned table (one column per\n"
-        "                     instrument, an empty cell where it has no sample): .xlsx\n"
-        "                     a workbook with the table, the figures and each\n"
-        "                     instrument's settings, .csv CSV, any other extension the\n"
-        "                     list text; --format chooses instead\n"
-        "  --files            list: each recording's record files on the lines below it,\n"
-        "                     with their states (%s, %s, %s, %s)\n"
-        "  --json             list: one JSON object: library, recordings with id,\n"
-        "                     model, number, instrument, name, first, last, interval\n"
-        "                     (seconds), samples, excursions and files (path, state:\n"
-        "                     present, missing, moved or changed, moved_to, samples,\n"
-        "                     new, conflicts)\n"
-        "\n"
-        "Exit status:\n"
-        "  0  done; add: every file is in the library; check: the library is sound\n"
-        "     (missing or changed record files are listed, not failures)\n"
-        "  1  the library cannot be used, for example\n"
-        "     %s\n"
-        "     or %s;\n"
-        "     a file could not be added; or check found damage:\n"
-        "     %s\n"
-        "  2  a missing or wrong argument; nothing was done",
+        Tr("用法: qxlog-cli library [--library FILE] add PATH...\n"
+           "      qxlog-cli library [--library FILE] list [--instrument NAME]\n"
+           "                        [--model MODEL] [--number TEXT] [--name TEXT]\n"
+           "                        [--excursions] [--last-days N | --last-months N |\n"
+           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+           "                        [--files] [--json]\n"
+           "      qxlog-cli library [--library FILE] history INSTRUMENT\n"
+           "                        [--last-days N | --last-months N |\n"
+           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+           "                        [--format xlsx|text|csv] -o FILE\n"
+           "      qxlog-cli library [--library FILE] check\n"
+           "      qxlog-cli library [--library FILE] rebuild [PATH...]\n"
+           "      qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
+           "                        [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
+           "                        [--last-days N | --last-months N |\n"
+           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+           "                        [--json] [-o OUT [--format xlsx|text|csv]]\n"
+           "\n"
+           "记录库把记录文件 (*.QXRec) 合并成一个仪器、记录和样本的存储, 一台一次次\n"
+           "下载的记录仪读起来是一段完整的历史。记录文件保持原样: 记录库读取它们,\n"
+           "从不修改或删除。\n"
+           "\n"
+           "一台仪器就是它的型号和仪器编号: 不同型号的记录仪从不混在一起, 同一型号\n"
+           "编号相同的两台记录仪对记录库来说是一台仪器。一个记录是记录仪一次开始所\n"
+           "记录的 (开始时间、间隔、单位和限值); 继续进行的记录或已回绕的循环存储\n"
+           "记录仪的多次下载合并到其中。一个样本就是它的仪器和时间: 无论多少文件含有\n"
+           "它只存一次。文件中的值与记录库中不同的样本保留先加入的值, 并报告为\n"
+           "%s\n"
+           "\n"
+           "子命令:\n"
+           "  add PATH...        加入记录文件和文件夹 (其中任意深度的 *.QXRec 文件, 按\n"
+           "                     名称顺序), 每个文件全部加入或全不加入; 再次加入同一文件\n"
+           "                     不加入任何东西。每个文件一行:\n"
+           "                     %s\n"
+           "                     或 %s,\n"
+           "                     然后一行汇总\n"
+           "  list               列出记录, 每个一行, 用制表符分隔的列: 型号、编号、\n"
+           "                     测量名、第一个和最后一个样本、样本数、间隔、相对记录\n"
+           "                     自己限值的超限数、文件数\n"
+           "  history INSTRUMENT 一台仪器的历史: 它在给出的时间内 (没有给出时为全部)\n"
+           "                     所有记录的样本, 按时间顺序, 像 export 导出记录那样导出\n"
+           "                     (格式按 FILE 的扩展名: .xlsx, .txt, .csv, 或 --format)。\n"
+           "                     记录之间或记录中没有样本的一段是单独的一行\n"
+           "                     (%s), 它结束任何超限; 参数列表在每个\n"
+           "                     记录的时间段后列出它的参数; 最新记录的单位和限值适用于\n"
+           "                     全部。INSTRUMENT 是编号或 MODEL:NUMBER, 同 --instrument。\n"
+           "                     先打印查询行, 然后打印 %s\n"
+           "  check              检查记录库文件并重新读取每个记录文件; 不在原处的文件\n"
+           "                     列为 %s\n"
+           "                     (在别的路径找到其内容时为 %s),\n"
+           "                     内容不同的文件列为 %s\n"
+           "  rebuild [PATH...]  用记录库列出的记录文件 (损坏的记录库还能显示的部分)\n"
+           "                     和给出的文件和文件夹重新建立记录库; 原来的记录库文件\n"
+           "                     保存为 FILE.YYYYMMDD-HHMMSS.old。请在没有别的程序使用\n"
+           "                     记录库时运行\n"
+           "  compare INSTRUMENT...\n"
+           "                     在给出的时间内按一个量对比几台仪器: 先是汇总 (最高和\n"
+           "                     最低的平均值、最高的最大值、最低的最小值、同一时刻\n"
+           "                     仪器之间的最大差值), 然后是用制表符分隔的表, 每台仪器\n"
+           "                     一行数值 (样本数、最小值、最大值、平均值、标准偏差、\n"
+           "                     MKT、限值和超出限值的时间)。仪器的写法同 --instrument。\n"
+           "                     样本对齐到一个时间网格, 步长是各记录中最长的间隔; 数值\n"
+           "                     用第一台仪器的单位显示\n"
+           "\n"
+           "选项:\n"
+           "  --library FILE     记录库; 默认为\n"
+           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (设置\n"
+           "                     了 $XDG_DATA_HOME 时在其下), 在安装的 qxlog 保存下载的\n"
+           "                     数据文件夹中\n"
+           "  --instrument NAME  list: 一台仪器的记录, 用编号指定, 有多个型号的记录仪\n"
+           "                     用同一编号时写成 MODEL:NUMBER (QX450:A0815)\n"
+           "  --model MODEL      list: 一个型号的记录 (QX450 或它的序号)\n"
+           "  --number TEXT, --name TEXT\n"
+           "                     list: 编号含有 TEXT 的仪器, 测量名含有 TEXT 的记录\n"
+           "                     (字母不分大小写)\n"
+           "  --excursions       list: 有超限的记录 (给出下面的时间选项时, 在该时间内)\n"
+           "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
+           "                     list: 在该时间内有样本的记录; compare: 该时间内的样本\n"
+           "                     (没有给出时为全部); 这些选项与 export 相同\n"
+           "  --series ID        compare: 要对比的量, 用与语言无关的 id: temp, hum, dew,\n"
+           "                     density, pressure, diffpressure, sound, flow, co2 或 hcho\n"
+           "  --limit LOW,HIGH   compare: 所有仪器的限值, 用该量的单位 (任一侧可以空着:\n"
+           "                     --limit ,8); 没有时用每台仪器自己的报警限值\n"
+           "  --mkt-dh KJ_PER_MOL\n"
+           "                     compare: MKT 的活化能 (1 到 1000)\n"
+           "  --json             compare: 一个 JSON 对象, 含量、查询、网格步长、限值、\n"
+           "                     每台仪器的数值和仪器之间的数值\n"
+           "  -o OUT             compare: 同时写出对齐的表 (每台仪器一列, 没有样本处为\n"
+           "                     空格): .xlsx 为含表、数值和每台仪器参数的工作簿, .csv 为\n"
+           "                     CSV, 其他扩展名为列表文本; 也可用 --format 选择\n"
+           "  --files            list: 在每个记录下面的行列出它的记录文件及其状态\n"
+           "                     (%s, %s, %s, %s)\n"
+           "  --json             list: 一个 JSON 对象: library, recordings, 每个含 id,\n"
+           "                     model, number, instrument, name, first, last, interval\n"
+           "                     (秒), samples, excursions 和 files (path, state:\n"
+           "                     present, missing, moved 或 changed, moved_to, samples,\n"
+           "                     new, conflicts)\n"
+           "\n"
+           "退出状态:\n"
+           "  0  完成; add: 每个文件都在记录库中; check: 记录库完好 (丢失或改变的\n"
+           "     记录文件只列出, 不算失败)\n"
+           "  1  记录库不能使用, 例如\n"
+           "     %s\n"
+           "     或 %s;\n"
+           "     有文件不能加入; 或 check 发现损坏:\n"
+           "     %s\n"
+           "  2  缺少参数或参数错误; 什么也没做"),
         AddLineExample(AddStatus::kAdded, 1).c_str(), AddLineExample(AddStatus::kAdded, 0).c_str(),
         AddLineExample(AddStatus::kKnown, 0).c_str(), Quoted(Tr("间断 %s")).c_str(),
         Quoted(ExportSucceededMessage("FILE")).c_str(), FileStateText(FileState::kMissing),
@@ -711,7 +694,7 @@ std::string LibraryHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {kName, "the record library: add, list, check, rebuild, compare", {LibraryHelp}, RunLibrary},
+    {kName, TrNoop("记录库: 加入、列出、历史、对比、检查、重建"), {LibraryHelp}, RunLibrary},
 };
 
 }  // namespace

@@ -12,14 +12,45 @@
 #include "cli_help.h"
 #include "cli_language.h"
 #include "core/model/text_util.h"
+#include "locale_output.h"
 
 namespace qx::cli {
 namespace {
 
+bool TakesValue(const std::string& option) {
+    return option == "--simulate" || option == "--device" || option == "--lang";
+}
+
+// The global options as separate words: "--lang=en" becomes "--lang" "en". The command and
+// what follows it stay as they are.
+std::vector<std::string> GlobalWords(int argc, char** argv) {
+    std::vector<std::string> args;
+    int k = 1;
+    for (; k < argc; ++k) {
+        const std::string a = argv[k];
+        const size_t eq = a.find('=');
+        if (eq != std::string::npos && TakesValue(a.substr(0, eq))) {
+            args.push_back(a.substr(0, eq));
+            args.push_back(a.substr(eq + 1));
+            continue;
+        }
+        args.push_back(a);
+        if (TakesValue(a) && k + 1 < argc) {
+            args.push_back(argv[++k]);
+        } else if (!a.starts_with("-")) {
+            break;
+        }
+    }
+    for (++k; k < argc; ++k)
+        args.push_back(argv[k]);
+    return args;
+}
+
 int Main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = GlobalWords(argc, argv);
+    // Until --lang says otherwise, messages speak the language of the setting or the locale.
+    SetCliLanguage(std::nullopt);
     CliOptions options;
-    std::optional<LanguageChoice> language;
     bool usage = false, version = false;
     size_t i = 0;
     for (; i < args.size() && !usage && !version; ++i) {
@@ -32,31 +63,33 @@ int Main(int argc, char** argv) {
             version = true;
             continue;
         }
-        if (a == "--simulate" || a == "--device" || a == "--lang") {
+        if (TakesValue(a)) {
             if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "qxlog-cli: %s needs a value\n", a.c_str());
+                std::fprintf(stderr, Tr("qxlog-cli: %s 需要一个值\n"), a.c_str());
                 return kExitUsage;
             }
             const std::string& v = args[++i];
             if (a == "--lang") {
                 // auto is what the setting may say; on the command line a language is chosen.
-                language = ParseLanguageChoice(v);
+                const std::optional<LanguageChoice> language = ParseLanguageChoice(v);
                 if (!language || *language == LanguageChoice::kAuto) {
-                    std::fprintf(stderr, "qxlog-cli: --lang is zh or en\n");
+                    std::fprintf(stderr, "%s", Tr("qxlog-cli: --lang 是 zh 或 en\n"));
                     return kExitUsage;
                 }
+                SetCliLanguage(language);
             } else if (a == "--simulate") {
                 if (!ModelsFromList(v, options.simulate)) {
-                    std::fprintf(
-                        stderr, "qxlog-cli: unknown model in '%s' (use QX420 ... QX610 or 1..11)\n",
-                        v.c_str());
+                    std::fprintf(stderr,
+                                 Tr("qxlog-cli: '%s' 中有不认识的型号 (可用 QX420 ... QX610 或 "
+                                    "1..11)\n"),
+                                 v.c_str());
                     return kExitUsage;
                 }
             } else {
                 char* end = nullptr;
                 const long n = std::strtol(v.c_str(), &end, 10);
                 if (v.empty() || *end != '\0' || n < 0 || n > 1000) {
-                    std::fprintf(stderr, "qxlog-cli: --device needs a number 0, 1, ...\n");
+                    std::fprintf(stderr, "%s", Tr("qxlog-cli: --device 需要一个数 0, 1, ...\n"));
                     return kExitUsage;
                 }
                 options.device = static_cast<int>(n);
@@ -64,12 +97,11 @@ int Main(int argc, char** argv) {
             continue;
         }
         if (a.starts_with("-")) {
-            std::fprintf(stderr, "qxlog-cli: unknown option %s\n", a.c_str());
+            std::fprintf(stderr, Tr("qxlog-cli: 不认识的选项 %s\n"), a.c_str());
             return kExitUsage;
         }
         break;
     }
-    SetCliLanguage(language);
     if (usage) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitOk;
@@ -84,7 +116,7 @@ int Main(int argc, char** argv) {
     }
     const CliCommand* command = FindCommand(args[i]);
     if (!command) {
-        std::fprintf(stderr, "qxlog-cli: unknown command '%s'; see qxlog-cli --help\n",
+        std::fprintf(stderr, Tr("qxlog-cli: 不认识的命令 '%s'; 见 qxlog-cli --help\n"),
                      args[i].c_str());
         return kExitUsage;
     }
@@ -105,5 +137,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");  // numbers always with a decimal point
     tzset();
+    // A locale with another character set than UTF-8 (zh_CN.GB18030) reads the output in its own.
+    qx::cli::ConvertOutputToLocale();
     return qx::cli::Main(argc, argv);
 }

@@ -10,13 +10,10 @@
 namespace qx::cli {
 namespace {
 
-constexpr std::string_view kUsagePrefix = "Usage: ";
+constexpr const char* kNameText = TrNoop("与 QX 数据记录仪通讯并处理其记录文件");
 
-constexpr std::string_view kNameLine =
-    "qxlog\\-cli \\- talk to QX data loggers and work with their record files";
-
-constexpr std::string_view kCommandsIntro =
-    "Each command's text below is also what qxlog-cli COMMAND --help prints.";
+constexpr const char* kCommandsIntro =
+    TrNoop("下面每个命令的说明也是 qxlog-cli COMMAND --help 打印的内容。");
 
 struct FileEntry {
     std::string_view path;
@@ -30,40 +27,43 @@ std::string AccessDeniedLine() {
     return message.substr(0, message.find('\n'));
 }
 
+// A section heading: in English as man(7) writes them, in capitals.
+std::string Section(const char* title) {
+    return ".SH " + RoffText(title) + "\n";
+}
+
 std::vector<FileEntry> Files() {
     return {
         {"*.QXRec",
-         "Record files: download writes them, info and export read them. The window program "
-         "qxlog(1) opens and saves the same files.",
+         Tr("记录文件: download 写入, info 和 export 读取。窗口程序 qxlog(1) "
+            "打开和保存同样的文件。"),
          ""},
         {"*.ini",
-         "Profiles: settings by name, as params --save-profile writes them (the instrument "
-         "number and name only with --with-identity) and configure --profile reads them. The "
-         "settings dialog of qxlog(1) saves and loads the same files.",
+         Tr("配置文件: 按名称的参数, 由 params --save-profile 写入 (仪器编号和测量名只在 "
+            "--with-identity 时写入), 由 configure --profile 读取。qxlog(1) "
+            "的设置参数对话框保存和读取同样的文件。"),
          ""},
         {"~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite",
-         "The record library that 'library' keeps (below $XDG_DATA_HOME when it is set; "
-         "--library names another), with QXLibrary.sqlite-wal and -shm beside it while it is in "
-         "use. It can be rebuilt from the record files at any time.",
+         Tr("'library' 保存的记录库 (设置了 $XDG_DATA_HOME 时在其下; --library 可指定别的), "
+            "使用时旁边有 QXLibrary.sqlite-wal 和 -shm。它随时可以从记录文件重建。"),
          ""},
         {"/dev/hidraw*",
-         StrFormat("The device nodes of the attached instruments (USB HID, vendor 10c4, product "
-                   "82cd). Linux lets only root open them; without a udev rule that gives the user "
-                   "access the instrument commands fail with %s",
-                   Quoted(AccessDeniedLine()).c_str()),
+         StrFormat(
+             Tr("已连接仪器的设备节点 (USB HID, 厂商 10c4, 产品 82cd)。Linux 只让 root 打开它们; "
+                "没有给用户权限的 udev 规则时, 仪器命令失败并提示 %s"),
+             Quoted(AccessDeniedLine()).c_str()),
          ""},
         {"/usr/lib/udev/rules.d/70-qxlog.rules",
-         "The udev rule for the instruments, installed with the program: it gives them to the user "
-         "logged in at the seat and to the group plugdev. Without the package, copy it to "
-         "/etc/udev/rules.d; in the file it is a single line:",
+         Tr("仪器的 udev 规则, 随程序安装: 它把仪器交给在座席上登录的用户和 plugdev "
+            "组。没有安装包时, 把它复制到 /etc/udev/rules.d; 它在文件中是一行:"),
          "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"10c4\",\n"
          "ATTRS{idProduct}==\"82cd\", MODE=\"0660\",\n"
          "GROUP=\"plugdev\", TAG+=\"uaccess\"\n"
          "\n"
          "Then: udevadm control --reload-rules && udevadm trigger"},
         {"/usr/share/doc/qxlog/examples/qxlog-collect.timer",
-         "With qxlog-collect.service beside it: systemd user units that run qxlog-cli collect "
-         "every night at 23:55 into ~/qx-records. Copy both to ~/.config/systemd/user, then:",
+         Tr("与旁边的 qxlog-collect.service 一起: 每天夜里 23:55 运行 qxlog-cli collect, 存到 "
+            "~/qx-records 的 systemd 用户单元。把两者复制到 ~/.config/systemd/user, 然后:"),
          "systemctl --user daemon-reload\n"
          "systemctl --user enable --now qxlog-collect.timer\n"
          "loginctl enable-linger \"$USER\""},
@@ -189,12 +189,14 @@ std::string HelpToRoff(std::string_view help) {
             in = In::kNothing;
             continue;
         }
-        if (line.starts_with(kUsagePrefix)) {
-            // The continuation lines keep their place under the first one.
-            out += ".PP\n.nf\n" + Syntax(line.substr(kUsagePrefix.size()));
+        if (const std::string_view prefix = UsagePrefix(line); !prefix.empty()) {
+            // The continuation lines keep their place under the first one: the prefix takes
+            // as many columns as its width on a terminal.
+            const size_t columns = static_cast<size_t>(DisplayWidth(prefix));
+            out += ".PP\n.nf\n" + Syntax(line.substr(prefix.size()));
             while (n + 1 < lines.size() && lines[n + 1].starts_with(' ')) {
                 const std::string_view next = lines[++n];
-                out += Syntax(next.substr(std::min(IndentOf(next), kUsagePrefix.size())));
+                out += Syntax(next.substr(std::min(IndentOf(next), columns)));
             }
             out += ".fi\n";
             in = In::kNothing;
@@ -234,32 +236,32 @@ std::string ManPage() {
     // No hyphens added inside options and paths; a ragged right edge, as Chinese texts without
     // spaces leave lines that cannot be stretched to the margin.
     page += ".nh\n.ad l\n";
-    page += ".SH NAME\n";
-    page += Line(std::string(kNameLine));
-    page += ".SH SYNOPSIS\n.nf\n";
-    for (std::string_view line : SplitLines(kUsageLines)) {
-        page += Syntax(
-            line.substr(line.starts_with(kUsagePrefix) ? kUsagePrefix.size() : IndentOf(line)));
+    page += Section(Tr("名称", "man page section"));
+    page += Line("qxlog\\-cli \\- " + RoffText(Tr(kNameText)));
+    page += Section(Tr("概述", "man page section")) + ".nf\n";
+    for (std::string_view line : SplitLines(Tr(kUsageLines))) {
+        const std::string_view prefix = UsagePrefix(line);
+        page += Syntax(line.substr(!prefix.empty() ? prefix.size() : IndentOf(line)));
     }
     page += ".fi\n";
-    page += ".SH DESCRIPTION\n" + HelpToRoff(kDescription);
-    page += ".SH GLOBAL OPTIONS\n" + HelpToRoff(kGlobalOptions);
-    page += ".SH COMMANDS\n.PP\n" + Line(RoffText(kCommandsIntro));
+    page += Section(Tr("描述", "man page section")) + HelpToRoff(Tr(kDescription));
+    page += Section(Tr("全局选项", "man page section")) + HelpToRoff(Tr(kGlobalOptions));
+    page += Section(Tr("命令", "man page section")) + ".PP\n" + Line(RoffText(Tr(kCommandsIntro)));
     for (const CliCommand* command : AllCommands()) {
         page += ".SS " + RoffText(command->name) + "\n";
         page += HelpToRoff(std::string(command->help));
     }
-    page += ".SH EXIT STATUS\n" + HelpToRoff(kExitStatus);
-    page += ".SH EXAMPLES\n";
+    page += Section(Tr("退出状态", "man page section")) + HelpToRoff(Tr(kExitStatus));
+    page += Section(Tr("示例", "man page section"));
     for (const CliExample& example : Examples()) {
         page += ".PP\n";
-        for (std::string_view line : SplitLines(example.what))
+        for (std::string_view line : SplitLines(Tr(example.what)))
             page += Line(RoffText(line));
         page += ".PP\n.RS 4\n";
         AppendNoFill(page, example.command);
         page += ".RE\n";
     }
-    page += ".SH FILES\n";
+    page += Section(Tr("文件", "man page section"));
     for (const FileEntry& file : Files()) {
         page += ".TP\n\\fI" + RoffText(file.path) + "\\fR\n" + Line(RoffText(file.text));
         if (!file.literal.empty()) {
@@ -267,7 +269,7 @@ std::string ManPage() {
             AppendNoFill(page, file.literal);
         }
     }
-    page += ".SH SEE ALSO\n.BR qxlog (1),\n.BR udev (7)\n";
+    page += Section(Tr("参见", "man page section")) + ".BR qxlog (1),\n.BR udev (7)\n";
     return page;
 }
 

@@ -32,8 +32,8 @@ namespace {
 constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
 
 int Usage(const char* command, const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", command, problem.c_str(),
-                 command);
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), command,
+                 problem.c_str(), command);
     return kExitUsage;
 }
 
@@ -67,28 +67,29 @@ std::unique_ptr<LoadedRecord> LoadRecord(const std::string& path, bool warnIncom
 
 int RunInfo(const CliOptions&, std::span<const std::string> args) {
     if (args.size() != 1 || args[0].starts_with("-")) {
-        return Usage("info", args.empty() ? "a record file is needed" : "takes one record file");
+        return Usage("info", args.empty() ? Tr("需要一个记录文件") : Tr("只能有一个记录文件"));
     }
     // An incomplete record says so on its Samples line.
     const auto record = LoadRecord(args[0], false);
     if (!record) return kExitFailure;
     const RecordSet& set = record->set;
-    std::printf("File: %s\n", args[0].c_str());
-    std::printf("Model: %s (%s)\n", ModelName(set.type).c_str(),
+    std::printf(Tr("文件: %s\n"), args[0].c_str());
+    std::printf(Tr("型号: %s (%s)\n"), ModelName(set.type).c_str(),
                 ModelDisplayName(set.type).c_str());
-    std::printf("Downloaded: %s\n",
+    std::printf(Tr("下载时间: %s\n"),
                 FormatLocalTime(set.header.DownloadTime(), kTimeFormat).c_str());
     if (record->opened.incomplete) {
-        std::printf("Samples: %d (%s)\n", set.count, record->opened.reason.c_str());
+        std::printf(Tr("样本数: %d (%s)\n"), set.count, record->opened.reason.c_str());
     } else {
-        std::printf("Samples: %d\n", set.count);
+        std::printf(Tr("样本数: %d\n"), set.count);
     }
     if (set.count > 0) {
-        std::printf("First sample: %s\n", FormatLocalTime(SampleTime(set, 0), kTimeFormat).c_str());
-        std::printf("Last sample: %s\n",
+        std::printf(Tr("第一个样本: %s\n"),
+                    FormatLocalTime(SampleTime(set, 0), kTimeFormat).c_str());
+        std::printf(Tr("最后一个样本: %s\n"),
                     FormatLocalTime(SampleTime(set, set.count - 1), kTimeFormat).c_str());
     }
-    std::printf("Parameters:\n");
+    std::printf("%s\n", Tr("记录的参数:"));
     for (const ParamListRow& row : RecordParamRows(set)) {
         std::printf("  %s\t%s\n", Tr(row.label).c_str(), row.text.c_str());
     }
@@ -106,12 +107,13 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
         const bool takesValue =
             a == "-o" || a == "--output" || a == "--format" || QueryOptions::Takes(a);
         if (!takesValue) {
-            if (a.starts_with("-")) return Usage(kName, "unknown option " + a);
-            if (!input.empty()) return Usage(kName, "only one record file can be exported");
+            if (a.starts_with("-"))
+                return Usage(kName, StrFormat(Tr("不认识的选项 %s"), a.c_str()));
+            if (!input.empty()) return Usage(kName, Tr("只能导出一个记录文件"));
             input = a;
             continue;
         }
-        if (i + 1 >= args.size()) return Usage(kName, a + " needs a value");
+        if (i + 1 >= args.size()) return Usage(kName, StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
         if (a == "-o" || a == "--output") {
             output = v;
@@ -121,8 +123,8 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
             return Usage(kName, problem);
         }
     }
-    if (input.empty()) return Usage(kName, "a record file is needed");
-    if (output.empty()) return Usage(kName, "-o OUT names the file to write");
+    if (input.empty()) return Usage(kName, Tr("需要一个记录文件"));
+    if (output.empty()) return Usage(kName, Tr("需要 -o OUT: 要写的文件"));
     const std::optional<QueryRequest> query = queryOptions.Request(&problem);
     if (!query) return Usage(kName, problem);
     ExportFormat format = ExportFormatForPath(output);
@@ -133,10 +135,10 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     } else if (formatName == "csv") {
         format = ExportFormat::Csv;
     } else if (!formatName.empty()) {
-        return Usage(kName, "--format is xlsx, text or csv");
+        return Usage(kName, Tr("--format 是 xlsx, text 或 csv"));
     } else if (format == ExportFormat::None) {
-        return Usage(kName, "the name " + output +
-                                " has no extension to choose the format by; add --format");
+        return Usage(kName, StrFormat(Tr("文件名 %s 没有扩展名, 不能据此选择格式; 请加 --format"),
+                                      output.c_str()));
     } else if (output.size() >= 4 &&
                EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
         format = ExportFormat::Csv;  // scripts asking for a .csv file mean CSV
@@ -179,65 +181,61 @@ std::string QueryLineExample() {
 
 std::string InfoHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli info FILE\n"
-        "\n"
-        "Shows the record file FILE (*.QXRec) as 'name: value' lines: File, Model,\n"
-        "Downloaded, Samples, First sample and Last sample (local times\n"
-        "YYYY-MM-DD HH:MM:SS), then under Parameters: one indented 'label<TAB>text'\n"
-        "line per setting of the recording. When the file holds fewer samples than\n"
-        "its header names, the Samples line gives both numbers.\n"
-        "\n"
-        "When FILE cannot be read, the line after %s says why: the\n"
-        "system's error (No such file or directory, Is a directory, ...), not a record\n"
-        "file (unknown magic 0x...), or shorter than a record header (N bytes).\n"
-        "\n"
-        "Exit status:\n"
-        "  0  record shown\n"
-        "  1  FILE cannot be read as a record file (%s)\n"
-        "  2  no record file, more than one, or an option",
+        Tr("用法: qxlog-cli info FILE\n"
+           "\n"
+           "以 '名称: 值' 的行显示记录文件 FILE (*.QXRec): 文件、型号、下载时间、\n"
+           "样本数、第一个样本和最后一个样本 (本地时间 YYYY-MM-DD HH:MM:SS), 然后在\n"
+           "参数的标题下面每个参数一行, 缩进, '名称<TAB>内容'。文件中的样本少于\n"
+           "文件头所记的数目时, 样本数一行给出两个数。英文输出的标题是 File、Model、\n"
+           "Downloaded、Samples、First sample、Last sample 和 Parameters:。\n"
+           "\n"
+           "FILE 不能读取时, %s 的下一行写明原因,\n"
+           "系统的错误 (没有那个文件或目录、是一个目录、...), 不是记录文件\n"
+           "(不认识的标识 0x...), 或短于记录文件头 (N 字节)。\n"
+           "\n"
+           "退出状态:\n"
+           "  0  已显示记录\n"
+           "  1  FILE 不能作为记录文件读取 (%s)\n"
+           "  2  没有记录文件, 多于一个, 或给了选项"),
         Quoted(OpenFailedMessage("FILE")).c_str(), Quoted(OpenFailedMessage("FILE")).c_str());
 }
 
 std::string ExportHelp() {
     return FormatHelp(
-        "Usage: qxlog-cli export FILE -o OUT [--format xlsx|text|csv]\n"
-        "                        [--last-days N | --last-months N |\n"
-        "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "\n"
-        "Writes the samples of the record file FILE within a time window (all samples\n"
-        "unless a window is given) as the record browser lists them. Prints the query\n"
-        "line (%s) and then %s.\n"
-        "The options may come before or after FILE. A failure prints %s\n"
-        "and on the next line why; a workbook is read back and checked before it\n"
-        "replaces OUT. A record file that holds fewer samples than its header names\n"
-        "is exported with the samples it holds, after %s\n"
-        "and on the next line what is missing (on stderr).\n"
-        "\n"
-        "Options:\n"
-        "  -o, --output OUT   the file to write; replaced only once the new one is\n"
-        "                     complete\n"
-        "  --format F         xlsx: workbook with the sheets %s, %s and %s\n"
-        "                     (the figures of qxlog-cli stats, record limits), the\n"
-        "                     times as date-time cells; text: UTF-16 text with the\n"
-        "                     settings, a header and the samples, comma-separated;\n"
-        "                     csv: UTF-8 CSV, header and samples, ISO 8601 times.\n"
-        "                     Without it, OUT ending in .xls or .xlsx gives a\n"
-        "                     workbook, .csv the CSV and any other extension the\n"
-        "                     UTF-16 text\n"
-        "  --last-days N      samples of the last N days (1..300) up to now\n"
-        "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
-        "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
-        "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
-        "                     last day in local time; the two go together\n"
-        "\n"
-        "One window at most: --last-days, --last-months or --from with --to.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  samples written, also when the window holds none\n"
-        "  1  FILE cannot be read (%s) or OUT cannot be written\n"
-        "     (%s)\n"
-        "  2  a missing or wrong argument, or OUT without an extension and no\n"
-        "     --format",
+        Tr("用法: qxlog-cli export FILE -o OUT [--format xlsx|text|csv]\n"
+           "                       [--last-days N | --last-months N |\n"
+           "                        --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+           "\n"
+           "把记录文件 FILE 在一个时间范围内的样本 (不给范围时为全部样本) 按记录查询\n"
+           "列表的样子写出。先打印查询条件一行 (%s),\n"
+           "然后打印 %s。\n"
+           "选项可在 FILE 之前或之后。失败时打印 %s,\n"
+           "下一行写明原因; 工作簿在替换 OUT 之前读回检查。样本少于文件头所记数目的\n"
+           "记录文件按其中的样本导出, 先在标准错误上打印\n"
+           "%s\n"
+           "和下一行缺少的部分。\n"
+           "\n"
+           "选项:\n"
+           "  -o, --output OUT   要写的文件; 新文件完整之后才替换它\n"
+           "  --format F         xlsx: 工作簿, 含 %s、%s 和 %s\n"
+           "                     三个工作表 (即 qxlog-cli stats 的数字, 用记录的\n"
+           "                     限值), 时间为日期时间单元格; text: UTF-16 文本, 含\n"
+           "                     参数、标题行和样本, 逗号分隔; csv: UTF-8 CSV, 标题行\n"
+           "                     和样本, ISO 8601 时间。不给时, OUT 以 .xls 或 .xlsx\n"
+           "                     结尾为工作簿, .csv 为 CSV, 其他扩展名为 UTF-16 文本\n"
+           "  --last-days N      最近 N 天 (1..300) 到现在的样本\n"
+           "  --last-months N    最近 N 个日历月 (1..30) 到现在的样本\n"
+           "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
+           "                     从第一天 00:00:00 到最后一天 23:59:59 (本地时间) 的\n"
+           "                     样本; 两者要一起用\n"
+           "\n"
+           "最多一个时间范围: --last-days、--last-months 或 --from 与 --to。\n"
+           "\n"
+           "退出状态:\n"
+           "  0  已写出样本, 范围内没有样本时也是\n"
+           "  1  FILE 不能读取 (%s) 或 OUT 不能写入\n"
+           "     (%s)\n"
+           "  2  缺少参数或参数错误, 或 OUT 没有扩展名又没有 --format"),
         QueryLineExample().c_str(), Quoted(ExportSucceededMessage("OUT")).c_str(),
         Quoted(ExportFailedMessage("OUT")).c_str(), Quoted(IncompleteRecordMessage("FILE")).c_str(),
         Tr(kSampleSheetName), Tr(kParamSheetName), Tr(kStatisticsSheetName),
@@ -245,16 +243,10 @@ std::string ExportHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {"info", "show a record file: model, times, sample count, settings", {InfoHelp}, RunInfo},
-    {"export",
-     "export the samples of a record file to xlsx, UTF-16 text or CSV",
-     {ExportHelp},
-     RunExport},
+    {"info", TrNoop("显示记录文件: 型号、时间、样本数、参数"), {InfoHelp}, RunInfo},
+    {"export", TrNoop("把记录文件的样本导出为 xlsx、UTF-16 文本或 CSV"), {ExportHelp}, RunExport},
     {"stats", kStatsSummary, {StatsHelp}, RunStats},
-    {"download",
-     "download the instrument's recording into a record file",
-     {DownloadHelp},
-     RunDownload},
+    {"download", TrNoop("把仪器的记录下载到记录文件"), {DownloadHelp}, RunDownload},
     {"collect", kCollectSummary, {CollectHelp}, RunCollect},
 };
 

@@ -30,7 +30,7 @@ constexpr const char* kName = "stats";
 constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
                  kName);
     return kExitUsage;
 }
@@ -56,7 +56,7 @@ std::optional<LimitOption> ParseLimit(const std::string& text, std::string* prob
     const size_t eq = text.find('=');
     const size_t comma = text.rfind(',');
     if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
-        *problem = "--limit needs CHANNEL=LOW,HIGH, not '" + text + "'";
+        *problem = StrFormat(Tr("--limit 需要 CHANNEL=LOW,HIGH, 而不是 '%s'"), text.c_str());
         return std::nullopt;
     }
     LimitOption o;
@@ -68,12 +68,12 @@ std::optional<LimitOption> ParseLimit(const std::string& text, std::string* prob
     if (!high.empty()) o.limits.high = ParseNumber(high);
     if ((!low.empty() && !o.limits.low) || (!high.empty() && !o.limits.high) ||
         (low.empty() && high.empty())) {
-        *problem = "--limit " + o.series + " needs a number for LOW, HIGH or both, not '" +
-                   text.substr(eq + 1) + "'";
+        *problem = StrFormat(Tr("--limit %s 需要 LOW、HIGH 或两者的数值, 而不是 '%s'"),
+                             o.series.c_str(), text.substr(eq + 1).c_str());
         return std::nullopt;
     }
     if (o.limits.low && o.limits.high && *o.limits.low > *o.limits.high) {
-        *problem = "--limit " + o.series + ": LOW is above HIGH";
+        *problem = StrFormat(Tr("--limit %s: LOW 大于 HIGH"), o.series.c_str());
         return std::nullopt;
     }
     return o;
@@ -383,81 +383,67 @@ std::string StatsHelp() {
     // The titles of a QX420 list: the temperature in its unit, the dew point.
     const RecordUnits units = RecordUnitsOf(0, kQX420);
     return FormatHelp(
-        "Usage: qxlog-cli stats FILE [--last-days N | --last-months N |\n"
-        "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "                       [--limit CHANNEL=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
-        "                       [--json]\n"
-        "\n"
-        "Prints the figures of the samples of the record file FILE within a time\n"
-        "window (all samples unless a window is given), for every channel the record\n"
-        "browser lists, in list order: samples with a value, missing values (empty\n"
-        "cells, such as a dew point at 0 %%RH), minimum and maximum with the time they\n"
-        "first occur, mean and standard deviation (n - 1); for the measured\n"
-        "temperature the mean kinetic temperature (MKT), never for the dew point. For\n"
-        "temperature and humidity (the sound level of sound-level meters, the CO2 or\n"
-        "formaldehyde high limit of gas loggers) the record's alarm limits, or the\n"
-        "ones given, give the samples and time below and above them and every\n"
-        "excursion: a run of consecutive samples on one side, with its first and last\n"
-        "sample time, samples, time and peak. All figures come from the values as the\n"
-        "list shows them; mean, standard deviation and MKT carry two decimals more.\n"
-        "The header states the activation energy dH, and the limit table where each\n"
-        "channel's limits come from (%s or %s). The options may come before or after\n"
-        "FILE.\n"
-        "\n"
-        "How excursions count:\n"
-        "  equal              a value equal to a limit is inside it; values and the\n"
-        "                     record's limits are compared as the list shows them, so\n"
-        "                     a record counts the same excursions in °C and in °F\n"
-        "  time               samples x the recording interval: a one-sample\n"
-        "                     excursion lasts one interval, and at 300 s an excursion\n"
-        "                     shown from 16:20 to 16:25 lasts 600 s\n"
-        "  missing            a missing value ends an excursion and adds no time\n"
-        "  low above high     record limits with the low limit above the high one are\n"
-        "                     named in a warning line, and each side is counted on\n"
-        "                     its own\n"
-        "\n"
-        "Options:\n"
-        "  --last-days N      samples of the last N days (1..300) up to now\n"
-        "  --last-months N    samples of the last N calendar months (1..30) up to now\n"
-        "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
-        "                     samples from 00:00:00 of the first to 23:59:59 of the\n"
-        "                     last day in local time; the two go together\n"
-        "  --limit CHANNEL=LOW,HIGH\n"
-        "                     limits in the channel's display unit instead of the\n"
-        "                     record's, for example --limit temp=2,8; either side may\n"
-        "                     be left empty for none (--limit hum=,80). CHANNEL is one\n"
-        "                     of the ids temp, hum, dew, density, pressure,\n"
-        "                     diffpressure, sound, flow, co2, hcho, or a channel name\n"
-        "                     or list title in Chinese or English (%s, %s, Dew\n"
-        "                     point), whatever the language. A limit must be a finite\n"
-        "                     number within what the channel can show: temperature\n"
-        "                     -40..369.5 °C, dew point -100..369.5 °C (in °F on a\n"
-        "                     Fahrenheit record), humidity 0..100 %%RH, pressure\n"
-        "                     0..6553.5 hPa and differential pressure\n"
-        "                     -3276.8..3276.7 hPa (in the record's pressure unit),\n"
-        "                     sound level 0..200 dB, flow -1000000..1000000, CO2\n"
-        "                     0..65535 ppm, formaldehyde 0..655.35 mg/m3, air density\n"
-        "                     0..10 kg/m3. Repeat it for several channels; the last one\n"
-        "                     given for a channel counts\n"
-        "  --mkt-dh KJ_PER_MOL\n"
-        "                     the activation energy of the MKT in kJ/mol (1..1000);\n"
-        "                     default 83.144, for which dH/R is 10000 K\n"
-        "  --json             one JSON object instead of the table: file, model,\n"
-        "                     number, name, query, interval_s, first, last, samples,\n"
-        "                     mkt_dh_kj_mol and \"series\" (the channels), each with\n"
-        "                     id (as for --limit), title, unit, count, missing, min,\n"
-        "                     min_time, max, max_time, mean, stdev, mkt and limits\n"
-        "                     (source \"record\" or \"given\", low, high, inverted,\n"
-        "                     below, above, excursions); times in ISO 8601 local time\n"
-        "                     with offset, absent values left out\n"
-        "\n"
-        "One window at most: --last-days, --last-months or --from with --to.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  figures printed, also when the window holds no sample\n"
-        "  1  FILE cannot be read (%s)\n"
-        "  2  a missing or wrong argument, a --limit for a channel the record does\n"
-        "     not list, or a limit out of the channel's range",
+        Tr("用法: qxlog-cli stats FILE [--last-days N | --last-months N |\n"
+           "                            --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+           "                      [--limit CHANNEL=LOW,HIGH]... [--mkt-dh KJ_PER_MOL]\n"
+           "                      [--json]\n"
+           "\n"
+           "打印记录文件 FILE 在一个时间范围内的样本 (不给范围时为全部样本) 的各项数字,\n"
+           "按列表的顺序, 对记录查询列出的每个通道: 有值的样本数, 缺失值 (空单元格,\n"
+           "例如湿度 0 %%RH 时的露点), 最小值和最大值及其首次出现的时间, 平均值和\n"
+           "标准差 (n - 1); 对测量的温度还有平均动力学温度 (MKT), 露点没有。对温度\n"
+           "和湿度 (噪声计的噪声, 气体记录仪的 CO2 或甲醛上限), 记录的报警值或给出的\n"
+           "限值给出低于和高于它们的样本数和时间以及每次超限: 一侧连续的一串样本,\n"
+           "含第一个和最后一个样本的时间、样本数、时间和峰值。所有数字都来自列表\n"
+           "显示的值; 平均值、标准差和 MKT 多两位小数。表头写明活化能 dH, 限值表\n"
+           "写明每个通道的限值来自哪里 (%s 或 %s)。选项可在 FILE 之前或之后。\n"
+           "\n"
+           "超限的计算:\n"
+           "  等于               等于限值的值在限值之内; 值和记录的报警值按列表显示的\n"
+           "                     样子比较, 所以同一记录用 °C 和 °F 得到同样的超限\n"
+           "  时间               样本数 x 记录间隔: 一个样本的超限持续一个间隔, 间隔\n"
+           "                     300 s 时显示为 16:20 到 16:25 的超限持续 600 s\n"
+           "  缺失值             缺失值结束一次超限, 不增加时间\n"
+           "  下限高于上限       记录的下限高于上限时, 在一行警告中写明, 两侧各自计算\n"
+           "\n"
+           "选项:\n"
+           "  --last-days N      最近 N 天 (1..300) 到现在的样本\n"
+           "  --last-months N    最近 N 个日历月 (1..30) 到现在的样本\n"
+           "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
+           "                     从第一天 00:00:00 到最后一天 23:59:59 (本地时间) 的\n"
+           "                     样本; 两者要一起用\n"
+           "  --limit CHANNEL=LOW,HIGH\n"
+           "                     用通道显示单位的限值代替记录的报警值, 例如\n"
+           "                     --limit temp=2,8; 任一侧可以空着表示没有\n"
+           "                     (--limit hum=,80)。CHANNEL 是 temp, hum, dew, density,\n"
+           "                     pressure, diffpressure, sound, flow, co2, hcho 之一,\n"
+           "                     或中文或英文的通道名或列表标题 (%s, %s,\n"
+           "                     Dew point), 与语言无关。限值必须是通道能显示的范围内的\n"
+           "                     有限数: 温度 -40..369.5 °C, 露点 -100..369.5 °C (华氏\n"
+           "                     记录为 °F), 湿度 0..100 %%RH, 气压 0..6553.5 hPa,\n"
+           "                     差压 -3276.8..3276.7 hPa (按记录的气压单位), 噪声\n"
+           "                     0..200 dB, 流量 -1000000..1000000, CO2 0..65535 ppm,\n"
+           "                     甲醛 0..655.35 mg/m3, 空气密度 0..10 kg/m3。多个通道时\n"
+           "                     重复给出; 一个通道以最后给出的为准\n"
+           "  --mkt-dh KJ_PER_MOL\n"
+           "                     MKT 的活化能, 单位 kJ/mol (1..1000); 默认 83.144,\n"
+           "                     这时 dH/R 为 10000 K\n"
+           "  --json             用一个 JSON 对象代替表格: file, model, number, name,\n"
+           "                     query, interval_s, first, last, samples, mkt_dh_kj_mol\n"
+           "                     和 \"series\" (通道), 每个通道有 id (同 --limit), title,\n"
+           "                     unit, count, missing, min, min_time, max, max_time,\n"
+           "                     mean, stdev, mkt 和 limits (source 为 \"record\" 或\n"
+           "                     \"given\", low, high, inverted, below, above,\n"
+           "                     excursions); 时间为带时区偏移的 ISO 8601 本地时间,\n"
+           "                     没有的值省去\n"
+           "\n"
+           "最多一个时间范围: --last-days、--last-months 或 --from 与 --to。\n"
+           "\n"
+           "退出状态:\n"
+           "  0  已打印各项数字, 范围内没有样本时也是\n"
+           "  1  FILE 不能读取 (%s)\n"
+           "  2  缺少参数或参数错误, 给了记录中没有的通道的 --limit, 或限值超出通道的\n"
+           "     范围"),
         Tr("记录"), Tr("用户"), SeriesTitle(0, units).c_str(), Tr(units.names[2]),
         Quoted(OpenFailedMessage("FILE")).c_str());
 }
@@ -476,12 +462,12 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
         }
         const bool takesValue = a == "--limit" || a == "--mkt-dh" || QueryOptions::Takes(a);
         if (!takesValue) {
-            if (a.starts_with("-")) return Usage("unknown option " + a);
-            if (!input.empty()) return Usage("takes one record file");
+            if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
+            if (!input.empty()) return Usage(Tr("只能有一个记录文件"));
             input = a;
             continue;
         }
-        if (i + 1 >= args.size()) return Usage(a + " needs a value");
+        if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
         if (a == "--limit") {
             const auto limit = ParseLimit(v, &problem);
@@ -490,14 +476,15 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
         } else if (a == "--mkt-dh") {
             const auto dh = ParseNumber(v);
             if (!dh || *dh < kMinActivationEnergy || *dh > kMaxActivationEnergy) {
-                return Usage("--mkt-dh needs kJ/mol from 1 to 1000, not '" + v + "'");
+                return Usage(
+                    StrFormat(Tr("--mkt-dh 需要 1 到 1000 的 kJ/mol, 而不是 '%s'"), v.c_str()));
             }
             settings.activationEnergy = *dh;
         } else if (!queryOptions.Take(a, v, &problem)) {
             return Usage(problem);
         }
     }
-    if (input.empty()) return Usage("a record file is needed");
+    if (input.empty()) return Usage(Tr("需要一个记录文件"));
     const std::optional<QueryRequest> query = queryOptions.Request(&problem);
     if (!query) return Usage(problem);
 
@@ -523,18 +510,18 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
             for (const SampleColumn& c : table->Columns()) {
                 if (c.series >= 0) titles += (titles.empty() ? "" : ", ") + c.title;
             }
-            return Usage("--limit: the record lists no channel '" + o.series + "' (it lists " +
-                         titles + ")");
+            return Usage(StrFormat(Tr("--limit: 记录中没有通道 '%s' (它有 %s)"), o.series.c_str(),
+                                   titles.c_str()));
         }
         const RecordUnits& units = table->Units();
         const LimitRange range = PlausibleLimitRange(series, units);
         for (const std::optional<double>& v : {o.limits.low, o.limits.high}) {
             if (v && !range.Contains(*v)) {
                 const int d = CellDecimals(series, units);
-                return Usage("--limit " + o.text + ": the limits of this channel lie within " +
-                             LimitFigureText(range.low, d) + " and " +
-                             LimitFigureText(range.high, d) + " " +
-                             units.units[static_cast<size_t>(series)]);
+                return Usage(StrFormat(Tr("--limit %s: 这个通道的限值在 %s 和 %s %s 之间"),
+                                       o.text.c_str(), LimitFigureText(range.low, d).c_str(),
+                                       LimitFigureText(range.high, d).c_str(),
+                                       units.units[static_cast<size_t>(series)]));
             }
         }
         settings.limits[static_cast<size_t>(series)] = o.limits;

@@ -12,8 +12,7 @@ namespace qx::cli {
 
 int RunStats(const CliOptions& options, std::span<const std::string> args);
 
-inline constexpr std::string_view kStatsSummary =
-    "figures of a record file: extremes, mean, MKT, limit excursions";
+inline constexpr const char* kStatsSummary = TrNoop("记录文件的统计: 极值、平均值、MKT、超限");
 
 // The text of qxlog-cli stats --help.
 std::string StatsHelp();

@@ -55,6 +55,16 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
 const std::vector<std::string> kGlobalOptions = {"--simulate", "--device", "--help", "-h",
                                                  "--version"};
 
+// The headings of the help in each language: the help is checked in both.
+struct HelpWords {
+    const char* lang;
+    const char* usage;
+    const char* commands;
+    const char* exitStatus;
+};
+const HelpWords kLanguages[] = {{"zh", "用法: qxlog-cli", "命令:", "退出状态:"},
+                                {"en", "Usage: qxlog-cli", "Commands:", "Exit status:"}};
+
 void ExpectFitsTheTerminal(const std::string& text, const std::string& what) {
     for (const std::string& line : Lines(text)) {
         const int columns = Columns(line);
@@ -68,72 +78,78 @@ bool Names(const std::string& text, const std::string& word) {
 }
 
 TEST(CliHelp, UsageNamesEveryCommandAndGlobalOption) {
-    const auto run = RunCli({"--help"});
-    ASSERT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(run.out.starts_with("Usage: qxlog-cli ")) << run.out;
-    ExpectFitsTheTerminal(run.out, "--help");
-    for (const std::string& option : kGlobalOptions)
-        EXPECT_TRUE(Names(run.out, option)) << option;
-    for (InstrumentTypeId t = 1; t <= kModelCount; ++t)
-        EXPECT_TRUE(Names(run.out, ModelName(t))) << ModelName(t);
+    for (const HelpWords& words : kLanguages) {
+        const auto run = RunCli({"--lang", words.lang, "--help"});
+        ASSERT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(run.out.starts_with(std::string(words.usage) + " ")) << run.out;
+        ExpectFitsTheTerminal(run.out, "--help");
+        for (const std::string& option : kGlobalOptions)
+            EXPECT_TRUE(Names(run.out, option)) << option;
+        for (InstrumentTypeId t = 1; t <= kModelCount; ++t)
+            EXPECT_TRUE(Names(run.out, ModelName(t))) << ModelName(t);
 
-    // The command list holds exactly the commands this test knows about.
-    std::set<std::string> listed;
-    const auto lines = Lines(run.out);
-    auto line = std::find(lines.begin(), lines.end(), "Commands:");
-    ASSERT_NE(line, lines.end());
-    for (++line; line != lines.end() && !line->empty(); ++line)
-        listed.insert(line->substr(2, line->find(' ', 2) - 2));
-    std::set<std::string> known;
-    for (const auto& [name, arguments] : kCommandArguments)
-        known.insert(name);
-    EXPECT_EQ(listed, known);
+        // The command list holds exactly the commands this test knows about.
+        std::set<std::string> listed;
+        const auto lines = Lines(run.out);
+        auto line = std::find(lines.begin(), lines.end(), words.commands);
+        ASSERT_NE(line, lines.end());
+        for (++line; line != lines.end() && !line->empty(); ++line)
+            listed.insert(line->substr(2, line->find(' ', 2) - 2));
+        std::set<std::string> known;
+        for (const auto& [name, arguments] : kCommandArguments)
+            known.insert(name);
+        EXPECT_EQ(listed, known);
 
-    EXPECT_EQ(RunCli({"-h"}).out, run.out);
-    EXPECT_EQ(RunCli({"help"}).out, run.out);
-    EXPECT_EQ(RunCli({"--simulate", "QX420", "--help", "status"}).out, run.out);
+        EXPECT_EQ(RunCli({"--lang", words.lang, "-h"}).out, run.out);
+        EXPECT_EQ(RunCli({"--lang=" + std::string(words.lang), "help"}).out, run.out);
+        EXPECT_EQ(RunCli({"--simulate", "QX420", "--lang", words.lang, "--help", "status"}).out,
+                  run.out);
 
-    const auto bare = RunCli({});  // no command: the usage goes to stderr
-    EXPECT_EQ(bare.exitCode, 2);
-    EXPECT_EQ(bare.out, "");
-    EXPECT_EQ(bare.err, run.out);
+        const auto bare = RunCli({"--lang", words.lang});  // no command: the usage goes to stderr
+        EXPECT_EQ(bare.exitCode, 2);
+        EXPECT_EQ(bare.out, "");
+        EXPECT_EQ(bare.err, run.out);
+    }
 }
 
 TEST(CliHelp, EveryCommandDescribesItsArgumentsAndExitCodes) {
-    for (const auto& [command, arguments] : kCommandArguments) {
-        const auto run = RunCli({command, "--help"});
-        ASSERT_EQ(run.exitCode, 0) << command;
-        EXPECT_EQ(run.err, "") << command;
-        ExpectFitsTheTerminal(run.out, command);
-        EXPECT_TRUE(run.out.starts_with("Usage: qxlog-cli")) << command;
-        EXPECT_TRUE(Names(Lines(run.out)[0], command)) << command;
-        for (const std::string& argument : arguments)
-            EXPECT_TRUE(Names(run.out, argument)) << command << " " << argument;
+    for (const HelpWords& words : kLanguages) {
+        for (const auto& [command, arguments] : kCommandArguments) {
+            const auto run = RunCli({"--lang", words.lang, command, "--help"});
+            ASSERT_EQ(run.exitCode, 0) << command;
+            EXPECT_EQ(run.err, "") << command;
+            ExpectFitsTheTerminal(run.out, command);
+            EXPECT_TRUE(run.out.starts_with(words.usage)) << command;
+            EXPECT_TRUE(Names(Lines(run.out)[0], command)) << command;
+            for (const std::string& argument : arguments)
+                EXPECT_TRUE(Names(run.out, argument)) << command << " " << argument;
 
-        // Any option the text mentions is one the command or the program takes.
-        const std::regex option("(^|[^-\\w])(--?[a-z][-a-z]*)");
-        for (std::sregex_iterator m(run.out.begin(), run.out.end(), option), end; m != end; ++m) {
-            const std::string name = (*m)[2];
-            const bool known =
-                std::find(arguments.begin(), arguments.end(), name) != arguments.end() ||
-                std::find(kGlobalOptions.begin(), kGlobalOptions.end(), name) !=
-                    kGlobalOptions.end();
-            EXPECT_TRUE(known) << command << " mentions " << name;
+            // Any option the text mentions is one the command or the program takes.
+            const std::regex option("(^|[^-\\w])(--?[a-z][-a-z]*)");
+            for (std::sregex_iterator m(run.out.begin(), run.out.end(), option), end; m != end;
+                 ++m) {
+                const std::string name = (*m)[2];
+                const bool known =
+                    std::find(arguments.begin(), arguments.end(), name) != arguments.end() ||
+                    std::find(kGlobalOptions.begin(), kGlobalOptions.end(), name) !=
+                        kGlobalOptions.end();
+                EXPECT_TRUE(known) << command << " mentions " << name;
+            }
+
+            const auto lines = Lines(run.out);
+            auto status = std::find(lines.begin(), lines.end(), words.exitStatus);
+            ASSERT_NE(status, lines.end()) << command;
+            std::string codes;
+            for (++status; status != lines.end() && !status->empty(); ++status) {
+                if (status->size() > 2 && (*status)[2] != ' ') codes += (*status)[2];
+            }
+            EXPECT_EQ(codes, command == "help" ? "02" : "012") << command;
+
+            // help COMMAND and -h say the same.
+            EXPECT_EQ(RunCli({"--lang", words.lang, "help", command}).out, run.out) << command;
+            EXPECT_EQ(RunCli({"--lang", words.lang, command, "-h"}).out, run.out) << command;
         }
-
-        const auto lines = Lines(run.out);
-        auto status = std::find(lines.begin(), lines.end(), "Exit status:");
-        ASSERT_NE(status, lines.end()) << command;
-        std::string codes;
-        for (++status; status != lines.end() && !status->empty(); ++status) {
-            if (status->size() > 2 && (*status)[2] != ' ') codes += (*status)[2];
-        }
-        EXPECT_EQ(codes, command == "help" ? "02" : "012") << command;
-
-        // help COMMAND and -h say the same.
-        EXPECT_EQ(RunCli({"help", command}).out, run.out) << command;
-        EXPECT_EQ(RunCli({command, "-h"}).out, run.out) << command;
     }
 }
 

@@ -51,13 +51,13 @@ TEST(CliInstrument, RecordedParamsAndDeviceChoice) {
 
     run = RunCli({"--simulate", "QX390", "--device", "3", "status"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("--device 3: only instrument 0 is attached\n"), std::string::npos);
+    EXPECT_NE(run.err.find("--device 3: 只连接了仪器 0\n"), std::string::npos);
     EXPECT_NE(run.err.find("没发现有效设备!"), std::string::npos);
     // The last index and one past it.
     EXPECT_EQ(RunCli({"--simulate", "QX390,QX450", "--device", "1", "list"}).exitCode, 0);
     run = RunCli({"--simulate", "QX390,QX450", "--device", "2", "list"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "qxlog-cli: --device 2: only instruments 0 to 1 are attached\n");
+    EXPECT_EQ(run.err, "qxlog-cli: --device 2: 只连接了仪器 0 到 1\n");
 }
 
 TEST(CliInstrument, StatusShowsTheModelsReadings) {
@@ -108,7 +108,7 @@ TEST(CliInstrument, ErrorsAndHelp) {
     for (const char* command : {"list", "status", "params", "set-clock", "stop"}) {
         run = RunCli({command, "--help"});
         EXPECT_EQ(run.exitCode, 0) << command;
-        EXPECT_TRUE(run.out.starts_with("Usage: qxlog-cli")) << command;
+        EXPECT_TRUE(run.out.starts_with("用法: qxlog-cli")) << command;
     }
     run = RunCli({"--help"});
     EXPECT_NE(run.out.find("set-clock"), std::string::npos);

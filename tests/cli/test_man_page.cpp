@@ -93,9 +93,9 @@ TEST(ManPage, BuiltPageHasEverySectionAndCommand) {
             }
         }
     }
-    EXPECT_EQ(sections, (std::vector<std::string>{"NAME", "SYNOPSIS", "DESCRIPTION",
-                                                  "GLOBAL OPTIONS", "COMMANDS", "EXIT STATUS",
-                                                  "EXAMPLES", "FILES", "SEE ALSO"}));
+    // The built page is the Chinese one (zh_CN/man1), its sections in Chinese.
+    EXPECT_EQ(sections, (std::vector<std::string>{"名称", "概述", "描述", "全局选项", "命令",
+                                                  "退出状态", "示例", "文件", "参见"}));
     std::vector<std::string> commands;
     for (const cli::CliCommand* command : cli::AllCommands())
         commands.push_back(cli::RoffText(command->name));
@@ -104,7 +104,7 @@ TEST(ManPage, BuiltPageHasEverySectionAndCommand) {
 }
 
 TEST(ManPage, GroffAndManFindNothingToWarnAbout) {
-    for (const std::string page : {QXLOG_CLI_MAN, QXLOG_MAN}) {
+    for (const std::string page : {QXLOG_CLI_MAN, QXLOG_MAN, QXLOG_MAN_ZH}) {
         auto run = RunShell("groff -k -man -ww -z -Tutf8 " + ShellQuote(page));
         EXPECT_EQ(run.exitCode, 0) << page;
         EXPECT_EQ(run.out, "") << page;
@@ -127,7 +127,8 @@ TEST(ManPage, ManShowsTheHelpAsTyped) {
     EXPECT_NE(shown.find("qxlog-cli [--simulate MODELS] [--device N] COMMAND [ARGS...]"),
               std::string::npos);
     for (const cli::CliCommand* command : cli::AllCommands()) {
-        const std::string usage = Lines(std::string(command->help))[0].substr(7);
+        const std::string first = Lines(std::string(command->help))[0];
+        const std::string usage = first.substr(cli::UsagePrefix(first).size());
         EXPECT_NE(shown.find("       " + usage + "\n"), std::string::npos) << usage;
     }
     for (const cli::CliExample& example : cli::Examples()) {
@@ -142,9 +143,10 @@ TEST(ManPage, ManShowsTheHelpAsTyped) {
     const std::string window = Rendered(QXLOG_MAN);
     for (const char* text :
          {"qxlog [--simulate MODELS] [RECORD-FILE]", "~/.config/Vornak/QX_CHN.conf",
-          "~/.local/share/Vornak/QX_CHN/DAT", "通讯 → 连接测试仪"}) {
+          "~/.local/share/Vornak/QX_CHN/DAT", "Communication → Connect"}) {
         EXPECT_NE(window.find(text), std::string::npos) << text;
     }
+    EXPECT_NE(Rendered(QXLOG_MAN_ZH).find("通讯 → 连接测试仪"), std::string::npos);
 }
 
 }  // namespace

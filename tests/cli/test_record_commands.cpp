@@ -62,11 +62,11 @@ class RecordCommands : public ::testing::Test {
 TEST_F(RecordCommands, InfoShowsTheRecord) {
     const CliRun r = Cli("info " + file.str());
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("Model: QX7000 (QX7000Meter)"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Samples: 3000\n"), std::string::npos);
-    EXPECT_NE(r.out.find("First sample: 2017-03-10 21:07:12\n"), std::string::npos);
-    EXPECT_NE(r.out.find("Last sample: 2017-03-12 23:06:12\n"), std::string::npos);
-    EXPECT_NE(r.out.find("Downloaded: 2017-03-12 23:07:12\n"), std::string::npos);
+    EXPECT_NE(r.out.find("型号: QX7000 (QX7000Meter)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("样本数: 3000\n"), std::string::npos);
+    EXPECT_NE(r.out.find("第一个样本: 2017-03-10 21:07:12\n"), std::string::npos);
+    EXPECT_NE(r.out.find("最后一个样本: 2017-03-12 23:06:12\n"), std::string::npos);
+    EXPECT_NE(r.out.find("下载时间: 2017-03-12 23:07:12\n"), std::string::npos);
     EXPECT_NE(r.out.find("  CO2报警值\t1000 ppm\n"), std::string::npos);
 }
 
@@ -76,7 +76,7 @@ TEST_F(RecordCommands, ATruncatedFileSaysSo) {
     std::filesystem::resize_file(file.str(), 96 + 5 * 10 + 4);
     const CliRun r = Cli("info " + file.str());
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Samples: 10 (记录头标明 3000 个样本, 文件只有 10 个)\n"),
+    EXPECT_NE(r.out.find("样本数: 10 (记录头标明 3000 个样本, 文件只有 10 个)\n"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("记录不完整"), std::string::npos);  // no second warning
@@ -143,8 +143,8 @@ TEST(RecordCommandTimes, RecordStartedIn2039) {
     RecordImage image = test::MakeRecordImage(8, 3000, start);
     ASSERT_TRUE(WriteRecordFile(file.str(), image, 8));
     CliRun r = Cli("info " + file.str());
-    EXPECT_NE(r.out.find("First sample: 2039-09-01 08:00:00\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Last sample: 2039-09-03 09:59:00\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("第一个样本: 2039-09-01 08:00:00\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("最后一个样本: 2039-09-03 09:59:00\n"), std::string::npos) << r.out;
     r = Cli("export " + file.str() + " -o " + out.str() +
             " --format csv --from 2039-09-02 --to 2039-09-02");
     ASSERT_EQ(r.status, 0) << r.out;
@@ -190,7 +190,7 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
     EXPECT_EQ(Cli("info /nonexistent.QXRec").status, 1);
     const CliRun help = Cli("export --help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Usage: qxlog-cli export FILE -o OUT"), std::string::npos);
+    EXPECT_NE(help.out.find("用法: qxlog-cli export FILE -o OUT"), std::string::npos);
 }
 
 // What cannot be read as a record says why below the system's message, whichever command
@@ -224,7 +224,7 @@ TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
     }
     for (const Case& c : cases) {
         EXPECT_EQ(Cli("--lang en info " + c.path).out,
-                  "File: " + c.path + "\nCannot be opened.\n" + c.en + "\n");
+                  "File: " + c.path + "\ncannot be opened.\n" + c.en + "\n");
     }
     EXPECT_FALSE(std::filesystem::exists(out.str()));
 }
@@ -337,7 +337,7 @@ TEST(DownloadCommand, WorkbookAndTextOfADownloadAgree) {
     const CliRun d = Cli("--simulate QX7200 download -o " + record.str());
     ASSERT_EQ(d.status, 0) << d.out;
     EXPECT_NE(d.out.find("正在接收数据,请稍候...\n100%(864/864)\n"), std::string::npos) << d.out;
-    EXPECT_NE(d.out.find("QX7200Meter: 864 samples written to " + record.str()), std::string::npos);
+    EXPECT_NE(d.out.find("QX7200Meter: 864 个样本已写入 " + record.str()), std::string::npos);
     ASSERT_EQ(Cli("export " + record.str() + " -o " + book.str()).status, 0);
     ASSERT_EQ(Cli("export " + record.str() + " -o " + text.str()).status, 0);
 
@@ -379,9 +379,8 @@ TEST(DownloadCommand, ProgressOutputFitsWhereItGoes) {
     const std::string download = "--simulate QX450 download -o " + record.str();
     const CliRun plain = Cli(download);
     EXPECT_EQ(plain.status, 0);
-    EXPECT_EQ(plain.out,
-              "正在接收数据,请稍候...\n100%(864/864)\nQX450Meter: 864 samples written to " +
-                  record.str() + "\n");
+    EXPECT_EQ(plain.out, "正在接收数据,请稍候...\n100%(864/864)\nQX450Meter: 864 个样本已写入 " +
+                             record.str() + "\n");
     std::filesystem::remove(record.str());  // a download never replaces a file
     const CliRun bar = Cli(download + " --progress");
     EXPECT_EQ(bar.status, 0);

@@ -19,18 +19,23 @@ for f in bin/qxlog bin/qxlog-cli share/qxlog/帮助.mht share/qxlog/Help.mht \
          share/mime/packages/$app_id.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg lib/udev/rules.d/70-qxlog.rules \
          share/man/man1/qxlog.1.gz share/man/man1/qxlog-cli.1.gz \
-         share/man/en/man1/qxlog-cli.1.gz share/doc/qxlog/README.md \
+         share/man/zh_CN/man1/qxlog-cli.1.gz share/man/zh_CN/man1/qxlog.1.gz share/doc/qxlog/README.md \
          share/doc/qxlog/copyright share/doc/qxlog/changelog.gz \
          share/doc/qxlog/examples/qxlog-collect.service \
          share/doc/qxlog/examples/qxlog-collect.timer; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
-for page in man1/qxlog man1/qxlog-cli en/man1/qxlog-cli; do
-    # grep reads the whole page: with -q it would stop at the match and zcat, still writing,
-    # would die of SIGPIPE, which pipefail counts as a failure.
-    zcat "$prefix/share/man/$page.1.gz" | grep -c '^\.SH NAME' >/dev/null ||
+# man1 is what man shows in the C locale: the English pages; zh_CN/man1 the Chinese ones.
+# grep reads each page to its end (-c, not -q): stopping at the match would leave zcat to die
+# of SIGPIPE, which pipefail counts as a failure.
+for page in man1/qxlog man1/qxlog-cli zh_CN/man1/qxlog zh_CN/man1/qxlog-cli; do
+    zcat "$prefix/share/man/$page.1.gz" | grep -c '^\.TH ' >/dev/null ||
         fail "$page.1.gz is no man page"
 done
+zcat "$prefix/share/man/man1/qxlog-cli.1.gz" | grep -c '^\.SH NAME' >/dev/null ||
+    fail "man1/qxlog-cli.1.gz is not the English page"
+zcat "$prefix/share/man/zh_CN/man1/qxlog-cli.1.gz" | grep -c '^\.SH 名称' >/dev/null ||
+    fail "zh_CN/man1/qxlog-cli.1.gz is not the Chinese page"
 for size in 16 24 32 48 64 128 256; do
     png=$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png
     [ -f "$png" ] || fail "no ${size}x${size} icon"

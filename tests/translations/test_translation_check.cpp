@@ -68,6 +68,23 @@ TEST_F(TranslationCheckTest, ReportsWhatIsMissingOrBroken) {
     EXPECT_EQ(problems.find("旧的"), std::string::npos) << problems;
 }
 
+// qxlog-cli's help and command summaries follow the language too.
+TEST_F(TranslationCheckTest, HelpWrittenInEnglishOnlyFails) {
+    const std::string problems = Check(
+        "std::string AHelp() { return FormatHelp(\"Usage: qxlog-cli a\\n\" \"more\"); }\n"
+        "const CliCommand k[] = {{\"a\", \"does a\", {AHelp}, RunA},\n"
+        "    {kName, \"does b\", {BHelp}, RunB},\n"
+        "    {\"c\", TrNoop(\"做 c\"), {CHelp}, RunC}};\n"
+        "auto h = FormatHelp(Tr(\"用法: qxlog-cli c\"), x); auto n = Run(\"a\", \"b\", {x}, y);",
+        "{\"做 c\", \"does c\"},\n{\"用法: qxlog-cli c\", \"Usage: qxlog-cli c\"},");
+    for (const char* expected :
+         {"a.cpp:1: \"Usage: qxlog-cli a\\nmore\" is qxlog-cli help",
+          "a.cpp:2: \"does a\" is qxlog-cli help", "a.cpp:3: \"does b\" is qxlog-cli help"})
+        EXPECT_NE(problems.find(expected), std::string::npos) << expected << "\n" << problems;
+    EXPECT_EQ(problems.find("a.cpp:4"), std::string::npos) << problems;
+    EXPECT_EQ(problems.find("a.cpp:5"), std::string::npos) << problems;
+}
+
 TEST_F(TranslationCheckTest, CountsAndContextsNeedTheirOwnEntries) {
     const std::string problems = Check(
         "auto a = TrN(\"%d 天\", n); auto b = Tr(\"%d 月\"); auto c = TrN(\"%d 年\", n);\n"

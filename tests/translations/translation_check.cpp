@@ -170,6 +170,23 @@ Mark MarkBefore(const std::vector<Token>& t, size_t first) {
     return Mark::kNone;
 }
 
+// qxlog-cli's help is shown in the chosen language like every other text: a literal that is a
+// help format (FormatHelp("...")) or a command's summary in a command table
+// ({"name", "summary", {NameHelp}, RunName}) must be a marked Chinese text.
+bool IsUntranslatedHelp(const std::vector<Token>& t, size_t first, size_t last) {
+    auto punct = [&](size_t k, char c) {
+        return k < t.size() && t[k].kind == Token::kPunct && t[k].text[0] == c;
+    };
+    if (first >= 2 && punct(first - 1, '(') && t[first - 2].kind == Token::kName &&
+        t[first - 2].text == "FormatHelp")
+        return true;
+    return first >= 2 && punct(first - 1, ',') &&
+           (t[first - 2].kind == Token::kString || t[first - 2].kind == Token::kName) &&
+           punct(last + 1, ',') && punct(last + 2, '{') && last + 3 < t.size() &&
+           t[last + 3].kind == Token::kName && t[last + 3].text.ends_with("Help") &&
+           punct(last + 4, '}');
+}
+
 std::string Where(const fs::path& file, int line) {
     return file.string() + ":" + std::to_string(line) + ": ";
 }
@@ -625,6 +642,12 @@ Problems CheckTranslations(const std::vector<fs::path>& sourceDirs,
             const size_t first = i;
             const std::string text = run(i);
             const Mark mark = MarkBefore(t, first);
+            if (mark == Mark::kNone && !HasChinese(text) && IsUntranslatedHelp(t, first, i)) {
+                p.lines.push_back(Where(file, t[first].line) + Excerpt(text, 0, 0) +
+                                  " is qxlog-cli help in English only: write it in Chinese in "
+                                  "Tr() or TrNoop(), its English in the catalogue");
+                continue;
+            }
             if (mark == Mark::kNone && HasChinese(text)) {
                 p.lines.push_back(Where(file, t[first].line) + Quoted(text) +
                                   " is not marked for translation (Tr, tr or NoTr)");

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/model/language.h"
+#include "core/model/text_util.h"
+
 namespace qx {
 
 bool QueryOptions::Takes(std::string_view option) {
@@ -15,7 +18,7 @@ bool QueryOptions::Take(std::string_view option, const std::string& value, std::
     if (option == "--last-days") {
         const auto n = ParseQueryCount(value, 1, kMaxQueryDays, &ignored);
         if (!n) {
-            *problem = "--last-days needs a whole number from 1 to 300";
+            *problem = Tr("--last-days 需要 1 到 300 的整数");
             return false;
         }
         query_.mode = QueryMode::LastDays;
@@ -24,7 +27,7 @@ bool QueryOptions::Take(std::string_view option, const std::string& value, std::
     } else if (option == "--last-months") {
         const auto n = ParseQueryCount(value, 1, kMaxQueryMonths, &ignored);
         if (!n) {
-            *problem = "--last-months needs a whole number from 1 to 30";
+            *problem = Tr("--last-months 需要 1 到 30 的整数");
             return false;
         }
         query_.mode = QueryMode::LastMonths;
@@ -33,12 +36,13 @@ bool QueryOptions::Take(std::string_view option, const std::string& value, std::
     } else if (option == "--from" || option == "--to") {
         const auto date = ParseQueryDate(value);
         if (!date) {
-            *problem = std::string(option) + " needs a date YYYY-MM-DD, not '" + value + "'";
+            *problem = StrFormat(Tr("%s 需要日期 YYYY-MM-DD, 而不是 '%s'"),
+                                 std::string(option).c_str(), value.c_str());
             return false;
         }
         (option == "--from" ? from_ : to_) = date;
     } else {
-        *problem = "unknown option " + std::string(option);
+        *problem = StrFormat(Tr("不认识的选项 %s"), std::string(option).c_str());
         return false;
     }
     return true;
@@ -49,7 +53,7 @@ std::optional<QueryRequest> QueryOptions::Request(std::string* problem) const {
     int windows = windows_;
     if (from_ || to_) {
         if (!from_ || !to_) {
-            *problem = "--from and --to go together";
+            *problem = Tr("--from 和 --to 要一起用");
             return std::nullopt;
         }
         query.mode = QueryMode::DateRange;
@@ -58,7 +62,7 @@ std::optional<QueryRequest> QueryOptions::Request(std::string* problem) const {
         ++windows;
     }
     if (windows > 1) {
-        *problem = "choose one of --last-days, --last-months or --from/--to";
+        *problem = Tr("只能选 --last-days、--last-months 或 --from/--to 之一");
         return std::nullopt;
     }
     return query;

@@ -38,6 +38,7 @@
 #include "gui/browser/library_view.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/app_pictures.h"
+#include "gui/common/elided_label.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 #include "gui/device/device_monitor.h"
@@ -336,11 +337,10 @@ void CMainFrame::CreateCentralArea() {
     row->setSpacing(6);
     captionPicture_ = new QLabel(captionBar_);
     captionPicture_->setFixedSize(16, 16);
-    captionText_ = new QLabel(captionBar_);
+    // The record browser's query line is long in English and with long names: it ends in "…"
+    // where the window is narrower (the whole line in its tool tip) and never widens the window.
+    captionText_ = new CElidedLabel(captionBar_);
     captionText_->setObjectName(QStringLiteral("captionText"));
-    // The record browser's query line is long in English: it goes on on a second line
-    // rather than being cut where the window is narrower.
-    captionText_->setWordWrap(true);
     row->addWidget(captionPicture_);
     row->addWidget(captionText_, 1);
     column->addWidget(captionBar_);
@@ -616,13 +616,13 @@ void CMainFrame::SwitchView(int index) {
 }
 
 QString CMainFrame::CaptionText() const {
-    return captionText_->text();
+    return captionText_->FullText();
 }
 
 void CMainFrame::RefreshCaption() {
     QWidget* view = View(currentView_);
-    captionText_->setText(CaptionBarText(currentView_, view ? view->windowTitle() : QString(),
-                                         currentView_ == kRecordView && recordUnsaved_));
+    captionText_->SetFullText(CaptionBarText(currentView_, view ? view->windowTitle() : QString(),
+                                             currentView_ == kRecordView && recordUnsaved_));
     documentTitle_ =
         DocumentTitle(currentView_, recordLoaded_,
                       historyLabel_.isEmpty() ? recordPath_ : historyLabel_, recordUnsaved_);

@@ -54,6 +54,8 @@ class QToolButton;
 
 namespace qx {
 
+class CElidedLabel;
+
 class CQX420View;
 
 class AppSettings;
@@ -325,7 +327,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     QToolBar* toolBar_ = nullptr;
     QFrame* captionBar_ = nullptr;
     QLabel* captionPicture_ = nullptr;
-    QLabel* captionText_ = nullptr;
+    CElidedLabel* captionText_ = nullptr;
     QDockWidget* navigationDock_ = nullptr;
     std::array<QToolButton*, kViewCount> navigationButtons_{};
     QLabel* paneIcon_ = nullptr;

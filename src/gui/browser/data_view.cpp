@@ -236,8 +236,7 @@ void CDataView::SetupLists() {
     // The titles of the export's parameter sheet.
     paramList_->SetColumns({QString::fromUtf8(Tr("记录的参数")), QString::fromUtf8(Tr("内容"))},
                            {110, 160});
-    paramList_->setColumnWidth(0, std::max(paramList_->columnWidth(0),
-                                           HeaderTextWidth(*paramList_->horizontalHeader(), 0)));
+    paramList_->FitColumn(0);
 }
 
 QRadioButton* CDataView::ArrangementRadio(int arrangement) const {

@@ -42,6 +42,11 @@ void CMyListCtrl::SetColumns(const QStringList& titles, const QList<int>& widths
     for (int c = 0; c < titles.size(); ++c) {
         if (c < widths.size()) setColumnWidth(c, widths[c]);
     }
+    designedFirstWidth_ = firstColumnWidth_ = widths.isEmpty() ? -1 : widths[0];
+    // The stretched last column ends at the list's right edge however narrow the list is, so
+    // that a value too long for it ends in "…" instead of running past the edge.
+    if (horizontalHeader()->stretchLastSection() && columnCount() > 0)
+        setColumnWidth(columnCount() - 1, horizontalHeader()->minimumSectionSize());
 }
 
 QStringList CMyListCtrl::ColumnTitles() const {
@@ -77,9 +82,10 @@ QString CMyListCtrl::Text(int row, int column) const {
 void CMyListCtrl::FitColumn(int column) {
     if (column < 0 || column >= columnCount()) return;
     // A cell's text is inset by the focus frame's margin and one pixel on each side; the grid
-    // line takes one more.
+    // line takes one more, and one more the fraction of a pixel that whole-pixel advances leave
+    // out (the view elides a text wider than its room by less than a pixel).
     const int cellMargin =
-        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
     const QFontMetrics cells(font());
     int need = 0;
     for (int r = 0; r < rowCount(); ++r)
@@ -90,7 +96,29 @@ void CMyListCtrl::FitColumn(int column) {
             2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
         need = std::max(need, header->fontMetrics().horizontalAdvance(title->text()) + titleMargin);
     }
+    if (column == 0) {
+        firstColumnWidth_ = std::max(need, firstColumnWidth_);
+        ApplyFirstColumnWidth();
+        return;
+    }
     if (need > columnWidth(column)) setColumnWidth(column, need);
+}
+
+void CMyListCtrl::resizeEvent(QResizeEvent* event) {
+    QTableWidget::resizeEvent(event);
+    ApplyFirstColumnWidth();
+}
+
+void CMyListCtrl::ApplyFirstColumnWidth() {
+    if (firstColumnWidth_ < 0 || columnCount() < 2 || !horizontalHeader()->stretchLastSection())
+        return;
+    // As designed while the list holds that and a narrow value column; a label that widened
+    // the column gives way first.
+    const int width = viewport()->width();
+    const int room = std::max(
+        std::min(designedFirstWidth_, width - 2 * horizontalHeader()->minimumSectionSize()),
+        2 * width / 3);
+    setColumnWidth(0, std::min(firstColumnWidth_, room));
 }
 
 void SetupParamList(CMyListCtrl& list, const QString& firstColumnTitle) {

@@ -28,7 +28,19 @@ class CMyListCtrl : public QTableWidget {
     // The text of a cell; empty outside the list.
     QString Text(int row, int column) const;
     // Widens a column to its title and its widest cell when they do not fit; never narrows it.
+    // In a list with a stretched last column, a first column widened beyond its designed width
+    // leaves the others at least a third of the list, however narrow the list becomes: a
+    // longer text ends in "…".
     void FitColumn(int column);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    // The first column's width as set, which a narrow list may show narrower.
+    void ApplyFirstColumnWidth();
+    int firstColumnWidth_ = -1;
+    int designedFirstWidth_ = -1;
 };
 
 // Makes `list` a parameter list: the columns `firstColumnTitle` (160 pixels) and "内容"

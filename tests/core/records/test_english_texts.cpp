@@ -102,7 +102,7 @@ TEST(EnglishTexts, ExportsParameterRowsAndMessages) {
     }
 
     EXPECT_EQ(ExportSucceededMessage("/d/a.xlsx"), "File: /d/a.xlsx\nExported successfully.");
-    EXPECT_EQ(OpenFailedMessage("/d/a.QXRec"), "File: /d/a.QXRec\nCannot be opened.");
+    EXPECT_EQ(OpenFailedMessage("/d/a.QXRec"), "File: /d/a.QXRec\ncannot be opened.");
     EXPECT_EQ(RecordingDurationText(100, 5, 1), "8 h 20 min ");
     ParamProfile profile;
     std::string problem;

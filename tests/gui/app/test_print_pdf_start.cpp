@@ -44,10 +44,10 @@ TEST(PrintPdfOptions, ReadWithTheQueryOfTheExport) {
     fails({"r.QXRec", "--report", "list"}, "go with --print-pdf");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--report", "table"},
           "list, chart, summary or compare");
-    fails({"--print-pdf", "a.pdf", "r.QXRec", "--from", "2017-03-10"}, "go together");
-    fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "0"}, "from 1 to 300");
-    fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "2", "--last-months", "1"},
-          "choose one");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--from", "2017-03-10"},
+          "要一起用");  // the query options speak the language
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "0"}, "1 到 300");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "2", "--last-months", "1"}, "只能选");
     fails({"r.QXRec", "--print-pdf"}, "needs a value");
 }
 
@@ -199,7 +199,7 @@ TEST_F(PrintPdfStart, TheProgramWritesWithoutADisplay) {
     EXPECT_TRUE(err.contains(QStringLiteral("none.QXRec"))) << err.toStdString();
     EXPECT_EQ(CountPdfPages(pdf), pages);  // the earlier PDF stays
     EXPECT_EQ(run({"--print-pdf", pdf, record, "--last-days", "x"}, &err), 2);
-    EXPECT_TRUE(err.contains(QStringLiteral("--last-days needs a whole number")));
+    EXPECT_TRUE(err.contains(QStringLiteral("--last-days 需要 1 到 300 的整数")));
 }
 
 TEST(PrintPdfOptions, CompareNamesInstrumentsOfALibrary) {

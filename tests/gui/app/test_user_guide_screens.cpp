@@ -1,5 +1,6 @@
-// The pictures of the user guide (guide_*.png under $QX_SCREENSHOT_DIR, copied to
-// docs/screenshots by "./dev screenshots"): what a new user does, step by step, on simulated
+// The pictures of the user guide (guide_*.png of the English window, guide_zh_*.png of the
+// Chinese one, under $QX_SCREENSHOT_DIR, copied to docs/screenshots by "./dev screenshots"):
+// what a new user does, step by step, in both languages, on simulated
 // instruments with the clocks fixed, so that the pictures come out the same on every run. Each
 // step also checks what the user would see go wrong in its picture.
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "core/records/trend_ranges.h"
 #include "frame_fixture.h"
@@ -27,6 +29,7 @@
 #include "gui/chart/trend_wave.h"
 #include "gui/common/my_list_ctrl.h"
 #include "gui/common/screenshot_util.h"
+#include "gui/common/text_fit.h"
 #include "gui/device/qx420_view.h"
 #include "gui/device/set_param_dlg.h"
 #include "gui/print/sel_print_dlg.h"
@@ -81,8 +84,28 @@ QString RowText(const CMyListCtrl& list, const QString& label) {
     return QStringLiteral("(no row %1)").arg(label);
 }
 
-class UserGuide : public FrameTest {
+class UserGuide : public FrameTest, public ::testing::WithParamInterface<Language> {
   protected:
+    void SetUp() override {
+        if (!English()) return;
+        english_.emplace();
+        ASSERT_TRUE(english_->Loaded());
+    }
+    void TearDown() override {
+        FrameTest::TearDown();
+        english_.reset();
+    }
+    bool English() const { return GetParam() == Language::kEnglish; }
+    // The text of the language the window speaks.
+    QString InLanguage(const QString& zh, const QString& en) const { return English() ? en : zh; }
+    // guide_NAME.png in English, guide_zh_NAME.png in Chinese.
+    QString PictureName(const QString& name) const {
+        return English()
+                   ? name
+                   : QString(name).replace(QStringLiteral("guide_"), QStringLiteral("guide_zh_"));
+    }
+    std::optional<ScopedEnglish> english_;
+
     // The main window at the guide's size on one simulated instrument of a model, whose
     // recording of kRecordedDays is still running.
     void Start(InstrumentTypeId model) {
@@ -132,7 +155,7 @@ class UserGuide : public FrameTest {
     // The picture of the whole window, saved and handed back for checks.
     QImage Shot(const QString& name) {
         const QImage image = frame->grab().toImage();
-        SaveScreenshot(image, name);
+        SaveScreenshot(image, PictureName(name));
         return image;
     }
 
@@ -157,7 +180,7 @@ class UserGuide : public FrameTest {
     InstrumentSimulator* sim = nullptr;
 };
 
-TEST_F(UserGuide, ConnectedInstrumentAndItsSettings) {
+TEST_P(UserGuide, ConnectedInstrumentAndItsSettings) {
     Start(2);
     ConnectAndSettle();
     EXPECT_EQ(frame->CurrentView(), kDevicePanelView);
@@ -165,9 +188,11 @@ TEST_F(UserGuide, ConnectedInstrumentAndItsSettings) {
         << frame->ConnectionPaneText().toStdString();
     EXPECT_TRUE(frame->State().liveValid);
     CQX420View& panel = *frame->DevicePanel();
-    EXPECT_EQ(RowText(panel.ParamList(ParamListKind::kSet), QStringLiteral("采样间隔")),
+    EXPECT_EQ(RowText(panel.ParamList(ParamListKind::kSet),
+                      InLanguage(QStringLiteral("采样间隔"), QStringLiteral("Recording interval"))),
               QStringLiteral("5 min"));
-    EXPECT_EQ(RowText(panel.ParamList(ParamListKind::kRecorded), QStringLiteral("实际记录数")),
+    EXPECT_EQ(RowText(panel.ParamList(ParamListKind::kRecorded),
+                      InLanguage(QStringLiteral("实际记录数"), QStringLiteral("Samples recorded"))),
               QString::number(kRecordedSamples));
     Shot(QStringLiteral("guide_device_panel.png"));
 
@@ -182,7 +207,7 @@ TEST_F(UserGuide, ConnectedInstrumentAndItsSettings) {
         Settle();
         auto* clock = edit->findChild<QLineEdit*>(QStringLiteral("clock"));
         EXPECT_TRUE(clock && clock->text() == QStringLiteral("2024-05-20 15:00:00"));
-        SaveScreenshot(*edit, QStringLiteral("guide_set_params.png"));
+        SaveScreenshot(*edit, PictureName(QStringLiteral("guide_set_params.png")));
         edit->reject();
         return int(QDialog::Rejected);
     });
@@ -193,7 +218,7 @@ TEST_F(UserGuide, ConnectedInstrumentAndItsSettings) {
         EXPECT_NE(report.at(0), 1) << "a parameter page was written";
 }
 
-TEST_F(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
+TEST_P(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
     Start(2);
     ConnectAndSettle();
 
@@ -209,7 +234,7 @@ TEST_F(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
         QPainter painter(&shot);
         painter.drawPixmap(popup.pos() - frame->mapToGlobal(QPoint(0, 0)), popup.grab());
         painter.end();
-        SaveScreenshot(shot, QStringLiteral("guide_download.png"));
+        SaveScreenshot(shot, PictureName(QStringLiteral("guide_download.png")));
     };
     Download(QStringLiteral("office.QXRec"));
     onPause = nullptr;
@@ -222,7 +247,8 @@ TEST_F(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
     EXPECT_EQ(view.MatchedCount(), total);
     EXPECT_EQ(view.SampleList()->model()->rowCount(), total);
     TickSeries(3);
-    EXPECT_TRUE(frame->CaptionText().contains(QStringLiteral("总记录数:%1").arg(total)));
+    EXPECT_TRUE(frame->CaptionText().contains(
+        InLanguage(QStringLiteral("总记录数:%1"), QStringLiteral("Total samples: %1")).arg(total)));
     ExpectMovingCurves(Shot(QStringLiteral("guide_record_browser.png")), 3);
 
     // The last three days: the samples the instrument took since this time three days ago.
@@ -237,8 +263,10 @@ TEST_F(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
         recent += s.time >= kNow - 3 * 86400 && s.time <= kNow ? 1 : 0;
     EXPECT_EQ(view.MatchedCount(), recent);
     EXPECT_EQ(view.SampleList()->model()->rowCount(), recent);
-    EXPECT_TRUE(frame->CaptionText().contains(QStringLiteral("向前3天")));
-    EXPECT_TRUE(frame->CaptionText().contains(QStringLiteral("记录数:%1").arg(recent)));
+    EXPECT_TRUE(frame->CaptionText().contains(
+        InLanguage(QStringLiteral("向前3天"), QStringLiteral("last 3 days"))));
+    EXPECT_TRUE(frame->CaptionText().contains(
+        InLanguage(QStringLiteral("记录数:%1"), QStringLiteral("%1 selected")).arg(recent)));
     ExpectMovingCurves(Shot(QStringLiteral("guide_query_last_days.png")), 3);
 
     // The preview of the chart page.
@@ -260,7 +288,7 @@ TEST_F(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
         widget->fitInView();
         Settle();
         pages = widget->pageCount();
-        SaveScreenshot(*preview, QStringLiteral("guide_print_preview.png"));
+        SaveScreenshot(*preview, PictureName(QStringLiteral("guide_print_preview.png")));
         preview->reject();
         return int(QDialog::Rejected);
     });
@@ -270,7 +298,7 @@ TEST_F(UserGuide, DownloadedDaysInTheBrowserQueryAndPrintPreview) {
     EXPECT_EQ(view.PrintChoice(), CSelPrintDlg::kCurve);
 }
 
-TEST_F(UserGuide, GasLoggerChartAlone) {
+TEST_P(UserGuide, GasLoggerChartAlone) {
     Start(8);
     ConnectAndSettle();
     Download(QStringLiteral("meeting-room.QXRec"));
@@ -285,7 +313,7 @@ TEST_F(UserGuide, GasLoggerChartAlone) {
     ExpectMovingCurves(Shot(QStringLiteral("guide_record_browser_co2.png")), 4);
 }
 
-TEST_F(UserGuide, HelpDocument) {
+TEST_P(UserGuide, HelpDocument) {
     Start(2);
     ConnectAndSettle();
     frame->NavigationButton(kHelpView)->click();
@@ -295,6 +323,11 @@ TEST_F(UserGuide, HelpDocument) {
     EXPECT_FALSE(frame->HelpView()->toPlainText().isEmpty());
     Shot(QStringLiteral("guide_help.png"));
 }
+
+INSTANTIATE_TEST_SUITE_P(, UserGuide, ::testing::Values(Language::kEnglish, Language::kChinese),
+                         [](const auto& info) {
+                             return info.param == Language::kEnglish ? "English" : "Chinese";
+                         });
 
 }  // namespace
 }  // namespace qx::test

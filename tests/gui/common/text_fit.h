@@ -9,8 +9,10 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabBar>
+#include <QTableView>
 #include <QTranslator>
 #include <QWidget>
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "core/model/language.h"
+#include "gui/common/elided_label.h"
 
 namespace qx::test {
 
@@ -44,6 +47,63 @@ class ScopedEnglish {
     bool loaded_ = false;
 };
 
+// The column titles and the values of the rows in sight of a table that are cut. A text in a
+// column narrower than it ends in "…" (the view elides it): that is cut only where the view has
+// the room to show every column whole. A text clipped by the edge of the view, without "…", is
+// cut where nothing scrolls it into sight: in a list whose last column takes the rest of its
+// width, or in a table without a horizontal scroll bar.
+template <typename Report>
+void ReportCutCells(const QTableView& view, Report& report, int slack) {
+    const QHeaderView* header = view.horizontalHeader();
+    const QAbstractItemModel* model = view.model();
+    if (!model || header->isHidden()) return;
+    const int room = view.viewport()->width();
+    const bool scrolls = view.horizontalScrollBar()->isVisible();
+    const bool fitsWidth = header->stretchLastSection();
+    const int titleMargin =
+        2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    // The cell's text is inset by the focus frame's margin and a pixel each side, the grid line
+    // takes one; one more for the fraction of a pixel that whole-pixel advances leave out.
+    const int cellMargin =
+        2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1) + 2;
+    const int firstRow = std::max(view.rowAt(0), 0);
+    int lastRow = view.rowAt(view.viewport()->height() - 1);
+    if (lastRow < 0) lastRow = model->rowCount() - 1;
+
+    struct Text {
+        QString text;
+        int column;
+        int need;
+    };
+    std::vector<Text> texts;
+    std::vector<int> columnNeed(static_cast<size_t>(model->columnCount()), 0);
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (header->isSectionHidden(c)) continue;
+        const QString title = model->headerData(c, Qt::Horizontal).toString();
+        texts.push_back({title, c, header->fontMetrics().horizontalAdvance(title) + titleMargin});
+        for (int r = firstRow; r <= lastRow && r < model->rowCount(); ++r) {
+            const QString value = model->index(r, c).data().toString();
+            texts.push_back({value, c, view.fontMetrics().horizontalAdvance(value) + cellMargin});
+        }
+    }
+    int allNeed = 0;
+    for (const Text& t : texts)
+        columnNeed[static_cast<size_t>(t.column)] =
+            std::max(columnNeed[static_cast<size_t>(t.column)], t.need);
+    for (int need : columnNeed)
+        allNeed += need;
+    for (const Text& t : texts) {
+        const int x = header->sectionViewportPosition(t.column);
+        const int width = header->sectionSize(t.column);
+        const int shown = std::min(x + width, room) - std::max(x, 0);
+        // A view elides a text that is wider than its cell by a single pixel.
+        if (shown <= 0 || t.need <= shown) continue;
+        const bool elided = width < t.need && view.textElideMode() != Qt::ElideNone;
+        if (elided ? allNeed <= room : (fitsWidth || !scrolls))
+            report(view, t.text, t.need + slack, shown);
+    }
+}
+
 // One line per visible control under root whose text is wider than the control:
 // "QLabel 'Interval:' needs 52 px, has 40". Labels that wrap their words are left out.
 inline std::vector<std::string> CutTexts(QWidget& root, int slack = 1) {
@@ -53,10 +113,18 @@ inline std::vector<std::string> CutTexts(QWidget& root, int slack = 1) {
         cut.push_back(std::string(w.metaObject()->className()) + " '" + text.toStdString() +
                       "' needs " + std::to_string(need) + " px, has " + std::to_string(have));
     };
+    // A window's title, beside the title bar's buttons (some 100 px in any common theme).
+    if (root.isWindow())
+        report(root, root.windowTitle(),
+               root.fontMetrics().horizontalAdvance(root.windowTitle()) + 100, root.width());
     const auto widgets = root.findChildren<QWidget*>();
     for (QWidget* w : widgets) {
         if (!w->isVisibleTo(&root) || w->width() <= 0) continue;
-        if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (auto* elided = qobject_cast<CElidedLabel*>(w)) {
+            // Shortened on purpose, with "…": what it shows must fit.
+            report(*w, elided->text(), elided->fontMetrics().horizontalAdvance(elided->text()),
+                   elided->contentsRect().width());
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
             if (!label->wordWrap() && label->pixmap().isNull())
                 report(*w, label->text(), label->sizeHint().width(), label->width());
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
@@ -76,19 +144,21 @@ inline std::vector<std::string> CutTexts(QWidget& root, int slack = 1) {
                 combo->sizeHint().width() - longest + combo->fontMetrics().horizontalAdvance(shown),
                 combo->width());
         } else if (auto* header = qobject_cast<QHeaderView*>(w)) {
-            const int margin =
-                2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-            for (int i = 0; i < header->count(); ++i) {
-                if (header->isSectionHidden(i) || header->sectionSize(i) <= 0) continue;
-                const QString title =
-                    header->model()
-                        ? header->model()->headerData(i, header->orientation()).toString()
-                        : QString();
-                // A vertical header's titles run across its width.
-                report(*w, title, header->fontMetrics().horizontalAdvance(title) + margin,
-                       header->orientation() == Qt::Horizontal ? header->sectionSize(i)
-                                                               : header->width());
+            if (header->orientation() == Qt::Vertical) {
+                const int margin =
+                    2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+                for (int i = 0; i < header->count(); ++i) {
+                    if (header->isSectionHidden(i) || header->sectionSize(i) <= 0) continue;
+                    const QString title =
+                        header->model() ? header->model()->headerData(i, Qt::Vertical).toString()
+                                        : QString();
+                    // A vertical header's titles run across its width.
+                    report(*w, title, header->fontMetrics().horizontalAdvance(title) + margin,
+                           header->width());
+                }
             }
+        } else if (auto* view = qobject_cast<QTableView*>(w)) {
+            ReportCutCells(*view, report, slack);
         } else if (auto* tabs = qobject_cast<QTabBar*>(w)) {
             for (int i = 0; i < tabs->count(); ++i)
                 report(*w, tabs->tabText(i),

@@ -134,7 +134,7 @@ TEST(DeviceLanguages, ProfileMessageInEnglish) {
     dialog.LoadProfile();
     ASSERT_EQ(prompter.fileRequests.size(), 1u);
     EXPECT_EQ(prompter.fileRequests[0].title, "Load Settings Profile");
-    EXPECT_EQ(prompter.LastMessage(), "File: /nonexistent/qx-profile.ini\nCannot be opened.");
+    EXPECT_EQ(prompter.LastMessage(), "File: /nonexistent/qx-profile.ini cannot be opened.");
 }
 
 }  // namespace

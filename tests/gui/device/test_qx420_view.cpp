@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,23 @@ TEST(DevicePanelView, ParamListsPerModel) {
     EXPECT_EQ(set.ColumnTitles(), (QStringList{"设置的参数", "内容"}));
     EXPECT_EQ(recorded.ColumnTitles(), (QStringList{"记录的参数", "内容"}));
     EXPECT_EQ(set.columnWidth(0), 160);
-    EXPECT_EQ(set.columnWidth(1), 200);
+    // The value column takes the rest of a list and ends at its edge, however narrow the list
+    // is: a long value ends in "…" instead of running past the edge; a long label leaves the
+    // value a third of the list.
+    CMyListCtrl list;
+    SetupParamList(list, QStringLiteral("设置的参数"));
+    list.SetRows({{QStringLiteral("Formaldehyde alarm at the high limit, with more words"),
+                   QStringLiteral("2024-05-18 12:06:37")}});
+    list.FitColumn(0);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    for (int width : {600, 361, 359, 250}) {
+        list.resize(width, 200);
+        QCoreApplication::processEvents();
+        const int room = list.viewport()->width();
+        EXPECT_EQ(list.columnWidth(0) + list.columnWidth(1), room) << width;
+        EXPECT_GE(list.columnWidth(1), room / 3) << width;
+    }
     EXPECT_EQ(set.rowCount(), 0);
     EXPECT_TRUE(set.showGrid());
     EXPECT_EQ(set.selectionBehavior(), QAbstractItemView::SelectRows);
