@@ -10,6 +10,7 @@
 #include "cli_command.h"
 #include "cli_help.h"
 #include "collect_command.h"
+#include "monitor_command.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_list_rows.h"
@@ -256,6 +257,7 @@ const CliCommand kCommands[] = {
      {DownloadHelp},
      RunDownload},
     {"collect", kCollectSummary, {CollectHelp}, RunCollect},
+    {"monitor", kMonitorSummary, {MonitorHelp}, RunMonitor},
 };
 
 }  // namespace

@@ -1,0 +1,653 @@
+#include "monitor_command.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "cli_help.h"
+#include "console_instrument.h"
+#include "core/library/library_identity.h"
+#include "core/library/library_location.h"
+#include "core/library/library_texts.h"
+#include "core/library/live_recording.h"
+#include "core/link/instrument_messages.h"
+#include "core/model/language.h"
+#include "core/model/local_time.h"
+#include "core/model/text_util.h"
+#include "core/records/derived_series.h"
+#include "core/records/number_text.h"
+#include "core/records/record_set.h"
+#include "core/records/record_statistics.h"
+#include "core/records/sample_decoding.h"
+#include "every_instrument.h"
+
+extern char** environ;
+
+namespace qx::cli {
+namespace {
+
+constexpr const char* kName = "monitor";
+constexpr const char* kStarted = TrNoop("%s: 开始监测 %s");
+constexpr const char* kUnplugged = TrNoop("%s: %s 已拔出, 记录中断");
+constexpr const char* kBack = TrNoop("%s: %s 已重新连接");
+constexpr const char* kNoSettings = TrNoop("%s: %s 不能读入参数, 不监测");
+constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限值 %s");
+constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
+constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
+constexpr const char* kCommandStillRunning = TrNoop("报警命令仍在运行: %s");
+constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
+constexpr const char* kNotWritten = TrNoop("监测已停止, 但有读数未能写入记录库.");
+constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
+
+// Scans for instruments that came back (or, with --all, new ones) every round while one is
+// missing, else this often.
+constexpr int64_t kRescanSeconds = 30;
+constexpr int64_t kMaxEvery = 24 * 3600;
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, "qxlog-cli %s: %s\n(see qxlog-cli %s --help)\n", kName, problem.c_str(),
+                 kName);
+    return kExitUsage;
+}
+
+std::string TimeText(int64_t t) {
+    return FormatLocalTime(t, kTimeFormat);
+}
+
+// "10", "10s", "5m", "1h": 1 s to 24 h, as the settings hold an interval (up to 255 s, then
+// whole minutes, then whole hours).
+std::optional<int64_t> ParseEvery(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0 || digits > 6) return std::nullopt;
+    const std::string unit = text.substr(digits);
+    const int64_t n = std::stoll(text.substr(0, digits));
+    int64_t factor = 0;
+    if (unit.empty() || unit == "s") factor = 1;
+    if (unit == "m" || unit == "min") factor = 60;
+    if (unit == "h") factor = 3600;
+    if (factor == 0 || n * factor > kMaxEvery || !IsLiveInterval(n * factor)) return std::nullopt;
+    return n * factor;
+}
+
+// A limit given on the command line: CHANNEL=LOW,HIGH with either side left empty.
+struct GivenLimit {
+    std::string channel;  // a language-neutral id
+    SeriesLimits limits;
+};
+
+std::optional<double> ParseNumber(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    const std::string s(text);
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(s.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+bool ParseGivenLimit(const std::string& text, GivenLimit& out, std::string& problem) {
+    static constexpr std::array<const char*, 10> kIds = {
+        "temp", "hum", "dew", "density", "pressure", "diffpressure", "sound", "flow", "co2",
+        "hcho"};
+    const size_t eq = text.find('=');
+    const size_t comma = text.rfind(',');
+    if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
+        problem = "--limit needs CHANNEL=LOW,HIGH, not '" + text + "'";
+        return false;
+    }
+    out.channel = text.substr(0, eq);
+    for (char& c : out.channel)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (std::find(kIds.begin(), kIds.end(), out.channel) == kIds.end()) {
+        problem = "--limit: no channel '" + text.substr(0, eq) +
+                  "' (temp, hum, dew, density, pressure, diffpressure, sound, flow, co2, hcho)";
+        return false;
+    }
+    const std::string_view low = std::string_view(text).substr(eq + 1, comma - eq - 1);
+    const std::string_view high = std::string_view(text).substr(comma + 1);
+    if (!low.empty()) out.limits.low = ParseNumber(low);
+    if (!high.empty()) out.limits.high = ParseNumber(high);
+    if ((!low.empty() && !out.limits.low) || (!high.empty() && !out.limits.high) ||
+        (low.empty() && high.empty())) {
+        problem = "--limit " + out.channel + " needs a number for LOW, HIGH or both, not '" +
+                  text.substr(eq + 1) + "'";
+        return false;
+    }
+    if (out.limits.low && out.limits.high && *out.limits.low > *out.limits.high) {
+        problem = "--limit " + out.channel + ": LOW is above HIGH";
+        return false;
+    }
+    return true;
+}
+
+struct MonitorRequest {
+    bool all = false;
+    int64_t every = 10;
+    std::string library;
+    std::string onAlarm;
+    std::vector<GivenLimit> limits;
+};
+
+enum class Side { kInside, kBelow, kAbove };
+
+// One channel's excursion as it stands.
+struct ChannelAlarm {
+    Side side = Side::kInside;
+    double limit = 0;
+};
+
+// An instrument being monitored.
+struct Watched {
+    std::unique_ptr<ConsoleInstrument> instrument;  // null while it is unplugged
+    std::string path;
+    std::string title;  // "QX450:A0815"
+    ParamBlock settings;
+    RecordUnits units;
+    std::array<std::optional<SeriesLimits>, kSeriesCount> limits{};
+    std::array<ChannelAlarm, kSeriesCount> alarms{};
+    LiveReadings pending;
+    int64_t lastTime = INT64_MIN;  // the time of the last reading taken
+};
+
+// A running alarm command.
+struct AlarmCommand {
+    pid_t pid = 0;
+    std::string instrument, channel, event;
+};
+
+class Monitor {
+  public:
+    Monitor(const CliOptions& options, const MonitorRequest& request, const MonitorSeams& seams,
+            RecordLibrary& library)
+        : options_(options), request_(request), seams_(seams), library_(library) {}
+
+    int Run();
+
+  private:
+    void Scan(bool first);
+    bool Open(const std::string& path, InstrumentTypeId type, Watched& into);
+    void Read(Watched& w, int64_t time);
+    void CheckAlarms(Watched& w, const uint8_t* sample, int64_t time);
+    void RunAlarmCommand(const Watched& w, int series, bool start, double value,
+                         const ChannelAlarm& alarm, int64_t time);
+    void ReapCommands(bool wait);
+    bool Flush(Watched& w);
+
+    const CliOptions& options_;
+    const MonitorRequest& request_;
+    const MonitorSeams& seams_;
+    RecordLibrary& library_;
+    std::vector<Watched> watched_;
+    std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
+    std::vector<AlarmCommand> commands_;
+    int64_t lastScan_ = 0;
+    bool writeFailed_ = false;  // the last write failed: reported once until one succeeds
+    bool fatal_ = false;        // the library cannot be written at all
+};
+
+bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into) {
+    auto instrument = std::make_unique<ConsoleInstrument>(options_);
+    instrument->ui.holdWarnings = true;
+    instrument->ui.infoStream = nullptr;
+    instrument->session.link.Enumerate();
+    if (!ConnectTo(*instrument, path)) return false;
+    ReportProtocol& protocol = instrument->session.protocol;
+    ParamBlock settings;
+    if (!protocol.ReadStatus() || !instrument->session.state.live.HasSetParams() ||
+        !protocol.ReadParamBlock(ParamSource::kSetParams, settings))
+        return false;
+    into.instrument = std::move(instrument);
+    into.path = path;
+    into.settings = settings;
+    into.pending.instrument = InstrumentKeyOf(settings, type);
+    into.pending.name = Trim(Utf16ToUtf8(settings.Name()));
+    into.pending.settings = settings;
+    into.pending.interval = static_cast<uint32_t>(request_.every);
+    into.title = InstrumentName(into.pending.instrument);
+    into.units = RecordUnitsOf(settings.UnitByte(), type);
+    const AlarmLimits own = AlarmLimitsOf(settings, type);
+    for (const int s : SeriesList(type)) {
+        const auto given = std::find_if(
+            request_.limits.begin(), request_.limits.end(),
+            [&](const GivenLimit& g) { return g.channel == into.units.ids[static_cast<size_t>(s)]; });
+        if (given != request_.limits.end()) {
+            into.limits[static_cast<size_t>(s)] = given->limits;
+        } else if (std::optional<SeriesLimits> l = AlarmLinesOf(own, type, s)) {
+            // The instrument's limits as its values are shown.
+            const int decimals = CellDecimals(s, into.units);
+            if (l->low) l->low = ShownValue(*l->low, decimals);
+            if (l->high) l->high = ShownValue(*l->high, decimals);
+            into.limits[static_cast<size_t>(s)] = l;
+        }
+    }
+    return true;
+}
+
+void Monitor::Scan(bool first) {
+    ConsoleInstrument scanner(options_);
+    InstrumentLink& link = scanner.session.link;
+    link.Enumerate();
+    const std::vector<std::string> names = link.CandidateNames();
+    const std::vector<uint32_t> indexes = link.CandidateIndexes();
+    if (first && !request_.all) {
+        // The one instrument --device names, else the last one.
+        if (names.empty()) return;
+        if (options_.device >= static_cast<int>(names.size())) {
+            PrintDeviceOutOfRange(options_.device, names.size());
+            return;
+        }
+        const size_t i = options_.device >= 0 ? static_cast<size_t>(options_.device)
+                                              : names.size() - 1;
+        const std::string path = link.DevicePathOf(indexes[i]);
+        Watched w;
+        if (!Open(path, ModelFromProductString(names[i]), w)) {
+            std::fprintf(stderr, "%s\n",
+                         StrFormat(Tr(kNoSettings), TimeText(seams_.now()).c_str(), path.c_str())
+                             .c_str());
+            refused_.push_back(path);
+            return;
+        }
+        std::printf("%s\n", StrFormat(Tr(kStarted), TimeText(seams_.now()).c_str(),
+                                      w.title.c_str())
+                                .c_str());
+        watched_.push_back(std::move(w));
+        return;
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string path = link.DevicePathOf(indexes[i]);
+        const auto held = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& w) {
+            return w.instrument && w.path == path;
+        });
+        if (held != watched_.end() ||
+            std::find(refused_.begin(), refused_.end(), path) != refused_.end())
+            continue;
+        Watched w;
+        if (!Open(path, ModelFromProductString(names[i]), w)) continue;  // tried again later
+        const std::string now = TimeText(seams_.now());
+        // An instrument that returns continues where it was, whatever path it has now.
+        const auto known = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& x) {
+            return !x.instrument && x.pending.instrument == w.pending.instrument;
+        });
+        if (known != watched_.end()) {
+            w.alarms = known->alarms;
+            w.lastTime = known->lastTime;
+            *known = std::move(w);
+            std::printf("%s\n", StrFormat(Tr(kBack), now.c_str(), known->title.c_str()).c_str());
+        } else if (request_.all || first) {
+            std::printf("%s\n", StrFormat(Tr(kStarted), now.c_str(), w.title.c_str()).c_str());
+            watched_.push_back(std::move(w));
+        }
+    }
+    std::fflush(stdout);
+}
+
+void Monitor::Read(Watched& w, int64_t time) {
+    ReportProtocol& protocol = w.instrument->session.protocol;
+    if (!protocol.ReadStatus()) {
+        std::printf("%s\n",
+                    StrFormat(Tr(kUnplugged), TimeText(time).c_str(), w.title.c_str()).c_str());
+        std::fflush(stdout);
+        Flush(w);
+        w.instrument.reset();
+        return;
+    }
+    if (time <= w.lastTime) return;  // this time of the grid has its reading
+    w.lastTime = time;
+    const InstrumentTypeId type = w.pending.instrument.model;
+    const size_t at = w.pending.samples.size();
+    AppendLiveSample(w.instrument->session.state.live, type, w.pending.samples);
+    w.pending.times.push_back(time);
+    CheckAlarms(w, w.pending.samples.data() + at, time);
+    if (static_cast<int>(w.pending.times.size()) >= kMonitorFlushReadings ||
+        time - w.pending.times.front() >= kMonitorFlushSeconds)
+        Flush(w);
+}
+
+void Monitor::CheckAlarms(Watched& w, const uint8_t* sample, int64_t time) {
+    const InstrumentTypeId type = w.pending.instrument.model;
+    SampleRow row;
+    DecodeSamples(sample, 1, type, w.settings, &row);
+    const SeriesValues values = ComputeSeries(row, w.units);
+    for (const int s : SeriesList(type)) {
+        const auto& limits = w.limits[static_cast<size_t>(s)];
+        const float raw = values[static_cast<size_t>(s)];
+        if (!limits || !std::isfinite(raw)) continue;  // no value: the excursion stands
+        const double shown = ShownValue(raw, CellDecimals(s, w.units));
+        ChannelAlarm now;
+        if (IsAboveLimit(shown, *limits)) now = {Side::kAbove, *limits->high};
+        if (IsBelowLimit(shown, *limits)) now = {Side::kBelow, *limits->low};
+        ChannelAlarm& was = w.alarms[static_cast<size_t>(s)];
+        if (now.side == was.side) continue;
+        if (was.side != Side::kInside) RunAlarmCommand(w, s, false, shown, was, time);
+        if (now.side != Side::kInside) RunAlarmCommand(w, s, true, shown, now, time);
+        was = now;
+    }
+}
+
+void Monitor::RunAlarmCommand(const Watched& w, int series, bool start, double value,
+                              const ChannelAlarm& alarm, int64_t time) {
+    const size_t s = static_cast<size_t>(series);
+    const int decimals = CellDecimals(series, w.units);
+    const std::string valueText = LimitFigureText(value, decimals);
+    const std::string limitText = LimitFigureText(alarm.limit, decimals);
+    const std::string channel = SeriesTitle(series, w.units);
+    std::printf("%s\n", StrFormat(Tr(start ? kExcursionStarts : kExcursionEnds),
+                                  TimeText(time).c_str(), w.title.c_str(), channel.c_str(),
+                                  valueText.c_str(), limitText.c_str())
+                            .c_str());
+    std::fflush(stdout);
+    if (request_.onAlarm.empty()) return;
+
+    std::vector<std::string> env;
+    for (char** e = environ; e && *e; ++e) {
+        if (std::strncmp(*e, "QXLOG_", 6) != 0) env.emplace_back(*e);
+    }
+    const InstrumentKey& key = w.pending.instrument;
+    env.push_back(std::string("QXLOG_EVENT=") + (start ? "start" : "end"));
+    env.push_back("QXLOG_INSTRUMENT=" + w.title);
+    env.push_back("QXLOG_MODEL=" + ModelName(key.model));
+    env.push_back("QXLOG_NUMBER=" + key.number);
+    env.push_back("QXLOG_NAME=" + w.pending.name);
+    env.push_back(std::string("QXLOG_CHANNEL=") + w.units.ids[s]);
+    env.push_back("QXLOG_CHANNEL_TITLE=" + channel);
+    env.push_back(std::string("QXLOG_UNIT=") + w.units.units[s]);
+    env.push_back("QXLOG_VALUE=" + valueText);
+    env.push_back("QXLOG_LIMIT=" + limitText);
+    env.push_back(std::string("QXLOG_SIDE=") + (alarm.side == Side::kAbove ? "high" : "low"));
+    env.push_back("QXLOG_TIME=" + TimeText(time));
+    env.push_back("QXLOG_EPOCH=" + std::to_string(time));
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string command = request_.onAlarm;
+    char sh[] = "/bin/sh", dashC[] = "-c";
+    char* argv[] = {sh, dashC, command.data(), nullptr};
+
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execve(sh, argv, envp.data());
+        _exit(127);
+    }
+    if (pid < 0) {
+        std::fprintf(stderr, "%s\n",
+                     StrFormat(Tr(kCommandFailed), w.title.c_str(), w.units.ids[s],
+                               start ? "start" : "end", std::strerror(errno))
+                         .c_str());
+        return;
+    }
+    commands_.push_back({pid, w.title, w.units.ids[s], start ? "start" : "end"});
+}
+
+void Monitor::ReapCommands(bool wait) {
+    // Waiting at the end: up to 10 s for commands still running.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!commands_.empty()) {
+        for (auto c = commands_.begin(); c != commands_.end();) {
+            int status = 0;
+            const pid_t done = waitpid(c->pid, &status, WNOHANG);
+            if (done == 0) {
+                ++c;
+                continue;
+            }
+            std::string why;
+            if (done < 0) {
+                why = std::strerror(errno);
+            } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+                why = StrFormat("exit status %d", WEXITSTATUS(status));
+            } else if (WIFSIGNALED(status)) {
+                why = StrFormat("signal %d", WTERMSIG(status));
+            }
+            if (!why.empty()) {
+                std::fprintf(stderr, "%s\n",
+                             StrFormat(Tr(kCommandFailed), c->instrument.c_str(),
+                                       c->channel.c_str(), c->event.c_str(), why.c_str())
+                                 .c_str());
+                std::fflush(stderr);
+            }
+            c = commands_.erase(c);
+        }
+        if (!wait || commands_.empty()) return;
+        if (std::chrono::steady_clock::now() > deadline) {
+            for (const AlarmCommand& c : commands_)
+                std::fprintf(stderr, "%s\n",
+                             StrFormat(Tr(kCommandStillRunning), c.instrument.c_str()).c_str());
+            return;
+        }
+        usleep(10000);
+    }
+}
+
+bool Monitor::Flush(Watched& w) {
+    if (w.pending.times.empty()) return true;
+    LiveAddResult result;
+    if (!library_.AddLive(w.pending, result)) {
+        // The readings stay pending and are tried again with the next ones.
+        const LibraryError& error = library_.Error();
+        if (!writeFailed_) {
+            std::fprintf(stderr, "%s\n",
+                         LibraryErrorMessage(library_.Location(), error).c_str());
+            if (!error.detail.empty()) std::fprintf(stderr, "%s\n", error.detail.c_str());
+        }
+        writeFailed_ = true;
+        if (error.fault == LibraryFault::kDamaged || error.fault == LibraryFault::kNewer ||
+            error.fault == LibraryFault::kNotLibrary || error.fault == LibraryFault::kUnsupported)
+            fatal_ = true;
+        return false;
+    }
+    writeFailed_ = false;
+    w.pending.Clear();
+    return true;
+}
+
+int Monitor::Run() {
+    Scan(true);
+    if (watched_.empty()) {
+        std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
+        return kExitFailure;
+    }
+    lastScan_ = seams_.now();
+    int64_t next = seams_.now();
+    next -= next % request_.every;
+    while (!seams_.stopRequested() && !fatal_) {
+        const int64_t now = seams_.now();
+        if (now < next) {
+            seams_.pauseUntil(next);
+            continue;
+        }
+        // A reading per interval; rounds missed (the PC slept) leave a gap.
+        const int64_t time = now - now % request_.every;
+        next = time + request_.every;
+        const bool missing = std::any_of(watched_.begin(), watched_.end(),
+                                         [](const Watched& w) { return !w.instrument; });
+        if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
+            Scan(false);
+            lastScan_ = now;
+        }
+        for (Watched& w : watched_) {
+            if (w.instrument) Read(w, time);
+        }
+        ReapCommands(false);
+    }
+    bool written = true;
+    for (Watched& w : watched_)
+        written = Flush(w) && written;
+    ReapCommands(true);
+    std::printf("%s\n", Tr(written ? kStopped : kNotWritten));
+    return written && !fatal_ ? kExitOk : kExitFailure;
+}
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int) {
+    stopSignal = 1;
+}
+
+}  // namespace
+
+int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
+                   const MonitorSeams& seams) {
+    CliOptions options = given;
+    MonitorRequest request;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string problem;
+        switch (TakeInstrumentChoice(args, i, options, request.all, problem)) {
+            case ChoiceArgument::kTaken:
+                continue;
+            case ChoiceArgument::kBad:
+                return Usage(problem);
+            case ChoiceArgument::kOther:
+                break;
+        }
+        const std::string& a = args[i];
+        if (a != "--every" && a != "--library" && a != "--on-alarm" && a != "--limit")
+            return Usage("unexpected argument " + a);
+        if (i + 1 >= args.size()) return Usage(a + " needs a value");
+        const std::string& v = args[++i];
+        if (a == "--every") {
+            const std::optional<int64_t> every = ParseEvery(v);
+            if (!every) {
+                return Usage("--every needs 1s to 24h: up to 255s, then whole minutes or hours "
+                             "(such as 10s, 5m, 1h), not " +
+                             v);
+            }
+            request.every = *every;
+        } else if (a == "--library") {
+            request.library = v;
+        } else if (a == "--on-alarm") {
+            if (Trim(v).empty()) return Usage("--on-alarm needs a command");
+            request.onAlarm = v;
+        } else {
+            GivenLimit limit;
+            if (!ParseGivenLimit(v, limit, problem)) return Usage(problem);
+            request.limits.push_back(limit);
+        }
+    }
+    OpenedLibrary opened = OpenLibrary(
+        request.library.empty() ? DefaultLibraryLocation() : request.library, LibraryOpen::kCreate);
+    if (!opened.library) {
+        std::fprintf(stderr, "%s\n", opened.message.c_str());
+        if (!opened.error.detail.empty()) std::fprintf(stderr, "%s\n", opened.error.detail.c_str());
+        return kExitFailure;
+    }
+    Monitor monitor(options, request, seams, *opened.library);
+    return monitor.Run();
+}
+
+int RunMonitor(const CliOptions& options, std::span<const std::string> args) {
+    // No SA_RESTART: the signal cuts the pause short.
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    MonitorSeams seams;
+    seams.now = [] { return static_cast<int64_t>(std::time(nullptr)); };
+    seams.stopRequested = [] { return stopSignal != 0; };
+    seams.pauseUntil = [](int64_t until) {
+        const auto wake = std::chrono::system_clock::from_time_t(static_cast<std::time_t>(until));
+        const auto left = wake - std::chrono::system_clock::now();
+        if (left <= std::chrono::nanoseconds(0) || stopSignal) return;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        timespec pause{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        nanosleep(&pause, nullptr);  // EINTR on a signal
+    };
+    return RunMonitorWith(options, args, seams);
+}
+
+std::string MonitorHelp() {
+    return FormatHelp(
+        "Usage: qxlog-cli [--simulate MODELS] monitor [--all | --device N]\n"
+        "                 [--every DURATION] [--library FILE] [--limit CHANNEL=LOW,HIGH]...\n"
+        "                 [--on-alarm COMMAND]\n"
+        "\n"
+        "Watches rooms all the time: reads the live values of the instrument (the last\n"
+        "one attached, or the one --device names), or with --all of every attached\n"
+        "instrument, once per interval, and adds them to the record library as the\n"
+        "instrument's live recording. The library lists it, reads it into an\n"
+        "instrument's history and compares it like a downloaded recording.\n"
+        "\n"
+        "A live recording holds one instrument's readings of one day (local time) with\n"
+        "one interval and one set of settings (units and limits, read from the\n"
+        "instrument when it is picked up); its readings are timed by this computer's\n"
+        "clock on the interval's grid (multiples of it since 1970). A time that the\n"
+        "library already holds for the instrument (a downloaded sample, a reading\n"
+        "written before) keeps what it holds. Readings are written when %d are\n"
+        "waiting or the oldest has waited %d s, when the instrument is unplugged and\n"
+        "at the end, so a process killed outright loses at most those.\n"
+        "\n"
+        "An instrument that is unplugged is noted (%s); its\n"
+        "live recording has a gap until it returns and is picked up again\n"
+        "(%s). With --all an instrument plugged in later is\n"
+        "picked up within %d s. SIGTERM or SIGINT stops the monitor at once with every\n"
+        "reading written (%s).\n"
+        "\n"
+        "Alarms: a reading outside a limit (a value equal to a limit is inside) starts\n"
+        "an excursion of that channel, the first reading inside again ends it, and each\n"
+        "is printed (%s). The limits are the\n"
+        "instrument's own, or those given with --limit. With --on-alarm, COMMAND runs\n"
+        "through /bin/sh once at the start and once at the end of each excursion, while\n"
+        "monitoring goes on, with these environment variables:\n"
+        "  QXLOG_EVENT        start or end\n"
+        "  QXLOG_INSTRUMENT   MODEL:NUMBER, as the library names it\n"
+        "  QXLOG_MODEL, QXLOG_NUMBER, QXLOG_NAME (the measurement name)\n"
+        "  QXLOG_CHANNEL      the channel's id (temp, hum, co2, ...)\n"
+        "  QXLOG_CHANNEL_TITLE  the channel's name and unit, as the sample list shows it\n"
+        "  QXLOG_VALUE, QXLOG_UNIT  the reading, as the sample list shows it\n"
+        "  QXLOG_LIMIT        the limit it crossed; QXLOG_SIDE high or low\n"
+        "  QXLOG_TIME         the reading's local time YYYY-MM-DD HH:MM:SS;\n"
+        "                     QXLOG_EPOCH the same in seconds since 1970\n"
+        "A command that fails is reported (%s) and\n"
+        "monitoring goes on. A reading without a value (a dew point at 0 %%RH) and an\n"
+        "unplugged instrument neither start nor end an excursion.\n"
+        "\n"
+        "Options:\n"
+        "  --all              every attached instrument, and those plugged in later\n"
+        "  --device N         the instrument N (0, 1, ...) of those attached\n"
+        "  --every DURATION   the interval: seconds, or with s, m or h (10s, 5m, 1h);\n"
+        "                     1 s to 24 h: up to 255 s, then whole minutes or hours;\n"
+        "                     default 10 s\n"
+        "  --library FILE     the record library; default\n"
+        "                     %s\n"
+        "  --limit CHANNEL=LOW,HIGH  limits of a channel instead of the instrument's,\n"
+        "                     by its id (temp, hum, dew, density, pressure,\n"
+        "                     diffpressure, sound, flow, co2, hcho), in its unit; leave\n"
+        "                     LOW or HIGH empty for none; may be repeated\n"
+        "  --on-alarm COMMAND run COMMAND at the start and the end of each excursion\n"
+        "\n"
+        "Exit status:\n"
+        "  0  stopped by a signal with every reading written\n"
+        "  1  no instrument, the library cannot be opened, or readings could not be\n"
+        "     written (%s)\n"
+        "  2  a missing or wrong argument",
+        kMonitorFlushReadings, static_cast<int>(kMonitorFlushSeconds),
+        Quoted(StrFormat(Tr(kUnplugged), "2026-01-05 08:00:00", "QX450:A0815")).c_str(),
+        Quoted(StrFormat(Tr(kBack), "2026-01-05 08:12:30", "QX450:A0815")).c_str(),
+        static_cast<int>(kRescanSeconds), Quoted(Tr(kStopped)).c_str(),
+        Quoted(StrFormat(Tr(kExcursionStarts), "2026-01-05 09:00:00", "QX450:A0815",
+                         StrFormat("%s(%s)", Tr("温度"), "℃").c_str(), "25.3", "25"))
+            .c_str(),
+        Quoted(StrFormat(Tr(kCommandFailed), "QX450:A0815", "temp", "start", "exit status 1"))
+            .c_str(),
+        DefaultLibraryLocation().c_str(), Quoted(Tr(kNotWritten)).c_str());
+}
+
+}  // namespace qx::cli
