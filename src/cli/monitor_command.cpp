@@ -7,13 +7,14 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -104,8 +105,8 @@ std::optional<double> ParseNumber(std::string_view text) {
 
 bool ParseGivenLimit(const std::string& text, GivenLimit& out, std::string& problem) {
     static constexpr std::array<const char*, 10> kIds = {
-        "temp", "hum", "dew", "density", "pressure", "diffpressure", "sound", "flow", "co2",
-        "hcho"};
+        "temp",         "hum",   "dew",  "density", "pressure",
+        "diffpressure", "sound", "flow", "co2",     "hcho"};
     const size_t eq = text.find('=');
     const size_t comma = text.rfind(',');
     if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
@@ -168,8 +169,9 @@ struct Watched {
 
 // A running alarm command.
 struct AlarmCommand {
-    pid_t pid = 0;
+    pid_t pid = 0;  // 0: waiting for the one before it
     std::string instrument, channel, event;
+    std::vector<std::string> env;
 };
 
 class Monitor {
@@ -188,6 +190,7 @@ class Monitor {
     void RunAlarmCommand(const Watched& w, int series, bool start, double value,
                          const ChannelAlarm& alarm, int64_t time);
     void ReapCommands(bool wait);
+    void CommandFailed(const AlarmCommand& c, const std::string& why);
     bool Flush(Watched& w);
 
     const CliOptions& options_;
@@ -196,7 +199,7 @@ class Monitor {
     RecordLibrary& library_;
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
-    std::vector<AlarmCommand> commands_;
+    std::deque<AlarmCommand> commands_;
     int64_t lastScan_ = 0;
     bool writeFailed_ = false;  // the last write failed: reported once until one succeeds
     bool fatal_ = false;        // the library cannot be written at all
@@ -224,9 +227,10 @@ bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into
     into.units = RecordUnitsOf(settings.UnitByte(), type);
     const AlarmLimits own = AlarmLimitsOf(settings, type);
     for (const int s : SeriesList(type)) {
-        const auto given = std::find_if(
-            request_.limits.begin(), request_.limits.end(),
-            [&](const GivenLimit& g) { return g.channel == into.units.ids[static_cast<size_t>(s)]; });
+        const auto given =
+            std::find_if(request_.limits.begin(), request_.limits.end(), [&](const GivenLimit& g) {
+                return g.channel == into.units.ids[static_cast<size_t>(s)];
+            });
         if (given != request_.limits.end()) {
             into.limits[static_cast<size_t>(s)] = given->limits;
         } else if (std::optional<SeriesLimits> l = AlarmLinesOf(own, type, s)) {
@@ -253,20 +257,20 @@ void Monitor::Scan(bool first) {
             PrintDeviceOutOfRange(options_.device, names.size());
             return;
         }
-        const size_t i = options_.device >= 0 ? static_cast<size_t>(options_.device)
-                                              : names.size() - 1;
+        const size_t i =
+            options_.device >= 0 ? static_cast<size_t>(options_.device) : names.size() - 1;
         const std::string path = link.DevicePathOf(indexes[i]);
         Watched w;
         if (!Open(path, ModelFromProductString(names[i]), w)) {
-            std::fprintf(stderr, "%s\n",
-                         StrFormat(Tr(kNoSettings), TimeText(seams_.now()).c_str(), path.c_str())
-                             .c_str());
+            std::fprintf(
+                stderr, "%s\n",
+                StrFormat(Tr(kNoSettings), TimeText(seams_.now()).c_str(), path.c_str()).c_str());
             refused_.push_back(path);
             return;
         }
-        std::printf("%s\n", StrFormat(Tr(kStarted), TimeText(seams_.now()).c_str(),
-                                      w.title.c_str())
-                                .c_str());
+        std::printf(
+            "%s\n",
+            StrFormat(Tr(kStarted), TimeText(seams_.now()).c_str(), w.title.c_str()).c_str());
         watched_.push_back(std::move(w));
         return;
     }
@@ -348,24 +352,28 @@ void Monitor::RunAlarmCommand(const Watched& w, int series, bool start, double v
     const std::string valueText = LimitFigureText(value, decimals);
     const std::string limitText = LimitFigureText(alarm.limit, decimals);
     const std::string channel = SeriesTitle(series, w.units);
-    std::printf("%s\n", StrFormat(Tr(start ? kExcursionStarts : kExcursionEnds),
-                                  TimeText(time).c_str(), w.title.c_str(), channel.c_str(),
-                                  valueText.c_str(), limitText.c_str())
-                            .c_str());
+    std::printf("%s\n",
+                StrFormat(Tr(start ? kExcursionStarts : kExcursionEnds), TimeText(time).c_str(),
+                          w.title.c_str(), channel.c_str(), valueText.c_str(), limitText.c_str())
+                    .c_str());
     std::fflush(stdout);
     if (request_.onAlarm.empty()) return;
 
-    std::vector<std::string> env;
+    AlarmCommand command;
+    command.instrument = w.title;
+    command.channel = w.units.ids[s];
+    command.event = start ? "start" : "end";
+    std::vector<std::string>& env = command.env;
     for (char** e = environ; e && *e; ++e) {
         if (std::strncmp(*e, "QXLOG_", 6) != 0) env.emplace_back(*e);
     }
     const InstrumentKey& key = w.pending.instrument;
-    env.push_back(std::string("QXLOG_EVENT=") + (start ? "start" : "end"));
+    env.push_back("QXLOG_EVENT=" + command.event);
     env.push_back("QXLOG_INSTRUMENT=" + w.title);
     env.push_back("QXLOG_MODEL=" + ModelName(key.model));
     env.push_back("QXLOG_NUMBER=" + key.number);
     env.push_back("QXLOG_NAME=" + w.pending.name);
-    env.push_back(std::string("QXLOG_CHANNEL=") + w.units.ids[s]);
+    env.push_back("QXLOG_CHANNEL=" + command.channel);
     env.push_back("QXLOG_CHANNEL_TITLE=" + channel);
     env.push_back(std::string("QXLOG_UNIT=") + w.units.units[s]);
     env.push_back("QXLOG_VALUE=" + valueText);
@@ -373,66 +381,68 @@ void Monitor::RunAlarmCommand(const Watched& w, int series, bool start, double v
     env.push_back(std::string("QXLOG_SIDE=") + (alarm.side == Side::kAbove ? "high" : "low"));
     env.push_back("QXLOG_TIME=" + TimeText(time));
     env.push_back("QXLOG_EPOCH=" + std::to_string(time));
-    std::vector<char*> envp;
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string command = request_.onAlarm;
-    char sh[] = "/bin/sh", dashC[] = "-c";
-    char* argv[] = {sh, dashC, command.data(), nullptr};
-
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execve(sh, argv, envp.data());
-        _exit(127);
-    }
-    if (pid < 0) {
-        std::fprintf(stderr, "%s\n",
-                     StrFormat(Tr(kCommandFailed), w.title.c_str(), w.units.ids[s],
-                               start ? "start" : "end", std::strerror(errno))
-                         .c_str());
-        return;
-    }
-    commands_.push_back({pid, w.title, w.units.ids[s], start ? "start" : "end"});
+    commands_.push_back(std::move(command));
+    ReapCommands(false);
 }
 
+void Monitor::CommandFailed(const AlarmCommand& c, const std::string& why) {
+    std::fprintf(stderr, "%s\n",
+                 StrFormat(Tr(kCommandFailed), c.instrument.c_str(), c.channel.c_str(),
+                           c.event.c_str(), why.c_str())
+                     .c_str());
+    std::fflush(stderr);
+}
+
+// The commands run one after the other in the order of their events, while monitoring goes on:
+// the first of the queue is running, the next starts once it has ended.
 void Monitor::ReapCommands(bool wait) {
-    // Waiting at the end: up to 10 s for commands still running.
+    // Waiting at the end: up to 10 s for the commands still to run.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!commands_.empty()) {
-        for (auto c = commands_.begin(); c != commands_.end();) {
-            int status = 0;
-            const pid_t done = waitpid(c->pid, &status, WNOHANG);
-            if (done == 0) {
-                ++c;
+        AlarmCommand& c = commands_.front();
+        if (c.pid == 0) {
+            std::vector<char*> envp;
+            for (std::string& e : c.env)
+                envp.push_back(e.data());
+            envp.push_back(nullptr);
+            std::string command = request_.onAlarm;
+            char sh[] = "/bin/sh", dashC[] = "-c";
+            char* argv[] = {sh, dashC, command.data(), nullptr};
+            std::fflush(nullptr);
+            c.pid = fork();
+            if (c.pid == 0) {
+                execve(sh, argv, envp.data());
+                _exit(127);
+            }
+            if (c.pid < 0) {
+                CommandFailed(c, std::strerror(errno));
+                commands_.pop_front();
                 continue;
             }
-            std::string why;
-            if (done < 0) {
-                why = std::strerror(errno);
-            } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-                why = StrFormat("exit status %d", WEXITSTATUS(status));
-            } else if (WIFSIGNALED(status)) {
-                why = StrFormat("signal %d", WTERMSIG(status));
-            }
-            if (!why.empty()) {
-                std::fprintf(stderr, "%s\n",
-                             StrFormat(Tr(kCommandFailed), c->instrument.c_str(),
-                                       c->channel.c_str(), c->event.c_str(), why.c_str())
-                                 .c_str());
-                std::fflush(stderr);
-            }
-            c = commands_.erase(c);
         }
-        if (!wait || commands_.empty()) return;
-        if (std::chrono::steady_clock::now() > deadline) {
-            for (const AlarmCommand& c : commands_)
-                std::fprintf(stderr, "%s\n",
-                             StrFormat(Tr(kCommandStillRunning), c.instrument.c_str()).c_str());
-            return;
+        int status = 0;
+        const pid_t done = waitpid(c.pid, &status, WNOHANG);
+        if (done == 0) {
+            if (!wait) return;
+            if (std::chrono::steady_clock::now() > deadline) {
+                for (const AlarmCommand& left : commands_) {
+                    std::fprintf(
+                        stderr, "%s\n",
+                        StrFormat(Tr(kCommandStillRunning), left.instrument.c_str()).c_str());
+                }
+                return;
+            }
+            usleep(10000);
+            continue;
         }
-        usleep(10000);
+        if (done < 0) {
+            CommandFailed(c, std::strerror(errno));
+        } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+            CommandFailed(c, StrFormat("exit status %d", WEXITSTATUS(status)));
+        } else if (WIFSIGNALED(status)) {
+            CommandFailed(c, StrFormat("signal %d", WTERMSIG(status)));
+        }
+        commands_.pop_front();
     }
 }
 
@@ -443,8 +453,7 @@ bool Monitor::Flush(Watched& w) {
         // The readings stay pending and are tried again with the next ones.
         const LibraryError& error = library_.Error();
         if (!writeFailed_) {
-            std::fprintf(stderr, "%s\n",
-                         LibraryErrorMessage(library_.Location(), error).c_str());
+            std::fprintf(stderr, "%s\n", LibraryErrorMessage(library_.Location(), error).c_str());
             if (!error.detail.empty()) std::fprintf(stderr, "%s\n", error.detail.c_str());
         }
         writeFailed_ = true;
@@ -525,9 +534,10 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
         if (a == "--every") {
             const std::optional<int64_t> every = ParseEvery(v);
             if (!every) {
-                return Usage("--every needs 1s to 24h: up to 255s, then whole minutes or hours "
-                             "(such as 10s, 5m, 1h), not " +
-                             v);
+                return Usage(
+                    "--every needs 1s to 24h: up to 255s, then whole minutes or hours "
+                    "(such as 10s, 5m, 1h), not " +
+                    v);
             }
             request.every = *every;
         } else if (a == "--library") {
@@ -605,7 +615,8 @@ std::string MonitorHelp() {
         "is printed (%s). The limits are the\n"
         "instrument's own, or those given with --limit. With --on-alarm, COMMAND runs\n"
         "through /bin/sh once at the start and once at the end of each excursion, while\n"
-        "monitoring goes on, with these environment variables:\n"
+        "monitoring goes on; the commands run one after the other in the order of\n"
+        "their events, each with these environment variables:\n"
         "  QXLOG_EVENT        start or end\n"
         "  QXLOG_INSTRUMENT   MODEL:NUMBER, as the library names it\n"
         "  QXLOG_MODEL, QXLOG_NUMBER, QXLOG_NAME (the measurement name)\n"

@@ -10,7 +10,6 @@
 #include "cli_command.h"
 #include "cli_help.h"
 #include "collect_command.h"
-#include "monitor_command.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_list_rows.h"
@@ -25,6 +24,7 @@
 #include "core/records/statistics_sheet.h"
 #include "core/records/workbook_export.h"
 #include "download_command.h"
+#include "monitor_command.h"
 #include "stats_command.h"
 
 namespace qx::cli {

@@ -52,8 +52,8 @@ void AppendLiveSample(const LiveStatus& status, InstrumentTypeId type, std::vect
     out.resize(before + static_cast<size_t>(DecodedSampleSize(type)));
 }
 
-RecordingKey LiveRecordingKey(const ParamBlock& settings, InstrumentTypeId type,
-                              uint32_t interval, int64_t time) {
+RecordingKey LiveRecordingKey(const ParamBlock& settings, InstrumentTypeId type, uint32_t interval,
+                              int64_t time) {
     RecordingKey key = RecordingKeyOf(settings, type);
     std::tm local{};
     const std::time_t t = static_cast<std::time_t>(time);
@@ -74,8 +74,9 @@ RecordHeader LiveRecordingHeader(const ParamBlock& settings, InstrumentTypeId ty
     params.SetU32(param::kStartTime, static_cast<uint32_t>(key.start));
     const uint32_t v = key.interval;
     const bool seconds = v <= 255, minutes = !seconds && v % 60 == 0 && v / 60 <= 255;
-    params.SetU8(param::kIntervalValue,
-                 static_cast<uint8_t>(seconds ? v : minutes ? v / 60 : v / 3600));
+    params.SetU8(param::kIntervalValue, static_cast<uint8_t>(seconds   ? v
+                                                             : minutes ? v / 60
+                                                                       : v / 3600));
     params.SetU8(param::kIntervalUnit, seconds ? 0 : minutes ? 1 : 2);
     RecordHeader header;
     header.SetU32(RecordHeader::kMagicOffset, Model(type).fileMagic);

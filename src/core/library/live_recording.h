@@ -40,8 +40,8 @@ void AppendLiveSample(const LiveStatus& status, InstrumentTypeId type, std::vect
 
 // The key of the live recording holding a reading at `time` of an instrument with these
 // settings, read every `interval` seconds.
-RecordingKey LiveRecordingKey(const ParamBlock& settings, InstrumentTypeId type,
-                              uint32_t interval, int64_t time);
+RecordingKey LiveRecordingKey(const ParamBlock& settings, InstrumentTypeId type, uint32_t interval,
+                              int64_t time);
 bool IsLiveRecording(const RecordingKey& key);
 // The header a live recording keeps: the settings with the live recording's start and
 // interval, fetched at `last`.
