@@ -586,8 +586,8 @@ int RunMonitor(const CliOptions& options, std::span<const std::string> args) {
 std::string MonitorHelp() {
     return FormatHelp(
         "Usage: qxlog-cli [--simulate MODELS] monitor [--all | --device N]\n"
-        "                 [--every DURATION] [--library FILE] [--limit CHANNEL=LOW,HIGH]...\n"
-        "                 [--on-alarm COMMAND]\n"
+        "                 [--every DURATION] [--library FILE]\n"
+        "                 [--limit CHANNEL=LOW,HIGH]... [--on-alarm COMMAND]\n"
         "\n"
         "Watches rooms all the time: reads the live values of the instrument (the last\n"
         "one attached, or the one --device names), or with --all of every attached\n"
@@ -604,19 +604,24 @@ std::string MonitorHelp() {
         "waiting or the oldest has waited %d s, when the instrument is unplugged and\n"
         "at the end, so a process killed outright loses at most those.\n"
         "\n"
-        "An instrument that is unplugged is noted (%s); its\n"
-        "live recording has a gap until it returns and is picked up again\n"
-        "(%s). With --all an instrument plugged in later is\n"
-        "picked up within %d s. SIGTERM or SIGINT stops the monitor at once with every\n"
-        "reading written (%s).\n"
+        "An instrument that is unplugged is noted, as in\n"
+        "%s;\n"
+        "its live recording has a gap until it returns and is picked up again, as in\n"
+        "%s.\n"
+        "With --all an instrument plugged in later is picked up within %d s. SIGTERM or\n"
+        "SIGINT stops the monitor at once with every reading written, as it says in\n"
+        "%s\n"
         "\n"
         "Alarms: a reading outside a limit (a value equal to a limit is inside) starts\n"
         "an excursion of that channel, the first reading inside again ends it, and each\n"
-        "is printed (%s). The limits are the\n"
-        "instrument's own, or those given with --limit. With --on-alarm, COMMAND runs\n"
+        "is printed on a line such as\n"
+        "%s.\n"
+        "The limits are the instrument's own, or those given with --limit. With\n"
+        "--on-alarm, COMMAND runs\n"
         "through /bin/sh once at the start and once at the end of each excursion, while\n"
         "monitoring goes on; the commands run one after the other in the order of\n"
-        "their events, each with these environment variables:\n"
+        "their events, each with these\n"
+        "environment variables:\n"
         "  QXLOG_EVENT        start or end\n"
         "  QXLOG_INSTRUMENT   MODEL:NUMBER, as the library names it\n"
         "  QXLOG_MODEL, QXLOG_NUMBER, QXLOG_NAME (the measurement name)\n"
@@ -626,8 +631,9 @@ std::string MonitorHelp() {
         "  QXLOG_LIMIT        the limit it crossed; QXLOG_SIDE high or low\n"
         "  QXLOG_TIME         the reading's local time YYYY-MM-DD HH:MM:SS;\n"
         "                     QXLOG_EPOCH the same in seconds since 1970\n"
-        "A command that fails is reported (%s) and\n"
-        "monitoring goes on. A reading without a value (a dew point at 0 %%RH) and an\n"
+        "A command that fails is reported, and monitoring goes on, as in\n"
+        "%s.\n"
+        "A reading without a value (a dew point at 0 %%RH) and an\n"
         "unplugged instrument neither start nor end an excursion.\n"
         "\n"
         "Options:\n"
@@ -650,13 +656,13 @@ std::string MonitorHelp() {
         "     written (%s)\n"
         "  2  a missing or wrong argument",
         kMonitorFlushReadings, static_cast<int>(kMonitorFlushSeconds),
-        Quoted(StrFormat(Tr(kUnplugged), "2026-01-05 08:00:00", "QX450:A0815")).c_str(),
-        Quoted(StrFormat(Tr(kBack), "2026-01-05 08:12:30", "QX450:A0815")).c_str(),
+        Quoted(StrFormat(Tr(kUnplugged), "2026-01-05 08:00:00", "QX450:A08")).c_str(),
+        Quoted(StrFormat(Tr(kBack), "2026-01-05 08:12:30", "QX450:A08")).c_str(),
         static_cast<int>(kRescanSeconds), Quoted(Tr(kStopped)).c_str(),
-        Quoted(StrFormat(Tr(kExcursionStarts), "2026-01-05 09:00:00", "QX450:A0815",
+        Quoted(StrFormat(Tr(kExcursionStarts), "2026-01-05 09:00", "QX450:A08",
                          StrFormat("%s(%s)", Tr("温度"), "℃").c_str(), "25.3", "25"))
             .c_str(),
-        Quoted(StrFormat(Tr(kCommandFailed), "QX450:A0815", "temp", "start", "exit status 1"))
+        Quoted(StrFormat(Tr(kCommandFailed), "QX450:A08", "temp", "start", "exit status 1"))
             .c_str(),
         DefaultLibraryLocation().c_str(), Quoted(Tr(kNotWritten)).c_str());
 }

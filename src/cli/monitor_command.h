@@ -15,7 +15,7 @@
 namespace qx::cli {
 
 inline constexpr const char* kMonitorSummary =
-    "read the live values of the instruments into the record library at an interval";
+    "watch the instruments: live values into the record library";
 
 // Readings waiting for the library are written when this many are pending for an instrument,
 // when the oldest has waited kMonitorFlushSeconds, when the instrument is unplugged and at the

@@ -47,6 +47,9 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
                  "--last-days",  "--last-months", "--from",   "--to",    "--files",
                  "--json",       "check",         "rebuild",  "compare", "INSTRUMENT",
                  "--series",     "--limit",       "--mkt-dh", "-o",      "--format"}},
+    {"monitor",
+     {"--all", "--device", "--every", "DURATION", "--library", "FILE", "--limit",
+      "CHANNEL=LOW,HIGH", "--on-alarm", "COMMAND"}},
     {"help", {"COMMAND"}},
 };
 
