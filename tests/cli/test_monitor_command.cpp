@@ -162,6 +162,9 @@ TEST_F(Monitoring, ReadingsOfEveryModelAreTheLivePanelsValues) {
                 same(panel.humidity, 1);
                 same(panel.co2, 7);
                 same(panel.formaldehyde, 7);
+                same(panel.pressure, 3);
+                same(panel.diffPressure, 4);
+                same(panel.sound, 5);
             }
         }
     }
