@@ -597,7 +597,9 @@ std::string MonitorHelp() {
         "\n"
         "A live recording holds one instrument's readings of one day (local time) with\n"
         "one interval and one set of settings (units and limits, read from the\n"
-        "instrument when it is picked up); its readings are timed by this computer's\n"
+        "instrument when it is picked up); below 10 s a day is cut into parts of 12 to\n"
+        "2 hours (1 s: 2 hours), so that a recording stays near %d readings. Its\n"
+        "readings are timed by this computer's\n"
         "clock on the interval's grid (multiples of it since 1970). A time that the\n"
         "library already holds for the instrument (a downloaded sample, a reading\n"
         "written before) keeps what it holds. Readings are written when %d are\n"
@@ -655,7 +657,8 @@ std::string MonitorHelp() {
         "  1  no instrument, the library cannot be opened, or readings could not be\n"
         "     written (%s)\n"
         "  2  a missing or wrong argument",
-        kMonitorFlushReadings, static_cast<int>(kMonitorFlushSeconds),
+        static_cast<int>(kLiveRecordingSamples), kMonitorFlushReadings,
+        static_cast<int>(kMonitorFlushSeconds),
         Quoted(StrFormat(Tr(kUnplugged), "2026-01-05 08:00:00", "QX450:A08")).c_str(),
         Quoted(StrFormat(Tr(kBack), "2026-01-05 08:12:30", "QX450:A08")).c_str(),
         static_cast<int>(kRescanSeconds), Quoted(Tr(kStopped)).c_str(),

@@ -256,6 +256,27 @@ TEST_F(Monitoring, AlarmCommandRunsAtEachExcursionsStartAndEnd) {
     EXPECT_EQ(failures, static_cast<size_t>(events)) << run.err;
 }
 
+// A live recording ends at local midnight, and below 10 s at the end of its part of the day.
+TEST_F(Monitoring, LiveRecordingsEndAtMidnightAndAtTheirPartOfTheDay) {
+    bus.Add(4);
+    const int64_t midnight = kStart - (kStart + 8 * 3600) % 86400 + 86400;  // TZ=CST-8
+    now = midnight - 20;
+    ASSERT_EQ(Monitor({}, 4).code, 0);
+    std::vector<RecordingEntry> list = List();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].recording.totals.last, midnight - 10);
+    EXPECT_EQ(list[1].recording.totals.first, midnight);
+    EXPECT_EQ(list[1].recording.totals.samples, 2);
+
+    now = midnight + 2 * 3600 - 2;  // 1 s: parts of 2 hours
+    ASSERT_EQ(Monitor({"--every", "1s"}, 4).code, 0);
+    list = List();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[2].recording.totals.samples, 2);
+    EXPECT_EQ(list[3].recording.totals.first, midnight + 2 * 3600);
+    EXPECT_EQ(list[3].recording.key.start, midnight + 2 * 3600);
+}
+
 TEST_F(Monitoring, WrongArgumentsAreRefusedBeforeAnythingIsOpened) {
     bus.Add(4);
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--every", "256s"},

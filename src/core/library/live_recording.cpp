@@ -52,13 +52,23 @@ void AppendLiveSample(const LiveStatus& status, InstrumentTypeId type, std::vect
     out.resize(before + static_cast<size_t>(DecodedSampleSize(type)));
 }
 
+int LiveRecordingHours(uint32_t interval) {
+    // At most about kLiveRecordingSamples readings, in hours that divide a day.
+    int hours = 24;
+    while (hours > 1 &&
+           int64_t{hours} * 3600 / std::max<uint32_t>(interval, 1) > kLiveRecordingSamples)
+        hours = hours == 24 ? 12 : hours == 12 ? 6 : hours == 6 ? 4 : hours == 4 ? 2 : 1;
+    return hours;
+}
+
 RecordingKey LiveRecordingKey(const ParamBlock& settings, InstrumentTypeId type, uint32_t interval,
                               int64_t time) {
     RecordingKey key = RecordingKeyOf(settings, type);
     std::tm local{};
     const std::time_t t = static_cast<std::time_t>(time);
     localtime_r(&t, &local);
-    local.tm_hour = 0;
+    const int hours = LiveRecordingHours(interval);
+    local.tm_hour = local.tm_hour / hours * hours;
     local.tm_min = 0;
     local.tm_sec = 0;
     local.tm_isdst = -1;

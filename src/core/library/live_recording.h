@@ -6,8 +6,10 @@
 //             starts at the day's local midnight, has the monitor's interval, and its settings
 //             text is the downloaded one's (units and limits) marked "live ", so it never
 //             merges with a downloaded recording. Settings changed on the instrument start
-//             another live recording; a monitor started again the same day continues it. A day
-//             bounds the samples whose totals are computed again at each write. Its header
+//             another live recording; a monitor started again the same day continues it. As
+//             each write renews the totals of the whole recording, a recording holds at most
+//             about kLiveRecordingSamples readings: below 10 s, a day is cut into parts of 12,
+//             6, 4, 2 or 1 hours (1 s: 2 hours), each a live recording of its own. Its header
 //             holds the instrument's settings with the day's start and the monitor's
 //             interval, so lists show the live interval.
 //   times     a reading is timed by the monitoring PC's clock, on the interval's grid (a
@@ -32,6 +34,10 @@
 namespace qx {
 
 inline constexpr const char* kLiveSettingsMark = "live ";
+inline constexpr int64_t kLiveRecordingSamples = 8640;
+
+// The hours of a day (24, 12, 6, 4, 2 or 1) that one live recording at this interval spans.
+int LiveRecordingHours(uint32_t interval);
 
 // The reading of a live status as one sample of the model's record layout
 // (DecodedSampleSize(type) bytes appended to out). Values beyond what the layout holds are
