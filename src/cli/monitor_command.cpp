@@ -598,7 +598,7 @@ std::string MonitorHelp() {
         "A live recording holds one instrument's readings of one day (local time) with\n"
         "one interval and one set of settings (units and limits, read from the\n"
         "instrument when it is picked up); below 10 s a day is cut into parts of 12 to\n"
-        "2 hours (1 s: 2 hours), so that a recording stays near %d readings. Its\n"
+        "2 hours (2 hours at 1 s), so that a recording stays near %d readings. Its\n"
         "readings are timed by this computer's\n"
         "clock on the interval's grid (multiples of it since 1970). A time that the\n"
         "library already holds for the instrument (a downloaded sample, a reading\n"
