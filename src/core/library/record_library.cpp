@@ -329,11 +329,21 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
     if (!in.name.empty() && !store_->AddName(instrument, in.name)) return false;
     RecordingQuery ofInstrument;
     ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings;
-    std::vector<SampleRun> existing;
-    if (!store_->Recordings(ofInstrument, recordings) ||
-        !store_->Runs(instrument, 0, first, last, existing))
-        return false;
+    std::vector<LibraryRecording> recordings, meeting;
+    if (!store_->Recordings(ofInstrument, recordings)) return false;
+    // What the instrument holds in the readings' time, asked per recording that meets it: the
+    // runs of one recording are found by their own index, while a question over all the
+    // instrument's runs would pass every earlier run of a long monitored history.
+    RecordingQuery inTime = ofInstrument;
+    inTime.from = first;
+    inTime.to = last;
+    std::vector<SampleRun> existing, some;
+    if (!store_->Recordings(inTime, meeting)) return false;
+    for (const LibraryRecording& r : meeting) {
+        if (!store_->Runs(instrument, r.id, first, last, some)) return false;
+        existing.insert(existing.end(), std::make_move_iterator(some.begin()),
+                        std::make_move_iterator(some.end()));
+    }
     const auto held = [&existing](int64_t t) {
         return std::any_of(existing.begin(), existing.end(), [t](const SampleRun& r) {
             if (t < r.first || t > r.Last()) return false;
