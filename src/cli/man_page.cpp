@@ -67,6 +67,13 @@ std::vector<FileEntry> Files() {
          "systemctl --user daemon-reload\n"
          "systemctl --user enable --now qxlog-collect.timer\n"
          "loginctl enable-linger \"$USER\""},
+        {"/usr/share/doc/qxlog/examples/qxlog-monitor.service",
+         "A systemd user unit that runs qxlog-cli monitor --all every 10 s into the record "
+         "library, for a PC that watches rooms all the time; its stop (SIGTERM) writes every "
+         "reading. Copy it to ~/.config/systemd/user, then:",
+         "systemctl --user daemon-reload\n"
+         "systemctl --user enable --now qxlog-monitor.service\n"
+         "loginctl enable-linger \"$USER\""},
     };
 }
 

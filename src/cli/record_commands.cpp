@@ -24,6 +24,7 @@
 #include "core/records/statistics_sheet.h"
 #include "core/records/workbook_export.h"
 #include "download_command.h"
+#include "monitor_command.h"
 #include "stats_command.h"
 
 namespace qx::cli {
@@ -248,6 +249,7 @@ const CliCommand kCommands[] = {
     {"stats", kStatsSummary, {StatsHelp}, RunStats},
     {"download", TrNoop("把仪器的记录下载到记录文件"), {DownloadHelp}, RunDownload},
     {"collect", kCollectSummary, {CollectHelp}, RunCollect},
+    {"monitor", kMonitorSummary, {MonitorHelp}, RunMonitor},
 };
 
 }  // namespace

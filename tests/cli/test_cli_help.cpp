@@ -49,6 +49,9 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
       "--from",    "--to",       "--files",  "--json",       "check",       "rebuild",
       "history",   "INSTRUMENT", "-o",       "--format",     "xlsx",        "text",
       "csv",       "compare",    "--series", "--limit",      "--mkt-dh"}},
+    {"monitor",
+     {"--all", "--device", "--every", "DURATION", "--library", "FILE", "--limit",
+      "CHANNEL=LOW,HIGH", "--on-alarm", "COMMAND"}},
     {"help", {"COMMAND"}},
 };
 

@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix and checks what a desktop makes of it: the desktop
 # entry and the AppStream component validate, the record file type is valid and recognises
 # record files of every instrument type by name and by content, the installed program finds
-# its help document, the man pages are there, and the systemd units of a collecting PC verify.
+# its help document, the man pages are there, and the systemd units of a collecting and a
+# monitoring PC verify.
 #   check_desktop_integration.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -80,17 +81,18 @@ printf 'temperature log\n' > "$work/records/notes"
 [ "$(filetype "$work/records/notes")" != application/x-qxrec ] \
     || fail "a text file is taken for a record"
 
-echo "== systemd units of a collecting PC"
+echo "== systemd units of a collecting and a monitoring PC"
 if command -v systemd-analyze >/dev/null; then
     # Verified as system units, the programs they start taken from the installation; any
     # complaint fails, as systemd-analyze ignores a bad value with a warning only.
     mkdir "$work/units"
-    for unit in qxlog-collect.service qxlog-collect.timer; do
+    for unit in qxlog-collect.service qxlog-collect.timer qxlog-monitor.service; do
         sed "s|/usr/bin/qxlog-cli|$prefix/bin/qxlog-cli|" \
             "$prefix/share/doc/qxlog/examples/$unit" > "$work/units/$unit"
     done
     complaints=$(systemd-analyze verify --man=no "$work/units/qxlog-collect.service" \
-                 "$work/units/qxlog-collect.timer" 2>&1) || fail "systemd-analyze: $complaints"
+                 "$work/units/qxlog-collect.timer" "$work/units/qxlog-monitor.service" 2>&1) \
+        || fail "systemd-analyze: $complaints"
     [ -z "$complaints" ] || fail "systemd-analyze: $complaints"
 else
     echo "systemd-analyze is not installed: the units are not verified"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <limits>
@@ -10,6 +11,7 @@
 
 #include "core/model/text_util.h"
 #include "core/records/record_file.h"
+#include "core/records/sample_decoding.h"
 #include "library_identity.h"
 #include "library_merge.h"
 #include "library_texts.h"
@@ -310,6 +312,101 @@ AddResult RecordLibrary::Add(const std::string& path) {
     r.duplicates = plan.duplicates;
     r.conflicts = file.conflicts;
     return r;
+}
+
+// ---- Live readings ---------------------------------------------------------------------
+
+bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
+    result = {};
+    if (in.times.empty()) return true;
+    const InstrumentTypeId type = in.instrument.model;
+    const size_t size = static_cast<size_t>(DecodedSampleSize(type));
+    const int64_t first = in.times.front(), last = in.times.back();
+
+    LibraryId instrument = 0;
+    if (!store_->BeginWrite(in.instrument, instrument)) return false;
+    WriteGuard guard(*store_);
+    if (!in.name.empty() && !store_->AddName(instrument, in.name)) return false;
+    RecordingQuery ofInstrument;
+    ofInstrument.instrument = instrument;
+    std::vector<LibraryRecording> recordings, meeting;
+    if (!store_->Recordings(ofInstrument, recordings)) return false;
+    // What the instrument holds in the readings' time, asked per recording that meets it: the
+    // runs of one recording are found by their own index, while a question over all the
+    // instrument's runs would pass every earlier run of a long monitored history.
+    RecordingQuery inTime = ofInstrument;
+    inTime.from = first;
+    inTime.to = last;
+    std::vector<SampleRun> existing, some;
+    if (!store_->Recordings(inTime, meeting)) return false;
+    for (const LibraryRecording& r : meeting) {
+        if (!store_->Runs(instrument, r.id, first, last, some)) return false;
+        existing.insert(existing.end(), std::make_move_iterator(some.begin()),
+                        std::make_move_iterator(some.end()));
+    }
+    const auto held = [&existing](int64_t t) {
+        return std::any_of(existing.begin(), existing.end(), [t](const SampleRun& r) {
+            if (t < r.first || t > r.Last()) return false;
+            return r.interval == 0 ? t == r.first : (t - r.first) % r.interval == 0;
+        });
+    };
+
+    std::vector<LibraryRecording> touched;  // the live recordings the readings go to
+    std::vector<SampleRun> runs;
+    for (size_t i = 0; i < in.times.size(); ++i) {
+        const int64_t t = in.times[i];
+        if (held(t)) {
+            ++result.held;
+            continue;
+        }
+        const RecordingKey key = LiveRecordingKey(in.settings, type, in.interval, t);
+        auto recording = std::find_if(touched.begin(), touched.end(),
+                                      [&](const LibraryRecording& r) { return r.key == key; });
+        if (recording == touched.end()) {
+            const auto same = std::find_if(recordings.begin(), recordings.end(),
+                                           [&](const LibraryRecording& r) { return r.key == key; });
+            LibraryRecording r;
+            if (same != recordings.end()) {
+                r = *same;
+            } else {
+                const RecordHeader header = LiveRecordingHeader(in.settings, type, key, last);
+                r.instrument = instrument;
+                r.instrumentKey = in.instrument;
+                r.key = key;
+                r.header = header;
+                r.name = in.name;
+                r.totals = ComputeTotals({}, type, header, t);
+                if (!store_->AddRecording(r, r.id)) return false;
+            }
+            touched.push_back(std::move(r));
+            recording = touched.end() - 1;
+        }
+        if (runs.empty() || runs.back().recording != recording->id ||
+            runs.back().Last() + in.interval != t || runs.back().count >= kMaxRunSamples) {
+            runs.push_back({recording->id, t, in.interval, 0, {}});
+        }
+        SampleRun& run = runs.back();
+        run.bytes.insert(run.bytes.end(), in.samples.begin() + static_cast<ptrdiff_t>(i * size),
+                         in.samples.begin() + static_cast<ptrdiff_t>((i + 1) * size));
+        ++run.count;
+        ++result.added;
+    }
+    if (!store_->AddRuns(runs)) return false;
+    for (const LibraryRecording& r : touched) {
+        std::vector<SampleRun> all;
+        if (!store_->Runs(instrument, r.id, std::numeric_limits<int64_t>::min(), kNoBound, all))
+            return false;
+        const RecordHeader header = LiveRecordingHeader(in.settings, type, r.key, last);
+        std::vector<ExcursionSpan> excursions;
+        const RecordingTotals totals =
+            ComputeTotals(all, type, header, r.totals.first, workspace_.get(), &excursions);
+        if (!store_->UpdateRecording(r.id, header, totals, excursions)) return false;
+    }
+    if (!guard.Commit()) {
+        result = {};
+        return false;
+    }
+    return true;
 }
 
 std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> paths,

@@ -21,6 +21,7 @@
 #include "core/library/recording_samples.h"
 #include "library_store.h"
 #include "library_types.h"
+#include "live_recording.h"
 #include "recording_totals.h"
 
 namespace qx {
@@ -122,6 +123,9 @@ class RecordLibrary {
     // rest is not tried.
     std::vector<AddResult> AddPaths(std::span<const std::string> paths,
                                     const std::function<void(const AddResult&)>& each = {});
+    // Adds an instrument's live readings to its live recordings (live_recording.h), in one
+    // write: all of them or, on failure (Error()), none.
+    bool AddLive(const LiveReadings& readings, LiveAddResult& result);
 
     bool Instruments(std::vector<LibraryInstrument>& out);
     // The recordings the filter lets through, with their files and the files' states

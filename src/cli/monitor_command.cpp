@@ -1,0 +1,664 @@
+#include "monitor_command.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "cli_help.h"
+#include "console_instrument.h"
+#include "core/library/library_identity.h"
+#include "core/library/library_location.h"
+#include "core/library/library_texts.h"
+#include "core/library/live_recording.h"
+#include "core/link/instrument_messages.h"
+#include "core/model/language.h"
+#include "core/model/local_time.h"
+#include "core/model/text_util.h"
+#include "core/records/derived_series.h"
+#include "core/records/number_text.h"
+#include "core/records/record_set.h"
+#include "core/records/record_statistics.h"
+#include "core/records/sample_decoding.h"
+#include "every_instrument.h"
+
+extern char** environ;
+
+namespace qx::cli {
+namespace {
+
+constexpr const char* kName = "monitor";
+constexpr const char* kStarted = TrNoop("%s: 开始监测 %s");
+constexpr const char* kUnplugged = TrNoop("%s: %s 已拔出, 记录中断");
+constexpr const char* kBack = TrNoop("%s: %s 已重新连接");
+constexpr const char* kNoSettings = TrNoop("%s: %s 不能读入参数, 不监测");
+constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限值 %s");
+constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
+constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
+constexpr const char* kCommandStillRunning = TrNoop("报警命令仍在运行: %s");
+constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
+constexpr const char* kNotWritten = TrNoop("监测已停止, 但有读数未能写入记录库.");
+constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
+
+// Scans for instruments that came back (or, with --all, new ones) every round while one is
+// missing, else this often.
+constexpr int64_t kRescanSeconds = 30;
+constexpr int64_t kMaxEvery = 24 * 3600;
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
+                 kName);
+    return kExitUsage;
+}
+
+std::string TimeText(int64_t t) {
+    return FormatLocalTime(t, kTimeFormat);
+}
+
+// "10", "10s", "5m", "1h": 1 s to 24 h, as the settings hold an interval (up to 255 s, then
+// whole minutes, then whole hours).
+std::optional<int64_t> ParseEvery(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0 || digits > 6) return std::nullopt;
+    const std::string unit = text.substr(digits);
+    const int64_t n = std::stoll(text.substr(0, digits));
+    int64_t factor = 0;
+    if (unit.empty() || unit == "s") factor = 1;
+    if (unit == "m" || unit == "min") factor = 60;
+    if (unit == "h") factor = 3600;
+    if (factor == 0 || n * factor > kMaxEvery || !IsLiveInterval(n * factor)) return std::nullopt;
+    return n * factor;
+}
+
+// A limit given on the command line: CHANNEL=LOW,HIGH with either side left empty.
+struct GivenLimit {
+    std::string channel;  // a language-neutral id
+    SeriesLimits limits;
+};
+
+std::optional<double> ParseNumber(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    const std::string s(text);
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(s.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+bool ParseGivenLimit(const std::string& text, GivenLimit& out, std::string& problem) {
+    static constexpr std::array<const char*, 10> kIds = {
+        "temp",         "hum",   "dew",  "density", "pressure",
+        "diffpressure", "sound", "flow", "co2",     "hcho"};
+    const size_t eq = text.find('=');
+    const size_t comma = text.rfind(',');
+    if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
+        problem = "--limit needs CHANNEL=LOW,HIGH, not '" + text + "'";
+        return false;
+    }
+    out.channel = text.substr(0, eq);
+    for (char& c : out.channel)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (std::find(kIds.begin(), kIds.end(), out.channel) == kIds.end()) {
+        problem = "--limit: no channel '" + text.substr(0, eq) +
+                  "' (temp, hum, dew, density, pressure, diffpressure, sound, flow, co2, hcho)";
+        return false;
+    }
+    const std::string_view low = std::string_view(text).substr(eq + 1, comma - eq - 1);
+    const std::string_view high = std::string_view(text).substr(comma + 1);
+    if (!low.empty()) out.limits.low = ParseNumber(low);
+    if (!high.empty()) out.limits.high = ParseNumber(high);
+    if ((!low.empty() && !out.limits.low) || (!high.empty() && !out.limits.high) ||
+        (low.empty() && high.empty())) {
+        problem = "--limit " + out.channel + " needs a number for LOW, HIGH or both, not '" +
+                  text.substr(eq + 1) + "'";
+        return false;
+    }
+    if (out.limits.low && out.limits.high && *out.limits.low > *out.limits.high) {
+        problem = "--limit " + out.channel + ": LOW is above HIGH";
+        return false;
+    }
+    return true;
+}
+
+struct MonitorRequest {
+    bool all = false;
+    int64_t every = 10;
+    std::string library;
+    std::string onAlarm;
+    std::vector<GivenLimit> limits;
+};
+
+enum class Side { kInside, kBelow, kAbove };
+
+// One channel's excursion as it stands.
+struct ChannelAlarm {
+    Side side = Side::kInside;
+    double limit = 0;
+};
+
+// An instrument being monitored.
+struct Watched {
+    std::unique_ptr<ConsoleInstrument> instrument;  // null while it is unplugged
+    std::string path;
+    std::string title;  // "QX450:A0815"
+    ParamBlock settings;
+    RecordUnits units;
+    std::array<std::optional<SeriesLimits>, kSeriesCount> limits{};
+    std::array<ChannelAlarm, kSeriesCount> alarms{};
+    LiveReadings pending;
+    int64_t lastTime = INT64_MIN;  // the time of the last reading taken
+};
+
+// A running alarm command.
+struct AlarmCommand {
+    pid_t pid = 0;  // 0: waiting for the one before it
+    std::string instrument, channel, event;
+    std::vector<std::string> env;
+};
+
+class Monitor {
+  public:
+    Monitor(const CliOptions& options, const MonitorRequest& request, const MonitorSeams& seams,
+            RecordLibrary& library)
+        : options_(options), request_(request), seams_(seams), library_(library) {}
+
+    int Run();
+
+  private:
+    void Scan(bool first);
+    bool Open(const std::string& path, InstrumentTypeId type, Watched& into);
+    void Read(Watched& w, int64_t time);
+    void CheckAlarms(Watched& w, const uint8_t* sample, int64_t time);
+    void RunAlarmCommand(const Watched& w, int series, bool start, double value,
+                         const ChannelAlarm& alarm, int64_t time);
+    void ReapCommands(bool wait);
+    void CommandFailed(const AlarmCommand& c, const std::string& why);
+    bool Flush(Watched& w);
+
+    const CliOptions& options_;
+    const MonitorRequest& request_;
+    const MonitorSeams& seams_;
+    RecordLibrary& library_;
+    std::vector<Watched> watched_;
+    std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
+    std::deque<AlarmCommand> commands_;
+    int64_t lastScan_ = 0;
+    bool writeFailed_ = false;  // the last write failed: reported once until one succeeds
+    bool fatal_ = false;        // the library cannot be written at all
+};
+
+bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into) {
+    auto instrument = std::make_unique<ConsoleInstrument>(options_);
+    instrument->ui.holdWarnings = true;
+    instrument->ui.infoStream = nullptr;
+    instrument->session.link.Enumerate();
+    if (!ConnectTo(*instrument, path)) return false;
+    ReportProtocol& protocol = instrument->session.protocol;
+    ParamBlock settings;
+    if (!protocol.ReadStatus() || !instrument->session.state.live.HasSetParams() ||
+        !protocol.ReadParamBlock(ParamSource::kSetParams, settings))
+        return false;
+    into.instrument = std::move(instrument);
+    into.path = path;
+    into.settings = settings;
+    into.pending.instrument = InstrumentKeyOf(settings, type);
+    into.pending.name = Trim(Utf16ToUtf8(settings.Name()));
+    into.pending.settings = settings;
+    into.pending.interval = static_cast<uint32_t>(request_.every);
+    into.title = InstrumentName(into.pending.instrument);
+    into.units = RecordUnitsOf(settings.UnitByte(), type);
+    const AlarmLimits own = AlarmLimitsOf(settings, type);
+    for (const int s : SeriesList(type)) {
+        const auto given =
+            std::find_if(request_.limits.begin(), request_.limits.end(), [&](const GivenLimit& g) {
+                return g.channel == into.units.ids[static_cast<size_t>(s)];
+            });
+        if (given != request_.limits.end()) {
+            into.limits[static_cast<size_t>(s)] = given->limits;
+        } else if (std::optional<SeriesLimits> l = AlarmLinesOf(own, type, s)) {
+            // The instrument's limits as its values are shown.
+            const int decimals = CellDecimals(s, into.units);
+            if (l->low) l->low = ShownValue(*l->low, decimals);
+            if (l->high) l->high = ShownValue(*l->high, decimals);
+            into.limits[static_cast<size_t>(s)] = l;
+        }
+    }
+    return true;
+}
+
+void Monitor::Scan(bool first) {
+    ConsoleInstrument scanner(options_);
+    InstrumentLink& link = scanner.session.link;
+    link.Enumerate();
+    const std::vector<std::string> names = link.CandidateNames();
+    const std::vector<uint32_t> indexes = link.CandidateIndexes();
+    if (first && !request_.all) {
+        // The one instrument --device names, else the last one.
+        if (names.empty()) return;
+        if (options_.device >= static_cast<int>(names.size())) {
+            PrintDeviceOutOfRange(options_.device, names.size());
+            return;
+        }
+        const size_t i =
+            options_.device >= 0 ? static_cast<size_t>(options_.device) : names.size() - 1;
+        const std::string path = link.DevicePathOf(indexes[i]);
+        Watched w;
+        if (!Open(path, ModelFromProductString(names[i]), w)) {
+            std::fprintf(
+                stderr, "%s\n",
+                StrFormat(Tr(kNoSettings), TimeText(seams_.now()).c_str(), path.c_str()).c_str());
+            refused_.push_back(path);
+            return;
+        }
+        std::printf(
+            "%s\n",
+            StrFormat(Tr(kStarted), TimeText(seams_.now()).c_str(), w.title.c_str()).c_str());
+        watched_.push_back(std::move(w));
+        return;
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string path = link.DevicePathOf(indexes[i]);
+        const auto held = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& w) {
+            return w.instrument && w.path == path;
+        });
+        if (held != watched_.end() ||
+            std::find(refused_.begin(), refused_.end(), path) != refused_.end())
+            continue;
+        Watched w;
+        if (!Open(path, ModelFromProductString(names[i]), w)) continue;  // tried again later
+        const std::string now = TimeText(seams_.now());
+        // An instrument that returns continues where it was, whatever path it has now.
+        const auto known = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& x) {
+            return !x.instrument && x.pending.instrument == w.pending.instrument;
+        });
+        if (known != watched_.end()) {
+            w.alarms = known->alarms;
+            w.lastTime = known->lastTime;
+            *known = std::move(w);
+            std::printf("%s\n", StrFormat(Tr(kBack), now.c_str(), known->title.c_str()).c_str());
+        } else if (request_.all || first) {
+            std::printf("%s\n", StrFormat(Tr(kStarted), now.c_str(), w.title.c_str()).c_str());
+            watched_.push_back(std::move(w));
+        }
+    }
+    std::fflush(stdout);
+}
+
+void Monitor::Read(Watched& w, int64_t time) {
+    ReportProtocol& protocol = w.instrument->session.protocol;
+    if (!protocol.ReadStatus()) {
+        std::printf("%s\n",
+                    StrFormat(Tr(kUnplugged), TimeText(time).c_str(), w.title.c_str()).c_str());
+        std::fflush(stdout);
+        Flush(w);
+        w.instrument.reset();
+        return;
+    }
+    if (time <= w.lastTime) return;  // this time of the grid has its reading
+    w.lastTime = time;
+    const InstrumentTypeId type = w.pending.instrument.model;
+    const size_t at = w.pending.samples.size();
+    AppendLiveSample(w.instrument->session.state.live, type, w.pending.samples);
+    w.pending.times.push_back(time);
+    CheckAlarms(w, w.pending.samples.data() + at, time);
+    if (static_cast<int>(w.pending.times.size()) >= kMonitorFlushReadings ||
+        time - w.pending.times.front() >= kMonitorFlushSeconds)
+        Flush(w);
+}
+
+void Monitor::CheckAlarms(Watched& w, const uint8_t* sample, int64_t time) {
+    const InstrumentTypeId type = w.pending.instrument.model;
+    SampleRow row;
+    DecodeSamples(sample, 1, type, w.settings, &row);
+    const SeriesValues values = ComputeSeries(row, w.units);
+    for (const int s : SeriesList(type)) {
+        const auto& limits = w.limits[static_cast<size_t>(s)];
+        const float raw = values[static_cast<size_t>(s)];
+        if (!limits || !std::isfinite(raw)) continue;  // no value: the excursion stands
+        const double shown = ShownValue(raw, CellDecimals(s, w.units));
+        ChannelAlarm now;
+        if (IsAboveLimit(shown, *limits)) now = {Side::kAbove, *limits->high};
+        if (IsBelowLimit(shown, *limits)) now = {Side::kBelow, *limits->low};
+        ChannelAlarm& was = w.alarms[static_cast<size_t>(s)];
+        if (now.side == was.side) continue;
+        if (was.side != Side::kInside) RunAlarmCommand(w, s, false, shown, was, time);
+        if (now.side != Side::kInside) RunAlarmCommand(w, s, true, shown, now, time);
+        was = now;
+    }
+}
+
+void Monitor::RunAlarmCommand(const Watched& w, int series, bool start, double value,
+                              const ChannelAlarm& alarm, int64_t time) {
+    const size_t s = static_cast<size_t>(series);
+    const int decimals = CellDecimals(series, w.units);
+    const std::string valueText = LimitFigureText(value, decimals);
+    const std::string limitText = LimitFigureText(alarm.limit, decimals);
+    const std::string channel = SeriesTitle(series, w.units);
+    std::printf("%s\n",
+                StrFormat(Tr(start ? kExcursionStarts : kExcursionEnds), TimeText(time).c_str(),
+                          w.title.c_str(), channel.c_str(), valueText.c_str(), limitText.c_str())
+                    .c_str());
+    std::fflush(stdout);
+    if (request_.onAlarm.empty()) return;
+
+    AlarmCommand command;
+    command.instrument = w.title;
+    command.channel = w.units.ids[s];
+    command.event = start ? "start" : "end";
+    std::vector<std::string>& env = command.env;
+    for (char** e = environ; e && *e; ++e) {
+        if (std::strncmp(*e, "QXLOG_", 6) != 0) env.emplace_back(*e);
+    }
+    const InstrumentKey& key = w.pending.instrument;
+    env.push_back("QXLOG_EVENT=" + command.event);
+    env.push_back("QXLOG_INSTRUMENT=" + w.title);
+    env.push_back("QXLOG_MODEL=" + ModelName(key.model));
+    env.push_back("QXLOG_NUMBER=" + key.number);
+    env.push_back("QXLOG_NAME=" + w.pending.name);
+    env.push_back("QXLOG_CHANNEL=" + command.channel);
+    env.push_back("QXLOG_CHANNEL_TITLE=" + channel);
+    env.push_back(std::string("QXLOG_UNIT=") + w.units.units[s]);
+    env.push_back("QXLOG_VALUE=" + valueText);
+    env.push_back("QXLOG_LIMIT=" + limitText);
+    env.push_back(std::string("QXLOG_SIDE=") + (alarm.side == Side::kAbove ? "high" : "low"));
+    env.push_back("QXLOG_TIME=" + TimeText(time));
+    env.push_back("QXLOG_EPOCH=" + std::to_string(time));
+    commands_.push_back(std::move(command));
+    ReapCommands(false);
+}
+
+void Monitor::CommandFailed(const AlarmCommand& c, const std::string& why) {
+    std::fprintf(stderr, "%s\n",
+                 StrFormat(Tr(kCommandFailed), c.instrument.c_str(), c.channel.c_str(),
+                           c.event.c_str(), why.c_str())
+                     .c_str());
+    std::fflush(stderr);
+}
+
+// The commands run one after the other in the order of their events, while monitoring goes on:
+// the first of the queue is running, the next starts once it has ended.
+void Monitor::ReapCommands(bool wait) {
+    // Waiting at the end: up to 10 s for the commands still to run.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!commands_.empty()) {
+        AlarmCommand& c = commands_.front();
+        if (c.pid == 0) {
+            std::vector<char*> envp;
+            for (std::string& e : c.env)
+                envp.push_back(e.data());
+            envp.push_back(nullptr);
+            std::string command = request_.onAlarm;
+            char sh[] = "/bin/sh", dashC[] = "-c";
+            char* argv[] = {sh, dashC, command.data(), nullptr};
+            std::fflush(nullptr);
+            c.pid = fork();
+            if (c.pid == 0) {
+                execve(sh, argv, envp.data());
+                _exit(127);
+            }
+            if (c.pid < 0) {
+                CommandFailed(c, std::strerror(errno));
+                commands_.pop_front();
+                continue;
+            }
+        }
+        int status = 0;
+        const pid_t done = waitpid(c.pid, &status, WNOHANG);
+        if (done == 0) {
+            if (!wait) return;
+            if (std::chrono::steady_clock::now() > deadline) {
+                for (const AlarmCommand& left : commands_) {
+                    std::fprintf(
+                        stderr, "%s\n",
+                        StrFormat(Tr(kCommandStillRunning), left.instrument.c_str()).c_str());
+                }
+                return;
+            }
+            usleep(10000);
+            continue;
+        }
+        if (done < 0) {
+            CommandFailed(c, std::strerror(errno));
+        } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+            CommandFailed(c, StrFormat(Tr("退出状态 %d"), WEXITSTATUS(status)));
+        } else if (WIFSIGNALED(status)) {
+            CommandFailed(c, StrFormat(Tr("信号 %d"), WTERMSIG(status)));
+        }
+        commands_.pop_front();
+    }
+}
+
+bool Monitor::Flush(Watched& w) {
+    if (w.pending.times.empty()) return true;
+    LiveAddResult result;
+    if (!library_.AddLive(w.pending, result)) {
+        // The readings stay pending and are tried again with the next ones.
+        const LibraryError& error = library_.Error();
+        if (!writeFailed_) {
+            std::fprintf(stderr, "%s\n", LibraryErrorMessage(library_.Location(), error).c_str());
+            if (!error.detail.empty()) std::fprintf(stderr, "%s\n", error.detail.c_str());
+        }
+        writeFailed_ = true;
+        if (error.fault == LibraryFault::kDamaged || error.fault == LibraryFault::kNewer ||
+            error.fault == LibraryFault::kNotLibrary || error.fault == LibraryFault::kUnsupported)
+            fatal_ = true;
+        return false;
+    }
+    writeFailed_ = false;
+    w.pending.Clear();
+    return true;
+}
+
+int Monitor::Run() {
+    Scan(true);
+    if (watched_.empty()) {
+        std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
+        return kExitFailure;
+    }
+    lastScan_ = seams_.now();
+    int64_t next = seams_.now();
+    next -= next % request_.every;
+    while (!seams_.stopRequested() && !fatal_) {
+        const int64_t now = seams_.now();
+        if (now < next) {
+            seams_.pauseUntil(next);
+            continue;
+        }
+        // A reading per interval; rounds missed (the PC slept) leave a gap.
+        const int64_t time = now - now % request_.every;
+        next = time + request_.every;
+        const bool missing = std::any_of(watched_.begin(), watched_.end(),
+                                         [](const Watched& w) { return !w.instrument; });
+        if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
+            Scan(false);
+            lastScan_ = now;
+        }
+        for (Watched& w : watched_) {
+            if (w.instrument) Read(w, time);
+        }
+        ReapCommands(false);
+    }
+    bool written = true;
+    for (Watched& w : watched_)
+        written = Flush(w) && written;
+    ReapCommands(true);
+    std::printf("%s\n", Tr(written ? kStopped : kNotWritten));
+    return written && !fatal_ ? kExitOk : kExitFailure;
+}
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int) {
+    stopSignal = 1;
+}
+
+}  // namespace
+
+int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
+                   const MonitorSeams& seams) {
+    CliOptions options = given;
+    MonitorRequest request;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string problem;
+        switch (TakeInstrumentChoice(args, i, options, request.all, problem)) {
+            case ChoiceArgument::kTaken:
+                continue;
+            case ChoiceArgument::kBad:
+                return Usage(problem);
+            case ChoiceArgument::kOther:
+                break;
+        }
+        const std::string& a = args[i];
+        if (a != "--every" && a != "--library" && a != "--on-alarm" && a != "--limit")
+            return Usage(StrFormat(Tr("多余的参数 %s"), a.c_str()));
+        if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
+        const std::string& v = args[++i];
+        if (a == "--every") {
+            const std::optional<int64_t> every = ParseEvery(v);
+            if (!every) {
+                return Usage(StrFormat(Tr("--every 需要 1s 到 24h: 255s 以内, 以上为整分钟或整小时 "
+                                          "(如 10s, 5m, 1h), 而不是 %s"),
+                                       v.c_str()));
+            }
+            request.every = *every;
+        } else if (a == "--library") {
+            request.library = v;
+        } else if (a == "--on-alarm") {
+            if (Trim(v).empty()) return Usage(Tr("--on-alarm 需要一个命令"));
+            request.onAlarm = v;
+        } else {
+            GivenLimit limit;
+            if (!ParseGivenLimit(v, limit, problem)) return Usage(problem);
+            request.limits.push_back(limit);
+        }
+    }
+    OpenedLibrary opened = OpenLibrary(
+        request.library.empty() ? DefaultLibraryLocation() : request.library, LibraryOpen::kCreate);
+    if (!opened.library) {
+        std::fprintf(stderr, "%s\n", opened.message.c_str());
+        if (!opened.error.detail.empty()) std::fprintf(stderr, "%s\n", opened.error.detail.c_str());
+        return kExitFailure;
+    }
+    Monitor monitor(options, request, seams, *opened.library);
+    return monitor.Run();
+}
+
+int RunMonitor(const CliOptions& options, std::span<const std::string> args) {
+    // No SA_RESTART: the signal cuts the pause short.
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    MonitorSeams seams;
+    seams.now = [] { return static_cast<int64_t>(std::time(nullptr)); };
+    seams.stopRequested = [] { return stopSignal != 0; };
+    seams.pauseUntil = [](int64_t until) {
+        const auto wake = std::chrono::system_clock::from_time_t(static_cast<std::time_t>(until));
+        const auto left = wake - std::chrono::system_clock::now();
+        if (left <= std::chrono::nanoseconds(0) || stopSignal) return;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        timespec pause{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        nanosleep(&pause, nullptr);  // EINTR on a signal
+    };
+    return RunMonitorWith(options, args, seams);
+}
+
+std::string MonitorHelp() {
+    return FormatHelp(
+        Tr("用法: qxlog-cli [--simulate MODELS] monitor [--all | --device N]\n"
+           "                [--every DURATION] [--library FILE]\n"
+           "                [--limit CHANNEL=LOW,HIGH]... [--on-alarm COMMAND]\n"
+           "\n"
+           "一直监测房间: 每个间隔读取一次仪器 (最后连接的一台, 或 --device 指定的\n"
+           "一台; 用 --all 时为每台连接的仪器) 的实时值, 作为仪器的实时记录加入记录库。\n"
+           "记录库像下载的记录一样列出它、把它读入仪器历史并对比它。\n"
+           "\n"
+           "一个实时记录含一台仪器在一天 (本地时间) 中以一个间隔和一套参数 (单位和\n"
+           "限值, 在开始监测仪器时从仪器读取) 得到的读数; 间隔小于 10 秒时一天分成\n"
+           "12 到 2 小时的几段 (1 秒时为 2 小时), 使一个记录保持在约 %d 个读数。\n"
+           "读数的时间取自本计算机的时钟, 落在间隔的网格上 (从 1970 年起间隔的整数\n"
+           "倍)。记录库中该仪器已有的时间 (下载的样本, 之前写入的读数) 保留原有的值。\n"
+           "读数在有 %d 个等待或最早的已等待 %d 秒时、仪器拔出时和结束时写入, 所以\n"
+           "直接被杀死的进程最多丢失这些读数。\n"
+           "\n"
+           "拔出的仪器会被注明, 例如\n"
+           "%s;\n"
+           "它的实时记录中断, 直到它重新连接并再次开始监测, 例如\n"
+           "%s。\n"
+           "用 --all 时, 后来连接的仪器在 %d 秒内开始监测。SIGTERM 或 SIGINT 立即停止\n"
+           "监测, 所有读数都已写入, 并提示\n"
+           "%s\n"
+           "\n"
+           "报警: 超出限值的读数 (等于限值的值在限值内) 开始该通道的一次超限, 第一个\n"
+           "回到限值内的读数结束它, 每次都打印一行, 例如\n"
+           "%s。\n"
+           "限值是仪器自己的, 或 --limit 给出的。用 --on-alarm 时, 在每次超限开始和\n"
+           "结束时各通过 /bin/sh 运行一次 COMMAND, 同时继续监测; 命令按事件的顺序\n"
+           "依次运行, 每个都带有这些环境变量:\n"
+           "  QXLOG_EVENT        start 或 end\n"
+           "  QXLOG_INSTRUMENT   MODEL:NUMBER, 与记录库的名称相同\n"
+           "  QXLOG_MODEL, QXLOG_NUMBER, QXLOG_NAME (测量名)\n"
+           "  QXLOG_CHANNEL      通道的 id (temp, hum, co2, ...)\n"
+           "  QXLOG_CHANNEL_TITLE  通道的名称和单位, 与样本列表相同\n"
+           "  QXLOG_VALUE, QXLOG_UNIT  读数, 与样本列表显示的相同\n"
+           "  QXLOG_LIMIT        超出的限值; QXLOG_SIDE 为 high 或 low\n"
+           "  QXLOG_TIME         读数的本地时间 YYYY-MM-DD HH:MM:SS;\n"
+           "                     QXLOG_EPOCH 为从 1970 年起的秒数\n"
+           "失败的命令会被报告, 监测继续, 例如\n"
+           "%s。\n"
+           "没有值的读数 (0 %%RH 时的露点) 和拔出的仪器既不开始也不结束超限。\n"
+           "\n"
+           "选项:\n"
+           "  --all              每台连接的仪器, 以及后来连接的仪器\n"
+           "  --device N         连接的仪器中的第 N 台 (0, 1, ...)\n"
+           "  --every DURATION   间隔: 秒数, 或带 s, m 或 h (10s, 5m, 1h); 1 秒到\n"
+           "                     24 小时: 255 秒以内, 以上为整分钟或整小时; 默认 10 秒\n"
+           "  --library FILE     记录库; 默认为\n"
+           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite\n"
+           "                     (设置了 $XDG_DATA_HOME 时在其下)\n"
+           "  --limit CHANNEL=LOW,HIGH  用这些限值代替仪器的限值, 通道用 id 指定\n"
+           "                     (temp, hum, dew, density, pressure, diffpressure,\n"
+           "                     sound, flow, co2, hcho), 用它的单位; LOW 或 HIGH 空着\n"
+           "                     表示没有; 可以重复\n"
+           "  --on-alarm COMMAND\n"
+           "                     在每次超限开始和结束时运行 COMMAND\n"
+           "\n"
+           "退出状态:\n"
+           "  0  被信号停止, 所有读数都已写入\n"
+           "  1  没有仪器, 记录库不能打开, 或读数不能写入\n"
+           "     (%s)\n"
+           "  2  缺少参数或参数错误"),
+        static_cast<int>(kLiveRecordingSamples), kMonitorFlushReadings,
+        static_cast<int>(kMonitorFlushSeconds),
+        Quoted(StrFormat(Tr(kUnplugged), "2026-01-05 08:00:00", "QX450:A08")).c_str(),
+        Quoted(StrFormat(Tr(kBack), "2026-01-05 08:12:30", "QX450:A08")).c_str(),
+        static_cast<int>(kRescanSeconds), Quoted(Tr(kStopped)).c_str(),
+        Quoted(StrFormat(Tr(kExcursionStarts), "2026-01-05 09:00", "QX450:A08",
+                         StrFormat("%s(%s)", Tr("温度"), "℃").c_str(), "25.3", "25"))
+            .c_str(),
+        Quoted(StrFormat(Tr(kCommandFailed), "QX450:A08", "temp", "start",
+                         StrFormat(Tr("退出状态 %d"), 1).c_str()))
+            .c_str(),
+        Quoted(Tr(kNotWritten)).c_str());
+}
+
+}  // namespace qx::cli

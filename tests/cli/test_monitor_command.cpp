@@ -1,0 +1,344 @@
+// qxlog-cli monitor on simulated instruments with a fake clock: the live recordings it leaves
+// in the library, unplugging, alarms and their command; SIGTERM on the real program.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/monitor_command.h"
+#include "core/library/library_location.h"
+#include "core/library/live_recording.h"
+#include "core/link/live_status_texts.h"
+#include "core/link/simulated_hid_library.h"
+#include "core/model/language.h"
+#include "core/model/text_util.h"
+#include "core/records/derived_series.h"
+#include "core/records/sample_decoding.h"
+#include "run_cli.h"
+
+namespace qx {
+namespace {
+
+// 2017-03-10 13:07:10 UTC, on the grid of 10 s.
+constexpr int64_t kStart = 0x58C2A4FE;
+
+class LentBus final : public HidLibrary {
+  public:
+    explicit LentBus(SimulatedHidLibrary& bus) : bus_(bus) {}
+    uint32_t GetNumHidDevices(uint16_t v, uint16_t p) override {
+        return bus_.GetNumHidDevices(v, p);
+    }
+    HidStatus GetHidString(uint32_t i, uint16_t v, uint16_t p, HidStringType t,
+                           HidStringBuffer& out) override {
+        return bus_.GetHidString(i, v, p, t, out);
+    }
+    HidStatus Open(std::unique_ptr<HidDevice>& d, uint32_t i, uint16_t v, uint16_t p,
+                   uint32_t n) override {
+        return bus_.Open(d, i, v, p, n);
+    }
+
+  private:
+    SimulatedHidLibrary& bus_;
+};
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Monitoring : public testing::Test {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("qxlog-monitor-" + std::to_string(getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+        library = (dir / "lib.sqlite").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    struct Run {
+        int code;
+        std::string out, err;
+    };
+    // Monitors for `rounds` readings 10 s apart; `each(k)` runs before reading k.
+    Run Monitor(std::vector<std::string> args, int rounds,
+                const std::function<void(int)>& each = {}) {
+        cli::CliOptions options;
+        options.hidLibrary = [this] { return std::make_unique<LentBus>(bus); };
+        if (std::find(args.begin(), args.end(), "--every") == args.end())
+            args.insert(args.end(), {"--every", "10s"});
+        args.insert(args.end(), {"--library", library});
+        int taken = 0;
+        cli::MonitorSeams seams;
+        seams.now = [this] { return now; };
+        seams.pauseUntil = [&](int64_t until) {
+            now = until;
+            ++taken;
+            if (each && taken < rounds) each(taken);
+        };
+        seams.stopRequested = [&] { return taken >= rounds; };
+        if (each) each(0);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int code = cli::RunMonitorWith(options, args, seams);
+        Run run{code, testing::internal::GetCapturedStdout(),
+                testing::internal::GetCapturedStderr()};
+        return run;
+    }
+
+    // The instrument's samples in the library, all time.
+    InstrumentHistory History(size_t instrument) {
+        OpenedLibrary opened = OpenLibrary(library, LibraryOpen::kExisting);
+        std::vector<LibraryInstrument> instruments;
+        InstrumentHistory history;
+        EXPECT_TRUE(opened.library && opened.library->Instruments(instruments));
+        if (instrument < instruments.size()) {
+            EXPECT_TRUE(opened.library->History(instruments[instrument].id, 0, INT64_MAX, history));
+        }
+        return history;
+    }
+    std::vector<RecordingEntry> List() {
+        OpenedLibrary opened = OpenLibrary(library, LibraryOpen::kExisting);
+        std::vector<RecordingEntry> entries;
+        EXPECT_TRUE(opened.library && opened.library->List({}, entries));
+        return entries;
+    }
+
+    int64_t now = kStart;
+    SimulatedHidLibrary bus{[this] { return now; }};
+    std::filesystem::path dir;
+    std::string library;
+};
+
+// Every model's live values come back from the library as the live panel shows them.
+TEST_F(Monitoring, ReadingsOfEveryModelAreTheLivePanelsValues) {
+    for (InstrumentTypeId t = 1; t <= kModelCount; ++t)
+        bus.Add(t);
+    std::vector<std::vector<LiveStatusTexts>> shown(kModelCount);
+    const Run run = Monitor({"--all"}, 3, [&](int) {
+        for (InstrumentTypeId t = 1; t <= kModelCount; ++t)
+            shown[t - 1].push_back(MakeLiveStatusTexts(bus.At(t - 1).Status(), t));
+    });
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::vector<RecordingEntry> list = List();
+    ASSERT_EQ(list.size(), static_cast<size_t>(kModelCount));
+    for (const RecordingEntry& e : list) {
+        const InstrumentTypeId t = e.recording.instrumentKey.model;
+        SCOPED_TRACE(ModelName(t));
+        EXPECT_TRUE(IsLiveRecording(e.recording.key));
+        EXPECT_EQ(e.recording.key.interval, 10u);
+        EXPECT_EQ(SampleClockOf(e.recording.header.Params(), t).interval, 10u);
+        EXPECT_EQ(e.recording.totals.samples, 3);
+        EXPECT_EQ(e.recording.totals.first, kStart);
+        EXPECT_EQ(e.recording.totals.last, kStart + 20);
+    }
+    for (size_t i = 0; i < list.size(); ++i) {
+        const InstrumentHistory history = History(i);
+        ASSERT_EQ(history.size(), 1u);
+        const InstrumentTypeId t = history[0].type;
+        SCOPED_TRACE(ModelName(t));
+        const RecordUnits units = RecordUnitsOf(history[0].params.UnitByte(), t);
+        ASSERT_EQ(history[0].samples.size(), 3u);
+        for (size_t k = 0; k < 3; ++k) {
+            const SeriesValues v = ComputeSeries(history[0].samples[k].row, units);
+            const LiveStatusTexts& panel = shown[static_cast<size_t>(t - 1)][k];
+            EXPECT_EQ(history[0].samples[k].time, kStart + 10 * static_cast<int64_t>(k));
+            const auto same = [&](const std::string& text, int series) {
+                if (text.empty()) return;
+                EXPECT_NEAR(std::stod(text), v[static_cast<size_t>(series)], 0.051)
+                    << text << " series " << series;
+            };
+            if (Model(t).soundOnly) {
+                same(panel.sound, 5);
+            } else {
+                same(panel.temperature, 0);
+                same(panel.humidity, 1);
+                same(panel.co2, 7);
+                same(panel.formaldehyde, 7);
+                same(panel.pressure, 3);
+                same(panel.diffPressure, 4);
+                same(panel.sound, 5);
+            }
+        }
+    }
+}
+
+// Unplugged: a gap, then the same live recording goes on; the other instrument has no gap.
+// A second monitor over the same times finds them held and adds nothing.
+TEST_F(Monitoring, UnpluggedInstrumentLeavesAGapAndIsPickedUpAgain) {
+    bus.Add(4);
+    bus.Add(8);
+    const Run run = Monitor({"--all"}, 9, [&](int k) {
+        if (k == 3) bus.At(0).Unplug();
+        if (k == 6) bus.At(0).Replug();
+    });
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("QX420B:A0400001 已拔出"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("QX420B:A0400001 已重新连接"), std::string::npos) << run.out;
+    const InstrumentHistory unplugged = History(0);
+    ASSERT_EQ(unplugged.size(), 1u);
+    std::vector<int64_t> times;
+    for (const TimedSample& s : unplugged[0].samples)
+        times.push_back(s.time - kStart);
+    EXPECT_EQ(times, (std::vector<int64_t>{0, 10, 20, 60, 70, 80}));
+    EXPECT_EQ(History(1).at(0).samples.size(), 9u);
+    EXPECT_EQ(List().size(), 2u);
+
+    now = kStart;
+    const Run again = Monitor({"--all"}, 9);
+    ASSERT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(History(0).at(0).samples.size(), 9u);  // the gap filled, nothing doubled
+    EXPECT_EQ(History(1).at(0).samples.size(), 9u);
+    EXPECT_EQ(List().size(), 2u);
+}
+
+// Limits given per channel: the command runs at each start and end with the reading in its
+// environment; its failure is reported and monitoring goes on.
+TEST_F(Monitoring, AlarmCommandRunsAtEachExcursionsStartAndEnd) {
+    bus.Add(8);
+    ASSERT_EQ(Monitor({}, 12).code, 0);
+    std::vector<double> values;
+    for (const TimedSample& s : History(0).at(0).samples)
+        values.push_back(std::round(double{s.row.Ch(1)} * 10) / 10);
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    const double limit = sorted[sorted.size() / 2];  // some readings above, some not
+    int events = 0;
+    bool above = false;
+    for (double v : values) {
+        if ((v > limit) != above) ++events;
+        above = v > limit;
+    }
+    ASSERT_GE(events, 1);
+
+    std::filesystem::remove(library);
+    now = kStart;
+    const std::string log = (dir / "alarms").string();
+    // The instrument's other limits out of the way.
+    const Run run = Monitor({"--limit", "temp=-40,300", "--limit", "co2=0,65535", "--limit",
+                             "HUM=," + std::to_string(limit), "--on-alarm",
+                             "printf '%s %s %s %s %s %s %s\\n' \"$QXLOG_EVENT\" "
+                             "\"$QXLOG_INSTRUMENT\" \"$QXLOG_CHANNEL\" \"$QXLOG_SIDE\" "
+                             "\"$QXLOG_LIMIT\" \"$QXLOG_VALUE\" \"$QXLOG_TIME\" >> " +
+                                 log + "; exit 4"},
+                            12);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(History(0).at(0).samples.size(), 12u);  // the failures stopped nothing
+    const std::vector<std::string> lines = test::Lines(ReadAll(log));
+    ASSERT_EQ(lines.size(), static_cast<size_t>(events)) << ReadAll(log);
+    std::string limitText = std::to_string(limit);
+    limitText.erase(limitText.find_last_not_of('0') + 1);
+    if (limitText.back() == '.') limitText.pop_back();
+    EXPECT_TRUE(lines[0].starts_with("start QX7000:A0800001 hum high " + limitText + " "))
+        << lines[0];
+    if (lines.size() > 1) {
+        EXPECT_TRUE(lines[1].starts_with("end ")) << lines[1];
+    }
+    // The reading that ends an excursion is inside: equal to the limit at most.
+    for (const std::string& l : lines) {
+        std::istringstream in(l);
+        std::string event, instrument, channel, side, limitField;
+        double value = 0;
+        in >> event >> instrument >> channel >> side >> limitField >> value;
+        EXPECT_EQ(event == "start", value > limit) << l;
+    }
+    size_t failures = 0;
+    const std::string status = StrFormat(Tr("退出状态 %d"), 4);
+    for (size_t at = run.err.find(status); at != std::string::npos;
+         at = run.err.find(status, at + 1))
+        ++failures;
+    EXPECT_EQ(failures, static_cast<size_t>(events)) << run.err;
+}
+
+// A live recording ends at local midnight, and below 10 s at the end of its part of the day.
+TEST_F(Monitoring, LiveRecordingsEndAtMidnightAndAtTheirPartOfTheDay) {
+    bus.Add(4);
+    const int64_t midnight = kStart - (kStart + 8 * 3600) % 86400 + 86400;  // TZ=CST-8
+    now = midnight - 20;
+    ASSERT_EQ(Monitor({}, 4).code, 0);
+    std::vector<RecordingEntry> list = List();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].recording.totals.last, midnight - 10);
+    EXPECT_EQ(list[1].recording.totals.first, midnight);
+    EXPECT_EQ(list[1].recording.totals.samples, 2);
+
+    now = midnight + 2 * 3600 - 2;  // 1 s: parts of 2 hours
+    ASSERT_EQ(Monitor({"--every", "1s"}, 4).code, 0);
+    list = List();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[2].recording.totals.samples, 2);
+    EXPECT_EQ(list[3].recording.totals.first, midnight + 2 * 3600);
+    EXPECT_EQ(list[3].recording.key.start, midnight + 2 * 3600);
+}
+
+TEST_F(Monitoring, WrongArgumentsAreRefusedBeforeAnythingIsOpened) {
+    bus.Add(4);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--every", "256s"},
+                                                 {"--every", "0"},
+                                                 {"--every", "25h"},
+                                                 {"--every", "256m"},
+                                                 {"--every", "10x"},
+                                                 {"--limit", "temp=5,1"},
+                                                 {"--limit", "wind=1,2"},
+                                                 {"--limit", "temp=,"},
+                                                 {"--on-alarm", " "},
+                                                 {"--all", "-x"}}) {
+        cli::CliOptions options;
+        options.hidLibrary = [this] { return std::make_unique<LentBus>(bus); };
+        cli::MonitorSeams seams;
+        testing::internal::CaptureStderr();
+        const int code = cli::RunMonitorWith(options, args, seams);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, cli::kExitUsage) << args[1] << err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(library));
+    // The longest of each unit is taken.
+    for (const char* every : {"255s", "255m", "24h", "1"})
+        EXPECT_EQ(Monitor({"--every", every}, 1).code, 0) << every;
+}
+
+// SIGTERM: the program stops at once with every reading written, fewer than a batch.
+TEST(MonitorProgram, SigtermWritesEveryReading) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qxlog-monitor-term-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string library = (dir / "lib.sqlite").string();
+    const std::string out = (dir / "out").string();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!freopen(out.c_str(), "w", stdout)) _exit(126);
+        execl(QXLOG_CLI, QXLOG_CLI, "--lang", "zh", "--simulate", "4,8", "monitor", "--all",
+              "--every", "1s", "--library", library.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    usleep(3500 * 1000);
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(ReadAll(out).find("监测已停止, 所有读数已写入记录库."), std::string::npos)
+        << ReadAll(out);
+    OpenedLibrary opened = OpenLibrary(library, LibraryOpen::kExisting);
+    ASSERT_TRUE(opened.library);
+    std::vector<RecordingEntry> list;
+    ASSERT_TRUE(opened.library->List({}, list));
+    ASSERT_EQ(list.size(), 2u);
+    for (const RecordingEntry& e : list) {
+        EXPECT_GE(e.recording.totals.samples, 3);
+        EXPECT_LT(e.recording.totals.samples, cli::kMonitorFlushReadings);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace qx
