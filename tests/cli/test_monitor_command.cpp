@@ -207,7 +207,8 @@ TEST_F(Monitoring, AlarmCommandRunsAtEachExcursionsStartAndEnd) {
     bus.Add(8);
     ASSERT_EQ(Monitor({}, 12).code, 0);
     std::vector<double> values;
-    for (const TimedSample& s : History(0).at(0).samples)
+    const auto history = History(0);  // kept: the loop reads into it
+    for (const TimedSample& s : history.at(0).samples)
         values.push_back(std::round(double{s.row.Ch(1)} * 10) / 10);
     std::vector<double> sorted = values;
     std::sort(sorted.begin(), sorted.end());
