@@ -40,9 +40,9 @@ ResolvedAxes ResolveValueAxes(const TrendState& s) {
     out.mode = TrendAxisMode::kSeries;
 
     std::vector<bool> covered(static_cast<size_t>(s.seriesCount), false);
-    for (const TrendAxis& spec : specs) {
-        ResolvedAxis axis{{}, spec.right, spec.title};
-        for (int i : spec.series) {
+    for (const TrendAxis& asked : specs) {
+        ResolvedAxis axis{{}, asked.right, asked.title};
+        for (int i : asked.series) {
             if (!s.SeriesShown(i) || Listed(axis, i)) continue;
             if (!axis.series.empty() && !SameRange(s.series[axis.series.front()], s.series[i])) {
                 continue;
