@@ -1,5 +1,6 @@
 // A small JSON writer for the --json output of qxlog-cli: objects, arrays, strings (UTF-8 as
-// it is, quotes, backslashes and control characters escaped), integers and local times.
+// it is, quotes, backslashes and control characters escaped), integers, figures and local
+// times.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,18 @@ class JsonWriter {
     JsonWriter& Int(int64_t v) {
         Separate();
         AppendInt(text, v);
+        return *this;
+    }
+    // A figure with the given decimals, never "-0.000".
+    JsonWriter& Fixed(double v, int decimals) {
+        Separate();
+        AppendFigure(text, v, decimals);
+        return *this;
+    }
+    // A limit: trailing zeros dropped.
+    JsonWriter& Limit(double v, int decimals) {
+        Separate();
+        text += LimitFigureText(v, decimals);
         return *this;
     }
     JsonWriter& Bool(bool v) {

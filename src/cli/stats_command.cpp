@@ -22,6 +22,7 @@
 #include "core/records/record_set.h"
 #include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
+#include "json_writer.h"
 
 namespace qx::cli {
 namespace {
@@ -81,81 +82,7 @@ std::optional<LimitOption> ParseLimit(const std::string& text, std::string* prob
 
 // ---- JSON ------------------------------------------------------------------------------
 
-class Json {
-  public:
-    std::string text;
-
-    void Key(const char* key) {
-        Separate();
-        Quoted(key);
-        text += ": ";
-        fresh_ = true;
-    }
-    void String(std::string_view s) {
-        Separate();
-        Quoted(s);
-    }
-    void Quoted(std::string_view s) {
-        text += '"';
-        for (const char c : s) {
-            const auto u = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\') {
-                text += '\\';
-                text += c;
-            } else if (u < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", u);
-                text += buf;
-            } else {
-                text += c;
-            }
-        }
-        text += '"';
-    }
-    void Int(int64_t v) {
-        Separate();
-        AppendInt(text, v);
-    }
-    // A figure with the given decimals, never "-0.000".
-    void Fixed(double v, int decimals) {
-        Separate();
-        AppendFigure(text, v, decimals);
-    }
-    // A limit: trailing zeros dropped.
-    void Limit(double v, int decimals) {
-        Separate();
-        text += LimitFigureText(v, decimals);
-    }
-    void Bool(bool v) {
-        Separate();
-        text += v ? "true" : "false";
-    }
-    void Time(std::time_t t) {
-        Separate();
-        text += '"';
-        std::tm tm{};
-        if (localtime_r(&t, &tm)) AppendIsoDateTime(text, tm);
-        text += '"';
-    }
-    void Open(char c) {
-        Separate();
-        text += c;
-        fresh_ = true;
-    }
-    void Close(char c) {
-        text += c;
-        fresh_ = false;
-    }
-
-  private:
-    void Separate() {
-        if (!fresh_) text += ", ";
-        fresh_ = false;
-    }
-    bool fresh_ = true;
-};
-
-void JsonSide(Json& j, const char* key, const SideTotal& side) {
+void JsonSide(JsonWriter& j, const char* key, const SideTotal& side) {
     j.Key(key);
     j.Open('{');
     j.Key("samples");
@@ -165,7 +92,7 @@ void JsonSide(Json& j, const char* key, const SideTotal& side) {
     j.Close('}');
 }
 
-void JsonLimits(Json& j, const SeriesStatistics& s) {
+void JsonLimits(JsonWriter& j, const SeriesStatistics& s) {
     const LimitSummary& l = *s.limits;
     j.Key("limits");
     j.Open('{');
@@ -208,7 +135,7 @@ void JsonLimits(Json& j, const SeriesStatistics& s) {
 }
 
 std::string ToJson(const RecordStatistics& rs) {
-    Json j;
+    JsonWriter j;
     j.Open('{');
     j.Key("file");
     j.String(rs.file);
