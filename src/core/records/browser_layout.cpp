@@ -8,7 +8,7 @@ namespace qx {
 namespace {
 
 BrowserLayout LayoutWindows(const BrowserRect& c, const BrowserRect& a, int arrangement,
-                            bool showLists, bool showChart) {
+                            bool showLists, bool showChart, int sampleListWidth) {
     BrowserLayout out;
     if (!showLists && !showChart) return out;
     out.apply = true;
@@ -18,7 +18,12 @@ BrowserLayout LayoutWindows(const BrowserRect& c, const BrowserRect& a, int arra
     // The two lists side by side from A's left edge to r, between top and bottom.
     const auto sideBySide = [&](int top, int bottom) {
         const int r = std::max(c.right, a.left + kBrowserMinimumExtent);
-        const int split = r - (2 * (r - a.left)) / 5;
+        int split = r - (2 * (r - a.left)) / 5;
+        // A sample list whose columns need more than its 3/5 takes up to 3/4, when that shows
+        // them all; one that would scroll anyway keeps its 3/5.
+        const int most = r - (r - a.left) / 4;
+        if (sampleListWidth > split - a.left && a.left + sampleListWidth <= most)
+            split = a.left + sampleListWidth;
         out.sampleList = {a.left, top, split, bottom};
         out.paramList = {split + 1, top, r, bottom};
         return r;
@@ -56,8 +61,9 @@ int SharedWidth(const BrowserRect& c, const BrowserRect& a) {
 
 BrowserLayout LayoutBrowser(const BrowserRect& c, const BrowserRect& a, int arrangement,
                             bool showLists, bool showChart, bool showStatistics,
-                            int statisticsShare, int statisticsWidth) {
-    if (!showStatistics) return LayoutWindows(c, a, arrangement, showLists, showChart);
+                            int statisticsShare, int statisticsWidth, int sampleListWidth) {
+    if (!showStatistics)
+        return LayoutWindows(c, a, arrangement, showLists, showChart, sampleListWidth);
     const int width = SharedWidth(c, a);
     const int right = a.left + width;
     int left = a.left;
@@ -75,7 +81,7 @@ BrowserLayout LayoutBrowser(const BrowserRect& c, const BrowserRect& a, int arra
     }
     BrowserRect rest = c;
     rest.right = left - (alone ? 0 : kSplitterWidth);
-    BrowserLayout out = LayoutWindows(rest, a, arrangement, showLists, showChart);
+    BrowserLayout out = LayoutWindows(rest, a, arrangement, showLists, showChart, sampleListWidth);
     out.statisticsShown = true;
     out.statistics = {left, c.top, right, c.bottom};
     if (!alone) out.splitter = {rest.right, c.top, left, c.bottom};

@@ -5,9 +5,10 @@
 //   both, side by side   lists in A's columns, the sample list over the top 3/5 of the
 //                        height (at least 120 pixels counted), the chart right of A
 //   both, stacked        lists side by side down to A's bottom (the sample list 3/5 of the
-//                        width, at least 120 pixels counted), the chart below
+//                        width, at least 120 pixels counted, or up to 3/4 when that holds
+//                        the sampleListWidth its columns need), the chart below
 //   chart only           the chart from A's left edge over the whole height
-//   lists only           lists side by side over the whole height
+//   lists only           lists side by side over the whole height, shared as when stacked
 //   neither              nothing moves
 //
 // With the statistics panel on, the panel takes the right part of C, from the top to the
@@ -51,7 +52,8 @@ struct BrowserLayout {
 
 BrowserLayout LayoutBrowser(const BrowserRect& client, const BrowserRect& anchor, int arrangement,
                             bool showLists, bool showChart, bool showStatistics = false,
-                            int statisticsShare = kAutoStatisticsShare, int statisticsWidth = 0);
+                            int statisticsShare = kAutoStatisticsShare, int statisticsWidth = 0,
+                            int sampleListWidth = 0);
 
 // The share (0..kMaxStatisticsShare) that puts the panel's left edge at x, for a
 // splitter dragged there.

@@ -297,9 +297,9 @@ void CDataView::OnDisplaySwitch() {
 }
 
 void CDataView::LayoutWindows() {
-    const BrowserLayout layout =
-        LayoutBrowser(ToBrowserRect(rect()), ToBrowserRect(AnchorRect()), arrangement_, showLists_,
-                      showChart_, showStatistics_, statisticsShare_, statistics_->WantedWidth());
+    const BrowserLayout layout = LayoutBrowser(
+        ToBrowserRect(rect()), ToBrowserRect(AnchorRect()), arrangement_, showLists_, showChart_,
+        showStatistics_, statisticsShare_, statistics_->WantedWidth(), sampleListWidth_);
     if (layout.apply) {
         sampleList_->setGeometry(ToQRect(layout.sampleList));
         paramList_->setGeometry(ToQRect(layout.paramList));
@@ -522,6 +522,18 @@ void CDataView::ApplyColumnWidths() {
         sampleList_->setColumnWidth(i,
                                     std::max(columns[static_cast<size_t>(i)].width,
                                              HeaderTextWidth(*sampleList_->horizontalHeader(), i)));
+    }
+    // The width that shows every column with the list's frame and its vertical scroll bar.
+    int wanted = 2 * sampleList_->frameWidth() +
+                 sampleList_->verticalScrollBar()->sizeHint().width() +
+                 (sampleList_->verticalHeader()->isVisible()
+                      ? sampleList_->verticalHeader()->sizeHint().width()
+                      : 0);
+    for (int i = 0; i < sampleList_->horizontalHeader()->count(); ++i)
+        if (!sampleList_->isColumnHidden(i)) wanted += sampleList_->columnWidth(i);
+    if (wanted != sampleListWidth_) {
+        sampleListWidth_ = wanted;
+        LayoutWindows();
     }
 }
 

@@ -190,6 +190,7 @@ class CDataView : public QWidget {
     QCheckBox* nodeMarks_ = nullptr;
     ChannelLegend* legend_ = nullptr;
     QTableView* sampleList_ = nullptr;
+    int sampleListWidth_ = 0;  // what its columns need, for the layout
     SampleListModel* model_ = nullptr;
     CMyListCtrl* paramList_ = nullptr;
     CTrendWave* chart_ = nullptr;

@@ -26,8 +26,10 @@ int TextWidth(const QWidget& control) {
 int HeaderTextWidth(const QHeaderView& header, int section) {
     if (!FormFollowsTexts() || !header.model()) return 0;
     const QString title = header.model()->headerData(section, header.orientation()).toString();
-    return header.fontMetrics().horizontalAdvance(title) +
-           2 * header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header) + 2;
+    int widest = 0;
+    for (const QString& line : title.split(QLatin1Char('\n')))
+        widest = std::max(widest, header.fontMetrics().horizontalAdvance(line));
+    return widest + 2 * header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header) + 2;
 }
 
 int FitRows(const std::vector<std::vector<QWidget*>>& rows) {

@@ -1,6 +1,7 @@
 #include "sample_list_model.h"
 
 #include "core/records/sample_table.h"
+#include "form_fit.h"
 #include "gui/common/qt_text.h"
 
 namespace qx {
@@ -39,8 +40,14 @@ QVariant SampleListModel::headerData(int section, Qt::Orientation orientation, i
         return {};
     }
     switch (role) {
-        case Qt::DisplayRole:
-            return ToQString(table_->Columns()[static_cast<size_t>(section)].title);
+        case Qt::DisplayRole: {
+            QString title = ToQString(table_->Columns()[static_cast<size_t>(section)].title);
+            // The longer English names put their unit on a second line, so that the columns
+            // stay as narrow as their values allow.
+            const qsizetype unit = title.indexOf(QLatin1Char('('));
+            if (FormFollowsTexts() && unit > 0) title.insert(unit, QLatin1Char('\n'));
+            return title;
+        }
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
         default:

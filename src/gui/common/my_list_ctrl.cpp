@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QStyle>
 #include <QTableWidgetItem>
+#include <QToolTip>
 #include <algorithm>
 
 #include "app_fonts.h"
@@ -79,13 +81,37 @@ QString CMyListCtrl::Text(int row, int column) const {
     return cell ? cell->text() : QString();
 }
 
-void CMyListCtrl::FitColumn(int column) {
-    if (column < 0 || column >= columnCount()) return;
+int CMyListCtrl::CellMargin() const {
     // A cell's text is inset by the focus frame's margin and one pixel on each side; the grid
     // line takes one more, and one more the fraction of a pixel that whole-pixel advances leave
     // out (the view elides a text wider than its room by less than a pixel).
-    const int cellMargin =
-        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+    return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+}
+
+QString CMyListCtrl::CutTextAt(const QPoint& point) const {
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid()) return {};
+    const QString text = Text(index.row(), index.column());
+    const int need = QFontMetrics(font()).horizontalAdvance(text) + CellMargin();
+    return need > visualRect(index).width() ? text : QString();
+}
+
+bool CMyListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTableWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString cut = CutTextAt(help->pos());
+    if (cut.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), cut, viewport());
+    }
+    return true;
+}
+
+void CMyListCtrl::FitColumn(int column) {
+    if (column < 0 || column >= columnCount()) return;
+    const int cellMargin = CellMargin();
     const QFontMetrics cells(font());
     int need = 0;
     for (int r = 0; r < rowCount(); ++r)

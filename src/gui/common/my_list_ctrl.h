@@ -1,7 +1,8 @@
 // The report-style list of the parameter lists (device panel and record browser): one row per
 // entry, columns with left-aligned titles that do not sort, grid lines, full-row selection,
 // read-only cells. The last column stretches to the list's width; Tab moves on to the next
-// control. FillParamList fills such a list with a model's parameter rows.
+// control. A cell whose text ends in "…" shows it whole as its tool tip. FillParamList fills such a
+// list with a model's parameter rows.
 #pragma once
 
 #include <QList>
@@ -35,8 +36,13 @@ class CMyListCtrl : public QTableWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
+    // The text of the cell at a viewport point when the cell is too narrow for it, else empty.
+    QString CutTextAt(const QPoint& point) const;
+    int CellMargin() const;
+
     // The first column's width as set, which a narrow list may show narrower.
     void ApplyFirstColumnWidth();
     int firstColumnWidth_ = -1;

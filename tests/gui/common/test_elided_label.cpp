@@ -1,10 +1,14 @@
 // The eliding label of the caption bar: a long text ends in "…" and never widens its window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QWidget>
 
 #include "gui/common/elided_label.h"
+#include "gui/common/my_list_ctrl.h"
 
 namespace qx {
 namespace {
@@ -35,6 +39,26 @@ TEST(ElidedLabel, ShortensToItsWidthAndKeepsTheWholeText) {
     EXPECT_TRUE(label->toolTip().isEmpty());
     label->SetFullText(QStringLiteral("Instrument"));
     EXPECT_EQ(label->text(), QStringLiteral("Instrument"));
+}
+
+// A parameter list's cell that ends in "…" shows its whole text as a tool tip; one that fits
+// shows none.
+TEST(ParamList, CutCellShowsItsTextAsToolTip) {
+    CMyListCtrl list;
+    list.SetColumns({QStringLiteral("Setting"), QStringLiteral("Value")}, {80, 80});
+    list.SetRows({{QStringLiteral("Start mode"), QStringLiteral("Immediate start on power-up")},
+                  {QStringLiteral("LED"), QStringLiteral("On")}});
+    list.resize(170, 120);
+    list.show();
+    const auto tipAt = [&](int row) {
+        const QRect cell = list.visualRect(list.model()->index(row, 1));
+        QHelpEvent help(QEvent::ToolTip, cell.center(),
+                        list.viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(list.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(1), QString());
+    EXPECT_EQ(tipAt(0), QStringLiteral("Immediate start on power-up"));
 }
 
 }  // namespace

@@ -80,7 +80,10 @@ void ReportCutCells(const QTableView& view, Report& report, int slack) {
     for (int c = 0; c < model->columnCount(); ++c) {
         if (header->isSectionHidden(c)) continue;
         const QString title = model->headerData(c, Qt::Horizontal).toString();
-        texts.push_back({title, c, header->fontMetrics().horizontalAdvance(title) + titleMargin});
+        int titleWidth = 0;  // of its widest line
+        for (const QString& line : title.split(QLatin1Char('\n')))
+            titleWidth = std::max(titleWidth, header->fontMetrics().horizontalAdvance(line));
+        texts.push_back({title, c, titleWidth + titleMargin});
         for (int r = firstRow; r <= lastRow && r < model->rowCount(); ++r) {
             const QString value = model->index(r, c).data().toString();
             texts.push_back({value, c, view.fontMetrics().horizontalAdvance(value) + cellMargin});
