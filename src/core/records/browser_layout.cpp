@@ -19,9 +19,9 @@ BrowserLayout LayoutWindows(const BrowserRect& c, const BrowserRect& a, int arra
     const auto sideBySide = [&](int top, int bottom) {
         const int r = std::max(c.right, a.left + kBrowserMinimumExtent);
         int split = r - (2 * (r - a.left)) / 5;
-        // A sample list whose columns need more than its 3/5 takes up to 3/4, when that shows
-        // them all; one that would scroll anyway keeps its 3/5.
-        const int most = r - (r - a.left) / 4;
+        // A sample list whose columns need more than its 3/5 takes up to 2/3, when that shows
+        // them all; one that would scroll anyway keeps its 3/5, and the parameter list a third.
+        const int most = r - (r - a.left) / 3;
         if (sampleListWidth > split - a.left && a.left + sampleListWidth <= most)
             split = a.left + sampleListWidth;
         out.sampleList = {a.left, top, split, bottom};

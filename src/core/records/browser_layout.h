@@ -5,7 +5,7 @@
 //   both, side by side   lists in A's columns, the sample list over the top 3/5 of the
 //                        height (at least 120 pixels counted), the chart right of A
 //   both, stacked        lists side by side down to A's bottom (the sample list 3/5 of the
-//                        width, at least 120 pixels counted, or up to 3/4 when that holds
+//                        width, at least 120 pixels counted, or up to 2/3 when that holds
 //                        the sampleListWidth its columns need), the chart below
 //   chart only           the chart from A's left edge over the whole height
 //   lists only           lists side by side over the whole height, shared as when stacked

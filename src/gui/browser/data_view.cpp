@@ -523,7 +523,8 @@ void CDataView::ApplyColumnWidths() {
                                     std::max(columns[static_cast<size_t>(i)].width,
                                              HeaderTextWidth(*sampleList_->horizontalHeader(), i)));
     }
-    // The width that shows every column with the list's frame and its vertical scroll bar.
+    // The width that shows every column with the list's frame and its vertical scroll bar; the
+    // Chinese form keeps its designed shares.
     int wanted = 2 * sampleList_->frameWidth() +
                  sampleList_->verticalScrollBar()->sizeHint().width() +
                  (sampleList_->verticalHeader()->isVisible()
@@ -531,6 +532,7 @@ void CDataView::ApplyColumnWidths() {
                       : 0);
     for (int i = 0; i < sampleList_->horizontalHeader()->count(); ++i)
         if (!sampleList_->isColumnHidden(i)) wanted += sampleList_->columnWidth(i);
+    if (!FormFollowsTexts()) wanted = 0;
     if (wanted != sampleListWidth_) {
         sampleListWidth_ = wanted;
         LayoutWindows();

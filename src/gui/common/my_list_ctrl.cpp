@@ -30,6 +30,7 @@ CMyListCtrl::CMyListCtrl(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setSortIndicatorShown(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setTextElideMode(Qt::ElideRight);
     // The last column takes the rest of the list's width, so that no empty strip is left.
     horizontalHeader()->setStretchLastSection(true);
     // Tab leaves the list for the next control instead of walking its cells.

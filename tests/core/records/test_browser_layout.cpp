@@ -79,16 +79,16 @@ TEST(BrowserLayout, StackedSplitsTheWidth) {
     EXPECT_EQ(narrow.paramList, (BrowserRect{173, 0, 220, 250}));
     EXPECT_EQ(narrow.chart.right - narrow.chart.left, 120);
 
-    // Wider columns take the sample list up to 3/4 of the 900 pixels (775), not past it.
+    // Wider columns take the sample list up to 2/3 of the 900 pixels (700), not past it.
     const auto split = [](int wanted) {
         return LayoutBrowser(kClient, kAnchor, 1, true, true, false, kAutoStatisticsShare, 0,
                              wanted)
             .sampleList.right;
     };
     EXPECT_EQ(split(500), 640);
+    EXPECT_EQ(split(560), 660);
     EXPECT_EQ(split(600), 700);
-    EXPECT_EQ(split(675), 775);
-    EXPECT_EQ(split(676), 640);
+    EXPECT_EQ(split(601), 640);
 }
 
 TEST(BrowserLayout, OnlyOneKindOrNeither) {
