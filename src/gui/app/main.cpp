@@ -15,13 +15,17 @@
 
 int main(int argc, char** argv) {
     tzset();
-    // The usage needs no display.
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::printf("%s", qPrintable(qx::StartUsage()));
-            return 0;
-        }
+    // The arguments as given (QApplication takes its own ones out), for a restart.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    // The usage needs no display; it is in the language of --lang, the setting or the locale.
+    if (given.contains(QLatin1String("--help")) || given.contains(QLatin1String("-h"))) {
+        QCoreApplication core(argc, argv);
+        qx::InstallLanguage(
+            qx::ResolveLanguage(qx::StartLanguage(given), qx::AppSettings::ReadLanguage()));
+        std::printf("%s", qPrintable(qx::StartUsage()));
+        return 0;
     }
     // A PDF needs no display: without a platform chosen, the offscreen one serves.
     bool printPdf = false;
@@ -29,10 +33,6 @@ int main(int argc, char** argv) {
         printPdf = printPdf || std::strcmp(argv[i], "--print-pdf") == 0;
     if (printPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The arguments as given (QApplication takes its own ones out), for a restart.
-    QStringList given;
-    for (int i = 1; i < argc; ++i)
-        given.append(QString::fromLocal8Bit(argv[i]));
     QApplication app(argc, argv);
     // Texts built with printf-style formats keep '.' as the decimal point.
     std::setlocale(LC_NUMERIC, "C");
@@ -42,14 +42,16 @@ int main(int argc, char** argv) {
     // Ties the window to its desktop entry (icon and name in task bars, Wayland app id).
     QGuiApplication::setDesktopFileName(QStringLiteral(QX_APP_ID));
 
+    // Before any message or window: --lang, else the setting, else the locale.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    qx::InstallLanguage(
+        qx::ResolveLanguage(qx::StartLanguage(arguments), qx::AppSettings::ReadLanguage()));
     qx::StartOptions options;
     QString error;
-    if (!qx::ParseStartOptions(QCoreApplication::arguments().mid(1), options, error)) {
+    if (!qx::ParseStartOptions(arguments, options, error)) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(error), qPrintable(qx::StartUsage()));
         return 2;
     }
-    // Before any window: --lang, else the setting, else the locale.
-    qx::InstallLanguage(qx::ResolveLanguage(options.language, qx::AppSettings::ReadLanguage()));
 
     if (!options.printPdf.isEmpty()) {
         QString message, warning;

@@ -20,30 +20,47 @@ constexpr uint32_t kFinishedRecordingSamples = 576;
 
 }  // namespace
 
+namespace {
+
+// The usage and the messages of the start options.
+struct StartTexts {
+    Q_DECLARE_TR_FUNCTIONS(qx::StartOptions)
+};
+
+}  // namespace
+
 QString StartUsage() {
-    return QStringLiteral(
-        "Usage: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
-        "       qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]\n"
-        "             RECORD-FILE\n"
-        "             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-        "       qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]\n"
-        "             --series ID [--limit LOW,HIGH] INSTRUMENT... [time window]\n"
+    return StartTexts::tr(
+        "用法: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]\n"
+        "      qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]\n"
+        "            RECORD-FILE\n"
+        "            [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+        "      qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]\n"
+        "            --series ID [--limit LOW,HIGH] INSTRUMENT... [时间范围]\n"
         "\n"
-        "  --lang zh|en       Chinese or English texts for this run, whatever the setting\n"
-        "                     ([Workspace] Language) and the locale\n"
-        "  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610\n"
-        "                     or 1..11, separated by commas\n"
-        "  RECORD-FILE        a record file (*.QXRec) to open at start\n"
-        "  --print-pdf OUT    write the sample report (list, the default), the chart or\n"
-        "                     the statistics report (summary) of RECORD-FILE to the PDF\n"
-        "                     file OUT and exit, without a window;\n"
-        "                     the time window as in qxlog-cli export (all samples without\n"
-        "                     one). Exit status 1 with a message when it cannot be written\n"
-        "  --report compare   the comparison report of instruments of the record library\n"
-        "                     (FILE, else the default library), named by number or as\n"
-        "                     MODEL:NUMBER, in the quantity ID (temp, hum, dew, ...),\n"
-        "                     with the limits LOW,HIGH (either may be empty) for all of\n"
-        "                     them or each one's own\n");
+        "  --lang zh|en       本次运行用中文或英文, 不论设置 ([Workspace] Language)\n"
+        "                     和区域设置如何\n"
+        "  --simulate MODELS  用模拟仪器代替连接的仪器: QX420 ... QX610 或 1..11,\n"
+        "                     以逗号分隔\n"
+        "  RECORD-FILE        启动时打开的记录文件 (*.QXRec)\n"
+        "  --print-pdf OUT    把 RECORD-FILE 的数据报表 (list, 默认)、曲线图 (chart)\n"
+        "                     或统计报表 (summary) 写入 PDF 文件 OUT 后退出, 不开窗口;\n"
+        "                     时间范围同 qxlog-cli export (没有时为全部记录)。\n"
+        "                     不能写入时给出原因, 退出状态为 1\n"
+        "  --report compare   记录库 (FILE, 否则为默认记录库) 中仪器的对比报表:\n"
+        "                     仪器以编号或 MODEL:NUMBER 指定, 量为 ID (temp, hum,\n"
+        "                     dew, ...); 限值 LOW,HIGH (任一可空) 适用于全部仪器,\n"
+        "                     没有时各用自己的限值\n");
+}
+
+std::optional<LanguageChoice> StartLanguage(const QStringList& arguments) {
+    std::optional<LanguageChoice> chosen;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] != QLatin1String("--lang")) continue;
+        const std::optional<LanguageChoice> choice = ParseLanguageChoice(ToUtf8(arguments[++i]));
+        if (choice && *choice != LanguageChoice::kAuto) chosen = choice;
+    }
+    return chosen;
 }
 
 bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error) {
@@ -60,7 +77,7 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
                                  QueryOptions::Takes(ToUtf8(a));
         if (printOption) {
             if (i + 1 >= arguments.size()) {
-                error = QStringLiteral("qxlog: %1 needs a value").arg(a);
+                error = StartTexts::tr("qxlog: %1 需要一个值").arg(a);
                 return false;
             }
             const QString value = arguments[++i];
@@ -70,8 +87,8 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             } else if (a == QLatin1String("--report")) {
                 if (value != QLatin1String("list") && value != QLatin1String("chart") &&
                     value != QLatin1String("summary") && value != QLatin1String("compare")) {
-                    error = QStringLiteral(
-                                "qxlog: --report is list, chart, summary or compare, not '%1'")
+                    error = StartTexts::tr(
+                                "qxlog: --report 为 list、chart、summary 或 compare, 不是 '%1'")
                                 .arg(value);
                     return false;
                 }
@@ -98,7 +115,7 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
                 i + 1 < arguments.size() ? ParseLanguageChoice(ToUtf8(arguments[i + 1]))
                                          : std::nullopt;
             if (!choice || *choice == LanguageChoice::kAuto) {
-                error = QStringLiteral("qxlog: --lang is zh or en");
+                error = StartTexts::tr("qxlog: --lang 为 zh 或 en");
                 return false;
             }
             options.language = *choice;
@@ -107,48 +124,48 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
         }
         if (a == QLatin1String("--simulate")) {
             if (i + 1 >= arguments.size()) {
-                error = QStringLiteral("qxlog: --simulate needs a value");
+                error = StartTexts::tr("qxlog: %1 需要一个值").arg(a);
                 return false;
             }
             const QString list = arguments[++i];
             if (!ModelsFromList(ToUtf8(list), options.simulate)) {
-                error =
-                    QStringLiteral("qxlog: unknown model in '%1' (use QX420 ... QX610 or 1..11)")
-                        .arg(list);
+                error = StartTexts::tr("qxlog: '%1' 中有未知的型号 (请用 QX420 ... QX610 或 1..11)")
+                            .arg(list);
                 return false;
             }
             continue;
         }
         if (a.startsWith(u'-') && a.size() > 1) {
-            error = QStringLiteral("qxlog: unknown option %1").arg(a);
+            error = StartTexts::tr("qxlog: 未知的选项 %1").arg(a);
             return false;
         }
         positional << a;
     }
     if (options.printChoice == kPrintComparison) {
         if (options.compareSeries.isEmpty() || positional.isEmpty()) {
-            error = QStringLiteral("qxlog: --report compare needs --series and the instruments");
+            error = StartTexts::tr("qxlog: --report compare 需要 --series 和仪器");
             return false;
         }
         options.compareInstruments = positional;
     } else if (compareOptions) {
-        error = QStringLiteral("qxlog: --library, --series and --limit go with --report compare");
+        error =
+            StartTexts::tr("qxlog: --library、--series 和 --limit 只能与 --report compare 同用");
         return false;
     } else if (positional.size() > 1) {
-        error = QStringLiteral("qxlog: only one record file can be opened");
+        error = StartTexts::tr("qxlog: 只能打开一个记录文件");
         return false;
     } else if (!positional.isEmpty()) {
         options.recordFile = positional.front();
     }
     if (options.printPdf.isEmpty()) {
         if (printOptions) {
-            error = QStringLiteral("qxlog: --report and the time window go with --print-pdf");
+            error = StartTexts::tr("qxlog: --report 和时间范围只能与 --print-pdf 同用");
             return false;
         }
         return true;
     }
     if (options.recordFile.isEmpty() && options.printChoice != kPrintComparison) {
-        error = QStringLiteral("qxlog: --print-pdf needs a record file");
+        error = StartTexts::tr("qxlog: --print-pdf 需要一个记录文件");
         return false;
     }
     std::string problem;

@@ -47,8 +47,12 @@ struct StartOptions {
 };
 
 // Parses the arguments after the program name. False with a message for a bad argument.
+// Its messages and the usage are in the language installed (InstallLanguage).
 bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QString& error);
 QString StartUsage();
+// The language of a valid --lang among the arguments, before they are parsed: the usage and
+// the messages of a bad argument are in it.
+std::optional<LanguageChoice> StartLanguage(const QStringList& arguments);
 
 // The arguments of a restart: the same ones without --lang and its value, so that the program
 // starts in the language of the setting.

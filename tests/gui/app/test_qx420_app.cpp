@@ -18,6 +18,7 @@
 #include "gui/browser/data_view.h"
 #include "gui/common/app_pictures.h"
 #include "gui/common/scripted_prompter.h"
+#include "gui/common/text_fit.h"
 #include "gui/device/set_param_dlg.h"
 
 using qx::CSetParamDlg;
@@ -75,6 +76,34 @@ TEST(StartOptions, SimulatedModelsAndARecordFile) {
     EXPECT_FALSE(ParseStartOptions({QStringLiteral("--simulate")}, bad, error));
     EXPECT_FALSE(ParseStartOptions({QStringLiteral("--verbose")}, bad, error));
     EXPECT_FALSE(ParseStartOptions({QStringLiteral("a"), QStringLiteral("b")}, bad, error));
+}
+
+// The usage and the messages follow the language installed: Chinese as written (no line
+// wider than 80 columns), English through the translation; --lang is found before parsing.
+TEST(StartOptions, UsageAndMessagesInTheLanguageOfTheRun) {
+    EXPECT_EQ(
+        StartLanguage({QStringLiteral("--bogus"), QStringLiteral("--lang"), QStringLiteral("en")}),
+        LanguageChoice::kEnglish);
+    EXPECT_EQ(StartLanguage({QStringLiteral("--lang"), QStringLiteral("fr")}), std::nullopt);
+    const auto message = [] {
+        StartOptions options;
+        QString error;
+        EXPECT_FALSE(ParseStartOptions({QStringLiteral("--verbose")}, options, error));
+        return error;
+    };
+    EXPECT_EQ(message(), QStringLiteral("qxlog: 未知的选项 --verbose"));
+    const QString chinese = StartUsage();
+    EXPECT_TRUE(chinese.startsWith(QStringLiteral("用法: "))) << chinese.toStdString();
+    for (const QString& line : chinese.split(u'\n')) {
+        int columns = 0;
+        for (const QChar c : line)
+            columns += c.unicode() >= 0x2E80 ? 2 : 1;
+        EXPECT_LE(columns, 80) << line.toStdString();
+    }
+    test::ScopedEnglish english;
+    ASSERT_TRUE(english.Loaded());
+    EXPECT_EQ(message(), QStringLiteral("qxlog: unknown option --verbose"));
+    EXPECT_TRUE(StartUsage().startsWith(QStringLiteral("Usage: ")));
 }
 
 TEST(StartOptions, LanguageForOneRunAndLeftOutOfARestart) {
