@@ -335,52 +335,6 @@ Please start it again.</translation>
 <context>
     <name>qx::StartOptions</name>
     <message>
-        <source>用法: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
-      qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]
-            RECORD-FILE
-            [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]
-      qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]
-            --series ID [--limit LOW,HIGH] INSTRUMENT... [时间范围]
-
-  --lang zh|en       本次运行用中文或英文, 不论设置 ([Workspace] Language)
-                     和区域设置如何
-  --simulate MODELS  用模拟仪器代替连接的仪器: QX420 ... QX610 或 1..11,
-                     以逗号分隔
-  RECORD-FILE        启动时打开的记录文件 (*.QXRec)
-  --print-pdf OUT    把 RECORD-FILE 的数据报表 (list, 默认)、曲线图 (chart)
-                     或统计报表 (summary) 写入 PDF 文件 OUT 后退出, 不开窗口;
-                     时间范围同 qxlog-cli export (没有时为全部记录)。
-                     不能写入时给出原因, 退出状态为 1
-  --report compare   记录库 (FILE, 否则为默认记录库) 中仪器的对比报表:
-                     仪器以编号或 MODEL:NUMBER 指定, 量为 ID (temp, hum,
-                     dew, ...); 限值 LOW,HIGH (任一可空) 适用于全部仪器,
-                     没有时各用自己的限值
-</source>
-        <translation>Usage: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
-       qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]
-             RECORD-FILE
-             [--last-days N | --last-months N | --from YYYY-MM-DD --to YYYY-MM-DD]
-       qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]
-             --series ID [--limit LOW,HIGH] INSTRUMENT... [time window]
-
-  --lang zh|en       Chinese or English texts for this run, whatever the setting
-                     ([Workspace] Language) and the locale
-  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610
-                     or 1..11, separated by commas
-  RECORD-FILE        a record file (*.QXRec) to open at start
-  --print-pdf OUT    write the sample report (list, the default), the chart or
-                     the statistics report (summary) of RECORD-FILE to the PDF
-                     file OUT and exit, without a window;
-                     the time window as in qxlog-cli export (all samples without
-                     one). Exit status 1 with a message when it cannot be written
-  --report compare   the comparison report of instruments of the record library
-                     (FILE, else the default library), named by
-                     instrument number or as MODEL:NUMBER, in the quantity ID
-                     (temp, hum, dew, ...), with the limits LOW,HIGH (either
-                     may be empty) for all of them or each one's own
-</translation>
-    </message>
-    <message>
         <source>qxlog: %1 需要一个值</source>
         <translation>qxlog: %1 needs a value</translation>
     </message>
@@ -419,6 +373,54 @@ Please start it again.</translation>
     <message>
         <source>qxlog: --print-pdf 需要一个记录文件</source>
         <translation>qxlog: --print-pdf needs a record file</translation>
+    </message>
+    <message>
+        <source>用法: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
+      qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]
+            RECORD-FILE
+            [--last-days N | --last-months N
+             | --from YYYY-MM-DD --to YYYY-MM-DD]
+      qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]
+            --series ID [--limit LOW,HIGH] INSTRUMENT... [时间范围]
+
+  --lang zh|en       本次运行用中文或英文, 不论设置 ([Workspace] Language)
+                     和区域设置如何
+  --simulate MODELS  用模拟仪器代替连接的仪器: QX420 ... QX610 或 1..11,
+                     以逗号分隔
+  RECORD-FILE        启动时打开的记录文件 (*.QXRec)
+  --print-pdf OUT    把 RECORD-FILE 的数据报表 (list, 默认)、曲线图 (chart)
+                     或统计报表 (summary) 写入 PDF 文件 OUT 后退出, 不开窗口;
+                     时间范围同 qxlog-cli export (没有时为全部记录)。
+                     不能写入时给出原因, 退出状态为 1
+  --report compare   记录库 (FILE, 否则为默认记录库) 中仪器的对比报表:
+                     仪器以编号或 MODEL:NUMBER 指定, 量为 ID (temp, hum,
+                     dew, ...); 限值 LOW,HIGH (任一可空) 适用于全部仪器,
+                     没有时各用自己的限值
+</source>
+        <translation>Usage: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
+       qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]
+             RECORD-FILE
+             [--last-days N | --last-months N
+              | --from YYYY-MM-DD --to YYYY-MM-DD]
+       qxlog [--lang zh|en] --print-pdf OUT.pdf --report compare [--library FILE]
+             --series ID [--limit LOW,HIGH] INSTRUMENT... [time window]
+
+  --lang zh|en       Chinese or English texts for this run, whatever the setting
+                     ([Workspace] Language) and the locale
+  --simulate MODELS  simulated instruments instead of attached ones: QX420 ... QX610
+                     or 1..11, separated by commas
+  RECORD-FILE        a record file (*.QXRec) to open at start
+  --print-pdf OUT    write the sample report (list, the default), the chart or
+                     the statistics report (summary) of RECORD-FILE to the PDF
+                     file OUT and exit, without a window;
+                     the time window as in qxlog-cli export (all samples without
+                     one). Exit status 1 with a message when it cannot be written
+  --report compare   the comparison report of instruments of the record library
+                     (FILE, else the default library), named by
+                     instrument number or as MODEL:NUMBER, in the quantity ID
+                     (temp, hum, dew, ...), with the limits LOW,HIGH (either
+                     may be empty) for all of them or each one's own
+</translation>
     </message>
 </context>
 </TS>

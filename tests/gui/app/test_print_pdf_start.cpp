@@ -40,15 +40,14 @@ TEST(PrintPdfOptions, ReadWithTheQueryOfTheExport) {
         EXPECT_FALSE(ParseStartOptions(arguments, o, e)) << why;
         EXPECT_TRUE(e.contains(QString::fromUtf8(why))) << e.toStdString();
     };
-    fails({"--print-pdf", "a.pdf"}, "--print-pdf needs a record file");
-    fails({"r.QXRec", "--report", "list"}, "go with --print-pdf");
+    fails({"--print-pdf", "a.pdf"}, "--print-pdf 需要一个记录文件");
+    fails({"r.QXRec", "--report", "list"}, "只能与 --print-pdf 同用");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--report", "table"},
-          "list, chart, summary or compare");
-    fails({"--print-pdf", "a.pdf", "r.QXRec", "--from", "2017-03-10"},
-          "要一起用");  // the query options speak the language
+          "list、chart、summary 或 compare");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--from", "2017-03-10"}, "要一起用");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "0"}, "1 到 300");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "2", "--last-months", "1"}, "只能选");
-    fails({"r.QXRec", "--print-pdf"}, "needs a value");
+    fails({"r.QXRec", "--print-pdf"}, "需要一个值");
 }
 
 class PrintPdfStart : public ::testing::Test {
