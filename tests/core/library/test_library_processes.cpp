@@ -119,7 +119,8 @@ TEST_P(LibraryProcesses, TwoProcessesAddingAtOnceBothSucceed) {
     EXPECT_TRUE(check.problems.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, LibraryProcesses, ::testing::Values(test::SqliteEngine()),
+INSTANTIATE_TEST_SUITE_P(Engines, LibraryProcesses,
+                         ::testing::Values(test::SqliteEngine(), test::PostgresEngine()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
