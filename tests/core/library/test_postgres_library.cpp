@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+
 #include "core/library/library_location.h"
 #include "core/library/library_rebuild.h"
 #include "core/library/library_texts.h"
 #include "core/library/server_location.h"
+#include "core/records/derived_series.h"
+#include "core/records/record_set.h"
 #include "library_fixture.h"
 
 namespace qx {
@@ -159,6 +166,135 @@ TEST_F(ServerLibrary, NamesAndNumbersThatLookLikeSqlAreKeptAsText) {
     EXPECT_EQ(list[0].recording.name, "');DELETE FROM fil");
     EXPECT_EQ(Sql(location, "SELECT count(*) FROM files"), "1");
     EXPECT_EQ(Sql(location, "SELECT sum(count) FROM runs"), "50");
+}
+
+// Runs a statement as whoever location logs in as; the SQLSTATE of its failure, "" on success.
+std::string Refusal(const std::string& location, const std::string& sql) {
+    PGconn* conn = PQconnectdb(location.c_str());
+    EXPECT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
+    PGresult* r = PQexec(conn, sql.c_str());
+    const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+    std::string refused = state ? state : "";
+    PQclear(r);
+    PQfinish(conn);
+    return refused;
+}
+
+std::vector<std::vector<std::string>> Rows(const std::string& location, const std::string& sql) {
+    PGconn* conn = PQconnectdb(location.c_str());
+    PGresult* r = PQexec(conn, sql.c_str());
+    EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << sql << ": " << PQerrorMessage(conn);
+    std::vector<std::vector<std::string>> rows(static_cast<size_t>(PQntuples(r)));
+    for (int i = 0; i < PQntuples(r); ++i) {
+        for (int j = 0; j < PQnfields(r); ++j)
+            rows[static_cast<size_t>(i)].push_back(PQgetvalue(r, i, j));
+    }
+    PQclear(r);
+    PQfinish(conn);
+    return rows;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(ServerLibrary, TheRolesReadAndWriteWhatTheyMayAndTheViewsGiveEveryReading) {
+    // A recording of three samples of three quantities, and one of two samples of another
+    // instrument a day later.
+    const std::string record = WriteRecord(files / "a.QXRec", 1, 3, 1489151232, 60);
+    const std::string later = WriteRecord(files / "b.QXRec", 4, 2, 1489151232 + 86400, 300, 0,
+                                          [](ParamBlock& p) { p.SetNumber(u"B2"); });
+    {
+        OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kCreate);
+        ASSERT_TRUE(opened.library) << opened.message;
+        ASSERT_EQ(opened.library->AddRecordFile(record).added, 3);
+    }
+    // The roles script, twice: the second run changes nothing and does not fail.
+    const std::string roles = ReadFile(std::string(QX_SQL_DIR) + "/qxlog-library-roles.sql");
+    ASSERT_FALSE(roles.empty());
+    for (int run = 0; run < 2; ++run)
+        ASSERT_EQ(Refusal(location, roles), "");
+    Sql(server,
+        "DO $$ BEGIN"
+        " IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'lab_reader') THEN"
+        "  CREATE ROLE lab_reader LOGIN IN ROLE qxlog_reader; END IF;"
+        " IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'lab_writer') THEN"
+        "  CREATE ROLE lab_writer LOGIN IN ROLE qxlog_writer; END IF; END $$");
+    const auto as = [&](const char* user) {
+        std::string l = location;
+        return l.replace(l.find("user=qx"), 7, std::string("user=") + user);
+    };
+    const std::string reader = as("lab_reader"), writer = as("lab_writer");
+
+    // The writer adds through the program: its lock, COPY and the renewed totals.
+    {
+        OpenedLibrary opened = OpenLibrary(writer, LibraryOpen::kCreate);
+        ASSERT_TRUE(opened.library) << opened.message;
+        const AddResult added = opened.library->AddRecordFile(later);
+        EXPECT_EQ(added.added, 2) << added.message << " " << added.reason;
+        EXPECT_EQ(opened.library->AddRecordFile(record).status, AddStatus::kKnown);
+    }
+    // The reader browses, and is refused any change, through the program or not.
+    {
+        OpenedLibrary opened = OpenLibrary(reader, LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library) << opened.message;
+        std::vector<RecordingEntry> list;
+        ASSERT_TRUE(opened.library->List({}, list));
+        EXPECT_EQ(list.size(), 2u);
+        const AddResult refused = opened.library->AddRecordFile(WriteRecord(
+            files / "c.QXRec", 4, 5, 1489151232, 60, 0, [](ParamBlock& p) { p.SetNumber(u"C"); }));
+        EXPECT_EQ(refused.status, AddStatus::kFailed);
+    }
+    for (const char* change :
+         {"INSERT INTO instrument_names(instrument, name) SELECT id, 'x' FROM instruments",
+          "UPDATE recordings SET name = 'x'", "DELETE FROM conflicts", "TRUNCATE runs",
+          "CREATE TABLE mine(x int)", "DROP VIEW readings"}) {
+        EXPECT_NE(Refusal(reader, change), "") << change;
+    }
+    for (const char* change : {"DELETE FROM files", "TRUNCATE runs", "CREATE TABLE mine(x int)",
+                               "ALTER TABLE runs ADD COLUMN x int", "DROP VIEW readings"}) {
+        EXPECT_EQ(Refusal(writer, change), "42501") << change;
+    }
+    EXPECT_EQ(Sql(location, "SELECT count(*) FROM instruments"), "2");
+
+    // Every reading, as the record file decodes it.
+    std::map<std::string, float> expected;
+    {
+        auto image = std::make_unique<RecordImage>();
+        auto set = std::make_unique<RecordSet>();
+        ASSERT_TRUE(OpenRecordFile(record, *image, *set).ok);
+        const RecordUnits units = RecordUnitsOf(set->Params().UnitByte(), 1);
+        for (int k = 0; k < set->count; ++k) {
+            const SeriesValues v = ComputeSeries(set->rows[static_cast<size_t>(k)], units);
+            for (int series : SeriesList(1)) {
+                expected[std::to_string(1489151232 + 60 * k) + " QX0001 " + units.ids[series] +
+                         " " + units.units[series]] = v[static_cast<size_t>(series)];
+            }
+        }
+    }
+    ASSERT_GE(expected.size(), 6u);
+    for (const char* user : {"lab_reader", "qx"}) {
+        std::map<std::string, float> got;
+        for (const auto& row :
+             Rows(as(user),
+                  "SELECT extract(epoch FROM time)::bigint || ' ' || instrument || ' ' ||"
+                  " quantity || ' ' || unit, value FROM readings"
+                  " WHERE instrument = 'QX0001'"))
+            got[row.at(0)] = std::strtof(row.at(1).c_str(), nullptr);
+        EXPECT_EQ(got, expected) << user;
+    }
+    // Both ends of a time range are in it; the run of the other instrument is not.
+    EXPECT_EQ(Sql(reader,
+                  "SELECT count(*) FROM readings_between(to_timestamp(1489151232 + 60),"
+                  " to_timestamp(1489151232 + 120))"),
+              std::to_string(2 * SeriesList(1).size()));
+    EXPECT_EQ(Sql(reader,
+                  "SELECT count(*) FROM readings_between(to_timestamp(1489151232 + 61),"
+                  " to_timestamp(1489151232 + 86400))"),
+              std::to_string(SeriesList(1).size() + 1));
+    EXPECT_EQ(Sql(reader, "SELECT count(*) FROM readings"),
+              std::to_string(3 * SeriesList(1).size() + 2));
 }
 
 }  // namespace
