@@ -17,6 +17,7 @@
 #include "core/library/library_rebuild.h"
 #include "core/library/library_texts.h"
 #include "core/library/record_library.h"
+#include "core/library/server_location.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_block.h"
@@ -134,7 +135,7 @@ int FindNamedInstrument(RecordLibrary& library, const std::string& location,
 
 void ListJson(const std::string& location, const std::vector<RecordingEntry>& list) {
     JsonWriter j;
-    j.Open('{').Key("library").String(location).Key("recordings").Open('[');
+    j.Open('{').Key("library").String(RedactedLocation(location)).Key("recordings").Open('[');
     for (const RecordingEntry& e : list) {
         const LibraryRecording& r = e.recording;
         j.Open('{');
@@ -325,18 +326,19 @@ int RunCheck(const std::string& location, std::span<const std::string> args) {
         return kExitFailure;
     }
     if (!check.problems.empty()) {
-        std::fprintf(stderr, "%s\n", StrFormat(Tr(kDamaged), location.c_str()).c_str());
+        std::fprintf(stderr, "%s\n",
+                     StrFormat(Tr(kDamaged), RedactedLocation(location).c_str()).c_str());
         for (const std::string& p : check.problems)
             std::fprintf(stderr, "  %s\n", p.c_str());
         std::fprintf(stderr, "%s\n", Tr(kRebuildHint));
         return kExitFailure;
     }
-    std::printf(
-        "%s\n",
-        StrFormat(Tr(kSound), location.c_str(), static_cast<long long>(check.instruments),
-                  static_cast<long long>(check.recordings), static_cast<long long>(check.samples),
-                  static_cast<long long>(check.files))
-            .c_str());
+    std::printf("%s\n", StrFormat(Tr(kSound), RedactedLocation(location).c_str(),
+                                  static_cast<long long>(check.instruments),
+                                  static_cast<long long>(check.recordings),
+                                  static_cast<long long>(check.samples),
+                                  static_cast<long long>(check.files))
+                            .c_str());
     for (const SourceFile& f : check.unusual) {
         std::printf("%s\t%s%s%s\n", FileStateText(f.state), f.file.path.c_str(),
                     f.state == FileState::kMoved ? " -> " : "", f.movedTo.c_str());
