@@ -1,6 +1,7 @@
 -- The record library on a PostgreSQL server, format 1: the tables of the program's library
 -- and the views a dashboard charts. qxlog makes this itself the first time it opens a library
--- in an empty database (it never creates the database); run by hand it does the same.
+-- in an empty database (it never creates the database); run by hand (psql -1 -f) it does the
+-- same. Each format's script ends by noting its format in library_format.
 -- Times are seconds since 1970-01-01 00:00 UTC; samples are kept as runs of one recording at
 -- equal intervals, packed as the record file holds them, with their decoded readings beside.
 
@@ -115,3 +116,5 @@ LANGUAGE sql STABLE AS $$
     WHERE r.last_time >= extract(epoch FROM from_time)::float8
       AND r.first_time <= extract(epoch FROM to_time)::float8
 $$;
+
+INSERT INTO library_format(format) VALUES (1);

@@ -272,12 +272,18 @@ bool PostgresLibraryStore::Migrate() {
     }
     version = std::max<int64_t>(version, 0);
     for (int64_t v = version; v < kLibraryFormatVersion; ++v) {
-        if (!Exec(kSchemaSteps[v]) ||
-            !Run("INSERT INTO library_format(format) VALUES($1::integer)", Params().Int(v + 1))
-                 .ok()) {
+        if (!Exec(kSchemaSteps[v])) {
             Rollback();
             return false;
         }
+    }
+    // Each step notes its format itself, so that the scripts run by hand leave the same.
+    if (!ReadFormat(version) || version != kLibraryFormatVersion) {
+        if (version != kLibraryFormatVersion)
+            error_ = {LibraryFault::kFailed, StrFormat("format %d after the steps", (int)version),
+                      0};
+        Rollback();
+        return false;
     }
     return Commit();
 }

@@ -36,6 +36,11 @@ std::string Sql(const std::string& location, const std::string& sql) {
     return value;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 TEST(ServerLocation, PasswordsAreNeverShown) {
     const struct {
         const char* location;
@@ -111,6 +116,13 @@ TEST_F(ServerLibrary, AnEmptyDatabaseIsALibraryOnlyWhenMade) {
     ASSERT_TRUE(OpenLibrary(location, LibraryOpen::kCreate).library);
     EXPECT_TRUE(OpenLibrary(location, LibraryOpen::kExisting).library);
     EXPECT_EQ(Sql(location, "SELECT string_agg(format::text, ',') FROM library_format"), "1");
+
+    // The shipped script run by hand makes the same library.
+    const std::string byHand = test::ServerLibrary(files.str());
+    Sql(byHand, ReadFile(std::string(QX_SQL_DIR) + "/qxlog-library-1.sql"));
+    OpenedLibrary opened = OpenLibrary(byHand, LibraryOpen::kExisting);
+    ASSERT_TRUE(opened.library) << opened.message;
+    EXPECT_EQ(opened.library->AddRecordFile(WriteRecord(files / "a.QXRec", 1, 10)).added, 10);
 }
 
 TEST_F(ServerLibrary, ANewerFormatIsRefusedAndLeftUntouched) {
@@ -192,11 +204,6 @@ std::vector<std::vector<std::string>> Rows(const std::string& location, const st
     PQclear(r);
     PQfinish(conn);
     return rows;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(ServerLibrary, TheRolesReadAndWriteWhatTheyMayAndTheViewsGiveEveryReading) {
