@@ -211,7 +211,7 @@ std::unique_ptr<PostgresLibraryStore> PostgresLibraryStore::Open(const std::stri
     if (!options) {
         std::string why = parseError ? parseError : "";
         PQfreemem(parseError);
-        return fail(LibraryFault::kFailed, RedactedLocation(Scrubbed(why, nullptr)));
+        return fail(LibraryFault::kFailed, WithoutPasswords(Scrubbed(why, nullptr), location));
     }
     std::string password;
     for (const PQconninfoOption* o = options; o->keyword; ++o) {
@@ -226,7 +226,8 @@ std::unique_ptr<PostgresLibraryStore> PostgresLibraryStore::Open(const std::stri
         const LibraryFault fault = ConnectFault(conn, why);
         const std::string used = PQpass(conn) ? PQpass(conn) : "";
         PQfinish(conn);
-        return fail(fault, Scrubbed(Scrubbed(why, password.c_str()), used.c_str()));
+        return fail(fault, WithoutPasswords(Scrubbed(Scrubbed(why, password.c_str()), used.c_str()),
+                                            location));
     }
     PQsetClientEncoding(conn, "UTF8");
     std::unique_ptr<PostgresLibraryStore> store(

@@ -20,4 +20,8 @@ bool IsServerLocation(std::string_view location);
 // values of those keys. Anything else comes back unchanged.
 std::string RedactedLocation(std::string_view location);
 
+// text with every password that location holds (as written there) replaced by "***": for the
+// words of a library that may quote a part of the location.
+std::string WithoutPasswords(std::string text, std::string_view location);
+
 }  // namespace qx

@@ -88,6 +88,9 @@ TEST_F(ServerLibrary, WhatCannotBeReachedOrUsedIsSaidWithoutThePassword) {
         {"postgresql://qx:Pa55word@/no_such_db?host=" + host, LibraryFault::kNoDatabase},
         {"postgresql://qx:Pa55word@/qx?host=" + host + "&bogus=1", LibraryFault::kFailed},
         {"postgresql://qx@/qx?host=" + host + "&password=Pa55word&bogus=1", LibraryFault::kFailed},
+        // libpq quotes what it cannot read
+        {"postgresql://qx:Pa55word%zz@/qx?host=" + host, LibraryFault::kFailed},
+        {"postgresql://qx@/qx?host=" + host + "&password=Pa55word%zz", LibraryFault::kFailed},
     };
     for (const auto& c : cases) {
         for (LibraryOpen mode : {LibraryOpen::kExisting, LibraryOpen::kCreate}) {
