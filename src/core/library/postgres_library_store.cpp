@@ -304,32 +304,45 @@ bool PostgresLibraryStore::ReadFormat(int64_t& version) {
 
 // ---- Helpers ---------------------------------------------------------------------------
 
+bool PostgresLibraryStore::Reconnect() {
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK) return false;
+    PQsetClientEncoding(conn_, "UTF8");
+    PQclear(PQexec(conn_, "SET client_min_messages = warning"));
+    return true;
+}
+
+// Outside a write, a connection that was lost (the server restarted, the network was away) is
+// made again and the statement tried once more: reads and BEGIN are safe to repeat. Inside a
+// write it stays lost, and the write fails with nothing of it kept.
 PostgresLibraryStore::Result PostgresLibraryStore::Run(const char* sql, const Params& params) {
-    // A connection lost between two writes is made again; inside a write it stays lost, and
-    // the write fails.
-    if (PQstatus(conn_) != CONNECTION_OK && !inWrite_) {
-        PQreset(conn_);
-        if (PQstatus(conn_) == CONNECTION_OK) PQsetClientEncoding(conn_, "UTF8");
-    }
     std::vector<const char*> values;
     std::vector<int> lengths;
     params.Pointers(values, lengths);
-    pg_result* r = PQexecParams(conn_, sql, params.Count(), nullptr, values.data(), lengths.data(),
-                                params.Formats(), 1);
-    const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
-    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) return Result(r);
-    Failed(r);
-    PQclear(r);
-    return Result();
+    for (int attempt = 0;; ++attempt) {
+        if (PQstatus(conn_) != CONNECTION_OK && !inWrite_) Reconnect();
+        pg_result* r = PQexecParams(conn_, sql, params.Count(), nullptr, values.data(),
+                                    lengths.data(), params.Formats(), 1);
+        const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) return Result(r);
+        const bool lost = PQstatus(conn_) != CONNECTION_OK;
+        Failed(r);
+        PQclear(r);
+        if (!lost || inWrite_ || attempt > 0) return Result();
+    }
 }
 
 bool PostgresLibraryStore::Exec(const char* sql) {
-    pg_result* r = PQexec(conn_, sql);
-    const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
-    const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-    if (!ok) Failed(r);
-    PQclear(r);
-    return ok;
+    for (int attempt = 0;; ++attempt) {
+        if (PQstatus(conn_) != CONNECTION_OK && !inWrite_) Reconnect();
+        pg_result* r = PQexec(conn_, sql);
+        const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        const bool lost = !ok && PQstatus(conn_) != CONNECTION_OK;
+        if (!ok) Failed(r);
+        PQclear(r);
+        if (ok || !lost || inWrite_ || attempt > 0) return ok;
+    }
 }
 
 bool PostgresLibraryStore::Copy(const char* sql, const std::string& data) {
@@ -543,10 +556,6 @@ bool PostgresLibraryStore::CheckStorage(std::vector<std::string>& problems) {
 
 bool PostgresLibraryStore::BeginWrite(const InstrumentKey& key, LibraryId& instrument) {
     Rollback();
-    if (PQstatus(conn_) != CONNECTION_OK) {
-        PQreset(conn_);
-        if (PQstatus(conn_) == CONNECTION_OK) PQsetClientEncoding(conn_, "UTF8");
-    }
     if (!Exec("BEGIN")) return false;
     inWrite_ = true;
     // The row is made by the first writer; a second one waits here until the first commits.

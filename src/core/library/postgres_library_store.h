@@ -76,6 +76,8 @@ class PostgresLibraryStore final : public LibraryStore {
     // Error() says why.
     Result Run(const char* sql, const Params& params);
     bool Exec(const char* sql);
+    // Connects again with the same connection string; false when the server cannot be reached.
+    bool Reconnect();
     bool Copy(const char* sql, const std::string& data);
     // Records the failure of a result (or of the connection); always false.
     bool Failed(const pg_result* result);

@@ -154,6 +154,39 @@ TEST_F(ServerLibrary, ANewerFormatIsRefusedAndLeftUntouched) {
               before);
 }
 
+TEST_F(ServerLibrary, ALostConnectionIsMadeAgainAndAWriteItCutLeavesNothing) {
+    const std::string named = location + "&application_name=qx_lost";
+    const auto cut = [&] {
+        Sql(server,
+            "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity"
+            " WHERE application_name = 'qx_lost'");
+    };
+    OpenedLibrary opened = OpenLibrary(named, LibraryOpen::kCreate);
+    ASSERT_TRUE(opened.library) << opened.message;
+    RecordLibrary& library = *opened.library;
+    ASSERT_EQ(library.AddRecordFile(WriteRecord(files / "a.QXRec", 1, 100)).added, 100);
+    cut();
+    std::vector<RecordingEntry> list;
+    EXPECT_TRUE(library.List({}, list)) << library.Error().detail;
+    EXPECT_EQ(list.size(), 1u);
+
+    // Cut after the samples of b are written, before they are committed.
+    const std::string b = WriteRecord(files / "b.QXRec", 1, 200, 1489151232, 60, 0,
+                                      [](ParamBlock& p) { p.SetNumber(u"B"); });
+    library.SetHooks({[&](const std::string& path) {
+        if (path == b) cut();
+    }});
+    const AddResult failed = library.AddRecordFile(b);
+    EXPECT_EQ(failed.status, AddStatus::kFailed);
+    library.SetHooks({});
+    EXPECT_EQ(Sql(location, "SELECT count(*) FROM instruments"), "1");
+    EXPECT_EQ(library.AddRecordFile(b).added, 200);
+    LibraryCheck check;
+    ASSERT_TRUE(library.Check(check));
+    EXPECT_TRUE(check.problems.empty());
+    EXPECT_EQ(check.samples, 300);
+}
+
 TEST_F(ServerLibrary, NamesAndNumbersThatLookLikeSqlAreKeptAsText) {
     OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kCreate);
     ASSERT_TRUE(opened.library) << opened.message;
