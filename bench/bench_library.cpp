@@ -15,50 +15,15 @@
 #include "core/library/library_location.h"
 #include "core/library/record_library.h"
 #include "core/records/record_file.h"
-#include "core/records/record_fixtures.h"  // tests/core/records
+#include "library_bench_records.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-constexpr uint32_t kStart = 1672502400;  // 2023-01-01 00:00 +08:00
-
-std::string Scratch(const char* name) {
-    const fs::path folder = fs::temp_directory_path() / ("qx-bench-library-" + std::string(name));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder.string();
-}
-
-// A record file of `count` QX420B samples (two bytes each) numbered `number`, limits 0..40
-// degrees. Daily: a day's swing between 12 and 28 degrees with a little noise, above 26 degrees
-// for a few hours a day (one excursion a day, as a poorly kept room has); sawtooth: the test
-// fixtures' values, which cross the limit every few samples (4,000 excursions a file).
-enum class Profile { kDaily, kSawtooth };
-void Write(const std::string& path, const std::u16string& number, uint32_t count, uint32_t start,
-           uint32_t interval, Profile profile = Profile::kDaily) {
-    auto image =
-        std::make_unique<qx::RecordImage>(qx::test::MakeRecordImage(4, count, start, interval));
-    qx::ParamBlock p = image->Params();
-    p.SetNumber(number);
-    if (profile == Profile::kDaily) p.SetU16(qx::param::kHighLimit, 660);  // 26 degrees
-    image->SetParams(p);
-    for (uint32_t k = 0; profile == Profile::kDaily && k < count; ++k) {
-        const double t = start + static_cast<double>(k) * interval;
-        const double degrees = 20 + 8 * std::sin(t / 86400 * 2 * M_PI) + 0.1 * (k % 3);
-        qx::test::PutU16(image->Samples() + 2 * k, static_cast<uint16_t>((degrees + 40) * 10));
-    }
-    qx::WriteRecordFile(path, *image, 4);
-}
+using namespace qx::bench;
 
 std::unique_ptr<qx::RecordLibrary> Open(const std::string& location) {
     qx::OpenedLibrary opened = qx::OpenLibrary(location, qx::LibraryOpen::kCreate);
     return std::move(opened.library);
-}
-
-double Seconds(Clock::time_point from) {
-    return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
 // 100 files of 25 loggers, each downloaded and restarted four times: 3,251,200 samples; the

@@ -17,6 +17,7 @@
 #include "core/library/library_rebuild.h"
 #include "core/library/library_texts.h"
 #include "core/library/record_library.h"
+#include "core/library/server_location.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
 #include "core/model/param_block.h"
@@ -134,7 +135,7 @@ int FindNamedInstrument(RecordLibrary& library, const std::string& location,
 
 void ListJson(const std::string& location, const std::vector<RecordingEntry>& list) {
     JsonWriter j;
-    j.Open('{').Key("library").String(location).Key("recordings").Open('[');
+    j.Open('{').Key("library").String(RedactedLocation(location)).Key("recordings").Open('[');
     for (const RecordingEntry& e : list) {
         const LibraryRecording& r = e.recording;
         j.Open('{');
@@ -325,18 +326,19 @@ int RunCheck(const std::string& location, std::span<const std::string> args) {
         return kExitFailure;
     }
     if (!check.problems.empty()) {
-        std::fprintf(stderr, "%s\n", StrFormat(Tr(kDamaged), location.c_str()).c_str());
+        std::fprintf(stderr, "%s\n",
+                     StrFormat(Tr(kDamaged), RedactedLocation(location).c_str()).c_str());
         for (const std::string& p : check.problems)
             std::fprintf(stderr, "  %s\n", p.c_str());
         std::fprintf(stderr, "%s\n", Tr(kRebuildHint));
         return kExitFailure;
     }
-    std::printf(
-        "%s\n",
-        StrFormat(Tr(kSound), location.c_str(), static_cast<long long>(check.instruments),
-                  static_cast<long long>(check.recordings), static_cast<long long>(check.samples),
-                  static_cast<long long>(check.files))
-            .c_str());
+    std::printf("%s\n", StrFormat(Tr(kSound), RedactedLocation(location).c_str(),
+                                  static_cast<long long>(check.instruments),
+                                  static_cast<long long>(check.recordings),
+                                  static_cast<long long>(check.samples),
+                                  static_cast<long long>(check.files))
+                            .c_str());
     for (const SourceFile& f : check.unusual) {
         std::printf("%s\t%s%s%s\n", FileStateText(f.state), f.file.path.c_str(),
                     f.state == FileState::kMoved ? " -> " : "", f.movedTo.c_str());
@@ -572,125 +574,143 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
     return sub->run(location.empty() ? DefaultLibraryLocation() : location, rest);
 }
 
+// The library on a server, after the help of the library file.
+constexpr const char* kServerHelp = TrNoop(
+    "记录库也可以放在 PostgreSQL 服务器上, 供一个场所的多台电脑共用。它的位置是\n"
+    "libpq 连接串, 例如 postgresql://USER@SERVER/DATABASE?sslmode=verify-full\n"
+    "(也可写 postgres://); 没有写出的部分由 libpq 从 PG* 环境变量、\n"
+    "~/.pg_service.conf 和 ~/.pgpass 补上。经过网络时始终用 sslmode=verify-full。\n"
+    "密码写在 ~/.pgpass 中, 不要写进位置; 写进位置的密码在任何输出中都显示为\n"
+    "***。rebuild 只用于记录库文件。\n"
+    "\n"
+    "服务器上的数据库由管理员建立; 程序第一次向空数据库加入时建立自己的表。\n"
+    "/usr/share/qxlog/sql 中的 qxlog-library-roles.sql 建立角色 qxlog_writer\n"
+    "(加入) 和 qxlog_reader (只读: 浏览和对比); 视图 readings 和函数\n"
+    "readings_between(FROM, TO) 每个读数一行 (time, model, instrument, name,\n"
+    "quantity, unit, value), 供仪表板工具使用。");
+
 std::string LibraryHelp() {
     return FormatHelp(
-        Tr("用法: qxlog-cli library [--library FILE] add PATH...\n"
-           "      qxlog-cli library [--library FILE] list [--instrument NAME]\n"
-           "                        [--model MODEL] [--number TEXT] [--name TEXT]\n"
-           "                        [--excursions] [--last-days N | --last-months N |\n"
-           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-           "                        [--files] [--json]\n"
-           "      qxlog-cli library [--library FILE] history INSTRUMENT\n"
-           "                        [--last-days N | --last-months N |\n"
-           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-           "                        [--format xlsx|text|csv] -o FILE\n"
-           "      qxlog-cli library [--library FILE] check\n"
-           "      qxlog-cli library [--library FILE] rebuild [PATH...]\n"
-           "      qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
-           "                        [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
-           "                        [--last-days N | --last-months N |\n"
-           "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-           "                        [--json] [-o OUT [--format xlsx|text|csv]]\n"
-           "\n"
-           "记录库把记录文件 (*.QXRec) 合并成一个仪器、记录和样本的存储, 一台一次次\n"
-           "下载的记录仪读起来是一段完整的历史。记录文件保持原样: 记录库读取它们,\n"
-           "从不修改或删除。\n"
-           "\n"
-           "一台仪器就是它的型号和仪器编号: 不同型号的记录仪从不混在一起, 同一型号\n"
-           "编号相同的两台记录仪对记录库来说是一台仪器。一个记录是记录仪一次开始所\n"
-           "记录的 (开始时间、间隔、单位和限值); 继续进行的记录或已回绕的循环存储\n"
-           "记录仪的多次下载合并到其中。一个样本就是它的仪器和时间: 无论多少文件含有\n"
-           "它只存一次。文件中的值与记录库中不同的样本保留先加入的值, 并报告为\n"
-           "%s\n"
-           "\n"
-           "子命令:\n"
-           "  add PATH...        加入记录文件和文件夹 (其中任意深度的 *.QXRec 文件, 按\n"
-           "                     名称顺序), 每个文件全部加入或全不加入; 再次加入同一文件\n"
-           "                     不加入任何东西。每个文件一行:\n"
-           "                     %s\n"
-           "                     或 %s,\n"
-           "                     然后一行汇总\n"
-           "  list               列出记录, 每个一行, 用制表符分隔的列: 型号、编号、\n"
-           "                     测量名、第一个和最后一个样本、样本数、间隔、相对记录\n"
-           "                     自己限值的超限数、文件数\n"
-           "  history INSTRUMENT 一台仪器的历史: 它在给出的时间内 (没有给出时为全部)\n"
-           "                     所有记录的样本, 按时间顺序, 像 export 导出记录那样导出\n"
-           "                     (格式按 FILE 的扩展名: .xlsx, .txt, .csv, 或 --format)。\n"
-           "                     记录之间或记录中没有样本的一段是单独的一行\n"
-           "                     (%s), 它结束任何超限; 参数列表在每个\n"
-           "                     记录的时间段后列出它的参数; 最新记录的单位和限值适用于\n"
-           "                     全部。INSTRUMENT 是编号或 MODEL:NUMBER, 同 --instrument。\n"
-           "                     先打印查询行, 然后打印 %s\n"
-           "  check              检查记录库文件并重新读取每个记录文件; 不在原处的文件\n"
-           "                     列为 %s\n"
-           "                     (在别的路径找到其内容时为 %s),\n"
-           "                     内容不同的文件列为 %s\n"
-           "  rebuild [PATH...]  用记录库列出的记录文件 (损坏的记录库还能显示的部分)\n"
-           "                     和给出的文件和文件夹重新建立记录库; 原来的记录库文件\n"
-           "                     保存为 FILE.YYYYMMDD-HHMMSS.old。请在没有别的程序使用\n"
-           "                     记录库时运行\n"
-           "  compare INSTRUMENT...\n"
-           "                     在给出的时间内按一个量对比几台仪器: 先是汇总 (最高和\n"
-           "                     最低的平均值、最高的最大值、最低的最小值、同一时刻\n"
-           "                     仪器之间的最大差值), 然后是用制表符分隔的表, 每台仪器\n"
-           "                     一行数值 (样本数、最小值、最大值、平均值、标准偏差、\n"
-           "                     MKT、限值和超出限值的时间)。仪器的写法同 --instrument。\n"
-           "                     样本对齐到一个时间网格, 步长是各记录中最长的间隔; 数值\n"
-           "                     用第一台仪器的单位显示\n"
-           "\n"
-           "选项:\n"
-           "  --library FILE     记录库; 默认为\n"
-           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (设置\n"
-           "                     了 $XDG_DATA_HOME 时在其下), 在安装的 qxlog 保存下载的\n"
-           "                     数据文件夹中\n"
-           "  --instrument NAME  list: 一台仪器的记录, 用编号指定, 有多个型号的记录仪\n"
-           "                     用同一编号时写成 MODEL:NUMBER (QX450:A0815)\n"
-           "  --model MODEL      list: 一个型号的记录 (QX450 或它的序号)\n"
-           "  --number TEXT, --name TEXT\n"
-           "                     list: 编号含有 TEXT 的仪器, 测量名含有 TEXT 的记录\n"
-           "                     (字母不分大小写)\n"
-           "  --excursions       list: 有超限的记录 (给出下面的时间选项时, 在该时间内)\n"
-           "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
-           "                     list: 在该时间内有样本的记录; compare: 该时间内的样本\n"
-           "                     (没有给出时为全部); 这些选项与 export 相同\n"
-           "  --series ID        compare: 要对比的量, 用与语言无关的 id: temp, hum, dew,\n"
-           "                     density, pressure, diffpressure, sound, flow, co2 或 hcho\n"
-           "  --limit LOW,HIGH   compare: 所有仪器的限值, 用该量的单位 (任一侧可以空着:\n"
-           "                     --limit ,8); 没有时用每台仪器自己的报警限值\n"
-           "  --mkt-dh KJ_PER_MOL\n"
-           "                     compare: MKT 的活化能 (1 到 1000)\n"
-           "  --json             compare: 一个 JSON 对象, 含量、查询、网格步长、限值、\n"
-           "                     每台仪器的数值和仪器之间的数值\n"
-           "  -o OUT             compare: 同时写出对齐的表 (每台仪器一列, 没有样本处为\n"
-           "                     空格): .xlsx 为含表、数值和每台仪器参数的工作簿, .csv 为\n"
-           "                     CSV, 其他扩展名为列表文本; 也可用 --format 选择\n"
-           "  --files            list: 在每个记录下面的行列出它的记录文件及其状态\n"
-           "                     (%s, %s, %s, %s)\n"
-           "  --json             list: 一个 JSON 对象: library, recordings, 每个含 id,\n"
-           "                     model, number, instrument, name, first, last, interval\n"
-           "                     (秒), samples, excursions 和 files (path, state:\n"
-           "                     present, missing, moved 或 changed, moved_to, samples,\n"
-           "                     new, conflicts)\n"
-           "\n"
-           "退出状态:\n"
-           "  0  完成; add: 每个文件都在记录库中; check: 记录库完好 (丢失或改变的\n"
-           "     记录文件只列出, 不算失败)\n"
-           "  1  记录库不能使用, 例如\n"
-           "     %s\n"
-           "     或 %s;\n"
-           "     有文件不能加入; 或 check 发现损坏:\n"
-           "     %s\n"
-           "  2  缺少参数或参数错误; 什么也没做"),
-        AddLineExample(AddStatus::kAdded, 1).c_str(), AddLineExample(AddStatus::kAdded, 0).c_str(),
-        AddLineExample(AddStatus::kKnown, 0).c_str(), Quoted(Tr("间断 %s")).c_str(),
-        Quoted(ExportSucceededMessage("FILE")).c_str(), FileStateText(FileState::kMissing),
-        FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),
-        FileStateText(FileState::kPresent), FileStateText(FileState::kMissing),
-        FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),
-        Quoted(LibraryErrorMessage("FILE", {LibraryFault::kNewer, {}, kLibraryFormatVersion + 1}))
-            .c_str(),
-        Quoted(LibraryErrorMessage("FILE", {LibraryFault::kBusy, {}, 0})).c_str(),
-        Quoted(LibraryErrorMessage("FILE", {LibraryFault::kDamaged, {}, 0})).c_str());
+               Tr("用法: qxlog-cli library [--library FILE] add PATH...\n"
+                  "      qxlog-cli library [--library FILE] list [--instrument NAME]\n"
+                  "                        [--model MODEL] [--number TEXT] [--name TEXT]\n"
+                  "                        [--excursions] [--last-days N | --last-months N |\n"
+                  "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+                  "                        [--files] [--json]\n"
+                  "      qxlog-cli library [--library FILE] history INSTRUMENT\n"
+                  "                        [--last-days N | --last-months N |\n"
+                  "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+                  "                        [--format xlsx|text|csv] -o FILE\n"
+                  "      qxlog-cli library [--library FILE] check\n"
+                  "      qxlog-cli library [--library FILE] rebuild [PATH...]\n"
+                  "      qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
+                  "                        [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
+                  "                        [--last-days N | --last-months N |\n"
+                  "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+                  "                        [--json] [-o OUT [--format xlsx|text|csv]]\n"
+                  "\n"
+                  "记录库把记录文件 (*.QXRec) 合并成一个仪器、记录和样本的存储, 一台一次次\n"
+                  "下载的记录仪读起来是一段完整的历史。记录文件保持原样: 记录库读取它们,\n"
+                  "从不修改或删除。\n"
+                  "\n"
+                  "一台仪器就是它的型号和仪器编号: 不同型号的记录仪从不混在一起, 同一型号\n"
+                  "编号相同的两台记录仪对记录库来说是一台仪器。一个记录是记录仪一次开始所\n"
+                  "记录的 (开始时间、间隔、单位和限值); 继续进行的记录或已回绕的循环存储\n"
+                  "记录仪的多次下载合并到其中。一个样本就是它的仪器和时间: 无论多少文件含有\n"
+                  "它只存一次。文件中的值与记录库中不同的样本保留先加入的值, 并报告为\n"
+                  "%s\n"
+                  "\n"
+                  "子命令:\n"
+                  "  add PATH...        加入记录文件和文件夹 (其中任意深度的 *.QXRec 文件, 按\n"
+                  "                     名称顺序), 每个文件全部加入或全不加入; 再次加入同一文件\n"
+                  "                     不加入任何东西。每个文件一行:\n"
+                  "                     %s\n"
+                  "                     或 %s,\n"
+                  "                     然后一行汇总\n"
+                  "  list               列出记录, 每个一行, 用制表符分隔的列: 型号、编号、\n"
+                  "                     测量名、第一个和最后一个样本、样本数、间隔、相对记录\n"
+                  "                     自己限值的超限数、文件数\n"
+                  "  history INSTRUMENT 一台仪器的历史: 它在给出的时间内 (没有给出时为全部)\n"
+                  "                     所有记录的样本, 按时间顺序, 像 export 导出记录那样导出\n"
+                  "                     (格式按 FILE 的扩展名: .xlsx, .txt, .csv, 或 --format)。\n"
+                  "                     记录之间或记录中没有样本的一段是单独的一行\n"
+                  "                     (%s), 它结束任何超限; 参数列表在每个\n"
+                  "                     记录的时间段后列出它的参数; 最新记录的单位和限值适用于\n"
+                  "                     全部。INSTRUMENT 是编号或 MODEL:NUMBER, 同 --instrument。\n"
+                  "                     先打印查询行, 然后打印 %s\n"
+                  "  check              检查记录库文件并重新读取每个记录文件; 不在原处的文件\n"
+                  "                     列为 %s\n"
+                  "                     (在别的路径找到其内容时为 %s),\n"
+                  "                     内容不同的文件列为 %s\n"
+                  "  rebuild [PATH...]  用记录库列出的记录文件 (损坏的记录库还能显示的部分)\n"
+                  "                     和给出的文件和文件夹重新建立记录库; 原来的记录库文件\n"
+                  "                     保存为 FILE.YYYYMMDD-HHMMSS.old。请在没有别的程序使用\n"
+                  "                     记录库时运行\n"
+                  "  compare INSTRUMENT...\n"
+                  "                     在给出的时间内按一个量对比几台仪器: 先是汇总 (最高和\n"
+                  "                     最低的平均值、最高的最大值、最低的最小值、同一时刻\n"
+                  "                     仪器之间的最大差值), 然后是用制表符分隔的表, 每台仪器\n"
+                  "                     一行数值 (样本数、最小值、最大值、平均值、标准偏差、\n"
+                  "                     MKT、限值和超出限值的时间)。仪器的写法同 --instrument。\n"
+                  "                     样本对齐到一个时间网格, 步长是各记录中最长的间隔; 数值\n"
+                  "                     用第一台仪器的单位显示\n"
+                  "\n"
+                  "选项:\n"
+                  "  --library FILE     记录库; 默认为\n"
+                  "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (设置\n"
+                  "                     了 $XDG_DATA_HOME 时在其下), 在安装的 qxlog 保存下载的\n"
+                  "                     数据文件夹中\n"
+                  "  --instrument NAME  list: 一台仪器的记录, 用编号指定, 有多个型号的记录仪\n"
+                  "                     用同一编号时写成 MODEL:NUMBER (QX450:A0815)\n"
+                  "  --model MODEL      list: 一个型号的记录 (QX450 或它的序号)\n"
+                  "  --number TEXT, --name TEXT\n"
+                  "                     list: 编号含有 TEXT 的仪器, 测量名含有 TEXT 的记录\n"
+                  "                     (字母不分大小写)\n"
+                  "  --excursions       list: 有超限的记录 (给出下面的时间选项时, 在该时间内)\n"
+                  "  --last-days N, --last-months N, --from YYYY-MM-DD --to YYYY-MM-DD\n"
+                  "                     list: 在该时间内有样本的记录; compare: 该时间内的样本\n"
+                  "                     (没有给出时为全部); 这些选项与 export 相同\n"
+                  "  --series ID        compare: 要对比的量, 用与语言无关的 id: temp, hum, dew,\n"
+                  "                     density, pressure, diffpressure, sound, flow, co2 或 hcho\n"
+                  "  --limit LOW,HIGH   compare: 所有仪器的限值, 用该量的单位 (任一侧可以空着:\n"
+                  "                     --limit ,8); 没有时用每台仪器自己的报警限值\n"
+                  "  --mkt-dh KJ_PER_MOL\n"
+                  "                     compare: MKT 的活化能 (1 到 1000)\n"
+                  "  --json             compare: 一个 JSON 对象, 含量、查询、网格步长、限值、\n"
+                  "                     每台仪器的数值和仪器之间的数值\n"
+                  "  -o OUT             compare: 同时写出对齐的表 (每台仪器一列, 没有样本处为\n"
+                  "                     空格): .xlsx 为含表、数值和每台仪器参数的工作簿, .csv 为\n"
+                  "                     CSV, 其他扩展名为列表文本; 也可用 --format 选择\n"
+                  "  --files            list: 在每个记录下面的行列出它的记录文件及其状态\n"
+                  "                     (%s, %s, %s, %s)\n"
+                  "  --json             list: 一个 JSON 对象: library, recordings, 每个含 id,\n"
+                  "                     model, number, instrument, name, first, last, interval\n"
+                  "                     (秒), samples, excursions 和 files (path, state:\n"
+                  "                     present, missing, moved 或 changed, moved_to, samples,\n"
+                  "                     new, conflicts)\n"
+                  "\n"
+                  "退出状态:\n"
+                  "  0  完成; add: 每个文件都在记录库中; check: 记录库完好 (丢失或改变的\n"
+                  "     记录文件只列出, 不算失败)\n"
+                  "  1  记录库不能使用, 例如\n"
+                  "     %s\n"
+                  "     或 %s;\n"
+                  "     有文件不能加入; 或 check 发现损坏:\n"
+                  "     %s\n"
+                  "  2  缺少参数或参数错误; 什么也没做"),
+               AddLineExample(AddStatus::kAdded, 1).c_str(),
+               AddLineExample(AddStatus::kAdded, 0).c_str(),
+               AddLineExample(AddStatus::kKnown, 0).c_str(), Quoted(Tr("间断 %s")).c_str(),
+               Quoted(ExportSucceededMessage("FILE")).c_str(), FileStateText(FileState::kMissing),
+               FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),
+               FileStateText(FileState::kPresent), FileStateText(FileState::kMissing),
+               FileStateText(FileState::kMoved), FileStateText(FileState::kChanged),
+               Quoted(LibraryErrorMessage("FILE",
+                                          {LibraryFault::kNewer, {}, kLibraryFormatVersion + 1}))
+                   .c_str(),
+               Quoted(LibraryErrorMessage("FILE", {LibraryFault::kBusy, {}, 0})).c_str(),
+               Quoted(LibraryErrorMessage("FILE", {LibraryFault::kDamaged, {}, 0})).c_str()) +
+           "\n\n" + FormatHelp(Tr(kServerHelp));
 }
 
 const CliCommand kCommands[] = {

@@ -1,5 +1,6 @@
 // qxlog-cli library, run as the program itself.
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <filesystem>
@@ -206,6 +207,32 @@ TEST_F(LibraryCommand, Compare) {
     EXPECT_NE(r.err.find("B0002 测试点 没有"), std::string::npos) << r.err;
     EXPECT_EQ(Library({"compare", "B0002", "--series", "temp", "-o", "noext"}).exitCode, 2);
     EXPECT_FALSE(fs::exists("noext"));
+}
+
+// A library on a server whose connection string carries a password: adding, listing, checking
+// and failing to connect never print it.
+TEST_F(LibraryCommand, AServerLibraryNeverPrintsItsPassword) {
+    const char* server = std::getenv("QX_TEST_PG");
+    ASSERT_TRUE(server && *server) << "QX_TEST_PG is not set: run the tests through ctest, which "
+                                      "starts a PostgreSQL server for them";
+    const std::string schema = "cli" + std::to_string(::getpid());
+    PGconn* conn = PQconnectdb(server);
+    PQclear(PQexec(conn, ("CREATE SCHEMA IF NOT EXISTS " + schema).c_str()));
+    PQfinish(conn);
+    library = std::string(server) + "&password=Secr3t-pw&options=-csearch_path%3D" + schema;
+    const std::vector<std::vector<std::string>> commands = {
+        {"add", folder.string()}, {"list", "--json"}, {"list"}, {"check"}};
+    for (const auto& command : commands) {
+        const test::CliRun r = Library(command);
+        EXPECT_EQ(r.exitCode, 0) << command[0] << ": " << r.err;
+        EXPECT_EQ((r.out + r.err).find("Secr3t"), std::string::npos) << r.out << r.err;
+    }
+    EXPECT_NE(Library({"list"}).out.find("A0815"), std::string::npos);
+    library = "postgresql://qx:Secr3t-pw@/qx?host=" + (folder / "nowhere").string();
+    const test::CliRun r = Library({"list"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("postgresql://qx:***@/qx"), std::string::npos) << r.err;
+    EXPECT_EQ((r.out + r.err).find("Secr3t"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -30,9 +30,13 @@ missing=$(comm -23 "$work/installed" "$work/packaged")
 extra=$(comm -13 "$work/installed" "$work/packaged")
 [ -z "$extra" ] || fail "packaged but not installed: $extra"
 echo "$(wc -l < "$work/packaged") files, the same as the installation"
+# The schema and the roles of a library on a PostgreSQL server, for its administrator.
+for sql in qxlog-library-1.sql qxlog-library-roles.sql; do
+    grep -qx "./usr/share/qxlog/sql/$sql" "$work/packaged" || fail "$sql is not in the package"
+done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 libqt6printsupport6 libhidapi-hidraw0 libudev1 libxlsxwriter \
+for need in libqt6widgets6 libqt6printsupport6 libhidapi-hidraw0 libudev1 libxlsxwriter libpq5 \
             qt6-qpa-plugins shared-mime-info fonts-wqy-microhei; do
     grep -q "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done

@@ -5,6 +5,8 @@
 
 #include "core/model/language.h"
 #include "library_texts.h"
+#include "postgres_library_store.h"
+#include "server_location.h"
 #include "sqlite_library_store.h"
 
 namespace qx {
@@ -27,7 +29,17 @@ std::string DefaultLibraryLocation() {
 
 OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode) {
     OpenedLibrary opened;
-    if (location.find("://") != std::string::npos) {
+    if (IsServerLocation(location)) {
+        auto store = PostgresLibraryStore::Open(location,
+                                                mode == LibraryOpen::kCreate
+                                                    ? PostgresLibraryStore::OpenMode::kCreate
+                                                    : PostgresLibraryStore::OpenMode::kExisting,
+                                                &opened.error);
+        if (store) {
+            opened.library = std::make_unique<RecordLibrary>(std::move(store));
+            return opened;
+        }
+    } else if (location.find("://") != std::string::npos) {
         opened.error.fault = LibraryFault::kUnsupported;
     } else {
         if (mode == LibraryOpen::kCreate) {

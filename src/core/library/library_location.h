@@ -1,7 +1,8 @@
 // Where the record library lives and how the program opens it. A location is the path of a
 // library file; the library of an installed program is QXLibrary.sqlite in its per-user data
-// folder, where its downloads are saved. A location in the form of an address
-// ("scheme://...") names a library on a server, which this build cannot open yet.
+// folder, where its downloads are saved. A location "postgresql://..." or "postgres://..."
+// names a library on a PostgreSQL server (server_location.h); another address
+// ("scheme://...") is a kind of library this build cannot open.
 #pragma once
 
 #include <memory>

@@ -9,6 +9,7 @@
 #include "core/model/text_util.h"
 #include "library_location.h"
 #include "library_texts.h"
+#include "server_location.h"
 #include "sqlite_library_store.h"
 
 namespace qx {
@@ -32,6 +33,12 @@ RebuildResult RebuildLibrary(const std::string& location, std::span<const std::s
         result.reason = std::move(reason);
         return result;
     };
+    // A library on a server is kept by the server, never replaced by a file beside it.
+    if (IsServerLocation(location)) {
+        return fail(StrFormat(Tr("服务器上的记录库 %s 由服务器保管,不能从记录文件重建。"),
+                              RedactedLocation(location).c_str()),
+                    {});
+    }
     // A library that is sound or damaged is rebuilt; anything else is left alone.
     LibraryError error;
     std::error_code fsError;

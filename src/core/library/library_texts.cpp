@@ -2,11 +2,13 @@
 
 #include "core/model/language.h"
 #include "core/model/text_util.h"
+#include "server_location.h"
 
 namespace qx {
 
 std::string LibraryErrorMessage(const std::string& location, const LibraryError& error) {
-    const char* at = location.c_str();
+    const std::string shown = RedactedLocation(location);
+    const char* at = shown.c_str();
     switch (error.fault) {
         case LibraryFault::kMissing:
             return StrFormat(Tr("记录库 %s 不存在。"), at);
@@ -24,6 +26,12 @@ std::string LibraryErrorMessage(const std::string& location, const LibraryError&
             return StrFormat(Tr("磁盘已满,记录库 %s 没有改动。"), at);
         case LibraryFault::kUnsupported:
             return StrFormat(Tr("本程序不能打开这种记录库: %s"), at);
+        case LibraryFault::kUnreachable:
+            return StrFormat(Tr("不能连接记录库服务器 %s。"), at);
+        case LibraryFault::kLoginRefused:
+            return StrFormat(Tr("记录库服务器 %s 拒绝了登录,请检查用户名和密码 (~/.pgpass)。"), at);
+        case LibraryFault::kNoDatabase:
+            return StrFormat(Tr("记录库服务器上没有 %s 所指的数据库,需要由数据库管理员建立。"), at);
         case LibraryFault::kNone:
         case LibraryFault::kFailed:
             break;

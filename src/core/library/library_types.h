@@ -138,6 +138,10 @@ enum class LibraryFault {
     kFull,         // the disk is full
     kUnsupported,  // a kind of library this program cannot open
     kFailed,       // anything else; detail says what
+    // A library on a server:
+    kUnreachable,   // the server cannot be reached (or the connection broke)
+    kLoginRefused,  // the server refused the user or the password
+    kNoDatabase,    // the server has no database of that name (the administrator makes it)
 };
 
 struct LibraryError {

@@ -3,14 +3,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "core/library/library_store.h"
+#include "core/library/postgres_library_store.h"
 #include "core/library/record_library.h"
 #include "core/library/sqlite_library_store.h"
 #include "core/records/record_file.h"
@@ -29,6 +33,59 @@ inline LibraryEngine SqliteEngine() {
     return {"sqlite", [](const std::string& folder) -> std::unique_ptr<LibraryStore> {
                 return SqliteLibraryStore::Open(folder + "/lib.sqlite",
                                                 SqliteLibraryStore::OpenMode::kCreate, nullptr);
+            }};
+}
+
+// The server the PostgreSQL cases use: QX_TEST_PG, a connection string that ctest gives the
+// tests (tests/core/library/CMakeLists.txt starts a throwaway server for them).
+inline std::string TestServer() {
+    const char* server = std::getenv("QX_TEST_PG");
+    if (server && *server) return server;
+    ADD_FAILURE() << "QX_TEST_PG is not set: run the tests through ctest, which starts a "
+                     "PostgreSQL server for them, or start one with\n"
+                     "  scripts/pg-test-server start /tmp/qx-pg\n"
+                     "and set QX_TEST_PG to the connection string it prints.";
+    return {};
+}
+
+// The test server's connection string for a schema of its own (made when new): the tables of
+// each library go there.
+inline std::string ServerSchema(const std::string& schema) {
+    const std::string server = TestServer();
+    if (server.empty()) return {};
+    PGconn* conn = PQconnectdb(server.c_str());
+    EXPECT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
+    const std::string sql = "CREATE SCHEMA IF NOT EXISTS " + schema;
+    PGresult* r = PQexec(conn, sql.c_str());
+    EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(conn);
+    PQclear(r);
+    PQfinish(conn);
+    return server + (server.find('?') == std::string::npos ? "?" : "&") +
+           "options=-csearch_path%3D" + schema;
+}
+
+// A fresh schema for each folder (the same again for the same folder, so that a library can
+// be opened again), named by the process and a counter.
+inline std::string ServerLibrary(const std::string& folder) {
+    static std::map<std::string, std::string> schemas;
+    auto it = schemas.find(folder);
+    if (it == schemas.end()) {
+        const std::string name =
+            "t" + std::to_string(::getpid()) + "_" + std::to_string(schemas.size());
+        it = schemas.emplace(folder, name).first;
+    }
+    return ServerSchema(it->second);
+}
+
+inline LibraryEngine PostgresEngine() {
+    return {"postgres", [](const std::string& folder) -> std::unique_ptr<LibraryStore> {
+                const std::string location = ServerLibrary(folder);
+                if (location.empty()) return nullptr;
+                LibraryError error;
+                auto store = PostgresLibraryStore::Open(
+                    location, PostgresLibraryStore::OpenMode::kCreate, &error);
+                EXPECT_TRUE(store) << error.detail;
+                return store;
             }};
 }
 

@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "core/library/record_library.h"
 #include "library_fixture.h"
@@ -119,7 +122,40 @@ TEST_P(LibraryProcesses, TwoProcessesAddingAtOnceBothSucceed) {
     EXPECT_TRUE(check.problems.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, LibraryProcesses, ::testing::Values(test::SqliteEngine()),
+TEST_P(LibraryProcesses, AWriterOfAnInstrumentWaitsForTheOneWritingIt) {
+    auto first = GetParam().open(home.str());
+    ASSERT_TRUE(first);
+    LibraryId a = 0;
+    // Known already: its row is there, no new row to wait for.
+    ASSERT_TRUE(first->BeginWrite({4, "W1"}, a) && first->Commit());
+    ASSERT_TRUE(first->BeginWrite({4, "W1"}, a));
+    std::atomic<bool> began = false;
+    LibraryId b = 0;
+    std::thread second([&] {
+        auto store = GetParam().open(home.str());
+        if (store && store->BeginWrite({4, "W1"}, b)) {
+            began = true;
+            store->Rollback();
+        }
+    });
+    // A server engine locks one instrument: a writer of another one goes on meanwhile.
+    if (std::string(GetParam().name) == "postgres") {
+        auto other = GetParam().open(home.str());
+        LibraryId c = 0;
+        ASSERT_TRUE(other && other->BeginWrite({4, "W2"}, c));
+        EXPECT_NE(c, a);
+        EXPECT_TRUE(other->Commit());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(began);
+    ASSERT_TRUE(first->Commit());
+    second.join();
+    EXPECT_TRUE(began);
+    EXPECT_EQ(b, a);  // the instrument the first writer made, not a second one
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, LibraryProcesses,
+                         ::testing::Values(test::SqliteEngine(), test::PostgresEngine()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

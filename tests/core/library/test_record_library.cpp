@@ -39,8 +39,9 @@ std::unique_ptr<RecordSet> Decoded(const std::string& path) {
 class Library : public ::testing::TestWithParam<test::LibraryEngine> {
   protected:
     void SetUp() override {
-        library = std::make_unique<RecordLibrary>(GetParam().open(home.str()));
-        ASSERT_TRUE(library);
+        auto store = GetParam().open(home.str());
+        ASSERT_TRUE(store);
+        library = std::make_unique<RecordLibrary>(std::move(store));
     }
     AddResult Add(const std::string& path) {
         AddResult r = library->AddRecordFile(path);
@@ -361,7 +362,8 @@ TEST_P(Library, FoldersAndBadFiles) {
     EXPECT_EQ(List().size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Library, ::testing::Values(test::SqliteEngine()),
+INSTANTIATE_TEST_SUITE_P(Engines, Library,
+                         ::testing::Values(test::SqliteEngine(), test::PostgresEngine()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(SqliteLibrary, RefusesWhatItCannotUseAndLeavesItUntouched) {
         EXPECT_EQ(e.fault, LibraryFault::kNotLibrary) << path;
         EXPECT_EQ(Bytes(path), contents);
     }
-    EXPECT_EQ(OpenLibrary("postgresql://site/library", LibraryOpen::kCreate).error.fault,
+    EXPECT_EQ(OpenLibrary("ftp://site/library", LibraryOpen::kCreate).error.fault,
               LibraryFault::kUnsupported);
 }
 
