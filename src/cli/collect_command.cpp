@@ -96,7 +96,7 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
 int RunCollect(const CliOptions& options, std::span<const std::string> args) {
     if (options.device >= 0) return Usage(Tr("收集所有连接的仪器: 不用 --device"));
     CollectRequest request;
-    LibraryHook library{DefaultLibraryLocation()};
+    LibraryHook library = ChosenLibraryHook(options);
     request.library = &library;
     std::string profilePath;
     for (size_t i = 0; i < args.size(); ++i) {

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "cli_help.h"
+#include "core/library/library_choice.h"
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
 #include "core/link/instrument_messages.h"
@@ -112,9 +113,18 @@ void DownloadSaved(ConsoleInstrument& instrument, const DownloadResult& result,
 
 }  // namespace
 
+LibraryHook ChosenLibraryHook(const CliOptions& options) {
+    const LibraryChoice choice = ChooseLibrary(options.library);
+    if (choice.Ok()) return LibraryHook{choice.location, false, {}};
+    return LibraryHook{DefaultLibraryLocation(), false, choice.problem};
+}
+
 void LibraryHook::Add(const std::string& path) {
     if (location.empty()) return;
-    const AddResult r = AddSavedRecord(location, path);
+    if (!problem.empty()) std::fprintf(stderr, "%s\n", std::exchange(problem, {}).c_str());
+    const SavedRecordAdded added = AddSavedRecord(location, path);
+    if (added.pending) std::fprintf(stderr, "%s\n", added.notice.c_str());
+    const AddResult& r = added.result;
     if (r.Ok()) return;
     // Every later download meets the same library: one report of it is enough.
     if (r.status == AddStatus::kFailed && std::exchange(told, true)) return;
@@ -133,6 +143,7 @@ LibraryArgument TakeLibraryOption(std::span<const std::string> args, size_t& i, 
         return LibraryArgument::kBad;
     }
     hook.location = args[++i];
+    hook.problem.clear();
     return LibraryArgument::kTaken;
 }
 
@@ -231,7 +242,7 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
     CliOptions options = globalOptions;
     bool all = false;
     DownloadDestination destination;
-    LibraryHook library{DefaultLibraryLocation()};
+    LibraryHook library = ChosenLibraryHook(options);
     destination.library = &library;
     bool quiet = false, bar = false;
     for (size_t i = 0; i < args.size(); ++i) {

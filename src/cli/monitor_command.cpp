@@ -15,12 +15,16 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_help.h"
 #include "console_instrument.h"
+#include "core/library/library_choice.h"
 #include "core/library/library_identity.h"
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
@@ -50,6 +54,11 @@ constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限
 constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
 constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
 constexpr const char* kCommandStillRunning = TrNoop("报警命令仍在运行: %s");
+constexpr const char* kServerMissedReadings = TrNoop(
+    "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器能连接时 qxlog-cli "
+    "library sync 会发送它们:");
+// How long a library server that failed is left alone before it is tried again.
+constexpr int64_t kServerRetrySeconds = 300;
 constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
 constexpr const char* kNotWritten = TrNoop("监测已停止, 但有读数未能写入记录库.");
 constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
@@ -177,8 +186,12 @@ struct AlarmCommand {
 class Monitor {
   public:
     Monitor(const CliOptions& options, const MonitorRequest& request, const MonitorSeams& seams,
-            RecordLibrary& library)
-        : options_(options), request_(request), seams_(seams), library_(library) {}
+            RecordLibrary& library, std::string server = {})
+        : options_(options),
+          request_(request),
+          seams_(seams),
+          library_(library),
+          serverLocation_(std::move(server)) {}
 
     int Run();
 
@@ -192,11 +205,19 @@ class Monitor {
     void ReapCommands(bool wait);
     void CommandFailed(const AlarmCommand& c, const std::string& why);
     bool Flush(Watched& w);
+    // The readings to the library server too, as far as it can be reached.
+    void Send(const LiveReadings& readings);
 
     const CliOptions& options_;
     const MonitorRequest& request_;
     const MonitorSeams& seams_;
     RecordLibrary& library_;
+    // With the library on a server, library_ is the local library and the readings go to the
+    // server as well; readings it misses wait in the local library for library sync.
+    std::string serverLocation_;
+    std::unique_ptr<RecordLibrary> server_;
+    int64_t serverTried_ = std::numeric_limits<int64_t>::min();
+    bool serverMissed_ = false;  // said once until the server takes readings again
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
     std::deque<AlarmCommand> commands_;
@@ -463,8 +484,37 @@ bool Monitor::Flush(Watched& w) {
         return false;
     }
     writeFailed_ = false;
+    Send(w.pending);
     w.pending.Clear();
     return true;
+}
+
+void Monitor::Send(const LiveReadings& readings) {
+    if (serverLocation_.empty()) return;
+    const int64_t now = seams_.now();
+    std::string message, reason;
+    if (!server_ && now - serverTried_ >= kServerRetrySeconds) {
+        serverTried_ = now;
+        OpenedLibrary opened = OpenLibrary(serverLocation_, LibraryOpen::kCreate);
+        server_ = std::move(opened.library);
+        message = opened.message;
+        reason = opened.error.detail;
+    }
+    LiveAddResult result;
+    if (server_ && server_->AddLive(readings, result)) {
+        serverMissed_ = false;
+        return;
+    }
+    if (server_) {
+        message = LibraryErrorMessage(server_->Location(), server_->Error());
+        reason = server_->Error().detail;
+        server_.reset();  // opened again at the next try
+        serverTried_ = now;
+    }
+    if (std::exchange(serverMissed_, true)) return;
+    std::fprintf(stderr, "%s\n", Tr(kServerMissedReadings));
+    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
 }
 
 int Monitor::Run() {
@@ -550,14 +600,25 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
             request.limits.push_back(limit);
         }
     }
-    OpenedLibrary opened = OpenLibrary(
-        request.library.empty() ? DefaultLibraryLocation() : request.library, LibraryOpen::kCreate);
+    std::string location = request.library;
+    if (location.empty()) {
+        const LibraryChoice choice = ChooseLibrary(options.library);
+        if (!choice.Ok()) {
+            std::fprintf(stderr, "%s\n", choice.problem.c_str());
+            return kExitFailure;
+        }
+        location = choice.location;
+    }
+    // A library on a server: the readings go into the local library first, always.
+    const bool server = IsServerLocation(location);
+    OpenedLibrary opened =
+        OpenLibrary(server ? DefaultLibraryLocation() : location, LibraryOpen::kCreate);
     if (!opened.library) {
         std::fprintf(stderr, "%s\n", opened.message.c_str());
         if (!opened.error.detail.empty()) std::fprintf(stderr, "%s\n", opened.error.detail.c_str());
         return kExitFailure;
     }
-    Monitor monitor(options, request, seams, *opened.library);
+    Monitor monitor(options, request, seams, *opened.library, server ? location : std::string());
     return monitor.Run();
 }
 

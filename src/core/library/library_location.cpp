@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "core/model/language.h"
+#include "core/model/text_util.h"
+#include "library_choice.h"
 #include "library_texts.h"
 #include "sqlite_library_store.h"
 
@@ -21,11 +23,36 @@ std::string PerUserDataFolder() {
     return (base / kSettingsOrganisation / kSettingsApplication / "DAT").string();
 }
 
+namespace {
+
+ServerOpener& TheServerOpener() {
+    static ServerOpener opener;
+    return opener;
+}
+
+AddResult AddTo(const std::string& location, const std::string& recordPath, OpenedLibrary& opened) {
+    opened = OpenLibrary(location, LibraryOpen::kCreate);
+    if (opened.library) return opened.library->AddRecordFile(recordPath);
+    AddResult failed;
+    failed.path = recordPath;
+    failed.status = AddStatus::kFailed;
+    failed.message = opened.message;
+    failed.reason = opened.error.detail;
+    return failed;
+}
+
+}  // namespace
+
+void SetServerOpener(ServerOpener opener) {
+    TheServerOpener() = std::move(opener);
+}
+
 std::string DefaultLibraryLocation() {
     return (std::filesystem::path(PerUserDataFolder()) / kLibraryFileName).string();
 }
 
 OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode) {
+    if (IsServerLocation(location) && TheServerOpener()) return TheServerOpener()(location, mode);
     OpenedLibrary opened;
     if (location.find("://") != std::string::npos) {
         opened.error.fault = LibraryFault::kUnsupported;
@@ -49,15 +76,27 @@ OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode) {
     return opened;
 }
 
-AddResult AddSavedRecord(const std::string& location, const std::string& recordPath) {
-    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kCreate);
-    if (opened.library) return opened.library->AddRecordFile(recordPath);
-    AddResult failed;
-    failed.path = recordPath;
-    failed.status = AddStatus::kFailed;
-    failed.message = opened.message;
-    failed.reason = opened.error.detail;
-    return failed;
+SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& recordPath,
+                                const std::string& localLocation) {
+    SavedRecordAdded added;
+    OpenedLibrary opened;
+    if (!IsServerLocation(location) || location == localLocation) {
+        added.result = AddTo(location, recordPath, opened);
+        return added;
+    }
+    added.result = AddTo(localLocation, recordPath, opened);
+    // Without the local library's copy a later sync could not send it: the failure is the
+    // local library's, and `library add` is the way to the server.
+    if (!added.result.Ok()) return added;
+    AddResult sent = AddTo(location, recordPath, opened);
+    if (sent.Ok() || sent.status != AddStatus::kFailed) {
+        added.result = std::move(sent);
+        return added;
+    }
+    added.pending = true;
+    added.notice = StrFormat(Tr(kServerMissedText), added.result.path.c_str()) + "\n" +
+                   sent.message + (sent.reason.empty() ? "" : "\n" + sent.reason);
+    return added;
 }
 
 }  // namespace qx

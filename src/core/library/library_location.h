@@ -1,9 +1,15 @@
 // Where the record library lives and how the program opens it. A location is the path of a
 // library file; the library of an installed program is QXLibrary.sqlite in its per-user data
 // folder, where its downloads are saved. A location in the form of an address
-// ("scheme://...") names a library on a server, which this build cannot open yet.
+// ("scheme://...") names a library on a server (library_choice.h decides which one is used).
+//
+// Working offline: with the library on a server, each download and each live reading also goes
+// into the PC's own library in the data folder, always, so that it holds everything this PC
+// collected. A server that cannot be reached does not fail a download: the local library has
+// the record, and `qxlog-cli library sync` (library_sync.h) sends it when the server is back.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,8 +37,24 @@ struct OpenedLibrary {
 };
 OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode);
 
+// Test seam: while set, OpenLibrary opens every server location with it (tests stand a library
+// file, or a store that fails on demand, in for a server). An empty one restores the engines.
+using ServerOpener = std::function<OpenedLibrary(const std::string& location, LibraryOpen mode)>;
+void SetServerOpener(ServerOpener opener);
+
+struct SavedRecordAdded {
+    // Of the library at location; on a server that did not get the file, of the local library.
+    AddResult result;
+    // On a server that did not get the file, which the local library has: `library sync` will
+    // send it. notice is the one message to show, without the server's location.
+    bool pending = false;
+    std::string notice;
+};
+
 // The call a download makes once its record file is saved: opens (or makes) the library at
-// location, adds the file, and closes it again.
-AddResult AddSavedRecord(const std::string& location, const std::string& recordPath);
+// location, adds the file, and closes it again. With a server location the file goes into the
+// local library (localLocation) first and then, as far as it can be reached, to the server.
+SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& recordPath,
+                                const std::string& localLocation = DefaultLibraryLocation());
 
 }  // namespace qx

@@ -213,8 +213,8 @@ void CMainFrame::DownloadSaved(const QString& path) {
     RefreshCaption();
     UpdateCommandUi();
     // The record file is saved whatever the library does; a library that fails says why once.
-    const AddResult added = AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path));
-    if (!added.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added)));
+    const SavedRecordAdded added = AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path));
+    if (!added.result.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added.result)));
     emit libraryChanged();
 }
 
