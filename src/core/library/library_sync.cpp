@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "library_location.h"
 #include "library_texts.h"
 
 namespace qx {
@@ -59,6 +60,23 @@ SyncResult SyncLibrary(RecordLibrary& from, RecordLibrary& to,
         each(item);
     }
     return result;
+}
+
+SyncResult SyncLocations(const std::string& from, const std::string& to,
+                         const std::function<void(const SyncItem&)>& each) {
+    SyncResult result;
+    OpenedLibrary local = OpenLibrary(from, LibraryOpen::kExisting);
+    if (!local.library && local.error.fault == LibraryFault::kMissing) return result;
+    OpenedLibrary target;
+    if (local.library) target = OpenLibrary(to, LibraryOpen::kCreate);
+    OpenedLibrary& failed = local.library ? target : local;
+    if (!failed.library) {
+        result.failed = true;
+        result.message = failed.message;
+        result.reason = failed.error.detail;
+        return result;
+    }
+    return SyncLibrary(*local.library, *target.library, each);
 }
 
 }  // namespace qx

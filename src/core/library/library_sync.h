@@ -48,5 +48,9 @@ struct SyncResult {
 // failure: a library that failed would fail the rest too.
 SyncResult SyncLibrary(RecordLibrary& from, RecordLibrary& to,
                        const std::function<void(const SyncItem&)>& each = {});
+// The same between locations: the local library not there yet has nothing to send; the target
+// is made when it is not there.
+SyncResult SyncLocations(const std::string& from, const std::string& to,
+                         const std::function<void(const SyncItem&)>& each = {});
 
 }  // namespace qx

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QStatusBar>
 #include <algorithm>
 #include <limits>
 
@@ -213,12 +214,18 @@ void CMainFrame::DownloadSaved(const QString& path) {
     RefreshCaption();
     UpdateCommandUi();
     // The record file is saved whatever the library does; a library that fails says why once.
-    const SavedRecordAdded added = AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path));
+    const SavedRecordAdded added =
+        AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path), ToUtf8(LocalLibraryLocation()));
     if (!added.result.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added.result)));
+    if (added.pending) {
+        // The download is safe in the local library: no dialog, the status bar says it.
+        statusBar()->showMessage(ToQString(added.notice).replace(u'\n', u' '));
+        SetSyncPending(true);
+    }
     emit libraryChanged();
 }
 
-QString CMainFrame::LibraryLocation() const {
+QString CMainFrame::LocalLibraryLocation() const {
     return QDir(dataFolder_).filePath(QString::fromUtf8(kLibraryFileName));
 }
 
