@@ -534,6 +534,7 @@ constexpr const char* kSyncSent = TrNoop("%s: 已发送, 新样本 %lld 个");
 constexpr const char* kSyncLiveSent = TrNoop("%s 的实时记录 %s 至 %s: 已发送, 新样本 %lld 个");
 constexpr const char* kSyncSummary =
     TrNoop("查看了 %lld 个记录: 发送了 %lld 个, 记录文件 %lld 个, 新样本 %lld 个");
+constexpr const char* kSyncNoLocal = TrNoop("本机记录库 %s 还不存在: 没有要同步的");
 constexpr const char* kSyncSame = TrNoop("记录库 %s 就是本机记录库: 没有要同步的");
 
 std::string LocalTime(int64_t t) {
@@ -542,9 +543,11 @@ std::string LocalTime(int64_t t) {
 
 int RunSync(const std::string& location, std::span<const std::string> args) {
     std::string local = DefaultLibraryLocation();
+    bool fromGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--from" && i + 1 < args.size() && !args[i + 1].empty()) {
             local = args[++i];
+            fromGiven = true;
         } else if (args[i] == "--from") {
             return Usage(Tr("--from 需要一个记录库文件"));
         } else {
@@ -555,15 +558,32 @@ int RunSync(const std::string& location, std::span<const std::string> args) {
         std::printf("%s\n", StrFormat(Tr(kSyncSame), location.c_str()).c_str());
         return kExitOk;
     }
-    auto from = Open(local, LibraryOpen::kExisting);
-    if (!from) return kExitFailure;
-    auto to = Open(location, LibraryOpen::kCreate);
-    if (!to) return kExitFailure;
+    OpenedLibrary opened = OpenLibrary(local, LibraryOpen::kExisting);
+    if (!opened.library && opened.error.fault == LibraryFault::kMissing && !fromGiven) {
+        // Nothing was collected on this PC yet.
+        std::printf("%s\n", StrFormat(Tr(kSyncNoLocal), local.c_str()).c_str());
+        return kExitOk;
+    }
+    if (!opened.library) {
+        PrintFailure(opened.message, opened.error);
+        return kExitFailure;
+    }
+    std::unique_ptr<RecordLibrary> from = std::move(opened.library);
+    OpenedLibrary server = OpenLibrary(location, LibraryOpen::kCreate);
+    if (!server.library) {
+        server.error.detail = WithoutPassword(server.error.detail, location);
+        PrintFailure(WithoutPassword(server.message, location), server.error);
+        return kExitFailure;
+    }
+    std::unique_ptr<RecordLibrary> to = std::move(server.library);
     const SyncResult result = SyncLibrary(*from, *to, [](const SyncItem& item) {
+        // The new samples are counted by recording: on the line of its first file.
         for (const std::string& file : item.files) {
-            std::printf(
-                "%s\n",
-                StrFormat(Tr(kSyncSent), file.c_str(), static_cast<long long>(item.added)).c_str());
+            const std::string line =
+                &file == &item.files.front()
+                    ? StrFormat(Tr(kSyncSent), file.c_str(), static_cast<long long>(item.added))
+                    : StrFormat(Tr("%s: 已发送"), file.c_str());
+            std::printf("%s\n", line.c_str());
         }
         if (item.files.empty()) {
             const std::string name = InstrumentName(item.instrument);

@@ -512,6 +512,8 @@ void Monitor::Send(const LiveReadings& readings) {
         serverTried_ = now;
     }
     if (std::exchange(serverMissed_, true)) return;
+    message = WithoutPassword(message, serverLocation_);
+    reason = WithoutPassword(reason, serverLocation_);
     std::fprintf(stderr, "%s\n", Tr(kServerMissedReadings));
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());

@@ -1,5 +1,6 @@
 #include "library_choice.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -60,6 +61,32 @@ bool LocationHoldsPassword(const std::string& location) {
         if (lower[p - 1] == '?' || lower[p - 1] == '&') return true;
     }
     return false;
+}
+
+std::string WithoutPassword(std::string message, const std::string& location) {
+    if (!LocationHoldsPassword(location)) return message;
+    std::string shown = location;
+    const size_t start = shown.find("://") + 3;
+    const size_t at = shown.substr(0, shown.find_first_of("/?", start)).rfind('@');
+    if (at != std::string::npos && at > start) {
+        const size_t colon = shown.find(':', start);
+        if (colon < at) shown.erase(colon, at - colon);
+    }
+    std::string lower;
+    for (char c : shown)
+        lower += Lower(c);
+    for (size_t p = lower.find("password="); p != std::string::npos;
+         p = lower.find("password=", p + 1)) {
+        if (p == 0 || (lower[p - 1] != '?' && lower[p - 1] != '&')) continue;
+        const size_t value = p + 9;
+        const size_t end = std::min(shown.find('&', value), shown.size());
+        shown.replace(value, end - value, "***");
+        lower.replace(value, end - value, "***");
+    }
+    for (size_t p = message.find(location); p != std::string::npos;
+         p = message.find(location, p + shown.size()))
+        message.replace(p, location.size(), shown);
+    return message;
 }
 
 std::string ReadLibrarySetting(const std::string& settingsFile) {

@@ -94,8 +94,10 @@ SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& 
         return added;
     }
     added.pending = true;
-    added.notice = StrFormat(Tr(kServerMissedText), added.result.path.c_str()) + "\n" +
-                   sent.message + (sent.reason.empty() ? "" : "\n" + sent.reason);
+    added.notice =
+        WithoutPassword(StrFormat(Tr(kServerMissedText), added.result.path.c_str()) + "\n" +
+                            sent.message + (sent.reason.empty() ? "" : "\n" + sent.reason),
+                        location);
     return added;
 }
 

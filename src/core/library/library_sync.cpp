@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "library_choice.h"
 #include "library_location.h"
 #include "library_texts.h"
 
@@ -10,8 +11,9 @@ namespace {
 
 SyncResult Failed(SyncResult result, RecordLibrary& library) {
     result.failed = true;
-    result.message = LibraryErrorMessage(library.Location(), library.Error());
-    result.reason = library.Error().detail;
+    result.message = WithoutPassword(LibraryErrorMessage(library.Location(), library.Error()),
+                                     library.Location());
+    result.reason = WithoutPassword(library.Error().detail, library.Location());
     return result;
 }
 
@@ -72,8 +74,8 @@ SyncResult SyncLocations(const std::string& from, const std::string& to,
     OpenedLibrary& failed = local.library ? target : local;
     if (!failed.library) {
         result.failed = true;
-        result.message = failed.message;
-        result.reason = failed.error.detail;
+        result.message = WithoutPassword(failed.message, local.library ? to : from);
+        result.reason = WithoutPassword(failed.error.detail, local.library ? to : from);
         return result;
     }
     return SyncLibrary(*local.library, *target.library, each);
