@@ -15,7 +15,6 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -216,8 +215,8 @@ class Monitor {
     // server as well; readings it misses wait in the local library for library sync.
     std::string serverLocation_;
     std::unique_ptr<RecordLibrary> server_;
-    int64_t serverTried_ = std::numeric_limits<int64_t>::min();
-    bool serverMissed_ = false;  // said once until the server takes readings again
+    std::optional<int64_t> serverTried_;  // when the server was last opened, or failed
+    bool serverMissed_ = false;           // said once until the server takes readings again
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
     std::deque<AlarmCommand> commands_;
@@ -493,7 +492,7 @@ void Monitor::Send(const LiveReadings& readings) {
     if (serverLocation_.empty()) return;
     const int64_t now = seams_.now();
     std::string message, reason;
-    if (!server_ && now - serverTried_ >= kServerRetrySeconds) {
+    if (!server_ && (!serverTried_ || now - *serverTried_ >= kServerRetrySeconds)) {
         serverTried_ = now;
         OpenedLibrary opened = OpenLibrary(serverLocation_, LibraryOpen::kCreate);
         server_ = std::move(opened.library);
