@@ -123,7 +123,7 @@ void LibraryHook::Add(const std::string& path) {
     if (location.empty()) return;
     if (!problem.empty()) std::fprintf(stderr, "%s\n", std::exchange(problem, {}).c_str());
     const SavedRecordAdded added = AddSavedRecord(location, path);
-    if (added.pending) std::fprintf(stderr, "%s\n", added.notice.c_str());
+    if (!added.notice.empty()) std::fprintf(stderr, "%s\n", added.notice.c_str());
     const AddResult& r = added.result;
     if (r.Ok()) return;
     // Every later download meets the same library: one report of it is enough.

@@ -85,14 +85,18 @@ SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& 
         return added;
     }
     added.result = AddTo(localLocation, recordPath, opened);
-    // Without the local library's copy a later sync could not send it: the failure is the
-    // local library's, and `library add` is the way to the server.
-    if (!added.result.Ok()) return added;
+    const bool kept = added.result.Ok() || added.result.status != AddStatus::kFailed;
     AddResult sent = AddTo(location, recordPath, opened);
     if (sent.Ok() || sent.status != AddStatus::kFailed) {
+        // On the server. A local library that failed is said, as the next download would
+        // depend on it while the server is away.
+        if (!kept) added.notice = NotAddedMessage(added.result);
         added.result = std::move(sent);
         return added;
     }
+    // Without the local library's copy a later sync cannot send it: the local library's
+    // failure is the result, and `library add` is the way to the server.
+    if (!kept) return added;
     added.pending = true;
     added.notice =
         WithoutPassword(StrFormat(Tr(kServerMissedText), added.result.path.c_str()) + "\n" +

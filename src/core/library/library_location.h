@@ -46,8 +46,10 @@ struct SavedRecordAdded {
     // Of the library at location; on a server that did not get the file, of the local library.
     AddResult result;
     // On a server that did not get the file, which the local library has: `library sync` will
-    // send it. notice is the one message to show, without the server's location.
+    // send it.
     bool pending = false;
+    // A message to show besides a failed result (never a password): why the server did not get
+    // it (pending), or why the local library did not while the server did.
     std::string notice;
 };
 

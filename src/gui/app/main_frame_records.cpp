@@ -217,11 +217,10 @@ void CMainFrame::DownloadSaved(const QString& path) {
     const SavedRecordAdded added =
         AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path), ToUtf8(LocalLibraryLocation()));
     if (!added.result.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added.result)));
-    if (added.pending) {
-        // The download is safe in the local library: no dialog, the status bar says it.
+    // The download is safe in one of the libraries: no dialog, the status bar says it.
+    if (!added.notice.empty())
         statusBar()->showMessage(ToQString(added.notice).replace(u'\n', u' '));
-        SetSyncPending(true);
-    }
+    if (added.pending) SetSyncPending(true);
     emit libraryChanged();
 }
 

@@ -378,6 +378,19 @@ TEST(OfflineDownload, TheLocalLibraryAlwaysGetsItAndTheServerWhenItCanBeReached)
     EXPECT_EQ(added.result.status, AddStatus::kAdded);
     EXPECT_EQ(samplesIn(folder / "server.sqlite"), 50);
     EXPECT_EQ(samplesIn(localPath), 50);
+
+    // A local library that cannot be written does not keep the server from getting it.
+    const std::string other = WriteRecord(folder / "b.QXRec", 1, 60, kStart + 86400);
+    std::filesystem::create_directory(folder / "folder.sqlite");
+    added = AddSavedRecord(url, other, folder / "folder.sqlite");
+    EXPECT_EQ(added.result.status, AddStatus::kAdded);
+    EXPECT_FALSE(added.pending);
+    EXPECT_NE(added.notice.find("没有加入记录库"), std::string::npos) << added.notice;
+    EXPECT_EQ(samplesIn(folder / "server.sqlite"), 110);
+    failAfter = -2;
+    added = AddSavedRecord(url, other, folder / "folder.sqlite");
+    EXPECT_EQ(added.result.status, AddStatus::kFailed);  // in neither library: said as such
+    EXPECT_FALSE(added.pending);
     SetServerOpener({});
 }
 
