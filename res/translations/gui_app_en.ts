@@ -320,10 +320,6 @@ Discard it?</translation>
         <translation>Syncing the local library to the library server...</translation>
     </message>
     <message>
-        <source>记录库服务器没有收到本机记录库中的全部记录, 几分钟后再试: %1</source>
-        <translation>The library server did not get everything of the local library; trying again in a few minutes: %1</translation>
-    </message>
-    <message>
         <source>本机记录库保存着这台计算机的下载, 几分钟后会再试。</source>
         <translation>The local library keeps the downloads of this computer; the sync is tried again in a few minutes.</translation>
     </message>
@@ -334,6 +330,14 @@ Discard it?</translation>
     <message>
         <source>记录库服务器已有本机记录库中的一切。</source>
         <translation>The library server has everything of the local library.</translation>
+    </message>
+    <message>
+        <source>没有同步到记录库服务器, 几分钟后再试: %1</source>
+        <translation>Not synced to the library server; trying again in a few minutes: %1</translation>
+    </message>
+    <message>
+        <source>记录库服务器没有收到 %1, 它已在本机记录库中, 服务器能连接时会发送。</source>
+        <translation>The library server did not get %1; it is in the local library and is sent once the server can be reached.</translation>
     </message>
 </context>
 <context>

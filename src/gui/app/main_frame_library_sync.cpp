@@ -84,8 +84,7 @@ void CMainFrame::LibrarySynced(const SyncResult& result, bool asked) {
         SetSyncPending(true);
         QString why = ToQString(result.message);
         if (!result.reason.empty()) why += u' ' + ToQString(result.reason);
-        statusBar()->showMessage(
-            tr("记录库服务器没有收到本机记录库中的全部记录, 几分钟后再试: %1").arg(why));
+        statusBar()->showMessage(tr("没有同步到记录库服务器, 几分钟后再试: %1").arg(why));
         if (asked)
             qx::ShowWarning(this, ToQString(WithReason(result.message, result.reason)) +
                                       QStringLiteral("\n\n") +

@@ -388,10 +388,14 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
     frame->OnDownloadTimer();
     RunPosted();
     EXPECT_EQ(prompter.messages.size(), 1u);  // the question only
-    EXPECT_TRUE(
-        frame->statusBar()->currentMessage().contains(QStringLiteral("qxlog-cli library sync")));
+    EXPECT_TRUE(frame->statusBar()->currentMessage().startsWith(
+        QStringLiteral("记录库服务器没有收到 room.QXRec")));
+    EXPECT_TRUE(frame->statusBar()->toolTip().contains(QStringLiteral("qxlog-cli library sync")));
     EXPECT_TRUE(frame->LibrarySyncPending());
     EXPECT_EQ(samplesIn(frame->LocalLibraryLocation().toStdString()), 45);
+    frame->show();
+    RunPosted();
+    SaveScreenshot(*frame, QStringLiteral("main_frame_library_server_missed.png"));
 
     frame->SyncAction()->trigger();  // asked for while the server is away: a warning
     settle();
@@ -407,6 +411,9 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
     EXPECT_EQ(frame->statusBar()->currentMessage(),
               QStringLiteral("已同步到记录库服务器: 记录 1 个, 记录文件 1 个, 新样本 45 个"));
     EXPECT_EQ(samplesIn(serverFile), 45);
+    frame->show();
+    RunPosted();
+    SaveScreenshot(*frame, QStringLiteral("main_frame_library_synced.png"));
 
     QSettings{QLatin1String(AppSettings::kOrganisation), QLatin1String(AppSettings::kApplication)}
         .remove(QStringLiteral("Library"));
