@@ -299,6 +299,46 @@ Discard it?</translation>
         <source>记录库中没有 %1 在这段时间里的样本。</source>
         <translation>The record library holds no samples of %1 in that time.</translation>
     </message>
+    <message>
+        <source>记录库(&amp;L)</source>
+        <translation>&amp;Library</translation>
+    </message>
+    <message>
+        <source>同步到服务器</source>
+        <translation>Sync to Server</translation>
+    </message>
+    <message>
+        <source>把本机记录库中有而记录库服务器没有的发送过去</source>
+        <translation>Send what the library server lacks from the local library</translation>
+    </message>
+    <message>
+        <source>记录库不在服务器上: 没有要同步的。</source>
+        <translation>The library is not on a server: there is nothing to sync.</translation>
+    </message>
+    <message>
+        <source>正在把本机记录库同步到记录库服务器...</source>
+        <translation>Syncing the local library to the library server...</translation>
+    </message>
+    <message>
+        <source>本机记录库保存着这台计算机的下载, 几分钟后会再试。</source>
+        <translation>The local library keeps the downloads of this computer; the sync is tried again in a few minutes.</translation>
+    </message>
+    <message>
+        <source>已同步到记录库服务器: 记录 %1 个, 记录文件 %2 个, 新样本 %3 个</source>
+        <translation>Synced to the library server: recordings %1, record files %2, new samples %3</translation>
+    </message>
+    <message>
+        <source>记录库服务器已有本机记录库中的一切。</source>
+        <translation>The library server has everything of the local library.</translation>
+    </message>
+    <message>
+        <source>没有同步到记录库服务器, 几分钟后再试: %1</source>
+        <translation>Not synced to the library server; trying again in a few minutes: %1</translation>
+    </message>
+    <message>
+        <source>记录库服务器没有收到 %1, 它已在本机记录库中, 服务器能连接时会发送。</source>
+        <translation>The library server did not get %1; it is in the local library and is sent once the server can be reached.</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

@@ -28,6 +28,9 @@ struct CliOptions {
     // Where the instruments come from when set (tests, programs that embed the commands);
     // --simulate or hidapi otherwise.
     std::function<std::unique_ptr<HidLibrary>()> hidLibrary;
+    // --library FILE|URL: the record library of every command that uses one (a command's own
+    // --library wins); empty: ChooseLibrary's settings, server variables or data folder.
+    std::string library;
 
     // Real instruments through hidapi: the pauses the protocol asks for are taken.
     bool RealInstruments() const { return simulate.empty() && !hidLibrary; }

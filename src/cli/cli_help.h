@@ -30,7 +30,8 @@ namespace qx::cli {
 
 // The command lines of qxlog-cli as a whole.
 inline constexpr const char* kUsageLines = TrNoop(
-    "用法: qxlog-cli [--simulate MODELS] [--device N] COMMAND [ARGS...]\n"
+    "用法: qxlog-cli [--simulate MODELS] [--device N] [--library FILE|URL]\n"
+    "                COMMAND [ARGS...]\n"
     "      qxlog-cli COMMAND --help\n"
     "      qxlog-cli help [COMMAND]\n"
     "      qxlog-cli --help | --version");
@@ -47,6 +48,14 @@ inline constexpr const char* kGlobalOptions = TrNoop(
     "                     QX460, QX610 或它们的序号 1..11\n"
     "  --device N         有多台仪器时用第 N 台 (从 0 起, 按 'list' 的序号);\n"
     "                     默认为最后一台\n"
+    "  --library FILE|URL\n"
+    "                     用到记录库的命令所用的记录库: 记录库文件, 或服务器上\n"
+    "                     的记录库 (postgresql://HOST/DB, 密码写在 ~/.pgpass)。\n"
+    "                     不给时按设置文件中的 [Library] Database=, 再按 libpq\n"
+    "                     的 PGSERVICE 或 PGDATABASE (postgresql://), 否则为数据\n"
+    "                     文件夹中的 QXLibrary.sqlite。记录库在服务器上时, 下载\n"
+    "                     和 monitor 也总是加入本机记录库; 服务器没有收到的由\n"
+    "                     library sync 发送\n"
     "  --lang zh|en       输出、提示和帮助用中文或英文 (也可写成 --lang=en);\n"
     "                     不给时按 qxlog 的语言设置 (~/.config/Vornak/QX_CHN.conf),\n"
     "                     设置为 auto 时按 locale: LC_ALL, LC_MESSAGES, LANG 中\n"

@@ -96,7 +96,7 @@ InstrumentOutcome Collect(ConsoleInstrument& instrument, const CliOptions& optio
 int RunCollect(const CliOptions& options, std::span<const std::string> args) {
     if (options.device >= 0) return Usage(Tr("收集所有连接的仪器: 不用 --device"));
     CollectRequest request;
-    LibraryHook library{DefaultLibraryLocation()};
+    LibraryHook library = ChosenLibraryHook(options);
     request.library = &library;
     std::string profilePath;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -165,7 +165,7 @@ std::string CollectHelp() {
     return FormatHelp(
         Tr("用法: qxlog-cli [--simulate MODELS] collect --dir DIR [--profile FILE]\n"
            "                [--set KEY=VALUE]... [--no-restart] [--dry-run]\n"
-           "                [--library FILE | --no-library]\n"
+           "                [--library FILE|URL | --no-library]\n"
            "\n"
            "每晚对所有连接的仪器依次进行的一轮。对每台仪器: 检查配置文件和参数是否\n"
            "适用于它, 像 download --dir 那样把它的记录下载到 DIR (先建立文件, 然后\n"
@@ -186,7 +186,8 @@ std::string CollectHelp() {
            "  --profile FILE   配置文件中的参数, 与 configure 相同\n"
            "  --set KEY=VALUE  一个参数, 与 configure 相同; 可以重复\n"
            "  --no-restart     只下载: 每台仪器都停在停止状态\n"
-           "  --library FILE   加入文件的记录库 (默认与 download 相同)\n"
+           "  --library FILE|URL\n"
+           "                   加入文件的记录库 (默认与 download 相同)\n"
            "  --no-library     不把文件加入任何记录库\n"
            "  --dry-run        为每台仪器打印将下载到的文件和将如何重新开始; 不停止、\n"
            "                   不写入、不重新开始\n"

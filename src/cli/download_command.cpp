@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "cli_help.h"
+#include "core/library/library_choice.h"
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
 #include "core/link/instrument_messages.h"
@@ -112,9 +113,18 @@ void DownloadSaved(ConsoleInstrument& instrument, const DownloadResult& result,
 
 }  // namespace
 
+LibraryHook ChosenLibraryHook(const CliOptions& options) {
+    const LibraryChoice choice = ChooseLibrary(options.library);
+    if (choice.Ok()) return LibraryHook{choice.location, false, {}};
+    return LibraryHook{DefaultLibraryLocation(), false, choice.problem};
+}
+
 void LibraryHook::Add(const std::string& path) {
     if (location.empty()) return;
-    const AddResult r = AddSavedRecord(location, path);
+    if (!problem.empty()) std::fprintf(stderr, "%s\n", std::exchange(problem, {}).c_str());
+    const SavedRecordAdded added = AddSavedRecord(location, path);
+    if (!added.notice.empty()) std::fprintf(stderr, "%s\n", added.notice.c_str());
+    const AddResult& r = added.result;
     if (r.Ok()) return;
     // Every later download meets the same library: one report of it is enough.
     if (r.status == AddStatus::kFailed && std::exchange(told, true)) return;
@@ -133,6 +143,7 @@ LibraryArgument TakeLibraryOption(std::span<const std::string> args, size_t& i, 
         return LibraryArgument::kBad;
     }
     hook.location = args[++i];
+    hook.problem.clear();
     return LibraryArgument::kTaken;
 }
 
@@ -231,7 +242,7 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
     CliOptions options = globalOptions;
     bool all = false;
     DownloadDestination destination;
-    LibraryHook library{DefaultLibraryLocation()};
+    LibraryHook library = ChosenLibraryHook(options);
     destination.library = &library;
     bool quiet = false, bar = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -285,9 +296,10 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
 std::string DownloadHelp() {
     return FormatHelp(
         Tr("用法: qxlog-cli [--simulate MODELS] download [--device N] -o FILE\n"
-           "                       [--quiet | --progress] [--library FILE | --no-library]\n"
+           "                       [--quiet | --progress]\n"
+           "                       [--library FILE|URL | --no-library]\n"
            "      qxlog-cli [--simulate MODELS] download [--device N | --all] --dir DIR\n"
-           "                       [--library FILE | --no-library]\n"
+           "                       [--library FILE|URL | --no-library]\n"
            "\n"
            "先建立记录文件, 占住文件名并确认文件夹可写, 然后停止仪器的记录, 读取\n"
            "全部样本, 写入该文件 (*.QXRec), 读回文件并打印\n"
@@ -312,8 +324,12 @@ std::string DownloadHelp() {
            "                     MODEL<TAB>NUMBER<TAB>PATH<TAB>ok FILE 或失败的原因\n"
            "  -q, --quiet        只打印错误\n"
            "  --progress         标准错误不是终端时也显示进度条\n"
-           "  --library FILE     把记录文件加入这个记录库, 而不是\n"
-           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite\n"
+           "  --library FILE|URL\n"
+           "                     把记录文件加入这个记录库 (文件或服务器地址), 而不是\n"
+           "                     全局 --library 或设置选择的记录库, 通常为\n"
+           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite。\n"
+           "                     记录库在服务器上时也总是加入本机记录库; 服务器没有收到\n"
+           "                     时会说明, 由 qxlog-cli library sync 稍后发送\n"
            "  --no-library       不加入任何记录库\n"
            "\n"
            "退出状态:\n"

@@ -23,9 +23,13 @@ enum class ProgressStyle { kBar, kLines, kQuiet };
 struct LibraryHook {
     std::string location;  // empty: downloads are not added
     bool told = false;     // a library failure was reported
+    std::string problem;   // the chosen library was refused: said once, before the first add
 
     void Add(const std::string& path);
 };
+// The hook of the library the global options and the settings choose (ChooseLibrary); a
+// refused setting leaves the data folder's library, with the refusal in problem.
+LibraryHook ChosenLibraryHook(const CliOptions& options);
 
 // The --library FILE and --no-library options of download and collect; kTaken when args[i]
 // was one (i then at its last word), kBad with `problem`.

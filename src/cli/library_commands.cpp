@@ -12,9 +12,11 @@
 
 #include "cli_command.h"
 #include "cli_help.h"
+#include "core/library/library_choice.h"
 #include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
 #include "core/library/library_rebuild.h"
+#include "core/library/library_sync.h"
 #include "core/library/library_texts.h"
 #include "core/library/record_library.h"
 #include "core/library/server_location.h"
@@ -528,6 +530,93 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
     return kExitOk;
 }
 
+// ---- sync --------------------------------------------------------------------------------
+
+constexpr const char* kSyncSent = TrNoop("%s: 已发送, 新样本 %lld 个");
+constexpr const char* kSyncLiveSent = TrNoop("%s 的实时记录 %s 至 %s: 已发送, 新样本 %lld 个");
+constexpr const char* kSyncSummary =
+    TrNoop("查看了 %lld 个记录: 发送了 %lld 个, 记录文件 %lld 个, 新样本 %lld 个");
+constexpr const char* kSyncNoLocal = TrNoop("本机记录库 %s 还不存在: 没有要同步的");
+constexpr const char* kSyncSame = TrNoop("记录库 %s 就是本机记录库: 没有要同步的");
+
+std::string LocalTime(int64_t t) {
+    return FormatLocalTime(static_cast<std::time_t>(t), kTimeFormat);
+}
+
+int RunSync(const std::string& location, std::span<const std::string> args) {
+    std::string local = DefaultLibraryLocation();
+    bool fromGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--from" && i + 1 < args.size() && !args[i + 1].empty()) {
+            local = args[++i];
+            fromGiven = true;
+        } else if (args[i] == "--from") {
+            return Usage(Tr("--from 需要一个记录库文件"));
+        } else {
+            return Usage(StrFormat(Tr("不认识的参数 %s"), args[i].c_str()));
+        }
+    }
+    if (local == location) {
+        std::printf("%s\n", StrFormat(Tr(kSyncSame), location.c_str()).c_str());
+        return kExitOk;
+    }
+    OpenedLibrary opened = OpenLibrary(local, LibraryOpen::kExisting);
+    if (!opened.library && opened.error.fault == LibraryFault::kMissing && !fromGiven) {
+        // Nothing was collected on this PC yet.
+        std::printf("%s\n", StrFormat(Tr(kSyncNoLocal), local.c_str()).c_str());
+        return kExitOk;
+    }
+    if (!opened.library) {
+        PrintFailure(opened.message, opened.error);
+        return kExitFailure;
+    }
+    std::unique_ptr<RecordLibrary> from = std::move(opened.library);
+    OpenedLibrary server = OpenLibrary(location, LibraryOpen::kCreate);
+    if (!server.library) {
+        server.error.detail = WithoutPasswords(server.error.detail, location);
+        PrintFailure(WithoutPasswords(server.message, location), server.error);
+        return kExitFailure;
+    }
+    std::unique_ptr<RecordLibrary> to = std::move(server.library);
+    const SyncResult result = SyncLibrary(*from, *to, [](const SyncItem& item) {
+        // The new samples are counted by recording: on the line of its first file.
+        for (const std::string& file : item.files) {
+            const std::string line =
+                &file == &item.files.front()
+                    ? StrFormat(Tr(kSyncSent), file.c_str(), static_cast<long long>(item.added))
+                    : StrFormat(Tr("%s: 已发送"), file.c_str());
+            std::printf("%s\n", line.c_str());
+        }
+        if (item.files.empty()) {
+            const std::string name = InstrumentName(item.instrument);
+            std::printf("%s\n",
+                        StrFormat(Tr(kSyncLiveSent), name.c_str(), LocalTime(item.first).c_str(),
+                                  LocalTime(item.last).c_str(), static_cast<long long>(item.added))
+                            .c_str());
+        }
+        if (item.conflicts > 0) {
+            std::printf("%s\n",
+                        StrFormat(Tr("%s: %lld 个样本与记录库中同一时间的样本不同,"
+                                     "保留了先加入的"),
+                                  item.files.empty() ? InstrumentName(item.instrument).c_str()
+                                                     : item.files.front().c_str(),
+                                  static_cast<long long>(item.conflicts))
+                            .c_str());
+        }
+        std::fflush(stdout);
+    });
+    std::printf("%s\n",
+                StrFormat(Tr(kSyncSummary), static_cast<long long>(result.recordings),
+                          static_cast<long long>(result.sent), static_cast<long long>(result.files),
+                          static_cast<long long>(result.samples))
+                    .c_str());
+    if (!result.failed) return kExitOk;
+    std::fprintf(stderr, "%s\n", result.message.c_str());
+    if (!result.reason.empty()) std::fprintf(stderr, "%s\n", result.reason.c_str());
+    std::fprintf(stderr, "%s\n", Tr("没有发送的部分在再次运行 qxlog-cli library sync 时发送。"));
+    return kExitFailure;
+}
+
 // ---- the command ---------------------------------------------------------------------------
 
 struct LibrarySubcommand {
@@ -535,8 +624,8 @@ struct LibrarySubcommand {
     int (*run)(const std::string& location, std::span<const std::string> args);
 };
 constexpr LibrarySubcommand kSubcommands[] = {
-    {"add", RunAdd},         {"list", RunList},   {"history", RunHistory},
-    {"compare", RunCompare}, {"check", RunCheck}, {"rebuild", RunRebuild},
+    {"add", RunAdd},     {"list", RunList},       {"history", RunHistory}, {"compare", RunCompare},
+    {"check", RunCheck}, {"rebuild", RunRebuild}, {"sync", RunSync},
 };
 
 // The lines add prints for a result, with N for its counts.
@@ -553,7 +642,7 @@ std::string AddLineExample(AddStatus status, size_t line) {
     return Quoted(text);
 }
 
-int RunLibrary(const CliOptions&, std::span<const std::string> args) {
+int RunLibrary(const CliOptions& options, std::span<const std::string> args) {
     std::string location;
     const LibrarySubcommand* sub = nullptr;
     std::vector<std::string> rest;
@@ -570,8 +659,17 @@ int RunLibrary(const CliOptions&, std::span<const std::string> args) {
             if (!sub) return Usage(StrFormat(Tr("不认识的子命令 %s"), args[i].c_str()));
         }
     }
-    if (!sub) return Usage(Tr("需要一个子命令: add, list, history, compare, check 或 rebuild"));
-    return sub->run(location.empty() ? DefaultLibraryLocation() : location, rest);
+    if (!sub)
+        return Usage(Tr("需要一个子命令: add, list, history, compare, check, rebuild 或 sync"));
+    if (location.empty()) {
+        const LibraryChoice choice = ChooseLibrary(options.library);
+        if (!choice.Ok()) {
+            std::fprintf(stderr, "%s\n", choice.problem.c_str());
+            return kExitFailure;
+        }
+        location = choice.location;
+    }
+    return sub->run(location, rest);
 }
 
 // The library on a server, after the help of the library file.
@@ -591,23 +689,24 @@ constexpr const char* kServerHelp = TrNoop(
 
 std::string LibraryHelp() {
     return FormatHelp(
-               Tr("用法: qxlog-cli library [--library FILE] add PATH...\n"
-                  "      qxlog-cli library [--library FILE] list [--instrument NAME]\n"
-                  "                        [--model MODEL] [--number TEXT] [--name TEXT]\n"
-                  "                        [--excursions] [--last-days N | --last-months N |\n"
-                  "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-                  "                        [--files] [--json]\n"
-                  "      qxlog-cli library [--library FILE] history INSTRUMENT\n"
-                  "                        [--last-days N | --last-months N |\n"
-                  "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-                  "                        [--format xlsx|text|csv] -o FILE\n"
-                  "      qxlog-cli library [--library FILE] check\n"
-                  "      qxlog-cli library [--library FILE] rebuild [PATH...]\n"
-                  "      qxlog-cli library [--library FILE] compare INSTRUMENT... --series ID\n"
-                  "                        [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
-                  "                        [--last-days N | --last-months N |\n"
-                  "                         --from YYYY-MM-DD --to YYYY-MM-DD]\n"
-                  "                        [--json] [-o OUT [--format xlsx|text|csv]]\n"
+               Tr("用法: qxlog-cli library [--library FILE|URL] add PATH...\n"
+                  "      qxlog-cli library [--library FILE|URL] list [--instrument NAME]\n"
+                  "                            [--model MODEL] [--number TEXT] [--name TEXT]\n"
+                  "                            [--excursions] [--last-days N | --last-months N |\n"
+                  "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+                  "                            [--files] [--json]\n"
+                  "      qxlog-cli library [--library FILE|URL] history INSTRUMENT\n"
+                  "                            [--last-days N | --last-months N |\n"
+                  "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+                  "                            [--format xlsx|text|csv] -o FILE\n"
+                  "      qxlog-cli library [--library FILE|URL] check\n"
+                  "      qxlog-cli library [--library FILE|URL] rebuild [PATH...]\n"
+                  "      qxlog-cli library [--library FILE|URL] sync [--from FILE]\n"
+                  "      qxlog-cli library [--library FILE|URL] compare INSTRUMENT... --series ID\n"
+                  "                            [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
+                  "                            [--last-days N | --last-months N |\n"
+                  "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
+                  "                            [--json] [-o OUT [--format xlsx|text|csv]]\n"
                   "\n"
                   "记录库把记录文件 (*.QXRec) 合并成一个仪器、记录和样本的存储, 一台一次次\n"
                   "下载的记录仪读起来是一段完整的历史。记录文件保持原样: 记录库读取它们,\n"
@@ -646,6 +745,13 @@ std::string LibraryHelp() {
                   "                     和给出的文件和文件夹重新建立记录库; 原来的记录库文件\n"
                   "                     保存为 FILE.YYYYMMDD-HHMMSS.old。请在没有别的程序使用\n"
                   "                     记录库时运行\n"
+                  "  sync [--from FILE] 把本机记录库 (数据文件夹中的, 或 --from FILE) 中有而\n"
+                  "                     --library 的记录库 (通常在服务器上) 没有的发送过去:\n"
+                  "                     记录文件按内容和路径比较, 实时记录按样本的时间比较。\n"
+                  "                     样本从本机记录库读取, 记录文件移走或删除了也能发送;\n"
+                  "                     合并与直接加入相同。再次运行不发送任何东西, 中断后\n"
+                  "                     再次运行会补齐。每个发送的记录文件或实时记录一行,\n"
+                  "                     然后一行汇总\n"
                   "  compare INSTRUMENT...\n"
                   "                     在给出的时间内按一个量对比几台仪器: 先是汇总 (最高和\n"
                   "                     最低的平均值、最高的最大值、最低的最小值、同一时刻\n"
@@ -656,10 +762,14 @@ std::string LibraryHelp() {
                   "                     用第一台仪器的单位显示\n"
                   "\n"
                   "选项:\n"
-                  "  --library FILE     记录库; 默认为\n"
+                  "  --library FILE|URL\n"
+                  "                     记录库: 记录库文件, 或服务器上记录库的地址\n"
+                  "                     (postgresql://HOST/DB); 也可以作为全局选项写在命令\n"
+                  "                     之前。不给时按 qxlog-cli --help 所说的选择, 通常为\n"
                   "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite (设置\n"
                   "                     了 $XDG_DATA_HOME 时在其下), 在安装的 qxlog 保存下载的\n"
                   "                     数据文件夹中\n"
+                  "  --from FILE        sync: 发送的来源, 默认为数据文件夹中的本机记录库\n"
                   "  --instrument NAME  list: 一台仪器的记录, 用编号指定, 有多个型号的记录仪\n"
                   "                     用同一编号时写成 MODEL:NUMBER (QX450:A0815)\n"
                   "  --model MODEL      list: 一个型号的记录 (QX450 或它的序号)\n"
@@ -691,11 +801,11 @@ std::string LibraryHelp() {
                   "\n"
                   "退出状态:\n"
                   "  0  完成; add: 每个文件都在记录库中; check: 记录库完好 (丢失或改变的\n"
-                  "     记录文件只列出, 不算失败)\n"
+                  "     记录文件只列出, 不算失败); sync: 本机记录库的一切都已在记录库中\n"
                   "  1  记录库不能使用, 例如\n"
                   "     %s\n"
                   "     或 %s;\n"
-                  "     有文件不能加入; 或 check 发现损坏:\n"
+                  "     有文件不能加入或发送; 或 check 发现损坏:\n"
                   "     %s\n"
                   "  2  缺少参数或参数错误; 什么也没做"),
                AddLineExample(AddStatus::kAdded, 1).c_str(),
@@ -714,7 +824,7 @@ std::string LibraryHelp() {
 }
 
 const CliCommand kCommands[] = {
-    {kName, TrNoop("记录库: 加入、列出、历史、对比、检查、重建"), {LibraryHelp}, RunLibrary},
+    {kName, TrNoop("记录库: 加入、列出、历史、对比、检查、重建、同步"), {LibraryHelp}, RunLibrary},
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
-// qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] [--lang zh|en] COMMAND [ARGS...]
+// qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] [--library FILE|URL] [--lang zh|en]
+//           COMMAND [ARGS...]
 // qxlog-cli --help | --version
 #include <clocale>
 #include <cstdio>
@@ -18,7 +19,8 @@ namespace qx::cli {
 namespace {
 
 bool TakesValue(const std::string& option) {
-    return option == "--simulate" || option == "--device" || option == "--lang";
+    return option == "--simulate" || option == "--device" || option == "--lang" ||
+           option == "--library";
 }
 
 // The global options as separate words: "--lang=en" becomes "--lang" "en". The command and
@@ -77,6 +79,12 @@ int Main(int argc, char** argv) {
                     return kExitUsage;
                 }
                 SetCliLanguage(language);
+            } else if (a == "--library") {
+                if (Trim(v).empty()) {
+                    std::fprintf(stderr, "%s", Tr("qxlog-cli: --library 需要记录库文件或地址\n"));
+                    return kExitUsage;
+                }
+                options.library = v;
             } else if (a == "--simulate") {
                 if (!ModelsFromList(v, options.simulate)) {
                     std::fprintf(stderr,

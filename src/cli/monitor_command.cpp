@@ -17,14 +17,18 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_help.h"
 #include "console_instrument.h"
+#include "core/library/library_choice.h"
 #include "core/library/library_identity.h"
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
 #include "core/library/live_recording.h"
+#include "core/library/server_location.h"
 #include "core/link/instrument_messages.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
@@ -50,6 +54,11 @@ constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限
 constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
 constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
 constexpr const char* kCommandStillRunning = TrNoop("报警命令仍在运行: %s");
+constexpr const char* kServerMissedReadings = TrNoop(
+    "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器能连接时 qxlog-cli "
+    "library sync 会发送它们:");
+// How long a library server that failed is left alone before it is tried again.
+constexpr int64_t kServerRetrySeconds = 300;
 constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
 constexpr const char* kNotWritten = TrNoop("监测已停止, 但有读数未能写入记录库.");
 constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
@@ -177,8 +186,12 @@ struct AlarmCommand {
 class Monitor {
   public:
     Monitor(const CliOptions& options, const MonitorRequest& request, const MonitorSeams& seams,
-            RecordLibrary& library)
-        : options_(options), request_(request), seams_(seams), library_(library) {}
+            RecordLibrary& library, std::string server = {})
+        : options_(options),
+          request_(request),
+          seams_(seams),
+          library_(library),
+          serverLocation_(std::move(server)) {}
 
     int Run();
 
@@ -192,11 +205,19 @@ class Monitor {
     void ReapCommands(bool wait);
     void CommandFailed(const AlarmCommand& c, const std::string& why);
     bool Flush(Watched& w);
+    // The readings to the library server too, as far as it can be reached.
+    void Send(const LiveReadings& readings);
 
     const CliOptions& options_;
     const MonitorRequest& request_;
     const MonitorSeams& seams_;
     RecordLibrary& library_;
+    // With the library on a server, library_ is the local library and the readings go to the
+    // server as well; readings it misses wait in the local library for library sync.
+    std::string serverLocation_;
+    std::unique_ptr<RecordLibrary> server_;
+    std::optional<int64_t> serverTried_;  // when the server was last opened, or failed
+    bool serverMissed_ = false;           // said once until the server takes readings again
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
     std::deque<AlarmCommand> commands_;
@@ -463,8 +484,39 @@ bool Monitor::Flush(Watched& w) {
         return false;
     }
     writeFailed_ = false;
+    Send(w.pending);
     w.pending.Clear();
     return true;
+}
+
+void Monitor::Send(const LiveReadings& readings) {
+    if (serverLocation_.empty()) return;
+    const int64_t now = seams_.now();
+    std::string message, reason;
+    if (!server_ && (!serverTried_ || now - *serverTried_ >= kServerRetrySeconds)) {
+        serverTried_ = now;
+        OpenedLibrary opened = OpenLibrary(serverLocation_, LibraryOpen::kCreate);
+        server_ = std::move(opened.library);
+        message = opened.message;
+        reason = opened.error.detail;
+    }
+    LiveAddResult result;
+    if (server_ && server_->AddLive(readings, result)) {
+        serverMissed_ = false;
+        return;
+    }
+    if (server_) {
+        message = LibraryErrorMessage(server_->Location(), server_->Error());
+        reason = server_->Error().detail;
+        server_.reset();  // opened again at the next try
+        serverTried_ = now;
+    }
+    if (std::exchange(serverMissed_, true)) return;
+    message = WithoutPasswords(message, serverLocation_);
+    reason = WithoutPasswords(reason, serverLocation_);
+    std::fprintf(stderr, "%s\n", Tr(kServerMissedReadings));
+    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
 }
 
 int Monitor::Run() {
@@ -550,14 +602,25 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
             request.limits.push_back(limit);
         }
     }
-    OpenedLibrary opened = OpenLibrary(
-        request.library.empty() ? DefaultLibraryLocation() : request.library, LibraryOpen::kCreate);
+    std::string location = request.library;
+    if (location.empty()) {
+        const LibraryChoice choice = ChooseLibrary(options.library);
+        if (!choice.Ok()) {
+            std::fprintf(stderr, "%s\n", choice.problem.c_str());
+            return kExitFailure;
+        }
+        location = choice.location;
+    }
+    // A library on a server: the readings go into the local library first, always.
+    const bool server = IsServerLocation(location);
+    OpenedLibrary opened =
+        OpenLibrary(server ? DefaultLibraryLocation() : location, LibraryOpen::kCreate);
     if (!opened.library) {
         std::fprintf(stderr, "%s\n", opened.message.c_str());
         if (!opened.error.detail.empty()) std::fprintf(stderr, "%s\n", opened.error.detail.c_str());
         return kExitFailure;
     }
-    Monitor monitor(options, request, seams, *opened.library);
+    Monitor monitor(options, request, seams, *opened.library, server ? location : std::string());
     return monitor.Run();
 }
 
@@ -585,7 +648,7 @@ int RunMonitor(const CliOptions& options, std::span<const std::string> args) {
 std::string MonitorHelp() {
     return FormatHelp(
         Tr("用法: qxlog-cli [--simulate MODELS] monitor [--all | --device N]\n"
-           "                [--every DURATION] [--library FILE]\n"
+           "                [--every DURATION] [--library FILE|URL]\n"
            "                [--limit CHANNEL=LOW,HIGH]... [--on-alarm COMMAND]\n"
            "\n"
            "一直监测房间: 每个间隔读取一次仪器 (最后连接的一台, 或 --device 指定的\n"
@@ -632,9 +695,13 @@ std::string MonitorHelp() {
            "  --device N         连接的仪器中的第 N 台 (0, 1, ...)\n"
            "  --every DURATION   间隔: 秒数, 或带 s, m 或 h (10s, 5m, 1h); 1 秒到\n"
            "                     24 小时: 255 秒以内, 以上为整分钟或整小时; 默认 10 秒\n"
-           "  --library FILE     记录库; 默认为\n"
+           "  --library FILE|URL\n"
+           "                     记录库 (文件或服务器地址); 默认为全局 --library 或设置\n"
+           "                     选择的, 通常为\n"
            "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite\n"
-           "                     (设置了 $XDG_DATA_HOME 时在其下)\n"
+           "                     (设置了 $XDG_DATA_HOME 时在其下)。记录库在服务器上时\n"
+           "                     读数总是写入本机记录库, 并尽可能也写入服务器; 服务器\n"
+           "                     没有收到的由 qxlog-cli library sync 发送\n"
            "  --limit CHANNEL=LOW,HIGH  用这些限值代替仪器的限值, 通道用 id 指定\n"
            "                     (temp, hum, dew, density, pressure, diffpressure,\n"
            "                     sound, flow, co2, hcho), 用它的单位; LOW 或 HIGH 空着\n"

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "core/model/language.h"
+#include "core/model/text_util.h"
+#include "library_choice.h"
 #include "library_texts.h"
 #include "postgres_library_store.h"
 #include "server_location.h"
@@ -23,11 +25,36 @@ std::string PerUserDataFolder() {
     return (base / kSettingsOrganisation / kSettingsApplication / "DAT").string();
 }
 
+namespace {
+
+ServerOpener& TheServerOpener() {
+    static ServerOpener opener;
+    return opener;
+}
+
+AddResult AddTo(const std::string& location, const std::string& recordPath, OpenedLibrary& opened) {
+    opened = OpenLibrary(location, LibraryOpen::kCreate);
+    if (opened.library) return opened.library->AddRecordFile(recordPath);
+    AddResult failed;
+    failed.path = recordPath;
+    failed.status = AddStatus::kFailed;
+    failed.message = opened.message;
+    failed.reason = opened.error.detail;
+    return failed;
+}
+
+}  // namespace
+
+void SetServerOpener(ServerOpener opener) {
+    TheServerOpener() = std::move(opener);
+}
+
 std::string DefaultLibraryLocation() {
     return (std::filesystem::path(PerUserDataFolder()) / kLibraryFileName).string();
 }
 
 OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode) {
+    if (IsServerLocation(location) && TheServerOpener()) return TheServerOpener()(location, mode);
     OpenedLibrary opened;
     if (IsServerLocation(location)) {
         auto store = PostgresLibraryStore::Open(location,
@@ -61,15 +88,33 @@ OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode) {
     return opened;
 }
 
-AddResult AddSavedRecord(const std::string& location, const std::string& recordPath) {
-    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kCreate);
-    if (opened.library) return opened.library->AddRecordFile(recordPath);
-    AddResult failed;
-    failed.path = recordPath;
-    failed.status = AddStatus::kFailed;
-    failed.message = opened.message;
-    failed.reason = opened.error.detail;
-    return failed;
+SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& recordPath,
+                                const std::string& localLocation) {
+    SavedRecordAdded added;
+    OpenedLibrary opened;
+    if (!IsServerLocation(location) || location == localLocation) {
+        added.result = AddTo(location, recordPath, opened);
+        return added;
+    }
+    added.result = AddTo(localLocation, recordPath, opened);
+    const bool kept = added.result.Ok() || added.result.status != AddStatus::kFailed;
+    AddResult sent = AddTo(location, recordPath, opened);
+    if (sent.Ok() || sent.status != AddStatus::kFailed) {
+        // On the server. A local library that failed is said, as the next download would
+        // depend on it while the server is away.
+        if (!kept) added.notice = NotAddedMessage(added.result);
+        added.result = std::move(sent);
+        return added;
+    }
+    // Without the local library's copy a later sync cannot send it: the local library's
+    // failure is the result, and `library add` is the way to the server.
+    if (!kept) return added;
+    added.pending = true;
+    added.notice =
+        WithoutPasswords(StrFormat(Tr(kServerMissedText), added.result.path.c_str()) + "\n" +
+                             sent.message + (sent.reason.empty() ? "" : "\n" + sent.reason),
+                         location);
+    return added;
 }
 
 }  // namespace qx

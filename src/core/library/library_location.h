@@ -2,9 +2,16 @@
 // library file; the library of an installed program is QXLibrary.sqlite in its per-user data
 // folder, where its downloads are saved. A location "postgresql://..." or "postgres://..."
 // names a library on a PostgreSQL server (server_location.h); another address
-// ("scheme://...") is a kind of library this build cannot open.
+// ("scheme://...") is a kind of library this build cannot open. library_choice.h decides
+// which library is used.
+//
+// Working offline: with the library on a server, each download and each live reading also goes
+// into the PC's own library in the data folder, always, so that it holds everything this PC
+// collected. A server that cannot be reached does not fail a download: the local library has
+// the record, and `qxlog-cli library sync` (library_sync.h) sends it when the server is back.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,8 +39,26 @@ struct OpenedLibrary {
 };
 OpenedLibrary OpenLibrary(const std::string& location, LibraryOpen mode);
 
+// Test seam: while set, OpenLibrary opens every server location with it (tests stand a library
+// file, or a store that fails on demand, in for a server). An empty one restores the engines.
+using ServerOpener = std::function<OpenedLibrary(const std::string& location, LibraryOpen mode)>;
+void SetServerOpener(ServerOpener opener);
+
+struct SavedRecordAdded {
+    // Of the library at location; on a server that did not get the file, of the local library.
+    AddResult result;
+    // On a server that did not get the file, which the local library has: `library sync` will
+    // send it.
+    bool pending = false;
+    // A message to show besides a failed result (never a password): why the server did not get
+    // it (pending), or why the local library did not while the server did.
+    std::string notice;
+};
+
 // The call a download makes once its record file is saved: opens (or makes) the library at
-// location, adds the file, and closes it again.
-AddResult AddSavedRecord(const std::string& location, const std::string& recordPath);
+// location, adds the file, and closes it again. With a server location the file goes into the
+// local library (localLocation) first and then, as far as it can be reached, to the server.
+SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& recordPath,
+                                const std::string& localLocation = DefaultLibraryLocation());
 
 }  // namespace qx

@@ -25,6 +25,12 @@ std::vector<std::string> AddResultLines(const AddResult& result);
 inline constexpr const char* kNotAddedText = TrNoop("记录文件 %s 已保存,但没有加入记录库:");
 std::string NotAddedMessage(const AddResult& result);
 
+// What a download says when its record file went into the local library but not to the
+// server; the server's message and reason follow on lines of their own.
+inline constexpr const char* kServerMissedText = TrNoop(
+    "记录文件 %s 已保存并加入本机记录库,但记录库服务器没有收到它; 服务器能连接时 "
+    "qxlog-cli library sync (或 qxlog 的 记录库 → 同步到服务器) 会发送它:");
+
 // "存在", "缺失", "已移动", "已改变".
 const char* FileStateText(FileState state);
 // present, missing, moved, changed: for scripts, in every language.

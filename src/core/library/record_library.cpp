@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -406,6 +407,193 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         result = {};
         return false;
     }
+    return true;
+}
+
+// ---- Recordings of another library ----------------------------------------------------
+
+namespace {
+
+// A run as a record file's samples, for the merge: sample k at run.TimeOf(k).
+bool IncomingOfRun(const StoredRecording& in, const SampleRun& run, IncomingRecording& out) {
+    const InstrumentTypeId type = in.recording.instrumentKey.model;
+    const int size = DecodedSampleSize(type);
+    if (size <= 0 || run.bytes.size() < size_t{run.count} * static_cast<size_t>(size) ||
+        run.first < std::numeric_limits<int32_t>::min() ||
+        run.first > std::numeric_limits<uint32_t>::max())
+        return false;
+    out.instrument = in.recording.instrumentKey;
+    out.key = in.recording.key;
+    out.header = in.recording.header;
+    out.name = in.recording.name;
+    out.clock = {};
+    if (run.first >= 0) {
+        out.clock.start = static_cast<uint32_t>(run.first);
+    } else {
+        out.clock.shift = static_cast<int32_t>(run.first);
+    }
+    out.clock.interval = run.interval;
+    out.sampleSize = size;
+    out.count = run.interval == 0 ? std::min<uint32_t>(run.count, 1) : run.count;
+    out.samples = std::span(run.bytes.data(), size_t{out.count} * static_cast<size_t>(size));
+    return true;
+}
+
+}  // namespace
+
+bool RecordLibrary::HoldsFile(const LibraryFile& file, bool& held) {
+    std::vector<LibraryFile> known;
+    if (!store_->FilesWithHash(file.hash, known)) return false;
+    held = std::any_of(known.begin(), known.end(),
+                       [&](const LibraryFile& f) { return f.path == file.path; });
+    return true;
+}
+
+bool RecordLibrary::ReadStored(const LibraryRecording& recording, StoredRecording& out) {
+    out = StoredRecording{};
+    out.recording = recording;
+    std::vector<LibraryInstrument> instruments;
+    if (!store_->Instruments(instruments)) return false;
+    for (const LibraryInstrument& i : instruments) {
+        if (i.id == recording.instrument) out.names = i.names;
+    }
+    std::vector<LibraryFile> files;
+    if (!store_->Runs(recording.instrument, recording.id, std::numeric_limits<int64_t>::min(),
+                      kNoBound, out.runs) ||
+        !store_->Files(recording.id, files))
+        return false;
+    for (LibraryFile& f : files) {
+        StoredRecording::File& file = out.files.emplace_back();
+        if (!store_->Conflicts(f.id, file.conflicts)) return false;
+        file.file = std::move(f);
+    }
+    return true;
+}
+
+bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result) {
+    result = {};
+    const InstrumentTypeId type = in.recording.instrumentKey.model;
+    LibraryId instrument = 0;
+    if (!store_->BeginWrite(in.recording.instrumentKey, instrument)) return false;
+    WriteGuard guard(*store_);
+
+    // The files this library lacks at their paths; a copy is contents it knows elsewhere.
+    struct Missing {
+        const StoredRecording::File* file;
+        LibraryId knownIn = 0;  // the recording holding the same contents
+    };
+    std::vector<Missing> missing;
+    for (const StoredRecording::File& f : in.files) {
+        std::vector<LibraryFile> known;
+        if (!store_->FilesWithHash(f.file.hash, known)) return false;
+        if (std::any_of(known.begin(), known.end(),
+                        [&](const LibraryFile& k) { return k.path == f.file.path; }))
+            continue;
+        missing.push_back({&f, known.empty() ? 0 : known.front().recording});
+    }
+
+    // The samples, merged run by run against what the instrument holds in their time.
+    MergePlan plan;
+    if (!in.runs.empty()) {
+        int64_t first = in.runs.front().first, last = in.runs.front().Last();
+        for (const SampleRun& run : in.runs) {
+            first = std::min(first, run.first);
+            last = std::max(last, run.Last());
+        }
+        std::vector<SampleRun> existing;
+        if (!store_->Runs(instrument, 0, first, last, existing)) return false;
+        for (const SampleRun& run : in.runs) {
+            IncomingRecording piece;
+            if (!IncomingOfRun(in, run, piece)) continue;  // a run no record file could hold
+            MergePlan part = PlanMerge(piece, existing);
+            plan.added += part.added;
+            plan.duplicates += part.duplicates;
+            std::move(part.runs.begin(), part.runs.end(), std::back_inserter(plan.runs));
+            std::move(part.conflicts.begin(), part.conflicts.end(),
+                      std::back_inserter(plan.conflicts));
+        }
+    }
+    result.added = plan.added;
+    result.duplicates = plan.duplicates;
+    if (plan.added == 0 && missing.empty()) {
+        result.duplicates += static_cast<int64_t>(plan.conflicts.size());
+        guard.Abandon();
+        return true;
+    }
+
+    for (const std::string& name : in.names) {
+        if (!name.empty() && !store_->AddName(instrument, name)) return false;
+    }
+    RecordingQuery ofInstrument;
+    ofInstrument.instrument = instrument;
+    std::vector<LibraryRecording> recordings;
+    if (!store_->Recordings(ofInstrument, recordings)) return false;
+    const auto same = std::find_if(recordings.begin(), recordings.end(),
+                                   [&](const auto& x) { return x.key == in.recording.key; });
+    LibraryRecording recording;
+    if (same != recordings.end()) {
+        recording = *same;
+    } else {
+        recording = in.recording;
+        recording.id = 0;
+        recording.instrument = instrument;
+        recording.totals = ComputeTotals({}, type, in.recording.header, in.recording.totals.first);
+        if (!store_->AddRecording(recording, recording.id)) return false;
+    }
+    for (SampleRun& run : plan.runs)
+        run.recording = recording.id;
+    if (!store_->AddRuns(plan.runs)) return false;
+    const bool newer = in.recording.header.DownloadTime() > recording.header.DownloadTime();
+    if (plan.added > 0 || newer) {
+        const RecordHeader& header = newer ? in.recording.header : recording.header;
+        std::vector<SampleRun> runs;
+        if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
+                          runs))
+            return false;
+        std::vector<ExcursionSpan> excursions;
+        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
+                                                     workspace_.get(), &excursions);
+        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) return false;
+    }
+
+    // Which file of a recording brought a sample is not kept: samples this library holds with
+    // other values are noted with the first file it did not know.
+    bool conflictsNoted = false;
+    for (const Missing& m : missing) {
+        LibraryFile file = m.file->file;
+        std::vector<ConflictSample> conflicts;
+        if (m.knownIn != 0) {
+            file.recording = m.knownIn;
+            file.newSamples = 0;
+            file.conflicts = 0;
+        } else {
+            file.recording = recording.id;
+            conflicts = m.file->conflicts;
+            if (!conflictsNoted) {
+                conflictsNoted = true;
+                for (ConflictSample& c : plan.conflicts) {
+                    if (std::none_of(conflicts.begin(), conflicts.end(),
+                                     [&](const ConflictSample& x) { return x.time == c.time; }))
+                        conflicts.push_back(std::move(c));
+                }
+                std::sort(conflicts.begin(), conflicts.end(),
+                          [](const auto& a, const auto& b) { return a.time < b.time; });
+                result.conflicts = static_cast<int64_t>(plan.conflicts.size());
+                file.conflicts = static_cast<int64_t>(conflicts.size());
+            }
+        }
+        LibraryId id = 0;
+        if (!store_->AddFile(file, id) || !store_->AddConflicts(id, conflicts)) return false;
+        result.filesAdded.push_back(file.path);
+    }
+    // Without a file to note them on (a live recording), held times keep their values.
+    if (!conflictsNoted) result.duplicates += static_cast<int64_t>(plan.conflicts.size());
+    if (hooks_.beforeCommit) hooks_.beforeCommit(in.recording.instrumentKey.number);
+    if (!guard.Commit()) {
+        result = {};
+        return false;
+    }
+    result.sent = true;
     return true;
 }
 

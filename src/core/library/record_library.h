@@ -101,6 +101,27 @@ InstrumentMatch FindInstrument(std::span<const LibraryInstrument> instruments,
 // "QX450:A0815".
 std::string InstrumentName(const InstrumentKey& key);
 
+// A recording as a library keeps it, read to be added to another library (library_sync.h): its
+// samples from the runs, whatever became of the record files they came from.
+struct StoredRecording {
+    LibraryRecording recording;
+    std::vector<std::string> names;  // the instrument's measurement names
+    std::vector<SampleRun> runs;     // in time order
+    struct File {
+        LibraryFile file;
+        std::vector<ConflictSample> conflicts;
+    };
+    std::vector<File> files;  // in the order they were added
+};
+
+struct StoredAddResult {
+    bool sent = false;  // anything new: samples, or files the library did not know
+    int64_t added = 0;  // new samples
+    int64_t duplicates = 0;
+    int64_t conflicts = 0;                // held already with another value, which was kept
+    std::vector<std::string> filesAdded;  // paths of the file rows that were new
+};
+
 // Test seams: called inside the write of a file, just before it is committed.
 struct LibraryHooks {
     std::function<void(const std::string& path)> beforeCommit;
@@ -126,6 +147,18 @@ class RecordLibrary {
     // Adds an instrument's live readings to its live recordings (live_recording.h), in one
     // write: all of them or, on failure (Error()), none.
     bool AddLive(const LiveReadings& readings, LiveAddResult& result);
+    // Adds a recording read from another library, merged as its record files' samples would
+    // be: new samples added, a time held with other bytes a conflict (the held value stays),
+    // each file added unless this library knows its contents at its path. One write: all of it
+    // or, on failure (Error()), none.
+    bool AddStored(const StoredRecording& in, StoredAddResult& result);
+    // A recording's samples, files and conflicts, as AddStored takes them.
+    bool ReadStored(const LibraryRecording& recording, StoredRecording& out);
+    // Every recording, by instrument and time; every file, in the order they were added.
+    bool AllRecordings(std::vector<LibraryRecording>& out) { return store_->Recordings({}, out); }
+    bool AllFiles(std::vector<LibraryFile>& out) { return store_->Files(0, out); }
+    // Whether the library knows this file: its contents at its path.
+    bool HoldsFile(const LibraryFile& file, bool& held);
 
     bool Instruments(std::vector<LibraryInstrument>& out);
     // The recordings the filter lets through, with their files and the files' states

@@ -45,6 +45,7 @@
 #include "gui/device/qx420_view.h"
 #include "gui/print/print_command.h"
 #include "help_view.h"
+#include "library_sync_runner.h"
 
 namespace qx {
 namespace {
@@ -137,6 +138,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString helpFolder, QString dataFo
 }
 
 CMainFrame::~CMainFrame() {
+    syncRunner_.reset();  // waits for a sync still running
     timer1_.stop();
     timer2_.stop();
     timer3_.stop();
@@ -244,6 +246,8 @@ void CMainFrame::CreateMenus() {
         view->addAction(actions_[cmd::kViewFirst + v]);
     view->addSeparator();
     CreateLanguageMenu(view);
+
+    CreateLibraryMenu();
 
     QMenu* help = bar->addMenu(tr("帮助(&H)"));
     help->addAction(actions_[cmd::kHelp]);
@@ -400,6 +404,8 @@ void CMainFrame::CreateViews() {
     stack_->setCurrentIndex(currentView_);
     RefreshCaption();
     UpdateCommandUi();
+    // A library on a server gets what this PC collected while it could not be reached.
+    if (LibraryOnServer()) SyncLibrary(false);
 }
 
 // ---- Commands ---------------------------------------------------------------------------------

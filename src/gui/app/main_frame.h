@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -76,6 +77,8 @@ struct ComparisonSelection {
 class CDlgWaitInfo;
 class CHelpView;
 class CLibraryView;
+class CLibrarySyncRunner;
+struct SyncResult;
 class DeviceMonitor;
 struct HistoryChoice;
 
@@ -166,10 +169,28 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     bool RecordLoaded() const { return recordLoaded_; }
     QString RecordPath() const { return recordPath_; }
     QString DataFolder() const { return dataFolder_; }
-    // The record library of the window program: QXLibrary.sqlite in the data folder. Every
-    // saved download is added to it (a library that fails is reported and never fails the
-    // download).
+    // The record library of the window program: "[Library] Database=" of the settings, else the
+    // server libpq's PGSERVICE or PGDATABASE name, else QXLibrary.sqlite in the data folder
+    // (ChooseLibrary; a setting holding a password is refused and said in the status bar).
+    // Every saved download is added to it (a library that fails is reported and never fails
+    // the download).
     QString LibraryLocation() const;
+    // QXLibrary.sqlite in the data folder: with the library on a server, every download goes
+    // here too, and sync sends from here what the server did not get.
+    QString LocalLibraryLocation() const;
+    bool LibraryOnServer() const;
+
+    // ---- Library sync ----------------------------------------------------------------------
+    // With the library on a server, the window sends what the server lacks from the local
+    // library: at start, after a download the server did not get, every kSyncRetryMs while
+    // something is pending, and at once from 记录库 → 同步到服务器 (the only time a failure
+    // is a warning; otherwise the status bar says it). A sync runs on a worker thread.
+    static constexpr int kSyncRetryMs = 3 * 60 * 1000;
+    void SyncLibrary(bool asked);
+    bool LibrarySyncRunning() const;
+    // A sync failed or a download did not reach the server: the retry timer runs.
+    bool LibrarySyncPending() const { return syncPending_; }
+    QAction* SyncAction() const { return syncAction_; }
     QString HelpFolder() const { return helpFolder_; }
     const RecordImage& Image() const { return *image_; }
     const RecordSet& Records() const { return *records_; }
@@ -263,6 +284,9 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     void OnApplicationLook(int id);
     void ToggleCaptionBar();
     void CreateLanguageMenu(QMenu* view);
+    void CreateLibraryMenu();
+    void LibrarySynced(const SyncResult& result, bool asked);
+    void SetSyncPending(bool pending);
     void CheckLanguageSetting();
     // The end of every command: the enable rules, and the device notices that waited.
     void EndCommand();
@@ -337,6 +361,10 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     DeviceMonitor* monitor_ = nullptr;
 
     QBasicTimer timer1_, timer2_, timer3_, idleTimer_;
+    QAction* syncAction_ = nullptr;
+    QTimer* syncTimer_ = nullptr;
+    bool syncPending_ = false;
+    std::unique_ptr<CLibrarySyncRunner> syncRunner_;
     StatusBlinker blinker_;
     int statusIcon_ = -1;
 

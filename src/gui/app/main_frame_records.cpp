@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QStatusBar>
 #include <algorithm>
 #include <limits>
 
@@ -213,12 +214,24 @@ void CMainFrame::DownloadSaved(const QString& path) {
     RefreshCaption();
     UpdateCommandUi();
     // The record file is saved whatever the library does; a library that fails says why once.
-    const AddResult added = AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path));
-    if (!added.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added)));
+    const SavedRecordAdded added =
+        AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path), ToUtf8(LocalLibraryLocation()));
+    if (!added.result.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added.result)));
+    // The download is safe in one of the libraries: no dialog, the status bar says it, in
+    // short (its tip holds the whole message).
+    statusBar()->setToolTip(ToQString(added.notice));
+    if (added.pending) {
+        statusBar()->showMessage(
+            tr("记录库服务器没有收到 %1, 它已在本机记录库中, 服务器能连接时会发送。")
+                .arg(QFileInfo(path).fileName()));
+        SetSyncPending(true);
+    } else if (!added.notice.empty()) {
+        statusBar()->showMessage(ToQString(added.notice).replace(u'\n', u' '));
+    }
     emit libraryChanged();
 }
 
-QString CMainFrame::LibraryLocation() const {
+QString CMainFrame::LocalLibraryLocation() const {
     return QDir(dataFolder_).filePath(QString::fromUtf8(kLibraryFileName));
 }
 

@@ -104,9 +104,11 @@ TEST_F(ServerLibrary, WhatCannotBeReachedOrUsedIsSaidWithoutThePassword) {
     }
     // Downloads that cannot be added say so without it either; a rebuild is refused.
     const std::string record = WriteRecord(files / "r.QXRec", 1, 10);
-    const AddResult added = AddSavedRecord(cases[0].location, record);
-    EXPECT_EQ(added.status, AddStatus::kFailed);
-    EXPECT_EQ(NotAddedMessage(added).find("Pa55word"), std::string::npos);
+    const SavedRecordAdded added =
+        AddSavedRecord(cases[0].location, record, files / "local.sqlite");
+    EXPECT_TRUE(added.pending);
+    EXPECT_EQ(added.notice.find("Pa55word"), std::string::npos) << added.notice;
+    EXPECT_EQ(NotAddedMessage(added.result).find("Pa55word"), std::string::npos);
     const RebuildResult rebuilt = RebuildLibrary(cases[1].location, std::vector{record});
     EXPECT_FALSE(rebuilt.ok);
     EXPECT_EQ(rebuilt.message.find("Pa55word"), std::string::npos);
@@ -146,8 +148,9 @@ TEST_F(ServerLibrary, ANewerFormatIsRefusedAndLeftUntouched) {
         EXPECT_EQ(opened.error.version, 2);
         EXPECT_NE(opened.message.find("(格式 2)"), std::string::npos) << opened.message;
     }
-    EXPECT_EQ(AddSavedRecord(location, WriteRecord(files / "b.QXRec", 2, 100)).status,
-              AddStatus::kFailed);
+    EXPECT_TRUE(
+        AddSavedRecord(location, WriteRecord(files / "b.QXRec", 2, 100), files / "local.sqlite")
+            .pending);
     EXPECT_EQ(Sql(location,
                   "SELECT (SELECT count(*) FROM runs) || '/' || (SELECT count(*) FROM files) ||"
                   " '/' || (SELECT count(*) FROM library_format)"),

@@ -71,7 +71,7 @@ TEST_F(FrameLanguage, TheMainWindowInEnglish) {
     QStringList menus;
     for (QAction* entry : frame->menuBar()->actions())
         menus << entry->text();
-    EXPECT_EQ(menus.join(u' '), QStringLiteral("&File &Communication &View &Help"));
+    EXPECT_EQ(menus.join(u' '), QStringLiteral("&File &Communication &View &Library &Help"));
     for (QWidget* part :
          std::initializer_list<QWidget*>{frame->statusBar(), frame->ToolBar(), frame->CaptionBar(),
                                          frame->NavigationButton(0)->parentWidget()})

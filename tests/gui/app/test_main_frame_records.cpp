@@ -229,18 +229,20 @@ QStringList MenuEntries(QMenu* menu) {
 
 TEST_F(Records, MenusAndToolbarHoldEveryEntryInOrder) {
     const QList<QAction*> menus = frame->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("文件(&F)"));
     EXPECT_EQ(menus[1]->text(), QStringLiteral("通讯(&C)"));
     EXPECT_EQ(menus[2]->text(), QStringLiteral("视图(&V)"));
-    EXPECT_EQ(menus[3]->text(), QStringLiteral("帮助(&H)"));
+    EXPECT_EQ(menus[3]->text(), QStringLiteral("记录库(&L)"));
+    EXPECT_EQ(menus[4]->text(), QStringLiteral("帮助(&H)"));
     EXPECT_EQ(MenuEntries(menus[0]->menu()).join(u' '),
               QStringLiteral("57601 57603 32795 32796 - 57607 57609 57606 - 最近文件 - 57665"));
     EXPECT_EQ(MenuEntries(menus[1]->menu()).join(u' '),
               QStringLiteral("32790 32789 - 32793 32775 32785 32788 - 32776 32798"));
     EXPECT_EQ(MenuEntries(menus[2]->menu()).join(u' '),
               QStringLiteral("59392 59393 221 - 32799 - 312 313 314 315 - 语言 / Language"));
-    EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("57670 - 57664"));
+    EXPECT_EQ(MenuEntries(menus[3]->menu()).join(u' '), QStringLiteral("同步到服务器"));
+    EXPECT_EQ(MenuEntries(menus[4]->menu()).join(u' '), QStringLiteral("57670 - 57664"));
     EXPECT_EQ(frame->Action(cmd::kOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(frame->Action(cmd::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     EXPECT_EQ(frame->Action(cmd::kSave)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
