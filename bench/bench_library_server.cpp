@@ -101,28 +101,8 @@ void BM_ServerReadYear(benchmark::State& state) {
     const std::string folder = Scratch("server-year");
     auto library = Open(FreshLibrary("bench_year"));
     if (!library) return state.SkipWithError("no library");
-    uint32_t start = kStart;
-    for (uint32_t left = 105120, d = 0; left > 0; ++d) {
-        const uint32_t n = std::min<uint32_t>(left, 32512);
-        const std::string path = folder + "/" + std::to_string(d) + ".QXRec";
-        Write(path, u"YEAR", n, start, 300);
-        library->AddRecordFile(path);
-        start += n * 300;
-        left -= n;
-    }
-    std::vector<qx::LibraryInstrument> instruments;
-    library->Instruments(instruments);
-    size_t samples = 0;
-    for (auto _ : state) {
-        qx::InstrumentHistory history;
-        library->History(instruments.at(0).id, kStart, kStart + 365 * 86400, history);
-        samples = 0;
-        for (const qx::RecordingSamples& r : history)
-            samples += r.samples.size();
-        benchmark::DoNotOptimize(history.data());
-    }
-    state.SetLabel(std::to_string(samples) + " samples in 4 recordings");
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * samples));
+    AddYear(*library, folder);
+    ReadYear(state, *library);
 }
 BENCHMARK(BM_ServerReadYear)->Unit(benchmark::kMillisecond);
 

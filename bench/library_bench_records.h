@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+#include <benchmark/benchmark.h>
+
+#include "core/library/record_library.h"
 #include "core/records/record_file.h"
 #include "core/records/record_fixtures.h"  // tests/core/records
 
@@ -44,6 +47,37 @@ inline void Write(const std::string& path, const std::u16string& number, uint32_
         qx::test::PutU16(image->Samples() + 2 * k, static_cast<uint16_t>((degrees + 40) * 10));
     }
     qx::WriteRecordFile(path, *image, 4);
+}
+
+// A year at 5-minute intervals in `library`: four downloads of one logger, restarted after
+// each (files in folder).
+inline void AddYear(qx::RecordLibrary& library, const std::string& folder) {
+    uint32_t start = kStart;
+    for (uint32_t left = 105120, d = 0; left > 0; ++d) {
+        const uint32_t n = std::min<uint32_t>(left, 32512);
+        const std::string path = folder + "/" + std::to_string(d) + ".QXRec";
+        Write(path, u"YEAR", n, start, 300);
+        library.AddRecordFile(path);
+        start += n * 300;
+        left -= n;
+    }
+}
+
+// Reads the year of AddYear as the browser reads an instrument's history, once an iteration.
+inline void ReadYear(benchmark::State& state, qx::RecordLibrary& library) {
+    std::vector<qx::LibraryInstrument> instruments;
+    library.Instruments(instruments);
+    size_t samples = 0;
+    for (auto _ : state) {
+        qx::InstrumentHistory history;
+        library.History(instruments.at(0).id, kStart, kStart + 365 * 86400, history);
+        samples = 0;
+        for (const qx::RecordingSamples& r : history)
+            samples += r.samples.size();
+        benchmark::DoNotOptimize(history.data());
+    }
+    state.SetLabel(std::to_string(samples) + " samples in 4 recordings");
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * samples));
 }
 
 inline double Seconds(Clock::time_point from) {
