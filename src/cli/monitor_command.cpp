@@ -26,6 +26,7 @@
 #include "core/library/library_choice.h"
 #include "core/library/library_identity.h"
 #include "core/library/library_location.h"
+#include "core/library/library_sync.h"
 #include "core/library/library_texts.h"
 #include "core/library/live_recording.h"
 #include "core/library/server_location.h"
@@ -55,8 +56,10 @@ constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限�
 constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
 constexpr const char* kCommandStillRunning = TrNoop("报警命令仍在运行: %s");
 constexpr const char* kServerMissedReadings = TrNoop(
-    "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器能连接时 qxlog-cli "
-    "library sync 会发送它们:");
+    "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器又能连接时 monitor "
+    "会发送它们 (qxlog-cli library sync 也会):");
+constexpr const char* kServerCaughtUp =
+    TrNoop("记录库服务器又能连接了: 它没有收到的读数已发送, 新样本 %lld 个");
 // How long a library server that failed is left alone before it is tried again.
 constexpr int64_t kServerRetrySeconds = 300;
 constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
@@ -502,7 +505,19 @@ void Monitor::Send(const LiveReadings& readings) {
     }
     LiveAddResult result;
     if (server_ && server_->AddLive(readings, result)) {
-        serverMissed_ = false;
+        // Back after missing readings: what it missed goes from the local library, as
+        // library sync sends it; a sync that fails is tried again with the next readings.
+        if (!serverMissed_) return;
+        const SyncResult sync = SyncLibrary(library_, *server_);
+        if (!sync.failed) {
+            serverMissed_ = false;
+            std::fprintf(
+                stderr, "%s\n",
+                StrFormat(Tr(kServerCaughtUp), static_cast<long long>(sync.samples)).c_str());
+            return;
+        }
+        server_.reset();
+        serverTried_ = now;
         return;
     }
     if (server_) {

@@ -388,6 +388,13 @@ TEST_F(Monitoring, WithTheLibraryOnAServerReadingsItMissesWaitInTheLocalLibrary)
     up = true;
     EXPECT_EQ(SyncLocations(DefaultLibraryLocation(), library).samples, 3);
     EXPECT_EQ(samples(server), 6);
+
+    // A server back in the middle is tried again after five minutes and gets what it missed.
+    run = Monitor({"--every", "60s"}, 8, [&](int taken) { up = taken >= 3; });
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_GE(samples(DefaultLibraryLocation()), 13);
+    EXPECT_EQ(samples(server), samples(DefaultLibraryLocation())) << run.err;
+    EXPECT_NE(run.err.find("新样本 5 个"), std::string::npos) << run.err;
     SetServerOpener({});
     oldData ? setenv("XDG_DATA_HOME", keep.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
