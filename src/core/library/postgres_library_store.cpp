@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -16,6 +17,9 @@
 
 namespace qx {
 namespace {
+
+// How long a server that does not answer is waited for, in seconds.
+constexpr int kConnectSeconds = 10;
 
 static_assert(std::size(kSchemaSteps) == kLibraryFormatVersion);
 
@@ -214,12 +218,22 @@ std::unique_ptr<PostgresLibraryStore> PostgresLibraryStore::Open(const std::stri
         return fail(LibraryFault::kFailed, WithoutPasswords(Scrubbed(why, nullptr), location));
     }
     std::string password;
+    const char* givenTimeout = std::getenv("PGCONNECT_TIMEOUT");
+    bool timeoutGiven = givenTimeout && *givenTimeout;
     for (const PQconninfoOption* o = options; o->keyword; ++o) {
         if (o->val && std::strcmp(o->keyword, "password") == 0) password = o->val;
+        if (o->val && *o->val && std::strcmp(o->keyword, "connect_timeout") == 0)
+            timeoutGiven = true;
     }
     PQconninfoFree(options);
 
-    pg_conn* conn = PQconnectdb(location.c_str());
+    // A server that does not answer is given up after kConnectSeconds unless the location or
+    // PGCONNECT_TIMEOUT says otherwise: a download, the window's sync and monitor never wait
+    // minutes for a network that swallows the connection.
+    const char* keys[] = {"dbname", timeoutGiven ? nullptr : "connect_timeout", nullptr};
+    const std::string seconds = std::to_string(kConnectSeconds);
+    const char* values[] = {location.c_str(), seconds.c_str(), nullptr};
+    pg_conn* conn = PQconnectdbParams(keys, values, 1);
     if (!conn) return fail(LibraryFault::kFailed, "out of memory");
     if (PQstatus(conn) != CONNECTION_OK) {
         const std::string why = PQerrorMessage(conn);

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -64,6 +70,29 @@ TEST(ServerLocation, PasswordsAreNeverShown) {
     EXPECT_TRUE(IsServerLocation("Postgres://x"));
     EXPECT_FALSE(IsServerLocation("postgresq://x"));
     EXPECT_FALSE(IsServerLocation("/tmp/postgresql://x"));
+}
+
+// A server that takes the connection and never answers (a network that swallows it) is given
+// up after the time PGCONNECT_TIMEOUT says, which the program's own limit does not override.
+TEST(ServerLocation, AServerThatNeverAnswersIsGivenUp) {
+    test::TempFolder dir;
+    const std::string socketPath = dir / ".s.PGSQL.5432";
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ::setenv("PGCONNECT_TIMEOUT", "2", 1);
+    const auto start = std::chrono::steady_clock::now();
+    const OpenedLibrary opened =
+        OpenLibrary("postgresql:///qx?host=" + dir.str() + "&user=qx", LibraryOpen::kExisting);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ::unsetenv("PGCONNECT_TIMEOUT");
+    ::close(listener);
+    EXPECT_FALSE(opened.library);
+    EXPECT_FALSE(opened.message.empty());
+    EXPECT_LT(waited, std::chrono::seconds(8));
 }
 
 class ServerLibrary : public ::testing::Test {
