@@ -200,6 +200,10 @@
         <source>%1  仪器:%2  记录:%3</source>
         <translation>%1  Instruments: %2  Recordings: %3</translation>
     </message>
+    <message>
+        <source>记录库服务器现在不能使用,下面是本机记录库(这台电脑收集的记录):</source>
+        <translation>The library server cannot be used now; below is the local library (the records this PC collected):</translation>
+    </message>
 </context>
 <context>
     <name>qx::QueryPanel</name>

@@ -378,7 +378,8 @@ void CMainFrame::CreateViews() {
     help_ = new CHelpView(stack_);
     stack_->addWidget(help_);
     library_ = new CLibraryView(stack_);
-    library_->SetLocation(LibraryLocation());
+    library_->SetLocation(LibraryLocation(),
+                          LibraryOnServer() ? LocalLibraryLocation() : QString());
     stack_->addWidget(library_);
     connect(library_, &QWidget::windowTitleChanged, this, [this] { RefreshCaption(); });
     connect(library_, &CLibraryView::recordFileChosen, this, [this](const QString& path) {

@@ -78,7 +78,7 @@ bool CMainFrame::OpenRecord(const QString& path) {
 
 bool CMainFrame::OpenHistory(const HistoryChoice& choice) {
     if (!ConfirmDiscardUnsaved()) return false;
-    const std::string location = ToUtf8(LibraryLocation());
+    const std::string location = ToUtf8(library_->ShownLocation());
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
     auto history = std::make_unique<InstrumentHistory>();
@@ -128,7 +128,7 @@ CCompareView* CMainFrame::OpenComparison(const LibrarySelection& selection) {
     comparison_ = selection;
     emit comparisonRequested(selection);
     ComparisonSelection compared;
-    compared.library = ToUtf8(LibraryLocation());
+    compared.library = ToUtf8(library_->ShownLocation());
     compared.instruments = selection.instruments;
     compared.recordings = selection.recordings;
     // The view's time range is whole days, both ends given or neither.

@@ -226,8 +226,9 @@ void CLibraryView::CreateControls() {
     connect(list_, &QTreeWidget::currentItemChanged, this, &CLibraryView::UpdateButtons);
 }
 
-void CLibraryView::SetLocation(const QString& location) {
-    location_ = location;
+void CLibraryView::SetLocation(const QString& location, const QString& fallback) {
+    location_ = shown_ = location;
+    fallback_ = fallback;
 }
 
 std::optional<int64_t> CLibraryView::FromTime() const {
@@ -257,7 +258,18 @@ void CLibraryView::Refresh() {
     if (timeBox_->isChecked() && fromDate_->date() > toDate_->date()) {
         notice = tr("开始日期在结束日期之后,没有记录能在这段时间里。");
     } else if (!location_.isEmpty()) {
+        shown_ = location_;
         OpenedLibrary opened = OpenLibrary(ToUtf8(location_), LibraryOpen::kExisting);
+        QString away;  // why the server cannot be used while its fallback is shown
+        if (!opened.library && opened.error.fault != LibraryFault::kMissing &&
+            !fallback_.isEmpty() && fallback_ != location_) {
+            OpenedLibrary local = OpenLibrary(ToUtf8(fallback_), LibraryOpen::kExisting);
+            if (local.library) {
+                away = ToQString(WithReason(opened.message, opened.error.detail));
+                opened = std::move(local);
+                shown_ = fallback_;
+            }
+        }
         if (!opened.library) {
             notice = opened.error.fault == LibraryFault::kMissing
                          ? tr("记录库里还没有记录。下载的记录保存后自动加入记录库;"
@@ -266,9 +278,12 @@ void CLibraryView::Refresh() {
         } else if (!opened.library->List(Filter(), entries_)) {
             const LibraryError& error = opened.library->Error();
             notice =
-                ToQString(WithReason(LibraryErrorMessage(ToUtf8(location_), error), error.detail));
+                ToQString(WithReason(LibraryErrorMessage(ToUtf8(shown_), error), error.detail));
             entries_.clear();
         }
+        if (!away.isEmpty())
+            notice = tr("记录库服务器现在不能使用,下面是本机记录库(这台电脑收集的记录):") + u'\n' +
+                     away + (notice.isEmpty() ? QString() : u'\n' + notice);
     }
     notice_->setText(notice);
     notice_->setVisible(!notice.isEmpty());
@@ -359,7 +374,7 @@ void CLibraryView::Fill() {
     list_->setUpdatesEnabled(true);
     instruments_ = static_cast<int>(instruments.size());
     setWindowTitle(tr("%1  仪器:%2  记录:%3")
-                       .arg(QDir::toNativeSeparators(location_))
+                       .arg(QDir::toNativeSeparators(shown_))
                        .arg(instruments_)
                        .arg(entries_.size()));
     UpdateButtons();
@@ -482,7 +497,7 @@ void CLibraryView::AddFiles() {
 }
 
 void CLibraryView::AddPaths(const QStringList& paths) {
-    OpenedLibrary opened = OpenLibrary(ToUtf8(location_), LibraryOpen::kCreate);
+    OpenedLibrary opened = OpenLibrary(ToUtf8(shown_), LibraryOpen::kCreate);
     if (!opened.library) {
         ShowWarning(this, ToQString(WithReason(opened.message, opened.error.detail)));
         return;

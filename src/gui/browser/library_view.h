@@ -63,9 +63,12 @@ class CLibraryView : public QWidget {
 
     explicit CLibraryView(QWidget* parent = nullptr);
 
-    // The library shown (a file path); read at the next Refresh().
-    void SetLocation(const QString& location);
+    // The library to show (a file path or a server's address); read at the next Refresh().
+    // fallback: the PC's own library, shown with a notice while the server cannot be used.
+    void SetLocation(const QString& location, const QString& fallback = {});
     const QString& Location() const { return location_; }
+    // The library the list shows and adds to: Location(), or the fallback in its place.
+    const QString& ShownLocation() const { return shown_; }
 
     // Reads the library again with the filter's conditions and fills the list; a library that
     // is not there yet is an empty list with a hint, one that cannot be read a message in the
@@ -118,6 +121,8 @@ class CLibraryView : public QWidget {
     const RecordingEntry* EntryOf(LibraryId recording) const;
 
     QString location_;
+    QString fallback_;
+    QString shown_;
     std::vector<RecordingEntry> entries_;
     int instruments_ = 0;
 

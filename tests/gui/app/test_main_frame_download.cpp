@@ -2,10 +2,12 @@
 #include <QAction>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSettings>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest/QTest>
 
 #include "core/library/library_location.h"
@@ -13,6 +15,7 @@
 #include "frame_fixture.h"
 #include "gui/app/dlg_wait_info.h"
 #include "gui/browser/data_view.h"
+#include "gui/browser/library_view.h"
 #include "gui/common/my_list_ctrl.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/device/qx420_view.h"
@@ -393,6 +396,13 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
     EXPECT_TRUE(frame->statusBar()->toolTip().contains(QStringLiteral("qxlog-cli library sync")));
     EXPECT_TRUE(frame->LibrarySyncPending());
     EXPECT_EQ(samplesIn(frame->LocalLibraryLocation().toStdString()), 45);
+    // The library view shows the PC's own library meanwhile, and says why.
+    CLibraryView& view = *frame->LibraryView();
+    view.Refresh();
+    EXPECT_EQ(view.ShownLocation(), frame->LocalLibraryLocation());
+    EXPECT_TRUE(view.Notice()->text().startsWith(QStringLiteral("记录库服务器现在不能使用")))
+        << view.Notice()->text().toStdString();
+    EXPECT_EQ(view.List()->topLevelItemCount(), 1);
     frame->show();
     RunPosted();
     SaveScreenshot(*frame, QStringLiteral("main_frame_library_server_missed.png"));
@@ -411,6 +421,9 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
     EXPECT_EQ(frame->statusBar()->currentMessage(),
               QStringLiteral("已同步到记录库服务器: 记录 1 个, 记录文件 1 个, 新样本 45 个"));
     EXPECT_EQ(samplesIn(serverFile), 45);
+    view.Refresh();
+    EXPECT_EQ(view.ShownLocation(), QStringLiteral("postgresql://site/qx"));
+    EXPECT_TRUE(view.Notice()->isHidden());
     frame->show();
     RunPosted();
     SaveScreenshot(*frame, QStringLiteral("main_frame_library_synced.png"));
