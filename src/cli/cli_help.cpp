@@ -216,6 +216,10 @@ std::string FormatHelp(const char* format, ...) {
     std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
     if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
     va_end(args);
+    return HelpText(std::move(text));
+}
+
+std::string HelpText(std::string text) {
     if (CurrentLanguage() == Language::kChinese) return text;
     text = FillHelp(text);
     text.pop_back();  // help texts end without a line end

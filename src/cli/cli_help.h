@@ -91,6 +91,8 @@ std::string UsageText();
 
 // A command's help from its format and the messages it quotes; in English filled again.
 std::string FormatHelp(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A help text that quotes nothing, as FormatHelp() gives it.
+std::string HelpText(std::string text);
 // A message as a help text quotes it: its lines joined by blanks; in English in double quotes,
 // as English messages are sentences with their own punctuation.
 std::string Quoted(std::string message);

@@ -820,7 +820,7 @@ std::string LibraryHelp() {
                    .c_str(),
                Quoted(LibraryErrorMessage("FILE", {LibraryFault::kBusy, {}, 0})).c_str(),
                Quoted(LibraryErrorMessage("FILE", {LibraryFault::kDamaged, {}, 0})).c_str()) +
-           "\n\n" + FormatHelp("%s", Tr(kServerHelp));
+           "\n\n" + HelpText(Tr(kServerHelp));
 }
 
 const CliCommand kCommands[] = {
