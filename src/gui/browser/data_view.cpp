@@ -323,21 +323,8 @@ void CDataView::LayoutWindows() {
 
 void CDataView::LoadRecord(const RecordSet* set) {
     if (!set) return;
-    if (!firstShown_) FirstShow(arrangement_);
-    const InstrumentTypeId oldType = type_;
-    type_ = set->type;
+    const InstrumentTypeId oldType = BeginLoad(set->type);
     history_ = nullptr;
-    seriesCount_ = static_cast<int>(SeriesList(type_).size());
-    exportPath_.clear();
-
-    // A new type keeps the ticks that still stand for one of its series; when none does, its
-    // first series is shown.
-    checks_ = legend_->Ticks();
-    bool any = false;
-    for (int k = 0; k < seriesCount_; ++k)
-        any = any || checks_[static_cast<size_t>(k)];
-    if (!any && seriesCount_ > 0) checks_[0] = true;
-    legend_->SetTicks(checks_);
 
     set_ = set;
     FillParamList();
@@ -355,19 +342,26 @@ void CDataView::LoadRecord(const RecordSet* set) {
     legend_->ShowBoxes(seriesCount_);
 }
 
-void CDataView::LoadHistory(const InstrumentHistory* history) {
-    if (!history) return;
+InstrumentTypeId CDataView::BeginLoad(InstrumentTypeId type) {
     if (!firstShown_) FirstShow(arrangement_);
     const InstrumentTypeId oldType = type_;
-    type_ = history->empty() ? 0 : history->back().type;
+    type_ = type;
     seriesCount_ = static_cast<int>(SeriesList(type_).size());
     exportPath_.clear();
+    // A new type keeps the ticks that still stand for one of its series; when none does, its
+    // first series is shown.
     checks_ = legend_->Ticks();
     bool any = false;
     for (int k = 0; k < seriesCount_; ++k)
         any = any || checks_[static_cast<size_t>(k)];
     if (!any && seriesCount_ > 0) checks_[0] = true;
     legend_->SetTicks(checks_);
+    return oldType;
+}
+
+void CDataView::LoadHistory(const InstrumentHistory* history) {
+    if (!history) return;
+    const InstrumentTypeId oldType = BeginLoad(history->empty() ? 0 : history->back().type);
 
     set_ = nullptr;
     history_ = history;

@@ -160,6 +160,9 @@ class CDataView : public QWidget {
     void UpdateStatistics();
     void FillParamList();
     void ApplyColumnWidths();
+    // What loading a record and a history share: the type shown, its series and their ticks;
+    // returns the type shown before.
+    InstrumentTypeId BeginLoad(InstrumentTypeId type);
     int64_t Now() const;
     void RunPrint(PrintAction action);
     void PrepareJob();
