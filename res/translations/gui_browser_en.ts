@@ -204,6 +204,10 @@
         <source>记录库服务器现在不能使用,下面是本机记录库(这台电脑收集的记录):</source>
         <translation>The library server cannot be used now; below is the local library (the records this PC collected):</translation>
     </message>
+    <message>
+        <source>%1 (%2 个重叠, 不计入历史)</source>
+        <translation>%1 (%2 overlapped, left out of the history)</translation>
+    </message>
 </context>
 <context>
     <name>qx::QueryPanel</name>

@@ -125,10 +125,27 @@ void LibraryHook::Add(const std::string& path) {
     const SavedRecordAdded added = AddSavedRecord(location, path);
     if (!added.notice.empty()) std::fprintf(stderr, "%s\n", added.notice.c_str());
     const AddResult& r = added.result;
-    if (r.Ok()) return;
+    if (r.Ok()) {
+        ++this->added;
+        conflicts += r.conflicts;
+        overlaps += r.overlaps + r.liveOverlaps;
+        // The first line (added, known) is the download's own line already.
+        const std::vector<std::string> lines = AddResultLines(r);
+        for (size_t k = 1; k < lines.size(); ++k)
+            std::printf("%s\n", lines[k].c_str());
+        std::fflush(stdout);
+        return;
+    }
+    ++failed;
     // Every later download meets the same library: one report of it is enough.
     if (r.status == AddStatus::kFailed && std::exchange(told, true)) return;
     std::fprintf(stderr, "%s\n", NotAddedMessage(r).c_str());
+}
+
+std::string LibraryHook::Summary() const {
+    if (location.empty() || added + failed == 0) return {};
+    return StrFormat(Tr("记录库: %d 个文件已加入, %d 个没有加入; %lld 个样本与记录库中的不同, %d 个与其他记录时间重叠"),
+                     added, failed, static_cast<long long>(conflicts), overlaps);
 }
 
 LibraryArgument TakeLibraryOption(std::span<const std::string> args, size_t& i, LibraryHook& hook,
@@ -281,9 +298,12 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
                                                                  : ProgressStyle::kLines;
 
     if (all) {
-        return ForEveryInstrument(options, [&](ConsoleInstrument& instrument) {
+        const int code = ForEveryInstrument(options, [&](ConsoleInstrument& instrument) {
             return Download(instrument, options, destination, style, false).outcome;
         });
+        if (const std::string summary = library.Summary(); !summary.empty())
+            std::printf("%s\n", summary.c_str());
+        return code;
     }
     auto instrument = ConnectInstrument(options);
     if (!instrument) return kExitFailure;

@@ -24,8 +24,15 @@ struct LibraryHook {
     std::string location;  // empty: downloads are not added
     bool told = false;     // a library failure was reported
     std::string problem;   // the chosen library was refused: said once, before the first add
+    // What the downloads met in the library: files added (or known), files it did not take,
+    // samples held there with other values, other recordings whose time they share.
+    int added = 0, failed = 0, overlaps = 0;
+    int64_t conflicts = 0;
 
+    // Adds the file; prints the conflicts and overlaps of an addition as `library add` does.
     void Add(const std::string& path);
+    // The line that sums up what the downloads met, empty when none went to a library.
+    std::string Summary() const;
 };
 // The hook of the library the global options and the settings choose (ChooseLibrary); a
 // refused setting leaves the data folder's library, with the refusal in problem.

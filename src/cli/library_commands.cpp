@@ -153,6 +153,16 @@ void ListJson(const std::string& location, const std::vector<RecordingEntry>& li
             j.Key("samples").Int(f.file.samples).Key("new").Int(f.file.newSamples);
             j.Key("conflicts").Int(f.file.conflicts).Close('}');
         }
+        j.Close(']').Key("overlaps").Open('[');
+        for (const LibraryOverlap& o : e.overlaps) {
+            const bool kept = o.overlap.kept.recording == r.id;
+            const TimelineSpan& other = kept ? o.overlap.setAside : o.overlap.kept;
+            j.Open('{').Key("recording").Int(other.recording);
+            j.Key("other_live").Bool(other.live).Key("kept").Bool(kept);
+            j.Key("first").Time(o.overlap.stretch.first).Key("last").Time(o.overlap.stretch.last);
+            j.Key("seconds").Int(o.overlap.stretch.last - o.overlap.stretch.first);
+            j.Key("set_aside").Int(o.setAside).Close('}');
+        }
         j.Close(']').Close('}');
     }
     j.Close(']').Close('}');
@@ -173,6 +183,10 @@ void ListText(const std::vector<RecordingEntry>& list, bool withFiles) {
                     static_cast<long long>(r.totals.samples),
                     MakeParamTexts(r.header.Params(), type)[ParamText::Interval].c_str(),
                     static_cast<long long>(r.totals.excursions), e.files.size());
+        // An overlap is told once, with the recording that keeps its samples there.
+        for (const LibraryOverlap& o : e.overlaps) {
+            if (o.overlap.kept.recording == r.id) std::printf("  %s\n", OverlapLine(o).c_str());
+        }
         if (!withFiles) continue;
         for (const SourceFile& f : e.files) {
             std::printf("  %s\t%s%s%s\n", FileStateText(f.state), f.file.path.c_str(),
@@ -345,22 +359,51 @@ int RunCheck(const std::string& location, std::span<const std::string> args) {
         std::printf("%s\t%s%s%s\n", FileStateText(f.state), f.file.path.c_str(),
                     f.state == FileState::kMoved ? " -> " : "", f.movedTo.c_str());
     }
+    for (const LibraryOverlap& o : check.overlaps)
+        std::printf("%s\n", OverlapLine(o).c_str());
     return kExitOk;
 }
 
 int RunRebuild(const std::string& location, std::span<const std::string> args) {
+    std::vector<std::string> paths;
+    bool dropMissing = false;
     for (const std::string& a : args) {
-        if (a.starts_with("-")) return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
+        if (a == "--drop-missing") {
+            dropMissing = true;
+        } else if (a.starts_with("-")) {
+            return Usage(StrFormat(Tr("不认识的选项 %s"), a.c_str()));
+        } else {
+            paths.push_back(a);
+        }
     }
     AddCounts counts;
     const RebuildResult result = RebuildLibrary(
-        location, args, [&](const AddResult& r) { PrintAdded(r, LibraryError{}, counts); });
+        location, paths, [&](const AddResult& r) { PrintAdded(r, LibraryError{}, counts); },
+        dropMissing);
     if (!result.ok) {
         std::fprintf(stderr, "%s\n", result.message.c_str());
         if (!result.reason.empty()) std::fprintf(stderr, "%s\n", result.reason.c_str());
         return kExitFailure;
     }
     PrintSummary(counts);
+    if (result.carried > 0) {
+        std::printf("%s\n", StrFormat(Tr("从原来的记录库带过来 %lld 个记录的 %lld 个样本 "
+                                         "(实时读数、读不到的记录文件的样本)"),
+                                      static_cast<long long>(result.carried),
+                                      static_cast<long long>(result.carriedSamples))
+                                .c_str());
+    }
+    if (result.dropped > 0) {
+        std::fprintf(stderr, "%s\n",
+                     StrFormat(Tr("按 --drop-missing 丢弃了原来的记录库中的 %lld 个样本"),
+                               static_cast<long long>(result.dropped))
+                         .c_str());
+    } else if (result.dropped < 0) {
+        std::fprintf(stderr, "%s\n",
+                     Tr("按 --drop-missing 丢弃了原来的记录库中读不出的样本"));
+    }
+    // A file the old library listed that is gone is no failure when its samples came over.
+    if (result.dropped == 0) counts.failed -= static_cast<int>(result.unread.size());
     if (result.kept.empty()) {
         std::printf("%s\n", StrFormat(Tr(kBuilt), location.c_str()).c_str());
     } else {
@@ -700,7 +743,7 @@ std::string LibraryHelp() {
                   "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
                   "                            [--format xlsx|text|csv] -o FILE\n"
                   "      qxlog-cli library [--library FILE|URL] check\n"
-                  "      qxlog-cli library [--library FILE|URL] rebuild [PATH...]\n"
+                  "      qxlog-cli library [--library FILE|URL] rebuild [--drop-missing] [PATH...]\n"
                   "      qxlog-cli library [--library FILE|URL] sync [--from FILE]\n"
                   "      qxlog-cli library [--library FILE|URL] compare INSTRUMENT... --series ID\n"
                   "                            [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
@@ -741,10 +784,13 @@ std::string LibraryHelp() {
                   "                     列为 %s\n"
                   "                     (在别的路径找到其内容时为 %s),\n"
                   "                     内容不同的文件列为 %s\n"
-                  "  rebuild [PATH...]  用记录库列出的记录文件 (损坏的记录库还能显示的部分)\n"
-                  "                     和给出的文件和文件夹重新建立记录库; 原来的记录库文件\n"
-                  "                     保存为 FILE.YYYYMMDD-HHMMSS.old。请在没有别的程序使用\n"
-                  "                     记录库时运行\n"
+                  "  rebuild [--drop-missing] [PATH...]\n"
+                  "                     用记录库列出的记录文件 (损坏的记录库还能显示的部分)\n"
+                  "                     和给出的文件和文件夹重新建立记录库, 再带上记录文件中\n"
+                  "                     没有的 (实时读数、已不在的记录文件的样本); 原来的\n"
+                  "                     记录库文件保存为 FILE.YYYYMMDD-HHMMSS.old。新的记录库\n"
+                  "                     会少样本时 (损坏的记录库读不全) 什么也不改变, 除非给出\n"
+                  "                     --drop-missing。请在没有别的程序使用记录库时运行\n"
                   "  sync [--from FILE] 把本机记录库 (数据文件夹中的, 或 --from FILE) 中有而\n"
                   "                     --library 的记录库 (通常在服务器上) 没有的发送过去:\n"
                   "                     记录文件按内容和路径比较, 实时记录按样本的时间比较。\n"

@@ -144,6 +144,9 @@ TEST_F(LibraryCommand, DamagedNewerMissing) {
     EXPECT_NE(r.err.find("已损坏"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("qxlog-cli library rebuild"), std::string::npos);
     r = Library({"rebuild", folder.string()});
+    EXPECT_EQ(r.exitCode, 1);  // what only the damaged library held would be lost
+    EXPECT_NE(r.err.find("--drop-missing"), std::string::npos) << r.err;
+    r = Library({"rebuild", "--drop-missing", folder.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("已从记录文件重建,原来的记录库保存为"), std::string::npos) << r.out;
     EXPECT_EQ(test::Lines(Library({"list"}).out).size(), 3u);

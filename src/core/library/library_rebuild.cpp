@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 
 #include "core/model/language.h"
 #include "core/model/local_time.h"
@@ -26,7 +27,7 @@ void RemoveDatabase(const std::string& path) {
 }  // namespace
 
 RebuildResult RebuildLibrary(const std::string& location, std::span<const std::string> paths,
-                             const std::function<void(const AddResult&)>& each) {
+                             const std::function<void(const AddResult&)>& each, bool dropMissing) {
     RebuildResult result;
     const auto fail = [&](std::string message, std::string reason) {
         result.message = std::move(message);
@@ -48,9 +49,10 @@ RebuildResult RebuildLibrary(const std::string& location, std::span<const std::s
             error.fault != LibraryFault::kDamaged)
             return fail(LibraryErrorMessage(location, error), error.detail);
     }
-    std::vector<std::string> sources = SqliteLibraryStore::SalvageFilePaths(location);
+    const std::vector<std::string> listed = SqliteLibraryStore::SalvageFilePaths(location);
+    std::vector<std::string> sources = listed;
     sources.insert(sources.end(), paths.begin(), paths.end());
-    if (sources.empty()) {
+    if (sources.empty() && !exists) {
         return fail(
             StrFormat(Tr("记录库 %s 中读不出记录文件,请给出记录文件或文件夹。"), location.c_str()),
             {});
@@ -58,16 +60,85 @@ RebuildResult RebuildLibrary(const std::string& location, std::span<const std::s
 
     const std::string fresh = location + ".rebuilding";
     RemoveDatabase(fresh);  // left by a rebuild that did not finish
+    const auto abandon = [&](std::string message, std::string reason) {
+        RemoveDatabase(fresh);
+        return fail(std::move(message), std::move(reason));
+    };
     {
         OpenedLibrary opened = OpenLibrary(fresh, LibraryOpen::kCreate);
         if (!opened.library) return fail(opened.message, opened.error.detail);
-        result.added = opened.library->AddPaths(sources, each);
+        RecordLibrary& built = *opened.library;
+        result.added = built.AddPaths(sources, each);
         for (const AddResult& r : result.added) {
             if (r.status == AddStatus::kFailed) {
                 opened.library.reset();
-                RemoveDatabase(fresh);
-                return fail(r.message, r.reason);
+                return abandon(r.message, r.reason);
             }
+            if (!r.Ok() && std::find(listed.begin(), listed.end(), r.path) != listed.end())
+                result.unread.push_back(r.path);
+        }
+        // What the old library holds goes over as a sync would send it: what the files
+        // brought again is known, the rest is added.
+        std::string unreadable;  // why the old library could not be read whole
+        int64_t held = 0;
+        if (exists) {
+            LibraryError oldError;
+            auto store = SqliteLibraryStore::Open(location, SqliteLibraryStore::OpenMode::kSalvage,
+                                                  &oldError);
+            std::vector<LibraryRecording> recordings;
+            std::unique_ptr<RecordLibrary> old;
+            if (!store) {
+                unreadable = oldError.detail.empty() ? "cannot be opened" : oldError.detail;
+            } else {
+                old = std::make_unique<RecordLibrary>(std::move(store));
+                if (!old->AllRecordings(recordings)) unreadable = old->Error().detail;
+            }
+            for (const LibraryRecording& r : recordings) {
+                if (!unreadable.empty()) break;
+                StoredRecording stored;
+                if (!old->ReadStored(r, stored)) {
+                    unreadable = old->Error().detail;
+                    break;
+                }
+                held += r.totals.samples;
+                StoredAddResult sent;
+                if (!built.AddStored(stored, sent))
+                    return abandon(LibraryErrorMessage(fresh, built.Error()), built.Error().detail);
+                if (sent.added > 0) {
+                    ++result.carried;
+                    result.carriedSamples += sent.added;
+                }
+            }
+        }
+        int64_t holds = 0;
+        std::vector<LibraryRecording> now;
+        if (!built.AllRecordings(now))
+            return abandon(LibraryErrorMessage(fresh, built.Error()), built.Error().detail);
+        for (const LibraryRecording& r : now)
+            holds += r.totals.samples;
+        if (!unreadable.empty()) {
+            if (!dropMissing) {
+                opened.library.reset();
+                return abandon(
+                    StrFormat(Tr("记录库 %s 不能完整读出, 只在记录库中的样本 (实时读数、已不在的"
+                                 "记录文件的样本) 重建后会丢失; 记录库没有改变。确认不要它们时, "
+                                 "请加 --drop-missing 再运行。"),
+                              location.c_str()),
+                    unreadable);
+            }
+            result.dropped = -1;
+        } else if (holds < held) {
+            if (!dropMissing) {
+                opened.library.reset();
+                return abandon(
+                    StrFormat(Tr("重建的记录库只有 %lld 个样本, 原来的记录库 %s 有 %lld 个; "
+                                 "记录库没有改变。确认不要缺少的样本时, 请加 --drop-missing "
+                                 "再运行。"),
+                              static_cast<long long>(holds), location.c_str(),
+                              static_cast<long long>(held)),
+                    {});
+            }
+            result.dropped = held - holds;
         }
     }  // closing the last connection folds the log into the file
     if (exists) {

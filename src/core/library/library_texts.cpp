@@ -1,7 +1,9 @@
 #include "library_texts.h"
 
 #include "core/model/language.h"
+#include "core/model/local_time.h"
 #include "core/model/text_util.h"
+#include "core/records/number_text.h"
 #include "server_location.h"
 
 namespace qx {
@@ -69,6 +71,10 @@ std::vector<std::string> AddResultLines(const AddResult& r) {
         lines.push_back(StrFormat(Tr("%s: 与 %s 的另一个记录时间重叠,可能两台仪器用了同一编号"),
                                   path, InstrumentName(r.instrument).c_str()));
     }
+    if (r.liveOverlaps > 0) {
+        lines.push_back(StrFormat(Tr("%s: 与电脑记下的实时读数时间重叠,重叠处以仪器下载的样本为准"),
+                                  path));
+    }
     return lines;
 }
 
@@ -77,6 +83,19 @@ std::string NotAddedMessage(const AddResult& result) {
     for (const std::string& line : AddResultLines(result))
         text += "\n" + line;
     return text;
+}
+
+std::string OverlapLine(const LibraryOverlap& o) {
+    const auto kind = [](const TimelineSpan& s) { return s.live ? Tr("实时读数") : Tr("下载"); };
+    const TimeStretch& t = o.overlap.stretch;
+    return StrFormat(
+        Tr("%s 的记录重叠 %s至%s(%s):保留记录 %lld(%s),记录 %lld(%s)的 %lld 个样本不计入历史"),
+        InstrumentName(o.instrument).c_str(), FormatLocalTime(t.first, "%Y-%m-%d %H:%M:%S").c_str(),
+        FormatLocalTime(t.last, "%Y-%m-%d %H:%M:%S").c_str(),
+        DurationText(static_cast<uint64_t>(t.last - t.first)).c_str(),
+        static_cast<long long>(o.overlap.kept.recording), kind(o.overlap.kept),
+        static_cast<long long>(o.overlap.setAside.recording), kind(o.overlap.setAside),
+        static_cast<long long>(o.setAside));
 }
 
 const char* FileStateText(FileState state) {

@@ -31,6 +31,10 @@ inline constexpr const char* kServerMissedText = TrNoop(
     "记录文件 %s 已保存并加入本机记录库,但记录库服务器没有收到它; 服务器能连接时 "
     "qxlog-cli library sync (或 qxlog 的 记录库 → 同步到服务器) 会发送它:");
 
+// One line for an overlap of two recordings: the instrument, the stretch and its length, the
+// recording kept and the one set aside with the samples the history leaves out.
+std::string OverlapLine(const LibraryOverlap& overlap);
+
 // "存在", "缺失", "已移动", "已改变".
 const char* FileStateText(FileState state);
 // present, missing, moved, changed: for scripts, in every language.

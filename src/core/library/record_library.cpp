@@ -17,11 +17,40 @@
 #include "library_merge.h"
 #include "library_texts.h"
 #include "recording_totals.h"
+#include "timeline.h"
 
 namespace qx {
 namespace {
 
+// A download's samples merge with the downloaded samples the instrument holds: live readings
+// at the same times neither make them duplicates nor conflicts, as the history shows the
+// download's samples in their time (timeline.h).
+void WithoutLiveRuns(std::vector<SampleRun>& runs, std::span<const LibraryRecording> recordings) {
+    std::vector<LibraryId> live;
+    for (const LibraryRecording& r : recordings) {
+        if (IsLiveRecording(r.key)) live.push_back(r.id);
+    }
+    if (live.empty()) return;
+    std::erase_if(runs, [&](const SampleRun& run) {
+        return std::find(live.begin(), live.end(), run.recording) != live.end();
+    });
+}
+
 constexpr int64_t kNoBound = std::numeric_limits<int64_t>::max();
+
+TimelineSpan SpanOf(const LibraryRecording& r) {
+    return {r.id, IsLiveRecording(r.key), r.totals.first, r.totals.last};
+}
+
+// The spans of the recordings that hold samples.
+std::vector<TimelineSpan> SpansOf(std::span<const LibraryRecording> recordings) {
+    std::vector<TimelineSpan> spans;
+    for (const LibraryRecording& r : recordings) {
+        if (r.totals.samples > 0) spans.push_back(SpanOf(r));
+    }
+    return spans;
+}
+
 
 std::string AbsolutePath(const std::string& path) {
     std::error_code error;
@@ -268,6 +297,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
         if (!store_->Runs(instrument, 0, first, last, existing)) {
             return Fail(r);
         }
+        WithoutLiveRuns(existing, recordings);
         plan = PlanMerge(in, existing);
         for (SampleRun& run : plan.runs)
             run.recording = recording.id;
@@ -277,7 +307,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
         for (const LibraryRecording& other : recordings) {
             if (other.id != recording.id && other.totals.samples > 0 &&
                 other.totals.first <= last && other.totals.last >= first)
-                ++r.overlaps;
+                ++(IsLiveRecording(other.key) ? r.liveOverlaps : r.overlaps);
         }
     }
     const bool newer = in.header.DownloadTime() > recording.header.DownloadTime();
@@ -502,6 +532,13 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
         }
         std::vector<SampleRun> existing;
         if (!store_->Runs(instrument, 0, first, last, existing)) return false;
+        if (!IsLiveRecording(in.recording.key)) {
+            RecordingQuery ofInstrument;
+            ofInstrument.instrument = instrument;
+            std::vector<LibraryRecording> held;
+            if (!store_->Recordings(ofInstrument, held)) return false;
+            WithoutLiveRuns(existing, held);
+        }
         for (const SampleRun& run : in.runs) {
             IncomingRecording piece;
             if (!IncomingOfRun(in, run, piece)) continue;  // a run no record file could hold
@@ -645,6 +682,40 @@ bool RecordLibrary::Instruments(std::vector<LibraryInstrument>& out) {
     return store_->Instruments(out);
 }
 
+bool RecordLibrary::Overlaps(LibraryId instrument, std::vector<LibraryOverlap>& out) {
+    out.clear();
+    RecordingQuery query;
+    query.instrument = instrument;
+    std::vector<LibraryRecording> recordings;
+    if (!store_->Recordings(query, recordings)) return false;
+    if (recordings.empty()) return true;
+    const std::vector<TimelineSpan> spans = SpansOf(recordings);
+    for (const TimelineOverlap& o : OverlapsOf(spans)) {
+        LibraryOverlap& lo = out.emplace_back();
+        lo.instrument = recordings.front().instrumentKey;
+        lo.overlap = o;
+        std::vector<SampleRun> runs;
+        if (!store_->Runs(instrument, o.setAside.recording, o.stretch.first, o.stretch.last, runs))
+            return false;
+        for (const SampleRun& run : runs) {
+            if (run.count == 0 || run.Last() < o.stretch.first || run.first > o.stretch.last)
+                continue;
+            if (run.interval == 0) {
+                ++lo.setAside;
+                continue;
+            }
+            // Samples k with first <= TimeOf(k) <= last.
+            const int64_t lo_k = run.first >= o.stretch.first
+                                     ? 0
+                                     : (o.stretch.first - run.first + run.interval - 1) / run.interval;
+            const int64_t hi_k =
+                std::min<int64_t>(run.count - 1, (o.stretch.last - run.first) / run.interval);
+            if (hi_k >= lo_k) lo.setAside += hi_k - lo_k + 1;
+        }
+    }
+    return true;
+}
+
 bool RecordLibrary::List(const LibraryFilter& filter, std::vector<RecordingEntry>& out) {
     out.clear();
     RecordingQuery query;
@@ -669,6 +740,17 @@ bool RecordLibrary::List(const LibraryFilter& filter, std::vector<RecordingEntry
         const auto it = byRecording.find(e.recording.id);
         if (it != byRecording.end()) e.files = std::move(it->second);
     }
+    // Overlaps are a matter of an instrument's recordings, whether the filter lists them or not.
+    std::map<LibraryId, std::vector<LibraryOverlap>> byInstrument;
+    for (RecordingEntry& e : out) {
+        auto [it, fresh] = byInstrument.try_emplace(e.recording.instrument);
+        if (fresh && !Overlaps(e.recording.instrument, it->second)) return false;
+        for (const LibraryOverlap& o : it->second) {
+            if (o.overlap.kept.recording == e.recording.id ||
+                o.overlap.setAside.recording == e.recording.id)
+                e.overlaps.push_back(o);
+        }
+    }
     return true;
 }
 
@@ -691,6 +773,65 @@ bool RecordLibrary::Recording(LibraryId id, std::optional<int64_t> from, std::op
     return true;
 }
 
+namespace {
+
+// One recording's samples in a history: the parts in its kept stretches, and for the rest the
+// recording that holds that time (by rank), counted per stretch left out.
+struct SplitRecording {
+    std::vector<std::vector<TimedSample>> parts;
+    std::vector<std::pair<LibraryId, SetAsideSamples>> setAside;
+};
+
+SplitRecording Split(std::vector<TimedSample> samples, const TimelineSpan& self,
+                     std::span<const TimelineSpan> spans) {
+    SplitRecording out;
+    const std::vector<TimeStretch> kept = KeptStretches(self, spans);
+    if (kept.size() == 1 && kept.front() == TimeStretch{self.first, self.last}) {
+        out.parts.push_back(std::move(samples));
+        return out;
+    }
+    std::vector<TimelineSpan> over;  // the recordings that outrank it, best first
+    for (const TimelineSpan& o : spans) {
+        if (o.recording != self.recording && Outranks(o, self) && o.last >= self.first &&
+            o.first <= self.last)
+            over.push_back(o);
+    }
+    std::sort(over.begin(), over.end(), Outranks);
+    size_t k = 0;
+    size_t part = kept.size();  // the stretch of the last part begun
+    bool settingAside = false;  // the previous sample was set aside
+    for (TimedSample& sample : samples) {
+        const int64_t t = sample.time;
+        while (k < kept.size() && kept[k].last < t)
+            ++k;
+        if (k < kept.size() && kept[k].first <= t) {
+            if (part != k) {
+                out.parts.emplace_back();
+                part = k;
+            }
+            out.parts.back().push_back(std::move(sample));
+            settingAside = false;
+            continue;
+        }
+        part = kept.size();
+        const auto by = std::find_if(over.begin(), over.end(), [t](const TimelineSpan& o) {
+            return o.first <= t && t <= o.last;
+        });
+        if (by == over.end()) continue;  // cannot be: a time outside every kept stretch is covered
+        if (settingAside && out.setAside.back().first == by->recording) {
+            SetAsideSamples& s = out.setAside.back().second;
+            s.last = t;
+            ++s.count;
+        } else {
+            out.setAside.push_back({by->recording, {t, t, 1, self.live, by->live}});
+        }
+        settingAside = true;
+    }
+    return out;
+}
+
+}  // namespace
+
 bool RecordLibrary::History(LibraryId instrument, int64_t from, int64_t to,
                             InstrumentHistory& out) {
     out.clear();
@@ -702,23 +843,63 @@ bool RecordLibrary::History(LibraryId instrument, int64_t from, int64_t to,
     std::vector<SampleRun> runs;
     if (!store_->Recordings(query, recordings) || !store_->Runs(instrument, 0, from, to, runs))
         return false;
-    // Recordings by their first sample; runs come in time order.
-    std::sort(recordings.begin(), recordings.end(),
-              [](const LibraryRecording& a, const LibraryRecording& b) {
-                  return a.totals.first < b.totals.first;
-              });
     std::map<LibraryId, std::vector<SampleRun>> byRecording;
     for (SampleRun& run : runs)
         byRecording[run.recording].push_back(std::move(run));
-    out.reserve(recordings.size());
-    for (const LibraryRecording& r : recordings) {
+    const std::vector<TimelineSpan> spans = SpansOf(recordings);
+
+    struct Part {
+        LibraryId recording;
         RecordingSamples samples;
-        samples.type = r.instrumentKey.model;
-        samples.params = r.header.Params();
-        AppendTimedSamples(byRecording[r.id], samples.type, samples.params, from, to,
-                           samples.samples);
-        if (!samples.samples.empty()) out.push_back(std::move(samples));
+    };
+    std::vector<Part> parts;
+    std::vector<std::pair<LibraryId, SetAsideSamples>> setAside;
+    for (const LibraryRecording& r : recordings) {
+        if (r.totals.samples == 0) continue;
+        std::vector<TimedSample> samples;
+        const ParamBlock params = r.header.Params();
+        AppendTimedSamples(byRecording[r.id], r.instrumentKey.model, params, from, to, samples);
+        if (samples.empty()) continue;
+        // Samples outside the recording's own span (totals not renewed) are its own.
+        TimelineSpan self = SpanOf(r);
+        self.first = std::min(self.first, samples.front().time);
+        self.last = std::max(self.last, samples.back().time);
+        SplitRecording split = Split(std::move(samples), self, spans);
+        for (std::vector<TimedSample>& s : split.parts) {
+            Part& p = parts.emplace_back();
+            p.recording = r.id;
+            p.samples.type = r.instrumentKey.model;
+            p.samples.params = params;
+            p.samples.samples = std::move(s);
+        }
+        std::move(split.setAside.begin(), split.setAside.end(), std::back_inserter(setAside));
     }
+    std::sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) {
+        return a.samples.samples.front().time < b.samples.samples.front().time;
+    });
+    // Each stretch set aside is noted with the part of the recording that kept its time (the
+    // part nearest to it), or the nearest part of any recording when that one has none here.
+    std::sort(setAside.begin(), setAside.end(),
+              [](const auto& a, const auto& b) { return a.second.first < b.second.first; });
+    for (const auto& [by, s] : setAside) {
+        Part* home = nullptr;
+        int64_t distance = 0;
+        for (Part& p : parts) {
+            const int64_t d = std::max<int64_t>(
+                0, std::max(p.samples.samples.front().time - s.last,
+                            s.first - p.samples.samples.back().time));
+            const bool better = !home || (p.recording == by && home->recording != by) ||
+                                ((p.recording == by) == (home->recording == by) && d < distance);
+            if (better) {
+                home = &p;
+                distance = d;
+            }
+        }
+        if (home) home->samples.setAside.push_back(s);
+    }
+    out.reserve(parts.size());
+    for (Part& p : parts)
+        out.push_back(std::move(p.samples));
     return true;
 }
 
@@ -755,6 +936,11 @@ bool RecordLibrary::Check(LibraryCheck& out) {
     }
     for (SourceFile& s : StatesOf(files, true)) {
         if (s.state != FileState::kPresent) out.unusual.push_back(std::move(s));
+    }
+    for (const LibraryInstrument& i : instruments) {
+        std::vector<LibraryOverlap> overlaps;
+        if (!Overlaps(i.id, overlaps)) return false;
+        std::move(overlaps.begin(), overlaps.end(), std::back_inserter(out.overlaps));
     }
     return true;
 }

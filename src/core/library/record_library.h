@@ -23,6 +23,7 @@
 #include "library_types.h"
 #include "live_recording.h"
 #include "recording_totals.h"
+#include "timeline.h"
 
 namespace qx {
 
@@ -44,9 +45,13 @@ struct AddResult {
     int64_t added = 0;       // new to the library
     int64_t duplicates = 0;  // held already with the same value
     int64_t conflicts = 0;   // held already with another value, which was kept
-    // Other recordings of the instrument whose time span the file's samples overlap: only
-    // possible when two loggers share a model and a number, or a clock was set back.
+    // Other downloaded recordings of the instrument whose time span the file's samples
+    // overlap: two recordings of one logger over the same days, two loggers that share a model
+    // and a number, or a clock set back. The first added keeps its samples there.
     int overlaps = 0;
+    // Live recordings of the PC's readings whose time the file's samples cover: the file's
+    // samples are shown there and the live readings set aside (timeline.h).
+    int liveOverlaps = 0;
     // kUnreadable, kRefused, kFailed: the message to show in the current language, and why in
     // the system's words (the line below it).
     std::string message;
@@ -81,15 +86,26 @@ struct SourceFile {
     std::string movedTo;
 };
 
+// Two recordings of one instrument that cover the same time (timeline.h): which keeps its
+// samples there, and how many of the other's the instrument's history sets aside.
+struct LibraryOverlap {
+    InstrumentKey instrument;
+    TimelineOverlap overlap;
+    int64_t setAside = 0;  // samples of overlap.setAside within the stretch
+};
+
 struct RecordingEntry {
     LibraryRecording recording;
     std::vector<SourceFile> files;  // in the order they were added
+    // The overlaps the recording is part of, kept or set aside, by time.
+    std::vector<LibraryOverlap> overlaps;
 };
 
 struct LibraryCheck {
     std::vector<std::string> problems;  // of the database; none when it is sound
     int64_t instruments = 0, recordings = 0, samples = 0, files = 0;
     std::vector<SourceFile> unusual;  // files that are not present as added
+    std::vector<LibraryOverlap> overlaps;  // of every instrument
 };
 
 // The instrument a user names: its number ("A0815"), or its model and number ("QX450:A0815")
@@ -170,6 +186,8 @@ class RecordLibrary {
     // An instrument's recordings with samples in from..to, in time order, each with those
     // samples and its settings.
     bool History(LibraryId instrument, int64_t from, int64_t to, InstrumentHistory& out);
+    // The overlaps of the instrument's recordings, by time.
+    bool Overlaps(LibraryId instrument, std::vector<LibraryOverlap>& out);
     // The samples a file brought that the library holds with other values, by time.
     bool Conflicts(LibraryId file, std::vector<ConflictSample>& out) {
         return store_->Conflicts(file, out);

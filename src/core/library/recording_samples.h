@@ -18,16 +18,28 @@ struct TimedSample {
     SampleRow row;     // the channels as decoding leaves them (SampleRow::Ch)
 };
 
+// Samples of another recording of the instrument that a history leaves out because this one
+// holds their time (core/library/timeline.h).
+struct SetAsideSamples {
+    int64_t first = 0;  // the first and the last sample left out
+    int64_t last = 0;
+    int64_t count = 0;
+    bool live = false;      // they are the PC's live readings, not a download's samples
+    bool keptLive = false;  // the samples kept in their time are live readings
+    bool operator==(const SetAsideSamples&) const = default;
+};
+
 struct RecordingSamples {
     InstrumentTypeId type = 0;
     // The recording's settings: units, limits, interval, instrument number and measurement name.
     ParamBlock params;
     std::vector<TimedSample> samples;  // strictly increasing times
+    std::vector<SetAsideSamples> setAside;
 };
 
-// An instrument's recordings in time order (of their first samples). The recordings of one
-// logger do not overlap; those of two loggers that share a model and a number can, and then
-// the library said so when their files were added (AddResult::overlaps).
+// An instrument's samples in time order, each moment once: its recordings, or the parts of them
+// that no other recording outranks (core/library/timeline.h), in time order and without
+// overlaps. What the others held there is noted with the part that kept its time.
 using InstrumentHistory = std::vector<RecordingSamples>;
 
 }  // namespace qx

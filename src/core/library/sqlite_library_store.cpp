@@ -187,12 +187,12 @@ std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::Open(const std::string& 
     };
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (!exists && mode == OpenMode::kExisting) return fail(LibraryFault::kMissing, {});
+    if (!exists && mode != OpenMode::kCreate) return fail(LibraryFault::kMissing, {});
     if (exists && S_ISDIR(st.st_mode)) return fail(LibraryFault::kNotLibrary, "a folder");
 
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX |
-                      (mode == OpenMode::kCreate ? SQLITE_OPEN_CREATE : 0);
+    const int flags = (mode == OpenMode::kSalvage ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_FULLMUTEX | (mode == OpenMode::kCreate ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -234,6 +234,7 @@ std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::Open(const std::string& 
         failure.version = static_cast<int>(version);
         return fail(LibraryFault::kNewer, StrFormat("format %d", static_cast<int>(version)));
     }
+    if (mode == OpenMode::kSalvage) return store;
     if (objects > 0) {
         Query q(*store, "PRAGMA quick_check");
         if (!q.Row()) return failed();

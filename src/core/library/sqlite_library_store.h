@@ -31,7 +31,9 @@ class SqliteLibraryStore final : public LibraryStore {
     // "QXLB": the application id of a library file.
     static constexpr int32_t kApplicationId = 0x51584C42;
 
-    enum class OpenMode { kExisting, kCreate };
+    // kSalvage: an existing file, damaged or not, only to be read from as far as it can be
+    // (rebuild); nothing is checked, migrated or written.
+    enum class OpenMode { kExisting, kCreate, kSalvage };
     // Opens the library file at path (kCreate: making it when there is none). Null on failure,
     // *error then says why (kMissing, kNotLibrary, kNewer, kDamaged, kBusy, kFailed).
     static std::unique_ptr<SqliteLibraryStore> Open(const std::string& path, OpenMode mode,

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <system_error>
 
+#include "core/model/language.h"
+#include "core/model/text_util.h"
+
 namespace qx {
 namespace {
 
@@ -221,6 +224,18 @@ void AppendIsoDateTime(std::string& out, const std::tm& tm) {
     AppendDigits2(out, static_cast<int>(offset / 3600));
     out += ':';
     AppendDigits2(out, static_cast<int>(offset / 60 % 60));
+}
+
+std::string DurationText(uint64_t seconds) {
+    const uint64_t days = seconds / 86400;
+    const auto h = static_cast<int>(seconds / 3600 % 24);
+    const auto m = static_cast<int>(seconds / 60 % 60);
+    const auto s = static_cast<int>(seconds % 60);
+    if (days > 0) {
+        return StrFormat(Tr("%llu天%02d:%02d:%02d"), static_cast<unsigned long long>(days), h, m,
+                         s);
+    }
+    return StrFormat("%02d:%02d:%02d", h, m, s);
 }
 
 }  // namespace qx

@@ -9,6 +9,9 @@
 
 namespace qx {
 
+// A length of time: "12:34:56", or "3天12:34:56" from a day on, in the current language.
+std::string DurationText(uint64_t seconds);
+
 // "%.Nf" with N limited to 0..9.
 void AppendFixed(std::string& out, double value, int decimals);
 // A figure of the statistics: "%.Nf" as AppendFixed, but a value that rounds to zero shows

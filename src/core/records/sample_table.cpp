@@ -19,19 +19,6 @@ namespace {
 constexpr int kSeriesWidths[kSeriesCount] = {75, 75, 75, 80, 75, 75, 80, 90};
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
-// "12:34:56", or "3天12:34:56" from a day on.
-std::string DurationText(uint64_t seconds) {
-    const uint64_t days = seconds / 86400;
-    const auto h = static_cast<int>(seconds / 3600 % 24);
-    const auto m = static_cast<int>(seconds / 60 % 60);
-    const auto s = static_cast<int>(seconds % 60);
-    if (days > 0) {
-        return StrFormat(Tr("%llu天%02d:%02d:%02d"), static_cast<unsigned long long>(days), h, m,
-                         s);
-    }
-    return StrFormat("%02d:%02d:%02d", h, m, s);
-}
-
 // The samples of a recording in the window: [first, end).
 std::pair<size_t, size_t> InWindow(const std::vector<TimedSample>& samples,
                                    const QueryWindow& window) {
@@ -51,6 +38,16 @@ uint64_t SecondsBetween(int64_t a, int64_t b) {
 
 std::string SampleTimeText(int64_t t) {
     return FormatLocalTime(t, "%Y-%m-%d %H:%M:%S");
+}
+
+// Why a history leaves some samples of its time out (core/library/timeline.h).
+std::string SetAsideNote(const SetAsideSamples& s) {
+    const char* text =
+        !s.live     ? Tr("%s至%s:%lld 个样本与先加入记录库的另一个记录时间重叠,以先加入的为准,没有列出")
+        : !s.keptLive ? Tr("%s至%s:%lld 个实时读数与仪器下载的样本时间重叠,以下载的样本为准,没有列出")
+                      : Tr("%s至%s:%lld 个实时读数与先记下的另一段实时读数时间重叠,没有列出");
+    return StrFormat(text, SampleTimeText(s.first).c_str(), SampleTimeText(s.last).c_str(),
+                     static_cast<long long>(s.count));
 }
 
 }  // namespace
@@ -169,6 +166,8 @@ void SampleTable::Build(const InstrumentHistory& history, const QueryWindow& win
     int64_t previousInterval = 0;
     for (size_t r = 0; r < history.size(); ++r) {
         const RecordingSamples& recording = history[r];
+        for (const SetAsideSamples& s : recording.setAside)
+            notes_.push_back(SetAsideNote(s));
         const auto [first, end] = InWindow(recording.samples, window);
         if (first >= end) continue;
         const RecordUnits own = RecordUnitsOf(recording.params.UnitByte(), recording.type);

@@ -227,6 +227,16 @@ void CMainFrame::DownloadSaved(const QString& path) {
         SetSyncPending(true);
     } else if (!added.notice.empty()) {
         statusBar()->showMessage(ToQString(added.notice).replace(u'\n', u' '));
+    } else if (added.result.Ok()) {
+        // Conflicts and overlaps the file met in the library, as `library add` tells them.
+        const std::vector<std::string> lines = AddResultLines(added.result);
+        QStringList met;
+        for (size_t k = 1; k < lines.size(); ++k)
+            met.append(ToQString(lines[k]));
+        if (!met.isEmpty()) {
+            statusBar()->setToolTip(met.join(u'\n'));
+            statusBar()->showMessage(met.join(u' '));
+        }
     }
     emit libraryChanged();
 }

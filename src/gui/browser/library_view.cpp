@@ -349,6 +349,22 @@ void CLibraryView::Fill() {
         item->setText(kFirstColumn, TimeText(r.totals.first));
         item->setText(kLastColumn, TimeText(r.totals.last));
         item->setText(kSamplesColumn, QString::number(r.totals.samples));
+        if (!e.overlaps.empty()) {
+            // Where another recording holds the same time, the history shows one of them.
+            int64_t setAside = 0;
+            QStringList lines;
+            for (const LibraryOverlap& o : e.overlaps) {
+                if (o.overlap.setAside.recording == r.id) setAside += o.setAside;
+                lines.append(ToQString(OverlapLine(o)));
+            }
+            if (setAside > 0) {
+                item->setText(kSamplesColumn, tr("%1 (%2 个重叠, 不计入历史)")
+                                                  .arg(r.totals.samples)
+                                                  .arg(static_cast<qlonglong>(setAside)));
+            }
+            for (int column : {kFirstColumn, kLastColumn, kSamplesColumn})
+                item->setToolTip(column, lines.join(u'\n'));
+        }
         item->setText(kIntervalColumn,
                       ToQString(MakeParamTexts(r.header.Params(),
                                                r.instrumentKey.model)[ParamText::Interval]));
@@ -506,13 +522,23 @@ void CLibraryView::AddPaths(const QStringList& paths) {
     for (const QString& p : paths)
         list.push_back(ToUtf8(p));
     int files = 0, added = 0, known = 0, failed = 0;
-    QStringList failures;
+    QStringList failures, met;
     setCursor(Qt::WaitCursor);
     opened.library->AddPaths(list, [&](const AddResult& r) {
         ++files;
         if (r.status == AddStatus::kAdded) ++added;
         if (r.status == AddStatus::kKnown || r.status == AddStatus::kCopy) ++known;
-        if (r.Ok()) return;
+        if (r.Ok()) {
+            // Conflicts and overlaps are told below the counts, as for a failure.
+            const std::vector<std::string> lines = AddResultLines(r);
+            if (lines.size() > 1 && met.size() < kShownFailures) {
+                QStringList shown;
+                for (size_t k = 1; k < lines.size(); ++k)
+                    shown.append(ToQString(lines[k]));
+                met.append(shown.join(u'\n'));
+            }
+            return;
+        }
         ++failed;
         if (failures.size() < kShownFailures) {
             QStringList lines;
@@ -530,6 +556,7 @@ void CLibraryView::AddPaths(const QStringList& paths) {
                        .arg(known)
                        .arg(failed);
     if (!failures.isEmpty()) text += QStringLiteral("\n\n") + failures.join(QStringLiteral("\n\n"));
+    if (!met.isEmpty()) text += QStringLiteral("\n\n") + met.join(QStringLiteral("\n\n"));
     if (failed > failures.size())
         text += QStringLiteral("\n\n") +
                 tr("另有 %n 个文件没有加入。", nullptr, failed - static_cast<int>(failures.size()));

@@ -10,6 +10,8 @@
 #include "core/library/library_location.h"
 #include "core/library/library_rebuild.h"
 #include "core/library/library_texts.h"
+#include "core/library/live_recording.h"
+#include "core/records/sample_decoding.h"
 #include "library_fixture.h"
 
 namespace qx {
@@ -104,8 +106,16 @@ TEST_F(SqliteLibrary, DamageIsFoundAtOpenAndRebuiltFromTheRecordFiles) {
         EXPECT_EQ(OpenFails().fault, LibraryFault::kDamaged) << damage;
     }
 
-    const RebuildResult rebuilt = RebuildLibrary(location, std::vector<std::string>{files.str()});
+    // What only the library held cannot be read from it: nothing changes unless that is let go.
+    const std::vector<std::string> folder{files.str()};
+    const std::string damaged = Bytes(location);
+    const RebuildResult refused = RebuildLibrary(location, folder);
+    ASSERT_FALSE(refused.ok);
+    EXPECT_NE(refused.message.find("--drop-missing"), std::string::npos) << refused.message;
+    EXPECT_EQ(Bytes(location), damaged);
+    const RebuildResult rebuilt = RebuildLibrary(location, folder, {}, true);
     ASSERT_TRUE(rebuilt.ok) << rebuilt.message << rebuilt.reason;
+    EXPECT_EQ(rebuilt.dropped, -1);
     EXPECT_TRUE(std::filesystem::exists(rebuilt.kept));  // the damaged file is kept aside
     OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
     ASSERT_TRUE(opened.library) << opened.message;
@@ -129,6 +139,41 @@ TEST_F(SqliteLibrary, RebuildingASoundLibraryTakesTheFilesItLists) {
     ASSERT_EQ(rebuilt.added.size(), 3u);
     EXPECT_EQ(rebuilt.added[0].path, files / "1.QXRec");
     EXPECT_EQ(rebuilt.added[2].added, 30000);
+}
+
+TEST_F(SqliteLibrary, RebuildingCarriesOverWhatNoRecordFileHolds) {
+    Fill();
+    LiveReadings live;
+    live.instrument = {4, "1"};
+    live.settings = test::MakeRecordImage(4, 1).Params();
+    live.interval = 60;
+    for (int k = 0; k < 30; ++k) {
+        live.times.push_back(kStart + 86400 * 30 + k * 60);
+        live.samples.insert(live.samples.end(), static_cast<size_t>(DecodedSampleSize(4)), 7);
+    }
+    {
+        OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library);
+        LiveAddResult added;
+        ASSERT_TRUE(opened.library->AddLive(live, added));
+    }
+    std::filesystem::remove(files / "2.QXRec");
+
+    const RebuildResult rebuilt = RebuildLibrary(location, {});
+    ASSERT_TRUE(rebuilt.ok) << rebuilt.message << rebuilt.reason;
+    EXPECT_EQ(rebuilt.unread, std::vector<std::string>{files / "2.QXRec"});
+    EXPECT_EQ(rebuilt.carried, 2);  // the live recording and the file that is gone
+    EXPECT_EQ(rebuilt.carriedSamples, 30000 + 30);
+    EXPECT_EQ(rebuilt.dropped, 0);
+    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
+    ASSERT_TRUE(opened.library);
+    std::vector<RecordingEntry> after;
+    ASSERT_TRUE(opened.library->List({}, after));
+    ASSERT_EQ(after.size(), before.size() + 1);
+    int64_t samples = 0;
+    for (const RecordingEntry& e : after)
+        samples += e.recording.totals.samples;
+    EXPECT_EQ(samples, 3 * 30000 + 30);
 }
 
 TEST_F(SqliteLibrary, AFullDiskAddsNothingOfTheFile) {
