@@ -129,11 +129,11 @@ void LibraryHook::Add(const std::string& path) {
         ++this->added;
         conflicts += r.conflicts;
         overlaps += r.overlaps + r.liveOverlaps;
-        // The first line (added, known) is the download's own line already.
+        // The first line (added, known) is the download's own line already; the others are
+        // notices of the library, as its failures are.
         const std::vector<std::string> lines = AddResultLines(r);
         for (size_t k = 1; k < lines.size(); ++k)
-            std::printf("%s\n", lines[k].c_str());
-        std::fflush(stdout);
+            std::fprintf(stderr, "%s\n", lines[k].c_str());
         return;
     }
     ++failed;
@@ -144,7 +144,8 @@ void LibraryHook::Add(const std::string& path) {
 
 std::string LibraryHook::Summary() const {
     if (location.empty() || added + failed == 0) return {};
-    return StrFormat(Tr("记录库: %d 个文件已加入, %d 个没有加入; %lld 个样本与记录库中的不同, %d 个与其他记录时间重叠"),
+    return StrFormat(Tr("记录库: %d 个文件已加入, %d 个没有加入; %lld 个样本与记录库中的不同, %d "
+                        "个与其他记录时间重叠"),
                      added, failed, static_cast<long long>(conflicts), overlaps);
 }
 

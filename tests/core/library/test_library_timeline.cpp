@@ -76,8 +76,9 @@ class Timeline : public ::testing::TestWithParam<test::LibraryEngine> {
         EXPECT_TRUE(library.Instruments(instruments));
         InstrumentHistory h;
         EXPECT_EQ(instruments.size(), 1u);
-        if (!instruments.empty())
+        if (!instruments.empty()) {
             EXPECT_TRUE(library.History(instruments[0].id, INT64_MIN, INT64_MAX, h));
+        }
         return h;
     }
     // Every sample of the history in turn; fails where times do not increase.
@@ -138,7 +139,7 @@ TEST_P(Timeline, MonitorBesideADownloadGivesOneHistoryInEitherOrder) {
     table.Build(h1, QueryWindow{});
     EXPECT_EQ(table.SampleCount(), 622);
     ASSERT_EQ(table.Notes().size(), 1u);
-    EXPECT_NE(table.Notes()[0].find(" 599 "), std::string::npos) << table.Notes()[0];
+    EXPECT_NE(table.Notes()[0].find("599 个"), std::string::npos) << table.Notes()[0];
     std::vector<RecordingEntry> list;
     ASSERT_TRUE(monitorFirst->List({}, list));
     ASSERT_EQ(list.size(), 2u);
