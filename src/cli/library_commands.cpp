@@ -399,8 +399,7 @@ int RunRebuild(const std::string& location, std::span<const std::string> args) {
                                static_cast<long long>(result.dropped))
                          .c_str());
     } else if (result.dropped < 0) {
-        std::fprintf(stderr, "%s\n",
-                     Tr("按 --drop-missing 丢弃了原来的记录库中读不出的样本"));
+        std::fprintf(stderr, "%s\n", Tr("按 --drop-missing 丢弃了原来的记录库中读不出的样本"));
     }
     // A file the old library listed that is gone is no failure when its samples came over.
     if (result.dropped == 0) counts.failed -= static_cast<int>(result.unread.size());
@@ -743,7 +742,8 @@ std::string LibraryHelp() {
                   "                             --from YYYY-MM-DD --to YYYY-MM-DD]\n"
                   "                            [--format xlsx|text|csv] -o FILE\n"
                   "      qxlog-cli library [--library FILE|URL] check\n"
-                  "      qxlog-cli library [--library FILE|URL] rebuild [--drop-missing] [PATH...]\n"
+                  "      qxlog-cli library [--library FILE|URL] rebuild [--drop-missing] "
+                  "[PATH...]\n"
                   "      qxlog-cli library [--library FILE|URL] sync [--from FILE]\n"
                   "      qxlog-cli library [--library FILE|URL] compare INSTRUMENT... --series ID\n"
                   "                            [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"

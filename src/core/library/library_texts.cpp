@@ -72,8 +72,8 @@ std::vector<std::string> AddResultLines(const AddResult& r) {
                                   path, InstrumentName(r.instrument).c_str()));
     }
     if (r.liveOverlaps > 0) {
-        lines.push_back(StrFormat(Tr("%s: 与电脑记下的实时读数时间重叠,重叠处以仪器下载的样本为准"),
-                                  path));
+        lines.push_back(
+            StrFormat(Tr("%s: 与电脑记下的实时读数时间重叠,重叠处以仪器下载的样本为准"), path));
     }
     return lines;
 }

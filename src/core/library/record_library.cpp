@@ -51,7 +51,6 @@ std::vector<TimelineSpan> SpansOf(std::span<const LibraryRecording> recordings) 
     return spans;
 }
 
-
 std::string AbsolutePath(const std::string& path) {
     std::error_code error;
     std::filesystem::path p = std::filesystem::absolute(path, error);
@@ -705,9 +704,10 @@ bool RecordLibrary::Overlaps(LibraryId instrument, std::vector<LibraryOverlap>& 
                 continue;
             }
             // Samples k with first <= TimeOf(k) <= last.
-            const int64_t lo_k = run.first >= o.stretch.first
-                                     ? 0
-                                     : (o.stretch.first - run.first + run.interval - 1) / run.interval;
+            const int64_t lo_k =
+                run.first >= o.stretch.first
+                    ? 0
+                    : (o.stretch.first - run.first + run.interval - 1) / run.interval;
             const int64_t hi_k =
                 std::min<int64_t>(run.count - 1, (o.stretch.last - run.first) / run.interval);
             if (hi_k >= lo_k) lo.setAside += hi_k - lo_k + 1;
@@ -885,9 +885,9 @@ bool RecordLibrary::History(LibraryId instrument, int64_t from, int64_t to,
         Part* home = nullptr;
         int64_t distance = 0;
         for (Part& p : parts) {
-            const int64_t d = std::max<int64_t>(
-                0, std::max(p.samples.samples.front().time - s.last,
-                            s.first - p.samples.samples.back().time));
+            const int64_t d =
+                std::max<int64_t>(0, std::max(p.samples.samples.front().time - s.last,
+                                              s.first - p.samples.samples.back().time));
             const bool better = !home || (p.recording == by && home->recording != by) ||
                                 ((p.recording == by) == (home->recording == by) && d < distance);
             if (better) {

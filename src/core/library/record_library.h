@@ -104,7 +104,7 @@ struct RecordingEntry {
 struct LibraryCheck {
     std::vector<std::string> problems;  // of the database; none when it is sound
     int64_t instruments = 0, recordings = 0, samples = 0, files = 0;
-    std::vector<SourceFile> unusual;  // files that are not present as added
+    std::vector<SourceFile> unusual;       // files that are not present as added
     std::vector<LibraryOverlap> overlaps;  // of every instrument
 };
 

@@ -43,9 +43,10 @@ std::string SampleTimeText(int64_t t) {
 // Why a history leaves some samples of its time out (core/library/timeline.h).
 std::string SetAsideNote(const SetAsideSamples& s) {
     const char* text =
-        !s.live     ? Tr("%s至%s:%lld 个样本与先加入记录库的另一个记录时间重叠,以先加入的为准,没有列出")
-        : !s.keptLive ? Tr("%s至%s:%lld 个实时读数与仪器下载的样本时间重叠,以下载的样本为准,没有列出")
-                      : Tr("%s至%s:%lld 个实时读数与先记下的另一段实时读数时间重叠,没有列出");
+        !s.live ? Tr("%s至%s:%lld 个样本与先加入记录库的另一个记录时间重叠,以先加入的为准,没有列出")
+        : !s.keptLive
+            ? Tr("%s至%s:%lld 个实时读数与仪器下载的样本时间重叠,以下载的样本为准,没有列出")
+            : Tr("%s至%s:%lld 个实时读数与先记下的另一段实时读数时间重叠,没有列出");
     return StrFormat(text, SampleTimeText(s.first).c_str(), SampleTimeText(s.last).c_str(),
                      static_cast<long long>(s.count));
 }
