@@ -339,6 +339,10 @@ Discard it?</translation>
         <source>记录库服务器没有收到 %1, 它已在本机记录库中, 服务器能连接时会发送。</source>
         <translation>The library server did not get %1; it is in the local library and is sent once the server can be reached.</translation>
     </message>
+    <message>
+        <source>正在从记录库服务器读取 %1 ...</source>
+        <translation>Reading %1 from the library server...</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>
@@ -459,7 +463,7 @@ Please start it again.</translation>
                      (FILE, else the default library), named by
                      instrument number or as MODEL:NUMBER, in the quantity ID
                      (temp, hum, dew, ...), with the limits LOW,HIGH (either
-                     may be empty) for all of them or each one's own
+                     may be empty) for all of them or each one&apos;s own
 </translation>
     </message>
 </context>

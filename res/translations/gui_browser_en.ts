@@ -208,6 +208,14 @@
         <source>%1 (%2 个重叠, 不计入历史)</source>
         <translation>%1 (%2 overlapped, left out of the history)</translation>
     </message>
+    <message>
+        <source>正在读取记录库服务器...</source>
+        <translation>Reading the library server...</translation>
+    </message>
+    <message>
+        <source>正在把记录文件加入记录库服务器...</source>
+        <translation>Adding the record files to the library server...</translation>
+    </message>
 </context>
 <context>
     <name>qx::QueryPanel</name>

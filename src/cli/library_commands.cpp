@@ -621,6 +621,16 @@ int RunSync(const std::string& location, std::span<const std::string> args) {
     }
     std::unique_ptr<RecordLibrary> to = std::move(server.library);
     const SyncResult result = SyncLibrary(*from, *to, [](const SyncItem& item) {
+        if (item.unplaced > 0) {
+            std::fprintf(
+                stderr, "%s\n",
+                StrFormat(Tr("%s %s至%s: %lld 个样本不能按时间放入记录库, 没有发送; "
+                             "可以从记录文件重建本机记录库"),
+                          InstrumentName(item.instrument).c_str(), LocalTime(item.first).c_str(),
+                          LocalTime(item.last).c_str(), static_cast<long long>(item.unplaced))
+                    .c_str());
+            if (item.added == 0 && item.files.empty()) return;
+        }
         // The new samples are counted by recording: on the line of its first file.
         for (const std::string& file : item.files) {
             const std::string line =
@@ -652,7 +662,7 @@ int RunSync(const std::string& location, std::span<const std::string> args) {
                           static_cast<long long>(result.sent), static_cast<long long>(result.files),
                           static_cast<long long>(result.samples))
                     .c_str());
-    if (!result.failed) return kExitOk;
+    if (!result.failed) return result.unplaced > 0 ? kExitFailure : kExitOk;
     std::fprintf(stderr, "%s\n", result.message.c_str());
     if (!result.reason.empty()) std::fprintf(stderr, "%s\n", result.reason.c_str());
     std::fprintf(stderr, "%s\n", Tr("没有发送的部分在再次运行 qxlog-cli library sync 时发送。"));

@@ -47,8 +47,9 @@ SyncResult SyncLibrary(RecordLibrary& from, RecordLibrary& to,
         if (!from.ReadStored(r, stored)) return Failed(result, from);
         StoredAddResult added;
         if (!to.AddStored(stored, added)) return Failed(result, to);
-        if (!added.sent) continue;
-        ++result.sent;
+        result.unplaced += added.unplaced;
+        if (!added.sent && added.unplaced == 0) continue;
+        if (added.sent) ++result.sent;
         result.files += static_cast<int64_t>(added.filesAdded.size());
         result.samples += added.added;
         if (!each) continue;
@@ -60,6 +61,7 @@ SyncResult SyncLibrary(RecordLibrary& from, RecordLibrary& to,
         item.files = std::move(added.filesAdded);
         item.added = added.added;
         item.conflicts = added.conflicts;
+        item.unplaced = added.unplaced;
         each(item);
     }
     return result;

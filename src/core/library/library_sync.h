@@ -32,6 +32,7 @@ struct SyncItem {
     std::vector<std::string> files;  // record files the target did not know
     int64_t added = 0;               // samples new to the target
     int64_t conflicts = 0;
+    int64_t unplaced = 0;  // samples that could not be sent (StoredAddResult::unplaced)
 };
 
 struct SyncResult {
@@ -39,7 +40,8 @@ struct SyncResult {
     int64_t sent = 0;        // of them sent
     int64_t files = 0;
     int64_t samples = 0;
-    bool failed = false;  // then message (in the current language) and reason say why
+    int64_t unplaced = 0;  // samples that could not be sent, told with their recording
+    bool failed = false;   // then message (in the current language) and reason say why
     std::string message;
     std::string reason;
 };

@@ -540,7 +540,11 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
         }
         for (const SampleRun& run : in.runs) {
             IncomingRecording piece;
-            if (!IncomingOfRun(in, run, piece)) continue;  // a run no record file could hold
+            if (!IncomingOfRun(in, run, piece)) {
+                result.unplaced += run.count;
+                continue;
+            }
+            result.unplaced += run.count - piece.count;
             MergePlan part = PlanMerge(piece, existing);
             plan.added += part.added;
             plan.duplicates += part.duplicates;

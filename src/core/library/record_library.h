@@ -136,6 +136,9 @@ struct StoredAddResult {
     int64_t duplicates = 0;
     int64_t conflicts = 0;                // held already with another value, which was kept
     std::vector<std::string> filesAdded;  // paths of the file rows that were new
+    // Samples of runs no record file could hold (a damaged or foreign library: a time out of
+    // range, bytes short of the count, several samples without an interval): not added.
+    int64_t unplaced = 0;
 };
 
 // Test seams: called inside the write of a file, just before it is committed.

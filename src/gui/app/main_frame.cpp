@@ -38,6 +38,7 @@
 #include "gui/browser/library_view.h"
 #include "gui/common/app_fonts.h"
 #include "gui/common/app_pictures.h"
+#include "gui/common/background_work.h"
 #include "gui/common/elided_label.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
@@ -101,7 +102,8 @@ CMainFrame::CMainFrame(AppSettings& settings, QString helpFolder, QString dataFo
       env_(std::move(env)),
       image_(std::make_unique<RecordImage>()),
       records_(std::make_unique<RecordSet>()),
-      recordHost_(std::make_unique<RecordHost>(*this)) {
+      recordHost_(std::make_unique<RecordHost>(*this)),
+      libraryWork_(new CBackgroundWork(this)) {
     // The shared fonts of menus, bars and dialogs: 宋体, 14 pixels high, 7 wide.
     QApplication::setFont(MakeFont(QString::fromUtf8(NoTr("宋体")), 14, 7, 400));
     if (!env_.pause) env_.pause = &CMainFrame::PauseKeepingPaint;
@@ -139,6 +141,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString helpFolder, QString dataFo
 
 CMainFrame::~CMainFrame() {
     syncRunner_.reset();  // waits for a sync still running
+    delete libraryWork_;  // waits for a history or a download's addition still being read
     timer1_.stop();
     timer2_.stop();
     timer3_.stop();

@@ -78,6 +78,8 @@ class CDlgWaitInfo;
 class CHelpView;
 class CLibraryView;
 class CLibrarySyncRunner;
+class CBackgroundWork;
+struct SavedRecordAdded;
 struct SyncResult;
 class DeviceMonitor;
 struct HistoryChoice;
@@ -198,7 +200,11 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // Opens an instrument's history (or one recording) from the library in the record browser,
     // as a record is shown: the caption names the instrument ("记录查询[QX450:A0815]"). Warns
     // with why and changes nothing when the library cannot be read or holds no samples there.
+    // From a server the history is read on a worker thread (LibraryWork()) and shown when the
+    // server has answered: true then means it is being read.
     bool OpenHistory(const HistoryChoice& choice);
+    // The window's work that waits on a library server: reading a history, adding a download.
+    CBackgroundWork& LibraryWork() { return *libraryWork_; }
     // The history shown, or empty while a record file (or nothing) is shown.
     QString HistoryLabel() const { return historyLabel_; }
     // The library view's "对比...": the chosen instruments and recordings of this window's
@@ -307,6 +313,11 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     void WarnUnsaved(const QString& path, const std::string& why);
     // The one place where the window has a download safely in a record file.
     void DownloadSaved(const QString& path);
+    // What adding it to the library did, told when the library has answered.
+    void DownloadAdded(const QString& path, const SavedRecordAdded& added);
+    struct HistoryReading;
+    static HistoryReading ReadHistory(const std::string& location, const HistoryChoice& choice);
+    bool ShowHistory(HistoryReading& reading, const HistoryChoice& choice);
     // Before an unsaved download is closed or replaced: asks; true to go on.
     bool ConfirmDiscardUnsaved();
     void SetStatusIcon(int index);
@@ -365,6 +376,7 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     QTimer* syncTimer_ = nullptr;
     bool syncPending_ = false;
     std::unique_ptr<CLibrarySyncRunner> syncRunner_;
+    CBackgroundWork* libraryWork_ = nullptr;
     StatusBlinker blinker_;
     int statusIcon_ = -1;
 

@@ -14,11 +14,13 @@
 #include "app_settings.h"
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
+#include "core/library/server_location.h"
 #include "core/model/text_util.h"
 #include "core/records/download_target.h"
 #include "core/records/record_file.h"
 #include "gui/browser/data_view.h"
 #include "gui/browser/library_view.h"
+#include "gui/common/background_work.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 #include "main_frame.h"
@@ -76,33 +78,62 @@ bool CMainFrame::OpenRecord(const QString& path) {
     return true;
 }
 
-bool CMainFrame::OpenHistory(const HistoryChoice& choice) {
-    if (!ConfirmDiscardUnsaved()) return false;
-    const std::string location = ToUtf8(library_->ShownLocation());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+struct CMainFrame::HistoryReading {
+    std::unique_ptr<InstrumentHistory> history = std::make_unique<InstrumentHistory>();
+    QString failure;  // why it could not be read
+};
+
+CMainFrame::HistoryReading CMainFrame::ReadHistory(const std::string& location,
+                                                   const HistoryChoice& choice) {
+    HistoryReading out;
     OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
-    auto history = std::make_unique<InstrumentHistory>();
-    bool read = opened.library != nullptr;
-    if (read && choice.recording != 0) {
+    if (!opened.library) {
+        out.failure = ToQString(WithReason(opened.message, opened.error.detail));
+        return out;
+    }
+    bool read = true;
+    if (choice.recording != 0) {
         RecordingSamples one;
         read = opened.library->Recording(choice.recording, choice.from, choice.to, one);
-        if (read && !one.samples.empty()) history->push_back(std::move(one));
-    } else if (read) {
+        if (read && !one.samples.empty()) out.history->push_back(std::move(one));
+    } else {
         read = opened.library->History(
             choice.instrument, choice.from.value_or(std::numeric_limits<int64_t>::min()),
-            choice.to.value_or(std::numeric_limits<int64_t>::max()), *history);
-    }
-    QGuiApplication::restoreOverrideCursor();
-    if (!opened.library) {
-        qx::ShowWarning(this, ToQString(WithReason(opened.message, opened.error.detail)));
-        return false;
+            choice.to.value_or(std::numeric_limits<int64_t>::max()), *out.history);
     }
     if (!read) {
         const LibraryError& error = opened.library->Error();
-        qx::ShowWarning(this,
-                        ToQString(WithReason(LibraryErrorMessage(location, error), error.detail)));
+        out.failure = ToQString(WithReason(LibraryErrorMessage(location, error), error.detail));
+    }
+    return out;
+}
+
+bool CMainFrame::OpenHistory(const HistoryChoice& choice) {
+    if (!ConfirmDiscardUnsaved()) return false;
+    const std::string location = ToUtf8(library_->ShownLocation());
+    if (IsServerLocation(location)) {
+        // The window goes on while the server answers; the history shows when it has.
+        statusBar()->showMessage(tr("正在从记录库服务器读取 %1 ...").arg(choice.label));
+        libraryWork_->Run<HistoryReading>(
+            [location, choice] { return ReadHistory(location, choice); },
+            [this, choice](HistoryReading& reading) {
+                statusBar()->clearMessage();
+                ShowHistory(reading, choice);
+            });
+        return true;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    HistoryReading reading = ReadHistory(location, choice);
+    QGuiApplication::restoreOverrideCursor();
+    return ShowHistory(reading, choice);
+}
+
+bool CMainFrame::ShowHistory(HistoryReading& reading, const HistoryChoice& choice) {
+    if (!reading.failure.isEmpty()) {
+        qx::ShowWarning(this, reading.failure);
         return false;
     }
+    std::unique_ptr<InstrumentHistory>& history = reading.history;
     if (history->empty()) {
         qx::ShowWarning(this, tr("记录库中没有 %1 在这段时间里的样本。").arg(choice.label));
         return false;
@@ -214,8 +245,20 @@ void CMainFrame::DownloadSaved(const QString& path) {
     RefreshCaption();
     UpdateCommandUi();
     // The record file is saved whatever the library does; a library that fails says why once.
-    const SavedRecordAdded added =
-        AddSavedRecord(ToUtf8(LibraryLocation()), ToUtf8(path), ToUtf8(LocalLibraryLocation()));
+    const std::string location = ToUtf8(LibraryLocation()), local = ToUtf8(LocalLibraryLocation());
+    if (IsServerLocation(location)) {
+        // The local library first, then the server, which may be slow to answer.
+        libraryWork_->Run<SavedRecordAdded>(
+            [location, record = ToUtf8(path), local] {
+                return AddSavedRecord(location, record, local);
+            },
+            [this, path](SavedRecordAdded& added) { DownloadAdded(path, added); });
+        return;
+    }
+    DownloadAdded(path, AddSavedRecord(location, ToUtf8(path), local));
+}
+
+void CMainFrame::DownloadAdded(const QString& path, const SavedRecordAdded& added) {
     if (!added.result.Ok()) qx::ShowWarning(this, ToQString(NotAddedMessage(added.result)));
     // The download is safe in one of the libraries: no dialog, the status bar says it, in
     // short (its tip holds the whole message).

@@ -23,11 +23,13 @@
 
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
+#include "core/library/server_location.h"
 #include "core/model/instrument_catalogue.h"
 #include "core/model/local_time.h"
 #include "core/model/param_block.h"
 #include "core/model/text_util.h"
 #include "gui/common/app_fonts.h"
+#include "gui/common/background_work.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 
@@ -91,7 +93,7 @@ bool AllAtHand(const std::vector<SourceFile>& files) {
 
 }  // namespace
 
-CLibraryView::CLibraryView(QWidget* parent) : QWidget(parent) {
+CLibraryView::CLibraryView(QWidget* parent) : QWidget(parent), work_(new CBackgroundWork(this)) {
     setFont(SongFont(12));
     CreateControls();
     UpdateButtons();
@@ -252,41 +254,75 @@ LibraryFilter CLibraryView::Filter() const {
     return filter;
 }
 
-void CLibraryView::Refresh() {
-    entries_.clear();
+struct CLibraryView::Listing {
+    std::vector<RecordingEntry> entries;
     QString notice;
-    if (timeBox_->isChecked() && fromDate_->date() > toDate_->date()) {
-        notice = tr("开始日期在结束日期之后,没有记录能在这段时间里。");
-    } else if (!location_.isEmpty()) {
-        shown_ = location_;
-        OpenedLibrary opened = OpenLibrary(ToUtf8(location_), LibraryOpen::kExisting);
-        QString away;  // why the server cannot be used while its fallback is shown
-        if (!opened.library && opened.error.fault != LibraryFault::kMissing &&
-            !fallback_.isEmpty() && fallback_ != location_) {
-            OpenedLibrary local = OpenLibrary(ToUtf8(fallback_), LibraryOpen::kExisting);
-            if (local.library) {
-                away = ToQString(WithReason(opened.message, opened.error.detail));
-                opened = std::move(local);
-                shown_ = fallback_;
-            }
+    QString shown;
+};
+
+CLibraryView::Listing CLibraryView::Read(const QString& location, const QString& fallback,
+                                         const LibraryFilter& filter) {
+    Listing out;
+    out.shown = location;
+    OpenedLibrary opened = OpenLibrary(ToUtf8(location), LibraryOpen::kExisting);
+    QString away;  // why the server cannot be used while its fallback is shown
+    if (!opened.library && opened.error.fault != LibraryFault::kMissing && !fallback.isEmpty() &&
+        fallback != location) {
+        OpenedLibrary local = OpenLibrary(ToUtf8(fallback), LibraryOpen::kExisting);
+        if (local.library) {
+            away = ToQString(WithReason(opened.message, opened.error.detail));
+            opened = std::move(local);
+            out.shown = fallback;
         }
-        if (!opened.library) {
-            notice = opened.error.fault == LibraryFault::kMissing
+    }
+    if (!opened.library) {
+        out.notice = opened.error.fault == LibraryFault::kMissing
                          ? tr("记录库里还没有记录。下载的记录保存后自动加入记录库;"
                               "已有的记录文件可以用“加入文件夹...”加入。")
                          : ToQString(WithReason(opened.message, opened.error.detail));
-        } else if (!opened.library->List(Filter(), entries_)) {
-            const LibraryError& error = opened.library->Error();
-            notice =
-                ToQString(WithReason(LibraryErrorMessage(ToUtf8(shown_), error), error.detail));
-            entries_.clear();
-        }
-        if (!away.isEmpty())
-            notice = tr("记录库服务器现在不能使用,下面是本机记录库(这台电脑收集的记录):") + u'\n' +
-                     away + (notice.isEmpty() ? QString() : u'\n' + notice);
+    } else if (!opened.library->List(filter, out.entries)) {
+        const LibraryError& error = opened.library->Error();
+        out.notice =
+            ToQString(WithReason(LibraryErrorMessage(ToUtf8(out.shown), error), error.detail));
+        out.entries.clear();
     }
-    notice_->setText(notice);
-    notice_->setVisible(!notice.isEmpty());
+    if (!away.isEmpty())
+        out.notice = tr("记录库服务器现在不能使用,下面是本机记录库(这台电脑收集的记录):") + u'\n' +
+                     away + (out.notice.isEmpty() ? QString() : u'\n' + out.notice);
+    return out;
+}
+
+void CLibraryView::Refresh() {
+    const int generation = ++generation_;
+    if (location_.isEmpty() || (timeBox_->isChecked() && fromDate_->date() > toDate_->date())) {
+        Listing none;
+        if (!location_.isEmpty())
+            none.notice = tr("开始日期在结束日期之后,没有记录能在这段时间里。");
+        none.shown = shown_;
+        Show(none);
+        return;
+    }
+    const LibraryFilter filter = Filter();
+    if (!IsServerLocation(ToUtf8(location_))) {
+        Listing listing = Read(location_, fallback_, filter);
+        Show(listing);
+        return;
+    }
+    // A server may be slow to answer, or never: the list stays as it is until it has.
+    notice_->setText(tr("正在读取记录库服务器..."));
+    notice_->setVisible(true);
+    work_->Run<Listing>([location = location_, fallback = fallback_,
+                         filter] { return Read(location, fallback, filter); },
+                        [this, generation](Listing& listing) {
+                            if (generation == generation_) Show(listing);
+                        });
+}
+
+void CLibraryView::Show(Listing& listing) {
+    entries_ = std::move(listing.entries);
+    shown_ = listing.shown;
+    notice_->setText(listing.notice);
+    notice_->setVisible(!listing.notice.isEmpty());
     Fill();
 }
 
@@ -512,55 +548,82 @@ void CLibraryView::AddFiles() {
     if (!paths.isEmpty()) AddPaths(paths);
 }
 
-void CLibraryView::AddPaths(const QStringList& paths) {
-    OpenedLibrary opened = OpenLibrary(ToUtf8(shown_), LibraryOpen::kCreate);
-    if (!opened.library) {
-        ShowWarning(this, ToQString(WithReason(opened.message, opened.error.detail)));
-        return;
-    }
-    std::vector<std::string> list;
-    for (const QString& p : paths)
-        list.push_back(ToUtf8(p));
+struct CLibraryView::Addition {
+    QString refused;  // the library could not be opened: why
     int files = 0, added = 0, known = 0, failed = 0;
     QStringList failures, met;
-    setCursor(Qt::WaitCursor);
-    opened.library->AddPaths(list, [&](const AddResult& r) {
-        ++files;
-        if (r.status == AddStatus::kAdded) ++added;
-        if (r.status == AddStatus::kKnown || r.status == AddStatus::kCopy) ++known;
+};
+
+CLibraryView::Addition CLibraryView::AddTo(const QString& location,
+                                           const std::vector<std::string>& paths) {
+    Addition out;
+    OpenedLibrary opened = OpenLibrary(ToUtf8(location), LibraryOpen::kCreate);
+    if (!opened.library) {
+        out.refused = ToQString(WithReason(opened.message, opened.error.detail));
+        return out;
+    }
+    opened.library->AddPaths(paths, [&](const AddResult& r) {
+        ++out.files;
+        if (r.status == AddStatus::kAdded) ++out.added;
+        if (r.status == AddStatus::kKnown || r.status == AddStatus::kCopy) ++out.known;
+        const std::vector<std::string> lines = AddResultLines(r);
         if (r.Ok()) {
-            // Conflicts and overlaps are told below the counts, as for a failure.
-            const std::vector<std::string> lines = AddResultLines(r);
-            if (lines.size() > 1 && met.size() < kShownFailures) {
+            // Conflicts and overlaps are told below the counts, as a failure is.
+            if (lines.size() > 1 && out.met.size() < kShownFailures) {
                 QStringList shown;
                 for (size_t k = 1; k < lines.size(); ++k)
                     shown.append(ToQString(lines[k]));
-                met.append(shown.join(u'\n'));
+                out.met.append(shown.join(u'\n'));
             }
             return;
         }
-        ++failed;
-        if (failures.size() < kShownFailures) {
-            QStringList lines;
-            for (const std::string& line : AddResultLines(r))
-                lines.append(ToQString(line));
-            failures.append(lines.join(u'\n'));
+        ++out.failed;
+        if (out.failures.size() < kShownFailures) {
+            QStringList shown;
+            for (const std::string& line : lines)
+                shown.append(ToQString(line));
+            out.failures.append(shown.join(u'\n'));
         }
     });
-    unsetCursor();
-    opened.library.reset();
+    return out;
+}
+
+void CLibraryView::AddPaths(const QStringList& paths) {
+    std::vector<std::string> list;
+    for (const QString& p : paths)
+        list.push_back(ToUtf8(p));
+    if (!IsServerLocation(ToUtf8(shown_))) {
+        setCursor(Qt::WaitCursor);
+        const Addition addition = AddTo(shown_, list);
+        unsetCursor();
+        Added(addition);
+        return;
+    }
+    notice_->setText(tr("正在把记录文件加入记录库服务器..."));
+    notice_->setVisible(true);
+    work_->Run<Addition>([location = shown_, list] { return AddTo(location, list); },
+                         [this](Addition& addition) { Added(addition); });
+}
+
+void CLibraryView::Added(const Addition& a) {
+    if (!a.refused.isEmpty()) {
+        Refresh();
+        ShowWarning(this, a.refused);
+        return;
+    }
     Refresh();
     QString text = tr("%1 个文件: 加入 %2 个, 已有 %3 个, 失败 %4 个")
-                       .arg(files)
-                       .arg(added)
-                       .arg(known)
-                       .arg(failed);
-    if (!failures.isEmpty()) text += QStringLiteral("\n\n") + failures.join(QStringLiteral("\n\n"));
-    if (!met.isEmpty()) text += QStringLiteral("\n\n") + met.join(QStringLiteral("\n\n"));
-    if (failed > failures.size())
-        text += QStringLiteral("\n\n") +
-                tr("另有 %n 个文件没有加入。", nullptr, failed - static_cast<int>(failures.size()));
-    if (failed > 0) {
+                       .arg(a.files)
+                       .arg(a.added)
+                       .arg(a.known)
+                       .arg(a.failed);
+    if (!a.failures.isEmpty())
+        text += QStringLiteral("\n\n") + a.failures.join(QStringLiteral("\n\n"));
+    if (!a.met.isEmpty()) text += QStringLiteral("\n\n") + a.met.join(QStringLiteral("\n\n"));
+    if (a.failed > a.failures.size())
+        text += QStringLiteral("\n\n") + tr("另有 %n 个文件没有加入。", nullptr,
+                                            a.failed - static_cast<int>(a.failures.size()));
+    if (a.failed > 0) {
         ShowWarning(this, text);
     } else {
         ShowInfo(this, text);

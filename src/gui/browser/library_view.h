@@ -36,6 +36,8 @@ class QTreeWidgetItem;
 
 namespace qx {
 
+class CBackgroundWork;
+
 // A history to open from the library: an instrument's recordings (recording 0) or one
 // recording, in a time range; label names it in the title ("QX450:A0815").
 struct HistoryChoice {
@@ -73,7 +75,11 @@ class CLibraryView : public QWidget {
     // Reads the library again with the filter's conditions and fills the list; a library that
     // is not there yet is an empty list with a hint, one that cannot be read a message in the
     // list's place. Keeps the expanded instruments and the chosen lines where they still show.
+    // A library on a server is read on a worker thread (Work()): the list is filled when it has
+    // answered, and meanwhile the notice says it is being read.
     void Refresh();
+    // The view's work that waits on a server; tests wait for it with Work().WaitIdle().
+    CBackgroundWork& Work() { return *work_; }
     // The filter's conditions as the library takes them.
     LibraryFilter Filter() const;
     // The instruments and recordings chosen in the list, and the filter's time range.
@@ -112,6 +118,14 @@ class CLibraryView : public QWidget {
     void comparisonChosen(const qx::LibrarySelection& selection);
 
   private:
+    struct Listing;
+    struct Addition;
+    // What the library at location (or its fallback) lists; on a worker thread for a server.
+    static Listing Read(const QString& location, const QString& fallback,
+                        const LibraryFilter& filter);
+    static Addition AddTo(const QString& location, const std::vector<std::string>& paths);
+    void Show(Listing& listing);
+    void Added(const Addition& addition);
     void CreateControls();
     void Fill();
     void Open(QTreeWidgetItem* item);
@@ -125,6 +139,8 @@ class CLibraryView : public QWidget {
     QString shown_;
     std::vector<RecordingEntry> entries_;
     int instruments_ = 0;
+    CBackgroundWork* work_ = nullptr;
+    int generation_ = 0;  // of the latest Refresh(): an older reading that ends later is dropped
 
     QComboBox* model_ = nullptr;
     QLineEdit* number_ = nullptr;

@@ -282,6 +282,26 @@ TEST_P(Sync, LiveReadingsSendOnlyTheTimesTheServerLacks) {
     EXPECT_EQ(SyncLibrary(*local, *server).sent, 0);
 }
 
+TEST_P(Sync, RunsNoRecordFileCouldHoldAreCountedNotDropped) {
+    // A library copied from elsewhere: one run's samples without an interval, another's bytes
+    // short of its count.
+    std::vector<LibraryRecording> all;
+    ASSERT_TRUE(local->AllRecordings(all));
+    StoredRecording stored;
+    ASSERT_TRUE(local->ReadStored(all.back(), stored));
+    ASSERT_GE(stored.runs.size(), 1u);
+    SampleRun still = stored.runs.front(), shortened = stored.runs.front();
+    still.interval = 0;
+    shortened.first += 86400;
+    shortened.bytes.pop_back();
+    stored.runs = {still, shortened};
+    auto server = Server(serverHome);
+    StoredAddResult added;
+    ASSERT_TRUE(server->AddStored(stored, added));
+    EXPECT_EQ(added.added, 1);
+    EXPECT_EQ(added.unplaced, 2 * int64_t{still.count} - 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Sync,
                          ::testing::Values(test::SqliteEngine(), test::PostgresEngine()),
                          [](const auto& info) { return std::string(info.param.name); });

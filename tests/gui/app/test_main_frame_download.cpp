@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <atomic>
 
 #include "core/library/library_location.h"
 #include "core/library/sqlite_library_store.h"
@@ -350,7 +351,7 @@ TEST_F(Download, ASavedDownloadJoinsTheLibraryWhichNeverFailsIt) {
 // kept in the local library and the status bar says so, without a dialog; the retry timer runs,
 // a sync asked for from the menu warns while the server is away, and the next sync sends it.
 TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
-    bool serverUp = false;
+    std::atomic<bool> serverUp = false;  // the server is opened on worker threads
     const std::string serverFile = PathIn(QStringLiteral("server.sqlite")).toStdString();
     SetServerOpener([&](const std::string&, LibraryOpen) {
         OpenedLibrary opened;
@@ -390,6 +391,7 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
     frame->RunCommand(cmd::kReceiveData);
     frame->OnDownloadTimer();
     RunPosted();
+    frame->LibraryWork().WaitIdle();          // the server is tried off the window's thread
     EXPECT_EQ(prompter.messages.size(), 1u);  // the question only
     EXPECT_TRUE(frame->statusBar()->currentMessage().startsWith(
         QStringLiteral("记录库服务器没有收到 room.QXRec")));
@@ -399,6 +401,7 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
     // The library view shows the PC's own library meanwhile, and says why.
     CLibraryView& view = *frame->LibraryView();
     view.Refresh();
+    view.Work().WaitIdle();
     EXPECT_EQ(view.ShownLocation(), frame->LocalLibraryLocation());
     EXPECT_TRUE(view.Notice()->text().startsWith(QStringLiteral("记录库服务器现在不能使用")))
         << view.Notice()->text().toStdString();
@@ -422,6 +425,7 @@ TEST_F(Download, WithTheLibraryOnAServerADownloadItMissesIsSentLater) {
               QStringLiteral("已同步到记录库服务器: 记录 1 个, 记录文件 1 个, 新样本 45 个"));
     EXPECT_EQ(samplesIn(serverFile), 45);
     view.Refresh();
+    view.Work().WaitIdle();
     EXPECT_EQ(view.ShownLocation(), QStringLiteral("postgresql://site/qx"));
     EXPECT_TRUE(view.Notice()->isHidden());
     frame->show();

@@ -1,6 +1,10 @@
 // The record library in the window: the library view's filters, opening a recording or an
 // instrument's history in the record browser, the comparison's entry point, and a history with a
 // gap in list, chart and statistics; screenshots of both in both languages.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -10,8 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+
 #include <cmath>
 #include <fstream>
 #include <optional>
@@ -23,6 +29,7 @@
 #include "gui/browser/library_view.h"
 #include "gui/browser/query_panel.h"
 #include "gui/chart/trend_wave.h"
+#include "gui/common/background_work.h"
 #include "gui/common/my_list_ctrl.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/text_fit.h"
@@ -189,6 +196,47 @@ TEST_F(Library, DoubleClickOpensARecordingOrAHistoryAndCompareHandsTheChoiceOver
     EXPECT_EQ(handed->from, LocalTime(2017, 3, 10, 0));
     EXPECT_EQ(handed->to, LocalTime(2017, 3, 11, 23, 59, 59));
     EXPECT_EQ(frame->LastComparison(), *handed);
+}
+
+// A library server that takes the connection and never answers: the list and a history are
+// read off the window's thread, which goes on drawing until the server is given up.
+TEST_F(Library, AServerThatNeverAnswersHoldsUpNeitherTheListNorAHistory) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);  // connections wait in the queue, never answered
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const QString server = QStringLiteral("postgresql://qx@127.0.0.1:%1/qx?connect_timeout=2")
+                               .arg(ntohs(address.sin_port));
+    int ticks = 0;
+    QTimer drawing;
+    QObject::connect(&drawing, &QTimer::timeout, [&] { ++ticks; });
+    drawing.start(20);
+
+    view->SetLocation(server);
+    view->Refresh();
+    EXPECT_EQ(view->Notice()->text(), QStringLiteral("正在读取记录库服务器..."));
+    view->Work().WaitIdle();
+    EXPECT_GT(ticks, 25);  // two seconds of waiting, the window's timer went on
+    EXPECT_TRUE(view->Notice()->text().contains(QStringLiteral("timeout")))
+        << view->Notice()->text().toStdString();
+
+    ticks = 0;
+    HistoryChoice choice;
+    choice.instrument = 1;
+    choice.label = QStringLiteral("QX420:A0815");
+    EXPECT_TRUE(frame->OpenHistory(choice));  // being read
+    EXPECT_TRUE(prompter.messages.empty());
+    frame->LibraryWork().WaitIdle();
+    EXPECT_GT(ticks, 25);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Warning);
+    EXPECT_TRUE(frame->HistoryLabel().isEmpty());
+    ::close(listener);
 }
 
 // The history of A0815: a gap row between its recordings in the list, a break in the chart, the
