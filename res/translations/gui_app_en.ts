@@ -343,6 +343,10 @@ Discard it?</translation>
         <source>正在从记录库服务器读取 %1 ...</source>
         <translation>Reading %1 from the library server...</translation>
     </message>
+    <message>
+        <source>正在从记录库服务器读取要对比的仪器...</source>
+        <translation>Reading the instruments to compare from the library server...</translation>
+    </message>
 </context>
 <context>
     <name>qx::CQX420App</name>

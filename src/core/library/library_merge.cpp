@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/records/derived_series.h"
 #include "core/records/record_set.h"
 #include "core/records/sample_decoding.h"
 
@@ -81,6 +82,24 @@ MergePlan PlanMerge(const IncomingRecording& in, std::span<const SampleRun> exis
         ++plan.added;
     }
     return plan;
+}
+
+RunReadings ReadingsOf(const SampleRun& run, InstrumentTypeId type, const ParamBlock& params) {
+    const size_t size = static_cast<size_t>(DecodedSampleSize(type));
+    if (size == 0 || run.bytes.size() < size_t{run.count} * size) return {};
+    std::vector<SampleRow> rows(run.count);
+    if (run.count > 0)
+        DecodeSamples(run.bytes.data(), static_cast<int32_t>(run.count), type, params, rows.data());
+    const RecordUnits units = RecordUnitsOf(params.UnitByte(), type);
+    const std::span<const int> series = SeriesList(type);
+    RunReadings out;
+    out.reserve(size_t{run.count} * series.size());
+    for (const SampleRow& row : rows) {
+        const SeriesValues values = ComputeSeries(row, units);
+        for (int s : series)
+            out.push_back(values[static_cast<size_t>(s)]);
+    }
+    return out;
 }
 
 void AppendTimedSamples(std::span<const SampleRun> runs, InstrumentTypeId type,

@@ -31,6 +31,10 @@ struct MergePlan {
 // the first to the last incoming sample, of any recording) brings.
 MergePlan PlanMerge(const IncomingRecording& incoming, std::span<const SampleRun> existing);
 
+// A run's readings as an engine keeps them (RunReadings): its samples decoded with the settings
+// in params, the model's series of each in turn. Empty when the bytes fall short of the count.
+RunReadings ReadingsOf(const SampleRun& run, InstrumentTypeId type, const ParamBlock& params);
+
 // The samples of runs (of one model, in time order) within from..to, decoded with the
 // settings in params and appended to out in time order.
 void AppendTimedSamples(std::span<const SampleRun> runs, InstrumentTypeId type,

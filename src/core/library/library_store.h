@@ -60,9 +60,10 @@ class LibraryStore {
     virtual bool UpdateRecording(LibraryId recording, const RecordHeader& header,
                                  const RecordingTotals& totals,
                                  std::span<const ExcursionSpan> excursions) = 0;
-    // New runs of the write's instrument; the caller has made sure that they hold no time the
-    // instrument already holds.
-    virtual bool AddRuns(std::span<const SampleRun> runs) = 0;
+    // New runs of the write's instrument with their readings (readings[i] of runs[i]); the
+    // caller has made sure that they hold no time their recording already holds.
+    virtual bool AddRuns(std::span<const SampleRun> runs,
+                         std::span<const RunReadings> readings) = 0;
     virtual bool AddFile(const LibraryFile& file, LibraryId& id) = 0;
     virtual bool AddConflicts(LibraryId file, std::span<const ConflictSample> samples) = 0;
     virtual bool Commit() = 0;

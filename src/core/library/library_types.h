@@ -59,6 +59,11 @@ struct SampleRun {
     int64_t Last() const { return count ? TimeOf(count - 1) : first; }
 };
 
+// A run's samples as readings, for an engine that keeps them to be queried (a server's readings
+// view): per sample, the values of the model's series (SeriesList order) in the recording's
+// units, decoded by the library, never by the engine.
+using RunReadings = std::vector<float>;
+
 // Kept with each recording and renewed whenever its samples change, so that listing is cheap.
 struct RecordingTotals {
     int64_t first = 0;  // times of the first and the last sample (the start when none)

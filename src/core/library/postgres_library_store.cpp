@@ -650,60 +650,17 @@ bool PostgresLibraryStore::UpdateRecording(LibraryId recording, const RecordHead
         .ok();
 }
 
-bool PostgresLibraryStore::RecordingParams(LibraryId recording, InstrumentTypeId& model,
-                                           ParamBlock& params) {
-    Result r =
-        Run("SELECT i.model, r.header FROM recordings r JOIN instruments i"
-            " ON i.id = r.instrument WHERE r.id = $1::bigint",
-            Params().Int(recording));
-    if (!r.ok()) return false;
-    if (r.Rows() != 1) {
-        error_ = {LibraryFault::kFailed, StrFormat("no recording %lld", (long long)recording), 0};
+bool PostgresLibraryStore::AddRuns(std::span<const SampleRun> runs,
+                                   std::span<const RunReadings> readings) {
+    if (runs.empty()) return true;
+    if (readings.size() != runs.size()) {
+        error_ = {LibraryFault::kFailed, "runs without their readings", 0};
         return false;
     }
-    model = static_cast<InstrumentTypeId>(r.Int(0, 0));
-    RecordHeader header;
-    const std::span<const uint8_t> bytes = r.Bytes(0, 1);
-    std::memcpy(header.bytes.data(), bytes.data(), std::min(bytes.size(), RecordHeader::kSize));
-    params = header.Params();
-    return true;
-}
-
-bool PostgresLibraryStore::AddRuns(std::span<const SampleRun> runs) {
-    if (runs.empty()) return true;
     CopyData copy;
-    std::map<LibraryId, std::pair<InstrumentTypeId, ParamBlock>> settings;
-    std::vector<SampleRow> rows;
-    std::vector<float> readings;
-    for (const SampleRun& run : runs) {
-        auto it = settings.find(run.recording);
-        if (it == settings.end()) {
-            InstrumentTypeId model = 0;
-            ParamBlock params;
-            if (!RecordingParams(run.recording, model, params)) return false;
-            it = settings.emplace(run.recording, std::make_pair(model, params)).first;
-        }
-        const auto& [model, params] = it->second;
-        const size_t size = static_cast<size_t>(DecodedSampleSize(model));
-        const uint32_t count =
-            static_cast<uint32_t>(std::min<size_t>(run.count, size ? run.bytes.size() / size : 0));
-        if (count != run.count) {
-            error_ = {LibraryFault::kFailed, "a run holds fewer bytes than samples", 0};
-            return false;
-        }
-        rows.assign(count, SampleRow{});
-        if (count)
-            DecodeSamples(run.bytes.data(), static_cast<int32_t>(count), model, params,
-                          rows.data());
-        const RecordUnits units = RecordUnitsOf(params.UnitByte(), model);
-        const std::span<const int> series = SeriesList(model);
-        readings.clear();
-        readings.reserve(size_t{count} * series.size());
-        for (const SampleRow& row : rows) {
-            const SeriesValues values = ComputeSeries(row, units);
-            for (int s : series)
-                readings.push_back(values[static_cast<size_t>(s)]);
-        }
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const SampleRun& run = runs[i];
+        const RunReadings& values = readings[i];
         copy.Row(8);
         copy.Int64(run.recording);
         copy.Int64(writeInstrument_);
@@ -712,7 +669,7 @@ bool PostgresLibraryStore::AddRuns(std::span<const SampleRun> runs) {
         copy.Int32(static_cast<int32_t>(run.interval));
         copy.Int32(static_cast<int32_t>(run.count));
         copy.Bytes(run.bytes.data(), run.bytes.size());
-        copy.Reals(readings.size(), [&](size_t i) { return readings[i]; });
+        copy.Reals(values.size(), [&](size_t k) { return values[k]; });
     }
     return Copy(
         "COPY runs(recording, instrument, first_time, last_time, interval, count, samples,"

@@ -61,7 +61,7 @@ class PostgresLibraryStore final : public LibraryStore {
     bool UpdateRecording(LibraryId recording, const RecordHeader& header,
                          const RecordingTotals& totals,
                          std::span<const ExcursionSpan> excursions) override;
-    bool AddRuns(std::span<const SampleRun> runs) override;
+    bool AddRuns(std::span<const SampleRun> runs, std::span<const RunReadings> readings) override;
     bool AddFile(const LibraryFile& file, LibraryId& id) override;
     bool AddConflicts(LibraryId file, std::span<const ConflictSample> samples) override;
     bool Commit() override;
@@ -86,7 +86,6 @@ class PostgresLibraryStore final : public LibraryStore {
     bool ReadFormat(int64_t& version);
     bool ReadFiles(Result& result, std::vector<LibraryFile>& out);
     // The model and settings the readings of a recording's runs are decoded with.
-    bool RecordingParams(LibraryId recording, InstrumentTypeId& model, ParamBlock& params);
 
     pg_conn* conn_ = nullptr;
     std::string location_;

@@ -300,7 +300,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
         plan = PlanMerge(in, existing);
         for (SampleRun& run : plan.runs)
             run.recording = recording.id;
-        if (!store_->AddRuns(plan.runs)) {
+        if (!StoreRuns(plan.runs, type, std::span(&recording, 1))) {
             return Fail(r);
         }
         for (const LibraryRecording& other : recordings) {
@@ -421,7 +421,7 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         ++run.count;
         ++result.added;
     }
-    if (!store_->AddRuns(runs)) return false;
+    if (!StoreRuns(runs, type, touched)) return false;
     for (const LibraryRecording& r : touched) {
         std::vector<SampleRun> all;
         if (!store_->Runs(instrument, r.id, std::numeric_limits<int64_t>::min(), kNoBound, all))
@@ -582,7 +582,7 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
     }
     for (SampleRun& run : plan.runs)
         run.recording = recording.id;
-    if (!store_->AddRuns(plan.runs)) return false;
+    if (!StoreRuns(plan.runs, type, std::span(&recording, 1))) return false;
     const bool newer = in.recording.header.DownloadTime() > recording.header.DownloadTime();
     if (plan.added > 0 || newer) {
         const RecordHeader& header = newer ? in.recording.header : recording.header;
@@ -677,6 +677,20 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
         if (failed) break;
     }
     return results;
+}
+
+bool RecordLibrary::StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId type,
+                              std::span<const LibraryRecording> recordings) {
+    std::vector<RunReadings> readings;
+    readings.reserve(runs.size());
+    for (const SampleRun& run : runs) {
+        const auto r =
+            std::find_if(recordings.begin(), recordings.end(),
+                         [&](const LibraryRecording& x) { return x.id == run.recording; });
+        readings.push_back(r == recordings.end() ? RunReadings{}
+                                                 : ReadingsOf(run, type, r->header.Params()));
+    }
+    return store_->AddRuns(runs, readings);
 }
 
 // ---- Reading ---------------------------------------------------------------------------

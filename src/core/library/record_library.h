@@ -201,6 +201,10 @@ class RecordLibrary {
 
   private:
     AddResult Add(const std::string& path);
+    // Hands new runs of recordings (of the write's instrument) to the engine, each with its
+    // readings decoded with its recording's settings.
+    bool StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId type,
+                   std::span<const LibraryRecording> recordings);
     // The result of a failed addition, with the library's error.
     AddResult Fail(AddResult& result);
 

@@ -554,7 +554,8 @@ bool SqliteLibraryStore::UpdateRecording(LibraryId recording, const RecordHeader
     return true;
 }
 
-bool SqliteLibraryStore::AddRuns(std::span<const SampleRun> runs) {
+bool SqliteLibraryStore::AddRuns(std::span<const SampleRun> runs,
+                                 std::span<const RunReadings> /*kept as samples only*/) {
     for (const SampleRun& run : runs) {
         Query q(*this,
                 "INSERT INTO runs(recording, instrument, first_time, last_time, interval, count,"

@@ -63,7 +63,7 @@ class SqliteLibraryStore final : public LibraryStore {
     bool UpdateRecording(LibraryId recording, const RecordHeader& header,
                          const RecordingTotals& totals,
                          std::span<const ExcursionSpan> excursions) override;
-    bool AddRuns(std::span<const SampleRun> runs) override;
+    bool AddRuns(std::span<const SampleRun> runs, std::span<const RunReadings> readings) override;
     bool AddFile(const LibraryFile& file, LibraryId& id) override;
     bool AddConflicts(LibraryId file, std::span<const ConflictSample> samples) override;
     bool Commit() override;

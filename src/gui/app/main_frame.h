@@ -166,7 +166,8 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     void OpenFiles(const QStringList& paths);
     // Opens a window comparing the selected instruments (a library view's command 对比...);
     // warns and opens nothing when the library or an instrument cannot be read. The window
-    // closes with the main window.
+    // closes with the main window. From a server the histories are read on a worker thread
+    // (LibraryWork()) and the window opens when the server has answered: nullptr then.
     CCompareView* OpenComparison(const ComparisonSelection& selection);
     bool RecordLoaded() const { return recordLoaded_; }
     QString RecordPath() const { return recordPath_; }
@@ -316,6 +317,10 @@ class CMainFrame : public QMainWindow, public InstrumentUi {
     // What adding it to the library did, told when the library has answered.
     void DownloadAdded(const QString& path, const SavedRecordAdded& added);
     struct HistoryReading;
+    struct ComparisonReading;
+    static ComparisonReading ReadComparison(const std::string& location,
+                                            const ComparisonSelection& selection);
+    CCompareView* ShowComparison(ComparisonReading& reading, const ComparisonSelection& selection);
     static HistoryReading ReadHistory(const std::string& location, const HistoryChoice& choice);
     bool ShowHistory(HistoryReading& reading, const HistoryChoice& choice);
     // Before an unsaved download is closed or replaced: asks; true to go on.

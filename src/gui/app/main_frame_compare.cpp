@@ -1,12 +1,15 @@
 // The main window's comparison of instruments: a window of its own over the record library.
+#include <QStatusBar>
 #include <algorithm>
 
 #include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
 #include "core/library/library_texts.h"
 #include "core/library/record_library.h"
+#include "core/library/server_location.h"
 #include "core/model/instrument_catalogue.h"
 #include "core/model/text_util.h"
+#include "gui/common/background_work.h"
 #include "gui/common/prompter.h"
 #include "gui/common/qt_text.h"
 #include "gui/compare/compare_view.h"
@@ -14,13 +17,18 @@
 
 namespace qx {
 
-CCompareView* CMainFrame::OpenComparison(const ComparisonSelection& selection) {
-    const std::string location =
-        selection.library.empty() ? DefaultLibraryLocation() : selection.library;
+struct CMainFrame::ComparisonReading {
+    std::vector<InstrumentHistory> histories;
+    QString failure;  // why they could not be read
+};
+
+CMainFrame::ComparisonReading CMainFrame::ReadComparison(const std::string& location,
+                                                         const ComparisonSelection& selection) {
+    ComparisonReading out;
     OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
     if (!opened.library) {
-        qx::ShowWarning(this, ToQString(WithReason(opened.message, opened.error.detail)));
-        return nullptr;
+        out.failure = ToQString(WithReason(opened.message, opened.error.detail));
+        return out;
     }
     RecordLibrary& library = *opened.library;
     std::vector<LibraryId> ids = selection.instruments;
@@ -28,34 +36,33 @@ CCompareView* CMainFrame::OpenComparison(const ComparisonSelection& selection) {
         std::vector<LibraryId> named;
         CompareOutcome outcome;
         if (!FindNamedInstruments(library, selection.names, named, &outcome)) {
-            QString text;
             switch (outcome.fault) {
                 case CompareFault::kUnknown:
-                    text = tr("记录库中没有仪器 %1").arg(ToQString(outcome.name));
+                    out.failure = tr("记录库中没有仪器 %1").arg(ToQString(outcome.name));
                     break;
                 case CompareFault::kAmbiguous: {
                     QStringList candidates;
                     for (const std::string& c : outcome.candidates)
                         candidates << ToQString(c);
-                    text = tr("有几台仪器的编号是 %1:%2")
-                               .arg(ToQString(outcome.name), candidates.join(QStringLiteral(", ")));
+                    out.failure =
+                        tr("有几台仪器的编号是 %1:%2")
+                            .arg(ToQString(outcome.name), candidates.join(QStringLiteral(", ")));
                     break;
                 }
                 case CompareFault::kTwice:
-                    text = tr("仪器 %1 选了两次").arg(ToQString(outcome.name));
+                    out.failure = tr("仪器 %1 选了两次").arg(ToQString(outcome.name));
                     break;
                 default:
-                    text = ToQString(LibraryErrorMessage(location, library.Error()));
+                    out.failure = ToQString(LibraryErrorMessage(location, library.Error()));
                     break;
             }
-            qx::ShowWarning(this, text);
-            return nullptr;
+            return out;
         }
         for (const LibraryId id : named) {
             if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
         }
     }
-    std::vector<InstrumentHistory> histories;
+    std::vector<InstrumentHistory>& histories = out.histories;
     bool read = ReadHistories(library, ids, selection.window, histories);
     const std::optional<int64_t> from =
         selection.window.bounded ? std::optional(selection.window.from) : std::nullopt;
@@ -65,17 +72,44 @@ CCompareView* CMainFrame::OpenComparison(const ComparisonSelection& selection) {
         read = library.Recording(selection.recordings[k], from, to,
                                  histories.emplace_back().emplace_back());
     if (!read) {
-        qx::ShowWarning(this, ToQString(WithReason(LibraryErrorMessage(location, library.Error()),
-                                                   library.Error().detail)));
-        return nullptr;
+        out.failure = ToQString(
+            WithReason(LibraryErrorMessage(location, library.Error()), library.Error().detail));
+        return out;
     }
     for (size_t k = 0; k < selection.recordings.size(); ++k) {
         // A recording no longer in the library comes back without a known model.
         if (!IsKnownModel(histories[ids.size() + k].front().type)) {
-            qx::ShowWarning(this, tr("记录库中没有记录 %1").arg(selection.recordings[k]));
-            return nullptr;
+            out.failure = tr("记录库中没有记录 %1").arg(selection.recordings[k]);
+            return out;
         }
     }
+    return out;
+}
+
+CCompareView* CMainFrame::OpenComparison(const ComparisonSelection& selection) {
+    const std::string location =
+        selection.library.empty() ? DefaultLibraryLocation() : selection.library;
+    if (IsServerLocation(location)) {
+        statusBar()->showMessage(tr("正在从记录库服务器读取要对比的仪器..."));
+        libraryWork_->Run<ComparisonReading>(
+            [location, selection] { return ReadComparison(location, selection); },
+            [this, selection](ComparisonReading& reading) {
+                statusBar()->clearMessage();
+                ShowComparison(reading, selection);
+            });
+        return nullptr;
+    }
+    ComparisonReading reading = ReadComparison(location, selection);
+    return ShowComparison(reading, selection);
+}
+
+CCompareView* CMainFrame::ShowComparison(ComparisonReading& reading,
+                                         const ComparisonSelection& selection) {
+    if (!reading.failure.isEmpty()) {
+        qx::ShowWarning(this, reading.failure);
+        return nullptr;
+    }
+    std::vector<InstrumentHistory>& histories = reading.histories;
     auto* view = new CCompareView(this);
     view->setWindowFlag(Qt::Window);
     view->setAttribute(Qt::WA_DeleteOnClose);
