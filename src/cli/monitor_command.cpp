@@ -454,7 +454,7 @@ void Monitor::ReapCommands(bool wait) {
                                             seams_.alarmCommandLimit)
                                             .count();
                 CommandFailed(c, tooLong ? StrFormat(Tr("运行超过 %s 秒, 已结束"),
-                                                     FigureText(limit / 1000.0, 3).c_str())
+                                                     StrFormat("%g", limit / 1000.0).c_str())
                                          : std::string(Tr("监测停止时仍在运行, 已结束")));
                 commands_.pop_front();
                 continue;

@@ -9,6 +9,7 @@
 #include "cli/cli_help.h"
 #include "core/library/library_location.h"
 #include "core/link/simulated_hid_library.h"
+#include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "run_cli.h"
 

@@ -126,20 +126,20 @@ TEST(ParamProfileText, IdentityOnlyWhenAskedAndNeverAnotherLine) {
     EXPECT_NE(ProfileText(b, kQX450, true).find("\nname=a~b\n"), std::string::npos);
 }
 
-// A number set by name holds letters or digits only, as the help says; the characters next to
-// each range are refused.
+// A number set by name holds letters, digits, - or _ only, as the help says; the characters
+// next to each range are refused.
 TEST(ParamSettingsNumber, LettersOrDigitsOnly) {
-    for (const char* good : {"A0Zz9", "\u00C0\u00D6\u00D8\u00F6\u00F8\u00FF", ""}) {
+    for (const char* good : {"A0Zz9-_", "\u00C0\u00D6\u00D8\u00F6\u00F8\u00FF", ""}) {
         ParamSettings settings(SimulatedBlock(kQX450), kQX450);
         std::string problem;
         EXPECT_TRUE(settings.Set("number", good, problem)) << good << ": " << problem;
     }
-    for (const char* bad : {"A B", "A/", "A:", "A@", "A[", "A`", "A{", "A-1", "A\u00D7", "A\u00F7",
+    for (const char* bad : {"A B", "A/", "A:", "A@", "A[", "A`", "A{", "A.1", "A,", "A\u00D7", "A\u00F7",
                             "A\u00BF"}) {
         ParamSettings settings(SimulatedBlock(kQX450), kQX450);
         std::string problem;
         EXPECT_FALSE(settings.Set("number", bad, problem)) << bad;
-        EXPECT_TRUE(problem.starts_with("number: 仪器编号只能有字母或数字, 不能有 '")) << problem;
+        EXPECT_TRUE(problem.starts_with("number: 仪器编号只能有字母、数字、- 或 _, 不能有 '")) << problem;
     }
 }
 
