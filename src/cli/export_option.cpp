@@ -22,7 +22,8 @@ ExportFormat ChosenExportFormat(const std::string& path, const std::string& form
         return ExportFormat::None;
     }
     const std::string_view ext = std::string_view(path).substr(path.rfind('.') + 1);
-    if (EqualsIgnoreCase(ext, "xlsx") || EqualsIgnoreCase(ext, "xls")) return ExportFormat::Workbook;
+    if (EqualsIgnoreCase(ext, "xlsx") || EqualsIgnoreCase(ext, "xls"))
+        return ExportFormat::Workbook;
     if (EqualsIgnoreCase(ext, "txt")) return ExportFormat::Text;
     if (EqualsIgnoreCase(ext, "csv")) return ExportFormat::Csv;
     *problem = StrFormat(Tr("文件名 %s 的扩展名不是导出的格式 (.xlsx, .xls, .txt, .csv); "

@@ -12,8 +12,6 @@
 
 #include "cli_command.h"
 #include "cli_help.h"
-#include "export_option.h"
-#include "tsv_field.h"
 #include "core/library/library_choice.h"
 #include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
@@ -31,7 +29,9 @@
 #include "core/records/query_options.h"
 #include "core/records/record_export.h"
 #include "core/records/sample_table.h"
+#include "export_option.h"
 #include "json_writer.h"
+#include "tsv_field.h"
 
 namespace qx::cli {
 namespace {

@@ -12,8 +12,8 @@
 #include "cli_command.h"
 #include "cli_help.h"
 #include "cli_language.h"
-#include "core/records/removal_on_signal.h"
 #include "core/model/text_util.h"
+#include "core/records/removal_on_signal.h"
 #include "locale_output.h"
 
 namespace qx::cli {

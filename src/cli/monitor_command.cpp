@@ -100,9 +100,8 @@ std::optional<int64_t> ParseEvery(const std::string& text) {
 }
 
 // The channels --limit names, by their language-neutral id.
-constexpr std::array<const char*, 10> kChannelIds = {"temp",  "hum",  "dew", "density",
-                                                     "pressure", "diffpressure", "sound",
-                                                     "flow", "co2",  "hcho"};
+constexpr std::array<const char*, 10> kChannelIds = {
+    "temp", "hum", "dew", "density", "pressure", "diffpressure", "sound", "flow", "co2", "hcho"};
 
 bool IsChannelId(const std::string& channel) {
     return std::any_of(kChannelIds.begin(), kChannelIds.end(),
@@ -450,9 +449,9 @@ void Monitor::ReapCommands(bool wait) {
             const bool tooLong = now - c.started >= seams_.alarmCommandLimit;
             if (tooLong || (wait && now > deadline)) {
                 EndCommand(c);
-                const long long limit = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            seams_.alarmCommandLimit)
-                                            .count();
+                const long long limit =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(seams_.alarmCommandLimit)
+                        .count();
                 CommandFailed(c, tooLong ? StrFormat(Tr("运行超过 %s 秒, 已结束"),
                                                      StrFormat("%g", limit / 1000.0).c_str())
                                          : std::string(Tr("监测停止时仍在运行, 已结束")));
@@ -491,8 +490,8 @@ void Monitor::EndCommand(const AlarmCommand& c) {
 
 int64_t Monitor::PauseEnd(int64_t next) const {
     if (commands_.empty() || commands_.front().pid == 0) return next;
-    const auto left = seams_.alarmCommandLimit -
-                      (std::chrono::steady_clock::now() - commands_.front().started);
+    const auto left =
+        seams_.alarmCommandLimit - (std::chrono::steady_clock::now() - commands_.front().started);
     const int64_t seconds =
         std::max<int64_t>(1, std::chrono::ceil<std::chrono::seconds>(left).count());
     return std::min(next, seams_.now() + seconds);
@@ -781,8 +780,7 @@ std::string MonitorHelp() {
         Quoted(StrFormat(Tr(kCommandFailed), "QX450:A08", "temp", "start",
                          StrFormat(Tr("退出状态 %d"), 1).c_str()))
             .c_str(),
-        static_cast<int>(kAlarmCommandSeconds),
-        Quoted(Tr(kNotWritten)).c_str());
+        static_cast<int>(kAlarmCommandSeconds), Quoted(Tr(kNotWritten)).c_str());
 }
 
 }  // namespace qx::cli

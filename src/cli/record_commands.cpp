@@ -9,7 +9,6 @@
 
 #include "cli_command.h"
 #include "cli_help.h"
-#include "export_option.h"
 #include "collect_command.h"
 #include "core/model/language.h"
 #include "core/model/local_time.h"
@@ -25,6 +24,7 @@
 #include "core/records/statistics_sheet.h"
 #include "core/records/workbook_export.h"
 #include "download_command.h"
+#include "export_option.h"
 #include "monitor_command.h"
 #include "stats_command.h"
 

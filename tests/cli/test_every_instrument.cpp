@@ -233,8 +233,8 @@ TEST_F(EveryInstrument, ANamedLibraryThatIsNotThereIsNeverMade) {
     const char* oldData = getenv("XDG_DATA_HOME");
     const std::string keep = oldData ? oldData : "";
     setenv("XDG_DATA_HOME", data.c_str(), 1);
-    CommandRun run =
-        RunCommand(bus, "download", {"--all", "--dir", dir.string(), "--library", missing.string()});
+    CommandRun run = RunCommand(bus, "download",
+                                {"--all", "--dir", dir.string(), "--library", missing.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;  // the downloads were saved
     EXPECT_NE(run.err.find(StrFormat("记录库 %s 不存在。", missing.string().c_str())),
               std::string::npos)

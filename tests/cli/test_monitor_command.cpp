@@ -465,9 +465,10 @@ TEST_F(Monitoring, TheLiveIntervalKeepsUpTo255Seconds) {
 // unplug and replug: one start, no end.
 TEST_F(Monitoring, AnExcursionStandsAcrossMissingValuesAndAnUnplug) {
     bus.Add(8);
-    Run run = Monitor({"--limit", "dew=,-100", "--limit", "temp=-40,300", "--limit", "hum=0,100",
-                       "--limit", "co2=0,65535"},
-                      9, [&](int k) { bus.At(0).HoldHumidity(k >= 3 && k < 6 ? 0.0 : std::optional<double>()); });
+    Run run = Monitor(
+        {"--limit", "dew=,-100", "--limit", "temp=-40,300", "--limit", "hum=0,100", "--limit",
+         "co2=0,65535"},
+        9, [&](int k) { bus.At(0).HoldHumidity(k >= 3 && k < 6 ? 0.0 : std::optional<double>()); });
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Count(run.out, "超限开始"), 1u) << run.out;
     EXPECT_EQ(Count(run.out, "超限结束"), 0u) << run.out;
@@ -483,9 +484,9 @@ TEST_F(Monitoring, AnExcursionStandsAcrossMissingValuesAndAnUnplug) {
     run = Monitor({"--limit", "temp=,-39", "--limit", "hum=0,100", "--limit", "dew=-100,369.5",
                    "--limit", "co2=0,65535"},
                   9, [&](int k) {
-        if (k == 3) bus.At(0).Unplug();
-        if (k == 6) bus.At(0).Replug();
-    });
+                      if (k == 3) bus.At(0).Unplug();
+                      if (k == 6) bus.At(0).Replug();
+                  });
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.out.find("已重新连接"), std::string::npos) << run.out;
     EXPECT_EQ(Count(run.out, "超限开始"), 1u) << run.out;
@@ -539,12 +540,22 @@ TEST_F(Monitoring, AHangingAlarmCommandIsEndedAndHoldsNoOtherBack) {
     const std::string log = (dir / "log").string(), pid = (dir / "pid").string();
     cli::CliOptions options;
     options.hidLibrary = [this] { return std::make_unique<LentBus>(bus); };
-    const std::vector<std::string> args = {
-        "--limit", "temp=,-39", "--limit", "hum=,0", "--limit", "dew=-100,369.5", "--limit",
-        "co2=0,65535", "--every", "10s", "--library", library,
-        "--on-alarm",
-        "echo $QXLOG_CHANNEL >> " + log + "; if [ $QXLOG_CHANNEL = temp ]; then echo $$ > " + pid +
-            "; exec sleep 30; fi"};
+    const std::vector<std::string> args = {"--limit",
+                                           "temp=,-39",
+                                           "--limit",
+                                           "hum=,0",
+                                           "--limit",
+                                           "dew=-100,369.5",
+                                           "--limit",
+                                           "co2=0,65535",
+                                           "--every",
+                                           "10s",
+                                           "--library",
+                                           library,
+                                           "--on-alarm",
+                                           "echo $QXLOG_CHANNEL >> " + log +
+                                               "; if [ $QXLOG_CHANNEL = temp ]; then echo $$ > " +
+                                               pid + "; exec sleep 30; fi"};
     int taken = 0;
     cli::MonitorSeams seams;
     seams.now = [this] { return now; };

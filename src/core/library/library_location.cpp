@@ -99,10 +99,10 @@ SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& 
         // Only the PC's own library is made unasked: another file that is not there is a
         // mistyped or unmounted place, refused with the reason.
         const bool own = location == localLocation || location == DefaultLibraryLocation();
-        added.result = AddTo(location, recordPath,
-                             own || IsServerLocation(location) ? LibraryOpen::kCreate
-                                                               : LibraryOpen::kExisting,
-                             opened);
+        added.result =
+            AddTo(location, recordPath,
+                  own || IsServerLocation(location) ? LibraryOpen::kCreate : LibraryOpen::kExisting,
+                  opened);
         return added;
     }
     added.result = AddTo(localLocation, recordPath, LibraryOpen::kCreate, opened);

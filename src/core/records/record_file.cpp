@@ -106,7 +106,7 @@ InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, siz
     struct stat st {};
     if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         ::close(fd);
-        if (error) *error = Tr("不是普通文件 (是管道、套接字或设备)");
+        if (error) *error = Tr("不是普通文件 (是命名管道、套接字或特殊文件)");
         return 0;
     }
     // No record file is larger than the image; one byte more tells a longer file apart.

@@ -134,12 +134,13 @@ TEST(ParamSettingsNumber, LettersOrDigitsOnly) {
         std::string problem;
         EXPECT_TRUE(settings.Set("number", good, problem)) << good << ": " << problem;
     }
-    for (const char* bad : {"A B", "A/", "A:", "A@", "A[", "A`", "A{", "A.1", "A,", "A\u00D7", "A\u00F7",
-                            "A\u00BF"}) {
+    for (const char* bad : {"A B", "A/", "A:", "A@", "A[", "A`", "A{", "A.1", "A,", "A\u00D7",
+                            "A\u00F7", "A\u00BF"}) {
         ParamSettings settings(SimulatedBlock(kQX450), kQX450);
         std::string problem;
         EXPECT_FALSE(settings.Set("number", bad, problem)) << bad;
-        EXPECT_TRUE(problem.starts_with("number: 仪器编号只能有字母、数字、- 或 _, 不能有 '")) << problem;
+        EXPECT_TRUE(problem.starts_with("number: 仪器编号只能有字母、数字、- 或 _, 不能有 '"))
+            << problem;
     }
 }
 
