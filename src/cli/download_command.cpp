@@ -235,9 +235,10 @@ std::string PlannedDownloadPath(ConsoleInstrument& instrument, const std::string
         return {};
     }
     const std::string name = DownloadFileName(recording, instrument.session.state.type);
+    // A reservation left by a killed download is taken over, as the download would.
     std::string path = FreeNumberedPath(dir, name, [](const std::string& p) {
         struct stat st {};
-        return ::lstat(p.c_str(), &st) == 0;
+        return ::lstat(p.c_str(), &st) == 0 && !DownloadTarget::IsAbandonedReservation(p);
     });
     if (path.empty()) problem = SaveFailedMessage(Joined(dir, name));
     return path;
@@ -327,7 +328,9 @@ std::string DownloadHelp() {
            "'型号: N 个样本已写入 FILE'。不能建立文件时失败, 仪器保持原样; 下载从不\n"
            "替换已有的文件。在标准错误上显示 %s,\n"
            "标准错误是终端时还显示进度条; 否则 (文件、管道、cron) 在传输结束时打印\n"
-           "一行最后的计数。失败时打印系统的提示, 下一行写明原因。\n"
+           "一行最后的计数。失败时打印系统的提示, 下一行写明原因。被 Ctrl-C 或 SIGTERM\n"
+           "中断的下载不留下文件; 被直接杀死 (kill -9) 的下载留下的空文件不妨碍\n"
+           "qxlog-cli library add, 下一次下载同名的记录时使用它。\n"
            "\n"
            "每个保存的记录文件都加入记录库 (见 qxlog-cli library)。不能打开或不能\n"
            "加入的记录库从不使下载失败: 文件仍已保存, 标准错误上写明\n"
@@ -348,7 +351,9 @@ std::string DownloadHelp() {
            "  --library FILE|URL\n"
            "                     把记录文件加入这个记录库 (文件或服务器地址), 而不是\n"
            "                     全局 --library 或设置选择的记录库, 通常为\n"
-           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite。\n"
+           "                     ~/.local/share/Vornak/QX_CHN/DAT/QXLibrary.sqlite。只有\n"
+           "                     它在第一次使用时建立; 别的记录库文件须已存在, 否则不加入\n"
+           "                     并说明原因, 文件仍已保存。\n"
            "                     记录库在服务器上时也总是加入本机记录库; 服务器没有收到\n"
            "                     时会说明, 由 qxlog-cli library sync 稍后发送\n"
            "  --no-library       不加入任何记录库\n"

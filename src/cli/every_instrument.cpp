@@ -7,6 +7,7 @@
 #include "core/link/instrument_messages.h"
 #include "core/model/language.h"
 #include "core/model/text_util.h"
+#include "tsv_field.h"
 
 namespace qx::cli {
 
@@ -84,9 +85,9 @@ int ForEveryInstrument(const CliOptions& options,
         }
         std::string result =
             outcome.ok ? (outcome.text.empty() ? "ok" : "ok " + outcome.text) : outcome.text;
-        std::replace(result.begin(), result.end(), '\n', ' ');
-        std::printf("%s\t%s\t%s\t%s\n", model.empty() ? "-" : model.c_str(), number.c_str(),
-                    path.empty() ? "-" : path.c_str(), result.c_str());
+        std::printf("%s\t%s\t%s\t%s\n", model.empty() ? "-" : model.c_str(),
+                    TsvField(number).c_str(), path.empty() ? "-" : TsvField(path).c_str(),
+                    TsvField(result).c_str());
         std::fflush(stdout);
         link.Close();
     }

@@ -355,7 +355,7 @@ std::string ConfigureHelp() {
            "\n"
            "键 (只有该型号有的):\n"
            "  address          1..254\n"
-           "  number           仪器编号, 最多 10 个字母或数字\n"
+           "  number           仪器编号, 最多 10 个字母、数字、- 或 _\n"
            "  name             测量名, 最多 18 个字符\n"
            "  count            设定记录总数, 1 到该型号的最大值; QX450 为循环记录\n"
            "  interval         30s, 5min, 2h (1..60 s 或 min, 1..24 h), 或按 interval-unit\n"

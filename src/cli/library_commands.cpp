@@ -29,7 +29,9 @@
 #include "core/records/query_options.h"
 #include "core/records/record_export.h"
 #include "core/records/sample_table.h"
+#include "export_option.h"
 #include "json_writer.h"
+#include "tsv_field.h"
 
 namespace qx::cli {
 namespace {
@@ -177,7 +179,7 @@ void ListText(const std::vector<RecordingEntry>& list, bool withFiles) {
         const LibraryRecording& r = e.recording;
         const InstrumentTypeId type = r.instrumentKey.model;
         std::printf("%s\t%s\t%s\t%s\t%s\t%lld\t%s\t%lld\t%zu\n", ModelName(type).c_str(),
-                    r.instrumentKey.number.c_str(), r.name.c_str(),
+                    TsvField(r.instrumentKey.number).c_str(), TsvField(r.name).c_str(),
                     FormatLocalTime(r.totals.first, kTimeFormat).c_str(),
                     FormatLocalTime(r.totals.last, kTimeFormat).c_str(),
                     static_cast<long long>(r.totals.samples),
@@ -189,8 +191,8 @@ void ListText(const std::vector<RecordingEntry>& list, bool withFiles) {
         }
         if (!withFiles) continue;
         for (const SourceFile& f : e.files) {
-            std::printf("  %s\t%s%s%s\n", FileStateText(f.state), f.file.path.c_str(),
-                        f.state == FileState::kMoved ? " -> " : "", f.movedTo.c_str());
+            std::printf("  %s\t%s%s%s\n", FileStateText(f.state), TsvField(f.file.path).c_str(),
+                        f.state == FileState::kMoved ? " -> " : "", TsvField(f.movedTo).c_str());
         }
     }
 }
@@ -277,20 +279,8 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
     }
     if (instrument.empty()) return Usage(Tr("history 需要一台仪器: NUMBER 或 MODEL:NUMBER"));
     if (output.empty()) return Usage(Tr("history 需要 -o FILE: 要写的文件"));
-    ExportFormat format = ExportFormatForPath(output);
-    if (!formatName.empty()) {
-        format = formatName == "xlsx"   ? ExportFormat::Workbook
-                 : formatName == "text" ? ExportFormat::Text
-                 : formatName == "csv"  ? ExportFormat::Csv
-                                        : ExportFormat::None;
-        if (format == ExportFormat::None) return Usage(Tr("--format 是 xlsx, text 或 csv"));
-    } else if (format == ExportFormat::None) {
-        return Usage(
-            StrFormat(Tr("文件名 %s 没有扩展名, 不能据此选择格式; 请加 --format"), output.c_str()));
-    } else if (output.size() >= 4 &&
-               EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
-        format = ExportFormat::Csv;
-    }
+    const ExportFormat format = ChosenExportFormat(output, formatName, &problem);
+    if (format == ExportFormat::None) return Usage(problem);
     const std::optional<QueryRequest> request = query.Request(&problem);
     if (!request) return Usage(problem);
     const QueryWindow window = MakeQueryWindow(*request, static_cast<int64_t>(std::time(nullptr)));
@@ -356,8 +346,8 @@ int RunCheck(const std::string& location, std::span<const std::string> args) {
                                   static_cast<long long>(check.files))
                             .c_str());
     for (const SourceFile& f : check.unusual) {
-        std::printf("%s\t%s%s%s\n", FileStateText(f.state), f.file.path.c_str(),
-                    f.state == FileState::kMoved ? " -> " : "", f.movedTo.c_str());
+        std::printf("%s\t%s%s%s\n", FileStateText(f.state), TsvField(f.file.path).c_str(),
+                    f.state == FileState::kMoved ? " -> " : "", TsvField(f.movedTo).c_str());
     }
     for (const LibraryOverlap& o : check.overlaps)
         std::printf("%s\n", OverlapLine(o).c_str());
@@ -443,15 +433,15 @@ std::optional<SeriesLimits> ParseLimits(const std::string& text, std::string* pr
 // The figures as text: the summary lines, an empty line, the table with tab-separated columns.
 void CompareText(const Comparison& c) {
     for (const std::string& line : ComparisonSummary(c))
-        std::printf("%s\n", line.c_str());
+        std::printf("%s\n", TsvField(line).c_str());
     const TextTable table = ComparisonFigureTable(c);
     std::printf("\n");
     for (size_t k = 0; k < table.titles.size(); ++k)
-        std::printf("%s%s", k ? "\t" : "", table.titles[k].c_str());
+        std::printf("%s%s", k ? "\t" : "", TsvField(table.titles[k]).c_str());
     std::printf("\n");
     for (const std::vector<std::string>& row : table.rows) {
         for (size_t k = 0; k < row.size(); ++k)
-            std::printf("%s%s", k ? "\t" : "", row[k].c_str());
+            std::printf("%s%s", k ? "\t" : "", TsvField(row[k]).c_str());
         std::printf("\n");
     }
 }
@@ -501,22 +491,8 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
     if (request.series.empty()) return Usage(Tr("compare 需要 --series (temp, hum, dew, ...)"));
     ExportFormat format = ExportFormat::None;
     if (!output.empty()) {
-        format = ExportFormatForPath(output);
-        if (formatName == "xlsx") {
-            format = ExportFormat::Workbook;
-        } else if (formatName == "text") {
-            format = ExportFormat::Text;
-        } else if (formatName == "csv") {
-            format = ExportFormat::Csv;
-        } else if (!formatName.empty()) {
-            return Usage(Tr("--format 是 xlsx, text 或 csv"));
-        } else if (format == ExportFormat::None) {
-            return Usage(StrFormat(Tr("文件名 %s 没有扩展名, 不能据此选择格式; 请加 --format"),
-                                   output.c_str()));
-        } else if (output.size() >= 4 &&
-                   EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
-            format = ExportFormat::Csv;
-        }
+        format = ChosenExportFormat(output, formatName, &problem);
+        if (format == ExportFormat::None) return Usage(problem);
     } else if (!formatName.empty()) {
         return Usage(Tr("--format 要与 -o FILE 一起用"));
     }
@@ -846,7 +822,8 @@ std::string LibraryHelp() {
                   "                     每台仪器的数值和仪器之间的数值\n"
                   "  -o OUT             compare: 同时写出对齐的表 (每台仪器一列, 没有样本处为\n"
                   "                     空格): .xlsx 为含表、数值和每台仪器参数的工作簿, .csv 为\n"
-                  "                     CSV, 其他扩展名为列表文本; 也可用 --format 选择\n"
+                  "                     CSV, .txt 为列表文本, 别的扩展名被拒绝; 也可用 --format\n"
+                  "                     选择\n"
                   "  --files            list: 在每个记录下面的行列出它的记录文件及其状态\n"
                   "                     (%s, %s, %s, %s)\n"
                   "  --json             list: 一个 JSON 对象: library, recordings, 每个含 id,\n"

@@ -13,6 +13,7 @@
 #include "cli_help.h"
 #include "cli_language.h"
 #include "core/model/text_util.h"
+#include "core/records/removal_on_signal.h"
 #include "locale_output.h"
 
 namespace qx::cli {
@@ -145,6 +146,9 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");  // numbers always with a decimal point
     tzset();
+    // Ctrl-C or SIGTERM during a download leaves no reserved or temporary file; a file-size
+    // limit fails a write with its reason instead of killing the program.
+    qx::InstallRemovalOnSignals();
     // A locale with another character set than UTF-8 (zh_CN.GB18030) reads the output in its own.
     qx::cli::ConvertOutputToLocale();
     return qx::cli::Main(argc, argv);

@@ -40,6 +40,7 @@
 #include "core/records/record_statistics.h"
 #include "core/records/sample_decoding.h"
 #include "every_instrument.h"
+#include "limit_option.h"
 
 extern char** environ;
 
@@ -54,7 +55,6 @@ constexpr const char* kNoSettings = TrNoop("%s: %s 不能读入参数, 不监测
 constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限值 %s");
 constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
 constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
-constexpr const char* kCommandStillRunning = TrNoop("报警命令仍在运行: %s");
 constexpr const char* kServerMissedReadings = TrNoop(
     "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器又能连接时 monitor "
     "会发送它们 (qxlog-cli library sync 也会):");
@@ -99,55 +99,13 @@ std::optional<int64_t> ParseEvery(const std::string& text) {
     return n * factor;
 }
 
-// A limit given on the command line: CHANNEL=LOW,HIGH with either side left empty.
-struct GivenLimit {
-    std::string channel;  // a language-neutral id
-    SeriesLimits limits;
-};
+// The channels --limit names, by their language-neutral id.
+constexpr std::array<const char*, 10> kChannelIds = {
+    "temp", "hum", "dew", "density", "pressure", "diffpressure", "sound", "flow", "co2", "hcho"};
 
-std::optional<double> ParseNumber(std::string_view text) {
-    if (text.empty()) return std::nullopt;
-    const std::string s(text);
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(s.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
-bool ParseGivenLimit(const std::string& text, GivenLimit& out, std::string& problem) {
-    static constexpr std::array<const char*, 10> kIds = {
-        "temp",         "hum",   "dew",  "density", "pressure",
-        "diffpressure", "sound", "flow", "co2",     "hcho"};
-    const size_t eq = text.find('=');
-    const size_t comma = text.rfind(',');
-    if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
-        problem = "--limit needs CHANNEL=LOW,HIGH, not '" + text + "'";
-        return false;
-    }
-    out.channel = text.substr(0, eq);
-    for (char& c : out.channel)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (std::find(kIds.begin(), kIds.end(), out.channel) == kIds.end()) {
-        problem = "--limit: no channel '" + text.substr(0, eq) +
-                  "' (temp, hum, dew, density, pressure, diffpressure, sound, flow, co2, hcho)";
-        return false;
-    }
-    const std::string_view low = std::string_view(text).substr(eq + 1, comma - eq - 1);
-    const std::string_view high = std::string_view(text).substr(comma + 1);
-    if (!low.empty()) out.limits.low = ParseNumber(low);
-    if (!high.empty()) out.limits.high = ParseNumber(high);
-    if ((!low.empty() && !out.limits.low) || (!high.empty() && !out.limits.high) ||
-        (low.empty() && high.empty())) {
-        problem = "--limit " + out.channel + " needs a number for LOW, HIGH or both, not '" +
-                  text.substr(eq + 1) + "'";
-        return false;
-    }
-    if (out.limits.low && out.limits.high && *out.limits.low > *out.limits.high) {
-        problem = "--limit " + out.channel + ": LOW is above HIGH";
-        return false;
-    }
-    return true;
+bool IsChannelId(const std::string& channel) {
+    return std::any_of(kChannelIds.begin(), kChannelIds.end(),
+                       [&](const char* id) { return EqualsIgnoreCase(channel, id); });
 }
 
 struct MonitorRequest {
@@ -155,7 +113,7 @@ struct MonitorRequest {
     int64_t every = 10;
     std::string library;
     std::string onAlarm;
-    std::vector<GivenLimit> limits;
+    std::vector<LimitOption> limits;
 };
 
 enum class Side { kInside, kBelow, kAbove };
@@ -182,6 +140,7 @@ struct Watched {
 // A running alarm command.
 struct AlarmCommand {
     pid_t pid = 0;  // 0: waiting for the one before it
+    std::chrono::steady_clock::time_point started;
     std::string instrument, channel, event;
     std::vector<std::string> env;
 };
@@ -200,13 +159,21 @@ class Monitor {
 
   private:
     void Scan(bool first);
-    bool Open(const std::string& path, InstrumentTypeId type, Watched& into);
+    // False when the instrument cannot be monitored; limitProblem then says why when a --limit
+    // does not fit its units.
+    bool Open(const std::string& path, InstrumentTypeId type, Watched& into,
+              std::string& limitProblem);
     void Read(Watched& w, int64_t time);
     void CheckAlarms(Watched& w, const uint8_t* sample, int64_t time);
     void RunAlarmCommand(const Watched& w, int series, bool start, double value,
                          const ChannelAlarm& alarm, int64_t time);
     void ReapCommands(bool wait);
     void CommandFailed(const AlarmCommand& c, const std::string& why);
+    // Ends the running command (and what it started) and reaps it.
+    static void EndCommand(const AlarmCommand& c);
+    // The end of a pause before `next`: earlier while a command runs, so that one that runs too
+    // long is ended in time.
+    int64_t PauseEnd(int64_t next) const;
     bool Flush(Watched& w);
     // The readings to the library server too, as far as it can be reached.
     void Send(const LiveReadings& readings);
@@ -225,11 +192,13 @@ class Monitor {
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
     std::deque<AlarmCommand> commands_;
     int64_t lastScan_ = 0;
+    std::string usageProblem_;  // a --limit that does not fit the one instrument
     bool writeFailed_ = false;  // the last write failed: reported once until one succeeds
     bool fatal_ = false;        // the library cannot be written at all
 };
 
-bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into) {
+bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into,
+                   std::string& limitProblem) {
     auto instrument = std::make_unique<ConsoleInstrument>(options_);
     instrument->ui.holdWarnings = true;
     instrument->ui.infoStream = nullptr;
@@ -251,11 +220,16 @@ bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into
     into.units = RecordUnitsOf(settings.UnitByte(), type);
     const AlarmLimits own = AlarmLimitsOf(settings, type);
     for (const int s : SeriesList(type)) {
-        const auto given =
-            std::find_if(request_.limits.begin(), request_.limits.end(), [&](const GivenLimit& g) {
-                return g.channel == into.units.ids[static_cast<size_t>(s)];
+        // The last --limit of a channel counts, as with stats.
+        const auto given = std::find_if(
+            request_.limits.rbegin(), request_.limits.rend(), [&](const LimitOption& g) {
+                return EqualsIgnoreCase(g.series, into.units.ids[static_cast<size_t>(s)]);
             });
-        if (given != request_.limits.end()) {
+        if (given != request_.limits.rend()) {
+            if (std::string p = LimitRangeProblem(*given, s, into.units); !p.empty()) {
+                limitProblem = std::move(p);
+                return false;
+            }
             into.limits[static_cast<size_t>(s)] = given->limits;
         } else if (std::optional<SeriesLimits> l = AlarmLinesOf(own, type, s)) {
             // The instrument's limits as its values are shown.
@@ -285,7 +259,12 @@ void Monitor::Scan(bool first) {
             options_.device >= 0 ? static_cast<size_t>(options_.device) : names.size() - 1;
         const std::string path = link.DevicePathOf(indexes[i]);
         Watched w;
-        if (!Open(path, ModelFromProductString(names[i]), w)) {
+        std::string limitProblem;
+        if (!Open(path, ModelFromProductString(names[i]), w, limitProblem)) {
+            if (!limitProblem.empty()) {
+                usageProblem_ = std::move(limitProblem);
+                return;
+            }
             std::fprintf(
                 stderr, "%s\n",
                 StrFormat(Tr(kNoSettings), TimeText(seams_.now()).c_str(), path.c_str()).c_str());
@@ -295,6 +274,7 @@ void Monitor::Scan(bool first) {
         std::printf(
             "%s\n",
             StrFormat(Tr(kStarted), TimeText(seams_.now()).c_str(), w.title.c_str()).c_str());
+        std::fflush(stdout);
         watched_.push_back(std::move(w));
         return;
     }
@@ -307,7 +287,15 @@ void Monitor::Scan(bool first) {
             std::find(refused_.begin(), refused_.end(), path) != refused_.end())
             continue;
         Watched w;
-        if (!Open(path, ModelFromProductString(names[i]), w)) continue;  // tried again later
+        std::string limitProblem;
+        if (!Open(path, ModelFromProductString(names[i]), w, limitProblem)) {
+            // A limit that does not fit it stays so; anything else is tried again later.
+            if (!limitProblem.empty()) {
+                std::fprintf(stderr, "%s\n", limitProblem.c_str());
+                refused_.push_back(path);
+            }
+            continue;
+        }
         const std::string now = TimeText(seams_.now());
         // An instrument that returns continues where it was, whatever path it has now.
         const auto known = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& x) {
@@ -418,13 +406,19 @@ void Monitor::CommandFailed(const AlarmCommand& c, const std::string& why) {
 }
 
 // The commands run one after the other in the order of their events, while monitoring goes on:
-// the first of the queue is running, the next starts once it has ended.
+// the first of the queue is running, the next starts once it has ended. One that runs longer
+// than its limit is reported and ended, so that it never holds back the later ones.
 void Monitor::ReapCommands(bool wait) {
-    // Waiting at the end: up to 10 s for the commands still to run.
+    // Waiting at the end: up to 10 s for the commands still to run, then they are ended.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!commands_.empty()) {
         AlarmCommand& c = commands_.front();
         if (c.pid == 0) {
+            if (wait && std::chrono::steady_clock::now() > deadline) {
+                CommandFailed(c, Tr("监测已停止, 命令没有运行"));
+                commands_.pop_front();
+                continue;
+            }
             std::vector<char*> envp;
             for (std::string& e : c.env)
                 envp.push_back(e.data());
@@ -435,6 +429,8 @@ void Monitor::ReapCommands(bool wait) {
             std::fflush(nullptr);
             c.pid = fork();
             if (c.pid == 0) {
+                // A group of its own: ending it ends what it started too.
+                setpgid(0, 0);
                 execve(sh, argv, envp.data());
                 _exit(127);
             }
@@ -443,19 +439,26 @@ void Monitor::ReapCommands(bool wait) {
                 commands_.pop_front();
                 continue;
             }
+            setpgid(c.pid, c.pid);
+            c.started = std::chrono::steady_clock::now();
         }
         int status = 0;
         const pid_t done = waitpid(c.pid, &status, WNOHANG);
         if (done == 0) {
-            if (!wait) return;
-            if (std::chrono::steady_clock::now() > deadline) {
-                for (const AlarmCommand& left : commands_) {
-                    std::fprintf(
-                        stderr, "%s\n",
-                        StrFormat(Tr(kCommandStillRunning), left.instrument.c_str()).c_str());
-                }
-                return;
+            const auto now = std::chrono::steady_clock::now();
+            const bool tooLong = now - c.started >= seams_.alarmCommandLimit;
+            if (tooLong || (wait && now > deadline)) {
+                EndCommand(c);
+                const long long limit =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(seams_.alarmCommandLimit)
+                        .count();
+                CommandFailed(c, tooLong ? StrFormat(Tr("运行超过 %s 秒, 已结束"),
+                                                     StrFormat("%g", limit / 1000.0).c_str())
+                                         : std::string(Tr("监测停止时仍在运行, 已结束")));
+                commands_.pop_front();
+                continue;
             }
+            if (!wait) return;
             usleep(10000);
             continue;
         }
@@ -468,6 +471,30 @@ void Monitor::ReapCommands(bool wait) {
         }
         commands_.pop_front();
     }
+}
+
+void Monitor::EndCommand(const AlarmCommand& c) {
+    kill(-c.pid, SIGTERM);
+    for (int i = 0; i < 100; ++i) {  // a second to end, then it is killed
+        int status = 0;
+        if (waitpid(c.pid, &status, WNOHANG) != 0) {
+            kill(-c.pid, SIGKILL);  // what it started and left behind
+            return;
+        }
+        usleep(10000);
+    }
+    kill(-c.pid, SIGKILL);
+    int status = 0;
+    waitpid(c.pid, &status, 0);
+}
+
+int64_t Monitor::PauseEnd(int64_t next) const {
+    if (commands_.empty() || commands_.front().pid == 0) return next;
+    const auto left =
+        seams_.alarmCommandLimit - (std::chrono::steady_clock::now() - commands_.front().started);
+    const int64_t seconds =
+        std::max<int64_t>(1, std::chrono::ceil<std::chrono::seconds>(left).count());
+    return std::min(next, seams_.now() + seconds);
 }
 
 bool Monitor::Flush(Watched& w) {
@@ -536,22 +563,26 @@ void Monitor::Send(const LiveReadings& readings) {
 
 int Monitor::Run() {
     Scan(true);
+    if (!usageProblem_.empty()) return Usage(usageProblem_);
     if (watched_.empty()) {
         std::fprintf(stderr, "%s\n", Tr(msg::kNoDevice));
         return kExitFailure;
     }
     lastScan_ = seams_.now();
     int64_t next = seams_.now();
-    next -= next % request_.every;
+    bool first = true;
     while (!seams_.stopRequested() && !fatal_) {
         const int64_t now = seams_.now();
         if (now < next) {
-            seams_.pauseUntil(next);
+            seams_.pauseUntil(PauseEnd(next));
+            ReapCommands(false);
             continue;
         }
-        // A reading per interval; rounds missed (the PC slept) leave a gap.
-        const int64_t time = now - now % request_.every;
-        next = time + request_.every;
+        // The first reading at once, stamped when it is taken; then one per interval on its
+        // grid. Rounds missed (the PC slept) leave a gap.
+        const int64_t grid = now - now % request_.every;
+        const int64_t time = std::exchange(first, false) ? now : grid;
+        next = grid + request_.every;
         const bool missing = std::any_of(watched_.begin(), watched_.end(),
                                          [](const Watched& w) { return !w.instrument; });
         if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
@@ -612,9 +643,14 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
             if (Trim(v).empty()) return Usage(Tr("--on-alarm 需要一个命令"));
             request.onAlarm = v;
         } else {
-            GivenLimit limit;
-            if (!ParseGivenLimit(v, limit, problem)) return Usage(problem);
-            request.limits.push_back(limit);
+            std::optional<LimitOption> limit = ParseLimitOption(v, &problem);
+            if (!limit) return Usage(problem);
+            if (!IsChannelId(limit->series)) {
+                return Usage(StrFormat(Tr("--limit: 没有通道 '%s' (%s)"), limit->series.c_str(),
+                                       "temp, hum, dew, density, pressure, diffpressure, sound, "
+                                       "flow, co2, hcho"));
+            }
+            request.limits.push_back(std::move(*limit));
         }
     }
     std::string location = request.library;
@@ -673,7 +709,8 @@ std::string MonitorHelp() {
            "一个实时记录含一台仪器在一天 (本地时间) 中以一个间隔和一套参数 (单位和\n"
            "限值, 在开始监测仪器时从仪器读取) 得到的读数; 间隔小于 10 秒时一天分成\n"
            "12 到 2 小时的几段 (1 秒时为 2 小时), 使一个记录保持在约 %d 个读数。\n"
-           "读数的时间取自本计算机的时钟, 落在间隔的网格上 (从 1970 年起间隔的整数\n"
+           "读数的时间取自本计算机的时钟: 第一个读数在开始时读取, 记下读取的时间, 以后的\n"
+           "读数落在间隔的网格上 (从 1970 年起间隔的整数\n"
            "倍)。记录库中该仪器已有的时间 (下载的样本, 之前写入的读数) 保留原有的值。\n"
            "读数在有 %d 个等待或最早的已等待 %d 秒时、仪器拔出时和结束时写入, 所以\n"
            "直接被杀死的进程最多丢失这些读数。\n"
@@ -703,6 +740,8 @@ std::string MonitorHelp() {
            "                     QXLOG_EPOCH 为从 1970 年起的秒数\n"
            "失败的命令会被报告, 监测继续, 例如\n"
            "%s。\n"
+           "运行超过 %d 秒的命令被报告并结束, 以后的命令照常运行; 监测停止时等待\n"
+           "仍在运行的命令最多 10 秒, 然后结束它们。\n"
            "没有值的读数 (0 %%RH 时的露点) 和拔出的仪器既不开始也不结束超限。\n"
            "\n"
            "选项:\n"
@@ -720,7 +759,8 @@ std::string MonitorHelp() {
            "  --limit CHANNEL=LOW,HIGH  用这些限值代替仪器的限值, 通道用 id 指定\n"
            "                     (temp, hum, dew, density, pressure, diffpressure,\n"
            "                     sound, flow, co2, hcho), 用它的单位; LOW 或 HIGH 空着\n"
-           "                     表示没有; 可以重复\n"
+           "                     表示没有; 可以重复, 一个通道的最后一个有效; 限值的范围与\n"
+           "                     qxlog-cli stats 相同\n"
            "  --on-alarm COMMAND\n"
            "                     在每次超限开始和结束时运行 COMMAND\n"
            "\n"
@@ -740,7 +780,7 @@ std::string MonitorHelp() {
         Quoted(StrFormat(Tr(kCommandFailed), "QX450:A08", "temp", "start",
                          StrFormat(Tr("退出状态 %d"), 1).c_str()))
             .c_str(),
-        Quoted(Tr(kNotWritten)).c_str());
+        static_cast<int>(kAlarmCommandSeconds), Quoted(Tr(kNotWritten)).c_str());
 }
 
 }  // namespace qx::cli

@@ -5,6 +5,7 @@
 // each excursion; SIGTERM or SIGINT stops it with every reading written.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -22,6 +23,9 @@ inline constexpr const char* kMonitorSummary = TrNoop("监测仪器: 实时值�
 inline constexpr int kMonitorFlushReadings = 10;
 inline constexpr int64_t kMonitorFlushSeconds = 60;
 
+// An alarm command that runs longer is reported and ended.
+inline constexpr int64_t kAlarmCommandSeconds = 60;
+
 // Time and waiting, replaced by tests and benchmarks.
 struct MonitorSeams {
     std::function<int64_t()> now;  // seconds since 1970
@@ -29,6 +33,8 @@ struct MonitorSeams {
     std::function<void(int64_t until)> pauseUntil;
     // True once the monitor is to stop (SIGTERM or SIGINT).
     std::function<bool()> stopRequested;
+    // How long an alarm command may run (real time).
+    std::chrono::milliseconds alarmCommandLimit{kAlarmCommandSeconds * 1000};
 };
 
 int RunMonitor(const CliOptions& options, std::span<const std::string> args);

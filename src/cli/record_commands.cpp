@@ -24,6 +24,7 @@
 #include "core/records/statistics_sheet.h"
 #include "core/records/workbook_export.h"
 #include "download_command.h"
+#include "export_option.h"
 #include "monitor_command.h"
 #include "stats_command.h"
 
@@ -128,22 +129,8 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
     if (output.empty()) return Usage(kName, Tr("需要 -o OUT: 要写的文件"));
     const std::optional<QueryRequest> query = queryOptions.Request(&problem);
     if (!query) return Usage(kName, problem);
-    ExportFormat format = ExportFormatForPath(output);
-    if (formatName == "xlsx") {
-        format = ExportFormat::Workbook;
-    } else if (formatName == "text") {
-        format = ExportFormat::Text;
-    } else if (formatName == "csv") {
-        format = ExportFormat::Csv;
-    } else if (!formatName.empty()) {
-        return Usage(kName, Tr("--format 是 xlsx, text 或 csv"));
-    } else if (format == ExportFormat::None) {
-        return Usage(kName, StrFormat(Tr("文件名 %s 没有扩展名, 不能据此选择格式; 请加 --format"),
-                                      output.c_str()));
-    } else if (output.size() >= 4 &&
-               EqualsIgnoreCase(std::string_view(output).substr(output.size() - 4), ".csv")) {
-        format = ExportFormat::Csv;  // scripts asking for a .csv file mean CSV
-    }
+    const ExportFormat format = ChosenExportFormat(output, formatName, &problem);
+    if (format == ExportFormat::None) return Usage(kName, problem);
 
     const auto record = LoadRecord(input);
     if (!record) return kExitFailure;
@@ -223,7 +210,8 @@ std::string ExportHelp() {
            "                     限值), 时间为日期时间单元格; text: UTF-16 文本, 含\n"
            "                     参数、标题行和样本, 逗号分隔; csv: UTF-8 CSV, 标题行\n"
            "                     和样本, ISO 8601 时间。不给时, OUT 以 .xls 或 .xlsx\n"
-           "                     结尾为工作簿, .csv 为 CSV, 其他扩展名为 UTF-16 文本\n"
+           "                     结尾为工作簿, .csv 为 CSV, .txt 为 UTF-16 文本; 别的\n"
+           "                     扩展名被拒绝\n"
            "  --last-days N      最近 N 天 (1..300) 到现在的样本\n"
            "  --last-months N    最近 N 个日历月 (1..30) 到现在的样本\n"
            "  --from YYYY-MM-DD, --to YYYY-MM-DD\n"
@@ -236,7 +224,7 @@ std::string ExportHelp() {
            "  0  已写出样本, 范围内没有样本时也是\n"
            "  1  FILE 不能读取 (%s) 或 OUT 不能写入\n"
            "     (%s)\n"
-           "  2  缺少参数或参数错误, 或 OUT 没有扩展名又没有 --format"),
+           "  2  缺少参数或参数错误, 或 OUT 没有这些扩展名又没有 --format"),
         QueryLineExample().c_str(), Quoted(ExportSucceededMessage("OUT")).c_str(),
         Quoted(ExportFailedMessage("OUT")).c_str(), Quoted(IncompleteRecordMessage("FILE")).c_str(),
         Tr(kSampleSheetName), Tr(kParamSheetName), Tr(kStatisticsSheetName),

@@ -23,6 +23,7 @@
 #include "core/records/record_statistics.h"
 #include "core/records/sample_table.h"
 #include "json_writer.h"
+#include "limit_option.h"
 
 namespace qx::cli {
 namespace {
@@ -44,40 +45,6 @@ std::optional<double> ParseNumber(std::string_view text) {
         return std::nullopt;
     }
     return v;
-}
-
-struct LimitOption {
-    std::string text;  // as given
-    std::string series;
-    SeriesLimits limits;
-};
-
-// "SERIES=LOW,HIGH" with either number left empty for none, not both.
-std::optional<LimitOption> ParseLimit(const std::string& text, std::string* problem) {
-    const size_t eq = text.find('=');
-    const size_t comma = text.rfind(',');
-    if (eq == std::string::npos || eq == 0 || comma == std::string::npos || comma < eq) {
-        *problem = StrFormat(Tr("--limit 需要 CHANNEL=LOW,HIGH, 而不是 '%s'"), text.c_str());
-        return std::nullopt;
-    }
-    LimitOption o;
-    o.text = text;
-    o.series = text.substr(0, eq);
-    const std::string_view low = std::string_view(text).substr(eq + 1, comma - eq - 1);
-    const std::string_view high = std::string_view(text).substr(comma + 1);
-    if (!low.empty()) o.limits.low = ParseNumber(low);
-    if (!high.empty()) o.limits.high = ParseNumber(high);
-    if ((!low.empty() && !o.limits.low) || (!high.empty() && !o.limits.high) ||
-        (low.empty() && high.empty())) {
-        *problem = StrFormat(Tr("--limit %s 需要 LOW、HIGH 或两者的数值, 而不是 '%s'"),
-                             o.series.c_str(), text.substr(eq + 1).c_str());
-        return std::nullopt;
-    }
-    if (o.limits.low && o.limits.high && *o.limits.low > *o.limits.high) {
-        *problem = StrFormat(Tr("--limit %s: LOW 大于 HIGH"), o.series.c_str());
-        return std::nullopt;
-    }
-    return o;
 }
 
 // ---- JSON ------------------------------------------------------------------------------
@@ -397,7 +364,7 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
         if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
         if (a == "--limit") {
-            const auto limit = ParseLimit(v, &problem);
+            const auto limit = ParseLimitOption(v, &problem);
             if (!limit) return Usage(problem);
             limitOptions.push_back(*limit);
         } else if (a == "--mkt-dh") {
@@ -440,17 +407,8 @@ int RunStats(const CliOptions&, std::span<const std::string> args) {
             return Usage(StrFormat(Tr("--limit: 记录中没有通道 '%s' (它有 %s)"), o.series.c_str(),
                                    titles.c_str()));
         }
-        const RecordUnits& units = table->Units();
-        const LimitRange range = PlausibleLimitRange(series, units);
-        for (const std::optional<double>& v : {o.limits.low, o.limits.high}) {
-            if (v && !range.Contains(*v)) {
-                const int d = CellDecimals(series, units);
-                return Usage(StrFormat(Tr("--limit %s: 这个通道的限值在 %s 和 %s %s 之间"),
-                                       o.text.c_str(), LimitFigureText(range.low, d).c_str(),
-                                       LimitFigureText(range.high, d).c_str(),
-                                       units.units[static_cast<size_t>(series)]));
-            }
-        }
+        if (const std::string p = LimitRangeProblem(o, series, table->Units()); !p.empty())
+            return Usage(p);
         settings.limits[static_cast<size_t>(series)] = o.limits;
     }
     RecordStatistics statistics = ComputeRecordStatistics(*set, *table, window.condition, settings);

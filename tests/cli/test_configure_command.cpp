@@ -93,6 +93,7 @@ TEST(CliConfigure, RefusalsNameTheKeyWithTheEditorsMessage) {
         {"QX450", "address=x", "address: 请输入一个正整数。"},
         {"QX450", "address=255", "address: 请输入一个在 1 和 254 之间的整数。"},
         {"QX450", "number=ABCDEFGHIJK", "number: 请输入不多于 10 个的字符。"},
+        {"QX450", "number=A B", "number: 仪器编号只能有字母、数字、- 或 _, 不能有 ' '"},
         {"QX450", "name=一二三四五六七八九十一二三四五六七八九",
          "name: 请输入不多于 18 个的字符。"},
         {"QX450", "temp-low=1.5", "temp-low: 请输入一个整数。"},

@@ -9,6 +9,7 @@
 #include "cli/cli_help.h"
 #include "core/library/library_location.h"
 #include "core/link/simulated_hid_library.h"
+#include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "run_cli.h"
 
@@ -193,6 +194,7 @@ TEST_F(EveryInstrument, CollectRestartsOnlyWhatIsSafelyInAFile) {
 TEST_F(EveryInstrument, SavedDownloadsJoinTheLibraryWhichNeverFailsThem) {
     bus.At(1).FailTransfer(30);
     const std::string location = (dir / "lib" / "QXLibrary.sqlite").string();
+    ASSERT_TRUE(OpenLibrary(location, LibraryOpen::kCreate).library);  // named, so made first
     CommandRun run =
         RunCommand(bus, "collect", {"--dir", dir.string(), "--no-restart", "--library", location});
     EXPECT_EQ(run.exitCode, 1);
@@ -221,6 +223,30 @@ TEST_F(EveryInstrument, SavedDownloadsJoinTheLibraryWhichNeverFailsThem) {
     EXPECT_EQ(run.err.find("已保存,但没有加入记录库", told + 1), std::string::npos) << run.err;
     EXPECT_EQ(Files(), 7u);  // five record files, the library's folder and the other file
     EXPECT_EQ(RunCommand(bus, "download", {"--all", "--library"}).exitCode, 2);
+}
+
+// Only the PC's own library is made unasked: a named library that is not there (a mistyped or
+// unmounted folder) is refused with the reason, and neither the folders nor a library appear.
+TEST_F(EveryInstrument, ANamedLibraryThatIsNotThereIsNeverMade) {
+    const std::filesystem::path missing = dir / "missing" / "dir" / "lib.sqlite";
+    const std::string data = (dir / "data").string();
+    const char* oldData = getenv("XDG_DATA_HOME");
+    const std::string keep = oldData ? oldData : "";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    CommandRun run = RunCommand(bus, "download",
+                                {"--all", "--dir", dir.string(), "--library", missing.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;  // the downloads were saved
+    EXPECT_NE(run.err.find(StrFormat("记录库 %s 不存在。", missing.string().c_str())),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    EXPECT_EQ(Files(), 3u);  // the record files only
+
+    // The default library is made when first used.
+    run = RunCommand(bus, "download", {"--all", "--dir", dir.string()});
+    EXPECT_EQ(run.err.find("不存在"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(DefaultLibraryLocation()));
+    oldData ? setenv("XDG_DATA_HOME", keep.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(EveryInstrument, CollectChecksTheSettingsBeforeItStopsAndSaysWhoWaitsForItsButton) {

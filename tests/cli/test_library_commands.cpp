@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -210,6 +212,38 @@ TEST_F(LibraryCommand, Compare) {
     EXPECT_NE(r.err.find("B0002 测试点 没有"), std::string::npos) << r.err;
     EXPECT_EQ(Library({"compare", "B0002", "--series", "temp", "-o", "noext"}).exitCode, 2);
     EXPECT_FALSE(fs::exists("noext"));
+}
+
+// A tab or a line break in a crafted file's number or name never breaks a tab-separated line;
+// a named pipe is refused at once instead of waiting for a writer.
+TEST_F(LibraryCommand, CraftedTextsKeepTheirLinesAndAPipeIsRefused) {
+    RecordImage image = test::MakeRecordImage(1, 50);
+    ParamBlock p = image.Params();
+    p.SetNumber(u"T\tAB");
+    p.SetName(u"x\ny\tz");
+    image.SetParams(p);
+    const std::string crafted = (folder / "more" / "crafted\tname.QXRec").string();
+    ASSERT_TRUE(WriteRecordFile(crafted, image, 1));
+    ASSERT_EQ(Library({"add", crafted}).exitCode, 0);
+    test::CliRun r = Library({"list", "--files"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<std::string> lines = test::Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;  // titles, the recording, its file
+    EXPECT_EQ(std::count(lines[0].begin(), lines[0].end(), '\t'), 8) << lines[0];
+    EXPECT_EQ(std::count(lines[1].begin(), lines[1].end(), '\t'), 8) << lines[1];
+    EXPECT_TRUE(lines[1].starts_with("QX420\tT AB\tx y z\t2017-03-10 21:07:12\t")) << lines[1];
+    EXPECT_EQ(std::count(lines[2].begin(), lines[2].end(), '\t'), 1) << lines[2];
+    r = Library({"compare", "QX420:T\tAB", "--series", "temp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const std::string& line : test::Lines(r.out))
+        EXPECT_EQ(line.find("x\ny"), std::string::npos) << line;
+    EXPECT_NE(r.out.find("\nT AB x y z\tQX420\t50\t"), std::string::npos) << r.out;
+
+    const fs::path pipe = folder / "pipe.QXRec";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    r = Library({"add", pipe.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("不是普通文件"), std::string::npos) << r.err;
 }
 
 // A library on a server whose connection string carries a password: adding, listing, checking

@@ -2,6 +2,7 @@
 // in the library, unplugging, alarms and their command; SIGTERM on the real program.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -394,9 +395,217 @@ TEST_F(Monitoring, WithTheLibraryOnAServerReadingsItMissesWaitInTheLocalLibrary)
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_GE(samples(DefaultLibraryLocation()), 13);
     EXPECT_EQ(samples(server), samples(DefaultLibraryLocation())) << run.err;
-    EXPECT_NE(run.err.find("新样本 5 个"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("新样本 7 个"), std::string::npos) << run.err;
     SetServerOpener({});
     oldData ? setenv("XDG_DATA_HOME", keep.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// The first reading is taken at the start and stamped then, the later ones on the grid.
+TEST_F(Monitoring, TheFirstReadingIsStampedWhenItIsTaken) {
+    bus.Add(4);
+    const int64_t hour = kStart - kStart % 3600;
+    now = hour + 1400;  // 23 minutes 20 seconds past the hour
+    ASSERT_EQ(Monitor({"--every", "1h"}, 3).code, 0);
+    std::vector<int64_t> times;
+    const InstrumentHistory first = History(0);
+    ASSERT_EQ(first.size(), 1u);
+    for (const TimedSample& s : first[0].samples)
+        times.push_back(s.time - hour);
+    EXPECT_EQ(times, (std::vector<int64_t>{1400, 3600, 7200}));
+    // On a grid point the first reading is that point's.
+    std::filesystem::remove(library);
+    now = hour;
+    ASSERT_EQ(Monitor({"--every", "1h"}, 2).code, 0);
+    times.clear();
+    const InstrumentHistory onTheGrid = History(0);
+    for (const TimedSample& s : onTheGrid.at(0).samples)
+        times.push_back(s.time - hour);
+    EXPECT_EQ(times, (std::vector<int64_t>{0, 3600}));
+}
+
+// Readings are written once 10 wait (at 1 s, before the 60 s rule could), not before.
+TEST_F(Monitoring, TenWaitingReadingsAreWrittenAtOnce) {
+    bus.Add(4);
+    std::vector<int64_t> written;
+    ASSERT_EQ(Monitor({"--every", "1s"}, 12,
+                      [&](int taken) {
+                          if (taken < 9 || !std::filesystem::exists(library)) return;
+                          const std::vector<RecordingEntry> list = List();
+                          written.push_back(list.empty() ? 0 : list[0].recording.totals.samples);
+                      })
+                  .code,
+              0);
+    // After 9, 10 and 11 readings.
+    EXPECT_EQ(written, (std::vector<int64_t>{0, 10, 10}));
+}
+
+// The live interval is kept up to 255 s in seconds; 5 min is whole minutes.
+TEST_F(Monitoring, TheLiveIntervalKeepsUpTo255Seconds) {
+    bus.Add(4);
+    for (const uint32_t every : {255u, 300u}) {
+        std::filesystem::remove(library);
+        now = kStart - kStart % every;
+        ASSERT_EQ(Monitor({"--every", std::to_string(every) + "s"}, 2).code, 0);
+        const std::vector<RecordingEntry> list = List();
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].recording.key.interval, every);
+        EXPECT_EQ(SampleClockOf(list[0].recording.header.Params(), 4).interval, every);
+        EXPECT_EQ(list[0].recording.totals.last - list[0].recording.totals.first, every);
+    }
+}
+
+// An excursion stands across readings without a value (a dew point at 0 %RH) and across an
+// unplug and replug: one start, no end.
+TEST_F(Monitoring, AnExcursionStandsAcrossMissingValuesAndAnUnplug) {
+    bus.Add(8);
+    Run run = Monitor(
+        {"--limit", "dew=,-100", "--limit", "temp=-40,300", "--limit", "hum=0,100", "--limit",
+         "co2=0,65535"},
+        9, [&](int k) { bus.At(0).HoldHumidity(k >= 3 && k < 6 ? 0.0 : std::optional<double>()); });
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "超限开始"), 1u) << run.out;
+    EXPECT_EQ(Count(run.out, "超限结束"), 0u) << run.out;
+    size_t missing = 0;
+    const InstrumentHistory history = History(0);
+    const RecordUnits units = RecordUnitsOf(history.at(0).params.UnitByte(), 8);
+    for (const TimedSample& s : history.at(0).samples)
+        missing += !std::isfinite(ComputeSeries(s.row, units)[2]);
+    EXPECT_EQ(missing, 3u);  // the readings without a dew point are there
+
+    std::filesystem::remove(library);
+    now = kStart;
+    run = Monitor({"--limit", "temp=,-39", "--limit", "hum=0,100", "--limit", "dew=-100,369.5",
+                   "--limit", "co2=0,65535"},
+                  9, [&](int k) {
+                      if (k == 3) bus.At(0).Unplug();
+                      if (k == 6) bus.At(0).Replug();
+                  });
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("已重新连接"), std::string::npos) << run.out;
+    EXPECT_EQ(Count(run.out, "超限开始"), 1u) << run.out;
+    EXPECT_EQ(Count(run.out, "超限结束"), 0u) << run.out;
+}
+
+// The last write of one instrument fails (the library refuses its runs): the other
+// instrument's readings are written all the same, and the stop says that some were not.
+TEST_F(Monitoring, OneInstrumentsFailedLastWriteStopsNoOther) {
+    bus.Add(4);
+    bus.Add(8);
+    ASSERT_TRUE(OpenLibrary(library, LibraryOpen::kCreate).library);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(library.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refuse BEFORE INSERT ON runs WHEN NEW.instrument = "
+                           "(SELECT id FROM instruments WHERE number = 'A0400001') "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const Run run = Monitor({"--all"}, 3);  // fewer than a batch: only the last write
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.out.find("监测已停止, 但有读数未能写入记录库."), std::string::npos) << run.out;
+    const std::vector<RecordingEntry> list = List();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].recording.instrumentKey.model, 8);
+    EXPECT_EQ(list[0].recording.totals.samples, 3);
+}
+
+// --limit as stats takes it: the channel's range, and the last of two counts.
+TEST_F(Monitoring, LimitsAreTakenAsStatsTakesThem) {
+    bus.Add(8);
+    for (const char* bad : {"temp=-50,20", "temp=,500", "hum=,101", "hum=,100.1"}) {
+        const Run run = Monitor({"--limit", bad}, 2);
+        EXPECT_EQ(run.code, cli::kExitUsage) << bad << run.out;
+        EXPECT_NE(run.err.find("这个通道的限值在"), std::string::npos) << bad << run.err;
+    }
+    for (const char* good : {"temp=-40,369.5", "hum=0,100"})
+        EXPECT_EQ(Monitor({"--limit", good}, 1).code, 0) << good;
+    std::filesystem::remove(library);
+    const Run run = Monitor({"--limit", "temp=,-39", "--limit", "TEMP=-40,300"}, 3);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "温度(℃) 超限开始"), 0u) << run.out;
+}
+
+// An alarm command that hangs is reported and ended once it has run too long; the next one
+// runs, and nothing is left running at the stop.
+TEST_F(Monitoring, AHangingAlarmCommandIsEndedAndHoldsNoOtherBack) {
+    bus.Add(8);
+    const std::string log = (dir / "log").string(), pid = (dir / "pid").string();
+    cli::CliOptions options;
+    options.hidLibrary = [this] { return std::make_unique<LentBus>(bus); };
+    const std::vector<std::string> args = {"--limit",
+                                           "temp=,-39",
+                                           "--limit",
+                                           "hum=,0",
+                                           "--limit",
+                                           "dew=-100,369.5",
+                                           "--limit",
+                                           "co2=0,65535",
+                                           "--every",
+                                           "10s",
+                                           "--library",
+                                           library,
+                                           "--on-alarm",
+                                           "echo $QXLOG_CHANNEL >> " + log +
+                                               "; if [ $QXLOG_CHANNEL = temp ]; then echo $$ > " +
+                                               pid + "; exec sleep 30; fi"};
+    int taken = 0;
+    cli::MonitorSeams seams;
+    seams.now = [this] { return now; };
+    seams.pauseUntil = [&](int64_t until) {
+        now = until;
+        ++taken;
+    };
+    seams.stopRequested = [&] { return taken >= 3; };
+    seams.alarmCommandLimit = std::chrono::milliseconds(300);
+    const auto started = std::chrono::steady_clock::now();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int code = cli::RunMonitorWith(options, args, seams);
+    testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 0) << err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(ReadAll(log), "temp\nhum\n");
+    EXPECT_NE(err.find("报警命令失败 (QX7000:A0800001 temp start): 运行超过 0.3 秒, 已结束"),
+              std::string::npos)
+        << err;
+    const pid_t shell = static_cast<pid_t>(std::stol(ReadAll(pid)));
+    EXPECT_NE(kill(shell, 0), 0);  // ended and reaped
+}
+
+// With one instrument the start line reaches a pipe or a file at once, not at the end.
+TEST(MonitorProgram, TheStartLineIsWrittenAtOnce) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qxlog-monitor-one-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string library = (dir / "lib.sqlite").string();
+    const std::string out = (dir / "out").string();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!freopen(out.c_str(), "w", stdout)) _exit(126);
+        execl(QXLOG_CLI, QXLOG_CLI, "--lang", "zh", "--simulate", "4", "monitor", "--every", "1h",
+              "--library", library.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    std::string shown;
+    for (int i = 0; i < 50 && shown.find("开始监测") == std::string::npos; ++i) {
+        usleep(100 * 1000);
+        shown = ReadAll(out);
+    }
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_NE(shown.find("开始监测 QX420B:"), std::string::npos) << shown;
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

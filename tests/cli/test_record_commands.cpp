@@ -1,5 +1,6 @@
 // qxlog-cli's record commands, run as the program itself.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -173,6 +174,15 @@ TEST_F(RecordCommands, BadArgumentsAndFiles) {
     EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --last-days 2 --last-months 1").status, 2);
     EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --format ods").status, 2);
     EXPECT_EQ(Cli("export " + f + " -o /tmp/noextension").status, 2);
+    // An extension that names no export format is never written as another format.
+    const std::string pdf = out.str() + ".pdf";
+    const CliRun asPdf = Cli("export " + f + " -o " + pdf);
+    EXPECT_EQ(asPdf.status, 2) << asPdf.out;
+    EXPECT_NE(asPdf.out.find("的扩展名不是导出的格式 (.xlsx, .xls, .txt, .csv)"), std::string::npos)
+        << asPdf.out;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_EQ(Cli("export " + f + " -o " + pdf + " --format text").status, 0);  // as told
+    std::filesystem::remove(pdf);
     EXPECT_EQ(Cli("export " + f + " -o " + out.str() + " --bogus").status, 2);
     EXPECT_FALSE(std::filesystem::exists(out.str()));
 
@@ -203,6 +213,8 @@ TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
                                std::filesystem::copy_options::overwrite_existing);
     std::filesystem::resize_file(shortFile.str(), 95);
     const std::string dir = std::filesystem::path(file.str()).parent_path().string();
+    const std::string fifo = file.str() + ".fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     struct Case {
         std::string path, zh, en;
     };
@@ -212,6 +224,9 @@ TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
         {text.str(), "不是记录文件 (未知的标识 0x6c6c6568)",
          "not a record file (unknown magic 0x6c6c6568)"},
         {shortFile.str(), "短于记录头 (95 字节)", "shorter than a record header (95 bytes)"},
+        // A named pipe is refused at once instead of waiting for a writer for ever.
+        {fifo, "不是普通文件 (是命名管道、套接字或特殊文件)",
+         "not a regular file (a named pipe, a socket or a special file)"},
     };
     TempPath out(".xlsx");
     for (const std::string& command :
@@ -227,6 +242,31 @@ TEST_F(RecordCommands, InfoSaysWhyAFileCannotBeOpened) {
                   "File: " + c.path + "\ncannot be opened.\n" + c.en + "\n");
     }
     EXPECT_FALSE(std::filesystem::exists(out.str()));
+    std::filesystem::remove(fifo);
+}
+
+// A file-size limit (ulimit -f, LimitFSIZE) fails the export with its reason instead of
+// killing the program with SIGXFSZ, and leaves no temporary file.
+TEST_F(RecordCommands, AFileSizeLimitFailsTheExportWithItsReason) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qxlog-fsize-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const char* name : {"a.xlsx", "a.txt", "a.csv"}) {
+        const std::string out = (dir / name).string();
+        // The limit for the program alone, as systemd's LimitFSIZE sets it: 8 blocks of 512.
+        const CliRun r = Cli("--version >/dev/null; ulimit -f 8; " + std::string(QXLOG_CLI) +
+                             " export " + file.str() + " -o " + out);
+        EXPECT_EQ(r.status, 1) << name << ": " << r.out;
+        EXPECT_NE(r.out.find("文件:" + out + "\n导出失败!\n"), std::string::npos) << r.out;
+        if (!std::string_view(name).ends_with(".xlsx")) {  // the workbook names its own step
+            EXPECT_NE(r.out.find("文件过大"), std::string::npos) << r.out;
+        }
+    }
+    size_t left = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        left += entry.path().filename().string().ends_with(".tmp");
+    EXPECT_EQ(left, 0u);
+    std::filesystem::remove_all(dir);
 }
 
 // The UTF-16 text export as UTF-8 lines.

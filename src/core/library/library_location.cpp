@@ -32,14 +32,17 @@ ServerOpener& TheServerOpener() {
     return opener;
 }
 
-AddResult AddTo(const std::string& location, const std::string& recordPath, OpenedLibrary& opened) {
-    opened = OpenLibrary(location, LibraryOpen::kCreate);
+AddResult AddTo(const std::string& location, const std::string& recordPath, LibraryOpen mode,
+                OpenedLibrary& opened) {
+    opened = OpenLibrary(location, mode);
     if (opened.library) return opened.library->AddRecordFile(recordPath);
     AddResult failed;
     failed.path = recordPath;
     failed.status = AddStatus::kFailed;
     failed.message = opened.message;
     failed.reason = opened.error.detail;
+    if (mode == LibraryOpen::kExisting && opened.error.fault == LibraryFault::kMissing)
+        failed.reason = Tr("只有本机的记录库在第一次使用时自动建立; 别的记录库须已存在");
     return failed;
 }
 
@@ -93,12 +96,18 @@ SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& 
     SavedRecordAdded added;
     OpenedLibrary opened;
     if (!IsServerLocation(location) || location == localLocation) {
-        added.result = AddTo(location, recordPath, opened);
+        // Only the PC's own library is made unasked: another file that is not there is a
+        // mistyped or unmounted place, refused with the reason.
+        const bool own = location == localLocation || location == DefaultLibraryLocation();
+        added.result =
+            AddTo(location, recordPath,
+                  own || IsServerLocation(location) ? LibraryOpen::kCreate : LibraryOpen::kExisting,
+                  opened);
         return added;
     }
-    added.result = AddTo(localLocation, recordPath, opened);
+    added.result = AddTo(localLocation, recordPath, LibraryOpen::kCreate, opened);
     const bool kept = added.result.Ok() || added.result.status != AddStatus::kFailed;
-    AddResult sent = AddTo(location, recordPath, opened);
+    AddResult sent = AddTo(location, recordPath, LibraryOpen::kCreate, opened);
     if (sent.Ok() || sent.status != AddStatus::kFailed) {
         // On the server. A local library that failed is said, as the next download would
         // depend on it while the server is away.

@@ -55,9 +55,11 @@ struct SavedRecordAdded {
     std::string notice;
 };
 
-// The call a download makes once its record file is saved: opens (or makes) the library at
-// location, adds the file, and closes it again. With a server location the file goes into the
-// local library (localLocation) first and then, as far as it can be reached, to the server.
+// The call a download makes once its record file is saved: opens the library at location, adds
+// the file, and closes it again. Only the local library (localLocation, the default) and a
+// server's tables are made when missing; another library file that is not there is refused. With a
+// server location the file goes into the local library (localLocation) first and then, as far as it
+// can be reached, to the server.
 SavedRecordAdded AddSavedRecord(const std::string& location, const std::string& recordPath,
                                 const std::string& localLocation = DefaultLibraryLocation());
 

@@ -659,8 +659,11 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
             path, std::filesystem::directory_options::skip_permission_denied, error);
         for (; !error && it != std::filesystem::recursive_directory_iterator();
              it.increment(error)) {
-            std::error_code typeError;
-            if (it->is_regular_file(typeError) && HasRecordExtension(it->path()))
+            std::error_code typeError, sizeError;
+            // An empty record file is a download's reserved name (a download under way, or
+            // one that was killed): it holds no record yet.
+            if (it->is_regular_file(typeError) && HasRecordExtension(it->path()) &&
+                it->file_size(sizeError) != 0)
                 files.push_back(it->path().string());
         }
         if (error) {

@@ -157,7 +157,8 @@ class RecordLibrary {
 
     // Adds one record file (the only call a download makes once its file is saved).
     AddResult AddRecordFile(const std::string& path);
-    // Adds files and folders: a folder's *.QXRec files at any depth, in path order; a file
+    // Adds files and folders: a folder's non-empty *.QXRec files at any depth (an empty one is
+    // a download's reserved name), in path order; a file
     // named directly whatever its name. `each` hears every result as it comes. A folder that
     // cannot be read gives a kUnreadable result; after a kFailed one (the library failed) the
     // rest is not tried.

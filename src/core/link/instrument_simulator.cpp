@@ -499,7 +499,8 @@ LiveStatus InstrumentSimulator::Status() {
         }
     } else {
         st.SetU16(live::kValue, Code16((e.temperature + 40) * 10));
-        if (ChannelMask(type_) & kChHumidity) st.SetU16(live::kHumidity, Code16(e.humidity * 10));
+        if (ChannelMask(type_) & kChHumidity)
+            st.SetU16(live::kHumidity, Code16(heldHumidity_.value_or(e.humidity) * 10));
         st.SetU16(live::kLowHumidityLimit, p.U16(param::kLowHumidityLimit));
         st.SetU16(live::kHighHumidityLimit, p.U16(param::kHighHumidityLimit));
         st.SetU8(live::kUnitByte, p.UnitByte());

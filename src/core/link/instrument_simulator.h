@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -124,6 +125,9 @@ class InstrumentSimulator {
     void SetHasSetParams(bool has) { hasSetParams_ = has; }
     LiveStatus Status();
     bool Recording();
+    // The live humidity held at this value (percent) instead of the room's, until cleared; 0
+    // gives a dew point without a value.
+    void HoldHumidity(std::optional<double> percent) { heldHumidity_ = percent; }
     // Status byte 21: model 2 shows " EXT" after its clock while it is set.
     void SetExternalFlag(uint8_t flag) { external_ = flag; }
 
@@ -188,6 +192,7 @@ class InstrumentSimulator {
     ParamBlock setParams_;
     ParamBlock recordedParams_;
     bool hasSetParams_ = true;
+    std::optional<double> heldHumidity_;
     uint8_t external_ = 0;
     RecordingState rec_;
 

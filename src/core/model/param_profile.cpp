@@ -401,6 +401,16 @@ bool ParamSettings::SetValue(std::string_view key, std::string_view rawValue,
                                         k.c_str());
                     return false;
                 }
+                // Letters, digits, '-' or '_': a space or another sign would make a number
+                // that the instrument's name on a command line, lists and file names cannot
+                // carry unchanged.
+                const bool letter = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') ||
+                                    (u >= 0xC0 && u != 0xD7 && u != 0xF7);
+                if (!letter && !(u >= '0' && u <= '9') && u != '-' && u != '_') {
+                    problem = StrFormat(Tr("%s: 仪器编号只能有字母、数字、- 或 _, 不能有 '%s'"),
+                                        k.c_str(), Utf16ToUtf8(std::u16string(1, u)).c_str());
+                    return false;
+                }
             }
             texts_.number = std::move(units);
             numberSet_ = true;

@@ -116,6 +116,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
     } else if (const int fd = CreateTempBeside(path, temp); fd < 0) {
         why = CannotCreateIn(DirectoryOf(path));
     } else {
+        RemovalOnSignal removal(temp, RemovalKind::kAnyFile);
         ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
         if (!ok) why = CannotWrite(path);
         if (::close(fd) != 0 && ok) {
@@ -149,6 +150,7 @@ PendingFile::PendingFile(const std::string& target) : target_(target) {
     }
     ::close(fd);
     tempPath_ = temp;
+    removal_ = RemovalOnSignal(temp, RemovalKind::kAnyFile);
 }
 
 PendingFile::~PendingFile() {
@@ -158,6 +160,7 @@ PendingFile::~PendingFile() {
 bool PendingFile::Commit() {
     if (tempPath_.empty() || committed_) return false;
     committed_ = SyncAndRename(tempPath_, target_, error_);
+    if (committed_) removal_.Drop();
     return committed_;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "removal_on_signal.h"
+
 namespace qx {
 
 // Writes bytes as the complete new contents of path. False when any step fails; *error (when
@@ -15,7 +17,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
 
 // For writers that need a file name of their own (the workbook library opens its output by
 // name): reserves a fresh temporary file beside the target; Commit() flushes it and renames it
-// over the target. Destroying it without a successful Commit() removes the temporary file.
+// over the target. Destroying it without a successful Commit() removes the temporary file, and
+// so does a signal that ends the program meanwhile (removal_on_signal.h).
 class PendingFile {
   public:
     explicit PendingFile(const std::string& target);
@@ -35,6 +38,7 @@ class PendingFile {
     std::string tempPath_;
     bool committed_ = false;
     std::string error_;
+    RemovalOnSignal removal_;  // the temporary file, should a signal end the program
 };
 
 }  // namespace qx

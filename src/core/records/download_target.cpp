@@ -1,6 +1,7 @@
 #include "download_target.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,27 @@ std::string FolderOf(const std::string& path) {
 std::string JoinPath(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
     return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+// Opens the empty regular file at path and locks it, without waiting; -1 when it is not such a
+// file or another holder has it locked.
+int LockEmptyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0 ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    // Emptied or replaced between the open and the lock: not the reservation it was.
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) != 0 || now.st_ino != st.st_ino || now.st_dev != st.st_dev ||
+        now.st_size != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -59,27 +81,48 @@ DownloadTarget& DownloadTarget::operator=(DownloadTarget&& other) noexcept {
     device_ = other.device_;
     inode_ = other.inode_;
     written_ = std::exchange(other.written_, false);
+    fd_ = std::exchange(other.fd_, -1);
+    removal_ = std::move(other.removal_);
     return *this;
+}
+
+bool DownloadTarget::IsAbandonedReservation(const std::string& path) {
+    const int fd = LockEmptyFile(path);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
 }
 
 DownloadTarget DownloadTarget::NewFile(const std::string& path, std::string* error) {
     DownloadTarget target;
     std::string why;
+    int fd = -1;
     if (path.empty()) {
         why = Tr("没有文件名");
-    } else if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-               fd < 0) {
-        why = errno == EEXIST ? StrFormat(Tr("%s 已经存在: 下载从不替换文件"), path.c_str())
-                              : StrFormat(Tr("不能在 %s 中建立文件: %s"), FolderOf(path).c_str(),
-                                          SystemErrorText(errno).c_str());
-    } else {
+    } else if (fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); fd >= 0) {
+        // Locked at once; a newcomer that locked it first took it as abandoned.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            fd = -1;
+            errno = EEXIST;
+        }
+    } else if (errno == EEXIST) {
+        fd = LockEmptyFile(path);  // an abandoned reservation is taken over
+        errno = EEXIST;
+    }
+    if (fd >= 0) {
         struct stat st {};
         ::fstat(fd, &st);
-        ::close(fd);
         target.path_ = path;
         target.created_ = true;
         target.device_ = st.st_dev;
         target.inode_ = st.st_ino;
+        target.fd_ = fd;
+        target.removal_ = RemovalOnSignal(path, RemovalKind::kEmptyOnly);
+    } else if (!path.empty()) {
+        why = errno == EEXIST ? StrFormat(Tr("%s 已经存在: 下载从不替换文件"), path.c_str())
+                              : StrFormat(Tr("不能在 %s 中建立文件: %s"), FolderOf(path).c_str(),
+                                          SystemErrorText(errno).c_str());
     }
     if (!target.ok() && error) *error = why;
     return target;
@@ -141,11 +184,13 @@ bool DownloadTarget::Write(RecordImage& image, InstrumentTypeId type, std::strin
         }
         return false;
     }
+    removal_.Drop();
     written_ = true;
     return true;
 }
 
 void DownloadTarget::Release() {
+    removal_.Drop();
     if (created_ && !written_) {
         struct stat st {};
         if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_ &&
@@ -153,6 +198,8 @@ void DownloadTarget::Release() {
             ::unlink(path_.c_str());
         }
     }
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     path_.clear();
     created_ = false;
     written_ = false;

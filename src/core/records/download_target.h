@@ -5,7 +5,13 @@
 // A new name is held by creating the empty file with O_EXCL: whoever creates it owns it, so
 // several downloads into one folder at once never pick the same name. The record is then
 // written beside it and renamed over it in one step (atomic_file.h). A name given up is
-// removed again, but only while it is still the empty file this holder created.
+// removed again, but only while it is still the empty file this holder created; so is a name
+// held when a signal ends the program (removal_on_signal.h).
+//
+// The holder keeps the empty file open with an exclusive flock(2) until it is written or given
+// up. An empty file that nobody holds so is a reservation left by a process that was killed
+// outright (kill -9, a power cut): it holds no record, and the next download that wants the
+// name takes it over instead of moving on to "-2".
 #pragma once
 
 #include <sys/types.h>
@@ -15,6 +21,7 @@
 
 #include "core/model/instrument_catalogue.h"
 #include "record_image.h"
+#include "removal_on_signal.h"
 
 namespace qx {
 
@@ -40,12 +47,16 @@ class DownloadTarget {
     ~DownloadTarget() { Release(); }
 
     // The new file `path`, created empty at once. Fails when it exists (a download never
-    // replaces a file) or its folder cannot be written.
+    // replaces a file; an abandoned reservation is taken over) or its folder cannot be
+    // written.
     static DownloadTarget NewFile(const std::string& path, std::string* error = nullptr);
     // The first of dir/name, dir/name-2, dir/name-3, ... (NumberedFileName) that could be
     // created as NewFile does.
     static DownloadTarget FreshIn(const std::string& dir, const std::string& name,
                                   std::string* error = nullptr);
+    // True when path is an empty file that no live holder holds: a reservation whose download
+    // never ended. Never true for a file with contents.
+    static bool IsAbandonedReservation(const std::string& path);
     // An existing file that the user agreed to replace: checks that it is a file and that a
     // new one can be written beside it; the old one stays until Write replaces it.
     static DownloadTarget Replacing(const std::string& path, std::string* error = nullptr);
@@ -69,6 +80,8 @@ class DownloadTarget {
     dev_t device_ = 0;
     ino_t inode_ = 0;
     bool written_ = false;
+    int fd_ = -1;  // the empty file, open and locked while it is held
+    RemovalOnSignal removal_;
 };
 
 }  // namespace qx

@@ -1,6 +1,7 @@
 #include "record_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -96,9 +97,16 @@ InstrumentTypeId ReadRecordFile(const std::string& path, RecordImage& image, siz
         if (error) *error = Tr("没有文件名");
         return 0;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: opening a named pipe would block until a writer comes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (error) *error = SystemErrorText(errno);
+        return 0;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        if (error) *error = Tr("不是普通文件 (是命名管道、套接字或特殊文件)");
         return 0;
     }
     // No record file is larger than the image; one byte more tells a longer file apart.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/records/removal_on_signal.h"
 #include "gui/common/app_language.h"
 #include "gui/common/qt_text.h"
 #include "hid/hidapi_library.h"
@@ -15,6 +16,9 @@
 
 int main(int argc, char** argv) {
     tzset();
+    // A signal that ends the program leaves no reserved or temporary file; a file-size limit
+    // fails a write (export, --print-pdf, a download) with its reason instead of killing it.
+    qx::InstallRemovalOnSignals();
     // The arguments as given (QApplication takes its own ones out), for a restart.
     QStringList given;
     for (int i = 1; i < argc; ++i)

@@ -382,6 +382,9 @@ TEST(ParamEditorFields, ControlCharactersLowestLimitAndDecimalsTheFieldKeeps) {
     EXPECT_EQ(Refusal(1, [](T t) { t.number = u"A\u007F"; }), control);
     EXPECT_EQ(Refusal(1, [](T t) { t.name = u"a\nnumber=EVIL"; }),
               "测量名称中不能有控制字符(换行、制表符等)!");
+    EXPECT_EQ(Refusal(1, [](T t) { t.name = u"a\u007F"; }),
+              "测量名称中不能有控制字符(换行、制表符等)!");
+    EXPECT_EQ(Refusal(1, [](T t) { t.name = u"a~"; }), "");
 
     EXPECT_EQ(Refusal(1, [](T t) { t.temperatureLow = "-40"; }), "");
     EXPECT_EQ(Refusal(1, [](T t) { t.temperatureLow = "-41"; }), "温度报警域值不能低于-40!");

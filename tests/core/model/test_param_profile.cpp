@@ -117,6 +117,31 @@ TEST(ParamProfileText, IdentityOnlyWhenAskedAndNeverAnotherLine) {
     ASSERT_TRUE(ParseProfile(text, p, problem)) << problem;
     EXPECT_TRUE(std::none_of(p.settings.begin(), p.settings.end(),
                              [](const ParamSetting& s) { return s.second == "EVIL"; }));
+    // DEL is a control character too; '~' just below it is not.
+    b.SetName(u"a\u007Fb");
+    omitted.clear();
+    EXPECT_EQ(ProfileText(b, kQX450, true, &omitted).find("\nname="), std::string::npos);
+    EXPECT_EQ(omitted, std::vector<std::string>{"name"});
+    b.SetName(u"a~b");
+    EXPECT_NE(ProfileText(b, kQX450, true).find("\nname=a~b\n"), std::string::npos);
+}
+
+// A number set by name holds letters, digits, - or _ only, as the help says; the characters
+// next to each range are refused.
+TEST(ParamSettingsNumber, LettersOrDigitsOnly) {
+    for (const char* good : {"A0Zz9-_", "\u00C0\u00D6\u00D8\u00F6\u00F8\u00FF", ""}) {
+        ParamSettings settings(SimulatedBlock(kQX450), kQX450);
+        std::string problem;
+        EXPECT_TRUE(settings.Set("number", good, problem)) << good << ": " << problem;
+    }
+    for (const char* bad : {"A B", "A/", "A:", "A@", "A[", "A`", "A{", "A.1", "A,", "A\u00D7",
+                            "A\u00F7", "A\u00BF"}) {
+        ParamSettings settings(SimulatedBlock(kQX450), kQX450);
+        std::string problem;
+        EXPECT_FALSE(settings.Set("number", bad, problem)) << bad;
+        EXPECT_TRUE(problem.starts_with("number: 仪器编号只能有字母、数字、- 或 _, 不能有 '"))
+            << problem;
+    }
 }
 
 TEST(ParamReadBack, ComparesWhatWasAskedWithWhatIsHeld) {

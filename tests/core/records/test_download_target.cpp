@@ -1,6 +1,10 @@
 #include "core/records/download_target.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/library/record_library.h"
+#include "core/library/sqlite_library_store.h"
+#include "core/records/atomic_file.h"
 #include "core/records/record_file.h"
+#include "core/records/removal_on_signal.h"
 #include "record_fixtures.h"
 
 namespace qx {
@@ -132,6 +140,77 @@ TEST_F(DownloadTargetTest, ReplacingNeedsAFileAndAWritableFolder) {
     EXPECT_FALSE(DownloadTarget::Replacing(In("folder.QXRec"), &why).ok());
     EXPECT_EQ(why, "不能替换 " + In("folder.QXRec") + ": 不是文件");
     EXPECT_EQ(Names(), (std::set<std::string>{"folder.QXRec", "old.QXRec"}));
+}
+
+// Runs `hold` in a child process that then receives `signal`; the child's end as waitpid gives it.
+template <typename Hold>
+int EndedBy(int signal, Hold hold) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        hold();
+        std::raise(signal);
+        ::_exit(3);  // the signal did not end it
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// Ctrl-C or SIGTERM during a download: the reserved name and the writer's temporary file go
+// with the program, a file written before stays; the signal still ends the program.
+TEST_F(DownloadTargetTest, ASignalTakesWhatTheDownloadHeldWithIt) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const int status = EndedBy(signal, [&] {
+            InstallRemovalOnSignals();
+            RecordImage image = MakeRecordImage(1, 10);
+            DownloadTarget done = DownloadTarget::NewFile(In("done.QXRec"));
+            if (!done.Write(image, 1)) ::_exit(4);
+            static DownloadTarget held = DownloadTarget::FreshIn(dir.string(), "A01.QXRec");
+            static PendingFile pending(In("A01.xlsx"));
+            if (!held.ok() || !pending.ok()) ::_exit(5);
+        });
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(Names(), std::set<std::string>{"done.QXRec"}) << signal;
+        fs::remove(In("done.QXRec"));
+    }
+}
+
+// kill -9 leaves the empty reserved file. Nobody holds it any more: the next download of that
+// name takes it over instead of moving on to -2, and adding the folder to the library passes
+// over it, while a name that a live download holds is never taken.
+TEST_F(DownloadTargetTest, AReservationLeftByAKilledDownloadBlocksNothing) {
+    const int status = EndedBy(SIGKILL, [&] {
+        static DownloadTarget held = DownloadTarget::FreshIn(dir.string(), "A01.QXRec");
+        if (!held.ok()) ::_exit(5);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    ASSERT_EQ(Names(), std::set<std::string>{"A01.QXRec"});
+    EXPECT_EQ(fs::file_size(In("A01.QXRec")), 0u);
+    EXPECT_TRUE(DownloadTarget::IsAbandonedReservation(In("A01.QXRec")));
+    { std::ofstream(In("other.QXRec")) << ""; }
+    RecordImage image = MakeRecordImage(1, 10);
+    ASSERT_TRUE(WriteRecordFile(In("B01.QXRec"), image, 1));
+    EXPECT_FALSE(DownloadTarget::IsAbandonedReservation(In("B01.QXRec")));  // holds a record
+
+    const fs::path libraryDir = dir.string() + "-library";
+    fs::create_directories(libraryDir);
+    RecordLibrary library(SqliteLibraryStore::Open((libraryDir / "lib.sqlite").string(),
+                                                   SqliteLibraryStore::OpenMode::kCreate, nullptr));
+    const std::vector<std::string> folder{dir.string()};
+    const std::vector<AddResult> added = library.AddPaths(folder);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0].status, AddStatus::kAdded) << added[0].message;
+    fs::remove_all(libraryDir);
+
+    DownloadTarget again = DownloadTarget::FreshIn(dir.string(), "A01.QXRec");
+    EXPECT_EQ(again.Path(), In("A01.QXRec"));
+    EXPECT_FALSE(DownloadTarget::IsAbandonedReservation(In("A01.QXRec")));
+    EXPECT_EQ(DownloadTarget::FreshIn(dir.string(), "A01.QXRec").Path(), In("A01-2.QXRec"));
+    std::string why;
+    EXPECT_FALSE(DownloadTarget::NewFile(In("A01.QXRec"), &why).ok());
+    EXPECT_EQ(why, In("A01.QXRec") + " 已经存在: 下载从不替换文件");
+    ASSERT_TRUE(again.Write(image, 1));
+    EXPECT_EQ(DownloadTarget::FreshIn(dir.string(), "other.QXRec").Path(), In("other.QXRec"));
 }
 
 }  // namespace
