@@ -148,8 +148,14 @@ void ListJson(const std::string& location, const std::vector<RecordingEntry>& li
         j.Key("interval").Int(r.key.interval).Key("samples").Int(r.totals.samples);
         j.Key("excursions").Int(r.totals.excursions).Key("files").Open('[');
         for (const SourceFile& f : e.files) {
-            j.Open('{').Key("path").String(f.file.path).Key("state").String(FileStateId(f.state));
-            if (f.state == FileState::kMoved) j.Key("moved_to").String(f.movedTo);
+            // A path that is not UTF-8 (a folder named in GB18030) also as its bytes.
+            j.Open('{').Key("path").String(f.file.path);
+            if (!IsUtf8(f.file.path)) j.Key("path_hex").String(HexBytes(f.file.path));
+            j.Key("state").String(FileStateId(f.state));
+            if (f.state == FileState::kMoved) {
+                j.Key("moved_to").String(f.movedTo);
+                if (!IsUtf8(f.movedTo)) j.Key("moved_to_hex").String(HexBytes(f.movedTo));
+            }
             j.Key("samples").Int(f.file.samples).Key("new").Int(f.file.newSamples);
             j.Key("conflicts").Int(f.file.conflicts).Close('}');
         }
