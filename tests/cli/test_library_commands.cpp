@@ -283,7 +283,7 @@ TEST_F(LibraryCommand, GlobalLibrarySettingsAndSync) {
     test::CliRun r = Library({"sync", "--from", local});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("a.QXRec: 已发送, 新样本 100 个\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("查看了 2 个记录: 发送了 2 个, 记录文件 2 个, 新样本 300 个"),
+    EXPECT_NE(r.out.find("查看了 2 个记录: 发送了 2 个, 服务器已有 0 个, 失败 0 个; 记录文件 2 个, 新样本 300 个"),
               std::string::npos);
     r = RunCli({"--library", library, "library", "sync", "--from", local});
     EXPECT_EQ(r.exitCode, 0);
