@@ -131,7 +131,9 @@ TEST_P(LibraryPaths, ALibraryOfTheFirstFormatKeepsItsPathsAndTakesAnyOther) {
     } else {
         Sql(engine, location,
             "ALTER TABLE files ALTER COLUMN path TYPE text USING convert_from(path, 'UTF8');"
-            " DELETE FROM library_format WHERE format > 1");
+            " DROP TRIGGER recording_totals_of_runs ON recordings;"
+            " DROP FUNCTION recording_totals_of_runs(); DELETE FROM library_format WHERE format > "
+            "1");
     }
     auto library = Open();
     ASSERT_TRUE(library);

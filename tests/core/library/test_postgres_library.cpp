@@ -333,10 +333,24 @@ TEST_F(ServerLibrary, TheRolesReadAndWriteWhatTheyMayAndTheViewsGiveEveryReading
           "CREATE TABLE mine(x int)", "DROP VIEW readings"}) {
         EXPECT_NE(Refusal(reader, change), "") << change;
     }
-    for (const char* change : {"DELETE FROM files", "TRUNCATE runs", "CREATE TABLE mine(x int)",
-                               "ALTER TABLE runs ADD COLUMN x int", "DROP VIEW readings"}) {
+    for (const char* change :
+         {"DELETE FROM files", "TRUNCATE runs", "CREATE TABLE mine(x int)",
+          "ALTER TABLE runs ADD COLUMN x int", "DROP VIEW readings",
+          "UPDATE instruments SET number = 'ZZ'", "UPDATE instruments SET model = 2",
+          "UPDATE recordings SET name = 'x'", "UPDATE recordings SET start_time = 0",
+          "UPDATE recordings SET settings = 'x'", "UPDATE files SET path = 'x'",
+          "UPDATE runs SET count = 1", "DROP TRIGGER recording_totals_of_runs ON recordings"}) {
         EXPECT_EQ(Refusal(writer, change), "42501") << change;
     }
+    // The totals a writer renews stay those of the recording's runs.
+    const std::string totals =
+        "SELECT string_agg(samples || ' ' || first_time || ' ' ||"
+        " last_time, ',' ORDER BY id) FROM recordings";
+    const std::string before = Sql(location, totals);
+    EXPECT_EQ(before, "3 1489151232 1489151352,2 1489237632 1489237932");
+    EXPECT_EQ(Refusal(writer, "UPDATE recordings SET samples = 0, first_time = 0, last_time = 0"),
+              "");
+    EXPECT_EQ(Sql(location, totals), before);
     EXPECT_EQ(Sql(location, "SELECT count(*) FROM instruments"), "2");
 
     // Every reading, as the record file decodes it.
