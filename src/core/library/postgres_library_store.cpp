@@ -324,6 +324,22 @@ bool PostgresLibraryStore::ReadFormat(int64_t& version) {
     Result exists = Run("SELECT to_regclass('library_format') IS NOT NULL", Params());
     if (!exists.ok()) return false;
     if (!exists.Int(0, 0)) {
+        // A library in a schema of the search path that this login may not use is hidden from
+        // it, not missing: a refusal, for the administrator to grant.
+        Result hidden = Run(
+            "SELECT n.nspname FROM pg_catalog.pg_class c"
+            " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+            " WHERE c.relname = 'library_format' AND NOT has_schema_privilege(n.oid, 'USAGE')"
+            "   AND n.nspname IN (SELECT replace(trim(both ' \"' FROM s), '$user', current_user)"
+            "     FROM unnest(string_to_array(current_setting('search_path'), ',')) s)"
+            " LIMIT 1",
+            Params());
+        if (!hidden.ok()) return false;
+        if (hidden.Rows() > 0) {
+            error_ = {LibraryFault::kRefused, "permission denied for schema " + hidden.Text(0, 0),
+                      0};
+            return false;
+        }
         version = -1;
         return true;
     }

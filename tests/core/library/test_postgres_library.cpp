@@ -225,6 +225,70 @@ TEST_F(ServerLibrary, ALostConnectionIsMadeAgainAndAWriteItCutLeavesNothing) {
     EXPECT_EQ(check.samples, 300);
 }
 
+TEST_F(ServerLibrary, AWriteWithAFailedStatementIsNeverCommitted) {
+    LibraryError error;
+    auto store =
+        PostgresLibraryStore::Open(location, PostgresLibraryStore::OpenMode::kCreate, &error);
+    ASSERT_TRUE(store) << error.detail;
+    LibraryId instrument = 0;
+    ASSERT_TRUE(store->BeginWrite({4, "C1"}, instrument));
+    LibraryFile file;
+    file.recording = 999999;  // no such recording
+    file.path = "/x.QXRec";
+    LibraryId id = 0;
+    EXPECT_FALSE(store->AddFile(file, id));
+    // The server answers the COMMIT of the failed transaction with ROLLBACK.
+    EXPECT_FALSE(store->Commit());
+    EXPECT_EQ(store->Error().fault, LibraryFault::kFailed);
+    std::vector<LibraryInstrument> instruments;
+    ASSERT_TRUE(store->Instruments(instruments));
+    EXPECT_TRUE(instruments.empty());
+}
+
+// A refusal by the server is said as one, saying which, and stops an add of many files.
+TEST_F(ServerLibrary, ARefusalIsSaidAsSuch) {
+    ASSERT_TRUE(OpenLibrary(location, LibraryOpen::kCreate).library);
+    Sql(server,
+        "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'lab_none') THEN"
+        " CREATE ROLE lab_none LOGIN; END IF; END $$");
+    std::string none = location;
+    none.replace(none.find("user=qx"), 7, "user=lab_none");
+    const std::vector<std::string> paths = {WriteRecord(files / "a.QXRec", 4, 10),
+                                            WriteRecord(files / "b.QXRec", 4, 10, 1489151232, 60, 0,
+                                                        [](ParamBlock& p) { p.SetNumber(u"B"); })};
+    // A library in a schema the login may not use is refused, not missing.
+    OpenedLibrary hidden = OpenLibrary(none, LibraryOpen::kExisting);
+    ASSERT_FALSE(hidden.library);
+    EXPECT_EQ(hidden.error.fault, LibraryFault::kRefused);
+    EXPECT_NE(hidden.message.find("拒绝了这个操作: 这个登录没有所需的权限"), std::string::npos)
+        << hidden.message;
+    EXPECT_NE(hidden.error.detail.find("permission denied for schema"), std::string::npos);
+    // A login that may read but not write: the first file is refused, the rest not tried.
+    const std::string schema = Sql(location, "SELECT current_schema()");
+    Sql(location, "GRANT USAGE ON SCHEMA " + schema +
+                      " TO lab_none; GRANT SELECT ON ALL TABLES IN"
+                      " SCHEMA " +
+                      schema + " TO lab_none");
+    {
+        OpenedLibrary opened = OpenLibrary(none, LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library) << opened.message;
+        const std::vector<AddResult> results = opened.library->AddPaths(paths);
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(opened.library->Error().fault, LibraryFault::kRefused);
+        EXPECT_NE(results[0].message.find("拒绝了这个操作: 这个登录没有所需的权限"),
+                  std::string::npos)
+            << results[0].message;
+    }
+    Sql(location, "ALTER TABLE files RENAME COLUMN conflicts TO c");
+    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
+    ASSERT_TRUE(opened.library);
+    const AddResult r = opened.library->AddRecordFile(paths[0]);
+    EXPECT_EQ(r.status, AddStatus::kFailed);
+    EXPECT_EQ(opened.library->Error().fault, LibraryFault::kLacking);
+    EXPECT_NE(r.message.find("数据库缺少程序需要的表、列或函数"), std::string::npos) << r.message;
+    EXPECT_NE(r.reason.find("conflicts"), std::string::npos) << r.reason;
+}
+
 TEST_F(ServerLibrary, NamesAndNumbersThatLookLikeSqlAreKeptAsText) {
     OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kCreate);
     ASSERT_TRUE(opened.library) << opened.message;
