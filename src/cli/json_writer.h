@@ -1,5 +1,6 @@
 // A small JSON writer for the --json output of qxlog-cli: objects, arrays, strings (UTF-8 as
-// it is, quotes, backslashes and control characters escaped), integers, figures and local
+// it is, quotes, backslashes and control characters escaped, bytes that are not UTF-8 each
+// written as U+FFFD, so that the output is always valid JSON), integers, figures and local
 // times.
 #pragma once
 
@@ -12,6 +13,51 @@
 #include "core/records/number_text.h"
 
 namespace qx::cli {
+
+// The length of the UTF-8 character at the start of s, 0 when s does not start with one (a
+// stray, overlong, surrogate or cut sequence).
+inline size_t Utf8CharLength(std::string_view s) {
+    const auto b = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const auto follows = [&](size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
+    if (s.empty()) return 0;
+    const unsigned char c = b(0);
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return follows(1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (!follows(1) || !follows(2)) return 0;
+        if (c == 0xE0 && b(1) < 0xA0) return 0;   // overlong
+        if (c == 0xED && b(1) >= 0xA0) return 0;  // a surrogate
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (!follows(1) || !follows(2) || !follows(3)) return 0;
+        if (c == 0xF0 && b(1) < 0x90) return 0;   // overlong
+        if (c == 0xF4 && b(1) >= 0x90) return 0;  // past U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+inline bool IsUtf8(std::string_view s) {
+    for (size_t at = 0; at < s.size();) {
+        const size_t n = Utf8CharLength(s.substr(at));
+        if (n == 0) return false;
+        at += n;
+    }
+    return true;
+}
+
+// The bytes as lowercase hexadecimal digits, two per byte.
+inline std::string HexBytes(std::string_view s) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(s.size() * 2);
+    for (const char c : s) {
+        hex += kDigits[static_cast<unsigned char>(c) >> 4];
+        hex += kDigits[static_cast<unsigned char>(c) & 0xF];
+    }
+    return hex;
+}
 
 class JsonWriter {
   public:
@@ -79,8 +125,15 @@ class JsonWriter {
     }
     void Quote(std::string_view s) {
         text += '"';
-        for (const char c : s) {
+        for (size_t at = 0; at < s.size();) {
+            const char c = s[at];
             const auto u = static_cast<unsigned char>(c);
+            const size_t n = Utf8CharLength(s.substr(at));
+            if (n == 0) {
+                text += "\\ufffd";
+                ++at;
+                continue;
+            }
             if (c == '"' || c == '\\') {
                 text += '\\';
                 text += c;
@@ -89,8 +142,9 @@ class JsonWriter {
                 std::snprintf(buf, sizeof buf, "\\u%04x", u);
                 text += buf;
             } else {
-                text += c;
+                text.append(s.substr(at, n));
             }
+            at += n;
         }
         text += '"';
     }

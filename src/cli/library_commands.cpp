@@ -150,8 +150,14 @@ void ListJson(const std::string& location, const std::vector<RecordingEntry>& li
         j.Key("interval").Int(r.key.interval).Key("samples").Int(r.totals.samples);
         j.Key("excursions").Int(r.totals.excursions).Key("files").Open('[');
         for (const SourceFile& f : e.files) {
-            j.Open('{').Key("path").String(f.file.path).Key("state").String(FileStateId(f.state));
-            if (f.state == FileState::kMoved) j.Key("moved_to").String(f.movedTo);
+            // A path that is not UTF-8 (a folder named in GB18030) also as its bytes.
+            j.Open('{').Key("path").String(f.file.path);
+            if (!IsUtf8(f.file.path)) j.Key("path_hex").String(HexBytes(f.file.path));
+            j.Key("state").String(FileStateId(f.state));
+            if (f.state == FileState::kMoved) {
+                j.Key("moved_to").String(f.movedTo);
+                if (!IsUtf8(f.movedTo)) j.Key("moved_to_hex").String(HexBytes(f.movedTo));
+            }
             j.Key("samples").Int(f.file.samples).Key("new").Int(f.file.newSamples);
             j.Key("conflicts").Int(f.file.conflicts).Close('}');
         }
@@ -552,8 +558,11 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
 
 constexpr const char* kSyncSent = TrNoop("%s: 已发送, 新样本 %lld 个");
 constexpr const char* kSyncLiveSent = TrNoop("%s 的实时记录 %s 至 %s: 已发送, 新样本 %lld 个");
-constexpr const char* kSyncSummary =
-    TrNoop("查看了 %lld 个记录: 发送了 %lld 个, 记录文件 %lld 个, 新样本 %lld 个");
+constexpr const char* kSyncSummary = TrNoop(
+    "查看了 %lld 个记录: 发送了 %lld 个, 服务器已有 %lld 个, 失败 %lld 个; 记录文件 %lld 个, "
+    "新样本 %lld 个");
+constexpr const char* kSyncNotSent = TrNoop("%s: 没有发送到记录库服务器");
+constexpr const char* kSyncLiveNotSent = TrNoop("%s 的实时记录 %s 至 %s: 没有发送到记录库服务器");
 constexpr const char* kSyncNoLocal = TrNoop("本机记录库 %s 还不存在: 没有要同步的");
 constexpr const char* kSyncSame = TrNoop("记录库 %s 就是本机记录库: 没有要同步的");
 
@@ -633,15 +642,33 @@ int RunSync(const std::string& location, std::span<const std::string> args) {
         }
         std::fflush(stdout);
     });
-    std::printf("%s\n",
-                StrFormat(Tr(kSyncSummary), static_cast<long long>(result.recordings),
-                          static_cast<long long>(result.sent), static_cast<long long>(result.files),
-                          static_cast<long long>(result.samples))
-                    .c_str());
+    // Each recording the server refused, with why; the others were sent.
+    for (const SyncFailure& f : result.failures) {
+        for (const std::string& file : f.files)
+            std::fprintf(stderr, "%s\n", StrFormat(Tr(kSyncNotSent), file.c_str()).c_str());
+        if (f.files.empty()) {
+            std::fprintf(stderr, "%s\n",
+                         StrFormat(Tr(kSyncLiveNotSent), InstrumentName(f.instrument).c_str(),
+                                   LocalTime(f.first).c_str(), LocalTime(f.last).c_str())
+                             .c_str());
+        }
+        std::fprintf(stderr, "%s\n", f.message.c_str());
+        if (!f.reason.empty()) std::fprintf(stderr, "%s\n", f.reason.c_str());
+    }
+    const auto failed = static_cast<long long>(result.failures.size());
+    const long long there = static_cast<long long>(result.recordings - result.sent) - failed;
+    std::printf("%s\n", StrFormat(Tr(kSyncSummary), static_cast<long long>(result.recordings),
+                                  static_cast<long long>(result.sent), there, failed,
+                                  static_cast<long long>(result.files),
+                                  static_cast<long long>(result.samples))
+                            .c_str());
     if (!result.failed) return result.unplaced > 0 ? kExitFailure : kExitOk;
-    std::fprintf(stderr, "%s\n", result.message.c_str());
-    if (!result.reason.empty()) std::fprintf(stderr, "%s\n", result.reason.c_str());
-    std::fprintf(stderr, "%s\n", Tr("没有发送的部分在再次运行 qxlog-cli library sync 时发送。"));
+    if (result.stopped) {
+        std::fprintf(stderr, "%s\n", result.message.c_str());
+        if (!result.reason.empty()) std::fprintf(stderr, "%s\n", result.reason.c_str());
+        std::fprintf(stderr, "%s\n",
+                     Tr("没有发送的部分在再次运行 qxlog-cli library sync 时发送。"));
+    }
     return kExitFailure;
 }
 

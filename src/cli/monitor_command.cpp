@@ -60,6 +60,9 @@ constexpr const char* kServerMissedReadings = TrNoop(
     "会发送它们 (qxlog-cli library sync 也会):");
 constexpr const char* kServerCaughtUp =
     TrNoop("记录库服务器又能连接了: 它没有收到的读数已发送, 新样本 %lld 个");
+constexpr const char* kServerRefusedReadings = TrNoop(
+    "读数已写入本机记录库, 但记录库服务器拒绝了它们; 再试也一样, 所以 monitor 不再向它发送. "
+    "管理员处理后, qxlog-cli library sync 会发送它们:");
 // How long a library server that failed is left alone before it is tried again.
 constexpr int64_t kServerRetrySeconds = 300;
 constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
@@ -188,6 +191,7 @@ class Monitor {
     std::unique_ptr<RecordLibrary> server_;
     std::optional<int64_t> serverTried_;  // when the server was last opened, or failed
     bool serverMissed_ = false;           // said once until the server takes readings again
+    bool serverRefused_ = false;          // it refused: not tried again (said once)
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
     std::deque<AlarmCommand> commands_;
@@ -520,15 +524,17 @@ bool Monitor::Flush(Watched& w) {
 }
 
 void Monitor::Send(const LiveReadings& readings) {
-    if (serverLocation_.empty()) return;
+    if (serverLocation_.empty() || serverRefused_) return;
     const int64_t now = seams_.now();
     std::string message, reason;
+    LibraryFault fault = LibraryFault::kNone;
     if (!server_ && (!serverTried_ || now - *serverTried_ >= kServerRetrySeconds)) {
         serverTried_ = now;
         OpenedLibrary opened = OpenLibrary(serverLocation_, LibraryOpen::kCreate);
         server_ = std::move(opened.library);
         message = opened.message;
         reason = opened.error.detail;
+        fault = opened.error.fault;
     }
     LiveAddResult result;
     if (server_ && server_->AddLive(readings, result)) {
@@ -550,13 +556,19 @@ void Monitor::Send(const LiveReadings& readings) {
     if (server_) {
         message = LibraryErrorMessage(server_->Location(), server_->Error());
         reason = server_->Error().detail;
+        fault = server_->Error().fault;
         server_.reset();  // opened again at the next try
         serverTried_ = now;
     }
-    if (std::exchange(serverMissed_, true)) return;
+    // A refusal (a permission, a missing table) stays until the administrator mends it:
+    // trying every few minutes would only repeat it.
+    serverRefused_ = fault == LibraryFault::kRefused || fault == LibraryFault::kLacking;
+    if (!serverRefused_ && std::exchange(serverMissed_, true)) return;
+    serverMissed_ = true;
     message = WithoutPasswords(message, serverLocation_);
     reason = WithoutPasswords(reason, serverLocation_);
-    std::fprintf(stderr, "%s\n", Tr(kServerMissedReadings));
+    std::fprintf(stderr, "%s\n",
+                 Tr(serverRefused_ ? kServerRefusedReadings : kServerMissedReadings));
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
 }

@@ -272,6 +272,47 @@ TEST_F(LibraryCommand, AServerLibraryNeverPrintsItsPassword) {
     EXPECT_EQ((r.out + r.err).find("Secr3t"), std::string::npos) << r.err;
 }
 
+// A folder named in GB18030 (冷库), on either engine: every file added, the path listed as the
+// file system names it, and --json still valid UTF-8 with the path's bytes beside it.
+TEST_F(LibraryCommand, AFolderNameThatIsNotUtf8) {
+    const fs::path cold = folder / "\xC0\xE4\xBF\xE2";
+    fs::create_directories(cold);
+    Write(cold / "z.QXRec", 4, u"Z1", 10);
+    const std::string hex = [&] {
+        std::string h;
+        char buf[3];
+        for (const unsigned char c : (cold / "z.QXRec").string()) {
+            std::snprintf(buf, sizeof buf, "%02x", c);
+            h += buf;
+        }
+        return h;
+    }();
+    const char* server = std::getenv("QX_TEST_PG");
+    ASSERT_TRUE(server && *server) << "QX_TEST_PG is not set: run the tests through ctest";
+    const std::string schema = "cold" + std::to_string(::getpid());
+    PGconn* conn = PQconnectdb(server);
+    PQclear(PQexec(conn, ("CREATE SCHEMA IF NOT EXISTS " + schema).c_str()));
+    PQfinish(conn);
+    for (const std::string& location :
+         {library, std::string(server) + "&options=-csearch_path%3D" + schema}) {
+        library = location;
+        test::CliRun r = Library({"add", folder.string()});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find("3 个文件: 加入 3 个, 已有 0 个, 失败 0 个"), std::string::npos)
+            << r.out;
+        r = Library({"list", "--files"});
+        EXPECT_NE(r.out.find((cold / "z.QXRec").string()), std::string::npos) << r.out;
+        r = Library({"list", "--json"});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out.find("\xC0\xE4"), std::string::npos) << "raw bytes in the JSON";
+        EXPECT_NE(r.out.find("\\ufffd\\ufffd\\ufffd\\ufffd/z.QXRec\", \"path_hex\": \"" + hex +
+                             "\", \"state\": \"present\""),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(r.out.find("a.QXRec\", \"path_hex"), std::string::npos) << "only where needed";
+    }
+}
+
 TEST_F(LibraryCommand, GlobalLibrarySettingsAndSync) {
     const std::string local = (folder / "local.sqlite").string();
     EXPECT_EQ(RunCli({"--library", local, "library", "add", folder.string()}).exitCode, 0);
@@ -279,7 +320,7 @@ TEST_F(LibraryCommand, GlobalLibrarySettingsAndSync) {
     test::CliRun r = Library({"sync", "--from", local});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("a.QXRec: 已发送, 新样本 100 个\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("查看了 2 个记录: 发送了 2 个, 记录文件 2 个, 新样本 300 个"),
+    EXPECT_NE(r.out.find("查看了 2 个记录: 发送了 2 个, 服务器已有 0 个, 失败 0 个; 记录文件 2 个, 新样本 300 个"),
               std::string::npos);
     r = RunCli({"--library", library, "library", "sync", "--from", local});
     EXPECT_EQ(r.exitCode, 0);

@@ -606,6 +606,38 @@ TEST(MonitorProgram, TheStartLineIsWrittenAtOnce) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_NE(shown.find("开始监测 QX420B:"), std::string::npos) << shown;
     std::filesystem::remove_all(dir);
+// A server that refuses (a permission, a missing table) is said so once and not tried again
+// every five minutes; the readings stay in the local library.
+TEST_F(Monitoring, AServerThatRefusesIsNotTriedAgain) {
+    bus.Add(1);
+    const std::string data = (dir / "data").string();
+    const char* oldData = getenv("XDG_DATA_HOME");
+    const std::string keep = oldData ? oldData : "";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    int opened = 0;
+    SetServerOpener([&](const std::string& location, LibraryOpen) {
+        ++opened;
+        OpenedLibrary refused;
+        refused.error = {LibraryFault::kRefused, "permission denied for table runs", 0};
+        refused.message = LibraryErrorMessage(location, refused.error);
+        return refused;
+    });
+    library = "postgresql://qx:pw@site/qx";
+    const Run run = Monitor({"--every", "60s"}, 8);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(opened, 1) << "tried again after five minutes";
+    EXPECT_NE(run.err.find("记录库服务器拒绝了它们; 再试也一样, 所以 monitor 不再向它发送"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("permission denied for table runs"), std::string::npos);
+    EXPECT_EQ(run.err.find("没有收到它们"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("pw@"), std::string::npos);
+    LibraryCheck check;
+    OpenedLibrary local = OpenLibrary(DefaultLibraryLocation(), LibraryOpen::kExisting);
+    ASSERT_TRUE(local.library && local.library->Check(check));
+    EXPECT_EQ(check.samples, 8);
+    SetServerOpener({});
+    oldData ? setenv("XDG_DATA_HOME", keep.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace {
 
 SyncResult Failed(SyncResult result, RecordLibrary& library) {
     result.failed = true;
+    result.stopped = true;
     result.message = WithoutPasswords(LibraryErrorMessage(library.Location(), library.Error()),
                                       library.Location());
     result.reason = WithoutPasswords(library.Error().detail, library.Location());
@@ -46,7 +47,24 @@ SyncResult SyncLibrary(RecordLibrary& from, RecordLibrary& to,
         StoredRecording stored;
         if (!from.ReadStored(r, stored)) return Failed(result, from);
         StoredAddResult added;
-        if (!to.AddStored(stored, added)) return Failed(result, to);
+        if (!to.AddStored(stored, added)) {
+            if (IsLibraryWide(to.Error().fault)) return Failed(result, to);
+            SyncFailure& f = result.failures.emplace_back();
+            f.instrument = r.instrumentKey;
+            f.first = r.totals.first;
+            f.last = r.totals.last;
+            for (const LibraryFile* file : own)
+                f.files.push_back(file->path);
+            f.message =
+                WithoutPasswords(LibraryErrorMessage(to.Location(), to.Error()), to.Location());
+            f.reason = WithoutPasswords(to.Error().detail, to.Location());
+            if (!result.failed) {
+                result.failed = true;
+                result.message = f.message;
+                result.reason = f.reason;
+            }
+            continue;
+        }
         result.unplaced += added.unplaced;
         if (!added.sent && added.unplaced == 0) continue;
         if (added.sent) ++result.sent;
@@ -77,6 +95,7 @@ SyncResult SyncLocations(const std::string& from, const std::string& to,
     OpenedLibrary& failed = local.library ? target : local;
     if (!failed.library) {
         result.failed = true;
+        result.stopped = true;
         result.message = WithoutPasswords(failed.message, local.library ? to : from);
         result.reason = WithoutPasswords(failed.error.detail, local.library ? to : from);
         return result;

@@ -35,19 +35,33 @@ struct SyncItem {
     int64_t unplaced = 0;  // samples that could not be sent (StoredAddResult::unplaced)
 };
 
+// A recording the target refused while the others were sent.
+struct SyncFailure {
+    InstrumentKey instrument;
+    int64_t first = 0, last = 0;     // the recording's samples
+    std::vector<std::string> files;  // its record files
+    std::string message;             // in the current language
+    std::string reason;
+};
+
 struct SyncResult {
     int64_t recordings = 0;  // looked at
     int64_t sent = 0;        // of them sent
     int64_t files = 0;
     int64_t samples = 0;
     int64_t unplaced = 0;  // samples that could not be sent, told with their recording
-    bool failed = false;   // then message (in the current language) and reason say why
+    // Something was not sent: message (in the current language) and reason say why; stopped
+    // when a library failed as a whole (the rest was not tried), else the first of failures.
+    bool failed = false;
+    bool stopped = false;
     std::string message;
     std::string reason;
+    std::vector<SyncFailure> failures;  // recordings refused, each after the others were tried
 };
 
-// Sends what `to` lacks from `from`; `each` hears every recording sent. Stops at the first
-// failure: a library that failed would fail the rest too.
+// Sends what `to` lacks from `from`; `each` hears every recording sent. A recording the target
+// refuses (IsLibraryWide false) is noted in failures and the others are sent; a library that
+// fails as a whole stops it, as it would fail the rest too.
 SyncResult SyncLibrary(RecordLibrary& from, RecordLibrary& to,
                        const std::function<void(const SyncItem&)>& each = {});
 // The same between locations: the local library not there yet has nothing to send; the target

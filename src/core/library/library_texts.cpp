@@ -34,6 +34,14 @@ std::string LibraryErrorMessage(const std::string& location, const LibraryError&
             return StrFormat(Tr("记录库服务器 %s 拒绝了登录,请检查用户名和密码 (~/.pgpass)。"), at);
         case LibraryFault::kNoDatabase:
             return StrFormat(Tr("记录库服务器上没有 %s 所指的数据库,需要由数据库管理员建立。"), at);
+        case LibraryFault::kRefused:
+            return StrFormat(Tr("记录库服务器 %s 拒绝了这个操作: 这个登录没有所需的权限,"
+                                "需要由数据库管理员授予 (qxlog-library-roles.sql)。"),
+                             at);
+        case LibraryFault::kLacking:
+            return StrFormat(Tr("记录库服务器 %s 拒绝了这个操作: 数据库缺少程序需要的表、列或"
+                                "函数,需要由表的所有者更新。"),
+                             at);
         case LibraryFault::kNone:
         case LibraryFault::kFailed:
             break;

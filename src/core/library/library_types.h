@@ -31,7 +31,7 @@ using LibraryId = int64_t;
 
 // The version of the library's format that this program reads and writes; every engine keeps
 // it in its database and migrates older ones step by step. A newer database is refused.
-inline constexpr int kLibraryFormatVersion = 1;
+inline constexpr int kLibraryFormatVersion = 2;
 
 struct InstrumentKey {
     InstrumentTypeId model = 0;
@@ -104,7 +104,7 @@ struct LibraryInstrument {
 struct LibraryFile {
     LibraryId id = 0;
     LibraryId recording = 0;
-    std::string path;  // absolute
+    std::string path;  // absolute; the bytes the file system names it by, in any encoding
     uint64_t size = 0;
     ContentHash hash;     // of the bytes the recording was read from
     int64_t added = 0;    // when it was added, seconds since 1970-01-01 00:00 UTC
@@ -147,7 +147,17 @@ enum class LibraryFault {
     kUnreachable,   // the server cannot be reached (or the connection broke)
     kLoginRefused,  // the server refused the user or the password
     kNoDatabase,    // the server has no database of that name (the administrator makes it)
+    // The server refused the operation; trying again changes nothing until the server's
+    // administrator has mended it (detail names what):
+    kRefused,  // a permission the login lacks (SQLSTATE 42501)
+    kLacking,  // a table, column or function the database lacks (42P01, 42703, 42883)
 };
+
+// Whether a failure concerns the library as a whole (it cannot be reached, used or written,
+// so the next file would fail too) rather than the one file or recording being written.
+inline bool IsLibraryWide(LibraryFault fault) {
+    return fault != LibraryFault::kNone && fault != LibraryFault::kFailed;
+}
 
 struct LibraryError {
     LibraryFault fault = LibraryFault::kNone;

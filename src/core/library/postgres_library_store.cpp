@@ -23,8 +23,12 @@ constexpr int kConnectSeconds = 10;
 
 static_assert(std::size(kSchemaSteps) == kLibraryFormatVersion);
 
-// Taken (for the transaction) by whoever brings the tables of a database up to date.
-constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(5845826500000001)";
+// Held by whoever brings the tables of a database up to date, for its session: taken before
+// the transaction begins, so that the transaction sees the catalogue as the previous holder
+// left it (a transaction that began before the lock was granted may still see a table made
+// meanwhile as missing, and make it again).
+constexpr const char* kMigrationLock = "SELECT pg_advisory_lock(5845826500000001)";
+constexpr const char* kMigrationUnlock = "SELECT pg_advisory_unlock(5845826500000001)";
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -65,6 +69,9 @@ LibraryFault FaultOf(const pg_result* result) {
     if (s.starts_with("08") || s == "57P01" || s == "57P02" || s == "57P03")
         return LibraryFault::kUnreachable;
     if (s == "XX001" || s == "XX002") return LibraryFault::kDamaged;
+    // A permission the login lacks; a table, column or function the database lacks.
+    if (s == "42501") return LibraryFault::kRefused;
+    if (s == "42P01" || s == "42703" || s == "42883") return LibraryFault::kLacking;
     return LibraryFault::kFailed;
 }
 
@@ -273,15 +280,25 @@ PostgresLibraryStore::~PostgresLibraryStore() {
 }
 
 bool PostgresLibraryStore::Migrate() {
+    if (!Exec(kMigrationLock)) return false;
+    const bool ok = MigrateLocked();
+    // A connection that broke has lost the lock with it.
+    if (PQstatus(conn_) == CONNECTION_OK) PQclear(PQexec(conn_, kMigrationUnlock));
+    return ok;
+}
+
+bool PostgresLibraryStore::MigrateLocked() {
     if (!Exec("BEGIN")) return false;
     inWrite_ = true;
-    if (!Exec(kMigrationLock)) {
-        Rollback();
-        return false;
-    }
     // Read again under the lock: another program may have made the tables meanwhile.
     int64_t version = 0;
     if (!ReadFormat(version)) {
+        Rollback();
+        return false;
+    }
+    if (version > kLibraryFormatVersion) {
+        error_ = {LibraryFault::kNewer, StrFormat("format %d", static_cast<int>(version)),
+                  static_cast<int>(version)};
         Rollback();
         return false;
     }
@@ -307,6 +324,22 @@ bool PostgresLibraryStore::ReadFormat(int64_t& version) {
     Result exists = Run("SELECT to_regclass('library_format') IS NOT NULL", Params());
     if (!exists.ok()) return false;
     if (!exists.Int(0, 0)) {
+        // A library in a schema of the search path that this login may not use is hidden from
+        // it, not missing: a refusal, for the administrator to grant.
+        Result hidden = Run(
+            "SELECT n.nspname FROM pg_catalog.pg_class c"
+            " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+            " WHERE c.relname = 'library_format' AND NOT has_schema_privilege(n.oid, 'USAGE')"
+            "   AND n.nspname IN (SELECT replace(trim(both ' \"' FROM s), '$user', current_user)"
+            "     FROM unnest(string_to_array(current_setting('search_path'), ',')) s)"
+            " LIMIT 1",
+            Params());
+        if (!hidden.ok()) return false;
+        if (hidden.Rows() > 0) {
+            error_ = {LibraryFault::kRefused, "permission denied for schema " + hidden.Text(0, 0),
+                      0};
+            return false;
+        }
         version = -1;
         return true;
     }
@@ -389,6 +422,7 @@ bool PostgresLibraryStore::Copy(const char* sql, const std::string& data) {
 bool PostgresLibraryStore::Failed(const pg_result* result) {
     const char* password = PQpass(conn_);
     error_.fault = FaultOf(result);
+    error_.version = 0;
     if (result == nullptr || PQresultStatus(result) == PGRES_FATAL_ERROR) {
         const char* primary =
             result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
@@ -502,7 +536,8 @@ bool PostgresLibraryStore::ReadFiles(Result& r, std::vector<LibraryFile>& out) {
         LibraryFile& f = out.emplace_back();
         f.id = r.Int(i, 0);
         f.recording = r.Int(i, 1);
-        f.path = r.Text(i, 2);
+        const std::span<const uint8_t> path = r.Bytes(i, 2);
+        f.path.assign(path.begin(), path.end());
         f.size = static_cast<uint64_t>(r.Int(i, 3));
         const std::span<const uint8_t> hash = r.Bytes(i, 4);
         std::memcpy(f.hash.bytes.data(), hash.data(), std::min(hash.size(), f.hash.bytes.size()));
@@ -679,12 +714,12 @@ bool PostgresLibraryStore::AddRuns(std::span<const SampleRun> runs,
 
 bool PostgresLibraryStore::AddFile(const LibraryFile& f, LibraryId& id) {
     Params p;
-    p.Int(f.recording).Text(f.path).Int(static_cast<int64_t>(f.size));
+    p.Int(f.recording).Bytes(f.path.data(), f.path.size()).Int(static_cast<int64_t>(f.size));
     p.Bytes(f.hash.bytes.data(), f.hash.bytes.size()).Int(f.added).Int(f.samples);
     p.Int(f.newSamples).Int(f.conflicts);
     Result r = Run(
         "INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
-        " conflicts) VALUES($1::bigint, $2::text, $3::bigint, $4::bytea, $5::bigint, $6::bigint,"
+        " conflicts) VALUES($1::bigint, $2::bytea, $3::bigint, $4::bytea, $5::bigint, $6::bigint,"
         " $7::bigint, $8::bigint) RETURNING id",
         p);
     if (!r.ok()) return false;

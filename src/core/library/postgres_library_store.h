@@ -82,6 +82,7 @@ class PostgresLibraryStore final : public LibraryStore {
     // Records the failure of a result (or of the connection); always false.
     bool Failed(const pg_result* result);
     bool Migrate();
+    bool MigrateLocked();
     // The library's format; -1 when the database holds no library.
     bool ReadFormat(int64_t& version);
     bool ReadFiles(Result& result, std::vector<LibraryFile>& out);

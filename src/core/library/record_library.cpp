@@ -640,9 +640,11 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
 std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> paths,
                                                const std::function<void(const AddResult&)>& each) {
     std::vector<AddResult> results;
-    bool failed = false;  // the library failed: no use going on
+    // The library as a whole failed (it cannot be reached or written): no use going on. A
+    // failure of one file's write leaves the others to be tried.
+    bool failed = false;
     const auto add = [&](AddResult r) {
-        failed = r.status == AddStatus::kFailed;
+        failed = r.status == AddStatus::kFailed && IsLibraryWide(Error().fault);
         if (each) each(r);
         results.push_back(std::move(r));
     };

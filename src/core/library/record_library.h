@@ -160,8 +160,9 @@ class RecordLibrary {
     // Adds files and folders: a folder's non-empty *.QXRec files at any depth (an empty one is
     // a download's reserved name), in path order; a file
     // named directly whatever its name. `each` hears every result as it comes. A folder that
-    // cannot be read gives a kUnreadable result; after a kFailed one (the library failed) the
-    // rest is not tried.
+    // cannot be read gives a kUnreadable result. Every file is tried whatever became of the
+    // others, unless the library as a whole failed (IsLibraryWide: it cannot be reached or
+    // written), after which the rest is not tried.
     std::vector<AddResult> AddPaths(std::span<const std::string> paths,
                                     const std::function<void(const AddResult&)>& each = {});
     // Adds an instrument's live readings to its live recordings (live_recording.h), in one

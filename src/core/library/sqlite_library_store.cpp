@@ -72,6 +72,9 @@ constexpr const char* kSteps[] = {
     "  time INTEGER NOT NULL,"
     "  sample BLOB NOT NULL,"
     "  PRIMARY KEY(file, time)) WITHOUT ROWID;",
+    // 1 -> 2: a file's path is kept as the bytes the file system names it by (a BLOB), whatever
+    // their encoding; the paths kept as text before are their bytes.
+    "UPDATE files SET path = CAST(path AS BLOB);",
 };
 static_assert(std::size(kSteps) == kLibraryFormatVersion);
 
@@ -211,22 +214,18 @@ std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::Open(const std::string& 
         return nullptr;
     };
 
-    // Read before anything is written: what the file is and which version.
+    // Read before anything is written: what the file is and which version, in one statement
+    // so that the three come from one state of the file (another process may be making it).
     int64_t applicationId = 0, version = 0, objects = 0;
     {
-        Query q(*store, "PRAGMA application_id");
+        Query q(*store,
+                "SELECT (SELECT application_id FROM pragma_application_id),"
+                " (SELECT user_version FROM pragma_user_version),"
+                " (SELECT count(*) FROM sqlite_schema)");
         if (!q.Row()) return failed();
         applicationId = q.ColInt(0);
-    }
-    {
-        Query q(*store, "PRAGMA user_version");
-        if (!q.Row()) return failed();
-        version = q.ColInt(0);
-    }
-    {
-        Query q(*store, "SELECT count(*) FROM sqlite_schema");
-        if (!q.Row()) return failed();
-        objects = q.ColInt(0);
+        version = q.ColInt(1);
+        objects = q.ColInt(2);
     }
     if (applicationId != kApplicationId && (applicationId != 0 || objects != 0))
         return fail(LibraryFault::kNotLibrary, "");
@@ -434,7 +433,8 @@ bool SqliteLibraryStore::ReadFiles(Query& q, std::vector<LibraryFile>& out) {
         LibraryFile& f = out.emplace_back();
         f.id = q.ColInt(0);
         f.recording = q.ColInt(1);
-        f.path = q.ColText(2);
+        const std::span<const uint8_t> path = q.ColBlob(2);
+        f.path.assign(path.begin(), path.end());
         f.size = static_cast<uint64_t>(q.ColInt(3));
         const std::span<const uint8_t> hash = q.ColBlob(4);
         std::memcpy(f.hash.bytes.data(), hash.data(), std::min(hash.size(), f.hash.bytes.size()));
@@ -571,7 +571,9 @@ bool SqliteLibraryStore::AddFile(const LibraryFile& f, LibraryId& id) {
     Query q(*this,
             "INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
             " conflicts) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
-    q.Int(1, f.recording).Text(2, f.path).Int(3, static_cast<int64_t>(f.size));
+    q.Int(1, f.recording)
+        .Blob(2, f.path.data(), f.path.size())
+        .Int(3, static_cast<int64_t>(f.size));
     q.Blob(4, f.hash.bytes.data(), f.hash.bytes.size()).Int(5, f.added).Int(6, f.samples);
     q.Int(7, f.newSamples).Int(8, f.conflicts);
     if (!q.Run()) return false;

@@ -127,4 +127,76 @@ inline std::string WriteRecord(const std::string& path, InstrumentTypeId type, u
     return path;
 }
 
+// A store that refuses to note the files whose path holds `refused`, as a server refusing that
+// one statement would: with `fault`, and leaving its transaction open for the caller to end.
+class RefusingStore : public LibraryStore {
+  public:
+    RefusingStore(std::unique_ptr<LibraryStore> inner, std::string refused, LibraryFault fault)
+        : inner_(std::move(inner)), refused_(std::move(refused)), fault_(fault) {}
+    const LibraryError& Error() const override { return failed_ ? error_ : inner_->Error(); }
+    const std::string& Location() const override { return inner_->Location(); }
+    bool Instruments(std::vector<LibraryInstrument>& out) override {
+        return Go() && inner_->Instruments(out);
+    }
+    bool Recordings(const RecordingQuery& q, std::vector<LibraryRecording>& out) override {
+        return Go() && inner_->Recordings(q, out);
+    }
+    bool Runs(LibraryId i, LibraryId r, int64_t from, int64_t to,
+              std::vector<SampleRun>& out) override {
+        return Go() && inner_->Runs(i, r, from, to, out);
+    }
+    bool Files(LibraryId r, std::vector<LibraryFile>& out) override {
+        return Go() && inner_->Files(r, out);
+    }
+    bool FilesWithHash(const ContentHash& h, std::vector<LibraryFile>& out) override {
+        return Go() && inner_->FilesWithHash(h, out);
+    }
+    bool Conflicts(LibraryId f, std::vector<ConflictSample>& out) override {
+        return Go() && inner_->Conflicts(f, out);
+    }
+    bool CheckStorage(std::vector<std::string>& problems) override {
+        return Go() && inner_->CheckStorage(problems);
+    }
+    bool BeginWrite(const InstrumentKey& key, LibraryId& id) override {
+        return Go() && inner_->BeginWrite(key, id);
+    }
+    bool AddName(LibraryId i, std::string_view name) override {
+        return Go() && inner_->AddName(i, name);
+    }
+    bool AddRecording(const LibraryRecording& r, LibraryId& id) override {
+        return Go() && inner_->AddRecording(r, id);
+    }
+    bool UpdateRecording(LibraryId r, const RecordHeader& h, const RecordingTotals& t,
+                         std::span<const ExcursionSpan> e) override {
+        return Go() && inner_->UpdateRecording(r, h, t, e);
+    }
+    bool AddRuns(std::span<const SampleRun> runs) override { return Go() && inner_->AddRuns(runs); }
+    bool AddFile(const LibraryFile& f, LibraryId& id) override {
+        if (f.path.find(refused_) != std::string::npos) {
+            failed_ = true;
+            error_ = {fault_, "refused", 0};
+            return false;
+        }
+        return Go() && inner_->AddFile(f, id);
+    }
+    bool AddConflicts(LibraryId f, std::span<const ConflictSample> s) override {
+        return Go() && inner_->AddConflicts(f, s);
+    }
+    bool Commit() override { return Go() && inner_->Commit(); }
+    void Rollback() override { inner_->Rollback(); }
+
+  private:
+    bool Go() {
+        // A refusal of one file's write leaves the store usable; a library-wide one does not.
+        if (failed_ && IsLibraryWide(fault_)) return false;
+        failed_ = false;
+        return true;
+    }
+    std::unique_ptr<LibraryStore> inner_;
+    std::string refused_;
+    LibraryFault fault_;
+    bool failed_ = false;
+    LibraryError error_;
+};
+
 }  // namespace qx::test

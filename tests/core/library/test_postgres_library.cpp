@@ -149,11 +149,15 @@ TEST_F(ServerLibrary, AnEmptyDatabaseIsALibraryOnlyWhenMade) {
               "0");
     ASSERT_TRUE(OpenLibrary(location, LibraryOpen::kCreate).library);
     EXPECT_TRUE(OpenLibrary(location, LibraryOpen::kExisting).library);
-    EXPECT_EQ(Sql(location, "SELECT string_agg(format::text, ',') FROM library_format"), "1");
+    EXPECT_EQ(
+        Sql(location, "SELECT string_agg(format::text, ',' ORDER BY format) FROM library_format"),
+        "1,2");
 
-    // The shipped script run by hand makes the same library.
+    // The shipped scripts run by hand make the same library.
     const std::string byHand = test::ServerLibrary(files.str());
-    Sql(byHand, ReadFile(std::string(QX_SQL_DIR) + "/qxlog-library-1.sql"));
+    for (int step = 1; step <= kLibraryFormatVersion; ++step)
+        Sql(byHand,
+            ReadFile(std::string(QX_SQL_DIR) + "/qxlog-library-" + std::to_string(step) + ".sql"));
     OpenedLibrary opened = OpenLibrary(byHand, LibraryOpen::kExisting);
     ASSERT_TRUE(opened.library) << opened.message;
     EXPECT_EQ(opened.library->AddRecordFile(WriteRecord(files / "a.QXRec", 1, 10)).added, 10);
@@ -165,7 +169,8 @@ TEST_F(ServerLibrary, ANewerFormatIsRefusedAndLeftUntouched) {
         ASSERT_TRUE(opened.library) << opened.message;
         ASSERT_EQ(opened.library->AddRecordFile(WriteRecord(files / "a.QXRec", 1, 100)).added, 100);
     }
-    Sql(location, "INSERT INTO library_format(format) VALUES (2)");
+    const int newer = kLibraryFormatVersion + 1;
+    Sql(location, "INSERT INTO library_format(format) VALUES (" + std::to_string(newer) + ")");
     const std::string before = Sql(location,
                                    "SELECT (SELECT count(*) FROM runs) || '/' ||"
                                    " (SELECT count(*) FROM files) || '/' ||"
@@ -174,8 +179,9 @@ TEST_F(ServerLibrary, ANewerFormatIsRefusedAndLeftUntouched) {
         const OpenedLibrary opened = OpenLibrary(location, mode);
         ASSERT_FALSE(opened.library);
         EXPECT_EQ(opened.error.fault, LibraryFault::kNewer);
-        EXPECT_EQ(opened.error.version, 2);
-        EXPECT_NE(opened.message.find("(格式 2)"), std::string::npos) << opened.message;
+        EXPECT_EQ(opened.error.version, newer);
+        EXPECT_NE(opened.message.find("(格式 " + std::to_string(newer) + ")"), std::string::npos)
+            << opened.message;
     }
     EXPECT_TRUE(
         AddSavedRecord(location, WriteRecord(files / "b.QXRec", 2, 100), files / "local.sqlite")
@@ -217,6 +223,70 @@ TEST_F(ServerLibrary, ALostConnectionIsMadeAgainAndAWriteItCutLeavesNothing) {
     ASSERT_TRUE(library.Check(check));
     EXPECT_TRUE(check.problems.empty());
     EXPECT_EQ(check.samples, 300);
+}
+
+TEST_F(ServerLibrary, AWriteWithAFailedStatementIsNeverCommitted) {
+    LibraryError error;
+    auto store =
+        PostgresLibraryStore::Open(location, PostgresLibraryStore::OpenMode::kCreate, &error);
+    ASSERT_TRUE(store) << error.detail;
+    LibraryId instrument = 0;
+    ASSERT_TRUE(store->BeginWrite({4, "C1"}, instrument));
+    LibraryFile file;
+    file.recording = 999999;  // no such recording
+    file.path = "/x.QXRec";
+    LibraryId id = 0;
+    EXPECT_FALSE(store->AddFile(file, id));
+    // The server answers the COMMIT of the failed transaction with ROLLBACK.
+    EXPECT_FALSE(store->Commit());
+    EXPECT_EQ(store->Error().fault, LibraryFault::kFailed);
+    std::vector<LibraryInstrument> instruments;
+    ASSERT_TRUE(store->Instruments(instruments));
+    EXPECT_TRUE(instruments.empty());
+}
+
+// A refusal by the server is said as one, saying which, and stops an add of many files.
+TEST_F(ServerLibrary, ARefusalIsSaidAsSuch) {
+    ASSERT_TRUE(OpenLibrary(location, LibraryOpen::kCreate).library);
+    Sql(server,
+        "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'lab_none') THEN"
+        " CREATE ROLE lab_none LOGIN; END IF; END $$");
+    std::string none = location;
+    none.replace(none.find("user=qx"), 7, "user=lab_none");
+    const std::vector<std::string> paths = {WriteRecord(files / "a.QXRec", 4, 10),
+                                            WriteRecord(files / "b.QXRec", 4, 10, 1489151232, 60, 0,
+                                                        [](ParamBlock& p) { p.SetNumber(u"B"); })};
+    // A library in a schema the login may not use is refused, not missing.
+    OpenedLibrary hidden = OpenLibrary(none, LibraryOpen::kExisting);
+    ASSERT_FALSE(hidden.library);
+    EXPECT_EQ(hidden.error.fault, LibraryFault::kRefused);
+    EXPECT_NE(hidden.message.find("拒绝了这个操作: 这个登录没有所需的权限"), std::string::npos)
+        << hidden.message;
+    EXPECT_NE(hidden.error.detail.find("permission denied for schema"), std::string::npos);
+    // A login that may read but not write: the first file is refused, the rest not tried.
+    const std::string schema = Sql(location, "SELECT current_schema()");
+    Sql(location, "GRANT USAGE ON SCHEMA " + schema +
+                      " TO lab_none; GRANT SELECT ON ALL TABLES IN"
+                      " SCHEMA " +
+                      schema + " TO lab_none");
+    {
+        OpenedLibrary opened = OpenLibrary(none, LibraryOpen::kExisting);
+        ASSERT_TRUE(opened.library) << opened.message;
+        const std::vector<AddResult> results = opened.library->AddPaths(paths);
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(opened.library->Error().fault, LibraryFault::kRefused);
+        EXPECT_NE(results[0].message.find("拒绝了这个操作: 这个登录没有所需的权限"),
+                  std::string::npos)
+            << results[0].message;
+    }
+    Sql(location, "ALTER TABLE files RENAME COLUMN conflicts TO c");
+    OpenedLibrary opened = OpenLibrary(location, LibraryOpen::kExisting);
+    ASSERT_TRUE(opened.library);
+    const AddResult r = opened.library->AddRecordFile(paths[0]);
+    EXPECT_EQ(r.status, AddStatus::kFailed);
+    EXPECT_EQ(opened.library->Error().fault, LibraryFault::kLacking);
+    EXPECT_NE(r.message.find("数据库缺少程序需要的表、列或函数"), std::string::npos) << r.message;
+    EXPECT_NE(r.reason.find("conflicts"), std::string::npos) << r.reason;
 }
 
 TEST_F(ServerLibrary, NamesAndNumbersThatLookLikeSqlAreKeptAsText) {
@@ -327,10 +397,24 @@ TEST_F(ServerLibrary, TheRolesReadAndWriteWhatTheyMayAndTheViewsGiveEveryReading
           "CREATE TABLE mine(x int)", "DROP VIEW readings"}) {
         EXPECT_NE(Refusal(reader, change), "") << change;
     }
-    for (const char* change : {"DELETE FROM files", "TRUNCATE runs", "CREATE TABLE mine(x int)",
-                               "ALTER TABLE runs ADD COLUMN x int", "DROP VIEW readings"}) {
+    for (const char* change :
+         {"DELETE FROM files", "TRUNCATE runs", "CREATE TABLE mine(x int)",
+          "ALTER TABLE runs ADD COLUMN x int", "DROP VIEW readings",
+          "UPDATE instruments SET number = 'ZZ'", "UPDATE instruments SET model = 2",
+          "UPDATE recordings SET name = 'x'", "UPDATE recordings SET start_time = 0",
+          "UPDATE recordings SET settings = 'x'", "UPDATE files SET path = 'x'",
+          "UPDATE runs SET count = 1", "DROP TRIGGER recording_totals_of_runs ON recordings"}) {
         EXPECT_EQ(Refusal(writer, change), "42501") << change;
     }
+    // The totals a writer renews stay those of the recording's runs.
+    const std::string totals =
+        "SELECT string_agg(samples || ' ' || first_time || ' ' ||"
+        " last_time, ',' ORDER BY id) FROM recordings";
+    const std::string before = Sql(location, totals);
+    EXPECT_EQ(before, "3 1489151232 1489151352,2 1489237632 1489237932");
+    EXPECT_EQ(Refusal(writer, "UPDATE recordings SET samples = 0, first_time = 0, last_time = 0"),
+              "");
+    EXPECT_EQ(Sql(location, totals), before);
     EXPECT_EQ(Sql(location, "SELECT count(*) FROM instruments"), "2");
 
     // Every reading, as the record file decodes it.

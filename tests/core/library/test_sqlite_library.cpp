@@ -66,12 +66,14 @@ TEST_F(SqliteLibrary, RefusesWhatItCannotUseAndLeavesItUntouched) {
 
     // A newer format, also for rebuilding.
     Fill();
-    Sql(location, "PRAGMA user_version=2");
+    const int format = kLibraryFormatVersion + 1;
+    Sql(location, ("PRAGMA user_version=" + std::to_string(format)).c_str());
     const std::string newer = Bytes(location);
     const LibraryError error = OpenFails(LibraryOpen::kCreate);
     EXPECT_EQ(error.fault, LibraryFault::kNewer);
-    EXPECT_EQ(error.version, 2);
-    EXPECT_NE(LibraryErrorMessage(location, error).find("(格式 2)"), std::string::npos);
+    EXPECT_EQ(error.version, format);
+    EXPECT_NE(LibraryErrorMessage(location, error).find("(格式 " + std::to_string(format) + ")"),
+              std::string::npos);
     EXPECT_FALSE(RebuildLibrary(location, {}).ok);
     EXPECT_EQ(Bytes(location), newer);
 
