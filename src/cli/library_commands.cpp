@@ -519,13 +519,15 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
     }
     if (!output.empty()) {
         std::string why;
-        if (!ExportComparison(output, format, c, &why)) {
+        int sheets = 1;
+        if (!ExportComparison(output, format, c, &why, &sheets)) {
             std::fprintf(stderr, "%s\n", ExportFailedMessage(output).c_str());
             if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
             return kExitFailure;
         }
         // The message goes to stderr under --json, so that stdout stays one JSON object.
-        std::fprintf(json ? stderr : stdout, "%s\n", ExportSucceededMessage(output).c_str());
+        std::fprintf(json ? stderr : stdout, "%s\n",
+                     ExportSucceededMessage(output, kComparisonSheetName, sheets).c_str());
     }
     return kExitOk;
 }
