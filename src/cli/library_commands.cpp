@@ -12,6 +12,7 @@
 
 #include "cli_command.h"
 #include "cli_help.h"
+#include "core/library/history_stream.h"
 #include "core/library/library_choice.h"
 #include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
@@ -29,6 +30,8 @@
 #include "core/records/query_options.h"
 #include "core/records/record_export.h"
 #include "core/records/sample_table.h"
+#include "core/records/table_pieces.h"
+#include "core/records/workbook_export.h"
 #include "json_writer.h"
 
 namespace qx::cli {
@@ -286,33 +289,32 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
     LibraryId id = 0;
     if (const int code = FindNamedInstrument(*library, location, instrument, id); code != kExitOk)
         return code;
-    InstrumentHistory history;
-    if (!library->History(id, window.bounded ? window.from : std::numeric_limits<int64_t>::min(),
-                          window.bounded ? window.to : std::numeric_limits<int64_t>::max(),
-                          history)) {
+    // Read and written a stretch of time at a time: a year of samples never lies in memory.
+    HistoryStream history(*library, id, window);
+    if (!history.Survey()) {
         PrintFailure(LibraryErrorMessage(location, library->Error()), library->Error());
         return kExitFailure;
     }
-    auto table = std::make_unique<SampleTable>();
-    table->Build(history, window);
-    std::printf("%s\n", QueryStatusLine(HistoryHeaderText(history, *table), table->TotalCount(),
-                                        window.condition, table->SampleCount())
-                            .c_str());
-    for (const std::string& note : table->Notes())
+    const auto samples = static_cast<int>(history.SampleCount());
+    std::printf("%s\n",
+                QueryStatusLine(history.HeaderText(), samples, window.condition, samples).c_str());
+    for (const std::string& note : history.Notes())
         std::fprintf(stderr, "%s\n", note.c_str());
     std::optional<RecordStatistics> statistics;
     if (format == ExportFormat::Workbook) {
-        statistics = ComputeHistoryStatistics(history, *table, window.condition);
+        statistics.emplace();
         statistics->file = location;
     }
+    const TablePieces pieces =
+        history.Pieces(statistics ? &*statistics : nullptr, window.condition);
     std::string why;
-    if (!ExportSampleTable(output, format, *table,
-                           HistoryParamRows(HistorySettings(history, window)),
-                           statistics ? &*statistics : nullptr, &why)) {
+    int sheets = 1;
+    if (!ExportSampleTable(output, format, pieces, history.ParamRows(),
+                           statistics ? &*statistics : nullptr, &why, &sheets)) {
         std::fprintf(stderr, "%s\n%s\n", ExportFailedMessage(output).c_str(), why.c_str());
         return kExitFailure;
     }
-    std::printf("%s\n", ExportSucceededMessage(output).c_str());
+    std::printf("%s\n", ExportSucceededMessage(output, kSampleSheetName, sheets).c_str());
     return kExitOk;
 }
 
