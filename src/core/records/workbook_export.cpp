@@ -66,13 +66,7 @@ class SampleSheets {
     SampleSheets(lxw_workbook* book, std::span<const SampleColumn> columns)
         : book_(book), columns_(columns) {}
 
-    bool Start() {
-        // Shows a time cell as the list shows the time ("%y-%m-%d %H:%M:%S").
-        timeFormat_ = workbook_add_format(book_);
-        if (!timeFormat_) return false;
-        format_set_num_format(timeFormat_, kTimeCellFormat);
-        return AddSheet();
-    }
+    bool Start() { return AddSheet(); }
     bool Add(const SampleTable& piece) {
         for (int r = 0; r < piece.RowCount() && ok_; ++r) {
             // A table without columns writes no rows, so it never needs a second sheet.
@@ -105,6 +99,12 @@ class SampleSheets {
             DataSheetName(kSampleSheetName, static_cast<int>(rows_.size()) + 1);
         lxw_worksheet* ws = workbook_add_worksheet(book_, name.c_str());
         if (!ws || w_.error != LXW_NO_ERROR) return ok_ = false;
+        if (!timeFormat_) {
+            // Shows a time cell as the list shows the time ("%y-%m-%d %H:%M:%S").
+            timeFormat_ = workbook_add_format(book_);
+            if (!timeFormat_) return ok_ = false;
+            format_set_num_format(timeFormat_, kTimeCellFormat);
+        }
         w_.sheet = ws;
         for (size_t c = 0; c < columns_.size(); ++c) {
             const double width = columns_[c].series == SampleColumn::kTime ? 18 : 12;
