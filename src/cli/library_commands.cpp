@@ -12,6 +12,7 @@
 
 #include "cli_command.h"
 #include "cli_help.h"
+#include "core/library/history_stream.h"
 #include "core/library/library_choice.h"
 #include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
@@ -30,6 +31,8 @@
 #include "core/records/record_export.h"
 #include "core/records/sample_table.h"
 #include "export_option.h"
+#include "core/records/table_pieces.h"
+#include "core/records/workbook_export.h"
 #include "json_writer.h"
 #include "tsv_field.h"
 
@@ -296,33 +299,32 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
     LibraryId id = 0;
     if (const int code = FindNamedInstrument(*library, location, instrument, id); code != kExitOk)
         return code;
-    InstrumentHistory history;
-    if (!library->History(id, window.bounded ? window.from : std::numeric_limits<int64_t>::min(),
-                          window.bounded ? window.to : std::numeric_limits<int64_t>::max(),
-                          history)) {
+    // Read and written a stretch of time at a time: a year of samples never lies in memory.
+    HistoryStream history(*library, id, window);
+    if (!history.Survey()) {
         PrintFailure(LibraryErrorMessage(location, library->Error()), library->Error());
         return kExitFailure;
     }
-    auto table = std::make_unique<SampleTable>();
-    table->Build(history, window);
-    std::printf("%s\n", QueryStatusLine(HistoryHeaderText(history, *table), table->TotalCount(),
-                                        window.condition, table->SampleCount())
-                            .c_str());
-    for (const std::string& note : table->Notes())
+    const auto samples = static_cast<int>(history.SampleCount());
+    std::printf("%s\n",
+                QueryStatusLine(history.HeaderText(), samples, window.condition, samples).c_str());
+    for (const std::string& note : history.Notes())
         std::fprintf(stderr, "%s\n", note.c_str());
     std::optional<RecordStatistics> statistics;
     if (format == ExportFormat::Workbook) {
-        statistics = ComputeHistoryStatistics(history, *table, window.condition);
+        statistics.emplace();
         statistics->file = location;
     }
+    const TablePieces pieces =
+        history.Pieces(statistics ? &*statistics : nullptr, window.condition);
     std::string why;
-    if (!ExportSampleTable(output, format, *table,
-                           HistoryParamRows(HistorySettings(history, window)),
-                           statistics ? &*statistics : nullptr, &why)) {
+    int sheets = 1;
+    if (!ExportSampleTable(output, format, pieces, history.ParamRows(),
+                           statistics ? &*statistics : nullptr, &why, &sheets)) {
         std::fprintf(stderr, "%s\n%s\n", ExportFailedMessage(output).c_str(), why.c_str());
         return kExitFailure;
     }
-    std::printf("%s\n", ExportSucceededMessage(output).c_str());
+    std::printf("%s\n", ExportSucceededMessage(output, kSampleSheetName, sheets).c_str());
     return kExitOk;
 }
 
@@ -543,13 +545,15 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
     }
     if (!output.empty()) {
         std::string why;
-        if (!ExportComparison(output, format, c, &why)) {
+        int sheets = 1;
+        if (!ExportComparison(output, format, c, &why, &sheets)) {
             std::fprintf(stderr, "%s\n", ExportFailedMessage(output).c_str());
             if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
             return kExitFailure;
         }
         // The message goes to stderr under --json, so that stdout stays one JSON object.
-        std::fprintf(json ? stderr : stdout, "%s\n", ExportSucceededMessage(output).c_str());
+        std::fprintf(json ? stderr : stdout, "%s\n",
+                     ExportSucceededMessage(output, kComparisonSheetName, sheets).c_str());
     }
     return kExitOk;
 }
@@ -792,6 +796,8 @@ std::string LibraryHelp() {
                   "                     (%s), 它结束任何超限; 参数列表在每个\n"
                   "                     记录的时间段后列出它的参数; 最新记录的单位和限值适用于\n"
                   "                     全部。INSTRUMENT 是编号或 MODEL:NUMBER, 同 --instrument。\n"
+                  "                     工作簿的一个工作表放不下的行接着写在格式相同的下一个\n"
+                  "                     工作表 (名字后加 (2)、(3) ...) 中。\n"
                   "                     先打印查询行, 然后打印 %s\n"
                   "  check              检查记录库文件并重新读取每个记录文件; 不在原处的文件\n"
                   "                     列为 %s\n"

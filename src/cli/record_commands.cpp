@@ -148,12 +148,13 @@ int RunExport(const CliOptions&, std::span<const std::string> args) {
         statistics->file = input;
     }
     std::string why;
+    int sheets = 1;
     if (!ExportSampleTable(output, format, *table, RecordParamRows(record->set),
-                           statistics ? &*statistics : nullptr, &why)) {
+                           statistics ? &*statistics : nullptr, &why, &sheets)) {
         PrintFailure(ExportFailedMessage(output), why);
         return kExitFailure;
     }
-    std::printf("%s\n", ExportSucceededMessage(output).c_str());
+    std::printf("%s\n", ExportSucceededMessage(output, kSampleSheetName, sheets).c_str());
     return kExitOk;
 }
 

@@ -164,4 +164,43 @@ bool PendingFile::Commit() {
     return committed_;
 }
 
+ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
+    if (target.empty()) {
+        error_ = Tr("没有文件名");
+        return;
+    }
+    fd_ = CreateTempBeside(target, tempPath_);
+    if (fd_ < 0) error_ = CannotCreateIn(DirectoryOf(target));
+}
+
+ReplacingFile::~ReplacingFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+}
+
+bool ReplacingFile::Write(std::string_view bytes) {
+    if (!ok()) return false;
+    if (!WriteAll(fd_, bytes)) error_ = CannotWrite(target_);
+    return ok();
+}
+
+bool ReplacingFile::Commit() {
+    if (!ok() || committed_) return false;
+    bool done = ::fsync(fd_) == 0;
+    if (!done) error_ = CannotWrite(target_);
+    if (::close(fd_) != 0 && done) {
+        error_ = CannotWrite(target_);
+        done = false;
+    }
+    fd_ = -1;
+    if (done && ::rename(tempPath_.c_str(), target_.c_str()) != 0) {
+        error_ = CannotReplace(target_);
+        done = false;
+    }
+    if (!done) return false;
+    committed_ = true;
+    SyncDirectory(target_);
+    return true;
+}
+
 }  // namespace qx

@@ -41,4 +41,29 @@ class PendingFile {
     RemovalOnSignal removal_;  // the temporary file, should a signal end the program
 };
 
+// For writers that make their contents in pieces: Write() appends to a fresh temporary file
+// beside the target; Commit() flushes it and renames it over the target. Destroying it without
+// a successful Commit() removes the temporary file and leaves the target as it was.
+class ReplacingFile {
+  public:
+    explicit ReplacingFile(const std::string& target);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // False when no temporary file could be created, or once a write failed.
+    bool ok() const { return fd_ >= 0 && error_.empty(); }
+    bool Write(std::string_view bytes);
+    bool Commit();
+    // Why creating, writing or committing failed: the step and the system's reason.
+    const std::string& Error() const { return error_; }
+
+  private:
+    std::string target_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool committed_ = false;
+    std::string error_;
+};
+
 }  // namespace qx

@@ -76,24 +76,38 @@ std::string ListTime(std::time_t t) {
     return out;
 }
 
-bool WriteAlignedSheet(lxw_workbook* book, lxw_format* timeFormat, const Comparison& c) {
-    lxw_worksheet* ws = workbook_add_worksheet(book, Tr(kComparisonSheetName));
-    if (!ws) return false;
-    RowWriter w(ws, timeFormat);
-    w.Width(0, 0, 18);
-    w.Width(1, static_cast<lxw_col_t>(std::max<size_t>(c.instruments.size(), 1)), 16);
+// The aligned table on as many sheets as its rows need, each with the title row; the rows of
+// each sheet (with the title row) go to sheetRows.
+bool WriteAlignedSheets(lxw_workbook* book, lxw_format* timeFormat, const Comparison& c,
+                        std::vector<int>& sheetRows) {
     const std::vector<std::string> titles = ComparisonColumnTitles(c);
-    for (size_t i = 0; i < titles.size(); ++i)
-        w.Text(static_cast<lxw_col_t>(i), titles[i]);
-    w.NextRow();
-    for (size_t row = 0; row < c.times.size(); ++row) {
-        w.Time(0, c.times[row]);
-        for (size_t i = 0; i < c.values.size(); ++i) {
-            w.NumberText(static_cast<lxw_col_t>(i + 1), ComparisonCellText(c, c.values[i][row]));
-        }
+    constexpr size_t kRowsPerSheet = kSheetRows - 1;
+    size_t row = 0;
+    bool ok = true;
+    do {
+        const int sheet = static_cast<int>(sheetRows.size()) + 1;
+        const std::string name = DataSheetName(kComparisonSheetName, sheet);
+        lxw_worksheet* ws = workbook_add_worksheet(book, name.c_str());
+        if (!ws) return false;
+        RowWriter w(ws, timeFormat);
+        w.Width(0, 0, 18);
+        w.Width(1, static_cast<lxw_col_t>(std::max<size_t>(c.instruments.size(), 1)), 16);
+        for (size_t i = 0; i < titles.size(); ++i)
+            w.Text(static_cast<lxw_col_t>(i), titles[i]);
         w.NextRow();
-    }
-    return w.Ok();
+        const size_t end = std::min(c.times.size(), row + kRowsPerSheet);
+        sheetRows.push_back(static_cast<int>(end - row) + 1);
+        for (; row < end; ++row) {
+            w.Time(0, c.times[row]);
+            for (size_t i = 0; i < c.values.size(); ++i) {
+                w.NumberText(static_cast<lxw_col_t>(i + 1),
+                             ComparisonCellText(c, c.values[i][row]));
+            }
+            w.NextRow();
+        }
+        ok = w.Ok() && ok;
+    } while (row < c.times.size());
+    return ok;
 }
 
 bool WriteFiguresSheet(lxw_workbook* book, lxw_format* timeFormat, const Comparison& c) {
@@ -354,7 +368,8 @@ std::string ComparisonJson(const Comparison& c) {
     return j.Text();
 }
 
-bool WriteComparisonWorkbook(const std::string& path, const Comparison& c, std::string* error) {
+bool WriteComparisonWorkbook(const std::string& path, const Comparison& c, std::string* error,
+                             int* dataSheets) {
     const auto fail = [error](std::string why) {
         if (error) *error = std::move(why);
         return false;
@@ -373,9 +388,10 @@ bool WriteComparisonWorkbook(const std::string& path, const Comparison& c, std::
     if (!book) return fail(StrFormat("cannot create the workbook %s", path.c_str()));
     lxw_format* timeFormat = workbook_add_format(book);
     bool ok = timeFormat != nullptr;
+    std::vector<int> sheetRows;
     if (ok) {
         format_set_num_format(timeFormat, kTimeCellFormat);
-        ok = WriteAlignedSheet(book, timeFormat, c);
+        ok = WriteAlignedSheets(book, timeFormat, c, sheetRows);
         ok = WriteFiguresSheet(book, timeFormat, c) && ok;
         ok = WriteSettingsSheet(book, c) && ok;
     }
@@ -384,7 +400,10 @@ bool WriteComparisonWorkbook(const std::string& path, const Comparison& c, std::
         return fail(StrFormat("cannot write %s: %s", path.c_str(), lxw_strerror(closed)));
     }
     if (!ok) return fail(StrFormat("cannot write %s: a worksheet was refused", path.c_str()));
-    const XlsxPart parts[] = {
+    std::vector<std::string> names;
+    for (size_t k = 0; k < sheetRows.size() + 2; ++k)
+        names.push_back(StrFormat("xl/worksheets/sheet%zu.xml", k + 1));
+    std::vector<XlsxPart> parts = {
         {"[Content_Types].xml"},
         {"_rels/.rels"},
         {"docProps/app.xml"},
@@ -393,23 +412,26 @@ bool WriteComparisonWorkbook(const std::string& path, const Comparison& c, std::
         {"xl/workbook.xml"},
         {"xl/styles.xml"},
         {"xl/theme/theme1.xml"},
-        {"xl/worksheets/sheet1.xml", static_cast<int>(c.times.size()) + 1},
-        {"xl/worksheets/sheet2.xml"},
-        {"xl/worksheets/sheet3.xml"},
     };
+    for (size_t k = 0; k < sheetRows.size(); ++k)
+        parts.push_back({names[k], sheetRows[k]});
+    parts.push_back({names[sheetRows.size()]});
+    parts.push_back({names[sheetRows.size() + 1]});
     std::string damaged;
     if (!CheckXlsxFile(file.TempPath(), parts, &damaged)) {
         return fail(StrFormat("cannot write %s: %s", path.c_str(), damaged.c_str()));
     }
     if (!file.Commit()) return fail(file.Error());
+    if (dataSheets) *dataSheets = static_cast<int>(sheetRows.size());
     return true;
 }
 
 bool ExportComparison(const std::string& path, ExportFormat format, const Comparison& c,
-                      std::string* error) {
+                      std::string* error, int* dataSheets) {
+    if (dataSheets) *dataSheets = 1;
     switch (format) {
         case ExportFormat::Workbook:
-            return WriteComparisonWorkbook(path, c, error);
+            return WriteComparisonWorkbook(path, c, error, dataSheets);
         case ExportFormat::Text:
             return ReplaceFile(path, ComparisonListTextBytes(c), error);
         case ExportFormat::Csv:

@@ -6,7 +6,8 @@
 //   sheet "对比数据": the title row "时间" and one column per instrument, "label(unit)"; one
 //                    row per row of the aligned table: the time as a date-time cell showing
 //                    the list's form, the values as numeric cells (the number shown), blank
-//                    where an instrument has none.
+//                    where an instrument has none. Rows beyond what a sheet holds go on in
+//                    sheets "对比数据 (2)", "对比数据 (3)" ... laid out the same.
 //   sheet "对比统计": label and value rows 量, 查询条件, 对齐间隔(秒), 仪器数, 下限 and 上限
 //                    (the user's, when given); an empty row; the summary lines; an empty row;
 //                    the table of figures (ComparisonFigureTable) with numbers and times as
@@ -41,10 +42,12 @@ std::string ComparisonCsvBytes(const Comparison& comparison);
 std::string ComparisonJson(const Comparison& comparison);
 
 // False when the file could not be written completely; *error (when given) says why.
+// *dataSheets (when given) is set to the sheets the aligned table took.
 bool WriteComparisonWorkbook(const std::string& path, const Comparison& comparison,
-                             std::string* error = nullptr);
-// The workbook, the list text or the CSV as format says, replacing any file at path.
+                             std::string* error = nullptr, int* dataSheets = nullptr);
+// The workbook, the list text or the CSV as format says, replacing any file at path
+// (*dataSheets 1 for the texts).
 bool ExportComparison(const std::string& path, ExportFormat format, const Comparison& comparison,
-                      std::string* error = nullptr);
+                      std::string* error = nullptr, int* dataSheets = nullptr);
 
 }  // namespace qx

@@ -59,31 +59,45 @@ std::vector<ParamListRow> HistoryParamRows(std::span<const RecordingSettings> se
     return rows;
 }
 
-RecordStatistics ComputeHistoryStatistics(const InstrumentHistory& history,
-                                          const SampleTable& table, std::string_view condition,
-                                          const StatisticsSettings& settings) {
-    const int shown = table.UnitsRecording();
-    if (shown < 0 || static_cast<size_t>(shown) >= history.size()) {
-        RecordStatistics rs = ComputeStatistics(table, 0, AlarmLimits{}, settings);
-        rs.condition = condition;
-        return rs;
-    }
-    const RecordingSamples& recording = history[static_cast<size_t>(shown)];
+RunningStatistics StartHistoryStatistics(const RecordingSamples* shown,
+                                         std::span<const SampleColumn> columns,
+                                         const RecordUnits& units,
+                                         const StatisticsSettings& settings) {
+    if (!shown) return RunningStatistics(columns, units, 0, AlarmLimits{}, settings);
     // The limits in the table's temperature unit: the block read as if recorded in it.
-    ParamBlock params = recording.params;
-    const bool fahrenheit = table.Units().temperatureUnit == 1;
+    ParamBlock params = shown->params;
+    const bool fahrenheit = units.temperatureUnit == 1;
     if (IsFahrenheit(params.UnitByte()) != fahrenheit) {
         params.SetU8(param::kUnitByte,
                      static_cast<uint8_t>((params.UnitByte() & 0xF0) | (fahrenheit ? 1 : 0)));
     }
-    RecordStatistics rs =
-        ComputeStatistics(table, SampleClockOf(recording.params, recording.type).interval,
-                          AlarmLimitsOf(params, recording.type), settings);
-    const ParamTexts texts = MakeParamTexts(recording.params, recording.type);
-    rs.model = ModelName(recording.type);
-    rs.number = texts[ParamText::Number];
-    rs.name = texts[ParamText::Name];
+    return RunningStatistics(columns, units, SampleClockOf(shown->params, shown->type).interval,
+                             AlarmLimitsOf(params, shown->type), settings);
+}
+
+void NameHistoryStatistics(RecordStatistics& rs, const RecordingSamples* shown,
+                           std::string_view condition) {
+    if (shown) {
+        const ParamTexts texts = MakeParamTexts(shown->params, shown->type);
+        rs.model = ModelName(shown->type);
+        rs.number = texts[ParamText::Number];
+        rs.name = texts[ParamText::Name];
+    }
     rs.condition = condition;
+}
+
+RecordStatistics ComputeHistoryStatistics(const InstrumentHistory& history,
+                                          const SampleTable& table, std::string_view condition,
+                                          const StatisticsSettings& settings) {
+    const int index = table.UnitsRecording();
+    const RecordingSamples* shown = index < 0 || static_cast<size_t>(index) >= history.size()
+                                        ? nullptr
+                                        : &history[static_cast<size_t>(index)];
+    RunningStatistics running =
+        StartHistoryStatistics(shown, table.Columns(), table.Units(), settings);
+    running.Add(table);
+    RecordStatistics rs = running.Finish(table.TotalCount());
+    NameHistoryStatistics(rs, shown, condition);
     return rs;
 }
 

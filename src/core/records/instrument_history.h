@@ -22,6 +22,7 @@
 namespace qx {
 
 class SampleTable;
+struct SampleColumn;
 
 struct RecordingSettings {
     int recording = 0;               // index in the history
@@ -47,6 +48,16 @@ std::vector<ParamListRow> HistoryParamRows(std::span<const RecordingSettings> se
 RecordStatistics ComputeHistoryStatistics(const InstrumentHistory& history,
                                           const SampleTable& table, std::string_view condition,
                                           const StatisticsSettings& settings = {});
+
+// The same in steps, for a table in pieces: the figures started for the table's columns and
+// units with the recording whose units it shows (none for an empty history), and once every
+// piece is added and finished, named after that recording with the query's condition.
+RunningStatistics StartHistoryStatistics(const RecordingSamples* shown,
+                                         std::span<const SampleColumn> columns,
+                                         const RecordUnits& units,
+                                         const StatisticsSettings& settings);
+void NameHistoryStatistics(RecordStatistics& statistics, const RecordingSamples* shown,
+                           std::string_view condition);
 
 // "编号:%s 测量名:%s " of the recording whose units the table shows (the status line's start).
 std::string HistoryHeaderText(const InstrumentHistory& history, const SampleTable& table);

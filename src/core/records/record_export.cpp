@@ -22,10 +22,11 @@ ExportFormat ExportFormatForPath(std::string_view path) {
 
 bool ExportSampleTable(const std::string& path, ExportFormat format, const SampleTable& table,
                        std::span<const ParamListRow> params, const RecordStatistics* statistics,
-                       std::string* error) {
+                       std::string* error, int* dataSheets) {
+    if (dataSheets) *dataSheets = 1;
     switch (format) {
         case ExportFormat::Workbook:
-            return WriteWorkbook(path, table, params, statistics, error);
+            return WriteWorkbook(path, table, params, statistics, error, dataSheets);
         case ExportFormat::Text:
             return WriteListText(path, table, params, error);
         case ExportFormat::Csv:
@@ -37,8 +38,35 @@ bool ExportSampleTable(const std::string& path, ExportFormat format, const Sampl
     return false;
 }
 
+bool ExportSampleTable(const std::string& path, ExportFormat format, const TablePieces& pieces,
+                       std::span<const ParamListRow> params, const RecordStatistics* statistics,
+                       std::string* error, int* dataSheets) {
+    if (dataSheets) *dataSheets = 1;
+    switch (format) {
+        case ExportFormat::Workbook:
+            return WriteWorkbook(path, pieces, params, statistics, error, dataSheets);
+        case ExportFormat::Text:
+            return WriteListText(path, pieces, params, error);
+        case ExportFormat::Csv:
+            return WriteCsv(path, pieces, error);
+        case ExportFormat::None:
+            break;
+    }
+    if (error) *error = StrFormat(Tr("没有 %s 的导出格式"), path.c_str());
+    return false;
+}
+
 std::string ExportSucceededMessage(const std::string& path) {
     return StrFormat(Tr("文件:%s\n导出成功!"), path.c_str());
+}
+
+std::string ExportSucceededMessage(const std::string& path, const char* sheetName, int dataSheets) {
+    std::string message = ExportSucceededMessage(path);
+    if (const std::string note = DataSheetsNote(sheetName, dataSheets); !note.empty()) {
+        message += '\n';
+        message += note;
+    }
+    return message;
 }
 
 std::string ExportFailedMessage(const std::string& path) {

@@ -57,46 +57,44 @@ std::optional<double> CellNumber(std::string_view text) {
     return value;
 }
 
-// Runs on each side, collected sample by sample.
-class ExcursionTracker {
-  public:
-    explicit ExcursionTracker(LimitSummary& summary) : summary_(summary) {}
+// Runs on each side, collected sample by sample, into a series' LimitSummary.
+struct ExcursionTracker {
+    std::array<int, 2> open{-1, -1};  // the excursion going on below and above
 
     // A sample standing for `interval` seconds.
-    void Add(int row, std::time_t time, double value, int64_t interval) {
-        const SeriesLimits& l = summary_.limits;
-        Follow(LimitSide::Below, IsBelowLimit(value, l), row, time, value, interval);
-        Follow(LimitSide::Above, IsAboveLimit(value, l), row, time, value, interval);
+    void Add(LimitSummary& summary, int row, std::time_t time, double value, int64_t interval) {
+        const SeriesLimits& l = summary.limits;
+        Follow(summary, LimitSide::Below, IsBelowLimit(value, l), row, time, value, interval);
+        Follow(summary, LimitSide::Above, IsAboveLimit(value, l), row, time, value, interval);
     }
     // A missing value: no side goes on over it.
-    void Break() { open_ = {-1, -1}; }
+    void Break() { open = {-1, -1}; }
 
-    void Finish() {
-        for (size_t i = 0; i < summary_.excursions.size(); ++i) {
-            if (summary_.longest < 0 ||
-                summary_.excursions[i].samples >
-                    summary_.excursions[static_cast<size_t>(summary_.longest)].samples) {
-                summary_.longest = static_cast<int>(i);
+    static void Finish(LimitSummary& summary) {
+        for (size_t i = 0; i < summary.excursions.size(); ++i) {
+            if (summary.longest < 0 ||
+                summary.excursions[i].samples >
+                    summary.excursions[static_cast<size_t>(summary.longest)].samples) {
+                summary.longest = static_cast<int>(i);
             }
         }
     }
 
-  private:
-    void Follow(LimitSide side, bool outside, int row, std::time_t time, double value,
-                int64_t interval) {
-        int& open = open_[side == LimitSide::Above ? 1 : 0];
+    void Follow(LimitSummary& summary, LimitSide side, bool outside, int row, std::time_t time,
+                double value, int64_t interval) {
+        int& going = open[side == LimitSide::Above ? 1 : 0];
         if (!outside) {
-            open = -1;
+            going = -1;
             return;
         }
-        SideTotal& total = side == LimitSide::Above ? summary_.above : summary_.below;
+        SideTotal& total = side == LimitSide::Above ? summary.above : summary.below;
         ++total.samples;
         total.seconds += interval;
-        if (open < 0) {
-            summary_.excursions.push_back({side, row, row, time, time, 0, 0, value, time});
-            open = static_cast<int>(summary_.excursions.size()) - 1;
+        if (going < 0) {
+            summary.excursions.push_back({side, row, row, time, time, 0, 0, value, time});
+            going = static_cast<int>(summary.excursions.size()) - 1;
         }
-        Excursion& e = summary_.excursions[static_cast<size_t>(open)];
+        Excursion& e = summary.excursions[static_cast<size_t>(going)];
         e.lastRow = row;
         e.end = time;
         ++e.samples;
@@ -106,134 +104,38 @@ class ExcursionTracker {
             e.peakTime = time;
         }
     }
-
-    LimitSummary& summary_;
-    std::array<int, 2> open_{-1, -1};  // the excursion going on below and above
 };
 
-void ComputeSeries(const SampleTable& table, int column, double dhOverR, SeriesStatistics& st) {
-    const RecordUnits& units = table.Units();
-    // Only the measured temperature: the MKT models the ageing of stored goods.
-    const bool temperature = st.series == 0;
-    const bool fahrenheit = units.temperatureUnit == 1;
-    std::optional<ExcursionTracker> tracker;
-    if (st.limits) tracker.emplace(*st.limits);
+}  // namespace
 
+// One series' figures, taken row by row.
+struct RunningStatistics::Series {
+    SeriesStatistics st;
+    int column = 0;
+    ExcursionTracker tracker;
     // Sums relative to the first value keep the variance exact for values far from 0; the
     // exponentials relative to the first temperature keep them within range.
     double shift = 0, sum = 0, sumSquares = 0;
     double kelvin0 = 0, expSum = 0;
-    bool mktValid = temperature;
+    bool mktValid = false;
     // A value times 10^d (d <= 8) is exact in double, and rounding it half to even gives the
     // digits the cell text shows; only the "%g" texts (0 decimals) are read back instead.
-    const bool fromText = st.decimals <= 0 || st.decimals > 8;
-    const auto series = static_cast<size_t>(st.series);
-    for (int r = 0; r < table.RowCount(); ++r) {
-        if (table.IsGap(r)) {
-            if (tracker) tracker->Break();
-            continue;
-        }
-        std::optional<double> v;
-        if (fromText) {
-            v = CellNumber(table.Cell(r, column));
-        } else if (const double raw = table.Values(r)[series]; std::isfinite(raw)) {
-            v = ShownValue(raw, st.decimals);
-        }
-        if (!v) {
-            ++st.missing;
-            if (tracker) tracker->Break();
-            continue;
-        }
-        const double x = *v + 0.0;  // no negative zero from a text "-0"
-        const std::time_t t = static_cast<std::time_t>(table.Time(r));
-        if (st.count == 0) {
-            shift = x;
-            st.min = st.max = x;
-            st.minTime = st.maxTime = t;
-        } else if (x < st.min) {
-            st.min = x;
-            st.minTime = t;
-        } else if (x > st.max) {
-            st.max = x;
-            st.maxTime = t;
-        }
-        ++st.count;
-        const double d = x - shift;
-        sum += d;
-        sumSquares += d * d;
-        if (mktValid) {
-            const double kelvin = (fahrenheit ? (x - 32) / 1.8 : x) + kKelvinOffset;
-            if (kelvin <= 0) {
-                mktValid = false;
-            } else {
-                if (st.count == 1) kelvin0 = kelvin;
-                expSum += std::exp(dhOverR / kelvin0 - dhOverR / kelvin);
-            }
-        }
-        if (tracker) tracker->Add(r, t, x, table.Interval(r));
-    }
-    if (tracker) tracker->Finish();
-    if (st.count == 0) return;
+    bool fromText = false;
+};
 
-    const double n = st.count;
-    const int figures = st.decimals + 2;
-    st.mean = RoundTo(shift + sum / n, figures);
-    if (st.count > 1) {
-        const double variance = std::max(0.0, (sumSquares - sum * sum / n) / (n - 1));
-        st.stdev = RoundTo(std::sqrt(variance), figures);
-    }
-    if (mktValid) {
-        // -ln(mean of exp(-a/T)) = a/T0 - ln(mean of exp(a/T0 - a/T))
-        const double denominator = dhOverR / kelvin0 - std::log(expSum / n);
-        const double kelvin = dhOverR / denominator;
-        if (std::isfinite(kelvin) && kelvin > 0) {
-            const double celsius = kelvin - kKelvinOffset;
-            st.mkt = RoundTo(fahrenheit ? celsius * 1.8 + 32 : celsius, figures);
-        }
-    }
-}
-
-}  // namespace
-
-double RoundTo(double value, int decimals) {
-    if (decimals < 0) decimals = 0;
-    if (decimals > 17) return value + 0.0;
-    const double scale = kPowersOfTen[decimals];
-    const double scaled = std::round(value * scale);
-    // + 0.0 turns a negative zero (-0.0004 to three decimals) into zero.
-    return (std::abs(scaled) < 9e15 ? scaled / scale : value) + 0.0;
-}
-
-double ShownValue(double value, int decimals) {
-    if (decimals < 0) decimals = 0;
-    if (decimals > 17) return value + 0.0;
-    // A value times 10^d (d <= 8) is exact in double, and rounding it half to even gives the
-    // digits the cell text shows.
-    const double scale = kPowersOfTen[decimals];
-    const double scaled = std::nearbyint(value * scale);
-    return (std::abs(scaled) < 9e15 ? scaled / scale : value) + 0.0;
-}
-
-RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
-                                   const AlarmLimits& recordLimits,
-                                   const StatisticsSettings& settings) {
-    RecordStatistics rs;
-    rs.interval = interval;
-    rs.total = table.TotalCount();
-    rs.samples = table.SampleCount();
-    rs.activationEnergy = settings.activationEnergy;
-    rs.units = table.Units();
-    if (rs.samples > 0) {
-        rs.first = static_cast<std::time_t>(table.Time(0));
-        rs.last = static_cast<std::time_t>(table.Time(table.RowCount() - 1));
-    }
-    const double dhOverR = settings.activationEnergy * 1000 / kGasConstant;
-    const RecordUnits& units = table.Units();
-    const auto columns = table.Columns();
+RunningStatistics::RunningStatistics(std::span<const SampleColumn> columns,
+                                     const RecordUnits& units, int64_t interval,
+                                     const AlarmLimits& recordLimits,
+                                     const StatisticsSettings& settings)
+    : dhOverR_(settings.activationEnergy * 1000 / kGasConstant) {
+    rs_.interval = interval;
+    rs_.activationEnergy = settings.activationEnergy;
+    rs_.units = units;
     for (size_t c = 0; c < columns.size(); ++c) {
         const int s = columns[c].series;
         if (s < 0 || s >= kSeriesCount) continue;
-        SeriesStatistics st;
+        Series run;
+        SeriesStatistics& st = run.st;
         st.series = s;
         st.id = units.ids[static_cast<size_t>(s)];
         st.title = columns[c].title;
@@ -258,10 +160,136 @@ RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
             st.limits->overridden = overridden.has_value();
             st.limits->inverted = lines->low && lines->high && *lines->low > *lines->high;
         }
-        ComputeSeries(table, static_cast<int>(c), dhOverR, st);
+        run.column = static_cast<int>(c);
+        // Only the measured temperature: the MKT models the ageing of stored goods.
+        run.mktValid = s == 0;
+        run.fromText = st.decimals <= 0 || st.decimals > 8;
+        series_.push_back(std::move(run));
+    }
+}
+
+RunningStatistics::~RunningStatistics() = default;
+RunningStatistics::RunningStatistics(RunningStatistics&&) noexcept = default;
+RunningStatistics& RunningStatistics::operator=(RunningStatistics&&) noexcept = default;
+
+void RunningStatistics::Add(const SampleTable& piece) {
+    const bool fahrenheit = rs_.units.temperatureUnit == 1;
+    for (Series& run : series_) {
+        SeriesStatistics& st = run.st;
+        const auto series = static_cast<size_t>(st.series);
+        for (int r = 0; r < piece.RowCount(); ++r) {
+            const int row = rows_ + r;
+            if (piece.IsGap(r)) {
+                run.tracker.Break();
+                continue;
+            }
+            std::optional<double> v;
+            if (run.fromText) {
+                v = CellNumber(piece.Cell(r, run.column));
+            } else if (const double raw = piece.Values(r)[series]; std::isfinite(raw)) {
+                v = ShownValue(raw, st.decimals);
+            }
+            if (!v) {
+                ++st.missing;
+                run.tracker.Break();
+                continue;
+            }
+            const double x = *v + 0.0;  // no negative zero from a text "-0"
+            const std::time_t t = static_cast<std::time_t>(piece.Time(r));
+            if (st.count == 0) {
+                run.shift = x;
+                st.min = st.max = x;
+                st.minTime = st.maxTime = t;
+            } else if (x < st.min) {
+                st.min = x;
+                st.minTime = t;
+            } else if (x > st.max) {
+                st.max = x;
+                st.maxTime = t;
+            }
+            ++st.count;
+            const double d = x - run.shift;
+            run.sum += d;
+            run.sumSquares += d * d;
+            if (run.mktValid) {
+                const double kelvin = (fahrenheit ? (x - 32) / 1.8 : x) + kKelvinOffset;
+                if (kelvin <= 0) {
+                    run.mktValid = false;
+                } else {
+                    if (st.count == 1) run.kelvin0 = kelvin;
+                    run.expSum += std::exp(dhOverR_ / run.kelvin0 - dhOverR_ / kelvin);
+                }
+            }
+            if (st.limits) run.tracker.Add(*st.limits, row, t, x, piece.Interval(r));
+        }
+    }
+    if (piece.SampleCount() > 0) {
+        if (rs_.samples == 0) rs_.first = static_cast<std::time_t>(piece.Time(0));
+        rs_.last = static_cast<std::time_t>(piece.Time(piece.RowCount() - 1));
+    }
+    rs_.samples += piece.SampleCount();
+    rows_ += piece.RowCount();
+}
+
+RecordStatistics RunningStatistics::Finish(int total) {
+    RecordStatistics rs = std::move(rs_);
+    rs.total = total;
+    const bool fahrenheit = rs.units.temperatureUnit == 1;
+    for (Series& run : series_) {
+        SeriesStatistics& st = run.st;
+        if (st.limits) ExcursionTracker::Finish(*st.limits);
+        if (st.count > 0) {
+            const double n = st.count;
+            const int figures = st.decimals + 2;
+            st.mean = RoundTo(run.shift + run.sum / n, figures);
+            if (st.count > 1) {
+                const double variance =
+                    std::max(0.0, (run.sumSquares - run.sum * run.sum / n) / (n - 1));
+                st.stdev = RoundTo(std::sqrt(variance), figures);
+            }
+            if (run.mktValid) {
+                // -ln(mean of exp(-a/T)) = a/T0 - ln(mean of exp(a/T0 - a/T))
+                const double denominator = dhOverR_ / run.kelvin0 - std::log(run.expSum / n);
+                const double kelvin = dhOverR_ / denominator;
+                if (std::isfinite(kelvin) && kelvin > 0) {
+                    const double celsius = kelvin - kKelvinOffset;
+                    st.mkt = RoundTo(fahrenheit ? celsius * 1.8 + 32 : celsius, figures);
+                }
+            }
+        }
         rs.series.push_back(std::move(st));
     }
+    series_.clear();
     return rs;
+}
+
+namespace {}  // namespace
+
+double RoundTo(double value, int decimals) {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 17) return value + 0.0;
+    const double scale = kPowersOfTen[decimals];
+    const double scaled = std::round(value * scale);
+    // + 0.0 turns a negative zero (-0.0004 to three decimals) into zero.
+    return (std::abs(scaled) < 9e15 ? scaled / scale : value) + 0.0;
+}
+
+double ShownValue(double value, int decimals) {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 17) return value + 0.0;
+    // A value times 10^d (d <= 8) is exact in double, and rounding it half to even gives the
+    // digits the cell text shows.
+    const double scale = kPowersOfTen[decimals];
+    const double scaled = std::nearbyint(value * scale);
+    return (std::abs(scaled) < 9e15 ? scaled / scale : value) + 0.0;
+}
+
+RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
+                                   const AlarmLimits& recordLimits,
+                                   const StatisticsSettings& settings) {
+    RunningStatistics running(table.Columns(), table.Units(), interval, recordLimits, settings);
+    running.Add(table);
+    return running.Finish(table.TotalCount());
 }
 
 RecordStatistics ComputeRecordStatistics(const RecordSet& set, const SampleTable& table,

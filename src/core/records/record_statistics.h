@@ -35,6 +35,7 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,7 @@ namespace qx {
 
 class SampleTable;
 struct RecordSet;
+struct SampleColumn;
 
 // dH of the mean kinetic temperature in kJ/mol, its accepted range and the gas constant.
 inline constexpr double kDefaultActivationEnergy = 83.144;
@@ -126,6 +128,31 @@ struct RecordStatistics {
 RecordStatistics ComputeStatistics(const SampleTable& table, int64_t interval,
                                    const AlarmLimits& recordLimits,
                                    const StatisticsSettings& settings);
+
+// The same figures taken a piece of the table at a time (records/table_pieces.h), exactly as
+// ComputeStatistics would give them for one table of all the pieces: the columns and units
+// are those of every piece, whose rows are counted on from the pieces before.
+class RunningStatistics {
+  public:
+    RunningStatistics(std::span<const SampleColumn> columns, const RecordUnits& units,
+                      int64_t interval, const AlarmLimits& recordLimits,
+                      const StatisticsSettings& settings);
+    ~RunningStatistics();
+    RunningStatistics(RunningStatistics&&) noexcept;
+    RunningStatistics& operator=(RunningStatistics&&) noexcept;
+
+    void Add(const SampleTable& piece);
+    // The figures of every piece added; total is the table's TotalCount. Once only.
+    RecordStatistics Finish(int total);
+
+  private:
+    struct Series;
+    double dhOverR_;
+    RecordStatistics rs_;
+    std::vector<Series> series_;
+    int rows_ = 0;  // rows of the pieces before
+};
+
 // The same with the record's interval, limits and header texts, for the table built from set
 // with the query whose condition text is given.
 RecordStatistics ComputeRecordStatistics(const RecordSet& set, const SampleTable& table,

@@ -40,6 +40,8 @@ std::string SampleTimeText(int64_t t) {
     return FormatLocalTime(t, "%Y-%m-%d %H:%M:%S");
 }
 
+}  // namespace
+
 // Why a history leaves some samples of its time out (core/library/timeline.h).
 std::string SetAsideNote(const SetAsideSamples& s) {
     const char* text =
@@ -51,14 +53,13 @@ std::string SetAsideNote(const SetAsideSamples& s) {
                      static_cast<long long>(s.count));
 }
 
-}  // namespace
-
 void SampleTable::Clear() {
     units_ = RecordUnits{};
     series_ = {};
     total_ = 0;
     gaps_ = 0;
     unitsRecording_ = -1;
+    numberBase_ = 0;
     intervals_.clear();
     notes_.clear();
     columns_.clear();
@@ -85,7 +86,7 @@ void SampleTable::AddRow(int32_t sample, int32_t recording, std::time_t t,
     rows_.push_back({sample, recording, t, values});
     for (const SampleColumn& c : columns_) {
         if (c.series == SampleColumn::kRecordNumber) {
-            AppendInt(text_, static_cast<int64_t>(rows_.size()) - gaps_);
+            AppendInt(text_, numberBase_ + static_cast<int64_t>(rows_.size()) - gaps_);
         } else if (c.series == SampleColumn::kTime) {
             times_.Append(text_, t);
         } else {
@@ -149,8 +150,10 @@ void SampleTable::Build(const InstrumentHistory& history, const QueryWindow& win
     SetColumns(units.type);
 
     size_t selected = 0;
+    std::vector<int> indexes;
     for (const RecordingSamples& recording : history) {
         total_ += static_cast<int>(recording.samples.size());
+        indexes.push_back(static_cast<int>(intervals_.size()));
         intervals_.push_back(SampleClockOf(recording.params, recording.type).interval);
         const auto [first, end] = InWindow(recording.samples, window);
         selected += end > first ? end - first : 0;
@@ -158,13 +161,58 @@ void SampleTable::Build(const InstrumentHistory& history, const QueryWindow& win
     text_.reserve(selected * (columns_.size() * 8 + 17));
     offsets_.reserve(selected * columns_.size() + 1);
     rows_.reserve(selected);
+    TableContinuation start;
+    AppendHistory(history, window, indexes, start, true);
+}
 
+void SampleTable::BuildPiece(const InstrumentHistory& piece, const QueryWindow& window,
+                             const RecordUnits& units, int unitsRecording,
+                             std::span<const int> recordings, std::span<const int64_t> intervals,
+                             TableContinuation& continuation) {
+    Clear();
+    unitsRecording_ = unitsRecording;
+    units_ = units;
+    SetColumns(units.type);
+    intervals_.assign(intervals.begin(), intervals.end());
+    numberBase_ = continuation.samples;
+    for (const RecordingSamples& recording : piece)
+        total_ += static_cast<int>(recording.samples.size());
+    AppendHistory(piece, window, recordings, continuation, false);
+}
+
+std::array<bool, kSeriesCount> SampleTable::ShownSeries(const RecordingSamples& recording,
+                                                        int64_t first, int64_t last,
+                                                        std::vector<std::string>* notes) const {
     std::array<bool, kSeriesCount> inTable{};
     for (int s : series_)
         inTable[static_cast<size_t>(s)] = true;
-    bool havePrevious = false;
-    std::time_t previous = 0;
-    int64_t previousInterval = 0;
+    const RecordUnits own = RecordUnitsOf(recording.params.UnitByte(), recording.type);
+    const RecordUnits computed = WithUnitsOf(own, units_);
+    // The table's series this recording has, in units it can be shown in: values of the
+    // others stay empty.
+    std::array<bool, kSeriesCount> shown{};
+    for (int s : qx::SeriesList(recording.type)) {
+        const auto i = static_cast<size_t>(s);
+        if (!inTable[i] || std::string_view(own.ids[i]) != units_.ids[i]) continue;
+        if (std::string_view(computed.units[i]) == units_.units[i]) {
+            shown[i] = true;
+            continue;
+        }
+        if (notes) {
+            notes->push_back(StrFormat(Tr("%s至%s的记录:%s的单位%s不能换算成%s,没有列出"),
+                                       SampleTimeText(first).c_str(), SampleTimeText(last).c_str(),
+                                       own.names[i], computed.units[i], units_.units[i]));
+        }
+    }
+    return shown;
+}
+
+void SampleTable::AppendHistory(const InstrumentHistory& history, const QueryWindow& window,
+                                std::span<const int> recordings, TableContinuation& at,
+                                bool notes) {
+    std::array<bool, kSeriesCount> inTable{};
+    for (int s : series_)
+        inTable[static_cast<size_t>(s)] = true;
     for (size_t r = 0; r < history.size(); ++r) {
         const RecordingSamples& recording = history[r];
         for (const SetAsideSamples& s : recording.setAside)
@@ -173,38 +221,28 @@ void SampleTable::Build(const InstrumentHistory& history, const QueryWindow& win
         if (first >= end) continue;
         const RecordUnits own = RecordUnitsOf(recording.params.UnitByte(), recording.type);
         const RecordUnits computed = WithUnitsOf(own, units_);
-        // The table's series this recording has, in units it can be shown in: values of the
-        // others stay empty.
-        std::array<bool, kSeriesCount> shown{};
-        for (int s : qx::SeriesList(recording.type)) {
-            const auto i = static_cast<size_t>(s);
-            if (!inTable[i] || std::string_view(own.ids[i]) != units_.ids[i]) continue;
-            if (std::string_view(computed.units[i]) == units_.units[i]) {
-                shown[i] = true;
-                continue;
-            }
-            notes_.push_back(StrFormat(Tr("%s至%s的记录:%s的单位%s不能换算成%s,没有列出"),
-                                       SampleTimeText(recording.samples.front().time).c_str(),
-                                       SampleTimeText(recording.samples.back().time).c_str(),
-                                       own.names[i], computed.units[i], units_.units[i]));
-        }
-        const int64_t interval = intervals_[r];
+        const std::array<bool, kSeriesCount> shown =
+            ShownSeries(recording, recording.samples.front().time, recording.samples.back().time,
+                        notes ? &notes_ : nullptr);
+        const int index = recordings[r];
+        const int64_t interval = intervals_[static_cast<size_t>(index)];
         for (size_t k = first; k < end; ++k) {
             const TimedSample& sample = recording.samples[k];
             // More than one and a half intervals: at least one sample is missing.
-            if (havePrevious && previousInterval > 0 &&
-                SecondsBetween(previous, sample.time) >
-                    static_cast<uint64_t>(previousInterval + previousInterval / 2)) {
-                AddGapRow(previous, sample.time);
+            if (at.havePrevious && at.previousInterval > 0 &&
+                SecondsBetween(at.previous, sample.time) >
+                    static_cast<uint64_t>(at.previousInterval + at.previousInterval / 2)) {
+                AddGapRow(at.previous, sample.time);
             }
             SeriesValues values = ComputeSeries(sample.row, computed);
             for (size_t s = 0; s < values.size(); ++s) {
                 if (!shown[s]) values[s] = inTable[s] ? kNoValue : 0;
             }
-            AddRow(static_cast<int32_t>(k), static_cast<int32_t>(r), sample.time, values);
-            havePrevious = true;
-            previous = sample.time;
-            previousInterval = interval;
+            AddRow(static_cast<int32_t>(k), static_cast<int32_t>(index), sample.time, values);
+            at.havePrevious = true;
+            at.previous = sample.time;
+            at.previousInterval = interval;
+            ++at.samples;
         }
     }
 }

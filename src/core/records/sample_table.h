@@ -28,6 +28,7 @@
 // Build() reuses the buffers of the previous query.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <span>
@@ -52,6 +53,18 @@ struct SampleColumn {
     int width = 0;
 };
 
+// Where a history's table built in pieces goes on: what the rows before a piece leave it.
+struct TableContinuation {
+    int64_t samples = 0;  // sample rows so far; the piece numbers its rows on from samples + 1
+    bool havePrevious = false;
+    std::time_t previous = 0;      // time of the last sample so far
+    int64_t previousInterval = 0;  // its recording's interval
+};
+
+// Why a history leaves the samples of another recording out (core/library/timeline.h), in the
+// current language: the notes of the table of a history.
+std::string SetAsideNote(const SetAsideSamples& setAside);
+
 class SampleTable {
   public:
     // Selects the samples of set within window, in record order, and builds their cells.
@@ -63,6 +76,21 @@ class SampleTable {
     // temperature or pressure unit (WithUnitsOf), as a comparison of instruments needs.
     void Build(const InstrumentHistory& history, const QueryWindow& window,
                const RecordUnits& units);
+    // One piece of a history's table in the given units, as the rows of a table of the whole
+    // history would be: piece is the history's recordings in a stretch of its time, in time
+    // order; recordings[i] is the index in the whole history of piece[i], intervals are those of
+    // every recording of the whole history, unitsRecording is the whole table's. Numbers and gap
+    // rows go on from continuation, which is moved on past the piece. Notes() stays empty: the
+    // whole history's notes come from ShownSeries.
+    void BuildPiece(const InstrumentHistory& piece, const QueryWindow& window,
+                    const RecordUnits& units, int unitsRecording, std::span<const int> recordings,
+                    std::span<const int64_t> intervals, TableContinuation& continuation);
+    // The series of the table (of the units it was built in) that recording can show, and for
+    // each it cannot (a flow unit that cannot be converted) the note of Notes() to notes, naming
+    // the times of its first and last sample in the window.
+    std::array<bool, kSeriesCount> ShownSeries(const RecordingSamples& recording, int64_t first,
+                                               int64_t last,
+                                               std::vector<std::string>* notes = nullptr) const;
     // Back to an empty table without columns.
     void Clear();
 
@@ -112,12 +140,15 @@ class SampleTable {
     void SetColumns(InstrumentTypeId type);
     void AddRow(int32_t sample, int32_t recording, std::time_t time, const SeriesValues& values);
     void AddGapRow(std::time_t before, std::time_t after);
+    void AppendHistory(const InstrumentHistory& history, const QueryWindow& window,
+                       std::span<const int> recordings, TableContinuation& at, bool notes);
 
     RecordUnits units_;
     std::span<const int> series_;
     int total_ = 0;
     int gaps_ = 0;
     int unitsRecording_ = -1;
+    int64_t numberBase_ = 0;          // sample rows before this piece of a table
     std::vector<int64_t> intervals_;  // per recording
     std::vector<std::string> notes_;
     std::vector<SampleColumn> columns_;

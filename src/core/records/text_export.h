@@ -20,6 +20,7 @@
 namespace qx {
 
 class SampleTable;
+struct TablePieces;
 
 // The pieces, for the other tables written the same way: UTF-8 text appended as UTF-16LE code
 // units, and one CSV field (quoted when it holds a comma, a quote or a line break).
@@ -34,5 +35,9 @@ std::string CsvBytes(const SampleTable& table);
 bool WriteListText(const std::string& path, const SampleTable& table,
                    std::span<const ParamListRow> params, std::string* error = nullptr);
 bool WriteCsv(const std::string& path, const SampleTable& table, std::string* error = nullptr);
+// The same bytes from a table in pieces, written as they come.
+bool WriteListText(const std::string& path, const TablePieces& pieces,
+                   std::span<const ParamListRow> params, std::string* error = nullptr);
+bool WriteCsv(const std::string& path, const TablePieces& pieces, std::string* error = nullptr);
 
 }  // namespace qx

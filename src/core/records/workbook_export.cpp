@@ -13,6 +13,7 @@
 #include "core/model/text_util.h"
 #include "sample_table.h"
 #include "statistics_sheet.h"
+#include "table_pieces.h"
 #include "xlsx_check.h"
 #include "xlsx_time_cell.h"
 
@@ -59,37 +60,73 @@ struct SheetWriter {
     }
 };
 
-bool WriteSampleSheet(lxw_workbook* book, const SampleTable& table) {
-    lxw_worksheet* ws = workbook_add_worksheet(book, Tr(kSampleSheetName));
-    if (!ws) return false;
-    // Shows a time cell as the list shows the time ("%y-%m-%d %H:%M:%S").
-    lxw_format* timeFormat = workbook_add_format(book);
-    if (!timeFormat) return false;
-    format_set_num_format(timeFormat, kTimeCellFormat);
-    SheetWriter w{ws};
-    const auto columns = table.Columns();
-    for (size_t c = 0; c < columns.size(); ++c) {
-        const double width = columns[c].series == SampleColumn::kTime ? 18 : 12;
-        w.Keep(worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
-                                    nullptr));
-    }
-    for (size_t c = 0; c < columns.size(); ++c) {
-        w.Text(0, static_cast<lxw_col_t>(c), columns[c].title);
-    }
-    for (int r = 0; r < table.RowCount(); ++r) {
-        const auto row = static_cast<lxw_row_t>(r + 1);
-        for (size_t c = 0; c < columns.size(); ++c) {
-            const auto col = static_cast<lxw_col_t>(c);
-            const std::string_view cell = table.Cell(r, static_cast<int>(c));
-            if (columns[c].series == SampleColumn::kTime && !table.IsGap(r)) {
-                w.Time(row, col, static_cast<std::time_t>(table.Time(r)), cell, timeFormat);
-            } else {
-                w.NumberText(row, col, cell);
+// The rows of the sample list on as many sheets as they need, each with the title row.
+class SampleSheets {
+  public:
+    SampleSheets(lxw_workbook* book, std::span<const SampleColumn> columns)
+        : book_(book), columns_(columns) {}
+
+    bool Start() { return AddSheet(); }
+    bool Add(const SampleTable& piece) {
+        for (int r = 0; r < piece.RowCount() && ok_; ++r) {
+            // A table without columns writes no rows, so it never needs a second sheet.
+            if (!columns_.empty() && row_ >= kSheetRows && !AddSheet()) return false;
+            for (size_t c = 0; c < columns_.size(); ++c) {
+                const auto col = static_cast<lxw_col_t>(c);
+                const std::string_view cell = piece.Cell(r, static_cast<int>(c));
+                if (columns_[c].series == SampleColumn::kTime && !piece.IsGap(r)) {
+                    w_.Time(row_, col, static_cast<std::time_t>(piece.Time(r)), cell, timeFormat_);
+                } else {
+                    w_.NumberText(row_, col, cell);
+                }
             }
+            ++row_;
+            ++rows_.back();
         }
+        return Ok();
     }
-    return w.error == LXW_NO_ERROR;
-}
+    bool Ok() const { return ok_ && w_.error == LXW_NO_ERROR; }
+    // The <row> elements of each sheet: the title row and the samples (none without columns).
+    std::vector<int> SheetRows() const {
+        std::vector<int> rows = rows_;
+        if (columns_.empty()) std::fill(rows.begin(), rows.end(), 0);
+        return rows;
+    }
+
+  private:
+    bool AddSheet() {
+        const std::string name =
+            DataSheetName(kSampleSheetName, static_cast<int>(rows_.size()) + 1);
+        lxw_worksheet* ws = workbook_add_worksheet(book_, name.c_str());
+        if (!ws || w_.error != LXW_NO_ERROR) return ok_ = false;
+        if (!timeFormat_) {
+            // Shows a time cell as the list shows the time ("%y-%m-%d %H:%M:%S").
+            timeFormat_ = workbook_add_format(book_);
+            if (!timeFormat_) return ok_ = false;
+            format_set_num_format(timeFormat_, kTimeCellFormat);
+        }
+        w_.sheet = ws;
+        for (size_t c = 0; c < columns_.size(); ++c) {
+            const double width = columns_[c].series == SampleColumn::kTime ? 18 : 12;
+            w_.Keep(worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                         width, nullptr));
+        }
+        for (size_t c = 0; c < columns_.size(); ++c) {
+            w_.Text(0, static_cast<lxw_col_t>(c), columns_[c].title);
+        }
+        row_ = 1;
+        rows_.push_back(1);
+        return Ok();
+    }
+
+    lxw_workbook* book_;
+    std::span<const SampleColumn> columns_;
+    lxw_format* timeFormat_ = nullptr;
+    SheetWriter w_{nullptr};
+    lxw_row_t row_ = 0;
+    std::vector<int> rows_;  // per sheet
+    bool ok_ = true;
+};
 
 bool WriteParamSheet(lxw_workbook* book, std::span<const ParamListRow> params) {
     lxw_worksheet* ws = workbook_add_worksheet(book, Tr(kParamSheetName));
@@ -134,9 +171,26 @@ std::string LibraryReason(lxw_error e) {
 
 }  // namespace
 
+std::string DataSheetName(const char* name, int sheet) {
+    if (sheet <= 1) return Tr(name);
+    return StrFormat("%s (%d)", Tr(name), sheet);
+}
+
+std::string DataSheetsNote(const char* name, int sheets) {
+    if (sheets <= 1) return {};
+    return StrFormat(TrN("数据分在 %d 个工作表中: %s 到 %s", sheets), sheets,
+                     DataSheetName(name, 1).c_str(), DataSheetName(name, sheets).c_str());
+}
+
 bool WriteWorkbook(const std::string& path, const SampleTable& table,
                    std::span<const ParamListRow> params, const RecordStatistics* statistics,
-                   std::string* error) {
+                   std::string* error, int* dataSheets) {
+    return WriteWorkbook(path, WholeTable(table), params, statistics, error, dataSheets);
+}
+
+bool WriteWorkbook(const std::string& path, const TablePieces& pieces,
+                   std::span<const ParamListRow> params, const RecordStatistics* statistics,
+                   std::string* error, int* dataSheets) {
     const auto fail = [error](std::string why) {
         if (error) *error = std::move(why);
         return false;
@@ -156,7 +210,18 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &options);
     if (!book) return fail(StrFormat(Tr("不能建立工作簿 %s"), path.c_str()));
     // Constant-memory mode: each sheet's rows go out in order, one sheet after the other.
-    bool ok = WriteSampleSheet(book, table);
+    SampleSheets samples(book, pieces.columns);
+    std::string unread;
+    bool ok = samples.Start();
+    if (ok) {
+        ok = pieces.read([&samples](const SampleTable& piece) { return samples.Add(piece); },
+                         &unread);
+    }
+    if (!unread.empty()) {
+        workbook_close(book);
+        return fail(std::move(unread));
+    }
+    ok = samples.Ok() && ok;
     ok = WriteParamSheet(book, params) && ok;
     if (statistics) ok = WriteStatisticsSheet(book, *statistics) && ok;
     const lxw_error closed = workbook_close(book);
@@ -166,10 +231,13 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
     if (!ok) return fail(StrFormat(Tr("不能写入 %s: 工作表被拒绝"), path.c_str()));
     // The library does not notice a failed write to its temporary files: read the workbook
     // back before it replaces anything.
-    const bool titled = table.ColumnCount() > 0;
     const bool paramRowsNumbered = std::all_of(params.begin(), params.end(), [](const auto& p) {
         return !p.label.empty() || !p.text.empty();
     });
+    const std::vector<int> sheetRows = samples.SheetRows();
+    std::vector<std::string> names;
+    for (size_t k = 0; k < sheetRows.size() + 2; ++k)
+        names.push_back(StrFormat("xl/worksheets/sheet%zu.xml", k + 1));
     std::vector<XlsxPart> parts = {
         {"[Content_Types].xml"},
         {"_rels/.rels"},
@@ -179,15 +247,18 @@ bool WriteWorkbook(const std::string& path, const SampleTable& table,
         {"xl/workbook.xml"},
         {"xl/styles.xml"},
         {"xl/theme/theme1.xml"},
-        {"xl/worksheets/sheet1.xml", titled ? table.RowCount() + 1 : 0},
-        {"xl/worksheets/sheet2.xml", paramRowsNumbered ? static_cast<int>(params.size()) + 1 : -1},
     };
-    if (statistics) parts.push_back({"xl/worksheets/sheet3.xml"});
+    for (size_t k = 0; k < sheetRows.size(); ++k)
+        parts.push_back({names[k], sheetRows[k]});
+    parts.push_back(
+        {names[sheetRows.size()], paramRowsNumbered ? static_cast<int>(params.size()) + 1 : -1});
+    if (statistics) parts.push_back({names[sheetRows.size() + 1]});
     std::string damaged;
     if (!CheckXlsxFile(file.TempPath(), parts, &damaged)) {
         return fail(StrFormat(Tr("不能写入 %s: %s"), path.c_str(), damaged.c_str()));
     }
     if (!file.Commit()) return fail(file.Error());
+    if (dataSheets) *dataSheets = static_cast<int>(sheetRows.size());
     return true;
 }
 

@@ -1,12 +1,15 @@
 #include "xlsx_check.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "core/model/language.h"
@@ -170,20 +173,64 @@ struct Entry {
     uint32_t localOffset = 0;
 };
 
-// The central directory of a zip held in `file` and its offset (where the entries' data
-// ends); error set when it is not whole.
-std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, std::string& error) {
+// The file read by ranges, so that a workbook of any size is checked in little memory.
+class FileRanges {
+  public:
+    explicit FileRanges(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat st {};
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_size >= 0) {
+            size_ = static_cast<uint64_t>(st.st_size);
+        } else {
+            failed_ = true;
+        }
+    }
+    ~FileRanges() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileRanges(const FileRanges&) = delete;
+    FileRanges& operator=(const FileRanges&) = delete;
+
+    bool ok() const { return fd_ >= 0 && !failed_; }
+    uint64_t size() const { return size_; }
+    // The n bytes from at; false (and failed() from then on when reading failed) when the
+    // file does not hold them all.
+    bool Read(uint64_t at, size_t n, std::string& out) {
+        out.resize(n);
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t got =
+                ::pread(fd_, out.data() + done, n - done, static_cast<off_t>(at + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) failed_ = true;
+            if (got <= 0) return false;
+            done += static_cast<size_t>(got);
+        }
+        return true;
+    }
+    bool failed() const { return failed_; }
+
+  private:
+    int fd_;
+    uint64_t size_ = 0;
+    bool failed_ = false;
+};
+
+// The central directory of the zip in `file` and its offset (where the entries' data ends);
+// error set when it is not whole.
+std::vector<Entry> CentralDirectory(FileRanges& file, uint64_t& dataEnd, std::string& error) {
     constexpr size_t kEndSize = 22;
     if (file.size() < kEndSize) {
-        error = StrFormat(Tr("不是 zip 文件 (%zu 字节)"), file.size());
+        error = StrFormat(Tr("不是 zip 文件 (%zu 字节)"), static_cast<size_t>(file.size()));
         return {};
     }
     // The end record is the last 22 bytes plus its comment; search back over a comment's
     // largest length.
+    const uint64_t base = file.size() >= kEndSize + 0xFFFF ? file.size() - kEndSize - 0xFFFF : 0;
+    std::string tail;
+    if (!file.Read(base, static_cast<size_t>(file.size() - base), tail)) return {};
     size_t end = std::string::npos;
-    const size_t lowest = file.size() >= kEndSize + 0xFFFF ? file.size() - kEndSize - 0xFFFF : 0;
-    for (size_t at = file.size() - kEndSize + 1; at-- > lowest;) {
-        if (U32(file, at) == 0x06054b50 && at + kEndSize + U16(file, at + 20) == file.size()) {
+    for (size_t at = tail.size() - kEndSize + 1; at-- > 0;) {
+        if (U32(tail, at) == 0x06054b50 && at + kEndSize + U16(tail, at + 20) == tail.size()) {
             end = at;
             break;
         }
@@ -192,40 +239,42 @@ std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, st
         error = Tr("缺少 zip 结束记录 (文件被截断)");
         return {};
     }
-    const uint16_t count = U16(file, end + 10);
-    const uint32_t dirSize = U32(file, end + 12);
-    const uint32_t dirOffset = U32(file, end + 16);
-    if (U16(file, end + 4) != 0 || U16(file, end + 6) != 0 || U16(file, end + 8) != count ||
-        static_cast<uint64_t>(dirOffset) + dirSize > end) {
+    const uint16_t count = U16(tail, end + 10);
+    const uint32_t dirSize = U32(tail, end + 12);
+    const uint32_t dirOffset = U32(tail, end + 16);
+    if (U16(tail, end + 4) != 0 || U16(tail, end + 6) != 0 || U16(tail, end + 8) != count ||
+        static_cast<uint64_t>(dirOffset) + dirSize > base + end) {
         error = Tr("zip 结束记录不一致");
         return {};
     }
     dataEnd = dirOffset;
+    std::string dir;
+    if (!file.Read(dirOffset, dirSize, dir)) return {};
     std::vector<Entry> entries;
-    size_t at = dirOffset;
+    size_t at = 0;
     for (uint16_t i = 0; i < count; ++i) {
-        if (at + 46 > static_cast<size_t>(dirOffset) + dirSize || U32(file, at) != 0x02014b50) {
+        if (at + 46 > dir.size() || U32(dir, at) != 0x02014b50) {
             error = StrFormat(Tr("zip 中央目录第 %u 项已损坏"), i + 1);
             return {};
         }
-        const size_t nameLength = U16(file, at + 28);
-        const size_t recordLength = 46 + nameLength + U16(file, at + 30) + U16(file, at + 32);
-        if (at + recordLength > static_cast<size_t>(dirOffset) + dirSize) {
+        const size_t nameLength = U16(dir, at + 28);
+        const size_t recordLength = 46 + nameLength + U16(dir, at + 30) + U16(dir, at + 32);
+        if (at + recordLength > dir.size()) {
             error = StrFormat(Tr("zip 中央目录第 %u 项已损坏"), i + 1);
             return {};
         }
         Entry e;
-        e.flags = U16(file, at + 8);
-        e.method = U16(file, at + 10);
-        e.crc = U32(file, at + 16);
-        e.packedSize = U32(file, at + 20);
-        e.size = U32(file, at + 24);
-        e.localOffset = U32(file, at + 42);
-        e.name = file.substr(at + 46, nameLength);
+        e.flags = U16(dir, at + 8);
+        e.method = U16(dir, at + 10);
+        e.crc = U32(dir, at + 16);
+        e.packedSize = U32(dir, at + 20);
+        e.size = U32(dir, at + 24);
+        e.localOffset = U32(dir, at + 42);
+        e.name = dir.substr(at + 46, nameLength);
         entries.push_back(std::move(e));
         at += recordLength;
     }
-    if (at != static_cast<size_t>(dirOffset) + dirSize) {
+    if (at != dir.size()) {
         error = Tr("zip 中央目录大小不一致");
         return {};
     }
@@ -233,23 +282,24 @@ std::vector<Entry> CentralDirectory(const std::string& file, size_t& dataEnd, st
 }
 
 // Unpacks one entry, checks its size and CRC-32 and feeds its bytes to xml.
-bool CheckEntry(const std::string& file, size_t dataEnd, const Entry& e, XmlTagCheck& xml,
+bool CheckEntry(FileRanges& file, uint64_t dataEnd, const Entry& e, XmlTagCheck& xml,
                 std::string& error) {
-    const size_t local = e.localOffset;
-    if (local + 30 > dataEnd || U32(file, local) != 0x04034b50 ||
-        file.compare(local + 30, e.name.size(), e.name) != 0) {
-        error = Tr("本地文件头已损坏");
+    constexpr size_t kChunk = 65536;
+    const uint64_t local = e.localOffset;
+    std::string header, name;
+    if (local + 30 > dataEnd || !file.Read(local, 30, header) || U32(header, 0) != 0x04034b50 ||
+        !file.Read(local + 30, e.name.size(), name) || name != e.name) {
+        if (error.empty() && !file.failed()) error = Tr("本地文件头已损坏");
         return false;
     }
     // Without a data descriptor (flag bit 3) the local header repeats the CRC-32 and the sizes;
     // readers that stream the zip go by those.
-    if ((e.flags & 8) == 0 &&
-        (U32(file, local + 14) != e.crc || U32(file, local + 18) != e.packedSize ||
-         U32(file, local + 22) != e.size)) {
+    if ((e.flags & 8) == 0 && (U32(header, 14) != e.crc || U32(header, 18) != e.packedSize ||
+                               U32(header, 22) != e.size)) {
         error = Tr("本地文件头与中央目录不符");
         return false;
     }
-    const size_t data = local + 30 + U16(file, local + 26) + U16(file, local + 28);
+    const uint64_t data = local + 30 + U16(header, 26) + U16(header, 28);
     if (data > dataEnd || dataEnd - data < e.packedSize) {
         error = Tr("数据超出文件末尾");
         return false;
@@ -265,27 +315,46 @@ bool CheckEntry(const std::string& file, size_t dataEnd, const Entry& e, XmlTagC
         total += n;
         xml.Feed(p, n);
     };
+    std::string in;
+    uint64_t at = data;
+    uint64_t left = e.packedSize;
+    // The next piece of the entry's packed bytes; false when the file could not give it.
+    const auto next = [&]() {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
+        if (!file.Read(at, n, in)) return false;
+        at += n;
+        left -= n;
+        return true;
+    };
     if (e.method == 0) {
-        take(file.data() + data, e.packedSize);
+        while (left > 0) {
+            if (!next()) return false;
+            take(in.data(), in.size());
+        }
     } else {
         z_stream z{};
         if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
             error = Tr("不能解压 (zlib)");
             return false;
         }
-        std::vector<char> out(65536);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(file.data() + data));
-        z.avail_in = e.packedSize;
+        std::vector<char> out(kChunk);
         int status = Z_OK;
+        bool read = true;
         while (status == Z_OK) {
+            if (z.avail_in == 0 && left > 0) {
+                if (!(read = next())) break;
+                z.next_in = reinterpret_cast<Bytef*>(in.data());
+                z.avail_in = static_cast<uInt>(in.size());
+            }
             z.next_out = reinterpret_cast<Bytef*>(out.data());
             z.avail_out = static_cast<uInt>(out.size());
             status = inflate(&z, Z_NO_FLUSH);
             take(out.data(), out.size() - z.avail_out);
             if (total > e.size) break;
         }
-        const bool complete = status == Z_STREAM_END && z.avail_in == 0;
+        const bool complete = status == Z_STREAM_END && z.avail_in == 0 && left == 0;
         inflateEnd(&z);
+        if (!read) return false;
         if (!complete) {
             error = Tr("压缩数据已损坏或被截断");
             return false;
@@ -306,13 +375,11 @@ bool CheckXlsxFile(const std::string& path, std::span<const XlsxPart> parts, std
         if (error) *error = std::move(text);
         return false;
     };
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
-    const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
-
-    size_t dataEnd = 0;
+    FileRanges file(path);
+    if (!file.ok()) return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
+    uint64_t dataEnd = 0;
     const std::vector<Entry> entries = CentralDirectory(file, dataEnd, why);
+    if (file.failed()) return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
     if (!why.empty()) return fail(StrFormat(Tr("工作簿已损坏: %s"), why.c_str()));
     for (const XlsxPart& part : parts) {
         const Entry* entry = nullptr;
@@ -323,7 +390,13 @@ bool CheckXlsxFile(const std::string& path, std::span<const XlsxPart> parts, std
             return fail(StrFormat(Tr("工作簿已损坏: 缺少 %.*s"), static_cast<int>(part.name.size()),
                                   part.name.data()));
         XmlTagCheck xml(part.rows >= 0);
-        if (CheckEntry(file, dataEnd, *entry, xml, why)) why = xml.Finish();
+        if (CheckEntry(file, dataEnd, *entry, xml, why)) {
+            why = xml.Finish();
+        } else if (file.failed()) {
+            return fail(StrFormat(Tr("不能读回 %s"), path.c_str()));
+        } else if (why.empty()) {
+            why = Tr("数据超出文件末尾");
+        }
         if (why.empty() && part.rows >= 0 && xml.Rows() != part.rows) {
             why = StrFormat(Tr("%d 行, 应为 %d 行"), xml.Rows(), part.rows);
         }

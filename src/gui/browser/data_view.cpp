@@ -30,6 +30,7 @@
 #include "core/records/record_set.h"
 #include "core/records/record_statistics.h"
 #include "core/records/trend_ranges.h"
+#include "core/records/workbook_export.h"
 #include "dialog_units.h"
 #include "form_fit.h"
 #include "gui/chart/trend_wave.h"
@@ -617,8 +618,9 @@ void CDataView::ExportRecord() {
     std::string why;
     const std::vector<ParamListRow> params =
         set_ ? RecordParamRows(*set_) : HistoryParamRows(HistorySettings(*history_, window_));
-    if (ExportSampleTable(path, format, table_, params, &figures_, &why)) {
-        ShowInfo(this, ToQString(ExportSucceededMessage(path)));
+    int sheets = 1;
+    if (ExportSampleTable(path, format, table_, params, &figures_, &why, &sheets)) {
+        ShowInfo(this, ToQString(ExportSucceededMessage(path, kSampleSheetName, sheets)));
     } else {
         ShowWarning(this, ToQString(WithReason(ExportFailedMessage(path), why)));
     }

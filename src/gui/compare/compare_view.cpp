@@ -390,8 +390,9 @@ void CCompareView::ExportComparison() {
         exportPath_.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         format = ExportFormat::Csv;
     std::string why;
-    if (qx::ExportComparison(path, format, *comparison_, &why)) {
-        ShowInfo(this, ToQString(ExportSucceededMessage(path)));
+    int sheets = 1;
+    if (qx::ExportComparison(path, format, *comparison_, &why, &sheets)) {
+        ShowInfo(this, ToQString(ExportSucceededMessage(path, kComparisonSheetName, sheets)));
     } else {
         ShowWarning(this, ToQString(WithReason(ExportFailedMessage(path), why)));
     }

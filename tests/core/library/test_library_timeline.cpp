@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/library/history_stream.h"
 #include "core/library/live_recording.h"
 #include "core/library/record_library.h"
 #include "core/library/timeline.h"
@@ -99,6 +100,12 @@ class Timeline : public ::testing::TestWithParam<test::LibraryEngine> {
     TempFolder files;
 };
 
+LibraryId OnlyInstrument(RecordLibrary& library) {
+    std::vector<LibraryInstrument> instruments;
+    EXPECT_TRUE(library.Instruments(instruments));
+    return instruments.empty() ? 0 : instruments[0].id;
+}
+
 TEST_P(Timeline, MonitorBesideADownloadGivesOneHistoryInEitherOrder) {
     // The monitor ran from 10 minutes before the recording to 10 minutes after it.
     const std::string download = WriteRecord(files / "d.QXRec", 1, 600, kMorning);
@@ -140,6 +147,12 @@ TEST_P(Timeline, MonitorBesideADownloadGivesOneHistoryInEitherOrder) {
     EXPECT_EQ(table.SampleCount(), 622);
     ASSERT_EQ(table.Notes().size(), 1u);
     EXPECT_NE(table.Notes()[0].find("599 个"), std::string::npos) << table.Notes()[0];
+    // Streamed in pieces of 50 samples, as an export reads it: one note all the same.
+    HistoryStream stream(*monitorFirst, OnlyInstrument(*monitorFirst), QueryWindow{}, 50);
+    ASSERT_TRUE(stream.Survey());
+    EXPECT_EQ(stream.SampleCount(), 622);
+    ASSERT_EQ(stream.Notes().size(), 1u);
+    EXPECT_EQ(stream.Notes()[0], table.Notes()[0]);
     std::vector<RecordingEntry> list;
     ASSERT_TRUE(monitorFirst->List({}, list));
     ASSERT_EQ(list.size(), 2u);

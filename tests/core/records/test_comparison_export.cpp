@@ -11,6 +11,7 @@
 #include "core/model/text_util.h"
 #include "core/records/comparison.h"
 #include "core/records/text_export.h"
+#include "core/records/workbook_export.h"
 #include "history_fixtures.h"
 #include "xlsx_reader.h"
 
@@ -104,6 +105,39 @@ TEST(ComparisonExport, WorkbookSheetsReadBack) {
     EXPECT_EQ(settings[1].at(0).value, "仪器");
     EXPECT_EQ(settings[1].at(1).value, "QX0001 测试点");
     EXPECT_EQ(settings[2].at(0).value, "记录时段");
+}
+
+// The aligned table fills a sheet with its title row and one more row goes on in a second
+// sheet of the same layout, before the figures and the settings.
+TEST(ComparisonExport, RowsBeyondOneSheetGoOnInTheNext) {
+    Comparison c = TwoLoggers();
+    const auto fill = [&c](size_t rows) {
+        c.times.resize(rows);
+        for (size_t k = 0; k < rows; ++k)
+            c.times[k] = kTen + static_cast<int64_t>(k) * 300;
+        for (std::vector<float>& v : c.values)
+            v.assign(rows, 21.5f);
+    };
+    const test::TempPath file(".xlsx");
+    int sheets = 0;
+    std::string why;
+    fill(kSheetRows - 1);
+    ASSERT_TRUE(WriteComparisonWorkbook(file.str(), c, &why, &sheets)) << why;
+    EXPECT_EQ(sheets, 1);
+    EXPECT_EQ(test::UnzipPart(file.str(), "xl/workbook.xml").find("(2)"), std::string::npos);
+
+    fill(kSheetRows);
+    c.values[1].back() = 30.5f;
+    ASSERT_TRUE(WriteComparisonWorkbook(file.str(), c, &why, &sheets)) << why;
+    EXPECT_EQ(sheets, 2);
+    EXPECT_NE(test::UnzipPart(file.str(), "xl/workbook.xml").find("name=\"对比数据 (2)\""),
+              std::string::npos);
+    const auto second = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet2.xml"));
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0].at(0).value, "时间");
+    EXPECT_EQ(second[1].at(2).value, "30.5");
+    EXPECT_NE(test::UnzipPart(file.str(), "xl/worksheets/sheet3.xml").find("对齐间隔(秒)"),
+              std::string::npos);
 }
 
 // A damaged workbook (a sheet cut short by a full disk) is never reported as written and

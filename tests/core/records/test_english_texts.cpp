@@ -14,6 +14,7 @@
 #include "core/model/param_profile.h"
 #include "core/model/system_error_text.h"
 #include "core/model/text_util.h"
+#include "core/records/comparison_export.h"
 #include "core/records/record_export.h"
 #include "core/records/record_file.h"
 #include "core/records/record_legend.h"
@@ -102,6 +103,9 @@ TEST(EnglishTexts, ExportsParameterRowsAndMessages) {
     }
 
     EXPECT_EQ(ExportSucceededMessage("/d/a.xlsx"), "File: /d/a.xlsx\nExported successfully.");
+    EXPECT_EQ(ExportSucceededMessage("/d/a.xlsx", kComparisonSheetName, 2),
+              "File: /d/a.xlsx\nExported successfully.\nThe rows take 2 sheets: Comparison to "
+              "Comparison (2)");
     EXPECT_EQ(OpenFailedMessage("/d/a.QXRec"), "File: /d/a.QXRec\ncannot be opened.");
     EXPECT_EQ(RecordingDurationText(100, 5, 1), "8 h 20 min ");
     ParamProfile profile;

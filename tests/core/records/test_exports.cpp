@@ -13,8 +13,10 @@
 #include "core/records/record_set.h"
 #include "core/records/sample_decoding.h"
 #include "core/records/sample_table.h"
+#include "core/records/table_pieces.h"
 #include "core/records/text_export.h"
 #include "core/records/workbook_export.h"
+#include "history_fixtures.h"
 #include "record_fixtures.h"
 #include "xlsx_reader.h"
 
@@ -292,6 +294,67 @@ TEST(ExportRecord, WorkbookMatchesTextForEveryModel) {
             }
         }
     }
+}
+
+// A history of one temperature-only logger with n samples 10 s apart, handed out in pieces
+// of 65,536 samples made as they are asked for: memory holds one piece.
+TablePieces GeneratedHistory(int64_t n, SampleTable& piece) {
+    const RecordUnits units = RecordUnitsOf(0, 4);
+    TableContinuation none;
+    piece.BuildPiece({}, {}, units, 0, {}, {}, none);
+    TablePieces pieces;
+    pieces.columns.assign(piece.Columns().begin(), piece.Columns().end());
+    pieces.read = [n, units, &piece](const TablePieces::Each& each, std::string*) {
+        constexpr int64_t kPiece = 65536;
+        const int indexes[] = {0};
+        const int64_t intervals[] = {10};
+        TableContinuation at;
+        for (int64_t k = 0; k < n; k += kPiece) {
+            const int count = static_cast<int>(std::min(kPiece, n - k));
+            std::vector<float> temperatures(static_cast<size_t>(count), 21.5f);
+            const InstrumentHistory history = {test::MakeRecording(
+                4, 10, test::EveryInterval(1489151232 + k * 10, 10, count), temperatures)};
+            piece.BuildPiece(history, {}, units, 0, indexes, intervals, at);
+            if (!each(piece)) return false;
+        }
+        return true;
+    };
+    return pieces;
+}
+
+// A sheet holds 1,048,576 rows with its title row: one sample more goes on in a second sheet
+// of the same layout, and the summary says so.
+TEST(WorkbookSheets, RowsBeyondOneSheetGoOnInTheNext) {
+    SampleTable piece;
+    TempPath file(".xlsx");
+    int sheets = 0;
+    std::string why;
+    ASSERT_TRUE(WriteWorkbook(file.str(), GeneratedHistory(kSheetRows - 1, piece), {}, nullptr,
+                              &why, &sheets))
+        << why;
+    EXPECT_EQ(sheets, 1);
+    EXPECT_EQ(test::UnzipPart(file.str(), "xl/workbook.xml").find("(2)"), std::string::npos);
+
+    ASSERT_TRUE(
+        WriteWorkbook(file.str(), GeneratedHistory(kSheetRows, piece), {}, nullptr, &why, &sheets))
+        << why;
+    EXPECT_EQ(sheets, 2);
+    const std::string book = test::UnzipPart(file.str(), "xl/workbook.xml");
+    EXPECT_NE(book.find("name=\"数据记录\""), std::string::npos);
+    EXPECT_NE(book.find("name=\"数据记录 (2)\""), std::string::npos);
+    const auto second = test::SheetCells(test::UnzipPart(file.str(), "xl/worksheets/sheet2.xml"));
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0].at(0).value, "记录");
+    EXPECT_EQ(second[0].at(2).value, "温度(℃)");
+    EXPECT_EQ(second[1].at(0).value, "1048576");
+    EXPECT_EQ(second[1].at(2).value, "21.5");
+    // The settings sheet comes after the rows' sheets.
+    EXPECT_NE(test::UnzipPart(file.str(), "xl/worksheets/sheet3.xml").find("记录的参数"),
+              std::string::npos);
+
+    EXPECT_EQ(ExportSucceededMessage("/a.xlsx", kSampleSheetName, 1), "文件:/a.xlsx\n导出成功!");
+    EXPECT_EQ(ExportSucceededMessage("/a.xlsx", kSampleSheetName, 3),
+              "文件:/a.xlsx\n导出成功!\n数据分在 3 个工作表中: 数据记录 到 数据记录 (3)");
 }
 
 }  // namespace
