@@ -143,7 +143,8 @@ void LibraryHook::Add(const std::string& path) {
 }
 
 std::string LibraryHook::Summary() const {
-    if (location.empty() || added + failed == 0) return {};
+    // Only when there is something to tell beyond the files' own lines.
+    if (location.empty() || (failed == 0 && conflicts == 0 && overlaps == 0)) return {};
     return StrFormat(Tr("记录库: %d 个文件已加入, %d 个没有加入; %lld 个样本与记录库中的不同, %d "
                         "个与其他记录时间重叠"),
                      added, failed, static_cast<long long>(conflicts), overlaps);

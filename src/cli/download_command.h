@@ -31,7 +31,8 @@ struct LibraryHook {
 
     // Adds the file; prints the conflicts and overlaps of an addition as `library add` does.
     void Add(const std::string& path);
-    // The line that sums up what the downloads met, empty when none went to a library.
+    // The line that sums up what the downloads met in the library; empty when they met
+    // nothing to tell (no failure, conflict or overlap).
     std::string Summary() const;
 };
 // The hook of the library the global options and the settings choose (ChooseLibrary); a
