@@ -47,6 +47,39 @@ class LibraryCommand : public ::testing::Test {
     std::string library;
 };
 
+// A second recording of A0815 that starts 30 minutes into the first (a clock set back): the
+// add, the list, its JSON and the check say so; the history holds each moment once.
+TEST_F(LibraryCommand, OverlapsAreToldAndTheHistoryHoldsEachMomentOnce) {
+    RecordImage late = test::MakeRecordImage(1, 100, 1489151232 + 30 * 60 + 30);
+    ParamBlock p = late.Params();
+    p.SetNumber(u"A0815");
+    late.SetParams(p);
+    ASSERT_TRUE(WriteRecordFile((folder / "late.QXRec").string(), late, 1));
+    Library({"add", (folder / "a.QXRec").string()});
+    test::CliRun r = Library({"add", (folder / "late.QXRec").string()});
+    EXPECT_NE(r.out.find("late.QXRec: 与 QX420:A0815 的另一个记录时间重叠"), std::string::npos)
+        << r.out;
+    r = Library({"list"});
+    EXPECT_NE(r.out.find("保留记录 1(下载),记录 2(下载)的 69 个样本不计入历史"), std::string::npos)
+        << r.out;
+    r = Library({"list", "--json"});
+    EXPECT_NE(r.out.find("\"overlaps\":[{\"recording\":2,\"other_live\":false,\"kept\":true"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"set_aside\":69"), std::string::npos);
+    EXPECT_NE(Library({"check"}).out.find("的 69 个样本不计入历史"), std::string::npos);
+    const std::string csv = (folder / "h.csv").string();
+    r = Library({"history", "QX420:A0815", "-o", csv});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("69 个样本与先加入记录库的另一个记录时间重叠"), std::string::npos)
+        << r.err;
+    std::ifstream in(csv);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    // 100 + 31 samples numbered in time order.
+    EXPECT_NE(text.find("\n131,"), std::string::npos) << text.substr(0, 2000);
+    EXPECT_EQ(text.find("\n132,"), std::string::npos);
+}
+
 TEST_F(LibraryCommand, AddListCheck) {
     test::CliRun r = Library({"add", (folder / "a.QXRec").string(), folder.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -320,7 +353,8 @@ TEST_F(LibraryCommand, GlobalLibrarySettingsAndSync) {
     test::CliRun r = Library({"sync", "--from", local});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("a.QXRec: 已发送, 新样本 100 个\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("查看了 2 个记录: 发送了 2 个, 服务器已有 0 个, 失败 0 个; 记录文件 2 个, 新样本 300 个"),
+    EXPECT_NE(r.out.find("查看了 2 个记录: 发送了 2 个, 服务器已有 0 个, 失败 0 个; 记录文件 2 个, "
+                         "新样本 300 个"),
               std::string::npos);
     r = RunCli({"--library", library, "library", "sync", "--from", local});
     EXPECT_EQ(r.exitCode, 0);
