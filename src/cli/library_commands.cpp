@@ -217,6 +217,7 @@ int RunList(const std::string& location, std::span<const std::string> args) {
             json = true;
         } else if (a == "--files") {
             withFiles = true;
+            filter.readFiles = true;  // the states check would give
         } else if (a == "--excursions") {
             filter.excursionsOnly = true;
         } else if (a == "--instrument" || a == "--model" || a == "--number" || a == "--name" ||

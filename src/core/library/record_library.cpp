@@ -752,7 +752,7 @@ bool RecordLibrary::List(const LibraryFilter& filter, std::vector<RecordingEntry
     std::vector<LibraryFile> files;
     if (!store_->Files(0, files)) return false;
     std::map<LibraryId, std::vector<SourceFile>> byRecording;
-    for (SourceFile& s : StatesOf(files, false))
+    for (SourceFile& s : StatesOf(files, filter.readFiles))
         byRecording[s.file.recording].push_back(std::move(s));
     for (LibraryRecording& r : recordings) {
         if (!filter.number.empty() && !ContainsFolded(r.instrumentKey.number, filter.number))

@@ -72,6 +72,8 @@ struct LibraryFilter {
     std::optional<int64_t> from;  // recordings with samples in from..to (inclusive)
     std::optional<int64_t> to;
     bool excursionsOnly = false;
+    // The files' states by their contents, read again as Check() does (else by their sizes).
+    bool readFiles = false;
 };
 
 enum class FileState {

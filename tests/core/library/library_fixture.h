@@ -170,7 +170,9 @@ class RefusingStore : public LibraryStore {
                          std::span<const ExcursionSpan> e) override {
         return Go() && inner_->UpdateRecording(r, h, t, e);
     }
-    bool AddRuns(std::span<const SampleRun> runs) override { return Go() && inner_->AddRuns(runs); }
+    bool AddRuns(std::span<const SampleRun> runs, std::span<const RunReadings> readings) override {
+        return Go() && inner_->AddRuns(runs, readings);
+    }
     bool AddFile(const LibraryFile& f, LibraryId& id) override {
         if (f.path.find(refused_) != std::string::npos) {
             failed_ = true;
