@@ -157,6 +157,7 @@ void ListJson(const std::string& location, const std::vector<RecordingEntry>& li
             j.Open('{').Key("path").String(f.file.path);
             if (!IsUtf8(f.file.path)) j.Key("path_hex").String(HexBytes(f.file.path));
             j.Key("state").String(FileStateId(f.state));
+            if (!f.file.host.empty()) j.Key("host").String(f.file.host);
             if (f.state == FileState::kMoved) {
                 j.Key("moved_to").String(f.movedTo);
                 if (!IsUtf8(f.movedTo)) j.Key("moved_to_hex").String(HexBytes(f.movedTo));
@@ -200,8 +201,9 @@ void ListText(const std::vector<RecordingEntry>& list, bool withFiles) {
         }
         if (!withFiles) continue;
         for (const SourceFile& f : e.files) {
-            std::printf("  %s\t%s%s%s\n", FileStateText(f.state), TsvField(f.file.path).c_str(),
-                        f.state == FileState::kMoved ? " -> " : "", TsvField(f.movedTo).c_str());
+            std::printf("  %s\t%s%s%s\n", TsvField(FileStateLabel(f)).c_str(),
+                        TsvField(f.file.path).c_str(), f.state == FileState::kMoved ? " -> " : "",
+                        TsvField(f.movedTo).c_str());
         }
     }
 }

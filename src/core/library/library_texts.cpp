@@ -116,8 +116,16 @@ const char* FileStateText(FileState state) {
             return Tr("已移动");
         case FileState::kChanged:
             return Tr("已改变");
+        case FileState::kElsewhere:
+            return Tr("在别的电脑上");
     }
     return "";
+}
+
+std::string FileStateLabel(const SourceFile& f) {
+    if (f.state == FileState::kElsewhere && !f.file.host.empty())
+        return StrFormat(Tr("在 %s 上"), f.file.host.c_str());
+    return FileStateText(f.state);
 }
 
 const char* FileStateId(FileState state) {
@@ -130,6 +138,8 @@ const char* FileStateId(FileState state) {
             return "moved";
         case FileState::kChanged:
             return "changed";
+        case FileState::kElsewhere:
+            return "elsewhere";
     }
     return "";
 }

@@ -37,6 +37,8 @@ std::string OverlapLine(const LibraryOverlap& overlap);
 
 // "存在", "缺失", "已移动", "已改变".
 const char* FileStateText(FileState state);
+// The state as a list shows it: FileStateText, or "在 lab-2 上" for a file of another PC.
+std::string FileStateLabel(const SourceFile& file);
 // present, missing, moved, changed: for scripts, in every language.
 const char* FileStateId(FileState state);
 

@@ -31,7 +31,7 @@ using LibraryId = int64_t;
 
 // The version of the library's format that this program reads and writes; every engine keeps
 // it in its database and migrates older ones step by step. A newer database is refused.
-inline constexpr int kLibraryFormatVersion = 2;
+inline constexpr int kLibraryFormatVersion = 3;
 
 struct InstrumentKey {
     InstrumentTypeId model = 0;
@@ -104,7 +104,10 @@ struct LibraryInstrument {
 struct LibraryFile {
     LibraryId id = 0;
     LibraryId recording = 0;
-    std::string path;  // absolute; the bytes the file system names it by, in any encoding
+    std::string path;  // absolute, on the PC `host`
+    // The PC whose file system holds the path (its host name); empty for files added before
+    // the library kept it, which count as this PC's.
+    std::string host;; the bytes the file system names it by, in any encoding
     uint64_t size = 0;
     ContentHash hash;     // of the bytes the recording was read from
     int64_t added = 0;    // when it was added, seconds since 1970-01-01 00:00 UTC

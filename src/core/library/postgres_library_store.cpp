@@ -545,22 +545,23 @@ bool PostgresLibraryStore::ReadFiles(Result& r, std::vector<LibraryFile>& out) {
         f.samples = r.Int(i, 6);
         f.newSamples = r.Int(i, 7);
         f.conflicts = r.Int(i, 8);
+        f.host = r.Text(i, 9);
     }
     return true;
 }
 
 bool PostgresLibraryStore::Files(LibraryId recording, std::vector<LibraryFile>& out) {
     Result r =
-        Run("SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts"
-            " FROM files WHERE $1::bigint = 0 OR recording = $1 ORDER BY id",
+        Run("SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts,"
+            " host FROM files WHERE $1::bigint = 0 OR recording = $1 ORDER BY id",
             Params().Int(recording));
     return ReadFiles(r, out);
 }
 
 bool PostgresLibraryStore::FilesWithHash(const ContentHash& hash, std::vector<LibraryFile>& out) {
     Result r =
-        Run("SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts"
-            " FROM files WHERE hash = $1::bytea ORDER BY id",
+        Run("SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts,"
+            " host FROM files WHERE hash = $1::bytea ORDER BY id",
             Params().Bytes(hash.bytes.data(), hash.bytes.size()));
     return ReadFiles(r, out);
 }
@@ -716,11 +717,11 @@ bool PostgresLibraryStore::AddFile(const LibraryFile& f, LibraryId& id) {
     Params p;
     p.Int(f.recording).Bytes(f.path.data(), f.path.size()).Int(static_cast<int64_t>(f.size));
     p.Bytes(f.hash.bytes.data(), f.hash.bytes.size()).Int(f.added).Int(f.samples);
-    p.Int(f.newSamples).Int(f.conflicts);
+    p.Int(f.newSamples).Int(f.conflicts).Text(f.host);
     Result r = Run(
         "INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
-        " conflicts) VALUES($1::bigint, $2::bytea, $3::bigint, $4::bytea, $5::bigint, $6::bigint,"
-        " $7::bigint, $8::bigint) RETURNING id",
+        " conflicts, host) VALUES($1::bigint, $2::bytea, $3::bigint, $4::bytea, $5::bigint,"
+        " $6::bigint, $7::bigint, $8::bigint, $9::text) RETURNING id",
         p);
     if (!r.ok()) return false;
     id = r.Int(0, 0);

@@ -1,5 +1,7 @@
 #include "record_library.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -113,12 +115,18 @@ std::optional<ContentHash> HashOfRecordFile(const std::string& path) {
     return Sha256(std::span(image->bytes.data(), bytes));
 }
 
-// States of files, a missing one "moved" when another file with its contents is present.
+// States of files, a missing one "moved" when another file with its contents is present; a
+// file of another PC is looked for there, not here.
 std::vector<SourceFile> StatesOf(const std::vector<LibraryFile>& files, bool compareContents) {
     std::vector<SourceFile> states;
     states.reserve(files.size());
     std::map<std::array<uint8_t, 32>, std::string> presentByHash;
+    const std::string here = ThisHostName();
     for (const LibraryFile& f : files) {
+        if (!f.host.empty() && f.host != here) {
+            states.push_back({f, FileState::kElsewhere, {}});
+            continue;
+        }
         FileState state = StateBySize(f);
         if (state == FileState::kPresent && compareContents) {
             const std::optional<ContentHash> hash = HashOfRecordFile(f.path);
@@ -211,6 +219,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
     r.samples = in.count;
     LibraryFile file;
     file.path = path;
+    file.host = ThisHostName();
     file.hash = Sha256(std::span(image->bytes.data(), bytes));
     std::error_code sizeError;
     file.size = std::filesystem::file_size(path, sizeError);
@@ -601,6 +610,8 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
     bool conflictsNoted = false;
     for (const Missing& m : missing) {
         LibraryFile file = m.file->file;
+        // A file the sending library kept without a PC is one of the PC that sends it.
+        if (file.host.empty()) file.host = ThisHostName();
         std::vector<ConflictSample> conflicts;
         if (m.knownIn != 0) {
             file.recording = m.knownIn;
@@ -696,6 +707,12 @@ bool RecordLibrary::StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId 
                                                  : ReadingsOf(run, type, r->header.Params()));
     }
     return store_->AddRuns(runs, readings);
+}
+
+std::string ThisHostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
 }
 
 // ---- Reading ---------------------------------------------------------------------------
@@ -958,7 +975,8 @@ bool RecordLibrary::Check(LibraryCheck& out) {
         }
     }
     for (SourceFile& s : StatesOf(files, true)) {
-        if (s.state != FileState::kPresent) out.unusual.push_back(std::move(s));
+        if (s.state != FileState::kPresent && s.state != FileState::kElsewhere)
+            out.unusual.push_back(std::move(s));
     }
     for (const LibraryInstrument& i : instruments) {
         std::vector<LibraryOverlap> overlaps;

@@ -81,6 +81,8 @@ enum class FileState {
     kMissing,  // gone from its path
     kMoved,    // gone from its path, its contents known at another path (movedTo)
     kChanged,  // its path holds other contents now
+    // Added on another PC (LibraryFile::host): its path is that PC's, not looked for here.
+    kElsewhere,
 };
 struct SourceFile {
     LibraryFile file;
@@ -118,6 +120,8 @@ InstrumentMatch FindInstrument(std::span<const LibraryInstrument> instruments,
                                std::vector<const LibraryInstrument*>* candidates = nullptr);
 // "QX450:A0815".
 std::string InstrumentName(const InstrumentKey& key);
+// This PC's name, as files added here are kept with (LibraryFile::host); empty when unknown.
+std::string ThisHostName();
 
 // A recording as a library keeps it, read to be added to another library (library_sync.h): its
 // samples from the runs, whatever became of the record files they came from.

@@ -75,6 +75,8 @@ constexpr const char* kSteps[] = {
     // 1 -> 2: a file's path is kept as the bytes the file system names it by (a BLOB), whatever
     // their encoding; the paths kept as text before are their bytes.
     "UPDATE files SET path = CAST(path AS BLOB);",
+    // 2 -> 3: the PC whose file system holds a file's path; '' for those added before.
+    "ALTER TABLE files ADD COLUMN host TEXT NOT NULL DEFAULT '';",
 };
 static_assert(std::size(kSteps) == kLibraryFormatVersion);
 
@@ -442,22 +444,23 @@ bool SqliteLibraryStore::ReadFiles(Query& q, std::vector<LibraryFile>& out) {
         f.samples = q.ColInt(6);
         f.newSamples = q.ColInt(7);
         f.conflicts = q.ColInt(8);
+        f.host = q.ColText(9);
     }
     return q.ok();
 }
 
 bool SqliteLibraryStore::Files(LibraryId recording, std::vector<LibraryFile>& out) {
     Query q(*this,
-            "SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts"
-            " FROM files WHERE ?1 = 0 OR recording = ?1 ORDER BY id");
+            "SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts,"
+            " host FROM files WHERE ?1 = 0 OR recording = ?1 ORDER BY id");
     q.Int(1, recording);
     return ReadFiles(q, out);
 }
 
 bool SqliteLibraryStore::FilesWithHash(const ContentHash& hash, std::vector<LibraryFile>& out) {
     Query q(*this,
-            "SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts"
-            " FROM files WHERE hash = ?1 ORDER BY id");
+            "SELECT id, recording, path, size, hash, added_time, samples, new_samples, conflicts,"
+            " host FROM files WHERE hash = ?1 ORDER BY id");
     q.Blob(1, hash.bytes.data(), hash.bytes.size());
     return ReadFiles(q, out);
 }
@@ -570,12 +573,12 @@ bool SqliteLibraryStore::AddRuns(std::span<const SampleRun> runs,
 bool SqliteLibraryStore::AddFile(const LibraryFile& f, LibraryId& id) {
     Query q(*this,
             "INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
-            " conflicts) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+            " conflicts, host) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     q.Int(1, f.recording)
         .Blob(2, f.path.data(), f.path.size())
         .Int(3, static_cast<int64_t>(f.size));
     q.Blob(4, f.hash.bytes.data(), f.hash.bytes.size()).Int(5, f.added).Int(6, f.samples);
-    q.Int(7, f.newSamples).Int(8, f.conflicts);
+    q.Int(7, f.newSamples).Int(8, f.conflicts).Text(9, f.host);
     if (!q.Run()) return false;
     id = sqlite3_last_insert_rowid(db_);
     return true;

@@ -67,7 +67,7 @@ QString FilesText(const std::vector<SourceFile>& files) {
                    .arg(QString::fromUtf8(FileStateText(f.state)), text,
                         QDir::toNativeSeparators(ToQString(f.movedTo)));
     } else if (f.state != FileState::kPresent) {
-        text = QStringLiteral("%1: %2").arg(QString::fromUtf8(FileStateText(f.state)), text);
+        text = QStringLiteral("%1: %2").arg(ToQString(FileStateLabel(f)), text);
     }
     if (files.size() > 1) text += QStringLiteral("  (+%1)").arg(files.size() - 1);
     return text;
@@ -77,7 +77,7 @@ QString FilesToolTip(const std::vector<SourceFile>& files) {
     QStringList lines;
     for (const SourceFile& f : files) {
         QString line =
-            QStringLiteral("%1\t%2").arg(QString::fromUtf8(FileStateText(f.state)),
+            QStringLiteral("%1\t%2").arg(ToQString(FileStateLabel(f)),
                                          QDir::toNativeSeparators(ToQString(f.file.path)));
         if (f.state == FileState::kMoved)
             line += QStringLiteral(" → ") + QDir::toNativeSeparators(ToQString(f.movedTo));
@@ -86,9 +86,11 @@ QString FilesToolTip(const std::vector<SourceFile>& files) {
     return lines.join(u'\n');
 }
 
+// No file is missing, moved or changed: those of another PC are where it keeps them.
 bool AllAtHand(const std::vector<SourceFile>& files) {
-    return std::all_of(files.begin(), files.end(),
-                       [](const SourceFile& f) { return f.state == FileState::kPresent; });
+    return std::all_of(files.begin(), files.end(), [](const SourceFile& f) {
+        return f.state == FileState::kPresent || f.state == FileState::kElsewhere;
+    });
 }
 
 }  // namespace

@@ -308,6 +308,42 @@ TEST_P(Sync, LiveReadingsSendOnlyTheTimesTheServerLacks) {
     EXPECT_EQ(SyncLibrary(*local, *server).sent, 0);
 }
 
+TEST_P(Sync, AFileOfAnotherPcIsThereNotMissingHere) {
+    auto server = Server(serverHome);
+    ASSERT_FALSE(SyncLibrary(*local, *server).failed);
+    // lab-2's download as its library sends it: its file under lab-2's path.
+    std::vector<LibraryRecording> all;
+    ASSERT_TRUE(local->AllRecordings(all));
+    StoredRecording stored;
+    ASSERT_TRUE(local->ReadStored(all.front(), stored));
+    ASSERT_FALSE(stored.files.empty());
+    for (StoredRecording::File& f : stored.files) {
+        f.file.host = "lab-2";
+        f.file.path = "/srv/lab-2" + f.file.path;
+    }
+    StoredAddResult added;
+    ASSERT_TRUE(server->AddStored(stored, added));
+    std::vector<RecordingEntry> list;
+    ASSERT_TRUE(server->List({}, list));
+    int elsewhere = 0;
+    for (const RecordingEntry& e : list) {
+        for (const SourceFile& f : e.files) {
+            if (f.file.host == "lab-2") {
+                ++elsewhere;
+                EXPECT_EQ(f.state, FileState::kElsewhere);
+                EXPECT_EQ(FileStateLabel(f), "在 lab-2 上");
+            } else {
+                EXPECT_EQ(f.file.host, ThisHostName());  // sent from this PC, found here
+                EXPECT_EQ(f.state, FileState::kPresent) << f.file.path;
+            }
+        }
+    }
+    EXPECT_EQ(elsewhere, static_cast<int>(stored.files.size()));
+    LibraryCheck check;
+    ASSERT_TRUE(server->Check(check));
+    EXPECT_TRUE(check.unusual.empty());
+}
+
 TEST_P(Sync, RunsNoRecordFileCouldHoldAreCountedNotDropped) {
     // A library copied from elsewhere: one run's samples without an interval, another's bytes
     // short of its count.
