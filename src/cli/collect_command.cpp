@@ -158,7 +158,7 @@ int RunCollect(const CliOptions& options, std::span<const std::string> args) {
         const int done = tally.instruments - tally.failed;
         std::printf("%s\n", StrFormat(Tr(kSummary), tally.instruments, done, tally.failed).c_str());
         if (const std::string summary = library.Summary(); !summary.empty())
-            std::printf("%s\n", summary.c_str());
+            std::fprintf(stderr, "%s\n", summary.c_str());
     }
     return code;
 }

@@ -304,8 +304,9 @@ int RunDownload(const CliOptions& globalOptions, std::span<const std::string> ar
         const int code = ForEveryInstrument(options, [&](ConsoleInstrument& instrument) {
             return Download(instrument, options, destination, style, false).outcome;
         });
+        // On stderr with the library's other notices: stdout keeps a line per instrument.
         if (const std::string summary = library.Summary(); !summary.empty())
-            std::printf("%s\n", summary.c_str());
+            std::fprintf(stderr, "%s\n", summary.c_str());
         return code;
     }
     auto instrument = ConnectInstrument(options);

@@ -30,9 +30,9 @@
 #include "core/records/query_options.h"
 #include "core/records/record_export.h"
 #include "core/records/sample_table.h"
-#include "export_option.h"
 #include "core/records/table_pieces.h"
 #include "core/records/workbook_export.h"
+#include "export_option.h"
 #include "json_writer.h"
 #include "tsv_field.h"
 

@@ -63,10 +63,10 @@ TEST_F(LibraryCommand, OverlapsAreToldAndTheHistoryHoldsEachMomentOnce) {
     EXPECT_NE(r.out.find("保留记录 1(下载),记录 2(下载)的 69 个样本不计入历史"), std::string::npos)
         << r.out;
     r = Library({"list", "--json"});
-    EXPECT_NE(r.out.find("\"overlaps\":[{\"recording\":2,\"other_live\":false,\"kept\":true"),
+    EXPECT_NE(r.out.find("\"overlaps\": [{\"recording\": 2, \"other_live\": false, \"kept\": true"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("\"set_aside\":69"), std::string::npos);
+    EXPECT_NE(r.out.find("\"set_aside\": 69"), std::string::npos);
     EXPECT_NE(Library({"check"}).out.find("的 69 个样本不计入历史"), std::string::npos);
     const std::string csv = (folder / "h.csv").string();
     r = Library({"history", "QX420:A0815", "-o", csv});

@@ -606,6 +606,8 @@ TEST(MonitorProgram, TheStartLineIsWrittenAtOnce) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_NE(shown.find("开始监测 QX420B:"), std::string::npos) << shown;
     std::filesystem::remove_all(dir);
+}
+
 // A server that refuses (a permission, a missing table) is said so once and not tried again
 // every five minutes; the readings stay in the local library.
 TEST_F(Monitoring, AServerThatRefusesIsNotTriedAgain) {

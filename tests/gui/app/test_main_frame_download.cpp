@@ -17,6 +17,7 @@
 #include "gui/app/dlg_wait_info.h"
 #include "gui/browser/data_view.h"
 #include "gui/browser/library_view.h"
+#include "gui/common/background_work.h"
 #include "gui/common/my_list_ctrl.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/device/qx420_view.h"
