@@ -34,6 +34,7 @@
 #include "core/records/workbook_export.h"
 #include "export_option.h"
 #include "json_writer.h"
+#include "limit_option.h"
 #include "tsv_field.h"
 
 namespace qx::cli {
@@ -413,16 +414,6 @@ int RunRebuild(const std::string& location, std::span<const std::string> args) {
 }
 
 // ---- compare -------------------------------------------------------------------------------
-
-std::optional<double> ParseNumber(std::string_view text) {
-    double v = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
-        !std::isfinite(v)) {
-        return std::nullopt;
-    }
-    return v;
-}
 
 // "LOW,HIGH" with either number left empty for none, not both.
 std::optional<SeriesLimits> ParseLimits(const std::string& text, std::string* problem) {

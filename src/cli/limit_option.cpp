@@ -8,7 +8,6 @@
 #include "core/records/number_text.h"
 
 namespace qx::cli {
-namespace {
 
 std::optional<double> ParseNumber(std::string_view text) {
     double v = 0;
@@ -19,8 +18,6 @@ std::optional<double> ParseNumber(std::string_view text) {
     }
     return v;
 }
-
-}  // namespace
 
 std::optional<LimitOption> ParseLimitOption(const std::string& text, std::string* problem) {
     const size_t eq = text.find('=');

@@ -10,6 +10,9 @@
 
 namespace qx::cli {
 
+// A number as the options take it: all of the text, finite; nullopt otherwise.
+std::optional<double> ParseNumber(std::string_view text);
+
 struct LimitOption {
     std::string text;    // as given
     std::string series;  // the CHANNEL as given

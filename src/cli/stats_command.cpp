@@ -37,16 +37,6 @@ int Usage(const std::string& problem) {
     return kExitUsage;
 }
 
-std::optional<double> ParseNumber(std::string_view text) {
-    double v = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
-        !std::isfinite(v)) {
-        return std::nullopt;
-    }
-    return v;
-}
-
 // ---- JSON ------------------------------------------------------------------------------
 
 void JsonSide(JsonWriter& j, const char* key, const SideTotal& side) {

@@ -104,10 +104,11 @@ struct LibraryInstrument {
 struct LibraryFile {
     LibraryId id = 0;
     LibraryId recording = 0;
-    std::string path;  // absolute, on the PC `host`
+    // Absolute, on the PC `host`: the bytes the file system names it by, in any encoding.
+    std::string path;
     // The PC whose file system holds the path (its host name); empty for files added before
     // the library kept it, which count as this PC's.
-    std::string host;; the bytes the file system names it by, in any encoding
+    std::string host;
     uint64_t size = 0;
     ContentHash hash;     // of the bytes the recording was read from
     int64_t added = 0;    // when it was added, seconds since 1970-01-01 00:00 UTC

@@ -718,11 +718,11 @@ bool PostgresLibraryStore::AddFile(const LibraryFile& f, LibraryId& id) {
     p.Int(f.recording).Bytes(f.path.data(), f.path.size()).Int(static_cast<int64_t>(f.size));
     p.Bytes(f.hash.bytes.data(), f.hash.bytes.size()).Int(f.added).Int(f.samples);
     p.Int(f.newSamples).Int(f.conflicts).Text(f.host);
-    Result r = Run(
-        "INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
-        " conflicts, host) VALUES($1::bigint, $2::bytea, $3::bigint, $4::bytea, $5::bigint,"
-        " $6::bigint, $7::bigint, $8::bigint, $9::text) RETURNING id",
-        p);
+    Result r =
+        Run("INSERT INTO files(recording, path, size, hash, added_time, samples, new_samples,"
+            " conflicts, host) VALUES($1::bigint, $2::bytea, $3::bigint, $4::bytea, $5::bigint,"
+            " $6::bigint, $7::bigint, $8::bigint, $9::text) RETURNING id",
+            p);
     if (!r.ok()) return false;
     id = r.Int(0, 0);
     return true;

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "core/model/text_util.h"
 
@@ -183,6 +185,25 @@ class SqliteLibraryStore::Query {
 
 std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::Open(const std::string& path, OpenMode mode,
                                                              LibraryError* error) {
+    // Another process making the file or switching it to its log (WAL) at the same moment can
+    // refuse the switch at once, where waiting would deadlock: the open is tried again then,
+    // for as long as a writer is waited for.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    for (;;) {
+        LibraryError failure;
+        auto store = OpenOnce(path, mode, &failure);
+        if (store || failure.fault != LibraryFault::kBusy ||
+            std::chrono::steady_clock::now() >= until) {
+            if (!store && error) *error = failure;
+            return store;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::OpenOnce(const std::string& path,
+                                                                 OpenMode mode,
+                                                                 LibraryError* error) {
     LibraryError failure;
     const auto fail = [&](LibraryFault fault, std::string detail) {
         failure.fault = fault;

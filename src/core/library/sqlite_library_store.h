@@ -38,6 +38,12 @@ class SqliteLibraryStore final : public LibraryStore {
     // *error then says why (kMissing, kNotLibrary, kNewer, kDamaged, kBusy, kFailed).
     static std::unique_ptr<SqliteLibraryStore> Open(const std::string& path, OpenMode mode,
                                                     LibraryError* error);
+
+  private:
+    static std::unique_ptr<SqliteLibraryStore> OpenOnce(const std::string& path, OpenMode mode,
+                                                        LibraryError* error);
+
+  public:
     // The paths of the record files a library file lists, in the order they were added, as far
     // as they can be read from it however damaged it is; none when nothing can be read.
     static std::vector<std::string> SalvageFilePaths(const std::string& path);

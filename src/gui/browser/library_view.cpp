@@ -76,9 +76,8 @@ QString FilesText(const std::vector<SourceFile>& files) {
 QString FilesToolTip(const std::vector<SourceFile>& files) {
     QStringList lines;
     for (const SourceFile& f : files) {
-        QString line =
-            QStringLiteral("%1\t%2").arg(ToQString(FileStateLabel(f)),
-                                         QDir::toNativeSeparators(ToQString(f.file.path)));
+        QString line = QStringLiteral("%1\t%2").arg(
+            ToQString(FileStateLabel(f)), QDir::toNativeSeparators(ToQString(f.file.path)));
         if (f.state == FileState::kMoved)
             line += QStringLiteral(" → ") + QDir::toNativeSeparators(ToQString(f.movedTo));
         lines.append(line);

@@ -127,12 +127,11 @@ inline std::string WriteRecord(const std::string& path, InstrumentTypeId type, u
     return path;
 }
 
-// A store that refuses to note the files whose path holds `refused`, as a server refusing that
-// one statement would: with `fault`, and leaving its transaction open for the caller to end.
-class RefusingStore : public LibraryStore {
+// A store that hands every operation to another until Go() says no; the tests' failing stores
+// say when.
+class GatedStore : public LibraryStore {
   public:
-    RefusingStore(std::unique_ptr<LibraryStore> inner, std::string refused, LibraryFault fault)
-        : inner_(std::move(inner)), refused_(std::move(refused)), fault_(fault) {}
+    explicit GatedStore(std::unique_ptr<LibraryStore> inner) : inner_(std::move(inner)) {}
     const LibraryError& Error() const override { return failed_ ? error_ : inner_->Error(); }
     const std::string& Location() const override { return inner_->Location(); }
     bool Instruments(std::vector<LibraryInstrument>& out) override {
@@ -174,11 +173,6 @@ class RefusingStore : public LibraryStore {
         return Go() && inner_->AddRuns(runs, readings);
     }
     bool AddFile(const LibraryFile& f, LibraryId& id) override {
-        if (f.path.find(refused_) != std::string::npos) {
-            failed_ = true;
-            error_ = {fault_, "refused", 0};
-            return false;
-        }
         return Go() && inner_->AddFile(f, id);
     }
     bool AddConflicts(LibraryId f, std::span<const ConflictSample> s) override {
@@ -187,18 +181,41 @@ class RefusingStore : public LibraryStore {
     bool Commit() override { return Go() && inner_->Commit(); }
     void Rollback() override { inner_->Rollback(); }
 
+  protected:
+    // Whether the next operation reaches the inner store; a failure sets failed_ and error_.
+    virtual bool Go() = 0;
+    LibraryStore& Inner() { return *inner_; }
+    bool failed_ = false;
+    LibraryError error_;
+
   private:
-    bool Go() {
+    std::unique_ptr<LibraryStore> inner_;
+};
+
+// A store that refuses to note the files whose path holds `refused`, as a server refusing that
+// one statement would: with `fault`, and leaving its transaction open for the caller to end.
+class RefusingStore : public GatedStore {
+  public:
+    RefusingStore(std::unique_ptr<LibraryStore> inner, std::string refused, LibraryFault fault)
+        : GatedStore(std::move(inner)), refused_(std::move(refused)), fault_(fault) {}
+    bool AddFile(const LibraryFile& f, LibraryId& id) override {
+        if (f.path.find(refused_) != std::string::npos) {
+            failed_ = true;
+            error_ = {fault_, "refused", 0};
+            return false;
+        }
+        return GatedStore::AddFile(f, id);
+    }
+
+  private:
+    bool Go() override {
         // A refusal of one file's write leaves the store usable; a library-wide one does not.
         if (failed_ && IsLibraryWide(fault_)) return false;
         failed_ = false;
         return true;
     }
-    std::unique_ptr<LibraryStore> inner_;
     std::string refused_;
     LibraryFault fault_;
-    bool failed_ = false;
-    LibraryError error_;
 };
 
 }  // namespace qx::test

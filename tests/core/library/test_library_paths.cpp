@@ -127,10 +127,13 @@ TEST_P(LibraryPaths, ALibraryOfTheFirstFormatKeepsItsPathsAndTakesAnyOther) {
     ASSERT_EQ(Open()->AddRecordFile(utf8).status, AddStatus::kAdded);
     // The paths as the first format kept them: as text.
     if (engine == "sqlite") {
-        Sql(engine, location, "UPDATE files SET path = CAST(path AS TEXT); PRAGMA user_version=1");
+        Sql(engine, location,
+            "ALTER TABLE files DROP COLUMN host; UPDATE files SET path = CAST(path AS TEXT);"
+            " PRAGMA user_version=1");
     } else {
         Sql(engine, location,
-            "ALTER TABLE files ALTER COLUMN path TYPE text USING convert_from(path, 'UTF8');"
+            "ALTER TABLE files DROP COLUMN host;"
+            " ALTER TABLE files ALTER COLUMN path TYPE text USING convert_from(path, 'UTF8');"
             " DROP TRIGGER recording_totals_of_runs ON recordings;"
             " DROP FUNCTION recording_totals_of_runs(); DELETE FROM library_format WHERE format > "
             "1");

@@ -29,71 +29,20 @@ constexpr uint32_t kStart = 1489151232;
 
 // Forwards to a store until `left` operations have run, then fails every one as a lost
 // connection would (a write open at that moment is rolled back).
-class FailingStore : public LibraryStore {
+class FailingStore : public test::GatedStore {
   public:
     FailingStore(std::unique_ptr<LibraryStore> inner, int left)
-        : inner_(std::move(inner)), left_(left) {}
-    const LibraryError& Error() const override { return failed_ ? error_ : inner_->Error(); }
-    const std::string& Location() const override { return inner_->Location(); }
-    bool Instruments(std::vector<LibraryInstrument>& out) override {
-        return Go() && inner_->Instruments(out);
-    }
-    bool Recordings(const RecordingQuery& q, std::vector<LibraryRecording>& out) override {
-        return Go() && inner_->Recordings(q, out);
-    }
-    bool Runs(LibraryId i, LibraryId r, int64_t from, int64_t to,
-              std::vector<SampleRun>& out) override {
-        return Go() && inner_->Runs(i, r, from, to, out);
-    }
-    bool Files(LibraryId r, std::vector<LibraryFile>& out) override {
-        return Go() && inner_->Files(r, out);
-    }
-    bool FilesWithHash(const ContentHash& h, std::vector<LibraryFile>& out) override {
-        return Go() && inner_->FilesWithHash(h, out);
-    }
-    bool Conflicts(LibraryId f, std::vector<ConflictSample>& out) override {
-        return Go() && inner_->Conflicts(f, out);
-    }
-    bool CheckStorage(std::vector<std::string>& problems) override {
-        return Go() && inner_->CheckStorage(problems);
-    }
-    bool BeginWrite(const InstrumentKey& key, LibraryId& id) override {
-        return Go() && inner_->BeginWrite(key, id);
-    }
-    bool AddName(LibraryId i, std::string_view name) override {
-        return Go() && inner_->AddName(i, name);
-    }
-    bool AddRecording(const LibraryRecording& r, LibraryId& id) override {
-        return Go() && inner_->AddRecording(r, id);
-    }
-    bool UpdateRecording(LibraryId r, const RecordHeader& h, const RecordingTotals& t,
-                         std::span<const ExcursionSpan> e) override {
-        return Go() && inner_->UpdateRecording(r, h, t, e);
-    }
-    bool AddRuns(std::span<const SampleRun> runs, std::span<const RunReadings> readings) override {
-        return Go() && inner_->AddRuns(runs, readings);
-    }
-    bool AddFile(const LibraryFile& f, LibraryId& id) override {
-        return Go() && inner_->AddFile(f, id);
-    }
-    bool AddConflicts(LibraryId f, std::span<const ConflictSample> s) override {
-        return Go() && inner_->AddConflicts(f, s);
-    }
-    bool Commit() override { return Go() && inner_->Commit(); }
-    void Rollback() override { inner_->Rollback(); }
+        : GatedStore(std::move(inner)), left_(left) {}
 
   private:
-    bool Go() {
+    bool Go() override {
         if (left_-- > 0) return true;
-        if (!failed_) inner_->Rollback();
+        if (!failed_) Inner().Rollback();
         failed_ = true;
         error_ = {LibraryFault::kUnreachable, "server closed the connection", 0};
         return false;
     }
-    std::unique_ptr<LibraryStore> inner_;
     int left_;
-    bool failed_ = false;
-    LibraryError error_;
 };
 
 // Everything a library holds, as text: recordings with totals, samples, files, conflicts.
