@@ -43,6 +43,7 @@ TEST(Timeline, DownloadsOutrankLiveReadingsAndTheFirstAddedOutranksTheLater) {
     // A span covered to its end keeps nothing; one covered nowhere keeps all.
     EXPECT_TRUE(KeptStretches({4, true, 55, 60}, all).empty());
     EXPECT_EQ(KeptStretches({5, true, 201, 300}, all), (std::vector<TimeStretch>{{201, 300}}));
+    EXPECT_EQ(KeptStretches({6, true, 200, 300}, all), (std::vector<TimeStretch>{{201, 300}}));
 }
 
 // Readings of the monitor every minute on the minute.
