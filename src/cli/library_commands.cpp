@@ -13,6 +13,7 @@
 #include "cli_command.h"
 #include "cli_help.h"
 #include "core/library/history_stream.h"
+#include "core/library/library_backup.h"
 #include "core/library/library_choice.h"
 #include "core/library/library_comparison.h"
 #include "core/library/library_location.h"
@@ -670,6 +671,43 @@ int RunSync(const std::string& location, std::span<const std::string> args) {
     return kExitFailure;
 }
 
+// ---- backup --------------------------------------------------------------------------------
+
+int RunBackup(const std::string& location, std::span<const std::string> args) {
+    std::string dir;
+    int keep = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--keep") {
+            const std::optional<double> n =
+                i + 1 < args.size() ? ParseNumber(args[i + 1]) : std::nullopt;
+            if (!n || *n < 1 || *n > 100000 || *n != static_cast<int>(*n))
+                return Usage(Tr("--keep 需要 1 到 100000 之间的整数"));
+            keep = static_cast<int>(*n);
+            ++i;
+        } else if (args[i].starts_with("-")) {
+            return Usage(StrFormat(Tr("不认识的选项 %s"), args[i].c_str()));
+        } else if (dir.empty()) {
+            dir = args[i];
+        } else {
+            return Usage(StrFormat(Tr("不认识的参数 %s"), args[i].c_str()));
+        }
+    }
+    if (dir.empty()) return Usage(Tr("backup 需要一个备份文件夹"));
+    const BackupResult r = BackupLibrary(location, dir, keep, std::time(nullptr));
+    if (!r.ok) {
+        std::fprintf(stderr, "%s\n", r.message.c_str());
+        if (!r.reason.empty()) std::fprintf(stderr, "%s\n", r.reason.c_str());
+        return kExitFailure;
+    }
+    std::printf("%s\n", StrFormat(Tr("记录库 %s 已备份到 %s (%lld 字节),备份已检查"),
+                                  RedactedLocation(location).c_str(), r.path.c_str(),
+                                  static_cast<long long>(r.bytes))
+                            .c_str());
+    for (const std::string& old : r.removed)
+        std::printf("%s\n", StrFormat(Tr("按 --keep 删除了旧备份 %s"), old.c_str()).c_str());
+    return kExitOk;
+}
+
 // ---- the command ---------------------------------------------------------------------------
 
 struct LibrarySubcommand {
@@ -678,7 +716,7 @@ struct LibrarySubcommand {
 };
 constexpr LibrarySubcommand kSubcommands[] = {
     {"add", RunAdd},     {"list", RunList},       {"history", RunHistory}, {"compare", RunCompare},
-    {"check", RunCheck}, {"rebuild", RunRebuild}, {"sync", RunSync},
+    {"check", RunCheck}, {"rebuild", RunRebuild}, {"sync", RunSync},       {"backup", RunBackup},
 };
 
 // The lines add prints for a result, with N for its counts.
@@ -713,7 +751,8 @@ int RunLibrary(const CliOptions& options, std::span<const std::string> args) {
         }
     }
     if (!sub)
-        return Usage(Tr("需要一个子命令: add, list, history, compare, check, rebuild 或 sync"));
+        return Usage(
+            Tr("需要一个子命令: add, list, history, compare, check, rebuild, sync 或 backup"));
     if (location.empty()) {
         const LibraryChoice choice = ChooseLibrary(options.library);
         if (!choice.Ok()) {
@@ -756,6 +795,7 @@ std::string LibraryHelp() {
                   "      qxlog-cli library [--library FILE|URL] rebuild [--drop-missing] "
                   "[PATH...]\n"
                   "      qxlog-cli library [--library FILE|URL] sync [--from FILE]\n"
+                  "      qxlog-cli library [--library FILE|URL] backup DIR [--keep N]\n"
                   "      qxlog-cli library [--library FILE|URL] compare INSTRUMENT... --series ID\n"
                   "                            [--limit LOW,HIGH] [--mkt-dh KJ_PER_MOL]\n"
                   "                            [--last-days N | --last-months N |\n"
@@ -811,6 +851,12 @@ std::string LibraryHelp() {
                   "                     合并与直接加入相同。再次运行不发送任何东西, 中断后\n"
                   "                     再次运行会补齐。每个发送的记录文件或实时记录一行,\n"
                   "                     然后一行汇总\n"
+                  "  backup DIR [--keep N]\n"
+                  "                     在记录库被写入时也做一致的备份: 记录库文件用 SQLite 的\n"
+                  "                     在线备份复制, 服务器上的记录库用 pg_dump 导出; 备份按\n"
+                  "                     日期和时间命名 (QXLibrary-YYYYMMDD-HHMMSS.sqlite), 写完\n"
+                  "                     后检查; --keep N 只保留最新的 N 个备份。备份文件可以用\n"
+                  "                     --library 打开\n"
                   "  compare INSTRUMENT...\n"
                   "                     在给出的时间内按一个量对比几台仪器: 先是汇总 (最高和\n"
                   "                     最低的平均值、最高的最大值、最低的最小值、同一时刻\n"

@@ -270,6 +270,53 @@ std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::OpenOnce(const std::stri
     return store;
 }
 
+// A consistent snapshot of a library file while other connections write, then checked whole.
+std::string SqliteLibraryStore::CopyFile(const std::string& from, const std::string& to) {
+    sqlite3* src = nullptr;
+    sqlite3* dst = nullptr;
+    std::string problem;
+    if (sqlite3_open_v2(from.c_str(), &src, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        problem = src ? sqlite3_errmsg(src) : "cannot open";
+    } else if (sqlite3_open_v2(to.c_str(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                               nullptr) != SQLITE_OK) {
+        problem = dst ? sqlite3_errmsg(dst) : "cannot create";
+    } else {
+        sqlite3_busy_timeout(src, 10000);
+        sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
+        if (!b) {
+            problem = sqlite3_errmsg(dst);
+        } else {
+            int rc;
+            // Steps of 1024 pages: writers of the source get their turn between them; a page
+            // they change in the meantime makes the copy start again from a consistent state.
+            while ((rc = sqlite3_backup_step(b, 1024)) == SQLITE_OK || rc == SQLITE_BUSY ||
+                   rc == SQLITE_LOCKED) {
+                if (rc != SQLITE_OK) sqlite3_sleep(50);
+            }
+            sqlite3_backup_finish(b);
+            if (rc != SQLITE_DONE) problem = sqlite3_errstr(rc);
+        }
+        if (problem.empty()) {
+            // The copy is a file of its own, not a WAL database half in another file.
+            sqlite3_exec(dst, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+            sqlite3_stmt* s = nullptr;
+            if (sqlite3_prepare_v2(dst, "PRAGMA integrity_check", -1, &s, nullptr) != SQLITE_OK) {
+                problem = sqlite3_errmsg(dst);
+            } else {
+                if (sqlite3_step(s) != SQLITE_ROW)
+                    problem = sqlite3_errmsg(dst);
+                else if (const auto* v = sqlite3_column_text(s, 0);
+                         !v || std::string(reinterpret_cast<const char*>(v)) != "ok")
+                    problem = v ? reinterpret_cast<const char*>(v) : "integrity check failed";
+                sqlite3_finalize(s);
+            }
+        }
+    }
+    sqlite3_close_v2(dst);
+    sqlite3_close_v2(src);
+    return problem;
+}
+
 std::vector<std::string> SqliteLibraryStore::SalvageFilePaths(const std::string& path) {
     std::vector<std::string> paths;
     sqlite3* db = nullptr;

@@ -44,6 +44,9 @@ class SqliteLibraryStore final : public LibraryStore {
                                                         LibraryError* error);
 
   public:
+    // A consistent copy of the library file `from` in a new file `to` while others write
+    // (SQLite's online backup), in rollback-journal mode and checked whole; why not, or empty.
+    static std::string CopyFile(const std::string& from, const std::string& to);
     // The paths of the record files a library file lists, in the order they were added, as far
     // as they can be read from it however damaged it is; none when nothing can be read.
     static std::vector<std::string> SalvageFilePaths(const std::string& path);
