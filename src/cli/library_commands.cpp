@@ -52,6 +52,9 @@ constexpr const char* kDamaged = TrNoop("记录库 %s 已损坏:");
 constexpr const char* kRebuilt = TrNoop("记录库 %s 已从记录文件重建,原来的记录库保存为 %s");
 constexpr const char* kBuilt = TrNoop("记录库 %s 已从记录文件建立");
 constexpr const char* kNoInstrument = TrNoop("记录库中没有仪器 %s");
+constexpr const char* kDamagedLeftOut =
+    TrNoop("%s 已写出, 但缺少记录库中已损坏的 %lld 个样本 (见上面)");
+constexpr const char* kDamagedCompared = TrNoop("对比没有用记录库中已损坏的 %lld 个样本 (见上面)");
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
@@ -328,6 +331,16 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
         std::fprintf(stderr, "%s\n%s\n", ExportFailedMessage(output).c_str(), why.c_str());
         return kExitFailure;
     }
+    // Damaged runs were left out (the notes above name them): written, but not whole.
+    if (!history.Damaged().empty()) {
+        long long left = 0;
+        for (const DamagedRun& d : history.Damaged())
+            left += d.samples;
+        std::fprintf(stderr, "%s\n%s\n",
+                     StrFormat(Tr(kDamagedLeftOut), output.c_str(), left).c_str(),
+                     Tr(kRebuildHint));
+        return kExitFailure;
+    }
     std::printf("%s\n", ExportSucceededMessage(output, kSampleSheetName, sheets).c_str());
     return kExitOk;
 }
@@ -504,7 +517,19 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
 
     auto library = Open(location, LibraryOpen::kExisting);
     if (!library) return kExitFailure;
+    library->TakeDamaged();
     CompareOutcome outcome = CompareNamedInstruments(*library, names, request);
+    // The samples of damaged runs are left out of the figures: said with their recordings,
+    // and the command fails once it has shown what it could.
+    long long damaged = 0;
+    for (const DamagedRun& d : library->TakeDamaged()) {
+        std::fprintf(stderr, "%s\n", DamagedRunLine(d).c_str());
+        damaged += d.samples;
+    }
+    if (damaged > 0) {
+        std::fprintf(stderr, "%s\n%s\n", StrFormat(Tr(kDamagedCompared), damaged).c_str(),
+                     Tr(kRebuildHint));
+    }
     switch (outcome.fault) {
         case CompareFault::kNone:
             break;
@@ -546,10 +571,15 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
             return kExitFailure;
         }
         // The message goes to stderr under --json, so that stdout stays one JSON object.
-        std::fprintf(json ? stderr : stdout, "%s\n",
-                     ExportSucceededMessage(output, kComparisonSheetName, sheets).c_str());
+        if (damaged > 0) {
+            std::fprintf(stderr, "%s\n",
+                         StrFormat(Tr(kDamagedLeftOut), output.c_str(), damaged).c_str());
+        } else {
+            std::fprintf(json ? stderr : stdout, "%s\n",
+                         ExportSucceededMessage(output, kComparisonSheetName, sheets).c_str());
+        }
     }
-    return kExitOk;
+    return damaged > 0 ? kExitFailure : kExitOk;
 }
 
 // ---- sync --------------------------------------------------------------------------------

@@ -422,7 +422,7 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         }
         if (runs.empty() || runs.back().recording != recording->id ||
             runs.back().Last() + in.interval != t || runs.back().count >= kMaxRunSamples) {
-            runs.push_back({recording->id, t, in.interval, 0, {}});
+            runs.push_back({recording->id, t, in.interval, 0, {}, {}});
         }
         SampleRun& run = runs.back();
         run.bytes.insert(run.bytes.end(), in.samples.begin() + static_cast<ptrdiff_t>(i * size),
@@ -500,6 +500,10 @@ bool RecordLibrary::ReadStored(const LibraryRecording& recording, StoredRecordin
                       kNoBound, out.runs) ||
         !store_->Files(recording.id, files))
         return false;
+    std::vector<DamagedRun> damaged;
+    LeaveOutDamaged(out.runs, recording, &damaged);
+    for (const DamagedRun& d : damaged)
+        out.damaged += d.samples;
     for (LibraryFile& f : files) {
         StoredRecording::File& file = out.files.emplace_back();
         if (!store_->Conflicts(f.id, file.conflicts)) return false;
@@ -510,6 +514,7 @@ bool RecordLibrary::ReadStored(const LibraryRecording& recording, StoredRecordin
 
 bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result) {
     result = {};
+    result.unplaced = in.damaged;
     const InstrumentTypeId type = in.recording.instrumentKey.model;
     LibraryId instrument = 0;
     if (!store_->BeginWrite(in.recording.instrumentKey, instrument)) return false;
@@ -695,11 +700,12 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
     return results;
 }
 
-bool RecordLibrary::StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId type,
+bool RecordLibrary::StoreRuns(std::span<SampleRun> runs, InstrumentTypeId type,
                               std::span<const LibraryRecording> recordings) {
     std::vector<RunReadings> readings;
     readings.reserve(runs.size());
-    for (const SampleRun& run : runs) {
+    for (SampleRun& run : runs) {
+        run.checksum = RunChecksum(run);
         const auto r =
             std::find_if(recordings.begin(), recordings.end(),
                          [&](const LibraryRecording& x) { return x.id == run.recording; });
@@ -707,6 +713,39 @@ bool RecordLibrary::StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId 
                                                  : ReadingsOf(run, type, r->header.Params()));
     }
     return store_->AddRuns(runs, readings);
+}
+
+namespace {
+
+// What is wrong with a run of the recording, if anything.
+std::optional<DamagedRun> DamagedRunOf(const SampleRun& run, const LibraryRecording& recording) {
+    const RunDamage damage = DamageOf(run, recording.instrumentKey.model);
+    if (damage == RunDamage::kNone) return std::nullopt;
+    DamagedRun d;
+    d.instrument = recording.instrumentKey;
+    d.recording = run.recording;
+    d.first = run.first;
+    d.last = run.Last();
+    d.samples = run.count;
+    d.shortBytes = damage == RunDamage::kShort;
+    return d;
+}
+
+}  // namespace
+
+void RecordLibrary::LeaveOutDamaged(std::vector<SampleRun>& runs, const LibraryRecording& recording,
+                                    std::vector<DamagedRun>* noted) {
+    std::erase_if(runs, [&](const SampleRun& run) {
+        const std::optional<DamagedRun> damage = DamagedRunOf(run, recording);
+        if (!damage) return false;
+        const DamagedRun& d = *damage;
+        const bool known = std::any_of(damaged_.begin(), damaged_.end(), [&](const DamagedRun& x) {
+            return x.recording == d.recording && x.first == d.first;
+        });
+        if (!known) damaged_.push_back(d);
+        if (noted) noted->push_back(d);
+        return true;
+    });
 }
 
 std::string ThisHostName() {
@@ -807,9 +846,13 @@ bool RecordLibrary::Recording(LibraryId id, std::optional<int64_t> from, std::op
     const int64_t lo = from.value_or(std::numeric_limits<int64_t>::min());
     const int64_t hi = to.value_or(kNoBound);
     if (!store_->Runs(r.instrument, r.id, lo, hi, runs)) return false;
+    std::vector<DamagedRun> damaged;
+    LeaveOutDamaged(runs, r, &damaged);
     out.type = r.instrumentKey.model;
     out.params = r.header.Params();
     AppendTimedSamples(runs, out.type, out.params, lo, hi, out.samples);
+    for (const DamagedRun& d : damaged)
+        out.setAside.push_back({d.first, d.last, d.samples, false, false, true, d.recording});
     return true;
 }
 
@@ -887,13 +930,21 @@ bool RecordLibrary::History(LibraryId instrument, int64_t from, int64_t to,
     for (SampleRun& run : runs)
         byRecording[run.recording].push_back(std::move(run));
     const std::vector<TimelineSpan> spans = SpansOf(recordings);
+    // Damaged runs are left out, noted with the recording they belong to.
+    std::vector<std::pair<LibraryId, SetAsideSamples>> setAside;
+    for (const LibraryRecording& r : recordings) {
+        std::vector<DamagedRun> damaged;
+        LeaveOutDamaged(byRecording[r.id], r, &damaged);
+        for (const DamagedRun& d : damaged)
+            setAside.push_back(
+                {r.id, {d.first, d.last, d.samples, false, false, true, d.recording}});
+    }
 
     struct Part {
         LibraryId recording;
         RecordingSamples samples;
     };
     std::vector<Part> parts;
-    std::vector<std::pair<LibraryId, SetAsideSamples>> setAside;
     for (const LibraryRecording& r : recordings) {
         if (r.totals.samples == 0) continue;
         std::vector<TimedSample> samples;
@@ -963,6 +1014,16 @@ bool RecordLibrary::Check(LibraryCheck& out) {
         const RecordingTotals t =
             ComputeTotals(runs, r.instrumentKey.model, r.header, r.totals.first, workspace_.get());
         out.samples += t.samples;
+        // A recording with a damaged run is told by its runs: its totals, of other samples
+        // than it has now, say nothing more.
+        const size_t damaged = out.damaged.size();
+        for (const SampleRun& run : runs) {
+            if (std::optional<DamagedRun> d = DamagedRunOf(run, r)) {
+                out.problems.push_back(DamagedRunLine(*d));
+                out.damaged.push_back(std::move(*d));
+            }
+        }
+        if (out.damaged.size() > damaged) continue;
         if (t.samples != r.totals.samples || t.first != r.totals.first || t.last != r.totals.last ||
             t.excursions != r.totals.excursions) {
             out.problems.push_back(StrFormat(
