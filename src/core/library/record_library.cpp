@@ -15,6 +15,7 @@
 #include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "core/records/sample_decoding.h"
+#include "instrument_write.h"
 #include "library_identity.h"
 #include "library_merge.h"
 #include "library_texts.h"
@@ -73,29 +74,6 @@ bool ContainsFolded(std::string_view text, std::string_view part) {
 bool HasRecordExtension(const std::filesystem::path& path) {
     return EqualsIgnoreCase(path.extension().string(), ".QXRec");
 }
-
-// Rolls back a write that was not committed.
-class WriteGuard {
-  public:
-    explicit WriteGuard(LibraryStore& store) : store_(store) {}
-    ~WriteGuard() {
-        if (!done_) store_.Rollback();
-    }
-    WriteGuard(const WriteGuard&) = delete;
-    WriteGuard& operator=(const WriteGuard&) = delete;
-    bool Commit() {
-        done_ = store_.Commit();
-        return done_;
-    }
-    void Abandon() {
-        store_.Rollback();
-        done_ = true;
-    }
-
-  private:
-    LibraryStore& store_;
-    bool done_ = false;
-};
 
 // The state of a file by its path and size (Check also compares its contents).
 FileState StateBySize(const LibraryFile& file) {
@@ -246,14 +224,11 @@ AddResult RecordLibrary::Add(const std::string& path) {
     if (!lookUp()) return Fail(r);
     if (knownHere()) return r;
 
-    LibraryId instrument = 0;
-    if (!store_->BeginWrite(in.instrument, instrument)) {
-        return Fail(r);
-    }
-    WriteGuard guard(*store_);
+    InstrumentWrite write(*store_, *workspace_);
+    if (!write.Begin(in.instrument)) return Fail(r);
     if (!lookUp()) return Fail(r);
     if (knownHere()) {
-        guard.Abandon();
+        write.Abandon();
         return r;
     }
     if (!known.empty()) {
@@ -263,7 +238,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
             return Fail(r);
         }
         if (hooks_.beforeCommit) hooks_.beforeCommit(path);
-        if (!guard.Commit()) {
+        if (!write.Commit()) {
             return Fail(r);
         }
         r.status = AddStatus::kCopy;
@@ -272,67 +247,32 @@ AddResult RecordLibrary::Add(const std::string& path) {
         return r;
     }
 
-    if (!in.name.empty() && !store_->AddName(instrument, in.name)) {
-        return Fail(r);
-    }
-    RecordingQuery ofInstrument;
-    ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings;
-    if (!store_->Recordings(ofInstrument, recordings)) {
-        return Fail(r);
-    }
-    const auto same = std::find_if(recordings.begin(), recordings.end(),
-                                   [&](const LibraryRecording& x) { return x.key == in.key; });
+    if (!write.AddName(in.name)) return Fail(r);
     LibraryRecording recording;
-    if (same != recordings.end()) {
-        recording = *same;
-    } else {
-        recording.instrument = instrument;
-        recording.instrumentKey = in.instrument;
-        recording.key = in.key;
-        recording.header = in.header;
-        recording.name = in.name;
-        recording.totals = ComputeTotals({}, type, in.header, in.TimeOf(0));
-        if (!store_->AddRecording(recording, recording.id)) {
-            return Fail(r);
-        }
-    }
+    if (!write.Recording(in.key, in.header, in.name, in.TimeOf(0), recording)) return Fail(r);
 
     MergePlan plan;
     if (in.count > 0) {
         const int64_t first = in.TimeOf(0), last = in.TimeOf(in.count - 1);
         std::vector<SampleRun> existing;
-        if (!store_->Runs(instrument, 0, first, last, existing)) {
+        if (!store_->Runs(write.Instrument(), 0, first, last, existing)) {
             return Fail(r);
         }
-        WithoutLiveRuns(existing, recordings);
+        WithoutLiveRuns(existing, write.Recordings());
         plan = PlanMerge(in, existing);
         for (SampleRun& run : plan.runs)
             run.recording = recording.id;
-        if (!StoreRuns(plan.runs, type, std::span(&recording, 1))) {
-            return Fail(r);
-        }
-        for (const LibraryRecording& other : recordings) {
+        if (!write.AddRuns(plan.runs)) return Fail(r);
+        for (const LibraryRecording& other : write.Recordings()) {
             if (other.id != recording.id && other.totals.samples > 0 &&
                 other.totals.first <= last && other.totals.last >= first)
                 ++(IsLiveRecording(other.key) ? r.liveOverlaps : r.overlaps);
         }
     }
     const bool newer = in.header.DownloadTime() > recording.header.DownloadTime();
-    if (plan.added > 0 || newer) {
-        const RecordHeader& header = newer ? in.header : recording.header;
-        std::vector<SampleRun> runs;
-        if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
-                          runs)) {
-            return Fail(r);
-        }
-        std::vector<ExcursionSpan> excursions;
-        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
-                                                     workspace_.get(), &excursions);
-        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) {
-            return Fail(r);
-        }
-    }
+    if ((plan.added > 0 || newer) &&
+        !write.Renew(recording.id, newer ? in.header : recording.header))
+        return Fail(r);
 
     file.recording = recording.id;
     file.newSamples = plan.added;
@@ -342,7 +282,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
         return Fail(r);
     }
     if (hooks_.beforeCommit) hooks_.beforeCommit(path);
-    if (!guard.Commit()) {
+    if (!write.Commit()) {
         return Fail(r);
     }
     r.status = AddStatus::kAdded;
@@ -362,14 +302,12 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
     const size_t size = static_cast<size_t>(DecodedSampleSize(type));
     const int64_t first = in.times.front(), last = in.times.back();
 
-    LibraryId instrument = 0;
-    if (!store_->BeginWrite(in.instrument, instrument)) return false;
-    WriteGuard guard(*store_);
-    if (!in.name.empty() && !store_->AddName(instrument, in.name)) return false;
+    InstrumentWrite write(*store_, *workspace_);
+    if (!write.Begin(in.instrument) || !write.AddName(in.name)) return false;
+    const LibraryId instrument = write.Instrument();
     RecordingQuery ofInstrument;
     ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings, meeting;
-    if (!store_->Recordings(ofInstrument, recordings)) return false;
+    std::vector<LibraryRecording> meeting;
     // What the instrument holds in the readings' time, asked per recording that meets it: the
     // runs of one recording are found by their own index, while a question over all the
     // instrument's runs would pass every earlier run of a long monitored history.
@@ -402,21 +340,10 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         auto recording = std::find_if(touched.begin(), touched.end(),
                                       [&](const LibraryRecording& r) { return r.key == key; });
         if (recording == touched.end()) {
-            const auto same = std::find_if(recordings.begin(), recordings.end(),
-                                           [&](const LibraryRecording& r) { return r.key == key; });
             LibraryRecording r;
-            if (same != recordings.end()) {
-                r = *same;
-            } else {
-                const RecordHeader header = LiveRecordingHeader(in.settings, type, key, last);
-                r.instrument = instrument;
-                r.instrumentKey = in.instrument;
-                r.key = key;
-                r.header = header;
-                r.name = in.name;
-                r.totals = ComputeTotals({}, type, header, t);
-                if (!store_->AddRecording(r, r.id)) return false;
-            }
+            if (!write.Recording(key, LiveRecordingHeader(in.settings, type, key, last), in.name, t,
+                                 r))
+                return false;
             touched.push_back(std::move(r));
             recording = touched.end() - 1;
         }
@@ -430,18 +357,11 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         ++run.count;
         ++result.added;
     }
-    if (!StoreRuns(runs, type, touched)) return false;
+    if (!write.AddRuns(runs)) return false;
     for (const LibraryRecording& r : touched) {
-        std::vector<SampleRun> all;
-        if (!store_->Runs(instrument, r.id, std::numeric_limits<int64_t>::min(), kNoBound, all))
-            return false;
-        const RecordHeader header = LiveRecordingHeader(in.settings, type, r.key, last);
-        std::vector<ExcursionSpan> excursions;
-        const RecordingTotals totals =
-            ComputeTotals(all, type, header, r.totals.first, workspace_.get(), &excursions);
-        if (!store_->UpdateRecording(r.id, header, totals, excursions)) return false;
+        if (!write.Renew(r.id, LiveRecordingHeader(in.settings, type, r.key, last))) return false;
     }
-    if (!guard.Commit()) {
+    if (!write.Commit()) {
         result = {};
         return false;
     }
@@ -515,10 +435,9 @@ bool RecordLibrary::ReadStored(const LibraryRecording& recording, StoredRecordin
 bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result) {
     result = {};
     result.unplaced = in.damaged;
-    const InstrumentTypeId type = in.recording.instrumentKey.model;
-    LibraryId instrument = 0;
-    if (!store_->BeginWrite(in.recording.instrumentKey, instrument)) return false;
-    WriteGuard guard(*store_);
+    InstrumentWrite write(*store_, *workspace_);
+    if (!write.Begin(in.recording.instrumentKey)) return false;
+    const LibraryId instrument = write.Instrument();
 
     // The files this library lacks at their paths; a copy is contents it knows elsewhere.
     struct Missing {
@@ -545,13 +464,7 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
         }
         std::vector<SampleRun> existing;
         if (!store_->Runs(instrument, 0, first, last, existing)) return false;
-        if (!IsLiveRecording(in.recording.key)) {
-            RecordingQuery ofInstrument;
-            ofInstrument.instrument = instrument;
-            std::vector<LibraryRecording> held;
-            if (!store_->Recordings(ofInstrument, held)) return false;
-            WithoutLiveRuns(existing, held);
-        }
+        if (!IsLiveRecording(in.recording.key)) WithoutLiveRuns(existing, write.Recordings());
         for (const SampleRun& run : in.runs) {
             IncomingRecording piece;
             if (!IncomingOfRun(in, run, piece)) {
@@ -571,44 +484,24 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
     result.duplicates = plan.duplicates;
     if (plan.added == 0 && missing.empty()) {
         result.duplicates += static_cast<int64_t>(plan.conflicts.size());
-        guard.Abandon();
+        write.Abandon();
         return true;
     }
 
     for (const std::string& name : in.names) {
-        if (!name.empty() && !store_->AddName(instrument, name)) return false;
+        if (!write.AddName(name)) return false;
     }
-    RecordingQuery ofInstrument;
-    ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings;
-    if (!store_->Recordings(ofInstrument, recordings)) return false;
-    const auto same = std::find_if(recordings.begin(), recordings.end(),
-                                   [&](const auto& x) { return x.key == in.recording.key; });
     LibraryRecording recording;
-    if (same != recordings.end()) {
-        recording = *same;
-    } else {
-        recording = in.recording;
-        recording.id = 0;
-        recording.instrument = instrument;
-        recording.totals = ComputeTotals({}, type, in.recording.header, in.recording.totals.first);
-        if (!store_->AddRecording(recording, recording.id)) return false;
-    }
+    if (!write.Recording(in.recording.key, in.recording.header, in.recording.name,
+                         in.recording.totals.first, recording))
+        return false;
     for (SampleRun& run : plan.runs)
         run.recording = recording.id;
-    if (!StoreRuns(plan.runs, type, std::span(&recording, 1))) return false;
+    if (!write.AddRuns(plan.runs)) return false;
     const bool newer = in.recording.header.DownloadTime() > recording.header.DownloadTime();
-    if (plan.added > 0 || newer) {
-        const RecordHeader& header = newer ? in.recording.header : recording.header;
-        std::vector<SampleRun> runs;
-        if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
-                          runs))
-            return false;
-        std::vector<ExcursionSpan> excursions;
-        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
-                                                     workspace_.get(), &excursions);
-        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) return false;
-    }
+    if ((plan.added > 0 || newer) &&
+        !write.Renew(recording.id, newer ? in.recording.header : recording.header))
+        return false;
 
     // Which file of a recording brought a sample is not kept: samples this library holds with
     // other values are noted with the first file it did not know.
@@ -645,7 +538,7 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
     // Without a file to note them on (a live recording), held times keep their values.
     if (!conflictsNoted) result.duplicates += static_cast<int64_t>(plan.conflicts.size());
     if (hooks_.beforeCommit) hooks_.beforeCommit(in.recording.instrumentKey.number);
-    if (!guard.Commit()) {
+    if (!write.Commit()) {
         result = {};
         return false;
     }
@@ -698,21 +591,6 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
         if (failed) break;
     }
     return results;
-}
-
-bool RecordLibrary::StoreRuns(std::span<SampleRun> runs, InstrumentTypeId type,
-                              std::span<const LibraryRecording> recordings) {
-    std::vector<RunReadings> readings;
-    readings.reserve(runs.size());
-    for (SampleRun& run : runs) {
-        run.checksum = RunChecksum(run);
-        const auto r =
-            std::find_if(recordings.begin(), recordings.end(),
-                         [&](const LibraryRecording& x) { return x.id == run.recording; });
-        readings.push_back(r == recordings.end() ? RunReadings{}
-                                                 : ReadingsOf(run, type, r->header.Params()));
-    }
-    return store_->AddRuns(runs, readings);
 }
 
 namespace {

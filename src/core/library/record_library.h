@@ -228,11 +228,6 @@ class RecordLibrary {
 
   private:
     AddResult Add(const std::string& path);
-    // Hands new runs of recordings (of the write's instrument) to the engine, each with its
-    // readings decoded with its recording's settings.
-    // Each run's checksum is given it here.
-    bool StoreRuns(std::span<SampleRun> runs, InstrumentTypeId type,
-                   std::span<const LibraryRecording> recordings);
     // The result of a failed addition, with the library's error.
     AddResult Fail(AddResult& result);
     // Takes the damaged runs out of runs (of one recording's instrument), noting each in

@@ -162,6 +162,35 @@ TEST_P(LibraryPaths, OneFilesFailureLeavesTheOthersToBeTriedAndNothingOfItKept) 
     EXPECT_EQ(Open()->AddRecordFile(paths[1]).status, AddStatus::kAdded);
 }
 
+// A store whose commit fails and leaves its transaction open: the write is rolled back,
+// nothing of it seen even by the connection that wrote it.
+class CommitRefusingStore : public test::GatedStore {
+  public:
+    using GatedStore::GatedStore;
+    bool Commit() override {
+        failed_ = true;
+        error_ = {LibraryFault::kFailed, "refused", 0};
+        return false;
+    }
+
+  private:
+    bool Go() override {
+        failed_ = false;
+        return true;
+    }
+};
+
+TEST_P(LibraryPaths, AWriteWhoseCommitFailedLeavesNothing) {
+    RecordLibrary library(std::make_unique<CommitRefusingStore>(GetParam().open(home.str())));
+    const std::string path = WriteRecord(files / "a.QXRec", 4, 10, kStart, 60);
+    const AddResult added = library.AddRecordFile(path);
+    EXPECT_EQ(added.status, AddStatus::kFailed);
+    EXPECT_EQ(added.reason, "refused");
+    std::vector<LibraryRecording> recordings;
+    ASSERT_TRUE(library.AllRecordings(recordings));
+    EXPECT_TRUE(recordings.empty());
+}
+
 TEST_P(LibraryPaths, TheRunsOfARecordingInATimeRangeIncludeBothEnds) {
     auto store = GetParam().open(home.str());
     ASSERT_TRUE(store);
