@@ -53,6 +53,9 @@ constexpr const char* kDamaged = TrNoop("记录库 %s 已损坏:");
 constexpr const char* kRebuilt = TrNoop("记录库 %s 已从记录文件重建,原来的记录库保存为 %s");
 constexpr const char* kBuilt = TrNoop("记录库 %s 已从记录文件建立");
 constexpr const char* kNoInstrument = TrNoop("记录库中没有仪器 %s");
+constexpr const char* kDamagedLeftOut =
+    TrNoop("%s 已写出, 但缺少记录库中已损坏的 %lld 个样本 (见上面)");
+constexpr const char* kDamagedCompared = TrNoop("对比没有用记录库中已损坏的 %lld 个样本 (见上面)");
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
@@ -329,6 +332,16 @@ int RunHistory(const std::string& location, std::span<const std::string> args) {
         std::fprintf(stderr, "%s\n%s\n", ExportFailedMessage(output).c_str(), why.c_str());
         return kExitFailure;
     }
+    // Damaged runs were left out (the notes above name them): written, but not whole.
+    if (!history.Damaged().empty()) {
+        long long left = 0;
+        for (const DamagedRun& d : history.Damaged())
+            left += d.samples;
+        std::fprintf(stderr, "%s\n%s\n",
+                     StrFormat(Tr(kDamagedLeftOut), output.c_str(), left).c_str(),
+                     Tr(kRebuildHint));
+        return kExitFailure;
+    }
     std::printf("%s\n", ExportSucceededMessage(output, kSampleSheetName, sheets).c_str());
     return kExitOk;
 }
@@ -505,7 +518,19 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
 
     auto library = Open(location, LibraryOpen::kExisting);
     if (!library) return kExitFailure;
+    library->TakeDamaged();
     CompareOutcome outcome = CompareNamedInstruments(*library, names, request);
+    // The samples of damaged runs are left out of the figures: said with their recordings,
+    // and the command fails once it has shown what it could.
+    long long damaged = 0;
+    for (const DamagedRun& d : library->TakeDamaged()) {
+        std::fprintf(stderr, "%s\n", DamagedRunLine(d).c_str());
+        damaged += d.samples;
+    }
+    if (damaged > 0) {
+        std::fprintf(stderr, "%s\n%s\n", StrFormat(Tr(kDamagedCompared), damaged).c_str(),
+                     Tr(kRebuildHint));
+    }
     switch (outcome.fault) {
         case CompareFault::kNone:
             break;
@@ -547,10 +572,15 @@ int RunCompare(const std::string& location, std::span<const std::string> args) {
             return kExitFailure;
         }
         // The message goes to stderr under --json, so that stdout stays one JSON object.
-        std::fprintf(json ? stderr : stdout, "%s\n",
-                     ExportSucceededMessage(output, kComparisonSheetName, sheets).c_str());
+        if (damaged > 0) {
+            std::fprintf(stderr, "%s\n",
+                         StrFormat(Tr(kDamagedLeftOut), output.c_str(), damaged).c_str());
+        } else {
+            std::fprintf(json ? stderr : stdout, "%s\n",
+                         ExportSucceededMessage(output, kComparisonSheetName, sheets).c_str());
+        }
     }
-    return kExitOk;
+    return damaged > 0 ? kExitFailure : kExitOk;
 }
 
 // ---- sync --------------------------------------------------------------------------------
@@ -833,7 +863,8 @@ std::string LibraryHelp() {
                   "                     工作簿的一个工作表放不下的行接着写在格式相同的下一个\n"
                   "                     工作表 (名字后加 (2)、(3) ...) 中。\n"
                   "                     先打印查询行, 然后打印 %s\n"
-                  "  check              检查记录库文件并重新读取每个记录文件; 不在原处的文件\n"
+                  "  check              检查记录库文件和每段样本的校验和 (不符的列出仪器、记录\n"
+                  "                     和时间, 算作损坏), 并重新读取每个记录文件; 不在原处的文件\n"
                   "                     列为 %s\n"
                   "                     (在别的路径找到其内容时为 %s),\n"
                   "                     内容不同的文件列为 %s\n"
@@ -911,7 +942,8 @@ std::string LibraryHelp() {
                   "  1  记录库不能使用, 例如\n"
                   "     %s\n"
                   "     或 %s;\n"
-                  "     有文件不能加入或发送; 或 check 发现损坏:\n"
+                  "     有文件不能加入或发送; history 或 compare 略去了记录库中损坏的样本;\n"
+                  "     或 check 发现损坏:\n"
                   "     %s\n"
                   "  2  缺少参数或参数错误; 什么也没做"),
                AddLineExample(AddStatus::kAdded, 1).c_str(),

@@ -195,6 +195,38 @@ TEST_F(LibraryCommand, DamagedNewerMissing) {
     EXPECT_NE(r.err.find("was made by a newer program (format 9)"), std::string::npos) << r.err;
 }
 
+// A run whose bytes hold one sample of the hundred its row says: check names its recording and
+// says how to mend it; a history and a comparison leave it out, say so and do not succeed.
+TEST_F(LibraryCommand, ADamagedRunIsToldAndNeverExportedAsASuccess) {
+    ASSERT_EQ(Library({"add", (folder / "a.QXRec").string()}).exitCode, 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(library.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "UPDATE runs SET samples = substr(samples, 1, 4) WHERE first_time ="
+                           " (SELECT max(first_time) FROM runs)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    test::CliRun r = Library({"check"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("QX420:A0815 的记录 1 "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("个样本的数据不全,没有使用"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("qxlog-cli library rebuild"), std::string::npos);
+
+    const std::string csv = (folder / "h.csv").string();
+    r = Library({"history", "A0815", "-o", csv});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("个样本的数据不全,没有使用"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("但缺少记录库中已损坏的"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("导出成功"), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::exists(csv));  // with the samples that are sound
+
+    r = Library({"compare", "A0815", "--series", "temp", "-o", (folder / "c.csv").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("对比没有用记录库中已损坏的"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("导出成功"), std::string::npos) << r.out;
+}
+
 // Two loggers started ten minutes apart, a third of another model with the same number as the
 // first: compared by number and by MODEL:NUMBER, in figures, JSON and an aligned CSV.
 TEST_F(LibraryCommand, Compare) {

@@ -45,9 +45,11 @@ bool HistoryStream::Survey() {
     known_.clear();
     notes_.clear();
     columns_.clear();
+    damaged_.clear();
     samples_ = 0;
     unitsRecording_ = -1;
     units_ = RecordUnits{};
+    library_.TakeDamaged();  // those of earlier reads
 
     std::vector<LibraryRecording> all;
     if (!library_.AllRecordings(all)) return false;
@@ -88,6 +90,7 @@ bool HistoryStream::Survey() {
                 k.samples += static_cast<int>(r.samples.size());
                 samples_ += static_cast<int64_t>(r.samples.size());
                 for (const SetAsideSamples& s : r.setAside) {
+                    if (s.damaged) continue;  // told by recording below
                     const auto same = std::find_if(setAside.begin(), setAside.end(), [&](auto& x) {
                         return x.live == s.live && x.keptLive == s.keptLive;
                     });
@@ -114,6 +117,20 @@ bool HistoryStream::Survey() {
         }
         for (const SetAsideSamples& s : setAside)
             notes_.push_back(SetAsideNote(s));
+        for (const DamagedRun& d : library_.TakeDamaged()) {
+            const auto same = std::find_if(damaged_.begin(), damaged_.end(),
+                                           [&](auto& x) { return x.recording == d.recording; });
+            if (same == damaged_.end()) {
+                damaged_.push_back(d);
+                continue;
+            }
+            same->first = std::min(same->first, d.first);
+            same->last = std::max(same->last, d.last);
+            same->samples += d.samples;
+            same->shortBytes = same->shortBytes || d.shortBytes;
+        }
+        for (const DamagedRun& d : damaged_)
+            notes_.push_back(DamagedRunLine(d));
     }
 
     unitsRecording_ = static_cast<int>(known_.size()) - 1;

@@ -25,6 +25,7 @@
 #include "core/records/record_statistics.h"
 #include "core/records/table_pieces.h"
 #include "library_types.h"
+#include "record_library.h"
 
 namespace qx {
 
@@ -47,6 +48,9 @@ class HistoryStream {
     std::string HeaderText() const;
     std::span<const std::string> Notes() const { return notes_; }
     std::vector<ParamListRow> ParamRows() const;
+    // After Survey(): the damaged runs the history leaves out, one per recording (their first
+    // to last time, all their samples); Notes() tells each.
+    std::span<const DamagedRun> Damaged() const { return damaged_; }
 
     // After Survey(): the rows in pieces. When statistics is given, it holds the figures of
     // every row (with condition and settings as ComputeHistoryStatistics takes them) once the
@@ -81,6 +85,7 @@ class HistoryStream {
     RecordUnits units_;
     std::vector<SampleColumn> columns_;
     std::vector<std::string> notes_;
+    std::vector<DamagedRun> damaged_;
 };
 
 }  // namespace qx

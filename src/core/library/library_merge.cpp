@@ -84,6 +84,26 @@ MergePlan PlanMerge(const IncomingRecording& in, std::span<const SampleRun> exis
     return plan;
 }
 
+ContentHash RunChecksum(int64_t first, uint32_t interval, uint32_t count,
+                        std::span<const uint8_t> bytes) {
+    std::vector<uint8_t> data;
+    data.reserve(16 + bytes.size());
+    for (int i = 7; i >= 0; --i)
+        data.push_back(static_cast<uint8_t>(static_cast<uint64_t>(first) >> (i * 8)));
+    for (const uint32_t v : {interval, count}) {
+        for (int i = 3; i >= 0; --i)
+            data.push_back(static_cast<uint8_t>(v >> (i * 8)));
+    }
+    data.insert(data.end(), bytes.begin(), bytes.end());
+    return Sha256(data);
+}
+
+RunDamage DamageOf(const SampleRun& run, InstrumentTypeId type) {
+    const size_t size = static_cast<size_t>(std::max(DecodedSampleSize(type), 0));
+    if (size == 0 || run.bytes.size() != size_t{run.count} * size) return RunDamage::kShort;
+    return RunChecksum(run) == run.checksum ? RunDamage::kNone : RunDamage::kChecksum;
+}
+
 RunReadings ReadingsOf(const SampleRun& run, InstrumentTypeId type, const ParamBlock& params) {
     const size_t size = static_cast<size_t>(DecodedSampleSize(type));
     if (size == 0 || run.bytes.size() < size_t{run.count} * size) return {};

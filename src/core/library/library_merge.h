@@ -31,6 +31,20 @@ struct MergePlan {
 // the first to the last incoming sample, of any recording) brings.
 MergePlan PlanMerge(const IncomingRecording& incoming, std::span<const SampleRun> existing);
 
+// The checksum a run is stored with: SHA-256 of its first time (8 bytes), interval and count
+// (4 bytes each), all big-endian, followed by its sample bytes. The server engine computes the
+// same in SQL for the runs a library held before it kept checksums.
+ContentHash RunChecksum(int64_t first, uint32_t interval, uint32_t count,
+                        std::span<const uint8_t> bytes);
+inline ContentHash RunChecksum(const SampleRun& run) {
+    return RunChecksum(run.first, run.interval, run.count, run.bytes);
+}
+
+// What is wrong with a run as read from a store: nothing; bytes that do not hold the samples
+// its count says; or times or bytes that no longer match its checksum.
+enum class RunDamage { kNone, kShort, kChecksum };
+RunDamage DamageOf(const SampleRun& run, InstrumentTypeId type);
+
 // A run's readings as an engine keeps them (RunReadings): its samples decoded with the settings
 // in params, the model's series of each in turn. Empty when the bytes fall short of the count.
 RunReadings ReadingsOf(const SampleRun& run, InstrumentTypeId type, const ParamBlock& params);

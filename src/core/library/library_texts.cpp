@@ -106,6 +106,17 @@ std::string OverlapLine(const LibraryOverlap& o) {
         static_cast<long long>(o.setAside));
 }
 
+std::string DamagedRunLine(const DamagedRun& d) {
+    const std::string first = FormatLocalTime(d.first, "%Y-%m-%d %H:%M:%S");
+    const std::string last = FormatLocalTime(d.last, "%Y-%m-%d %H:%M:%S");
+    return StrFormat(d.shortBytes ? Tr("%s 的记录 %lld %s至%s: 记录库中这 %lld 个样本的数据不全,"
+                                       "没有使用")
+                                  : Tr("%s 的记录 %lld %s至%s: 记录库中这 %lld 个样本与校验和不符,"
+                                       "没有使用"),
+                     InstrumentName(d.instrument).c_str(), static_cast<long long>(d.recording),
+                     first.c_str(), last.c_str(), static_cast<long long>(d.samples));
+}
+
 const char* FileStateText(FileState state) {
     switch (state) {
         case FileState::kPresent:

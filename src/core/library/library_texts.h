@@ -35,6 +35,10 @@ inline constexpr const char* kServerMissedText = TrNoop(
 // recording kept and the one set aside with the samples the history leaves out.
 std::string OverlapLine(const LibraryOverlap& overlap);
 
+// One line for a damaged run: the instrument, the recording and the time its row gives, and
+// what is wrong with it.
+std::string DamagedRunLine(const DamagedRun& run);
+
 // "存在", "缺失", "已移动", "已改变".
 const char* FileStateText(FileState state);
 // The state as a list shows it: FileStateText, or "在 lab-2 上" for a file of another PC.

@@ -31,7 +31,7 @@ using LibraryId = int64_t;
 
 // The version of the library's format that this program reads and writes; every engine keeps
 // it in its database and migrates older ones step by step. A newer database is refused.
-inline constexpr int kLibraryFormatVersion = 3;
+inline constexpr int kLibraryFormatVersion = 4;
 
 struct InstrumentKey {
     InstrumentTypeId model = 0;
@@ -47,13 +47,16 @@ struct RecordingKey {
 };
 
 // Samples first, first + interval, ... of one recording; bytes holds count samples of the
-// model's record file layout back to back.
+// model's record file layout back to back. The checksum is written with the run
+// (RunChecksum, library_merge.h) and read back with it, so that a run whose stored times or
+// bytes changed since is known for what it is.
 struct SampleRun {
     LibraryId recording = 0;
     int64_t first = 0;
     uint32_t interval = 0;
     uint32_t count = 0;
     std::vector<uint8_t> bytes;
+    ContentHash checksum;
 
     int64_t TimeOf(uint32_t k) const { return first + int64_t{k} * interval; }
     int64_t Last() const { return count ? TimeOf(count - 1) : first; }

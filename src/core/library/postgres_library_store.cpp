@@ -506,11 +506,13 @@ bool PostgresLibraryStore::Runs(LibraryId instrument, LibraryId recording, int64
                                 std::vector<SampleRun>& out) {
     out.clear();
     Result r =
-        Run(recording != 0 ? "SELECT recording, first_time, interval, count, samples FROM runs"
+        Run(recording != 0 ? "SELECT recording, first_time, interval, count, samples, checksum"
+                             " FROM runs"
                              " WHERE recording = $2::bigint AND instrument = $1::bigint"
                              "   AND first_time <= $4::bigint AND last_time >= $3::bigint"
                              " ORDER BY first_time, id"
-                           : "SELECT recording, first_time, interval, count, samples FROM runs"
+                           : "SELECT recording, first_time, interval, count, samples, checksum"
+                             " FROM runs"
                              " WHERE instrument = $1::bigint AND first_time <= $4::bigint"
                              "   AND last_time >= $3::bigint AND $2::bigint = 0"
                              " ORDER BY first_time, id",
@@ -525,6 +527,9 @@ bool PostgresLibraryStore::Runs(LibraryId instrument, LibraryId recording, int64
         run.count = static_cast<uint32_t>(r.Int(i, 3));
         const std::span<const uint8_t> bytes = r.Bytes(i, 4);
         run.bytes.assign(bytes.begin(), bytes.end());
+        const std::span<const uint8_t> checksum = r.Bytes(i, 5);
+        std::memcpy(run.checksum.bytes.data(), checksum.data(),
+                    std::min(checksum.size(), run.checksum.bytes.size()));
     }
     return true;
 }
@@ -697,7 +702,7 @@ bool PostgresLibraryStore::AddRuns(std::span<const SampleRun> runs,
     for (size_t i = 0; i < runs.size(); ++i) {
         const SampleRun& run = runs[i];
         const RunReadings& values = readings[i];
-        copy.Row(8);
+        copy.Row(9);
         copy.Int64(run.recording);
         copy.Int64(writeInstrument_);
         copy.Int64(run.first);
@@ -706,10 +711,11 @@ bool PostgresLibraryStore::AddRuns(std::span<const SampleRun> runs,
         copy.Int32(static_cast<int32_t>(run.count));
         copy.Bytes(run.bytes.data(), run.bytes.size());
         copy.Reals(values.size(), [&](size_t k) { return values[k]; });
+        copy.Bytes(run.checksum.bytes.data(), run.checksum.bytes.size());
     }
     return Copy(
         "COPY runs(recording, instrument, first_time, last_time, interval, count, samples,"
-        " readings) FROM STDIN (FORMAT binary)",
+        " readings, checksum) FROM STDIN (FORMAT binary)",
         copy.Finish());
 }
 

@@ -15,6 +15,7 @@
 #include "core/model/text_util.h"
 #include "core/records/record_file.h"
 #include "core/records/sample_decoding.h"
+#include "instrument_write.h"
 #include "library_identity.h"
 #include "library_merge.h"
 #include "library_texts.h"
@@ -73,29 +74,6 @@ bool ContainsFolded(std::string_view text, std::string_view part) {
 bool HasRecordExtension(const std::filesystem::path& path) {
     return EqualsIgnoreCase(path.extension().string(), ".QXRec");
 }
-
-// Rolls back a write that was not committed.
-class WriteGuard {
-  public:
-    explicit WriteGuard(LibraryStore& store) : store_(store) {}
-    ~WriteGuard() {
-        if (!done_) store_.Rollback();
-    }
-    WriteGuard(const WriteGuard&) = delete;
-    WriteGuard& operator=(const WriteGuard&) = delete;
-    bool Commit() {
-        done_ = store_.Commit();
-        return done_;
-    }
-    void Abandon() {
-        store_.Rollback();
-        done_ = true;
-    }
-
-  private:
-    LibraryStore& store_;
-    bool done_ = false;
-};
 
 // The state of a file by its path and size (Check also compares its contents).
 FileState StateBySize(const LibraryFile& file) {
@@ -246,14 +224,11 @@ AddResult RecordLibrary::Add(const std::string& path) {
     if (!lookUp()) return Fail(r);
     if (knownHere()) return r;
 
-    LibraryId instrument = 0;
-    if (!store_->BeginWrite(in.instrument, instrument)) {
-        return Fail(r);
-    }
-    WriteGuard guard(*store_);
+    InstrumentWrite write(*store_, *workspace_);
+    if (!write.Begin(in.instrument)) return Fail(r);
     if (!lookUp()) return Fail(r);
     if (knownHere()) {
-        guard.Abandon();
+        write.Abandon();
         return r;
     }
     if (!known.empty()) {
@@ -263,7 +238,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
             return Fail(r);
         }
         if (hooks_.beforeCommit) hooks_.beforeCommit(path);
-        if (!guard.Commit()) {
+        if (!write.Commit()) {
             return Fail(r);
         }
         r.status = AddStatus::kCopy;
@@ -272,67 +247,32 @@ AddResult RecordLibrary::Add(const std::string& path) {
         return r;
     }
 
-    if (!in.name.empty() && !store_->AddName(instrument, in.name)) {
-        return Fail(r);
-    }
-    RecordingQuery ofInstrument;
-    ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings;
-    if (!store_->Recordings(ofInstrument, recordings)) {
-        return Fail(r);
-    }
-    const auto same = std::find_if(recordings.begin(), recordings.end(),
-                                   [&](const LibraryRecording& x) { return x.key == in.key; });
+    if (!write.AddName(in.name)) return Fail(r);
     LibraryRecording recording;
-    if (same != recordings.end()) {
-        recording = *same;
-    } else {
-        recording.instrument = instrument;
-        recording.instrumentKey = in.instrument;
-        recording.key = in.key;
-        recording.header = in.header;
-        recording.name = in.name;
-        recording.totals = ComputeTotals({}, type, in.header, in.TimeOf(0));
-        if (!store_->AddRecording(recording, recording.id)) {
-            return Fail(r);
-        }
-    }
+    if (!write.Recording(in.key, in.header, in.name, in.TimeOf(0), recording)) return Fail(r);
 
     MergePlan plan;
     if (in.count > 0) {
         const int64_t first = in.TimeOf(0), last = in.TimeOf(in.count - 1);
         std::vector<SampleRun> existing;
-        if (!store_->Runs(instrument, 0, first, last, existing)) {
+        if (!store_->Runs(write.Instrument(), 0, first, last, existing)) {
             return Fail(r);
         }
-        WithoutLiveRuns(existing, recordings);
+        WithoutLiveRuns(existing, write.Recordings());
         plan = PlanMerge(in, existing);
         for (SampleRun& run : plan.runs)
             run.recording = recording.id;
-        if (!StoreRuns(plan.runs, type, std::span(&recording, 1))) {
-            return Fail(r);
-        }
-        for (const LibraryRecording& other : recordings) {
+        if (!write.AddRuns(plan.runs)) return Fail(r);
+        for (const LibraryRecording& other : write.Recordings()) {
             if (other.id != recording.id && other.totals.samples > 0 &&
                 other.totals.first <= last && other.totals.last >= first)
                 ++(IsLiveRecording(other.key) ? r.liveOverlaps : r.overlaps);
         }
     }
     const bool newer = in.header.DownloadTime() > recording.header.DownloadTime();
-    if (plan.added > 0 || newer) {
-        const RecordHeader& header = newer ? in.header : recording.header;
-        std::vector<SampleRun> runs;
-        if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
-                          runs)) {
-            return Fail(r);
-        }
-        std::vector<ExcursionSpan> excursions;
-        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
-                                                     workspace_.get(), &excursions);
-        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) {
-            return Fail(r);
-        }
-    }
+    if ((plan.added > 0 || newer) &&
+        !write.Renew(recording.id, newer ? in.header : recording.header))
+        return Fail(r);
 
     file.recording = recording.id;
     file.newSamples = plan.added;
@@ -342,7 +282,7 @@ AddResult RecordLibrary::Add(const std::string& path) {
         return Fail(r);
     }
     if (hooks_.beforeCommit) hooks_.beforeCommit(path);
-    if (!guard.Commit()) {
+    if (!write.Commit()) {
         return Fail(r);
     }
     r.status = AddStatus::kAdded;
@@ -362,14 +302,12 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
     const size_t size = static_cast<size_t>(DecodedSampleSize(type));
     const int64_t first = in.times.front(), last = in.times.back();
 
-    LibraryId instrument = 0;
-    if (!store_->BeginWrite(in.instrument, instrument)) return false;
-    WriteGuard guard(*store_);
-    if (!in.name.empty() && !store_->AddName(instrument, in.name)) return false;
+    InstrumentWrite write(*store_, *workspace_);
+    if (!write.Begin(in.instrument) || !write.AddName(in.name)) return false;
+    const LibraryId instrument = write.Instrument();
     RecordingQuery ofInstrument;
     ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings, meeting;
-    if (!store_->Recordings(ofInstrument, recordings)) return false;
+    std::vector<LibraryRecording> meeting;
     // What the instrument holds in the readings' time, asked per recording that meets it: the
     // runs of one recording are found by their own index, while a question over all the
     // instrument's runs would pass every earlier run of a long monitored history.
@@ -402,27 +340,16 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         auto recording = std::find_if(touched.begin(), touched.end(),
                                       [&](const LibraryRecording& r) { return r.key == key; });
         if (recording == touched.end()) {
-            const auto same = std::find_if(recordings.begin(), recordings.end(),
-                                           [&](const LibraryRecording& r) { return r.key == key; });
             LibraryRecording r;
-            if (same != recordings.end()) {
-                r = *same;
-            } else {
-                const RecordHeader header = LiveRecordingHeader(in.settings, type, key, last);
-                r.instrument = instrument;
-                r.instrumentKey = in.instrument;
-                r.key = key;
-                r.header = header;
-                r.name = in.name;
-                r.totals = ComputeTotals({}, type, header, t);
-                if (!store_->AddRecording(r, r.id)) return false;
-            }
+            if (!write.Recording(key, LiveRecordingHeader(in.settings, type, key, last), in.name, t,
+                                 r))
+                return false;
             touched.push_back(std::move(r));
             recording = touched.end() - 1;
         }
         if (runs.empty() || runs.back().recording != recording->id ||
             runs.back().Last() + in.interval != t || runs.back().count >= kMaxRunSamples) {
-            runs.push_back({recording->id, t, in.interval, 0, {}});
+            runs.push_back({recording->id, t, in.interval, 0, {}, {}});
         }
         SampleRun& run = runs.back();
         run.bytes.insert(run.bytes.end(), in.samples.begin() + static_cast<ptrdiff_t>(i * size),
@@ -430,18 +357,11 @@ bool RecordLibrary::AddLive(const LiveReadings& in, LiveAddResult& result) {
         ++run.count;
         ++result.added;
     }
-    if (!StoreRuns(runs, type, touched)) return false;
+    if (!write.AddRuns(runs)) return false;
     for (const LibraryRecording& r : touched) {
-        std::vector<SampleRun> all;
-        if (!store_->Runs(instrument, r.id, std::numeric_limits<int64_t>::min(), kNoBound, all))
-            return false;
-        const RecordHeader header = LiveRecordingHeader(in.settings, type, r.key, last);
-        std::vector<ExcursionSpan> excursions;
-        const RecordingTotals totals =
-            ComputeTotals(all, type, header, r.totals.first, workspace_.get(), &excursions);
-        if (!store_->UpdateRecording(r.id, header, totals, excursions)) return false;
+        if (!write.Renew(r.id, LiveRecordingHeader(in.settings, type, r.key, last))) return false;
     }
-    if (!guard.Commit()) {
+    if (!write.Commit()) {
         result = {};
         return false;
     }
@@ -500,6 +420,10 @@ bool RecordLibrary::ReadStored(const LibraryRecording& recording, StoredRecordin
                       kNoBound, out.runs) ||
         !store_->Files(recording.id, files))
         return false;
+    std::vector<DamagedRun> damaged;
+    LeaveOutDamaged(out.runs, recording, &damaged);
+    for (const DamagedRun& d : damaged)
+        out.damaged += d.samples;
     for (LibraryFile& f : files) {
         StoredRecording::File& file = out.files.emplace_back();
         if (!store_->Conflicts(f.id, file.conflicts)) return false;
@@ -510,10 +434,10 @@ bool RecordLibrary::ReadStored(const LibraryRecording& recording, StoredRecordin
 
 bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result) {
     result = {};
-    const InstrumentTypeId type = in.recording.instrumentKey.model;
-    LibraryId instrument = 0;
-    if (!store_->BeginWrite(in.recording.instrumentKey, instrument)) return false;
-    WriteGuard guard(*store_);
+    result.unplaced = in.damaged;
+    InstrumentWrite write(*store_, *workspace_);
+    if (!write.Begin(in.recording.instrumentKey)) return false;
+    const LibraryId instrument = write.Instrument();
 
     // The files this library lacks at their paths; a copy is contents it knows elsewhere.
     struct Missing {
@@ -540,13 +464,7 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
         }
         std::vector<SampleRun> existing;
         if (!store_->Runs(instrument, 0, first, last, existing)) return false;
-        if (!IsLiveRecording(in.recording.key)) {
-            RecordingQuery ofInstrument;
-            ofInstrument.instrument = instrument;
-            std::vector<LibraryRecording> held;
-            if (!store_->Recordings(ofInstrument, held)) return false;
-            WithoutLiveRuns(existing, held);
-        }
+        if (!IsLiveRecording(in.recording.key)) WithoutLiveRuns(existing, write.Recordings());
         for (const SampleRun& run : in.runs) {
             IncomingRecording piece;
             if (!IncomingOfRun(in, run, piece)) {
@@ -566,44 +484,24 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
     result.duplicates = plan.duplicates;
     if (plan.added == 0 && missing.empty()) {
         result.duplicates += static_cast<int64_t>(plan.conflicts.size());
-        guard.Abandon();
+        write.Abandon();
         return true;
     }
 
     for (const std::string& name : in.names) {
-        if (!name.empty() && !store_->AddName(instrument, name)) return false;
+        if (!write.AddName(name)) return false;
     }
-    RecordingQuery ofInstrument;
-    ofInstrument.instrument = instrument;
-    std::vector<LibraryRecording> recordings;
-    if (!store_->Recordings(ofInstrument, recordings)) return false;
-    const auto same = std::find_if(recordings.begin(), recordings.end(),
-                                   [&](const auto& x) { return x.key == in.recording.key; });
     LibraryRecording recording;
-    if (same != recordings.end()) {
-        recording = *same;
-    } else {
-        recording = in.recording;
-        recording.id = 0;
-        recording.instrument = instrument;
-        recording.totals = ComputeTotals({}, type, in.recording.header, in.recording.totals.first);
-        if (!store_->AddRecording(recording, recording.id)) return false;
-    }
+    if (!write.Recording(in.recording.key, in.recording.header, in.recording.name,
+                         in.recording.totals.first, recording))
+        return false;
     for (SampleRun& run : plan.runs)
         run.recording = recording.id;
-    if (!StoreRuns(plan.runs, type, std::span(&recording, 1))) return false;
+    if (!write.AddRuns(plan.runs)) return false;
     const bool newer = in.recording.header.DownloadTime() > recording.header.DownloadTime();
-    if (plan.added > 0 || newer) {
-        const RecordHeader& header = newer ? in.recording.header : recording.header;
-        std::vector<SampleRun> runs;
-        if (!store_->Runs(instrument, recording.id, std::numeric_limits<int64_t>::min(), kNoBound,
-                          runs))
-            return false;
-        std::vector<ExcursionSpan> excursions;
-        const RecordingTotals totals = ComputeTotals(runs, type, header, recording.totals.first,
-                                                     workspace_.get(), &excursions);
-        if (!store_->UpdateRecording(recording.id, header, totals, excursions)) return false;
-    }
+    if ((plan.added > 0 || newer) &&
+        !write.Renew(recording.id, newer ? in.recording.header : recording.header))
+        return false;
 
     // Which file of a recording brought a sample is not kept: samples this library holds with
     // other values are noted with the first file it did not know.
@@ -640,7 +538,7 @@ bool RecordLibrary::AddStored(const StoredRecording& in, StoredAddResult& result
     // Without a file to note them on (a live recording), held times keep their values.
     if (!conflictsNoted) result.duplicates += static_cast<int64_t>(plan.conflicts.size());
     if (hooks_.beforeCommit) hooks_.beforeCommit(in.recording.instrumentKey.number);
-    if (!guard.Commit()) {
+    if (!write.Commit()) {
         result = {};
         return false;
     }
@@ -695,18 +593,37 @@ std::vector<AddResult> RecordLibrary::AddPaths(std::span<const std::string> path
     return results;
 }
 
-bool RecordLibrary::StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId type,
-                              std::span<const LibraryRecording> recordings) {
-    std::vector<RunReadings> readings;
-    readings.reserve(runs.size());
-    for (const SampleRun& run : runs) {
-        const auto r =
-            std::find_if(recordings.begin(), recordings.end(),
-                         [&](const LibraryRecording& x) { return x.id == run.recording; });
-        readings.push_back(r == recordings.end() ? RunReadings{}
-                                                 : ReadingsOf(run, type, r->header.Params()));
-    }
-    return store_->AddRuns(runs, readings);
+namespace {
+
+// What is wrong with a run of the recording, if anything.
+std::optional<DamagedRun> DamagedRunOf(const SampleRun& run, const LibraryRecording& recording) {
+    const RunDamage damage = DamageOf(run, recording.instrumentKey.model);
+    if (damage == RunDamage::kNone) return std::nullopt;
+    DamagedRun d;
+    d.instrument = recording.instrumentKey;
+    d.recording = run.recording;
+    d.first = run.first;
+    d.last = run.Last();
+    d.samples = run.count;
+    d.shortBytes = damage == RunDamage::kShort;
+    return d;
+}
+
+}  // namespace
+
+void RecordLibrary::LeaveOutDamaged(std::vector<SampleRun>& runs, const LibraryRecording& recording,
+                                    std::vector<DamagedRun>* noted) {
+    std::erase_if(runs, [&](const SampleRun& run) {
+        const std::optional<DamagedRun> damage = DamagedRunOf(run, recording);
+        if (!damage) return false;
+        const DamagedRun& d = *damage;
+        const bool known = std::any_of(damaged_.begin(), damaged_.end(), [&](const DamagedRun& x) {
+            return x.recording == d.recording && x.first == d.first;
+        });
+        if (!known) damaged_.push_back(d);
+        if (noted) noted->push_back(d);
+        return true;
+    });
 }
 
 std::string ThisHostName() {
@@ -807,9 +724,13 @@ bool RecordLibrary::Recording(LibraryId id, std::optional<int64_t> from, std::op
     const int64_t lo = from.value_or(std::numeric_limits<int64_t>::min());
     const int64_t hi = to.value_or(kNoBound);
     if (!store_->Runs(r.instrument, r.id, lo, hi, runs)) return false;
+    std::vector<DamagedRun> damaged;
+    LeaveOutDamaged(runs, r, &damaged);
     out.type = r.instrumentKey.model;
     out.params = r.header.Params();
     AppendTimedSamples(runs, out.type, out.params, lo, hi, out.samples);
+    for (const DamagedRun& d : damaged)
+        out.setAside.push_back({d.first, d.last, d.samples, false, false, true, d.recording});
     return true;
 }
 
@@ -887,13 +808,21 @@ bool RecordLibrary::History(LibraryId instrument, int64_t from, int64_t to,
     for (SampleRun& run : runs)
         byRecording[run.recording].push_back(std::move(run));
     const std::vector<TimelineSpan> spans = SpansOf(recordings);
+    // Damaged runs are left out, noted with the recording they belong to.
+    std::vector<std::pair<LibraryId, SetAsideSamples>> setAside;
+    for (const LibraryRecording& r : recordings) {
+        std::vector<DamagedRun> damaged;
+        LeaveOutDamaged(byRecording[r.id], r, &damaged);
+        for (const DamagedRun& d : damaged)
+            setAside.push_back(
+                {r.id, {d.first, d.last, d.samples, false, false, true, d.recording}});
+    }
 
     struct Part {
         LibraryId recording;
         RecordingSamples samples;
     };
     std::vector<Part> parts;
-    std::vector<std::pair<LibraryId, SetAsideSamples>> setAside;
     for (const LibraryRecording& r : recordings) {
         if (r.totals.samples == 0) continue;
         std::vector<TimedSample> samples;
@@ -963,6 +892,16 @@ bool RecordLibrary::Check(LibraryCheck& out) {
         const RecordingTotals t =
             ComputeTotals(runs, r.instrumentKey.model, r.header, r.totals.first, workspace_.get());
         out.samples += t.samples;
+        // A recording with a damaged run is told by its runs: its totals, of other samples
+        // than it has now, say nothing more.
+        const size_t damaged = out.damaged.size();
+        for (const SampleRun& run : runs) {
+            if (std::optional<DamagedRun> d = DamagedRunOf(run, r)) {
+                out.problems.push_back(DamagedRunLine(*d));
+                out.damaged.push_back(std::move(*d));
+            }
+        }
+        if (out.damaged.size() > damaged) continue;
         if (t.samples != r.totals.samples || t.first != r.totals.first || t.last != r.totals.last ||
             t.excursions != r.totals.excursions) {
             out.problems.push_back(StrFormat(

@@ -16,6 +16,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/library/recording_samples.h"
@@ -105,11 +106,23 @@ struct RecordingEntry {
     std::vector<LibraryOverlap> overlaps;
 };
 
+// A run of samples whose stored bytes do not hold the samples its row says, or whose times or
+// bytes no longer match the checksum it was written with (a damaged disk, a library copied
+// from elsewhere): never read as samples. The record files it came from hold them still.
+struct DamagedRun {
+    InstrumentKey instrument;
+    LibraryId recording = 0;
+    int64_t first = 0, last = 0;  // the times its row gives
+    int64_t samples = 0;          // the samples its row says it holds
+    bool shortBytes = false;      // its bytes hold other than `samples` samples
+};
+
 struct LibraryCheck {
     std::vector<std::string> problems;  // of the database; none when it is sound
     int64_t instruments = 0, recordings = 0, samples = 0, files = 0;
     std::vector<SourceFile> unusual;       // files that are not present as added
     std::vector<LibraryOverlap> overlaps;  // of every instrument
+    std::vector<DamagedRun> damaged;       // runs that fail their check (also in problems)
 };
 
 // The instrument a user names: its number ("A0815"), or its model and number ("QX450:A0815")
@@ -134,6 +147,7 @@ struct StoredRecording {
         std::vector<ConflictSample> conflicts;
     };
     std::vector<File> files;  // in the order they were added
+    int64_t damaged = 0;      // samples of damaged runs, left out of runs (DamagedRun)
 };
 
 struct StoredAddResult {
@@ -203,22 +217,28 @@ class RecordLibrary {
     bool Conflicts(LibraryId file, std::vector<ConflictSample>& out) {
         return store_->Conflicts(file, out);
     }
-    // The engine's check of its storage, each recording's totals against its samples, and
-    // every file read again (missing, moved, changed).
+    // The engine's check of its storage, each recording's totals against its samples, every
+    // run against its checksum, and every file read again (missing, moved, changed).
     bool Check(LibraryCheck& out);
+
+    // The damaged runs that reads (Recording, History, ReadStored) left out since the last
+    // call, each once, by the order they were met. Histories note them too
+    // (SetAsideSamples::damaged) where they have samples to note them with.
+    std::vector<DamagedRun> TakeDamaged() { return std::exchange(damaged_, {}); }
 
   private:
     AddResult Add(const std::string& path);
-    // Hands new runs of recordings (of the write's instrument) to the engine, each with its
-    // readings decoded with its recording's settings.
-    bool StoreRuns(std::span<const SampleRun> runs, InstrumentTypeId type,
-                   std::span<const LibraryRecording> recordings);
     // The result of a failed addition, with the library's error.
     AddResult Fail(AddResult& result);
+    // Takes the damaged runs out of runs (of one recording's instrument), noting each in
+    // damaged_ (and, when given, in *noted as it is new).
+    void LeaveOutDamaged(std::vector<SampleRun>& runs, const LibraryRecording& recording,
+                         std::vector<DamagedRun>* noted = nullptr);
 
     std::unique_ptr<LibraryStore> store_;
     LibraryHooks hooks_;
     std::unique_ptr<TotalsWorkspace> workspace_;
+    std::vector<DamagedRun> damaged_;
 };
 
 }  // namespace qx

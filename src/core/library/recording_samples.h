@@ -19,13 +19,17 @@ struct TimedSample {
 };
 
 // Samples of another recording of the instrument that a history leaves out because this one
-// holds their time (core/library/timeline.h).
+// holds their time (core/library/timeline.h), or that it leaves out as damaged.
 struct SetAsideSamples {
     int64_t first = 0;  // the first and the last sample left out
     int64_t last = 0;
     int64_t count = 0;
     bool live = false;      // they are the PC's live readings, not a download's samples
     bool keptLive = false;  // the samples kept in their time are live readings
+    // Samples of this instrument's recording `recording` that the library holds damaged
+    // (record_library.h, DamagedRun): left out, whatever else holds their time.
+    bool damaged = false;
+    int64_t recording = 0;
     bool operator==(const SetAsideSamples&) const = default;
 };
 

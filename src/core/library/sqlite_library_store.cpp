@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/model/text_util.h"
+#include "library_merge.h"
 
 namespace qx {
 namespace {
@@ -79,6 +80,10 @@ constexpr const char* kSteps[] = {
     "UPDATE files SET path = CAST(path AS BLOB);",
     // 2 -> 3: the PC whose file system holds a file's path; '' for those added before.
     "ALTER TABLE files ADD COLUMN host TEXT NOT NULL DEFAULT '';",
+    // 3 -> 4: each run's checksum (RunChecksum), computed for the runs held before from what
+    // they hold.
+    "ALTER TABLE runs ADD COLUMN checksum BLOB NOT NULL DEFAULT x'';"
+    "UPDATE runs SET checksum = qx_run_checksum(first_time, interval, count, samples);",
 };
 static_assert(std::size(kSteps) == kLibraryFormatVersion);
 
@@ -95,6 +100,18 @@ LibraryFault FaultOf(int rc) {
         default:
             return LibraryFault::kFailed;
     }
+}
+
+// qx_run_checksum(first_time, interval, count, samples): RunChecksum in SQL, for the step that
+// gives the runs of an older library their checksums and for reading such a library as it is.
+void RunChecksumFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto* bytes = static_cast<const uint8_t*>(sqlite3_value_blob(argv[3]));
+    const auto size = static_cast<size_t>(sqlite3_value_bytes(argv[3]));
+    const ContentHash hash = RunChecksum(
+        sqlite3_value_int64(argv[0]), static_cast<uint32_t>(sqlite3_value_int64(argv[1])),
+        static_cast<uint32_t>(sqlite3_value_int64(argv[2])), std::span(bytes, bytes ? size : 0));
+    sqlite3_result_blob(context, hash.bytes.data(), static_cast<int>(hash.bytes.size()),
+                        SQLITE_TRANSIENT);
 }
 
 bool StartsLikeSqlite(const std::string& path) {
@@ -227,6 +244,8 @@ std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::OpenOnce(const std::stri
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_create_function_v2(db, "qx_run_checksum", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                               nullptr, RunChecksumFunction, nullptr, nullptr, nullptr);
     std::unique_ptr<SqliteLibraryStore> store(new SqliteLibraryStore(db, path));
     const auto failed = [&] {
         LibraryError e = store->error_;
@@ -256,6 +275,7 @@ std::unique_ptr<SqliteLibraryStore> SqliteLibraryStore::OpenOnce(const std::stri
         failure.version = static_cast<int>(version);
         return fail(LibraryFault::kNewer, StrFormat("format %d", static_cast<int>(version)));
     }
+    store->format_ = static_cast<int>(version);
     if (mode == OpenMode::kSalvage) return store;
     if (objects > 0) {
         Query q(*store, "PRAGMA quick_check");
@@ -378,6 +398,7 @@ bool SqliteLibraryStore::Migrate() {
         Rollback();
         return false;
     }
+    format_ = kLibraryFormatVersion;
     return true;
 }
 
@@ -477,13 +498,26 @@ bool SqliteLibraryStore::Recordings(const RecordingQuery& query,
 bool SqliteLibraryStore::Runs(LibraryId instrument, LibraryId recording, int64_t from, int64_t to,
                               std::vector<SampleRun>& out) {
     out.clear();
-    Query q(*this, recording != 0
-                       ? "SELECT recording, first_time, interval, count, samples FROM runs"
-                         " WHERE recording = ?2 AND instrument = ?1 AND first_time <= ?4"
-                         "   AND last_time >= ?3 ORDER BY first_time, id"
-                       : "SELECT recording, first_time, interval, count, samples FROM runs"
-                         " WHERE instrument = ?1 AND first_time <= ?4 AND last_time >= ?3"
-                         "   AND ?2 = 0 ORDER BY first_time, id");
+    // A library of a format before checksums, read as it is (salvaged), gives each run the
+    // checksum its step would have given it.
+    static constexpr const char* kOfRecording[] = {
+        "SELECT recording, first_time, interval, count, samples, checksum FROM runs"
+        " WHERE recording = ?2 AND instrument = ?1 AND first_time <= ?4 AND last_time >= ?3"
+        " ORDER BY first_time, id",
+        "SELECT recording, first_time, interval, count, samples,"
+        " qx_run_checksum(first_time, interval, count, samples) FROM runs"
+        " WHERE recording = ?2 AND instrument = ?1 AND first_time <= ?4 AND last_time >= ?3"
+        " ORDER BY first_time, id"};
+    static constexpr const char* kOfInstrument[] = {
+        "SELECT recording, first_time, interval, count, samples, checksum FROM runs"
+        " WHERE instrument = ?1 AND first_time <= ?4 AND last_time >= ?3 AND ?2 = 0"
+        " ORDER BY first_time, id",
+        "SELECT recording, first_time, interval, count, samples,"
+        " qx_run_checksum(first_time, interval, count, samples) FROM runs"
+        " WHERE instrument = ?1 AND first_time <= ?4 AND last_time >= ?3 AND ?2 = 0"
+        " ORDER BY first_time, id"};
+    const int computed = format_ < 4 ? 1 : 0;
+    Query q(*this, recording != 0 ? kOfRecording[computed] : kOfInstrument[computed]);
     q.Int(1, instrument).Int(2, recording).Int(3, from).Int(4, to);
     while (q.Row()) {
         SampleRun& run = out.emplace_back();
@@ -493,6 +527,9 @@ bool SqliteLibraryStore::Runs(LibraryId instrument, LibraryId recording, int64_t
         run.count = static_cast<uint32_t>(q.ColInt(3));
         const std::span<const uint8_t> bytes = q.ColBlob(4);
         run.bytes.assign(bytes.begin(), bytes.end());
+        const std::span<const uint8_t> checksum = q.ColBlob(5);
+        std::memcpy(run.checksum.bytes.data(), checksum.data(),
+                    std::min(checksum.size(), run.checksum.bytes.size()));
     }
     return q.ok();
 }
@@ -630,9 +667,10 @@ bool SqliteLibraryStore::AddRuns(std::span<const SampleRun> runs,
     for (const SampleRun& run : runs) {
         Query q(*this,
                 "INSERT INTO runs(recording, instrument, first_time, last_time, interval, count,"
-                " samples) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+                " samples, checksum) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
         q.Int(1, run.recording).Int(2, writeInstrument_).Int(3, run.first).Int(4, run.Last());
         q.Int(5, run.interval).Int(6, run.count).Blob(7, run.bytes.data(), run.bytes.size());
+        q.Blob(8, run.checksum.bytes.data(), run.checksum.bytes.size());
         if (!q.Run()) return false;
     }
     return true;

@@ -94,6 +94,8 @@ class SqliteLibraryStore final : public LibraryStore {
     LibraryError error_;
     std::map<const char*, sqlite3_stmt*> statements_;  // by the address of their SQL text
     LibraryId writeInstrument_ = 0;
+    // The format of the database as it was opened, brought up to date unless salvaged.
+    int format_ = kLibraryFormatVersion;
 };
 
 }  // namespace qx

@@ -44,6 +44,12 @@ std::string SampleTimeText(int64_t t) {
 
 // Why a history leaves some samples of its time out (core/library/timeline.h).
 std::string SetAsideNote(const SetAsideSamples& s) {
+    if (s.damaged) {
+        return StrFormat(Tr("%s至%s:记录 %lld 的 %lld 个样本在记录库中已损坏,没有列出;"
+                            "可以从记录文件重建记录库"),
+                         SampleTimeText(s.first).c_str(), SampleTimeText(s.last).c_str(),
+                         static_cast<long long>(s.recording), static_cast<long long>(s.count));
+    }
     const char* text =
         !s.live ? Tr("%s至%s:%lld 个样本与先加入记录库的另一个记录时间重叠,以先加入的为准,没有列出")
         : !s.keptLive

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -125,6 +126,33 @@ inline std::string WriteRecord(const std::string& path, InstrumentTypeId type, u
     image->SetParams(p);
     EXPECT_TRUE(WriteRecordFile(path, *image, type));
     return path;
+}
+
+// Runs statements on a library's database directly; the first value of the last one.
+inline std::string Sql(const std::string& engine, const std::string& location,
+                       const std::string& sql) {
+    std::string value;
+    if (engine == "sqlite") {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
+        const auto first = [](void* out, int, char** values, char**) {
+            *static_cast<std::string*>(out) = values[0] ? values[0] : "";
+            return 0;
+        };
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), first, &value, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+        return value;
+    }
+    PGconn* conn = PQconnectdb(location.c_str());
+    EXPECT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
+    PGresult* r = PQexec(conn, sql.c_str());
+    EXPECT_TRUE(PQresultStatus(r) == PGRES_TUPLES_OK || PQresultStatus(r) == PGRES_COMMAND_OK)
+        << PQerrorMessage(conn);
+    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0) value = PQgetvalue(r, 0, 0);
+    PQclear(r);
+    PQfinish(conn);
+    return value;
 }
 
 // A store that hands every operation to another until Go() says no; the tests' failing stores

@@ -2,8 +2,6 @@
 // a folder tried when one of them fails, the runs of one recording in a time range, and a
 // brand-new library made by several processes at once.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,33 +24,8 @@ constexpr uint32_t kStart = 1489151232;
 // 冷库 in GB18030: a folder name that is not UTF-8.
 const std::string kColdStore = "\xC0\xE4\xBF\xE2";
 
-// Runs statements on a library's database directly; the first value of the last one.
-std::string Sql(const std::string& engine, const std::string& location, const std::string& sql) {
-    std::string value;
-    if (engine == "sqlite") {
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
-        const auto first = [](void* out, int, char** values, char**) {
-            *static_cast<std::string*>(out) = values[0] ? values[0] : "";
-            return 0;
-        };
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), first, &value, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(db);
-        sqlite3_close(db);
-        return value;
-    }
-    PGconn* conn = PQconnectdb(location.c_str());
-    EXPECT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
-    PGresult* r = PQexec(conn, sql.c_str());
-    EXPECT_TRUE(PQresultStatus(r) == PGRES_TUPLES_OK || PQresultStatus(r) == PGRES_COMMAND_OK)
-        << PQerrorMessage(conn);
-    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0) value = PQgetvalue(r, 0, 0);
-    PQclear(r);
-    PQfinish(conn);
-    return value;
-}
-
 using test::RefusingStore;
+using test::Sql;
 
 class LibraryPaths : public ::testing::TestWithParam<test::LibraryEngine> {
   protected:
@@ -128,11 +101,12 @@ TEST_P(LibraryPaths, ALibraryOfTheFirstFormatKeepsItsPathsAndTakesAnyOther) {
     // The paths as the first format kept them: as text.
     if (engine == "sqlite") {
         Sql(engine, location,
-            "ALTER TABLE files DROP COLUMN host; UPDATE files SET path = CAST(path AS TEXT);"
+            "ALTER TABLE runs DROP COLUMN checksum; ALTER TABLE files DROP COLUMN host;"
+            " UPDATE files SET path = CAST(path AS TEXT);"
             " PRAGMA user_version=1");
     } else {
         Sql(engine, location,
-            "ALTER TABLE files DROP COLUMN host;"
+            "ALTER TABLE runs DROP COLUMN checksum; ALTER TABLE files DROP COLUMN host;"
             " ALTER TABLE files ALTER COLUMN path TYPE text USING convert_from(path, 'UTF8');"
             " DROP TRIGGER recording_totals_of_runs ON recordings;"
             " DROP FUNCTION recording_totals_of_runs(); DELETE FROM library_format WHERE format > "
@@ -186,6 +160,35 @@ TEST_P(LibraryPaths, OneFilesFailureLeavesTheOthersToBeTriedAndNothingOfItKept) 
     EXPECT_EQ(results[1].status, AddStatus::kFailed);
     // Nothing was lost: the file is added when the library takes it.
     EXPECT_EQ(Open()->AddRecordFile(paths[1]).status, AddStatus::kAdded);
+}
+
+// A store whose commit fails and leaves its transaction open: the write is rolled back,
+// nothing of it seen even by the connection that wrote it.
+class CommitRefusingStore : public test::GatedStore {
+  public:
+    using GatedStore::GatedStore;
+    bool Commit() override {
+        failed_ = true;
+        error_ = {LibraryFault::kFailed, "refused", 0};
+        return false;
+    }
+
+  private:
+    bool Go() override {
+        failed_ = false;
+        return true;
+    }
+};
+
+TEST_P(LibraryPaths, AWriteWhoseCommitFailedLeavesNothing) {
+    RecordLibrary library(std::make_unique<CommitRefusingStore>(GetParam().open(home.str())));
+    const std::string path = WriteRecord(files / "a.QXRec", 4, 10, kStart, 60);
+    const AddResult added = library.AddRecordFile(path);
+    EXPECT_EQ(added.status, AddStatus::kFailed);
+    EXPECT_EQ(added.reason, "refused");
+    std::vector<LibraryRecording> recordings;
+    ASSERT_TRUE(library.AllRecordings(recordings));
+    EXPECT_TRUE(recordings.empty());
 }
 
 TEST_P(LibraryPaths, TheRunsOfARecordingInATimeRangeIncludeBothEnds) {
