@@ -55,7 +55,9 @@ GRANT EXECUTE ON FUNCTION readings_between(timestamptz, timestamptz)
     TO qxlog_reader, qxlog_writer;
 
 GRANT INSERT ON instruments, instrument_names, recordings, recording_quantities, runs, files,
-    conflicts TO qxlog_writer;
+    conflicts, alarm_entries, heartbeats TO qxlog_writer;
+-- A monitor renews its own heartbeat.
+GRANT UPDATE (time, instruments) ON heartbeats TO qxlog_writer;
 -- UPDATE of the columns the program renews only; revoking the whole tables' first takes back
 -- what an earlier version of this script granted.
 REVOKE UPDATE ON instruments, recordings FROM qxlog_writer;

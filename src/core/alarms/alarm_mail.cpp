@@ -1,5 +1,7 @@
 #include "alarm_mail.h"
 
+#include "alarm_journal.h"
+
 #include <curl/curl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,19 +35,7 @@ std::string ChangeText(const AlarmEvent& e) {
         case AlarmChange::kLevel:
             break;
     }
-    switch (e.kind) {
-        case AlarmKind::kLost:
-            return Tr("仪器失去连接");
-        case AlarmKind::kSilent:
-            return Tr("监测已停止");
-        case AlarmKind::kMonitorFault:
-            return Tr("监测故障");
-        case AlarmKind::kCalibration:
-            return Tr("需要校准");
-        case AlarmKind::kThreshold:
-            break;
-    }
-    return LevelText(e.level);
+    return AlarmKindText(e.kind, e.level);
 }
 
 std::string InstrumentText(const AlarmEvent& e) {

@@ -50,6 +50,17 @@ class LibraryStore {
     // The engine's own check of its storage; problems in its words, none when sound.
     virtual bool CheckStorage(std::vector<std::string>& problems) = 0;
 
+    // ---- The alarm journal and the monitors' heartbeats, outside any write ------------------
+    // Adds entries in their order; an entry the library holds already (the same alarm,
+    // change, time, PC, user and comment) is not added again, so that a sync may send it twice.
+    virtual bool AddAlarmEntries(std::span<const LibraryAlarmEntry> entries) = 0;
+    // The entries of every alarm that has one in the query's range, by seq.
+    virtual bool AlarmEntries(const AlarmEntryQuery& query,
+                              std::vector<LibraryAlarmEntry>& out) = 0;
+    // Renews the monitor's heartbeat (made when new).
+    virtual bool Beat(const MonitorHeartbeat& beat) = 0;
+    virtual bool Heartbeats(std::vector<MonitorHeartbeat>& out) = 0;
+
     // ---- Writing one instrument -----------------------------------------------------------
     virtual bool BeginWrite(const InstrumentKey& key, LibraryId& instrument) = 0;
     virtual bool AddName(LibraryId instrument, std::string_view name) = 0;

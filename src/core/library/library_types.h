@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ using LibraryId = int64_t;
 
 // The version of the library's format that this program reads and writes; every engine keeps
 // it in its database and migrates older ones step by step. A newer database is refused.
-inline constexpr int kLibraryFormatVersion = 4;
+inline constexpr int kLibraryFormatVersion = 5;
 
 struct InstrumentKey {
     InstrumentTypeId model = 0;
@@ -170,6 +171,43 @@ struct LibraryError {
     LibraryFault fault = LibraryFault::kNone;
     std::string detail;  // the engine's own words, for the line below the message
     int version = 0;     // kNewer: the database's schema version
+};
+
+// One entry of the alarm journal: a change of an alarm (raised, level, ended, acknowledged) or
+// a message about it (sent, failed), as the library keeps it, never changed once written. The
+// kinds are plain words so that every engine and every program version reads them alike.
+struct LibraryAlarmEntry {
+    int64_t seq = 0;     // the library's order of the entries; given when added
+    std::string alarm;   // the alarm's id
+    std::string change;  // raised, level, ended, acknowledged, sent, failed
+    std::string kind;    // threshold, lost, silent, fault, calibration
+    std::string level;   // warning, alarm
+    std::string side;    // high, low, or empty
+    InstrumentKey instrument;
+    std::string name;                   // the measurement name, UTF-8
+    std::string channel;                // temp, hum, co2, ... or empty
+    std::string value, limit, extreme;  // the numbers as written ("8.6"), or empty
+    int64_t start = 0;                  // when the condition began
+    int64_t time = 0;                   // when this entry's change happened
+    std::string host;                   // the PC that wrote it
+    std::string user;                   // acknowledged: who (the OS user, and the server role)
+    std::string comment;  // acknowledged: the comment; sent, failed: recipients and reason
+    bool operator==(const LibraryAlarmEntry&) const = default;
+};
+
+struct AlarmEntryQuery {
+    int64_t from = std::numeric_limits<int64_t>::min();  // entries of alarms with changes in
+    int64_t to = std::numeric_limits<int64_t>::max();    // from..to (both inclusive)
+    std::string alarm;                                   // of one alarm only, when not empty
+};
+
+// What a monitor writes while it runs, so that another PC notices when it stops writing.
+struct MonitorHeartbeat {
+    std::string host;
+    std::string monitor;  // the monitor's own name on its PC (its process and start)
+    int64_t started = 0;
+    int64_t time = 0;         // its latest beat
+    std::string instruments;  // MODEL:NUMBER of those it watches, space-separated
 };
 
 }  // namespace qx

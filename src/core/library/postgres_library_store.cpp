@@ -776,4 +776,107 @@ void PostgresLibraryStore::Rollback() {
     }
 }
 
+// ---- The alarm journal and the heartbeats -------------------------------------------------
+
+bool PostgresLibraryStore::AddAlarmEntries(std::span<const LibraryAlarmEntry> entries) {
+    if (entries.empty()) return true;
+    const bool own = !inWrite_;
+    if (own && !Exec("BEGIN")) return false;
+    for (const LibraryAlarmEntry& e : entries) {
+        Params p;
+        p.Text(e.alarm).Text(e.change).Text(e.kind).Text(e.level).Text(e.side);
+        p.Int(e.instrument.model).Text(e.instrument.number).Text(e.name).Text(e.channel);
+        p.Text(e.value).Text(e.limit).Text(e.extreme).Int(e.start).Int(e.time).Text(e.host);
+        p.Text(e.user).Text(e.comment);
+        if (!Run("INSERT INTO alarm_entries(alarm, change, kind, level, side, model, number,"
+                 " name, channel, value, limit_value, extreme, start_time, time, host,"
+                 " user_name, comment) VALUES($1::text, $2::text, $3::text, $4::text, $5::text,"
+                 " $6::integer, $7::text, $8::text, $9::text, $10::text, $11::text, $12::text,"
+                 " $13::bigint, $14::bigint, $15::text, $16::text, $17::text)"
+                 " ON CONFLICT DO NOTHING",
+                 p)
+                 .ok()) {
+            if (own) Exec("ROLLBACK");
+            return false;
+        }
+    }
+    if (own) {
+        pg_result* r = PQexec(conn_, "COMMIT");
+        const bool ok = r && PQresultStatus(r) == PGRES_COMMAND_OK &&
+                        std::strcmp(PQcmdStatus(r), "COMMIT") == 0;
+        if (!ok) {
+            if (r && PQresultStatus(r) == PGRES_COMMAND_OK)
+                error_ = {LibraryFault::kFailed, "the transaction was rolled back", 0};
+            else
+                Failed(r);
+        }
+        PQclear(r);
+        return ok;
+    }
+    return true;
+}
+
+bool PostgresLibraryStore::AlarmEntries(const AlarmEntryQuery& query,
+                                        std::vector<LibraryAlarmEntry>& out) {
+    out.clear();
+    Result r =
+        Run("SELECT seq, alarm, change, kind, level, side, model::bigint, number, name,"
+            " channel, value, limit_value, extreme, start_time, time, host, user_name,"
+            " comment FROM alarm_entries WHERE alarm IN (SELECT alarm FROM alarm_entries"
+            "  WHERE time BETWEEN $1::bigint AND $2::bigint"
+            "  AND ($3::text = '' OR alarm = $3::text))"
+            " ORDER BY seq",
+            Params().Int(query.from).Int(query.to).Text(query.alarm));
+    if (!r.ok()) return false;
+    for (int i = 0; i < r.Rows(); ++i) {
+        LibraryAlarmEntry e;
+        e.seq = r.Int(i, 0);
+        e.alarm = r.Text(i, 1);
+        e.change = r.Text(i, 2);
+        e.kind = r.Text(i, 3);
+        e.level = r.Text(i, 4);
+        e.side = r.Text(i, 5);
+        e.instrument = {static_cast<InstrumentTypeId>(r.Int(i, 6)), r.Text(i, 7)};
+        e.name = r.Text(i, 8);
+        e.channel = r.Text(i, 9);
+        e.value = r.Text(i, 10);
+        e.limit = r.Text(i, 11);
+        e.extreme = r.Text(i, 12);
+        e.start = r.Int(i, 13);
+        e.time = r.Int(i, 14);
+        e.host = r.Text(i, 15);
+        e.user = r.Text(i, 16);
+        e.comment = r.Text(i, 17);
+        out.push_back(std::move(e));
+    }
+    return true;
+}
+
+bool PostgresLibraryStore::Beat(const MonitorHeartbeat& beat) {
+    return Run("INSERT INTO heartbeats(host, monitor, started, time, instruments)"
+               " VALUES($1::text, $2::text, $3::bigint, $4::bigint, $5::text)"
+               " ON CONFLICT (host, monitor) DO UPDATE SET"
+               " time = greatest(heartbeats.time, excluded.time),"
+               " instruments = excluded.instruments",
+               Params()
+                   .Text(beat.host)
+                   .Text(beat.monitor)
+                   .Int(beat.started)
+                   .Int(beat.time)
+                   .Text(beat.instruments))
+        .ok();
+}
+
+bool PostgresLibraryStore::Heartbeats(std::vector<MonitorHeartbeat>& out) {
+    out.clear();
+    Result r =
+        Run("SELECT host, monitor, started, time, instruments FROM heartbeats"
+            " ORDER BY host, monitor",
+            Params());
+    if (!r.ok()) return false;
+    for (int i = 0; i < r.Rows(); ++i)
+        out.push_back({r.Text(i, 0), r.Text(i, 1), r.Int(i, 2), r.Int(i, 3), r.Text(i, 4)});
+    return true;
+}
+
 }  // namespace qx

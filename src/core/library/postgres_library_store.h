@@ -55,6 +55,10 @@ class PostgresLibraryStore final : public LibraryStore {
     bool Conflicts(LibraryId file, std::vector<ConflictSample>& out) override;
     bool CheckStorage(std::vector<std::string>& problems) override;
 
+    bool AddAlarmEntries(std::span<const LibraryAlarmEntry> entries) override;
+    bool AlarmEntries(const AlarmEntryQuery& query, std::vector<LibraryAlarmEntry>& out) override;
+    bool Beat(const MonitorHeartbeat& beat) override;
+    bool Heartbeats(std::vector<MonitorHeartbeat>& out) override;
     bool BeginWrite(const InstrumentKey& key, LibraryId& instrument) override;
     bool AddName(LibraryId instrument, std::string_view name) override;
     bool AddRecording(const LibraryRecording& recording, LibraryId& id) override;

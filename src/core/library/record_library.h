@@ -221,6 +221,16 @@ class RecordLibrary {
     // run against its checksum, and every file read again (missing, moved, changed).
     bool Check(LibraryCheck& out);
 
+    // The alarm journal and the monitors' heartbeats (library_store.h).
+    bool AddAlarmEntries(std::span<const LibraryAlarmEntry> entries) {
+        return store_->AddAlarmEntries(entries);
+    }
+    bool AlarmEntries(const AlarmEntryQuery& query, std::vector<LibraryAlarmEntry>& out) {
+        return store_->AlarmEntries(query, out);
+    }
+    bool Beat(const MonitorHeartbeat& beat) { return store_->Beat(beat); }
+    bool Heartbeats(std::vector<MonitorHeartbeat>& out) { return store_->Heartbeats(out); }
+
     // The damaged runs that reads (Recording, History, ReadStored) left out since the last
     // call, each once, by the order they were met. Histories note them too
     // (SetAsideSamples::damaged) where they have samples to note them with.

@@ -84,6 +84,20 @@ constexpr const char* kSteps[] = {
     // they hold.
     "ALTER TABLE runs ADD COLUMN checksum BLOB NOT NULL DEFAULT x'';"
     "UPDATE runs SET checksum = qx_run_checksum(first_time, interval, count, samples);",
+    // 4 -> 5: the alarm journal, appended to only, and the monitors' heartbeats.
+    "CREATE TABLE alarm_entries("
+    "  seq INTEGER PRIMARY KEY,"
+    "  alarm TEXT NOT NULL, change TEXT NOT NULL, kind TEXT NOT NULL, level TEXT NOT NULL,"
+    "  side TEXT NOT NULL, model INTEGER NOT NULL, number TEXT NOT NULL, name TEXT NOT NULL,"
+    "  channel TEXT NOT NULL, value TEXT NOT NULL, limit_value TEXT NOT NULL,"
+    "  extreme TEXT NOT NULL, start_time INTEGER NOT NULL, time INTEGER NOT NULL,"
+    "  host TEXT NOT NULL, user_name TEXT NOT NULL, comment TEXT NOT NULL,"
+    "  UNIQUE(alarm, change, time, host, user_name, comment));"
+    "CREATE INDEX alarm_entries_by_time ON alarm_entries(time);"
+    "CREATE TABLE heartbeats("
+    "  host TEXT NOT NULL, monitor TEXT NOT NULL, started INTEGER NOT NULL,"
+    "  time INTEGER NOT NULL, instruments TEXT NOT NULL,"
+    "  PRIMARY KEY(host, monitor)) WITHOUT ROWID;",
 };
 static_assert(std::size(kSteps) == kLibraryFormatVersion);
 
@@ -712,6 +726,91 @@ void SqliteLibraryStore::Rollback() {
     writeInstrument_ = 0;
     if (db_ && !sqlite3_get_autocommit(db_))
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// ---- The alarm journal and the heartbeats -------------------------------------------------
+
+bool SqliteLibraryStore::AddAlarmEntries(std::span<const LibraryAlarmEntry> entries) {
+    if (entries.empty()) return true;
+    const bool own = sqlite3_get_autocommit(db_) != 0;
+    if (own && !Exec("BEGIN IMMEDIATE")) return false;
+    for (const LibraryAlarmEntry& e : entries) {
+        Query q(*this,
+                "INSERT OR IGNORE INTO alarm_entries(alarm, change, kind, level, side, model,"
+                " number, name, channel, value, limit_value, extreme, start_time, time, host,"
+                " user_name, comment) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12,"
+                " ?13, ?14, ?15, ?16, ?17)");
+        q.Text(1, e.alarm).Text(2, e.change).Text(3, e.kind).Text(4, e.level).Text(5, e.side);
+        q.Int(6, e.instrument.model).Text(7, e.instrument.number).Text(8, e.name);
+        q.Text(9, e.channel).Text(10, e.value).Text(11, e.limit).Text(12, e.extreme);
+        q.Int(13, e.start).Int(14, e.time).Text(15, e.host).Text(16, e.user).Text(17, e.comment);
+        if (!q.Run()) {
+            if (own) Rollback();
+            return false;
+        }
+    }
+    if (own && !Exec("COMMIT")) {
+        Rollback();
+        return false;
+    }
+    return true;
+}
+
+bool SqliteLibraryStore::AlarmEntries(const AlarmEntryQuery& query,
+                                      std::vector<LibraryAlarmEntry>& out) {
+    out.clear();
+    Query q(*this,
+            "SELECT seq, alarm, change, kind, level, side, model, number, name, channel, value,"
+            " limit_value, extreme, start_time, time, host, user_name, comment"
+            " FROM alarm_entries WHERE alarm IN (SELECT alarm FROM alarm_entries"
+            "  WHERE time BETWEEN ?1 AND ?2 AND (?3 = '' OR alarm = ?3))"
+            " ORDER BY seq");
+    q.Int(1, query.from).Int(2, query.to).Text(3, query.alarm);
+    while (q.Row()) {
+        LibraryAlarmEntry e;
+        e.seq = q.ColInt(0);
+        e.alarm = q.ColText(1);
+        e.change = q.ColText(2);
+        e.kind = q.ColText(3);
+        e.level = q.ColText(4);
+        e.side = q.ColText(5);
+        e.instrument = {static_cast<InstrumentTypeId>(q.ColInt(6)), q.ColText(7)};
+        e.name = q.ColText(8);
+        e.channel = q.ColText(9);
+        e.value = q.ColText(10);
+        e.limit = q.ColText(11);
+        e.extreme = q.ColText(12);
+        e.start = q.ColInt(13);
+        e.time = q.ColInt(14);
+        e.host = q.ColText(15);
+        e.user = q.ColText(16);
+        e.comment = q.ColText(17);
+        out.push_back(std::move(e));
+    }
+    return q.ok();
+}
+
+bool SqliteLibraryStore::Beat(const MonitorHeartbeat& beat) {
+    Query q(*this,
+            "INSERT INTO heartbeats(host, monitor, started, time, instruments)"
+            " VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(host, monitor) DO UPDATE SET"
+            " time = max(time, excluded.time), instruments = excluded.instruments");
+    return q.Text(1, beat.host)
+        .Text(2, beat.monitor)
+        .Int(3, beat.started)
+        .Int(4, beat.time)
+        .Text(5, beat.instruments)
+        .Run();
+}
+
+bool SqliteLibraryStore::Heartbeats(std::vector<MonitorHeartbeat>& out) {
+    out.clear();
+    Query q(*this,
+            "SELECT host, monitor, started, time, instruments FROM heartbeats"
+            " ORDER BY host, monitor");
+    while (q.Row())
+        out.push_back({q.ColText(0), q.ColText(1), q.ColInt(2), q.ColInt(3), q.ColText(4)});
+    return q.ok();
 }
 
 }  // namespace qx

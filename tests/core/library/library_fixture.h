@@ -184,6 +184,16 @@ class GatedStore : public LibraryStore {
     bool CheckStorage(std::vector<std::string>& problems) override {
         return Go() && inner_->CheckStorage(problems);
     }
+    bool AddAlarmEntries(std::span<const LibraryAlarmEntry> entries) override {
+        return Go() && inner_->AddAlarmEntries(entries);
+    }
+    bool AlarmEntries(const AlarmEntryQuery& q, std::vector<LibraryAlarmEntry>& out) override {
+        return Go() && inner_->AlarmEntries(q, out);
+    }
+    bool Beat(const MonitorHeartbeat& beat) override { return Go() && inner_->Beat(beat); }
+    bool Heartbeats(std::vector<MonitorHeartbeat>& out) override {
+        return Go() && inner_->Heartbeats(out);
+    }
     bool BeginWrite(const InstrumentKey& key, LibraryId& id) override {
         return Go() && inner_->BeginWrite(key, id);
     }

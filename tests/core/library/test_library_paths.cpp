@@ -101,12 +101,14 @@ TEST_P(LibraryPaths, ALibraryOfTheFirstFormatKeepsItsPathsAndTakesAnyOther) {
     // The paths as the first format kept them: as text.
     if (engine == "sqlite") {
         Sql(engine, location,
-            "ALTER TABLE runs DROP COLUMN checksum; ALTER TABLE files DROP COLUMN host;"
+            "DROP TABLE alarm_entries; DROP TABLE heartbeats;"
+            " ALTER TABLE runs DROP COLUMN checksum; ALTER TABLE files DROP COLUMN host;"
             " UPDATE files SET path = CAST(path AS TEXT);"
             " PRAGMA user_version=1");
     } else {
         Sql(engine, location,
-            "ALTER TABLE runs DROP COLUMN checksum; ALTER TABLE files DROP COLUMN host;"
+            "DROP TABLE alarm_entries; DROP TABLE heartbeats;"
+            " ALTER TABLE runs DROP COLUMN checksum; ALTER TABLE files DROP COLUMN host;"
             " ALTER TABLE files ALTER COLUMN path TYPE text USING convert_from(path, 'UTF8');"
             " DROP TRIGGER recording_totals_of_runs ON recordings;"
             " DROP FUNCTION recording_totals_of_runs(); DELETE FROM library_format WHERE format > "

@@ -72,9 +72,11 @@ TEST_P(RunChecksums, AnOlderLibraryGetsItsChecksumsAndAChangedBitIsFound) {
     ASSERT_EQ(Open()->AddRecordFile(record).status, AddStatus::kAdded);
     // The library as the format before checksums kept it.
     Sql(Engine(), Location(),
-        Engine() == "sqlite"
-            ? "ALTER TABLE runs DROP COLUMN checksum; PRAGMA user_version=3"
-            : "ALTER TABLE runs DROP COLUMN checksum; DELETE FROM library_format WHERE format > 3");
+        Engine() == "sqlite" ? "DROP TABLE alarm_entries; DROP TABLE heartbeats;"
+                               " ALTER TABLE runs DROP COLUMN checksum; PRAGMA user_version=3"
+                             : "DROP TABLE alarm_entries; DROP TABLE heartbeats;"
+                               " ALTER TABLE runs DROP COLUMN checksum; DELETE FROM library_format "
+                               "WHERE format > 3");
     auto library = Open();
     ASSERT_TRUE(library);
     LibraryCheck check;
