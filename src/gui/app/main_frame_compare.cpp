@@ -19,7 +19,8 @@ namespace qx {
 
 struct CMainFrame::ComparisonReading {
     std::vector<InstrumentHistory> histories;
-    QString failure;  // why they could not be read
+    QString failure;      // why they could not be read
+    QStringList damaged;  // the damaged runs the histories leave out
 };
 
 CMainFrame::ComparisonReading CMainFrame::ReadComparison(const std::string& location,
@@ -76,6 +77,8 @@ CMainFrame::ComparisonReading CMainFrame::ReadComparison(const std::string& loca
             WithReason(LibraryErrorMessage(location, library.Error()), library.Error().detail));
         return out;
     }
+    for (const DamagedRun& d : library.TakeDamaged())
+        out.damaged << ToQString(DamagedRunLine(d));
     for (size_t k = 0; k < selection.recordings.size(); ++k) {
         // A recording no longer in the library comes back without a known model.
         if (!IsKnownModel(histories[ids.size() + k].front().type)) {
@@ -117,6 +120,7 @@ CCompareView* CMainFrame::ShowComparison(ComparisonReading& reading,
     view->resize(1000, 700);
     view->SetHistories(std::move(histories), selection.window, selection.series);
     view->show();
+    if (!reading.damaged.isEmpty()) qx::ShowWarning(this, reading.damaged.join(u'\n'));
     return view;
 }
 

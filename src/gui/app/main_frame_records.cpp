@@ -80,7 +80,8 @@ bool CMainFrame::OpenRecord(const QString& path) {
 
 struct CMainFrame::HistoryReading {
     std::unique_ptr<InstrumentHistory> history = std::make_unique<InstrumentHistory>();
-    QString failure;  // why it could not be read
+    QString failure;      // why it could not be read
+    QStringList damaged;  // the damaged runs it leaves out
 };
 
 CMainFrame::HistoryReading CMainFrame::ReadHistory(const std::string& location,
@@ -105,6 +106,8 @@ CMainFrame::HistoryReading CMainFrame::ReadHistory(const std::string& location,
         const LibraryError& error = opened.library->Error();
         out.failure = ToQString(WithReason(LibraryErrorMessage(location, error), error.detail));
     }
+    for (const DamagedRun& d : opened.library->TakeDamaged())
+        out.damaged << ToQString(DamagedRunLine(d));
     return out;
 }
 
@@ -135,7 +138,11 @@ bool CMainFrame::ShowHistory(HistoryReading& reading, const HistoryChoice& choic
     }
     std::unique_ptr<InstrumentHistory>& history = reading.history;
     if (history->empty()) {
-        qx::ShowWarning(this, tr("记录库中没有 %1 在这段时间里的样本。").arg(choice.label));
+        // Nothing but damaged runs: they are what there is to say (a history with samples
+        // notes them in its table's notes).
+        qx::ShowWarning(this, reading.damaged.isEmpty()
+                                  ? tr("记录库中没有 %1 在这段时间里的样本。").arg(choice.label)
+                                  : reading.damaged.join(u'\n'));
         return false;
     }
     // The browser reads the old history until it has the new one.

@@ -101,6 +101,11 @@ int PrintComparisonAtStart(const StartOptions& options, int64_t now, QString& me
         }
         return 1;
     }
+    // Samples the library holds damaged are left out of the figures: said with their
+    // recordings, and the printout is no success.
+    QStringList damaged;
+    for (const DamagedRun& d : library.TakeDamaged())
+        damaged << ToQString(DamagedRunLine(d));
     CCompareView view;
     view.resize(1000, 700);
     view.SetHistories(std::move(histories), request.window, request.series);
@@ -117,6 +122,10 @@ int PrintComparisonAtStart(const StartOptions& options, int64_t now, QString& me
         return 1;
     }
     message = ToQString(ComparisonSummary(*view.Result()).front());
+    if (!damaged.isEmpty()) {
+        message += u'\n' + damaged.join(u'\n');
+        return 1;
+    }
     return 0;
 }
 
