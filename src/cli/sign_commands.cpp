@@ -1,6 +1,7 @@
 // Signed reports in qxlog-cli: sign (a signature added to a PDF written before), sign-key new
 // (a self-signed signing key) and verify (every signature of a PDF checked).
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -145,6 +146,12 @@ int RunSignKey(const CliOptions&, std::span<const std::string> args) {
     if (!name || Trim(*name).empty())
         return Usage("sign-key", Tr("需要 --name NAME (签名人的姓名)"));
     if (!output || output->empty()) return Usage("sign-key", Tr("需要 -o FILE.p12"));
+    // A key file is never replaced: the key it holds may have signed reports.
+    if (std::filesystem::exists(*output)) {
+        std::fprintf(stderr, "qxlog-cli sign-key: %s\n",
+                     StrFormat(Tr("文件 %s 已经存在, 没有覆盖它"), output->c_str()).c_str());
+        return kExitFailure;
+    }
     std::string problem;
     const std::optional<std::string> passphrase =
         Passphrase(words, Tr("新签名密钥的口令: "), true, problem);
@@ -260,7 +267,7 @@ std::string SignKeyHelp() {
            "\n"
            "退出状态:\n"
            "  0  已生成密钥\n"
-           "  1  密钥不能生成或写入\n"
+           "  1  FILE.p12 已经存在, 或密钥不能生成或写入\n"
            "  2  缺少参数或参数错误, 没有口令或口令为空"),
         kKeyYears);
 }

@@ -186,6 +186,13 @@ TEST_F(SignCommands, RefusalsLeaveTheFileAsItWas) {
     EXPECT_NE(run.out.find("no signature"), std::string::npos) << run.out;
     EXPECT_EQ(RunCli({"sign", pdf, "--sign", key}).exitCode, 2);        // no meaning
     EXPECT_EQ(RunCli({"sign-key", "new", "--name", "A"}).exitCode, 2);  // no file
+    // An existing key is never replaced.
+    const std::string before = Read(key);
+    run = RunCli(
+        {"--lang", "en", "sign-key", "new", "--name", "B", "-o", key, "--passphrase-file", pass_});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("exists already"), std::string::npos) << run.err;
+    EXPECT_EQ(Read(key), before);
 }
 
 }  // namespace
