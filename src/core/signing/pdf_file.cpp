@@ -255,24 +255,24 @@ std::optional<std::string> Unpredict(const std::string& data, long long columns)
     std::string out;
     std::string prior(row, '\0');
     for (size_t i = 0; i + 1 + row <= data.size(); i += row + 1) {
-        const unsigned type = static_cast<uint8_t>(data[i]);
+        const unsigned filter = static_cast<uint8_t>(data[i]);
         std::string cur = data.substr(i + 1, row);
         for (size_t k = 0; k < row; ++k) {
             const int a = k > 0 ? static_cast<uint8_t>(cur[k - 1]) : 0;
             const int b = static_cast<uint8_t>(prior[k]);
             const int c = k > 0 ? static_cast<uint8_t>(prior[k - 1]) : 0;
             int add = 0;
-            if (type == 1)
+            if (filter == 1)
                 add = a;
-            else if (type == 2)
+            else if (filter == 2)
                 add = b;
-            else if (type == 3)
+            else if (filter == 3)
                 add = (a + b) / 2;
-            else if (type == 4) {
+            else if (filter == 4) {
                 const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b),
                           pc = std::abs(p - c);
                 add = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-            } else if (type != 0) {
+            } else if (filter != 0) {
                 return std::nullopt;
             }
             cur[k] = static_cast<char>(static_cast<uint8_t>(cur[k]) + add);
@@ -513,7 +513,7 @@ bool PdfFile::ReadXrefTable(size_t offset, PdfValue& trailer, std::string* error
             const int number = static_cast<int>(start + k);
             if (entries_.count(number)) continue;  // a later revision has it
             Entry e;
-            e.type = kind == "n" ? 1 : 0;
+            e.kind = kind == "n" ? 1 : 0;
             e.offset = static_cast<size_t>(where);
             e.generation = static_cast<int>(generation);
             entries_[number] = e;
@@ -566,14 +566,14 @@ bool PdfFile::ReadXrefStream(size_t offset, PdfValue& trailer, std::string* erro
             const int number = static_cast<int>(index[s] + k);
             if (entries_.count(number)) continue;
             Entry e;
-            e.type = static_cast<int>(field[0]);
-            if (e.type == 1) {
+            e.kind = static_cast<int>(field[0]);
+            if (e.kind == 1) {
                 e.offset = static_cast<size_t>(field[1]);
                 e.generation = static_cast<int>(field[2]);
-            } else if (e.type == 2) {
+            } else if (e.kind == 2) {
                 e.streamNumber = static_cast<int>(field[1]);
                 e.index = static_cast<int>(field[2]);
-            } else if (e.type != 0) {
+            } else if (e.kind != 0) {
                 continue;  // a kind this reader does not know counts as absent
             }
             entries_[number] = e;
@@ -621,7 +621,7 @@ bool PdfFile::ReadFromObjectStream(const Entry& e, int number, Object& out, std:
     const Object* container = nullptr;
     if (decoded == decodedStreams_.end()) {
         const auto it = entries_.find(e.streamNumber);
-        if (it == entries_.end() || it->second.type != 1) return broken();
+        if (it == entries_.end() || it->second.kind != 1) return broken();
         container = Get(e.streamNumber, error);
         if (!container || !container->stream) return broken();
         std::optional<std::string> data = DecodePdfStream(container->value, *container->stream);
@@ -651,14 +651,14 @@ const PdfFile::Object* PdfFile::Get(int number, std::string* error) {
     if (const auto cached = cache_.find(number); cached != cache_.end())
         return cached->second.get();
     const auto it = entries_.find(number);
-    if (it == entries_.end() || it->second.type == 0) {
+    if (it == entries_.end() || it->second.kind == 0) {
         if (error) *error = Format(Tr("PDF 文件的对象 %zu 不能读取"), static_cast<size_t>(number));
         return nullptr;
     }
     auto object = std::make_unique<Object>();
     // A placeholder first, so that a stream whose length refers back to itself ends here.
     cache_[number] = nullptr;
-    const bool ok = it->second.type == 1 ? ReadObjectAt(it->second.offset, number, *object, error)
+    const bool ok = it->second.kind == 1 ? ReadObjectAt(it->second.offset, number, *object, error)
                                          : ReadFromObjectStream(it->second, number, *object, error);
     if (!ok) {
         cache_.erase(number);

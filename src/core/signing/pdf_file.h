@@ -78,7 +78,7 @@ class PdfFile {
 
   private:
     struct Entry {
-        int type = 0;  // 0 free, 1 at an offset, 2 inside an object stream
+        int kind = 0;  // 0 free, 1 at an offset, 2 inside an object stream
         size_t offset = 0;
         int streamNumber = 0, index = 0, generation = 0;
     };
