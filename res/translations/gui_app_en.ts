@@ -379,6 +379,18 @@ Please start it again.</translation>
         <source>仪器 %1 选了两次</source>
         <translation>The instrument %1 is chosen twice</translation>
     </message>
+    <message>
+        <source>签名密钥 %1 的口令: </source>
+        <translation>Passphrase of the signing key %1: </translation>
+    </message>
+    <message>
+        <source>没有终端可以询问口令; 用 --passphrase-file 给出口令</source>
+        <translation>There is no terminal to ask for the passphrase; give it with --passphrase-file</translation>
+    </message>
+    <message>
+        <source>已签名: 签名人 %1, 含义: %2</source>
+        <translation>Signed: signer %1, meaning: %2</translation>
+    </message>
 </context>
 <context>
     <name>qx::StartOptions</name>
@@ -415,10 +427,6 @@ Please start it again.</translation>
         <translation>qxlog: only one record file can be opened</translation>
     </message>
     <message>
-        <source>qxlog: --report 和时间范围只能与 --print-pdf 同用</source>
-        <translation>qxlog: --report and the time window go with --print-pdf</translation>
-    </message>
-    <message>
         <source>qxlog: --print-pdf 需要一个记录文件</source>
         <translation>qxlog: --print-pdf needs a record file</translation>
     </message>
@@ -444,6 +452,9 @@ Please start it again.</translation>
                      仪器以编号或 MODEL:NUMBER 指定, 量为 ID (temp, hum,
                      dew, ...); 限值 LOW,HIGH (任一可空) 适用于全部仪器,
                      没有时各用自己的限值
+  --sign KEY.p12     给写出的 PDF 签名 (同 qxlog-cli sign): 签名密钥,
+                     --meaning reviewed|approved|responsible|TEXT 为含义,
+                     --passphrase-file F 为口令文件 (不给时在终端上询问)
 </source>
         <translation>Usage: qxlog [--lang zh|en] [--simulate MODEL[,MODEL...]] [RECORD-FILE]
        qxlog [--lang zh|en] --print-pdf OUT.pdf [--report list|chart|summary]
@@ -468,7 +479,19 @@ Please start it again.</translation>
                      instrument number or as MODEL:NUMBER, in the quantity ID
                      (temp, hum, dew, ...), with the limits LOW,HIGH (either
                      may be empty) for all of them or each one&apos;s own
+  --sign KEY.p12     sign the PDF once written (as qxlog-cli sign): the signing
+                     key, with --meaning reviewed|approved|responsible|TEXT as
+                     its meaning and --passphrase-file F (else asked on the
+                     terminal)
 </translation>
+    </message>
+    <message>
+        <source>qxlog: --report、时间范围和签名只能与 --print-pdf 同用</source>
+        <translation>qxlog: --report, the time window and signing go with --print-pdf</translation>
+    </message>
+    <message>
+        <source>qxlog: --sign 和 --meaning 要一起用</source>
+        <translation>qxlog: --sign and --meaning go together</translation>
     </message>
 </context>
 </TS>

@@ -56,6 +56,8 @@ std::span<const CliCommand> RecordCommands();
 // The record library (library_commands.cpp): one command whose subcommands add, list, check and
 // rebuild.
 std::span<const CliCommand> LibraryCommands();
+// Signed reports (sign_commands.cpp): sign, sign-key and verify.
+std::span<const CliCommand> SignCommands();
 
 // Exit codes shared by all commands.
 inline constexpr int kExitOk = 0;

@@ -155,7 +155,7 @@ std::span<const CliExample> Examples() {
 
 std::vector<const CliCommand*> AllCommands() {
     std::vector<const CliCommand*> all;
-    for (auto table : {InstrumentCommands(), RecordCommands(), LibraryCommands()}) {
+    for (auto table : {InstrumentCommands(), RecordCommands(), LibraryCommands(), SignCommands()}) {
         for (const CliCommand& c : table)
             all.push_back(&c);
     }

@@ -53,6 +53,11 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"monitor",
      {"--all", "--device", "--every", "DURATION", "--library", "FILE", "--limit",
       "CHANNEL=LOW,HIGH", "--on-alarm", "COMMAND"}},
+    {"sign",
+     {"PDF", "--sign", "KEY.p12", "--meaning", "reviewed", "approved", "responsible",
+      "--passphrase-file"}},
+    {"sign-key", {"new", "--name", "NAME", "-o", "--output", "FILE.p12", "--passphrase-file"}},
+    {"verify", {"PDF"}},
     {"help", {"COMMAND"}},
 };
 

@@ -16,6 +16,7 @@ constexpr TextPair kCoreEnglish[] = {
 #include "core_library_en.inc"
 #include "core_model_en.inc"
 #include "core_records_en.inc"
+#include "core_signing_en.inc"
 };
 
 // Entries with a context are found under context + '\x04' + Chinese, as gettext keys them.

@@ -25,8 +25,9 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 // Opens a new file beside target with a name nobody else uses (O_EXCL), with the usual
-// permissions of a new file (0666 less the umask). Returns the descriptor, -1 on failure.
-int CreateTempBeside(const std::string& target, std::string& tempPath) {
+// permissions of a new file (0666 less the umask) or the given ones. Returns the descriptor, -1
+// on failure.
+int CreateTempBeside(const std::string& target, std::string& tempPath, mode_t mode = 0666) {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
     const std::string dir = DirectoryOf(target);
@@ -36,7 +37,7 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
         const std::string candidate =
             StrFormat("%s/.%s.%d-%u-%08x.tmp", dir.c_str(), name.c_str(),
                       static_cast<int>(getpid()), counter.fetch_add(1), rd());
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             tempPath = candidate;
             return fd;
@@ -108,12 +109,21 @@ bool SyncAndRename(const std::string& temp, const std::string& target, std::stri
 }  // namespace
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
+    return ReplaceFileWithMode(path, bytes, error, 0666);
+}
+
+bool ReplacePrivateFile(const std::string& path, std::string_view bytes, std::string* error) {
+    return ReplaceFileWithMode(path, bytes, error, 0600);
+}
+
+bool ReplaceFileWithMode(const std::string& path, std::string_view bytes, std::string* error,
+                         unsigned mode) {
     std::string why;
     bool ok = false;
     std::string temp;
     if (path.empty()) {
         why = Tr("没有文件名");
-    } else if (const int fd = CreateTempBeside(path, temp); fd < 0) {
+    } else if (const int fd = CreateTempBeside(path, temp, static_cast<mode_t>(mode)); fd < 0) {
         why = CannotCreateIn(DirectoryOf(path));
     } else {
         RemovalOnSignal removal(temp, RemovalKind::kAnyFile);

@@ -14,6 +14,11 @@ namespace qx {
 // Writes bytes as the complete new contents of path. False when any step fails; *error (when
 // given) then names the step and the operating system's reason.
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// The same for a file only its owner may read (a private key): made with mode 0600.
+bool ReplacePrivateFile(const std::string& path, std::string_view bytes,
+                        std::string* error = nullptr);
+bool ReplaceFileWithMode(const std::string& path, std::string_view bytes, std::string* error,
+                         unsigned mode);
 
 // For writers that need a file name of their own (the workbook library opens its output by
 // name): reserves a fresh temporary file beside the target; Commit() flushes it and renames it

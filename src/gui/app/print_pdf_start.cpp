@@ -1,6 +1,7 @@
 #include "print_pdf_start.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <cmath>
@@ -14,6 +15,8 @@
 #include "core/records/record_file.h"
 #include "core/records/record_image.h"
 #include "core/records/record_set.h"
+#include "core/signing/passphrase.h"
+#include "core/signing/pdf_signature.h"
 #include "gui/browser/data_view.h"
 #include "gui/common/qt_text.h"
 #include "gui/compare/compare_view.h"
@@ -129,9 +132,29 @@ int PrintComparisonAtStart(const StartOptions& options, int64_t now, QString& me
     return 0;
 }
 
-}  // namespace
+// The signing key of --sign, loaded before anything is printed, so that a wrong passphrase
+// leaves no file; nullptr with the reason in message.
+std::unique_ptr<SigningKey> LoadKey(const StartOptions& options, QString& message) {
+    const std::string path = ToUtf8(options.signKey);
+    std::string problem;
+    std::optional<std::string> passphrase;
+    if (!options.passphraseFile.isEmpty()) {
+        passphrase = PassphraseFromFile(ToUtf8(options.passphraseFile), problem);
+    } else {
+        passphrase = PassphraseFromTerminal(
+            ToUtf8(QCoreApplication::translate("qx::PrintPdfAtStart", "签名密钥 %1 的口令: ")
+                       .arg(options.signKey)));
+        if (!passphrase)
+            problem = ToUtf8(QCoreApplication::translate(
+                "qx::PrintPdfAtStart", "没有终端可以询问口令; 用 --passphrase-file 给出口令"));
+    }
+    std::unique_ptr<SigningKey> key =
+        passphrase ? SigningKey::Load(path, *passphrase, &problem) : nullptr;
+    if (!key) message = ToQString(problem);
+    return key;
+}
 
-int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message, QString* warning) {
+int PrintUnsigned(const StartOptions& options, int64_t now, QString& message, QString* warning) {
     if (options.printChoice == kPrintComparison)
         return PrintComparisonAtStart(options, now, message);
     auto image = std::make_unique<RecordImage>();
@@ -158,6 +181,29 @@ int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message, 
         return 1;
     }
     message = view.windowTitle();
+    return 0;
+}
+
+}  // namespace
+
+int PrintPdfAtStart(const StartOptions& options, int64_t now, QString& message, QString* warning) {
+    std::unique_ptr<SigningKey> key;
+    if (!options.signKey.isEmpty() && !(key = LoadKey(options, message))) return 1;
+    const int status = PrintUnsigned(options, now, message, warning);
+    if (status != 0 || !key) return status;
+    SignRequest request;
+    const std::string meaning = ToUtf8(options.signMeaning.trimmed());
+    request.meaning = SignatureMeaningText(ParseSignatureMeaning(meaning), meaning);
+    std::string problem;
+    if (!SignPdfFile(ToUtf8(options.printPdf), *key, request, &problem)) {
+        // The report was asked for signed: an unsigned one is not left in its place.
+        QFile::remove(options.printPdf);
+        message = ToQString(problem);
+        return 1;
+    }
+    message +=
+        u'\n' + QCoreApplication::translate("qx::PrintPdfAtStart", "已签名: 签名人 %1, 含义: %2")
+                    .arg(ToQString(key->SignerName()), ToQString(request.meaning));
     return 0;
 }
 

@@ -51,7 +51,10 @@ QString StartUsage() {
         "  --report compare   记录库 (FILE, 否则为默认记录库) 中仪器的对比报表:\n"
         "                     仪器以编号或 MODEL:NUMBER 指定, 量为 ID (temp, hum,\n"
         "                     dew, ...); 限值 LOW,HIGH (任一可空) 适用于全部仪器,\n"
-        "                     没有时各用自己的限值\n");
+        "                     没有时各用自己的限值\n"
+        "  --sign KEY.p12     给写出的 PDF 签名 (同 qxlog-cli sign): 签名密钥,\n"
+        "                     --meaning reviewed|approved|responsible|TEXT 为含义,\n"
+        "                     --passphrase-file F 为口令文件 (不给时在终端上询问)\n");
 }
 
 std::optional<LanguageChoice> StartLanguage(const QStringList& arguments) {
@@ -73,7 +76,9 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
         const QString& a = arguments[i];
         const bool compareOption = a == QLatin1String("--library") ||
                                    a == QLatin1String("--series") || a == QLatin1String("--limit");
-        const bool printOption = a == QLatin1String("--print-pdf") ||
+        const bool signOption = a == QLatin1String("--sign") || a == QLatin1String("--meaning") ||
+                                a == QLatin1String("--passphrase-file");
+        const bool printOption = a == QLatin1String("--print-pdf") || signOption ||
                                  a == QLatin1String("--report") || compareOption ||
                                  QueryOptions::Takes(ToUtf8(a));
         if (printOption) {
@@ -85,6 +90,11 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             std::string problem;
             if (a == QLatin1String("--print-pdf")) {
                 options.printPdf = value;
+            } else if (signOption) {
+                (a == QLatin1String("--sign")      ? options.signKey
+                 : a == QLatin1String("--meaning") ? options.signMeaning
+                                                   : options.passphraseFile) = value;
+                printOptions = true;
             } else if (a == QLatin1String("--report")) {
                 if (value != QLatin1String("list") && value != QLatin1String("chart") &&
                     value != QLatin1String("summary") && value != QLatin1String("compare")) {
@@ -160,10 +170,15 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
     }
     if (options.printPdf.isEmpty()) {
         if (printOptions) {
-            error = StartTexts::tr("qxlog: --report 和时间范围只能与 --print-pdf 同用");
+            error = StartTexts::tr("qxlog: --report、时间范围和签名只能与 --print-pdf 同用");
             return false;
         }
         return true;
+    }
+    if (options.signKey.isEmpty() != options.signMeaning.trimmed().isEmpty() ||
+        (options.signKey.isEmpty() && !options.passphraseFile.isEmpty())) {
+        error = StartTexts::tr("qxlog: --sign 和 --meaning 要一起用");
+        return false;
     }
     if (options.recordFile.isEmpty() && options.printChoice != kPrintComparison) {
         error = StartTexts::tr("qxlog: --print-pdf 需要一个记录文件");

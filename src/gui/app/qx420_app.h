@@ -42,6 +42,10 @@ struct StartOptions {
     QString library;
     QString compareSeries;
     QString compareLimits;
+    // --sign KEY.p12 --meaning M [--passphrase-file F]: the PDF is signed once it is written.
+    QString signKey;
+    QString signMeaning;
+    QString passphraseFile;
     // --lang zh|en: the language of this run, whatever the setting and the locale.
     std::optional<LanguageChoice> language;
 };

@@ -12,6 +12,7 @@
 #include "core/library/record_library.h"
 #include "core/records/record_file.h"
 #include "core/records/record_fixtures.h"
+#include "core/signing/pdf_signature.h"
 #include "gui/app/frame_fixture.h"
 #include "gui/app/print_pdf_start.h"
 #include "gui/app/qx420_app.h"
@@ -48,6 +49,8 @@ TEST(PrintPdfOptions, ReadWithTheQueryOfTheExport) {
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "0"}, "1 到 300");
     fails({"--print-pdf", "a.pdf", "r.QXRec", "--last-days", "2", "--last-months", "1"}, "只能选");
     fails({"r.QXRec", "--print-pdf"}, "需要一个值");
+    fails({"--print-pdf", "a.pdf", "r.QXRec", "--sign", "k.p12"}, "--sign 和 --meaning 要一起用");
+    fails({"r.QXRec", "--sign", "k.p12", "--meaning", "approved"}, "只能与 --print-pdf 同用");
 }
 
 class PrintPdfStart : public ::testing::Test {
@@ -84,6 +87,47 @@ TEST_F(PrintPdfStart, ReportOfAQuery) {
     EXPECT_TRUE(page1.contains(QStringLiteral("数据文件:site.QXRec"))) << page1.toStdString();
     EXPECT_TRUE(page1.contains(QStringLiteral("第 1 页共 4 页")));
     EXPECT_EQ(RenderPdf(pdf, QStringLiteral("print_pdf_start_report")), 4);
+}
+
+TEST_F(PrintPdfStart, SignedReportOrNone) {
+    const std::string key = ToStd(folder.filePath(QStringLiteral("ann.p12")));
+    const QString pass = folder.filePath(QStringLiteral("pass"));
+    std::string error;
+    ASSERT_TRUE(MakeSigningKey("Ann Reviewer", "secret", 5, key, &error)) << error;
+    QFile file(pass);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("secret\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    StartOptions options;
+    options.recordFile = record;
+    options.printPdf = pdf;
+    options.printChoice = 0;
+    options.signKey = QString::fromStdString(key);
+    options.signMeaning = QStringLiteral("approved");
+    options.passphraseFile = pass;
+    QString message;
+    ASSERT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 0)
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("签名人 Ann Reviewer, 含义: 已批准")))
+        << message.toStdString();
+    QFile signedPdf(pdf);
+    ASSERT_TRUE(signedPdf.open(QIODevice::ReadOnly));
+    std::vector<SignatureCheck> checks;
+    ASSERT_TRUE(VerifyPdf(signedPdf.readAll().toStdString(), &checks, &error)) << error;
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_TRUE(checks[0].valid && checks[0].wholeFile) << checks[0].problem;
+    signedPdf.close();
+
+    // A wrong passphrase: nothing is printed.
+    QFile::remove(pdf);
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("wrong\n");
+    file.close();
+    EXPECT_EQ(PrintPdfAtStart(options, LocalTime(2017, 3, 12), message), 1);
+    EXPECT_TRUE(message.contains(QStringLiteral("口令不对"))) << message.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 // Sample times past 2038 reach the query, the report's rows and the chart's time axis whole.
