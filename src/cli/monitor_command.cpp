@@ -72,7 +72,6 @@ constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
 // Scans for instruments that came back (or, with --all, new ones) every round while one is
 // missing, else this often.
 constexpr int64_t kRescanSeconds = 30;
-constexpr int64_t kMaxEvery = 24 * 3600;
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
@@ -82,24 +81,6 @@ int Usage(const std::string& problem) {
 
 std::string TimeText(int64_t t) {
     return FormatLocalTime(t, kTimeFormat);
-}
-
-// "10", "10s", "5m", "1h": 1 s to 24 h, as the settings hold an interval (up to 255 s, then
-// whole minutes, then whole hours).
-std::optional<int64_t> ParseEvery(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    size_t digits = 0;
-    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
-        ++digits;
-    if (digits == 0 || digits > 6) return std::nullopt;
-    const std::string unit = text.substr(digits);
-    const int64_t n = std::stoll(text.substr(0, digits));
-    int64_t factor = 0;
-    if (unit.empty() || unit == "s") factor = 1;
-    if (unit == "m" || unit == "min") factor = 60;
-    if (unit == "h") factor = 3600;
-    if (factor == 0 || n * factor > kMaxEvery || !IsLiveInterval(n * factor)) return std::nullopt;
-    return n * factor;
 }
 
 // The channels --limit names, by their language-neutral id.
@@ -642,7 +623,7 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
         if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
         if (a == "--every") {
-            const std::optional<int64_t> every = ParseEvery(v);
+            const std::optional<int64_t> every = ParseLiveInterval(v);
             if (!every) {
                 return Usage(StrFormat(Tr("--every 需要 1s 到 24h: 255s 以内, 以上为整分钟或整小时 "
                                           "(如 10s, 5m, 1h), 而不是 %s"),

@@ -11,8 +11,8 @@
 namespace qx {
 
 struct MailSettings {
-    std::string server;           // smtp://host[:port] (STARTTLS when offered) or smtps://host[:port]
-    std::string from;             // the sender's address
+    std::string server;  // smtp://host[:port] (STARTTLS when offered) or smtps://host[:port]
+    std::string from;    // the sender's address
     std::vector<std::string> to;  // every recipient gets every alarm
     int64_t repeat = 0;           // seconds; 0: once per change, else again until acknowledged
     int64_t escalate_after = 0;   // seconds an alarm stays unacknowledged before escalate_to

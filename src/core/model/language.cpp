@@ -12,6 +12,7 @@ namespace qx {
 namespace {
 
 constexpr TextPair kCoreEnglish[] = {
+#include "core_alarms_en.inc"
 #include "core_library_en.inc"
 #include "core_model_en.inc"
 #include "core_records_en.inc"
