@@ -21,8 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "alarm_commands.h"
 #include "cli_help.h"
 #include "console_instrument.h"
+#include "core/alarms/alarm_rules.h"
 #include "core/library/library_choice.h"
 #include "core/library/library_identity.h"
 #include "core/library/library_location.h"
@@ -41,6 +43,8 @@
 #include "core/records/sample_decoding.h"
 #include "every_instrument.h"
 #include "limit_option.h"
+#include "monitor_alarms.h"
+#include "monitor_library_writer.h"
 
 extern char** environ;
 
@@ -52,19 +56,6 @@ constexpr const char* kStarted = TrNoop("%s: 开始监测 %s");
 constexpr const char* kUnplugged = TrNoop("%s: %s 已拔出, 记录中断");
 constexpr const char* kBack = TrNoop("%s: %s 已重新连接");
 constexpr const char* kNoSettings = TrNoop("%s: %s 不能读入参数, 不监测");
-constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限值 %s");
-constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
-constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
-constexpr const char* kServerMissedReadings = TrNoop(
-    "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器又能连接时 monitor "
-    "会发送它们 (qxlog-cli library sync 也会):");
-constexpr const char* kServerCaughtUp =
-    TrNoop("记录库服务器又能连接了: 它没有收到的读数已发送, 新样本 %lld 个");
-constexpr const char* kServerRefusedReadings = TrNoop(
-    "读数已写入本机记录库, 但记录库服务器拒绝了它们; 再试也一样, 所以 monitor 不再向它发送. "
-    "管理员处理后, qxlog-cli library sync 会发送它们:");
-// How long a library server that failed is left alone before it is tried again.
-constexpr int64_t kServerRetrySeconds = 300;
 constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
 constexpr const char* kNotWritten = TrNoop("监测已停止, 但有读数未能写入记录库.");
 constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
@@ -83,29 +74,14 @@ std::string TimeText(int64_t t) {
     return FormatLocalTime(t, kTimeFormat);
 }
 
-// The channels --limit names, by their language-neutral id.
-constexpr std::array<const char*, 10> kChannelIds = {
-    "temp", "hum", "dew", "density", "pressure", "diffpressure", "sound", "flow", "co2", "hcho"};
-
-bool IsChannelId(const std::string& channel) {
-    return std::any_of(kChannelIds.begin(), kChannelIds.end(),
-                       [&](const char* id) { return EqualsIgnoreCase(channel, id); });
-}
-
 struct MonitorRequest {
     bool all = false;
     int64_t every = 10;
     std::string library;
     std::string onAlarm;
     std::vector<LimitOption> limits;
-};
-
-enum class Side { kInside, kBelow, kAbove };
-
-// One channel's excursion as it stands.
-struct ChannelAlarm {
-    Side side = Side::kInside;
-    double limit = 0;
+    std::string alarmsFile;
+    AlarmRules rules;
 };
 
 // An instrument being monitored.
@@ -115,18 +91,10 @@ struct Watched {
     std::string title;  // "QX450:A0815"
     ParamBlock settings;
     RecordUnits units;
-    std::array<std::optional<SeriesLimits>, kSeriesCount> limits{};
-    std::array<ChannelAlarm, kSeriesCount> alarms{};
     LiveReadings pending;
     int64_t lastTime = INT64_MIN;  // the time of the last reading taken
-};
-
-// A running alarm command.
-struct AlarmCommand {
-    pid_t pid = 0;  // 0: waiting for the one before it
-    std::chrono::steady_clock::time_point started;
-    std::string instrument, channel, event;
-    std::vector<std::string> env;
+    int64_t interval = 0;          // now: shorter while a channel is outside
+    int64_t next = 0;              // when it is read next
 };
 
 class Monitor {
@@ -136,8 +104,9 @@ class Monitor {
         : options_(options),
           request_(request),
           seams_(seams),
-          library_(library),
-          serverLocation_(std::move(server)) {}
+          writer_(library, std::move(server), seams.now),
+          commands_(request.onAlarm, seams.alarmCommandLimit),
+          alarms_(commands_) {}
 
     int Run();
 
@@ -148,38 +117,18 @@ class Monitor {
     bool Open(const std::string& path, InstrumentTypeId type, Watched& into,
               std::string& limitProblem);
     void Read(Watched& w, int64_t time);
-    void CheckAlarms(Watched& w, const uint8_t* sample, int64_t time);
-    void RunAlarmCommand(const Watched& w, int series, bool start, double value,
-                         const ChannelAlarm& alarm, int64_t time);
-    void ReapCommands(bool wait);
-    void CommandFailed(const AlarmCommand& c, const std::string& why);
-    // Ends the running command (and what it started) and reaps it.
-    static void EndCommand(const AlarmCommand& c);
-    // The end of a pause before `next`: earlier while a command runs, so that one that runs too
-    // long is ended in time.
-    int64_t PauseEnd(int64_t next) const;
-    bool Flush(Watched& w);
-    // The readings to the library server too, as far as it can be reached.
-    void Send(const LiveReadings& readings);
+    bool Flush(Watched& w) { return writer_.Flush(w.pending); }
 
     const CliOptions& options_;
     const MonitorRequest& request_;
     const MonitorSeams& seams_;
-    RecordLibrary& library_;
-    // With the library on a server, library_ is the local library and the readings go to the
-    // server as well; readings it misses wait in the local library for library sync.
-    std::string serverLocation_;
-    std::unique_ptr<RecordLibrary> server_;
-    std::optional<int64_t> serverTried_;  // when the server was last opened, or failed
-    bool serverMissed_ = false;           // said once until the server takes readings again
-    bool serverRefused_ = false;          // it refused: not tried again (said once)
+    LiveLibraryWriter writer_;
+    AlarmCommandQueue commands_;
+    MonitorAlarms alarms_;
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
-    std::deque<AlarmCommand> commands_;
     int64_t lastScan_ = 0;
-    std::string usageProblem_;  // a --limit that does not fit the one instrument
-    bool writeFailed_ = false;  // the last write failed: reported once until one succeeds
-    bool fatal_ = false;        // the library cannot be written at all
+    std::string usageProblem_;  // a --limit or rule that does not fit the one instrument
 };
 
 bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into,
@@ -203,27 +152,26 @@ bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into
     into.pending.interval = static_cast<uint32_t>(request_.every);
     into.title = InstrumentName(into.pending.instrument);
     into.units = RecordUnitsOf(settings.UnitByte(), type);
-    const AlarmLimits own = AlarmLimitsOf(settings, type);
-    for (const int s : SeriesList(type)) {
-        // The last --limit of a channel counts, as with stats.
-        const auto given = std::find_if(
-            request_.limits.rbegin(), request_.limits.rend(), [&](const LimitOption& g) {
-                return EqualsIgnoreCase(g.series, into.units.ids[static_cast<size_t>(s)]);
-            });
-        if (given != request_.limits.rend()) {
-            if (std::string p = LimitRangeProblem(*given, s, into.units); !p.empty()) {
+    into.interval = request_.every;
+    std::vector<ChannelLimitOverride> overrides;
+    for (const LimitOption& given : request_.limits) {
+        for (const int s : SeriesList(type)) {
+            if (!EqualsIgnoreCase(given.series, into.units.ids[static_cast<size_t>(s)])) continue;
+            if (std::string p = LimitRangeProblem(given, s, into.units); !p.empty()) {
                 limitProblem = std::move(p);
                 return false;
             }
-            into.limits[static_cast<size_t>(s)] = given->limits;
-        } else if (std::optional<SeriesLimits> l = AlarmLinesOf(own, type, s)) {
-            // The instrument's limits as its values are shown.
-            const int decimals = CellDecimals(s, into.units);
-            if (l->low) l->low = ShownValue(*l->low, decimals);
-            if (l->high) l->high = ShownValue(*l->high, decimals);
-            into.limits[static_cast<size_t>(s)] = l;
         }
+        // The last --limit of a channel counts, as with stats.
+        overrides.push_back({given.series, given.limits});
     }
+    InstrumentAlarmRules rules;
+    if (!AlarmRulesFor(request_.rules, into.pending.instrument, settings, overrides, rules,
+                       limitProblem)) {
+        if (!request_.alarmsFile.empty()) limitProblem = request_.alarmsFile + ": " + limitProblem;
+        return false;
+    }
+    alarms_.Watch(into.pending.instrument, into.pending.name, into.units, rules);
     return true;
 }
 
@@ -287,7 +235,6 @@ void Monitor::Scan(bool first) {
             return !x.instrument && x.pending.instrument == w.pending.instrument;
         });
         if (known != watched_.end()) {
-            w.alarms = known->alarms;
             w.lastTime = known->lastTime;
             *known = std::move(w);
             std::printf("%s\n", StrFormat(Tr(kBack), now.c_str(), known->title.c_str()).c_str());
@@ -307,6 +254,7 @@ void Monitor::Read(Watched& w, int64_t time) {
         std::fflush(stdout);
         Flush(w);
         w.instrument.reset();
+        alarms_.NoAnswer(w.pending.instrument, time);
         return;
     }
     if (time <= w.lastTime) return;  // this time of the grid has its reading
@@ -315,243 +263,10 @@ void Monitor::Read(Watched& w, int64_t time) {
     const size_t at = w.pending.samples.size();
     AppendLiveSample(w.instrument->session.state.live, type, w.pending.samples);
     w.pending.times.push_back(time);
-    CheckAlarms(w, w.pending.samples.data() + at, time);
+    alarms_.Reading(w.pending.instrument, w.settings, w.pending.samples.data() + at, time);
     if (static_cast<int>(w.pending.times.size()) >= kMonitorFlushReadings ||
         time - w.pending.times.front() >= kMonitorFlushSeconds)
         Flush(w);
-}
-
-void Monitor::CheckAlarms(Watched& w, const uint8_t* sample, int64_t time) {
-    const InstrumentTypeId type = w.pending.instrument.model;
-    SampleRow row;
-    DecodeSamples(sample, 1, type, w.settings, &row);
-    const SeriesValues values = ComputeSeries(row, w.units);
-    for (const int s : SeriesList(type)) {
-        const auto& limits = w.limits[static_cast<size_t>(s)];
-        const float raw = values[static_cast<size_t>(s)];
-        if (!limits || !std::isfinite(raw)) continue;  // no value: the excursion stands
-        const double shown = ShownValue(raw, CellDecimals(s, w.units));
-        ChannelAlarm now;
-        if (IsAboveLimit(shown, *limits)) now = {Side::kAbove, *limits->high};
-        if (IsBelowLimit(shown, *limits)) now = {Side::kBelow, *limits->low};
-        ChannelAlarm& was = w.alarms[static_cast<size_t>(s)];
-        if (now.side == was.side) continue;
-        if (was.side != Side::kInside) RunAlarmCommand(w, s, false, shown, was, time);
-        if (now.side != Side::kInside) RunAlarmCommand(w, s, true, shown, now, time);
-        was = now;
-    }
-}
-
-void Monitor::RunAlarmCommand(const Watched& w, int series, bool start, double value,
-                              const ChannelAlarm& alarm, int64_t time) {
-    const size_t s = static_cast<size_t>(series);
-    const int decimals = CellDecimals(series, w.units);
-    const std::string valueText = LimitFigureText(value, decimals);
-    const std::string limitText = LimitFigureText(alarm.limit, decimals);
-    const std::string channel = SeriesTitle(series, w.units);
-    std::printf("%s\n",
-                StrFormat(Tr(start ? kExcursionStarts : kExcursionEnds), TimeText(time).c_str(),
-                          w.title.c_str(), channel.c_str(), valueText.c_str(), limitText.c_str())
-                    .c_str());
-    std::fflush(stdout);
-    if (request_.onAlarm.empty()) return;
-
-    AlarmCommand command;
-    command.instrument = w.title;
-    command.channel = w.units.ids[s];
-    command.event = start ? "start" : "end";
-    std::vector<std::string>& env = command.env;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "QXLOG_", 6) != 0) env.emplace_back(*e);
-    }
-    const InstrumentKey& key = w.pending.instrument;
-    env.push_back("QXLOG_EVENT=" + command.event);
-    env.push_back("QXLOG_INSTRUMENT=" + w.title);
-    env.push_back("QXLOG_MODEL=" + ModelName(key.model));
-    env.push_back("QXLOG_NUMBER=" + key.number);
-    env.push_back("QXLOG_NAME=" + w.pending.name);
-    env.push_back("QXLOG_CHANNEL=" + command.channel);
-    env.push_back("QXLOG_CHANNEL_TITLE=" + channel);
-    env.push_back(std::string("QXLOG_UNIT=") + w.units.units[s]);
-    env.push_back("QXLOG_VALUE=" + valueText);
-    env.push_back("QXLOG_LIMIT=" + limitText);
-    env.push_back(std::string("QXLOG_SIDE=") + (alarm.side == Side::kAbove ? "high" : "low"));
-    env.push_back("QXLOG_TIME=" + TimeText(time));
-    env.push_back("QXLOG_EPOCH=" + std::to_string(time));
-    commands_.push_back(std::move(command));
-    ReapCommands(false);
-}
-
-void Monitor::CommandFailed(const AlarmCommand& c, const std::string& why) {
-    std::fprintf(stderr, "%s\n",
-                 StrFormat(Tr(kCommandFailed), c.instrument.c_str(), c.channel.c_str(),
-                           c.event.c_str(), why.c_str())
-                     .c_str());
-    std::fflush(stderr);
-}
-
-// The commands run one after the other in the order of their events, while monitoring goes on:
-// the first of the queue is running, the next starts once it has ended. One that runs longer
-// than its limit is reported and ended, so that it never holds back the later ones.
-void Monitor::ReapCommands(bool wait) {
-    // Waiting at the end: up to 10 s for the commands still to run, then they are ended.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!commands_.empty()) {
-        AlarmCommand& c = commands_.front();
-        if (c.pid == 0) {
-            if (wait && std::chrono::steady_clock::now() > deadline) {
-                CommandFailed(c, Tr("监测已停止, 命令没有运行"));
-                commands_.pop_front();
-                continue;
-            }
-            std::vector<char*> envp;
-            for (std::string& e : c.env)
-                envp.push_back(e.data());
-            envp.push_back(nullptr);
-            std::string command = request_.onAlarm;
-            char sh[] = "/bin/sh", dashC[] = "-c";
-            char* argv[] = {sh, dashC, command.data(), nullptr};
-            std::fflush(nullptr);
-            c.pid = fork();
-            if (c.pid == 0) {
-                // A group of its own: ending it ends what it started too.
-                setpgid(0, 0);
-                execve(sh, argv, envp.data());
-                _exit(127);
-            }
-            if (c.pid < 0) {
-                CommandFailed(c, std::strerror(errno));
-                commands_.pop_front();
-                continue;
-            }
-            setpgid(c.pid, c.pid);
-            c.started = std::chrono::steady_clock::now();
-        }
-        int status = 0;
-        const pid_t done = waitpid(c.pid, &status, WNOHANG);
-        if (done == 0) {
-            const auto now = std::chrono::steady_clock::now();
-            const bool tooLong = now - c.started >= seams_.alarmCommandLimit;
-            if (tooLong || (wait && now > deadline)) {
-                EndCommand(c);
-                const long long limit =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(seams_.alarmCommandLimit)
-                        .count();
-                CommandFailed(c, tooLong ? StrFormat(Tr("运行超过 %s 秒, 已结束"),
-                                                     StrFormat("%g", limit / 1000.0).c_str())
-                                         : std::string(Tr("监测停止时仍在运行, 已结束")));
-                commands_.pop_front();
-                continue;
-            }
-            if (!wait) return;
-            usleep(10000);
-            continue;
-        }
-        if (done < 0) {
-            CommandFailed(c, std::strerror(errno));
-        } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-            CommandFailed(c, StrFormat(Tr("退出状态 %d"), WEXITSTATUS(status)));
-        } else if (WIFSIGNALED(status)) {
-            CommandFailed(c, StrFormat(Tr("信号 %d"), WTERMSIG(status)));
-        }
-        commands_.pop_front();
-    }
-}
-
-void Monitor::EndCommand(const AlarmCommand& c) {
-    kill(-c.pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {  // a second to end, then it is killed
-        int status = 0;
-        if (waitpid(c.pid, &status, WNOHANG) != 0) {
-            kill(-c.pid, SIGKILL);  // what it started and left behind
-            return;
-        }
-        usleep(10000);
-    }
-    kill(-c.pid, SIGKILL);
-    int status = 0;
-    waitpid(c.pid, &status, 0);
-}
-
-int64_t Monitor::PauseEnd(int64_t next) const {
-    if (commands_.empty() || commands_.front().pid == 0) return next;
-    const auto left =
-        seams_.alarmCommandLimit - (std::chrono::steady_clock::now() - commands_.front().started);
-    const int64_t seconds =
-        std::max<int64_t>(1, std::chrono::ceil<std::chrono::seconds>(left).count());
-    return std::min(next, seams_.now() + seconds);
-}
-
-bool Monitor::Flush(Watched& w) {
-    if (w.pending.times.empty()) return true;
-    LiveAddResult result;
-    if (!library_.AddLive(w.pending, result)) {
-        // The readings stay pending and are tried again with the next ones.
-        const LibraryError& error = library_.Error();
-        if (!writeFailed_) {
-            std::fprintf(stderr, "%s\n", LibraryErrorMessage(library_.Location(), error).c_str());
-            if (!error.detail.empty()) std::fprintf(stderr, "%s\n", error.detail.c_str());
-        }
-        writeFailed_ = true;
-        if (error.fault == LibraryFault::kDamaged || error.fault == LibraryFault::kNewer ||
-            error.fault == LibraryFault::kNotLibrary || error.fault == LibraryFault::kUnsupported)
-            fatal_ = true;
-        return false;
-    }
-    writeFailed_ = false;
-    Send(w.pending);
-    w.pending.Clear();
-    return true;
-}
-
-void Monitor::Send(const LiveReadings& readings) {
-    if (serverLocation_.empty() || serverRefused_) return;
-    const int64_t now = seams_.now();
-    std::string message, reason;
-    LibraryFault fault = LibraryFault::kNone;
-    if (!server_ && (!serverTried_ || now - *serverTried_ >= kServerRetrySeconds)) {
-        serverTried_ = now;
-        OpenedLibrary opened = OpenLibrary(serverLocation_, LibraryOpen::kCreate);
-        server_ = std::move(opened.library);
-        message = opened.message;
-        reason = opened.error.detail;
-        fault = opened.error.fault;
-    }
-    LiveAddResult result;
-    if (server_ && server_->AddLive(readings, result)) {
-        // Back after missing readings: what it missed goes from the local library, as
-        // library sync sends it; a sync that fails is tried again with the next readings.
-        if (!serverMissed_) return;
-        const SyncResult sync = SyncLibrary(library_, *server_);
-        if (!sync.failed) {
-            serverMissed_ = false;
-            std::fprintf(
-                stderr, "%s\n",
-                StrFormat(Tr(kServerCaughtUp), static_cast<long long>(sync.samples)).c_str());
-            return;
-        }
-        server_.reset();
-        serverTried_ = now;
-        return;
-    }
-    if (server_) {
-        message = LibraryErrorMessage(server_->Location(), server_->Error());
-        reason = server_->Error().detail;
-        fault = server_->Error().fault;
-        server_.reset();  // opened again at the next try
-        serverTried_ = now;
-    }
-    // A refusal (a permission, a missing table) stays until the administrator mends it:
-    // trying every few minutes would only repeat it.
-    serverRefused_ = fault == LibraryFault::kRefused || fault == LibraryFault::kLacking;
-    if (!serverRefused_ && std::exchange(serverMissed_, true)) return;
-    serverMissed_ = true;
-    message = WithoutPasswords(message, serverLocation_);
-    reason = WithoutPasswords(reason, serverLocation_);
-    std::fprintf(stderr, "%s\n",
-                 Tr(serverRefused_ ? kServerRefusedReadings : kServerMissedReadings));
-    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
-    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
 }
 
 int Monitor::Run() {
@@ -562,37 +277,53 @@ int Monitor::Run() {
         return kExitFailure;
     }
     lastScan_ = seams_.now();
-    int64_t next = seams_.now();
+    int64_t round = seams_.now();  // the next round at the monitor's own interval
     bool first = true;
-    while (!seams_.stopRequested() && !fatal_) {
+    while (!seams_.stopRequested() && !writer_.Fatal()) {
         const int64_t now = seams_.now();
-        if (now < next) {
-            seams_.pauseUntil(PauseEnd(next));
-            ReapCommands(false);
+        int64_t due = round;
+        for (const Watched& w : watched_) {
+            if (w.instrument) due = std::min(due, w.next);
+        }
+        if (now < due) {
+            seams_.pauseUntil(commands_.PauseEnd(due, now));
+            commands_.Reap(false);
             continue;
         }
+        if (now >= round) {
+            round = now - now % request_.every + request_.every;
+            const bool missing = std::any_of(watched_.begin(), watched_.end(),
+                                             [](const Watched& w) { return !w.instrument; });
+            if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
+                Scan(false);
+                lastScan_ = now;
+            }
+        }
         // The first reading at once, stamped when it is taken; then one per interval on its
-        // grid. Rounds missed (the PC slept) leave a gap.
-        const int64_t grid = now - now % request_.every;
-        const int64_t time = std::exchange(first, false) ? now : grid;
-        next = grid + request_.every;
-        const bool missing = std::any_of(watched_.begin(), watched_.end(),
-                                         [](const Watched& w) { return !w.instrument; });
-        if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
-            Scan(false);
-            lastScan_ = now;
-        }
+        // grid. Rounds missed (the PC slept) leave a gap. While a channel is outside, its
+        // rule's excursion-every may read the instrument more often: those readings go into a
+        // live recording at that interval.
+        const bool stamped = std::exchange(first, false);
         for (Watched& w : watched_) {
-            if (w.instrument) Read(w, time);
+            if (!w.instrument || now < w.next) continue;
+            Read(w, stamped ? now : now - now % w.interval);
+            if (!w.instrument) continue;
+            const int64_t interval = alarms_.IntervalFor(w.pending.instrument, request_.every);
+            if (interval != w.interval && Flush(w)) {
+                w.interval = interval;
+                w.pending.interval = static_cast<uint32_t>(interval);
+            }
+            w.next = now - now % w.interval + w.interval;
         }
-        ReapCommands(false);
+        alarms_.Tick(now);
+        commands_.Reap(false);
     }
     bool written = true;
     for (Watched& w : watched_)
         written = Flush(w) && written;
-    ReapCommands(true);
+    commands_.Reap(true);
     std::printf("%s\n", Tr(written ? kStopped : kNotWritten));
-    return written && !fatal_ ? kExitOk : kExitFailure;
+    return written && !writer_.Fatal() ? kExitOk : kExitFailure;
 }
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -618,7 +349,8 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
                 break;
         }
         const std::string& a = args[i];
-        if (a != "--every" && a != "--library" && a != "--on-alarm" && a != "--limit")
+        if (a != "--every" && a != "--library" && a != "--on-alarm" && a != "--limit" &&
+            a != "--alarms")
             return Usage(StrFormat(Tr("多余的参数 %s"), a.c_str()));
         if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
@@ -632,13 +364,17 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
             request.every = *every;
         } else if (a == "--library") {
             request.library = v;
+        } else if (a == "--alarms") {
+            // A rules file that is not right: monitoring does not start on it.
+            if (!ReadAlarmRulesFile(v, request.rules, problem)) return Usage(problem);
+            request.alarmsFile = v;
         } else if (a == "--on-alarm") {
             if (Trim(v).empty()) return Usage(Tr("--on-alarm 需要一个命令"));
             request.onAlarm = v;
         } else {
             std::optional<LimitOption> limit = ParseLimitOption(v, &problem);
             if (!limit) return Usage(problem);
-            if (!IsChannelId(limit->series)) {
+            if (!IsAlarmChannelId(limit->series)) {
                 return Usage(StrFormat(Tr("--limit: 没有通道 '%s' (%s)"), limit->series.c_str(),
                                        "temp, hum, dew, density, pressure, diffpressure, sound, "
                                        "flow, co2, hcho"));
