@@ -29,14 +29,15 @@ AlarmEventTexts AlarmTextsOf(const AlarmEvent& e, const RecordUnits& units) {
     return t;
 }
 
-std::string AlarmEventLine(const AlarmEvent& e, const RecordUnits& units) {
-    const std::string time = FormatLocalTime(e.time, "%Y-%m-%d %H:%M:%S");
+std::string AlarmEventLine(const AlarmEvent& e, const RecordUnits& units, std::string time,
+                           std::string start) {
+    if (time.empty()) time = FormatLocalTime(e.time, "%Y-%m-%d %H:%M:%S");
+    if (start.empty()) start = FormatLocalTime(e.start, "%Y-%m-%d %H:%M:%S");
     const std::string instrument = InstrumentName(e.instrument);
     if (e.kind == AlarmKind::kLost) {
         if (e.change == AlarmChange::kEnded)
             return StrFormat(Tr(kLostEnds), time.c_str(), instrument.c_str());
-        return StrFormat(Tr(kLostStarts), time.c_str(), instrument.c_str(),
-                         FormatLocalTime(e.start, "%Y-%m-%d %H:%M:%S").c_str());
+        return StrFormat(Tr(kLostStarts), time.c_str(), instrument.c_str(), start.c_str());
     }
     const bool warning = e.level == AlarmLevel::kWarning;
     const char* format = nullptr;
@@ -101,12 +102,8 @@ void MonitorAlarms::Tick(int64_t time) {
 }
 
 void MonitorAlarms::Tell(const std::vector<AlarmEvent>& events) {
-    for (const AlarmEvent& e : events) {
-        const RecordUnits& units = UnitsOf(e.instrument);
-        std::printf("%s\n", AlarmEventLine(e, units).c_str());
-        std::fflush(stdout);
-        queue_.Push(e, AlarmTextsOf(e, units));
-    }
+    for (const AlarmEvent& e : events)
+        tell_(e, UnitsOf(e.instrument));
 }
 
 }  // namespace qx::cli

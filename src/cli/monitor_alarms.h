@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,18 @@ inline constexpr const char* kAlarmToWarning = TrNoop("%s: %s %s 由超限转为
 inline constexpr const char* kLostStarts = TrNoop("%s: %s 失去联系报警: 自 %s 起没有应答");
 inline constexpr const char* kLostEnds = TrNoop("%s: %s 失去联系报警结束: 又有应答");
 
-// The line an event prints; `units` are the instrument's.
-std::string AlarmEventLine(const AlarmEvent& event, const RecordUnits& units);
+// The line an event prints; `units` are the instrument's. The event's time and start as
+// `time` and `start` give them (local time when empty).
+std::string AlarmEventLine(const AlarmEvent& event, const RecordUnits& units, std::string time = {},
+                           std::string start = {});
 // The texts of a threshold event as its channel shows them.
 AlarmEventTexts AlarmTextsOf(const AlarmEvent& event, const RecordUnits& units);
 
 class MonitorAlarms {
   public:
-    explicit MonitorAlarms(AlarmCommandQueue& queue) : queue_(queue) {}
+    using Teller = std::function<void(const AlarmEvent&, const RecordUnits&)>;
+    // Every event goes to `tell`.
+    explicit MonitorAlarms(Teller tell) : tell_(std::move(tell)) {}
 
     void Watch(const InstrumentKey& instrument, const std::string& name, const RecordUnits& units,
                const InstrumentAlarmRules& rules);
@@ -46,7 +51,7 @@ class MonitorAlarms {
     void Tell(const std::vector<AlarmEvent>& events);
     const RecordUnits& UnitsOf(const InstrumentKey& instrument) const;
 
-    AlarmCommandQueue& queue_;
+    Teller tell_;
     AlarmEvaluator evaluator_;
     std::vector<std::pair<InstrumentKey, RecordUnits>> units_;
 };

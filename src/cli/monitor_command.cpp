@@ -106,7 +106,11 @@ class Monitor {
           seams_(seams),
           writer_(library, std::move(server), seams.now),
           commands_(request.onAlarm, seams.alarmCommandLimit),
-          alarms_(commands_) {}
+          alarms_([this](const AlarmEvent& e, const RecordUnits& units) {
+              std::printf("%s\n", AlarmEventLine(e, units).c_str());
+              std::fflush(stdout);
+              commands_.Push(e, AlarmTextsOf(e, units));
+          }) {}
 
     int Run();
 

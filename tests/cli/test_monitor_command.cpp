@@ -20,6 +20,7 @@
 #include "core/library/sqlite_library_store.h"
 #include "core/link/live_status_texts.h"
 #include "core/link/simulated_hid_library.h"
+#include "core/link/simulation_scenario.h"
 #include "core/model/language.h"
 #include "core/model/text_util.h"
 #include "core/records/derived_series.h"
@@ -640,6 +641,45 @@ TEST_F(Monitoring, AServerThatRefusesIsNotTriedAgain) {
     EXPECT_EQ(check.samples, 8);
     SetServerOpener({});
     oldData ? setenv("XDG_DATA_HOME", keep.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+// With rules: a warning raised after its delay and ended, a lost alarm after its delay and
+// back, each to the command with its level and id; the room follows a scenario.
+TEST_F(Monitoring, RulesRaiseWarningsAndLostAlarmsForTheCommand) {
+    auto scenario = std::make_shared<SimulationScenario>();
+    std::string problem;
+    ASSERT_TRUE(
+        ParseScenario("0s temp=10 hum=50\n20s temp=25\n60s temp=10\n80s unplug\n"
+                      "120s plug\n",
+                      *scenario, problem));
+    bus.Add(kQX450).FollowScenario(scenario, kStart);
+    const std::filesystem::path rules = dir / "rules.ini", log = dir / "log";
+    std::ofstream(rules) << "[* temp]\nhigh = 30\nwarn-high = 20\ndelay = 20s\n"
+                            "[* lost]\ndelay = 20s\n";
+    const Run run = Monitor({"--alarms", rules.string(), "--on-alarm",
+                             "echo $QXLOG_EVENT $QXLOG_LEVEL $QXLOG_ALARM >> " + log.string()},
+                            16);
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::string t = std::to_string(kStart + 20), l = std::to_string(kStart + 80);
+    EXPECT_EQ(ReadAll(log), "start warning QX450:A0200001/temp/" + t + "\nend warning " +
+                                "QX450:A0200001/temp/" + t + "\nlost alarm QX450:A0200001/lost/" +
+                                l + "\nback alarm QX450:A0200001/lost/" + l + "\n")
+        << run.out;
+    EXPECT_EQ(Count(run.out, "预警开始: 25, 预警值 20"), 1u) << run.out;
+
+    // A rules file that is not right: monitoring does not start, nothing is opened.
+    std::filesystem::remove(library);
+    std::ofstream(rules) << "[* temp]\nhihg = 3\n";
+    const Run bad = Monitor({"--alarms", rules.string()}, 2);
+    EXPECT_EQ(bad.code, cli::kExitUsage);
+    EXPECT_NE(bad.err.find("rules.ini: 第2行: hihg"), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(library));
 }
 
 }  // namespace
