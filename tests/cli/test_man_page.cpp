@@ -100,7 +100,7 @@ TEST(ManPage, BuiltPageHasEverySectionAndCommand) {
     for (const cli::CliCommand* command : cli::AllCommands())
         commands.push_back(cli::RoffText(command->name));
     EXPECT_EQ(subsections, commands);
-    EXPECT_EQ(commands.size(), 14u);
+    EXPECT_EQ(commands.size(), 15u);
 }
 
 TEST(ManPage, GroffAndManFindNothingToWarnAbout) {
