@@ -684,3 +684,55 @@ TEST_F(Monitoring, RulesRaiseWarningsAndLostAlarmsForTheCommand) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+// alarms test runs a scenario against the rules on a fast clock; alarms check says what the
+// rules mean for each instrument and refuses a warning beyond an instrument's own limit.
+TEST_F(Monitoring, AlarmsTestAndCheck) {
+    const std::filesystem::path rules = dir / "rules.ini", scenario = dir / "room.txt";
+    std::ofstream(rules) << "[mail]\nserver = smtp://127.0.0.1:2525\nfrom = q@example.org\n"
+                            "to = a@example.org, b@example.org\nrepeat = 5m\n"
+                            "[QX450:A0200001 temp]\nhigh = 8\nwarn-high = 7.5\ndelay = 5m\n"
+                            "deadband = 0.2\n[* lost]\ndelay = 3m\n";
+    std::ofstream(scenario) << "0s temp=5 hum=50\n1m temp=7.8\n3m temp=9.5\n10m temp=7.9\n"
+                               "12m temp=5\n15m unplug\n20m plug\n";
+    const auto run =
+        test::RunCli({"--lang", "zh", "--simulate", "QX450", "alarms", "test", rules.string(),
+                      "--scenario", scenario.string(), "--every", "1m"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = test::Lines(run.out);
+    std::vector<std::string> events;
+    for (const std::string& l : lines) {
+        if (l.find("将发邮件给") == std::string::npos) events.push_back(l);
+    }
+    ASSERT_EQ(events.size(), 6u) << run.out;
+    // Outside from 1m, raised at the reading 5m later; 7.9 is within the dead band.
+    EXPECT_EQ(events[1], "+6m: QX450:A0200001 温度(℃) 超限开始: 9.5, 限值 8");
+    EXPECT_EQ(events[2], "+12m: QX450:A0200001 温度(℃) 超限结束: 5, 限值 8");
+    EXPECT_EQ(events[3], "+18m: QX450:A0200001 失去联系报警: 自 +15m 起没有应答");
+    EXPECT_EQ(events[4], "+20m: QX450:A0200001 失去联系报警结束: 又有应答");
+    EXPECT_EQ(Count(run.out, "将发邮件给 a@example.org, b@example.org: "), 5u) << run.out;
+    EXPECT_EQ(Count(run.out, "(重复) QX450:A0200001/temp/"), 1u) << run.out;  // at +11m
+
+    const auto check = test::RunCli({"--lang", "zh", "--simulate", "QX450,QX420", "alarms", "check",
+                                     rules.string(), "--library", library});
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+    EXPECT_NE(check.out.find("  temp: 报警 低于 5 或 高于 8 ℃; 预警 高于 7.5; 持续 5m 后报警; "
+                             "回差 0.2 (第6行)"),
+              std::string::npos)
+        << check.out;
+    EXPECT_NE(check.out.find("lost: 没有应答 3m 后报警"), std::string::npos) << check.out;
+
+    std::ofstream(rules) << "[* temp]\nwarn-high = 26.5\n";
+    const auto refused = test::RunCli({"--lang", "zh", "--simulate", "QX420", "alarms", "check",
+                                       rules.string(), "--library", library});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.out.find("第1行: [* temp] QX420:A0100001 temp: warn-high 在报警限值外"),
+              std::string::npos)
+        << refused.out;
+}
+
+}  // namespace
+}  // namespace qx
