@@ -1,20 +1,13 @@
 #include "monitor_command.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <cctype>
-#include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,10 +19,7 @@
 #include "console_instrument.h"
 #include "core/alarms/alarm_rules.h"
 #include "core/library/library_choice.h"
-#include "core/library/library_identity.h"
 #include "core/library/library_location.h"
-#include "core/library/library_sync.h"
-#include "core/library/library_texts.h"
 #include "core/library/live_recording.h"
 #include "core/library/server_location.h"
 #include "core/link/instrument_messages.h"
@@ -37,16 +27,12 @@
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "core/records/derived_series.h"
-#include "core/records/number_text.h"
-#include "core/records/record_set.h"
 #include "core/records/record_statistics.h"
-#include "core/records/sample_decoding.h"
 #include "every_instrument.h"
 #include "limit_option.h"
 #include "monitor_alarms.h"
+#include "monitor_instruments.h"
 #include "monitor_library_writer.h"
-
-extern char** environ;
 
 namespace qx::cli {
 namespace {
@@ -82,19 +68,6 @@ struct MonitorRequest {
     std::vector<LimitOption> limits;
     std::string alarmsFile;
     AlarmRules rules;
-};
-
-// An instrument being monitored.
-struct Watched {
-    std::unique_ptr<ConsoleInstrument> instrument;  // null while it is unplugged
-    std::string path;
-    std::string title;  // "QX450:A0815"
-    ParamBlock settings;
-    RecordUnits units;
-    LiveReadings pending;
-    int64_t lastTime = INT64_MIN;  // the time of the last reading taken
-    int64_t interval = 0;          // now: shorter while a channel is outside
-    int64_t next = 0;              // when it is read next
 };
 
 class Monitor {
@@ -137,26 +110,7 @@ class Monitor {
 
 bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into,
                    std::string& limitProblem) {
-    auto instrument = std::make_unique<ConsoleInstrument>(options_);
-    instrument->ui.holdWarnings = true;
-    instrument->ui.infoStream = nullptr;
-    instrument->session.link.Enumerate();
-    if (!ConnectTo(*instrument, path)) return false;
-    ReportProtocol& protocol = instrument->session.protocol;
-    ParamBlock settings;
-    if (!protocol.ReadStatus() || !instrument->session.state.live.HasSetParams() ||
-        !protocol.ReadParamBlock(ParamSource::kSetParams, settings))
-        return false;
-    into.instrument = std::move(instrument);
-    into.path = path;
-    into.settings = settings;
-    into.pending.instrument = InstrumentKeyOf(settings, type);
-    into.pending.name = Trim(Utf16ToUtf8(settings.Name()));
-    into.pending.settings = settings;
-    into.pending.interval = static_cast<uint32_t>(request_.every);
-    into.title = InstrumentName(into.pending.instrument);
-    into.units = RecordUnitsOf(settings.UnitByte(), type);
-    into.interval = request_.every;
+    if (!OpenWatched(options_, {path, type}, request_.every, into)) return false;
     std::vector<ChannelLimitOverride> overrides;
     for (const LimitOption& given : request_.limits) {
         for (const int s : SeriesList(type)) {
@@ -170,7 +124,7 @@ bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into
         overrides.push_back({given.series, given.limits});
     }
     InstrumentAlarmRules rules;
-    if (!AlarmRulesFor(request_.rules, into.pending.instrument, settings, overrides, rules,
+    if (!AlarmRulesFor(request_.rules, into.pending.instrument, into.settings, overrides, rules,
                        limitProblem)) {
         if (!request_.alarmsFile.empty()) limitProblem = request_.alarmsFile + ": " + limitProblem;
         return false;
@@ -180,24 +134,20 @@ bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into
 }
 
 void Monitor::Scan(bool first) {
-    ConsoleInstrument scanner(options_);
-    InstrumentLink& link = scanner.session.link;
-    link.Enumerate();
-    const std::vector<std::string> names = link.CandidateNames();
-    const std::vector<uint32_t> indexes = link.CandidateIndexes();
+    const std::vector<AttachedCandidate> attached = AttachedCandidates(options_);
     if (first && !request_.all) {
         // The one instrument --device names, else the last one.
-        if (names.empty()) return;
-        if (options_.device >= static_cast<int>(names.size())) {
-            PrintDeviceOutOfRange(options_.device, names.size());
+        if (attached.empty()) return;
+        if (options_.device >= static_cast<int>(attached.size())) {
+            PrintDeviceOutOfRange(options_.device, attached.size());
             return;
         }
         const size_t i =
-            options_.device >= 0 ? static_cast<size_t>(options_.device) : names.size() - 1;
-        const std::string path = link.DevicePathOf(indexes[i]);
+            options_.device >= 0 ? static_cast<size_t>(options_.device) : attached.size() - 1;
+        const std::string& path = attached[i].path;
         Watched w;
         std::string limitProblem;
-        if (!Open(path, ModelFromProductString(names[i]), w, limitProblem)) {
+        if (!Open(path, attached[i].model, w, limitProblem)) {
             if (!limitProblem.empty()) {
                 usageProblem_ = std::move(limitProblem);
                 return;
@@ -215,8 +165,8 @@ void Monitor::Scan(bool first) {
         watched_.push_back(std::move(w));
         return;
     }
-    for (size_t i = 0; i < names.size(); ++i) {
-        const std::string path = link.DevicePathOf(indexes[i]);
+    for (size_t i = 0; i < attached.size(); ++i) {
+        const std::string& path = attached[i].path;
         const auto held = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& w) {
             return w.instrument && w.path == path;
         });
@@ -225,7 +175,7 @@ void Monitor::Scan(bool first) {
             continue;
         Watched w;
         std::string limitProblem;
-        if (!Open(path, ModelFromProductString(names[i]), w, limitProblem)) {
+        if (!Open(path, attached[i].model, w, limitProblem)) {
             // A limit that does not fit it stays so; anything else is tried again later.
             if (!limitProblem.empty()) {
                 std::fprintf(stderr, "%s\n", limitProblem.c_str());
@@ -251,22 +201,20 @@ void Monitor::Scan(bool first) {
 }
 
 void Monitor::Read(Watched& w, int64_t time) {
-    ReportProtocol& protocol = w.instrument->session.protocol;
-    if (!protocol.ReadStatus()) {
-        std::printf("%s\n",
-                    StrFormat(Tr(kUnplugged), TimeText(time).c_str(), w.title.c_str()).c_str());
-        std::fflush(stdout);
-        Flush(w);
-        w.instrument.reset();
-        alarms_.NoAnswer(w.pending.instrument, time);
-        return;
-    }
-    if (time <= w.lastTime) return;  // this time of the grid has its reading
-    w.lastTime = time;
-    const InstrumentTypeId type = w.pending.instrument.model;
     const size_t at = w.pending.samples.size();
-    AppendLiveSample(w.instrument->session.state.live, type, w.pending.samples);
-    w.pending.times.push_back(time);
+    switch (ReadWatched(w, time)) {
+        case WatchedReading::kNoAnswer:
+            std::printf("%s\n",
+                        StrFormat(Tr(kUnplugged), TimeText(time).c_str(), w.title.c_str()).c_str());
+            std::fflush(stdout);
+            Flush(w);
+            alarms_.NoAnswer(w.pending.instrument, time);
+            return;
+        case WatchedReading::kHeld:
+            return;
+        case WatchedReading::kTaken:
+            break;
+    }
     alarms_.Reading(w.pending.instrument, w.settings, w.pending.samples.data() + at, time);
     if (static_cast<int>(w.pending.times.size()) >= kMonitorFlushReadings ||
         time - w.pending.times.front() >= kMonitorFlushSeconds)
