@@ -736,3 +736,31 @@ TEST_F(Monitoring, AlarmsTestAndCheck) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+// While a channel is outside, its rule's excursion-every reads the instrument more often: those
+// readings form a live recording at that interval, and the monitor's own interval comes back.
+TEST_F(Monitoring, ExcursionsAreReadAtTheirOwnInterval) {
+    auto scenario = std::make_shared<SimulationScenario>();
+    std::string problem;
+    ASSERT_TRUE(ParseScenario("0s temp=5 hum=50\n5m temp=9\n15m temp=5\n", *scenario, problem));
+    bus.Add(kQX450).FollowScenario(scenario, kStart);
+    const std::filesystem::path rules = dir / "rules.ini";
+    std::ofstream(rules) << "[* temp]\nhigh = 8\nexcursion-every = 1m\n";
+    const Run run = Monitor({"--alarms", rules.string(), "--every", "5m"}, 20);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "超限开始"), 1u) << run.out;
+    EXPECT_EQ(Count(run.out, "超限结束"), 1u) << run.out;
+    int64_t fast = 0, slow = 0;
+    for (const RecordingEntry& e : List())
+        (e.recording.key.interval == 60 ? fast : slow) += e.recording.totals.samples;
+    // Started at 21:07:10: outside at 21:15 (the 5-min grid), then read every minute from
+    // 21:16 to 21:23, the first reading back inside (the scenario's 15 min are 21:22:10).
+    EXPECT_EQ(fast, 8) << run.out;
+    EXPECT_GE(slow, 4) << run.out;
+}
+
+}  // namespace
+}  // namespace qx
