@@ -4,6 +4,7 @@
 // the global options and dispatches.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -15,7 +16,8 @@
 
 namespace qx {
 class HidLibrary;
-}
+struct SimulationScenario;
+}  // namespace qx
 
 namespace qx::cli {
 
@@ -23,6 +25,10 @@ namespace qx::cli {
 struct CliOptions {
     // --simulate MODEL[,MODEL...]: simulated instruments instead of real ones through hidapi.
     std::vector<InstrumentTypeId> simulate;
+    // --scenario FILE beside --simulate: the simulated instruments follow its timeline from
+    // scenarioStart (seconds since 1970, when the program started).
+    std::shared_ptr<const SimulationScenario> scenario;
+    int64_t scenarioStart = 0;
     // --device N: which of several attached instruments (0-based); -1 = the last one.
     int device = -1;
     // Where the instruments come from when set (tests, programs that embed the commands);

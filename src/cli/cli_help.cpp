@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <span>
 
+#include "alarm_commands.h"
 #include "core/model/language.h"
 
 #ifndef QX_VERSION
@@ -155,7 +156,8 @@ std::span<const CliExample> Examples() {
 
 std::vector<const CliCommand*> AllCommands() {
     std::vector<const CliCommand*> all;
-    for (auto table : {InstrumentCommands(), RecordCommands(), LibraryCommands(), SignCommands()}) {
+    for (auto table : {InstrumentCommands(), RecordCommands(), LibraryCommands(), AlarmCommands(),
+                       SignCommands()}) {
         for (const CliCommand& c : table)
             all.push_back(&c);
     }

@@ -49,8 +49,10 @@ std::unique_ptr<HidLibrary> MakeHidLibrary(const CliOptions& options) {
     if (options.hidLibrary) return options.hidLibrary();
     if (options.simulate.empty()) return std::make_unique<HidapiLibrary>();
     auto simulated = std::make_unique<SimulatedHidLibrary>();
-    for (InstrumentTypeId type : options.simulate)
-        simulated->Add(type);
+    for (InstrumentTypeId type : options.simulate) {
+        InstrumentSimulator& sim = simulated->Add(type);
+        if (options.scenario) sim.FollowScenario(options.scenario, options.scenarioStart);
+    }
     return simulated;
 }
 

@@ -10,13 +10,7 @@
 namespace qx::cli {
 
 std::optional<double> ParseNumber(std::string_view text) {
-    double v = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
-        !std::isfinite(v)) {
-        return std::nullopt;
-    }
-    return v;
+    return ParseNumberText(text);
 }
 
 std::optional<LimitOption> ParseLimitOption(const std::string& text, std::string* problem) {

@@ -1,17 +1,21 @@
-// qxlog-cli [--simulate MODEL[,MODEL...]] [--device N] [--library FILE|URL] [--lang zh|en]
+// qxlog-cli [--simulate MODEL[,MODEL...] [--scenario FILE]] [--device N] [--library FILE|URL]
+// [--lang zh|en]
 //           COMMAND [ARGS...]
 // qxlog-cli --help | --version
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "alarm_commands.h"
 #include "cli_command.h"
 #include "cli_help.h"
 #include "cli_language.h"
+#include "core/link/simulation_scenario.h"
 #include "core/model/text_util.h"
 #include "core/records/removal_on_signal.h"
 #include "locale_output.h"
@@ -21,7 +25,7 @@ namespace {
 
 bool TakesValue(const std::string& option) {
     return option == "--simulate" || option == "--device" || option == "--lang" ||
-           option == "--library";
+           option == "--library" || option == "--scenario";
 }
 
 // The global options as separate words: "--lang=en" becomes "--lang" "en". The command and
@@ -86,6 +90,18 @@ int Main(int argc, char** argv) {
                     return kExitUsage;
                 }
                 options.library = v;
+            } else if (a == "--scenario") {
+                // Refused before any command runs, with the line and why.
+                std::string text, problem;
+                auto scenario = std::make_shared<SimulationScenario>();
+                if (!ReadSmallTextFile(v, text, problem) ||
+                    !ParseScenario(text, *scenario, problem)) {
+                    std::fprintf(stderr, "qxlog-cli: --scenario %s: %s\n", v.c_str(),
+                                 problem.c_str());
+                    return kExitUsage;
+                }
+                options.scenario = std::move(scenario);
+                options.scenarioStart = static_cast<int64_t>(std::time(nullptr));
             } else if (a == "--simulate") {
                 if (!ModelsFromList(v, options.simulate)) {
                     std::fprintf(stderr,
@@ -110,6 +126,10 @@ int Main(int argc, char** argv) {
             return kExitUsage;
         }
         break;
+    }
+    if (options.scenario && options.simulate.empty()) {
+        std::fprintf(stderr, "%s", Tr("qxlog-cli: --scenario 要与 --simulate 一起用\n"));
+        return kExitUsage;
     }
     if (usage) {
         std::fputs(UsageText().c_str(), stdout);

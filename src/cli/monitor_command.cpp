@@ -1,33 +1,25 @@
 #include "monitor_command.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <cctype>
-#include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "alarm_commands.h"
 #include "cli_help.h"
 #include "console_instrument.h"
+#include "core/alarms/alarm_rules.h"
 #include "core/library/library_choice.h"
-#include "core/library/library_identity.h"
 #include "core/library/library_location.h"
-#include "core/library/library_sync.h"
-#include "core/library/library_texts.h"
 #include "core/library/live_recording.h"
 #include "core/library/server_location.h"
 #include "core/link/instrument_messages.h"
@@ -35,14 +27,12 @@
 #include "core/model/local_time.h"
 #include "core/model/text_util.h"
 #include "core/records/derived_series.h"
-#include "core/records/number_text.h"
-#include "core/records/record_set.h"
 #include "core/records/record_statistics.h"
-#include "core/records/sample_decoding.h"
 #include "every_instrument.h"
 #include "limit_option.h"
-
-extern char** environ;
+#include "monitor_alarms.h"
+#include "monitor_instruments.h"
+#include "monitor_library_writer.h"
 
 namespace qx::cli {
 namespace {
@@ -52,19 +42,6 @@ constexpr const char* kStarted = TrNoop("%s: 开始监测 %s");
 constexpr const char* kUnplugged = TrNoop("%s: %s 已拔出, 记录中断");
 constexpr const char* kBack = TrNoop("%s: %s 已重新连接");
 constexpr const char* kNoSettings = TrNoop("%s: %s 不能读入参数, 不监测");
-constexpr const char* kExcursionStarts = TrNoop("%s: %s %s 超限开始: %s, 限值 %s");
-constexpr const char* kExcursionEnds = TrNoop("%s: %s %s 超限结束: %s, 限值 %s");
-constexpr const char* kCommandFailed = TrNoop("报警命令失败 (%s %s %s): %s");
-constexpr const char* kServerMissedReadings = TrNoop(
-    "读数已写入本机记录库, 但记录库服务器没有收到它们; 服务器又能连接时 monitor "
-    "会发送它们 (qxlog-cli library sync 也会):");
-constexpr const char* kServerCaughtUp =
-    TrNoop("记录库服务器又能连接了: 它没有收到的读数已发送, 新样本 %lld 个");
-constexpr const char* kServerRefusedReadings = TrNoop(
-    "读数已写入本机记录库, 但记录库服务器拒绝了它们; 再试也一样, 所以 monitor 不再向它发送. "
-    "管理员处理后, qxlog-cli library sync 会发送它们:");
-// How long a library server that failed is left alone before it is tried again.
-constexpr int64_t kServerRetrySeconds = 300;
 constexpr const char* kStopped = TrNoop("监测已停止, 所有读数已写入记录库.");
 constexpr const char* kNotWritten = TrNoop("监测已停止, 但有读数未能写入记录库.");
 constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
@@ -72,7 +49,6 @@ constexpr const char* kTimeFormat = "%Y-%m-%d %H:%M:%S";
 // Scans for instruments that came back (or, with --all, new ones) every round while one is
 // missing, else this often.
 constexpr int64_t kRescanSeconds = 30;
-constexpr int64_t kMaxEvery = 24 * 3600;
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, Tr("qxlog-cli %s: %s\n(见 qxlog-cli %s --help)\n"), kName, problem.c_str(),
@@ -84,68 +60,14 @@ std::string TimeText(int64_t t) {
     return FormatLocalTime(t, kTimeFormat);
 }
 
-// "10", "10s", "5m", "1h": 1 s to 24 h, as the settings hold an interval (up to 255 s, then
-// whole minutes, then whole hours).
-std::optional<int64_t> ParseEvery(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    size_t digits = 0;
-    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
-        ++digits;
-    if (digits == 0 || digits > 6) return std::nullopt;
-    const std::string unit = text.substr(digits);
-    const int64_t n = std::stoll(text.substr(0, digits));
-    int64_t factor = 0;
-    if (unit.empty() || unit == "s") factor = 1;
-    if (unit == "m" || unit == "min") factor = 60;
-    if (unit == "h") factor = 3600;
-    if (factor == 0 || n * factor > kMaxEvery || !IsLiveInterval(n * factor)) return std::nullopt;
-    return n * factor;
-}
-
-// The channels --limit names, by their language-neutral id.
-constexpr std::array<const char*, 10> kChannelIds = {
-    "temp", "hum", "dew", "density", "pressure", "diffpressure", "sound", "flow", "co2", "hcho"};
-
-bool IsChannelId(const std::string& channel) {
-    return std::any_of(kChannelIds.begin(), kChannelIds.end(),
-                       [&](const char* id) { return EqualsIgnoreCase(channel, id); });
-}
-
 struct MonitorRequest {
     bool all = false;
     int64_t every = 10;
     std::string library;
     std::string onAlarm;
     std::vector<LimitOption> limits;
-};
-
-enum class Side { kInside, kBelow, kAbove };
-
-// One channel's excursion as it stands.
-struct ChannelAlarm {
-    Side side = Side::kInside;
-    double limit = 0;
-};
-
-// An instrument being monitored.
-struct Watched {
-    std::unique_ptr<ConsoleInstrument> instrument;  // null while it is unplugged
-    std::string path;
-    std::string title;  // "QX450:A0815"
-    ParamBlock settings;
-    RecordUnits units;
-    std::array<std::optional<SeriesLimits>, kSeriesCount> limits{};
-    std::array<ChannelAlarm, kSeriesCount> alarms{};
-    LiveReadings pending;
-    int64_t lastTime = INT64_MIN;  // the time of the last reading taken
-};
-
-// A running alarm command.
-struct AlarmCommand {
-    pid_t pid = 0;  // 0: waiting for the one before it
-    std::chrono::steady_clock::time_point started;
-    std::string instrument, channel, event;
-    std::vector<std::string> env;
+    std::string alarmsFile;
+    AlarmRules rules;
 };
 
 class Monitor {
@@ -155,8 +77,13 @@ class Monitor {
         : options_(options),
           request_(request),
           seams_(seams),
-          library_(library),
-          serverLocation_(std::move(server)) {}
+          writer_(library, std::move(server), seams.now),
+          commands_(request.onAlarm, seams.alarmCommandLimit),
+          alarms_([this](const AlarmEvent& e, const RecordUnits& units) {
+              std::printf("%s\n", AlarmEventLine(e, units).c_str());
+              std::fflush(stdout);
+              commands_.Push(e, AlarmTextsOf(e, units));
+          }) {}
 
     int Run();
 
@@ -167,104 +94,60 @@ class Monitor {
     bool Open(const std::string& path, InstrumentTypeId type, Watched& into,
               std::string& limitProblem);
     void Read(Watched& w, int64_t time);
-    void CheckAlarms(Watched& w, const uint8_t* sample, int64_t time);
-    void RunAlarmCommand(const Watched& w, int series, bool start, double value,
-                         const ChannelAlarm& alarm, int64_t time);
-    void ReapCommands(bool wait);
-    void CommandFailed(const AlarmCommand& c, const std::string& why);
-    // Ends the running command (and what it started) and reaps it.
-    static void EndCommand(const AlarmCommand& c);
-    // The end of a pause before `next`: earlier while a command runs, so that one that runs too
-    // long is ended in time.
-    int64_t PauseEnd(int64_t next) const;
-    bool Flush(Watched& w);
-    // The readings to the library server too, as far as it can be reached.
-    void Send(const LiveReadings& readings);
+    bool Flush(Watched& w) { return writer_.Flush(w.pending); }
 
     const CliOptions& options_;
     const MonitorRequest& request_;
     const MonitorSeams& seams_;
-    RecordLibrary& library_;
-    // With the library on a server, library_ is the local library and the readings go to the
-    // server as well; readings it misses wait in the local library for library sync.
-    std::string serverLocation_;
-    std::unique_ptr<RecordLibrary> server_;
-    std::optional<int64_t> serverTried_;  // when the server was last opened, or failed
-    bool serverMissed_ = false;           // said once until the server takes readings again
-    bool serverRefused_ = false;          // it refused: not tried again (said once)
+    LiveLibraryWriter writer_;
+    AlarmCommandQueue commands_;
+    MonitorAlarms alarms_;
     std::vector<Watched> watched_;
     std::vector<std::string> refused_;  // paths of instruments that cannot be monitored
-    std::deque<AlarmCommand> commands_;
     int64_t lastScan_ = 0;
-    std::string usageProblem_;  // a --limit that does not fit the one instrument
-    bool writeFailed_ = false;  // the last write failed: reported once until one succeeds
-    bool fatal_ = false;        // the library cannot be written at all
+    std::string usageProblem_;  // a --limit or rule that does not fit the one instrument
 };
 
 bool Monitor::Open(const std::string& path, InstrumentTypeId type, Watched& into,
                    std::string& limitProblem) {
-    auto instrument = std::make_unique<ConsoleInstrument>(options_);
-    instrument->ui.holdWarnings = true;
-    instrument->ui.infoStream = nullptr;
-    instrument->session.link.Enumerate();
-    if (!ConnectTo(*instrument, path)) return false;
-    ReportProtocol& protocol = instrument->session.protocol;
-    ParamBlock settings;
-    if (!protocol.ReadStatus() || !instrument->session.state.live.HasSetParams() ||
-        !protocol.ReadParamBlock(ParamSource::kSetParams, settings))
-        return false;
-    into.instrument = std::move(instrument);
-    into.path = path;
-    into.settings = settings;
-    into.pending.instrument = InstrumentKeyOf(settings, type);
-    into.pending.name = Trim(Utf16ToUtf8(settings.Name()));
-    into.pending.settings = settings;
-    into.pending.interval = static_cast<uint32_t>(request_.every);
-    into.title = InstrumentName(into.pending.instrument);
-    into.units = RecordUnitsOf(settings.UnitByte(), type);
-    const AlarmLimits own = AlarmLimitsOf(settings, type);
-    for (const int s : SeriesList(type)) {
-        // The last --limit of a channel counts, as with stats.
-        const auto given = std::find_if(
-            request_.limits.rbegin(), request_.limits.rend(), [&](const LimitOption& g) {
-                return EqualsIgnoreCase(g.series, into.units.ids[static_cast<size_t>(s)]);
-            });
-        if (given != request_.limits.rend()) {
-            if (std::string p = LimitRangeProblem(*given, s, into.units); !p.empty()) {
+    if (!OpenWatched(options_, {path, type}, request_.every, into)) return false;
+    std::vector<ChannelLimitOverride> overrides;
+    for (const LimitOption& given : request_.limits) {
+        for (const int s : SeriesList(type)) {
+            if (!EqualsIgnoreCase(given.series, into.units.ids[static_cast<size_t>(s)])) continue;
+            if (std::string p = LimitRangeProblem(given, s, into.units); !p.empty()) {
                 limitProblem = std::move(p);
                 return false;
             }
-            into.limits[static_cast<size_t>(s)] = given->limits;
-        } else if (std::optional<SeriesLimits> l = AlarmLinesOf(own, type, s)) {
-            // The instrument's limits as its values are shown.
-            const int decimals = CellDecimals(s, into.units);
-            if (l->low) l->low = ShownValue(*l->low, decimals);
-            if (l->high) l->high = ShownValue(*l->high, decimals);
-            into.limits[static_cast<size_t>(s)] = l;
         }
+        // The last --limit of a channel counts, as with stats.
+        overrides.push_back({given.series, given.limits});
     }
+    InstrumentAlarmRules rules;
+    if (!AlarmRulesFor(request_.rules, into.pending.instrument, into.settings, overrides, rules,
+                       limitProblem)) {
+        if (!request_.alarmsFile.empty()) limitProblem = request_.alarmsFile + ": " + limitProblem;
+        return false;
+    }
+    alarms_.Watch(into.pending.instrument, into.pending.name, into.units, rules);
     return true;
 }
 
 void Monitor::Scan(bool first) {
-    ConsoleInstrument scanner(options_);
-    InstrumentLink& link = scanner.session.link;
-    link.Enumerate();
-    const std::vector<std::string> names = link.CandidateNames();
-    const std::vector<uint32_t> indexes = link.CandidateIndexes();
+    const std::vector<AttachedCandidate> attached = AttachedCandidates(options_);
     if (first && !request_.all) {
         // The one instrument --device names, else the last one.
-        if (names.empty()) return;
-        if (options_.device >= static_cast<int>(names.size())) {
-            PrintDeviceOutOfRange(options_.device, names.size());
+        if (attached.empty()) return;
+        if (options_.device >= static_cast<int>(attached.size())) {
+            PrintDeviceOutOfRange(options_.device, attached.size());
             return;
         }
         const size_t i =
-            options_.device >= 0 ? static_cast<size_t>(options_.device) : names.size() - 1;
-        const std::string path = link.DevicePathOf(indexes[i]);
+            options_.device >= 0 ? static_cast<size_t>(options_.device) : attached.size() - 1;
+        const std::string& path = attached[i].path;
         Watched w;
         std::string limitProblem;
-        if (!Open(path, ModelFromProductString(names[i]), w, limitProblem)) {
+        if (!Open(path, attached[i].model, w, limitProblem)) {
             if (!limitProblem.empty()) {
                 usageProblem_ = std::move(limitProblem);
                 return;
@@ -282,8 +165,8 @@ void Monitor::Scan(bool first) {
         watched_.push_back(std::move(w));
         return;
     }
-    for (size_t i = 0; i < names.size(); ++i) {
-        const std::string path = link.DevicePathOf(indexes[i]);
+    for (size_t i = 0; i < attached.size(); ++i) {
+        const std::string& path = attached[i].path;
         const auto held = std::find_if(watched_.begin(), watched_.end(), [&](const Watched& w) {
             return w.instrument && w.path == path;
         });
@@ -292,7 +175,7 @@ void Monitor::Scan(bool first) {
             continue;
         Watched w;
         std::string limitProblem;
-        if (!Open(path, ModelFromProductString(names[i]), w, limitProblem)) {
+        if (!Open(path, attached[i].model, w, limitProblem)) {
             // A limit that does not fit it stays so; anything else is tried again later.
             if (!limitProblem.empty()) {
                 std::fprintf(stderr, "%s\n", limitProblem.c_str());
@@ -306,7 +189,6 @@ void Monitor::Scan(bool first) {
             return !x.instrument && x.pending.instrument == w.pending.instrument;
         });
         if (known != watched_.end()) {
-            w.alarms = known->alarms;
             w.lastTime = known->lastTime;
             *known = std::move(w);
             std::printf("%s\n", StrFormat(Tr(kBack), now.c_str(), known->title.c_str()).c_str());
@@ -319,258 +201,24 @@ void Monitor::Scan(bool first) {
 }
 
 void Monitor::Read(Watched& w, int64_t time) {
-    ReportProtocol& protocol = w.instrument->session.protocol;
-    if (!protocol.ReadStatus()) {
-        std::printf("%s\n",
-                    StrFormat(Tr(kUnplugged), TimeText(time).c_str(), w.title.c_str()).c_str());
-        std::fflush(stdout);
-        Flush(w);
-        w.instrument.reset();
-        return;
-    }
-    if (time <= w.lastTime) return;  // this time of the grid has its reading
-    w.lastTime = time;
-    const InstrumentTypeId type = w.pending.instrument.model;
     const size_t at = w.pending.samples.size();
-    AppendLiveSample(w.instrument->session.state.live, type, w.pending.samples);
-    w.pending.times.push_back(time);
-    CheckAlarms(w, w.pending.samples.data() + at, time);
+    switch (ReadWatched(w, time)) {
+        case WatchedReading::kNoAnswer:
+            std::printf("%s\n",
+                        StrFormat(Tr(kUnplugged), TimeText(time).c_str(), w.title.c_str()).c_str());
+            std::fflush(stdout);
+            Flush(w);
+            alarms_.NoAnswer(w.pending.instrument, time);
+            return;
+        case WatchedReading::kHeld:
+            return;
+        case WatchedReading::kTaken:
+            break;
+    }
+    alarms_.Reading(w.pending.instrument, w.settings, w.pending.samples.data() + at, time);
     if (static_cast<int>(w.pending.times.size()) >= kMonitorFlushReadings ||
         time - w.pending.times.front() >= kMonitorFlushSeconds)
         Flush(w);
-}
-
-void Monitor::CheckAlarms(Watched& w, const uint8_t* sample, int64_t time) {
-    const InstrumentTypeId type = w.pending.instrument.model;
-    SampleRow row;
-    DecodeSamples(sample, 1, type, w.settings, &row);
-    const SeriesValues values = ComputeSeries(row, w.units);
-    for (const int s : SeriesList(type)) {
-        const auto& limits = w.limits[static_cast<size_t>(s)];
-        const float raw = values[static_cast<size_t>(s)];
-        if (!limits || !std::isfinite(raw)) continue;  // no value: the excursion stands
-        const double shown = ShownValue(raw, CellDecimals(s, w.units));
-        ChannelAlarm now;
-        if (IsAboveLimit(shown, *limits)) now = {Side::kAbove, *limits->high};
-        if (IsBelowLimit(shown, *limits)) now = {Side::kBelow, *limits->low};
-        ChannelAlarm& was = w.alarms[static_cast<size_t>(s)];
-        if (now.side == was.side) continue;
-        if (was.side != Side::kInside) RunAlarmCommand(w, s, false, shown, was, time);
-        if (now.side != Side::kInside) RunAlarmCommand(w, s, true, shown, now, time);
-        was = now;
-    }
-}
-
-void Monitor::RunAlarmCommand(const Watched& w, int series, bool start, double value,
-                              const ChannelAlarm& alarm, int64_t time) {
-    const size_t s = static_cast<size_t>(series);
-    const int decimals = CellDecimals(series, w.units);
-    const std::string valueText = LimitFigureText(value, decimals);
-    const std::string limitText = LimitFigureText(alarm.limit, decimals);
-    const std::string channel = SeriesTitle(series, w.units);
-    std::printf("%s\n",
-                StrFormat(Tr(start ? kExcursionStarts : kExcursionEnds), TimeText(time).c_str(),
-                          w.title.c_str(), channel.c_str(), valueText.c_str(), limitText.c_str())
-                    .c_str());
-    std::fflush(stdout);
-    if (request_.onAlarm.empty()) return;
-
-    AlarmCommand command;
-    command.instrument = w.title;
-    command.channel = w.units.ids[s];
-    command.event = start ? "start" : "end";
-    std::vector<std::string>& env = command.env;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "QXLOG_", 6) != 0) env.emplace_back(*e);
-    }
-    const InstrumentKey& key = w.pending.instrument;
-    env.push_back("QXLOG_EVENT=" + command.event);
-    env.push_back("QXLOG_INSTRUMENT=" + w.title);
-    env.push_back("QXLOG_MODEL=" + ModelName(key.model));
-    env.push_back("QXLOG_NUMBER=" + key.number);
-    env.push_back("QXLOG_NAME=" + w.pending.name);
-    env.push_back("QXLOG_CHANNEL=" + command.channel);
-    env.push_back("QXLOG_CHANNEL_TITLE=" + channel);
-    env.push_back(std::string("QXLOG_UNIT=") + w.units.units[s]);
-    env.push_back("QXLOG_VALUE=" + valueText);
-    env.push_back("QXLOG_LIMIT=" + limitText);
-    env.push_back(std::string("QXLOG_SIDE=") + (alarm.side == Side::kAbove ? "high" : "low"));
-    env.push_back("QXLOG_TIME=" + TimeText(time));
-    env.push_back("QXLOG_EPOCH=" + std::to_string(time));
-    commands_.push_back(std::move(command));
-    ReapCommands(false);
-}
-
-void Monitor::CommandFailed(const AlarmCommand& c, const std::string& why) {
-    std::fprintf(stderr, "%s\n",
-                 StrFormat(Tr(kCommandFailed), c.instrument.c_str(), c.channel.c_str(),
-                           c.event.c_str(), why.c_str())
-                     .c_str());
-    std::fflush(stderr);
-}
-
-// The commands run one after the other in the order of their events, while monitoring goes on:
-// the first of the queue is running, the next starts once it has ended. One that runs longer
-// than its limit is reported and ended, so that it never holds back the later ones.
-void Monitor::ReapCommands(bool wait) {
-    // Waiting at the end: up to 10 s for the commands still to run, then they are ended.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!commands_.empty()) {
-        AlarmCommand& c = commands_.front();
-        if (c.pid == 0) {
-            if (wait && std::chrono::steady_clock::now() > deadline) {
-                CommandFailed(c, Tr("监测已停止, 命令没有运行"));
-                commands_.pop_front();
-                continue;
-            }
-            std::vector<char*> envp;
-            for (std::string& e : c.env)
-                envp.push_back(e.data());
-            envp.push_back(nullptr);
-            std::string command = request_.onAlarm;
-            char sh[] = "/bin/sh", dashC[] = "-c";
-            char* argv[] = {sh, dashC, command.data(), nullptr};
-            std::fflush(nullptr);
-            c.pid = fork();
-            if (c.pid == 0) {
-                // A group of its own: ending it ends what it started too.
-                setpgid(0, 0);
-                execve(sh, argv, envp.data());
-                _exit(127);
-            }
-            if (c.pid < 0) {
-                CommandFailed(c, std::strerror(errno));
-                commands_.pop_front();
-                continue;
-            }
-            setpgid(c.pid, c.pid);
-            c.started = std::chrono::steady_clock::now();
-        }
-        int status = 0;
-        const pid_t done = waitpid(c.pid, &status, WNOHANG);
-        if (done == 0) {
-            const auto now = std::chrono::steady_clock::now();
-            const bool tooLong = now - c.started >= seams_.alarmCommandLimit;
-            if (tooLong || (wait && now > deadline)) {
-                EndCommand(c);
-                const long long limit =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(seams_.alarmCommandLimit)
-                        .count();
-                CommandFailed(c, tooLong ? StrFormat(Tr("运行超过 %s 秒, 已结束"),
-                                                     StrFormat("%g", limit / 1000.0).c_str())
-                                         : std::string(Tr("监测停止时仍在运行, 已结束")));
-                commands_.pop_front();
-                continue;
-            }
-            if (!wait) return;
-            usleep(10000);
-            continue;
-        }
-        if (done < 0) {
-            CommandFailed(c, std::strerror(errno));
-        } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-            CommandFailed(c, StrFormat(Tr("退出状态 %d"), WEXITSTATUS(status)));
-        } else if (WIFSIGNALED(status)) {
-            CommandFailed(c, StrFormat(Tr("信号 %d"), WTERMSIG(status)));
-        }
-        commands_.pop_front();
-    }
-}
-
-void Monitor::EndCommand(const AlarmCommand& c) {
-    kill(-c.pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {  // a second to end, then it is killed
-        int status = 0;
-        if (waitpid(c.pid, &status, WNOHANG) != 0) {
-            kill(-c.pid, SIGKILL);  // what it started and left behind
-            return;
-        }
-        usleep(10000);
-    }
-    kill(-c.pid, SIGKILL);
-    int status = 0;
-    waitpid(c.pid, &status, 0);
-}
-
-int64_t Monitor::PauseEnd(int64_t next) const {
-    if (commands_.empty() || commands_.front().pid == 0) return next;
-    const auto left =
-        seams_.alarmCommandLimit - (std::chrono::steady_clock::now() - commands_.front().started);
-    const int64_t seconds =
-        std::max<int64_t>(1, std::chrono::ceil<std::chrono::seconds>(left).count());
-    return std::min(next, seams_.now() + seconds);
-}
-
-bool Monitor::Flush(Watched& w) {
-    if (w.pending.times.empty()) return true;
-    LiveAddResult result;
-    if (!library_.AddLive(w.pending, result)) {
-        // The readings stay pending and are tried again with the next ones.
-        const LibraryError& error = library_.Error();
-        if (!writeFailed_) {
-            std::fprintf(stderr, "%s\n", LibraryErrorMessage(library_.Location(), error).c_str());
-            if (!error.detail.empty()) std::fprintf(stderr, "%s\n", error.detail.c_str());
-        }
-        writeFailed_ = true;
-        if (error.fault == LibraryFault::kDamaged || error.fault == LibraryFault::kNewer ||
-            error.fault == LibraryFault::kNotLibrary || error.fault == LibraryFault::kUnsupported)
-            fatal_ = true;
-        return false;
-    }
-    writeFailed_ = false;
-    Send(w.pending);
-    w.pending.Clear();
-    return true;
-}
-
-void Monitor::Send(const LiveReadings& readings) {
-    if (serverLocation_.empty() || serverRefused_) return;
-    const int64_t now = seams_.now();
-    std::string message, reason;
-    LibraryFault fault = LibraryFault::kNone;
-    if (!server_ && (!serverTried_ || now - *serverTried_ >= kServerRetrySeconds)) {
-        serverTried_ = now;
-        OpenedLibrary opened = OpenLibrary(serverLocation_, LibraryOpen::kCreate);
-        server_ = std::move(opened.library);
-        message = opened.message;
-        reason = opened.error.detail;
-        fault = opened.error.fault;
-    }
-    LiveAddResult result;
-    if (server_ && server_->AddLive(readings, result)) {
-        // Back after missing readings: what it missed goes from the local library, as
-        // library sync sends it; a sync that fails is tried again with the next readings.
-        if (!serverMissed_) return;
-        const SyncResult sync = SyncLibrary(library_, *server_);
-        if (!sync.failed) {
-            serverMissed_ = false;
-            std::fprintf(
-                stderr, "%s\n",
-                StrFormat(Tr(kServerCaughtUp), static_cast<long long>(sync.samples)).c_str());
-            return;
-        }
-        server_.reset();
-        serverTried_ = now;
-        return;
-    }
-    if (server_) {
-        message = LibraryErrorMessage(server_->Location(), server_->Error());
-        reason = server_->Error().detail;
-        fault = server_->Error().fault;
-        server_.reset();  // opened again at the next try
-        serverTried_ = now;
-    }
-    // A refusal (a permission, a missing table) stays until the administrator mends it:
-    // trying every few minutes would only repeat it.
-    serverRefused_ = fault == LibraryFault::kRefused || fault == LibraryFault::kLacking;
-    if (!serverRefused_ && std::exchange(serverMissed_, true)) return;
-    serverMissed_ = true;
-    message = WithoutPasswords(message, serverLocation_);
-    reason = WithoutPasswords(reason, serverLocation_);
-    std::fprintf(stderr, "%s\n",
-                 Tr(serverRefused_ ? kServerRefusedReadings : kServerMissedReadings));
-    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
-    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
 }
 
 int Monitor::Run() {
@@ -581,37 +229,53 @@ int Monitor::Run() {
         return kExitFailure;
     }
     lastScan_ = seams_.now();
-    int64_t next = seams_.now();
+    int64_t round = seams_.now();  // the next round at the monitor's own interval
     bool first = true;
-    while (!seams_.stopRequested() && !fatal_) {
+    while (!seams_.stopRequested() && !writer_.Fatal()) {
         const int64_t now = seams_.now();
-        if (now < next) {
-            seams_.pauseUntil(PauseEnd(next));
-            ReapCommands(false);
+        int64_t due = round;
+        for (const Watched& w : watched_) {
+            if (w.instrument) due = std::min(due, w.next);
+        }
+        if (now < due) {
+            seams_.pauseUntil(commands_.PauseEnd(due, now));
+            commands_.Reap(false);
             continue;
         }
+        if (now >= round) {
+            round = now - now % request_.every + request_.every;
+            const bool missing = std::any_of(watched_.begin(), watched_.end(),
+                                             [](const Watched& w) { return !w.instrument; });
+            if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
+                Scan(false);
+                lastScan_ = now;
+            }
+        }
         // The first reading at once, stamped when it is taken; then one per interval on its
-        // grid. Rounds missed (the PC slept) leave a gap.
-        const int64_t grid = now - now % request_.every;
-        const int64_t time = std::exchange(first, false) ? now : grid;
-        next = grid + request_.every;
-        const bool missing = std::any_of(watched_.begin(), watched_.end(),
-                                         [](const Watched& w) { return !w.instrument; });
-        if (missing || (request_.all && now - lastScan_ >= kRescanSeconds)) {
-            Scan(false);
-            lastScan_ = now;
-        }
+        // grid. Rounds missed (the PC slept) leave a gap. While a channel is outside, its
+        // rule's excursion-every may read the instrument more often: those readings go into a
+        // live recording at that interval.
+        const bool stamped = std::exchange(first, false);
         for (Watched& w : watched_) {
-            if (w.instrument) Read(w, time);
+            if (!w.instrument || now < w.next) continue;
+            Read(w, stamped ? now : now - now % w.interval);
+            if (!w.instrument) continue;
+            const int64_t interval = alarms_.IntervalFor(w.pending.instrument, request_.every);
+            if (interval != w.interval && Flush(w)) {
+                w.interval = interval;
+                w.pending.interval = static_cast<uint32_t>(interval);
+            }
+            w.next = now - now % w.interval + w.interval;
         }
-        ReapCommands(false);
+        alarms_.Tick(now);
+        commands_.Reap(false);
     }
     bool written = true;
     for (Watched& w : watched_)
         written = Flush(w) && written;
-    ReapCommands(true);
+    commands_.Reap(true);
     std::printf("%s\n", Tr(written ? kStopped : kNotWritten));
-    return written && !fatal_ ? kExitOk : kExitFailure;
+    return written && !writer_.Fatal() ? kExitOk : kExitFailure;
 }
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -637,12 +301,13 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
                 break;
         }
         const std::string& a = args[i];
-        if (a != "--every" && a != "--library" && a != "--on-alarm" && a != "--limit")
+        if (a != "--every" && a != "--library" && a != "--on-alarm" && a != "--limit" &&
+            a != "--alarms")
             return Usage(StrFormat(Tr("多余的参数 %s"), a.c_str()));
         if (i + 1 >= args.size()) return Usage(StrFormat(Tr("%s 需要一个值"), a.c_str()));
         const std::string& v = args[++i];
         if (a == "--every") {
-            const std::optional<int64_t> every = ParseEvery(v);
+            const std::optional<int64_t> every = ParseLiveInterval(v);
             if (!every) {
                 return Usage(StrFormat(Tr("--every 需要 1s 到 24h: 255s 以内, 以上为整分钟或整小时 "
                                           "(如 10s, 5m, 1h), 而不是 %s"),
@@ -651,13 +316,17 @@ int RunMonitorWith(const CliOptions& given, std::span<const std::string> args,
             request.every = *every;
         } else if (a == "--library") {
             request.library = v;
+        } else if (a == "--alarms") {
+            // A rules file that is not right: monitoring does not start on it.
+            if (!ReadAlarmRulesFile(v, request.rules, problem)) return Usage(problem);
+            request.alarmsFile = v;
         } else if (a == "--on-alarm") {
             if (Trim(v).empty()) return Usage(Tr("--on-alarm 需要一个命令"));
             request.onAlarm = v;
         } else {
             std::optional<LimitOption> limit = ParseLimitOption(v, &problem);
             if (!limit) return Usage(problem);
-            if (!IsChannelId(limit->series)) {
+            if (!IsAlarmChannelId(limit->series)) {
                 return Usage(StrFormat(Tr("--limit: 没有通道 '%s' (%s)"), limit->series.c_str(),
                                        "temp, hum, dew, density, pressure, diffpressure, sound, "
                                        "flow, co2, hcho"));
@@ -713,6 +382,7 @@ std::string MonitorHelp() {
         Tr("用法: qxlog-cli [--simulate MODELS] monitor [--all | --device N]\n"
            "                [--every DURATION] [--library FILE|URL]\n"
            "                [--limit CHANNEL=LOW,HIGH]... [--on-alarm COMMAND]\n"
+           "                [--alarms FILE]\n"
            "\n"
            "一直监测房间: 每个间隔读取一次仪器 (最后连接的一台, 或 --device 指定的\n"
            "一台; 用 --all 时为每台连接的仪器) 的实时值, 作为仪器的实时记录加入记录库。\n"
@@ -738,10 +408,16 @@ std::string MonitorHelp() {
            "报警: 超出限值的读数 (等于限值的值在限值内) 开始该通道的一次超限, 第一个\n"
            "回到限值内的读数结束它, 每次都打印一行, 例如\n"
            "%s。\n"
+           "用 --alarms FILE 时按报警规则报警 (见 qxlog-cli alarms --help): 预警、延时、\n"
+           "回差和没有应答的仪器, 每次变化打印一行 (预警开始、由预警转为超限、失去联系报警\n"
+           "等)。\n"
            "限值是仪器自己的, 或 --limit 给出的。用 --on-alarm 时, 在每次超限开始和\n"
            "结束时各通过 /bin/sh 运行一次 COMMAND, 同时继续监测; 命令按事件的顺序\n"
            "依次运行, 每个都带有这些环境变量:\n"
-           "  QXLOG_EVENT        start 或 end\n"
+           "  QXLOG_EVENT        start 或 end; 用 --alarms 时还有 level (预警与超限之间\n"
+           "                     的变化), lost 和 back (失去联系和恢复)\n"
+           "  QXLOG_LEVEL        warning 或 alarm\n"
+           "  QXLOG_ALARM        报警的 id: MODEL:NUMBER/通道或 lost/开始的秒数\n"
            "  QXLOG_INSTRUMENT   MODEL:NUMBER, 与记录库的名称相同\n"
            "  QXLOG_MODEL, QXLOG_NUMBER, QXLOG_NAME (测量名)\n"
            "  QXLOG_CHANNEL      通道的 id (temp, hum, co2, ...)\n"
@@ -773,8 +449,9 @@ std::string MonitorHelp() {
            "                     sound, flow, co2, hcho), 用它的单位; LOW 或 HIGH 空着\n"
            "                     表示没有; 可以重复, 一个通道的最后一个有效; 限值的范围与\n"
            "                     qxlog-cli stats 相同\n"
+           "  --alarms FILE      报警规则文件; 有错时打印行号和原因, 不开始监测\n"
            "  --on-alarm COMMAND\n"
-           "                     在每次超限开始和结束时运行 COMMAND\n"
+           "                     在每次报警开始、变化和结束时运行 COMMAND\n"
            "\n"
            "退出状态:\n"
            "  0  被信号停止, 所有读数都已写入\n"

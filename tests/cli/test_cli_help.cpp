@@ -52,7 +52,10 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
       "backup",         "DIR",      "--keep"}},
     {"monitor",
      {"--all", "--device", "--every", "DURATION", "--library", "FILE", "--limit",
-      "CHANNEL=LOW,HIGH", "--on-alarm", "COMMAND"}},
+      "CHANNEL=LOW,HIGH", "--on-alarm", "COMMAND", "--alarms"}},
+    {"alarms",
+     {"check", "test", "FILE", "--library", "--scenario", "--every", "DURATION", "--simulate",
+      "--alarms"}},
     {"sign",
      {"PDF", "--sign", "KEY.p12", "--meaning", "reviewed", "approved", "responsible",
       "--passphrase-file"}},
@@ -61,8 +64,8 @@ const std::map<std::string, std::vector<std::string>> kCommandArguments = {
     {"help", {"COMMAND"}},
 };
 
-const std::vector<std::string> kGlobalOptions = {"--simulate", "--device", "--help", "-h",
-                                                 "--version"};
+const std::vector<std::string> kGlobalOptions = {"--simulate", "--scenario", "--device",
+                                                 "--help",     "-h",         "--version"};
 
 // The headings of the help in each language: the help is checked in both.
 struct HelpWords {

@@ -20,6 +20,7 @@
 #include "core/library/sqlite_library_store.h"
 #include "core/link/live_status_texts.h"
 #include "core/link/simulated_hid_library.h"
+#include "core/link/simulation_scenario.h"
 #include "core/model/language.h"
 #include "core/model/text_util.h"
 #include "core/records/derived_series.h"
@@ -640,6 +641,125 @@ TEST_F(Monitoring, AServerThatRefusesIsNotTriedAgain) {
     EXPECT_EQ(check.samples, 8);
     SetServerOpener({});
     oldData ? setenv("XDG_DATA_HOME", keep.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+// With rules: a warning raised after its delay and ended, a lost alarm after its delay and
+// back, each to the command with its level and id; the room follows a scenario.
+TEST_F(Monitoring, RulesRaiseWarningsAndLostAlarmsForTheCommand) {
+    auto scenario = std::make_shared<SimulationScenario>();
+    std::string problem;
+    ASSERT_TRUE(
+        ParseScenario("0s temp=10 hum=50\n20s temp=25\n60s temp=10\n80s unplug\n"
+                      "120s plug\n",
+                      *scenario, problem));
+    bus.Add(kQX450).FollowScenario(scenario, kStart);
+    const std::filesystem::path rules = dir / "rules.ini", log = dir / "log";
+    std::ofstream(rules) << "[* temp]\nhigh = 30\nwarn-high = 20\ndelay = 20s\n"
+                            "[* lost]\ndelay = 20s\n";
+    const Run run = Monitor({"--alarms", rules.string(), "--on-alarm",
+                             "echo $QXLOG_EVENT $QXLOG_LEVEL $QXLOG_ALARM >> " + log.string()},
+                            16);
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::string t = std::to_string(kStart + 20), l = std::to_string(kStart + 80);
+    EXPECT_EQ(ReadAll(log), "start warning QX450:A0200001/temp/" + t + "\nend warning " +
+                                "QX450:A0200001/temp/" + t + "\nlost alarm QX450:A0200001/lost/" +
+                                l + "\nback alarm QX450:A0200001/lost/" + l + "\n")
+        << run.out;
+    EXPECT_EQ(Count(run.out, "预警开始: 25, 预警值 20"), 1u) << run.out;
+
+    // A rules file that is not right: monitoring does not start, nothing is opened.
+    std::filesystem::remove(library);
+    std::ofstream(rules) << "[* temp]\nhihg = 3\n";
+    const Run bad = Monitor({"--alarms", rules.string()}, 2);
+    EXPECT_EQ(bad.code, cli::kExitUsage);
+    EXPECT_NE(bad.err.find("rules.ini: 第2行: hihg"), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(library));
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+// alarms test runs a scenario against the rules on a fast clock; alarms check says what the
+// rules mean for each instrument and refuses a warning beyond an instrument's own limit.
+TEST_F(Monitoring, AlarmsTestAndCheck) {
+    const std::filesystem::path rules = dir / "rules.ini", scenario = dir / "room.txt";
+    std::ofstream(rules) << "[mail]\nserver = smtp://127.0.0.1:2525\nfrom = q@example.org\n"
+                            "to = a@example.org, b@example.org\nrepeat = 5m\n"
+                            "[QX450:A0200001 temp]\nhigh = 8\nwarn-high = 7.5\ndelay = 5m\n"
+                            "deadband = 0.2\n[* lost]\ndelay = 3m\n";
+    std::ofstream(scenario) << "0s temp=5 hum=50\n1m temp=7.8\n3m temp=9.5\n10m temp=7.9\n"
+                               "12m temp=5\n15m unplug\n20m plug\n";
+    const auto run =
+        test::RunCli({"--lang", "zh", "--simulate", "QX450", "alarms", "test", rules.string(),
+                      "--scenario", scenario.string(), "--every", "1m"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = test::Lines(run.out);
+    std::vector<std::string> events;
+    for (const std::string& l : lines) {
+        if (l.find("将发邮件给") == std::string::npos) events.push_back(l);
+    }
+    ASSERT_EQ(events.size(), 6u) << run.out;
+    // Outside from 1m, raised at the reading 5m later; 7.9 is within the dead band.
+    EXPECT_EQ(events[1], "+6m: QX450:A0200001 温度(℃) 超限开始: 9.5, 限值 8");
+    EXPECT_EQ(events[2], "+12m: QX450:A0200001 温度(℃) 超限结束: 5, 限值 8");
+    EXPECT_EQ(events[3], "+18m: QX450:A0200001 失去联系报警: 自 +15m 起没有应答");
+    EXPECT_EQ(events[4], "+20m: QX450:A0200001 失去联系报警结束: 又有应答");
+    EXPECT_EQ(Count(run.out, "将发邮件给 a@example.org, b@example.org: "), 5u) << run.out;
+    EXPECT_EQ(Count(run.out, "(重复) QX450:A0200001/temp/"), 1u) << run.out;  // at +11m
+
+    const auto check = test::RunCli({"--lang", "zh", "--simulate", "QX450,QX420", "alarms", "check",
+                                     rules.string(), "--library", library});
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+    EXPECT_NE(check.out.find("  temp: 报警 低于 5 或 高于 8 ℃; 预警 高于 7.5; 持续 5m 后报警; "
+                             "回差 0.2 (第6行)"),
+              std::string::npos)
+        << check.out;
+    EXPECT_NE(check.out.find("lost: 没有应答 3m 后报警"), std::string::npos) << check.out;
+
+    std::ofstream(rules) << "[* temp]\nwarn-high = 26.5\n";
+    const auto refused = test::RunCli({"--lang", "zh", "--simulate", "QX420", "alarms", "check",
+                                       rules.string(), "--library", library});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.out.find("第1行: [* temp] QX420:A0100001 temp: warn-high 在报警限值外"),
+              std::string::npos)
+        << refused.out;
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+// While a channel is outside, its rule's excursion-every reads the instrument more often: those
+// readings form a live recording at that interval, and the monitor's own interval comes back.
+TEST_F(Monitoring, ExcursionsAreReadAtTheirOwnInterval) {
+    auto scenario = std::make_shared<SimulationScenario>();
+    std::string problem;
+    ASSERT_TRUE(ParseScenario("0s temp=5 hum=50\n5m temp=9\n15m temp=5\n", *scenario, problem));
+    bus.Add(kQX450).FollowScenario(scenario, kStart);
+    const std::filesystem::path rules = dir / "rules.ini";
+    std::ofstream(rules) << "[* temp]\nhigh = 8\nexcursion-every = 1m\n";
+    const Run run = Monitor({"--alarms", rules.string(), "--every", "5m"}, 20);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "超限开始"), 1u) << run.out;
+    EXPECT_EQ(Count(run.out, "超限结束"), 1u) << run.out;
+    int64_t fast = 0, slow = 0;
+    for (const RecordingEntry& e : List())
+        (e.recording.key.interval == 60 ? fast : slow) += e.recording.totals.samples;
+    // Started at 21:07:10: outside at 21:15 (the 5-min grid), then read every minute from
+    // 21:16 to 21:23, the first reading back inside (the scenario's 15 min are 21:22:10).
+    EXPECT_EQ(fast, 8) << run.out;
+    EXPECT_GE(slow, 4) << run.out;
 }
 
 }  // namespace

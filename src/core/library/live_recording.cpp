@@ -101,6 +101,24 @@ bool IsLiveInterval(int64_t v) {
            (v > 0 && v % 3600 == 0 && v / 3600 <= 255);
 }
 
+std::optional<int64_t> ParseLiveInterval(std::string_view text) {
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0 || digits > 6) return std::nullopt;
+    const std::string_view unit = text.substr(digits);
+    int64_t n = 0;
+    for (size_t i = 0; i < digits; ++i)
+        n = n * 10 + (text[i] - '0');
+    int64_t factor = 0;
+    if (unit.empty() || unit == "s") factor = 1;
+    if (unit == "m" || unit == "min") factor = 60;
+    if (unit == "h") factor = 3600;
+    if (factor == 0 || n * factor > kMaxLiveInterval || !IsLiveInterval(n * factor))
+        return std::nullopt;
+    return n * factor;
+}
+
 bool IsLiveRecording(const RecordingKey& key) {
     return key.settings.starts_with(kLiveSettingsMark);
 }

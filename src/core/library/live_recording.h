@@ -23,8 +23,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/link/live_status.h"
@@ -55,6 +57,11 @@ RecordHeader LiveRecordingHeader(const ParamBlock& settings, InstrumentTypeId ty
                                  const RecordingKey& key, int64_t last);
 // An interval the settings can hold: 1..255 s, whole minutes to 255 min, whole hours to 255 h.
 bool IsLiveInterval(int64_t seconds);
+// The longest interval a monitor reads at.
+inline constexpr int64_t kMaxLiveInterval = 24 * 3600;
+// A duration as the monitor's interval and the alarm rules take it: "10", "10s", "5m", "5min",
+// "1h"; 1 s to 24 h and one the settings can hold (IsLiveInterval). nullopt otherwise.
+std::optional<int64_t> ParseLiveInterval(std::string_view text);
 
 // Readings of one instrument to be added: times in increasing order on the interval's grid,
 // samples DecodedSampleSize bytes each, in the same order.

@@ -159,6 +159,15 @@ std::vector<uint8_t> InstrumentSimulator::ReportDescriptor() const {
     return d;
 }
 
+bool InstrumentSimulator::Plugged() const {
+    return plugged_ && (!scenario_ || scenario_->PluggedAt(clock_() - scenarioStart_));
+}
+
+EnvironmentReading InstrumentSimulator::Environment(int64_t utc) const {
+    const EnvironmentReading room = EnvironmentAt(seed_, utc, pcBias_);
+    return scenario_ ? scenario_->Apply(room, utc - scenarioStart_) : room;
+}
+
 void InstrumentSimulator::Replug() {
     if (plugged_) return;
     plugged_ = true;
@@ -187,7 +196,7 @@ void InstrumentSimulator::ClearLog() {
 
 bool InstrumentSimulator::CountTransfer() {
     ++transfers_;
-    if (!plugged_) return false;
+    if (!Plugged()) return false;
     if (unplugAt_ != 0 && transfers_ == unplugAt_) {
         unplugAt_ = 0;
         Unplug();
@@ -409,7 +418,7 @@ TrueSample InstrumentSimulator::SampleAt(uint64_t index, uint8_t* packed) const 
     const int64_t internal = rec_.start + static_cast<int64_t>(index) * rec_.interval;
     // A clock that counts local time; the readings follow the true (UTC) time.
     const int64_t utc = CountsLocalTime(type_) ? internal + int64_t{pcBias_} * 60 : internal;
-    const EnvironmentReading e = EnvironmentAt(seed_, utc, pcBias_);
+    const EnvironmentReading e = Environment(utc);
 
     TrueSample s;
     s.time =
@@ -484,7 +493,7 @@ TrueSample InstrumentSimulator::SampleAt(uint64_t index, uint8_t* packed) const 
 
 LiveStatus InstrumentSimulator::Status() {
     Advance();
-    const EnvironmentReading e = EnvironmentAt(seed_, clock_(), pcBias_);
+    const EnvironmentReading e = Environment(clock_());
     const ParamBlock& p = setParams_;
     LiveStatus st;
     st.SetU32(live::kClock, Clock());

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +26,7 @@
 #include "core/model/param_block.h"
 #include "instrument_state.h"
 #include "live_status.h"
+#include "simulation_scenario.h"
 
 namespace qx {
 
@@ -69,7 +71,7 @@ class InstrumentSimulator {
     std::vector<uint8_t> ReportDescriptor() const;
 
     // ---- Plugging and access ---------------------------------------------------------------
-    bool Plugged() const { return plugged_; }
+    bool Plugged() const;
     void Unplug() { plugged_ = false; }
     void Replug();
     // Counts replugs: a handle opened before a replug stays dead.
@@ -128,6 +130,12 @@ class InstrumentSimulator {
     // The live humidity held at this value (percent) instead of the room's, until cleared; 0
     // gives a dew point without a value.
     void HoldHumidity(std::optional<double> percent) { heldHumidity_ = percent; }
+    // Live readings and the recording follow the scenario from `start` (host UTC): its values
+    // replace the room's, and it unplugs and plugs the instrument.
+    void FollowScenario(std::shared_ptr<const SimulationScenario> scenario, int64_t start) {
+        scenario_ = std::move(scenario);
+        scenarioStart_ = start;
+    }
     // Status byte 21: model 2 shows " EXT" after its clock while it is set.
     void SetExternalFlag(uint8_t flag) { external_ = flag; }
 
@@ -193,6 +201,10 @@ class InstrumentSimulator {
     ParamBlock recordedParams_;
     bool hasSetParams_ = true;
     std::optional<double> heldHumidity_;
+    std::shared_ptr<const SimulationScenario> scenario_;
+    int64_t scenarioStart_ = 0;
+    // The room at a host UTC time, as the scenario has it.
+    EnvironmentReading Environment(int64_t utc) const;
     uint8_t external_ = 0;
     RecordingState rec_;
 

@@ -12,6 +12,16 @@
 #include "core/model/text_util.h"
 
 namespace qx {
+
+std::optional<double> ParseNumberText(std::string_view text) {
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+        !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
 namespace {
 
 void AppendDigits2(std::string& out, int v) {

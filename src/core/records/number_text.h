@@ -5,12 +5,17 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qx {
 
 // A length of time: "12:34:56", or "3天12:34:56" from a day on, in the current language.
 std::string DurationText(uint64_t seconds);
+
+// A number as options and rules files take it: all of the text, finite; nullopt otherwise.
+std::optional<double> ParseNumberText(std::string_view text);
 
 // "%.Nf" with N limited to 0..9.
 void AppendFixed(std::string& out, double value, int decimals);
