@@ -250,6 +250,47 @@ TEST(CompareView, ReportPagesStayWithinThePageAndNameEveryInstrument) {
     }
 }
 
+// The longest run of black pixels along rows (or columns) from..to of an image.
+int LongestBlackRun(const QImage& image, bool rows, int from, int to) {
+    int best = 0;
+    for (int a = from; a < to; ++a) {
+        int run = 0;
+        const int length = rows ? image.width() : image.height();
+        for (int b = 0; b < length; ++b) {
+            const QRgb c = rows ? image.pixel(b, a) : image.pixel(a, b);
+            run = qGray(c) < 100 ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+    }
+    return best;
+}
+
+// The chart page's plot is closed by a border on all four sides.
+TEST(CompareView, ChartPageBorderOnFourSides) {
+    CCompareView view;
+    view.SetHistories(TwelveRooms(), QueryWindow{});
+    CPrintListTrend job;
+    job.SetSources(nullptr, view.Chart());
+    job.SetComparison(view.Result());
+    job.mode = CPrintListTrend::kSummaryMode;
+    job.hasData = true;
+    QImage page(1240, 1754, QImage::Format_RGB32);  // A4 at 150 dpi
+    page.fill(Qt::white);
+    const int pages = job.PrintSetup(page);
+    {
+        QPainter painter(&page);
+        job.PrintPage(painter, pages, pages);
+    }
+    test::SaveScreenshot(page, QStringLiteral("compare_chart_page.png"));
+    const QRect body = job.BodyRect();
+    ASSERT_FALSE(body.isEmpty());
+    const int w = page.width(), h = page.height();
+    EXPECT_GT(LongestBlackRun(page, true, 0, h / 2), w / 2);   // top
+    EXPECT_GT(LongestBlackRun(page, true, h / 2, h), w / 2);   // bottom
+    EXPECT_GT(LongestBlackRun(page, false, 0, w / 2), h / 3);  // left
+    EXPECT_GT(LongestBlackRun(page, false, w / 2, w), h / 3);  // right
+}
+
 TEST(CompareView, TwelveInstrumentsScreenshots) {
     for (const bool inEnglish : {false, true}) {
         std::unique_ptr<test::ScopedEnglish> english;
