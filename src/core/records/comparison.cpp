@@ -359,7 +359,7 @@ std::vector<std::string> ComparisonSummary(const Comparison& c) {
     return lines;
 }
 
-TextTable ComparisonFigureTable(const Comparison& c) {
+TextTable ComparisonFigureTable(const Comparison& c, bool durations) {
     const bool mkt = std::any_of(c.instruments.begin(), c.instruments.end(),
                                  [](const ComparedInstrument& i) { return i.figures.mkt; });
     TextTable t;
@@ -374,6 +374,9 @@ TextTable ComparisonFigureTable(const Comparison& c) {
         t.titles.push_back(Tr(title));
     }
     const int figures = c.decimals + 2;
+    const auto seconds = [durations](int64_t n) {
+        return durations ? SecondsWithDuration(n) : std::to_string(n);
+    };
     for (const ComparedInstrument& i : c.instruments) {
         const SeriesStatistics& f = i.figures;
         std::vector<std::string> row = {i.label, i.model, std::to_string(f.count)};
@@ -387,10 +390,9 @@ TextTable ComparisonFigureTable(const Comparison& c) {
         if (mkt) row.push_back(f.mkt ? Fixed(*f.mkt, figures) : "-");
         if (f.limits) {
             const LimitSummary& l = *f.limits;
-            row.insert(row.end(),
-                       {LimitText(l.limits.low, c.decimals), LimitText(l.limits.high, c.decimals),
-                        std::to_string(l.below.seconds), std::to_string(l.above.seconds),
-                        std::to_string(*i.SecondsOutside())});
+            row.insert(row.end(), {LimitText(l.limits.low, c.decimals),
+                                   LimitText(l.limits.high, c.decimals), seconds(l.below.seconds),
+                                   seconds(l.above.seconds), seconds(*i.SecondsOutside())});
         } else {
             row.insert(row.end(), 5, "-");
         }

@@ -110,12 +110,14 @@ std::vector<std::string> ComparisonSummary(const Comparison& comparison);
 // The table of figures as texts (printing, the window, qxlog-cli): one row per instrument.
 // Columns: 仪器, 型号, 样本数, 最小值, 最小值时间, 最大值, 最大值时间, 平均值, 标准差,
 // 平均动力学温度 (when some instrument has one), 下限, 上限, 低于下限时间(秒),
-// 高于上限时间(秒), 超限时间(秒). A figure that does not exist is "-".
+// 高于上限时间(秒), 超限时间(秒). A figure that does not exist is "-". With durations (reports
+// and windows, not what scripts read) the three times show their length beside the seconds,
+// "3600 (01:00:00)".
 struct TextTable {
     std::vector<std::string> titles;
     std::vector<std::vector<std::string>> rows;
 };
-TextTable ComparisonFigureTable(const Comparison& comparison);
+TextTable ComparisonFigureTable(const Comparison& comparison, bool durations = false);
 
 // "对比报告", the printed report's title, in the current language.
 const char* ComparisonReportTitle();

@@ -352,7 +352,7 @@ void CCompareView::ShowComparison() {
     for (const std::string& line : ComparisonSummary(c))
         lines << ToQString(line);
     summary_->setText(lines.join(u'\n'));
-    const TextTable figures = ComparisonFigureTable(c);
+    const TextTable figures = ComparisonFigureTable(c, true);
     figures_->setColumnCount(static_cast<int>(figures.titles.size()));
     figures_->setRowCount(static_cast<int>(figures.rows.size()));
     QStringList titles;

@@ -105,6 +105,10 @@ TEST(Comparison, FiguresAcrossInstruments) {
               (std::vector<std::string>{"C3 测试点", "QX420B", "2", "10.0", "17-03-10 10:02:30",
                                         "11.0", "17-03-10 10:07:30", "10.500", "0.707", "10.515",
                                         "12", "35", "600", "0", "600"}));
+    // Reports and windows show the length of time beside the seconds.
+    const std::vector<std::string> shown = ComparisonFigureTable(*c, true).rows[2];
+    EXPECT_EQ(std::vector<std::string>(shown.end() - 3, shown.end()),
+              (std::vector<std::string>{"600 (00:10:00)", "0", "600 (00:10:00)"}));
 }
 
 TEST(Comparison, WithoutUserLimitsEachInstrumentKeepsItsOwn) {

@@ -15,12 +15,14 @@
 #include "core/records/xlsx_reader.h"
 #include "gui/chart/trend_axes.h"
 #include "gui/chart/trend_wave.h"
+#include "gui/common/app_fonts.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/scripted_prompter.h"
 #include "gui/common/text_fit.h"
 #include "gui/compare/compare_view.h"
 #include "gui/print/print_list_trend.h"
 #include "gui/print/print_test_util.h"
+#include "gui/print/statistics_tables.h"
 
 namespace qx {
 namespace {
@@ -247,6 +249,83 @@ TEST(CompareView, ReportPagesStayWithinThePageAndNameEveryInstrument) {
         EXPECT_GE(t.at.x(), kLeft * scale - 1) << t.text.toStdString();
         EXPECT_LE(end, right) << t.text.toStdString();
         EXPECT_LE(t.at.y(), kPageH) << t.text.toStdString();
+    }
+}
+
+// Instruments numbered and named as a site names them: "A0200001 冷库温湿度2" and so on.
+std::vector<InstrumentHistory> NamedRooms(int count) {
+    std::vector<InstrumentHistory> rooms;
+    for (int i = 0; i < count; ++i) {
+        std::u16string number = u"A02000";
+        number += static_cast<char16_t>(u'0' + i / 10);
+        number += static_cast<char16_t>(u'0' + i % 10);
+        std::u16string name = u"冷库温湿度";
+        name += static_cast<char16_t>(u'0' + i % 10);
+        rooms.push_back(Instrument(number, name, kStart, 300,
+                                   {2.0f + float(i % 7), 9.5f, -1.0f, 3.0f, 4.0f, 5.5f}));
+    }
+    return rooms;
+}
+
+// Every text a report page draws inside a cell ends within that cell, measured in the font
+// the page used; returns the first that does not ("" when all fit).
+QString FirstClippedCell(const test::RecordingEngine& engine, const QPaintDevice& device,
+                         double contentWidth) {
+    for (const auto& t : engine.texts) {
+        const QRectF* cell = nullptr;
+        for (const auto& f : engine.fills) {
+            const QRectF& r = f.rect;
+            if (r.width() >= 0.9 * contentWidth || !r.contains(t.at)) continue;
+            if (!cell || r.width() < cell->width()) cell = &r;
+        }
+        if (!cell) continue;
+        const double end = t.at.x() + QFontMetricsF(t.font, &device).horizontalAdvance(t.text);
+        if (end > cell->right() + 0.5) return t.text;
+    }
+    return {};
+}
+
+// The figures of 3, 8 and 64 instruments print whole in both languages: every cell's text
+// within its cell, every instrument's label and both of its times whole.
+TEST(CompareView, ReportCellsShowWhole) {
+    for (const bool inEnglish : {false, true}) {
+        std::unique_ptr<test::ScopedEnglish> english;
+        if (inEnglish) english = std::make_unique<test::ScopedEnglish>();
+        for (const int count : {3, 8, 64}) {
+            CCompareView view;
+            view.SetHistories(NamedRooms(count), QueryWindow{});
+            view.SetLimitTexts(QStringLiteral("0"), QStringLiteral("8"));
+            ASSERT_TRUE(view.Compare());
+            CPrintListTrend job;
+            job.SetSources(nullptr, view.Chart());
+            job.SetComparison(view.Result());
+            job.mode = CPrintListTrend::kSummaryMode;
+            job.hasData = true;
+            constexpr int kPageW = 2448, kPageH = 3462;
+            const int pages = job.PrintSetup(test::RecordingDevice(kPageW, kPageH));
+            ASSERT_GE(pages, 2);
+            // The statistics report's font, not a smaller one.
+            EXPECT_EQ(job.TableFont(),
+                      MakeFont(QStringLiteral("宋体"), CPrintListTrend::kCellHeight,
+                               CPrintListTrend::kCellWidth, 400));
+            const double scale = double(kPageW) / job.Layout().pageWidth;
+            QStringList texts;
+            for (int p = 1; p < pages; ++p) {
+                test::RecordingDevice device(kPageW, kPageH);
+                QPainter painter(&device);
+                job.PrintPage(painter, p, pages);
+                painter.end();
+                const QString clipped =
+                    FirstClippedCell(device.engine, device, PrintLayout::kContentWidth * scale);
+                EXPECT_TRUE(clipped.isEmpty()) << count << " " << clipped.toStdString();
+                for (const auto& t : device.engine.texts)
+                    texts << t.text;
+            }
+            for (const ComparedInstrument& i : view.Result()->instruments) {
+                EXPECT_TRUE(texts.contains(QString::fromStdString(i.label))) << i.label;
+                EXPECT_TRUE(texts.contains(TimeText(i.figures.maxTime))) << i.label;
+            }
+        }
     }
 }
 
