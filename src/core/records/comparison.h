@@ -84,6 +84,8 @@ struct Comparison {
     int64_t step = 0;  // seconds between grid times
     std::optional<SeriesLimits> limits;
     std::vector<ComparedInstrument> instruments;
+    // The labels of the instruments asked for that do not measure the quantity, left out.
+    std::vector<std::string> leftOut;
     // The aligned table: grid times, and per instrument one value per row (NaN: none).
     std::vector<std::time_t> times;
     std::vector<std::vector<float>> values;  // values[instrument][row]
@@ -92,7 +94,8 @@ struct Comparison {
 };
 
 // The comparison, or nullopt with *error (when given) saying why not: no instrument, an
-// instrument without recordings, an unknown series id, an instrument without the quantity,
+// instrument without recordings, an unknown series id, no instrument with the quantity (those
+// of several that lack it are left out and named in leftOut),
 // a unit that cannot be converted, no sample of any instrument in the window.
 std::optional<Comparison> CompareHistories(std::span<const InstrumentHistory> histories,
                                            const ComparisonRequest& request,
@@ -103,8 +106,9 @@ std::optional<Comparison> CompareHistories(std::span<const InstrumentHistory> hi
 std::string ComparisonCellText(const Comparison& comparison, float value);
 
 // The report's summary, one line each, in the current language: the quantity, instrument
-// count and query; the limits; the highest and lowest mean; the highest maximum and lowest
-// minimum with their times; the largest spread with its time and instruments.
+// count and query; the instruments left out, when any; the limits; the highest and lowest mean; the
+// highest maximum and lowest minimum with their times; the largest spread with its time and
+// instruments.
 std::vector<std::string> ComparisonSummary(const Comparison& comparison);
 
 // The table of figures as texts (printing, the window, qxlog-cli): one row per instrument.

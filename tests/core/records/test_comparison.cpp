@@ -174,9 +174,16 @@ TEST(Comparison, RefusalsSayWhy) {
               "没有这个量:tmp(可选:temp, hum, dew, density, pressure, diffpressure, sound, "
               "flow, co2, hcho)。");
 
+    // An instrument without the quantity is left out and named; none with it is refused.
     std::vector<InstrumentHistory> sound = {ThreeLoggers()[0], {MakeRecording(7, 60, {kTen}, {0})}};
-    EXPECT_TRUE(refused(sound, temp));
-    EXPECT_EQ(why, "QX0001 测试点 没有温度。");
+    sound[1][0].params.SetNumber(u"S9");
+    const auto some = CompareHistories(sound, temp, &why);
+    ASSERT_TRUE(some);
+    EXPECT_EQ(some->instruments.size(), 1u);
+    EXPECT_EQ(some->leftOut, (std::vector<std::string>{"S9 测试点"}));
+    EXPECT_EQ(ComparisonSummary(*some)[1], "没有温度,未对比:S9 测试点");
+    EXPECT_TRUE(refused({sound[1]}, temp));
+    EXPECT_EQ(why, "S9 测试点 没有温度。");
 
     ComparisonRequest flow;
     flow.series = "flow";

@@ -4,10 +4,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -192,6 +194,45 @@ TEST(CompareView, RefusedComparisonShowsWhyAndPrintsNothing) {
     QTemporaryDir folder;
     EXPECT_LT(view.PrintToPdfFile(folder.filePath(QStringLiteral("none.pdf"))), 0);
     EXPECT_TRUE(prompter.messages.empty());
+    // Said above the chart, no chart, and nothing to export or print.
+    EXPECT_EQ(view.Notice()->text(), view.Problem());
+    EXPECT_TRUE(view.Chart()->isHidden());
+    for (const QPushButton* button : view.OutputButtons())
+        EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+}
+
+// An instrument without the quantity is left out and named above the chart; the title names
+// the quantity and instruments, the export proposes the data folder, Esc and Ctrl+W close.
+TEST_F(ThreeLoggers, LeftOutTitleExportAndClosing) {
+    EXPECT_TRUE(view.Notice()->isHidden());
+    std::vector<InstrumentHistory> h;
+    h.push_back(Instrument(u"A1", u"北库", kStart, 60, {10, 11, 12}));
+    RecordingSamples sound = test::MakeRecording(7, 60, test::EveryInterval(kStart, 60, 3), {40});
+    sound.params.SetNumber(u"S9");
+    h.push_back({sound});
+    h.push_back(Instrument(u"B2", u"南库", kStart, 60, {20, 21, 22}));
+    h.push_back(Instrument(u"C3", u"", kStart, 60, {1, 2, 3}));
+    h.push_back(Instrument(u"D4", u"", kStart, 60, {1, 2, 3}));
+    view.SetDataFolder(QStringLiteral("/data/DAT"));
+    view.SetTitleSuffix(QStringLiteral("QX Logger"));
+    view.SetHistories(std::move(h), QueryWindow{});
+    ASSERT_NE(view.Result(), nullptr) << view.Problem().toStdString();
+    EXPECT_EQ(view.Result()->instruments.size(), 4u);
+    EXPECT_TRUE(view.Notice()->text().contains(QStringLiteral("S9")))
+        << view.Notice()->text().toStdString();
+    for (const QPushButton* button : view.OutputButtons())
+        EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(view.windowTitle(),
+              QStringLiteral("对比 温度(℃): A1 北库, B2 南库, C3 等 4 台 - QX Logger"));
+    EXPECT_EQ(view.ExportProposal(), QStringLiteral("/data/DAT/温度对比_20170310"));
+
+    for (const QKeySequence keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        QTest::keySequence(&view, keys);
+        EXPECT_FALSE(view.isVisible()) << keys.toString().toStdString();
+    }
 }
 
 // Every text of every page starts inside the page's content and ends before its right edge;
