@@ -284,10 +284,6 @@ Discard it?</translation>
         <translation>The instrument %1 is chosen twice</translation>
     </message>
     <message>
-        <source>对比 - %1</source>
-        <translation>Comparison - %1</translation>
-    </message>
-    <message>
         <source>记录库中没有记录 %1</source>
         <translation>The record library holds no recording %1</translation>
     </message>

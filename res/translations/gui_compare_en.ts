@@ -71,5 +71,24 @@
         <source>对比的时间点太多(%1 个,最多 %2 个),请缩小时间范围。</source>
         <translation>Too many times to compare (%1, at most %2); choose a shorter time range.</translation>
     </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>对比 %1</source>
+        <translation>Comparison %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 等 %n 台</source>
+        <translation>
+            <numerusform>%1 and others, %n instrument</numerusform>
+            <numerusform>%1 and others, %n instruments</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1对比_%2</source>
+        <translation>%1 comparison_%2</translation>
+    </message>
 </context>
 </TS>

@@ -107,10 +107,6 @@ Printing failed.</translation>
         <translation>Record</translation>
     </message>
     <message>
-        <source>%1秒</source>
-        <translation>%1 s</translation>
-    </message>
-    <message>
         <source>注:等于限值的数值在限值之内;数值与记录的限值按列表显示的位数比较,摄氏与华氏记录的超限相同。</source>
         <translation>Note: a value equal to a limit is inside it; values and the record&apos;s limits are compared as the list shows them, so a record has the same excursions in °C and in °F.</translation>
     </message>
@@ -121,6 +117,14 @@ Printing failed.</translation>
     <message>
         <source>平均动力学温度只对测得的温度计算,不对露点计算。</source>
         <translation>The mean kinetic temperature is given for the measured temperature only, not for the dew point.</translation>
+    </message>
+    <message>
+        <source>%1 (%2秒, %3)</source>
+        <translation>%1 (%2 s, %3)</translation>
+    </message>
+    <message>
+        <source>%1秒 (%2)</source>
+        <translation>%1 s (%2)</translation>
     </message>
 </context>
 </TS>

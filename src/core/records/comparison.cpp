@@ -215,6 +215,35 @@ std::optional<Comparison> CompareHistories(std::span<const InstrumentHistory> hi
     }
     const QueryWindow& window = request.window;
 
+    // Instruments without the quantity are left out and named; refused when none has it.
+    std::vector<bool> lacking(histories.size(), false);
+    size_t lacks = 0;
+    for (size_t i = 0; i < histories.size(); ++i) {
+        const int r = UnitsRecordingOf(histories[i], window);
+        if (r < 0) continue;
+        const RecordingSamples& recording = histories[i][static_cast<size_t>(r)];
+        const RecordUnits own = RecordUnitsOf(recording.params.UnitByte(), recording.type);
+        if (SeriesOfId(own, request.series) < 0) {
+            lacking[i] = true;
+            ++lacks;
+        }
+    }
+    if (lacks > 0 && lacks < histories.size()) {
+        std::vector<InstrumentHistory> kept;
+        std::vector<std::string> leftOut;
+        for (size_t i = 0; i < histories.size(); ++i) {
+            if (!lacking[i]) {
+                kept.push_back(histories[i]);
+                continue;
+            }
+            const int r = UnitsRecordingOf(histories[i], window);
+            leftOut.push_back(InstrumentLabel(histories[i][static_cast<size_t>(r)]));
+        }
+        std::optional<Comparison> c = CompareHistories(kept, request, error);
+        if (c) c->leftOut = std::move(leftOut);
+        return c;
+    }
+
     // Each instrument's shown recording and units; the first instrument's units are the
     // comparison's.
     std::vector<int> shown;
@@ -320,6 +349,12 @@ std::vector<std::string> ComparisonSummary(const Comparison& c) {
     std::vector<std::string> lines;
     lines.push_back(StrFormat(Tr("%s,%d 台仪器,查询条件:%s"), c.title.c_str(),
                               static_cast<int>(c.instruments.size()), c.condition.c_str()));
+    if (!c.leftOut.empty()) {
+        std::string names;
+        for (const std::string& label : c.leftOut)
+            names += (names.empty() ? "" : ", ") + label;
+        lines.push_back(StrFormat(Tr("没有%s,未对比:%s"), c.name.c_str(), names.c_str()));
+    }
     if (c.limits) {
         lines.push_back(StrFormat(Tr("限值(用户):%s 至 %s"),
                                   LimitText(c.limits->low, c.decimals).c_str(),
@@ -359,7 +394,7 @@ std::vector<std::string> ComparisonSummary(const Comparison& c) {
     return lines;
 }
 
-TextTable ComparisonFigureTable(const Comparison& c) {
+TextTable ComparisonFigureTable(const Comparison& c, bool durations) {
     const bool mkt = std::any_of(c.instruments.begin(), c.instruments.end(),
                                  [](const ComparedInstrument& i) { return i.figures.mkt; });
     TextTable t;
@@ -374,6 +409,9 @@ TextTable ComparisonFigureTable(const Comparison& c) {
         t.titles.push_back(Tr(title));
     }
     const int figures = c.decimals + 2;
+    const auto seconds = [durations](int64_t n) {
+        return durations ? SecondsWithDuration(n) : std::to_string(n);
+    };
     for (const ComparedInstrument& i : c.instruments) {
         const SeriesStatistics& f = i.figures;
         std::vector<std::string> row = {i.label, i.model, std::to_string(f.count)};
@@ -387,10 +425,9 @@ TextTable ComparisonFigureTable(const Comparison& c) {
         if (mkt) row.push_back(f.mkt ? Fixed(*f.mkt, figures) : "-");
         if (f.limits) {
             const LimitSummary& l = *f.limits;
-            row.insert(row.end(),
-                       {LimitText(l.limits.low, c.decimals), LimitText(l.limits.high, c.decimals),
-                        std::to_string(l.below.seconds), std::to_string(l.above.seconds),
-                        std::to_string(*i.SecondsOutside())});
+            row.insert(row.end(), {LimitText(l.limits.low, c.decimals),
+                                   LimitText(l.limits.high, c.decimals), seconds(l.below.seconds),
+                                   seconds(l.above.seconds), seconds(*i.SecondsOutside())});
         } else {
             row.insert(row.end(), 5, "-");
         }

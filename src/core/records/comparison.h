@@ -84,6 +84,8 @@ struct Comparison {
     int64_t step = 0;  // seconds between grid times
     std::optional<SeriesLimits> limits;
     std::vector<ComparedInstrument> instruments;
+    // The labels of the instruments asked for that do not measure the quantity, left out.
+    std::vector<std::string> leftOut;
     // The aligned table: grid times, and per instrument one value per row (NaN: none).
     std::vector<std::time_t> times;
     std::vector<std::vector<float>> values;  // values[instrument][row]
@@ -92,7 +94,8 @@ struct Comparison {
 };
 
 // The comparison, or nullopt with *error (when given) saying why not: no instrument, an
-// instrument without recordings, an unknown series id, an instrument without the quantity,
+// instrument without recordings, an unknown series id, no instrument with the quantity (those
+// of several that lack it are left out and named in leftOut),
 // a unit that cannot be converted, no sample of any instrument in the window.
 std::optional<Comparison> CompareHistories(std::span<const InstrumentHistory> histories,
                                            const ComparisonRequest& request,
@@ -103,19 +106,22 @@ std::optional<Comparison> CompareHistories(std::span<const InstrumentHistory> hi
 std::string ComparisonCellText(const Comparison& comparison, float value);
 
 // The report's summary, one line each, in the current language: the quantity, instrument
-// count and query; the limits; the highest and lowest mean; the highest maximum and lowest
-// minimum with their times; the largest spread with its time and instruments.
+// count and query; the instruments left out, when any; the limits; the highest and lowest mean; the
+// highest maximum and lowest minimum with their times; the largest spread with its time and
+// instruments.
 std::vector<std::string> ComparisonSummary(const Comparison& comparison);
 
 // The table of figures as texts (printing, the window, qxlog-cli): one row per instrument.
 // Columns: 仪器, 型号, 样本数, 最小值, 最小值时间, 最大值, 最大值时间, 平均值, 标准差,
 // 平均动力学温度 (when some instrument has one), 下限, 上限, 低于下限时间(秒),
-// 高于上限时间(秒), 超限时间(秒). A figure that does not exist is "-".
+// 高于上限时间(秒), 超限时间(秒). A figure that does not exist is "-". With durations (reports
+// and windows, not what scripts read) the three times show their length beside the seconds,
+// "3600 (01:00:00)".
 struct TextTable {
     std::vector<std::string> titles;
     std::vector<std::vector<std::string>> rows;
 };
-TextTable ComparisonFigureTable(const Comparison& comparison);
+TextTable ComparisonFigureTable(const Comparison& comparison, bool durations = false);
 
 // "对比报告", the printed report's title, in the current language.
 const char* ComparisonReportTitle();

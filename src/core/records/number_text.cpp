@@ -248,4 +248,10 @@ std::string DurationText(uint64_t seconds) {
     return StrFormat("%02d:%02d:%02d", h, m, s);
 }
 
+std::string SecondsWithDuration(int64_t seconds) {
+    if (seconds <= 0) return "0";
+    return StrFormat("%lld (%s)", static_cast<long long>(seconds),
+                     DurationText(static_cast<uint64_t>(seconds)).c_str());
+}
+
 }  // namespace qx

@@ -13,6 +13,9 @@ namespace qx {
 
 // A length of time: "12:34:56", or "3天12:34:56" from a day on, in the current language.
 std::string DurationText(uint64_t seconds);
+// Seconds with their length of time beside them, as reports and windows show a time outside
+// limits: "3600 (01:00:00)", "90000 (1天01:00:00)"; "0" alone (a negative count shows as 0).
+std::string SecondsWithDuration(int64_t seconds);
 
 // A number as options and rules files take it: all of the text, finite; nullopt otherwise.
 std::optional<double> ParseNumberText(std::string_view text);

@@ -116,9 +116,17 @@ CCompareView* CMainFrame::ShowComparison(ComparisonReading& reading,
     auto* view = new CCompareView(this);
     view->setWindowFlag(Qt::Window);
     view->setAttribute(Qt::WA_DeleteOnClose);
-    view->setWindowTitle(tr("对比 - %1").arg(ApplicationTitle()));
+    view->SetTitleSuffix(ApplicationTitle());
+    view->SetDataFolder(dataFolder_);
     view->resize(1000, 700);
     view->SetHistories(std::move(histories), selection.window, selection.series);
+    // Nothing to compare: the reason in a message, no window.
+    if (!view->Result()) {
+        const QString why = view->Problem();
+        delete view;
+        qx::ShowWarning(this, why);
+        return nullptr;
+    }
     view->show();
     if (!reading.damaged.isEmpty()) qx::ShowWarning(this, reading.damaged.join(u'\n'));
     return view;

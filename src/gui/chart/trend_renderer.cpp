@@ -176,6 +176,15 @@ void TrendRenderer::DrawChart(QPainter& p, TrendState& s, const QFont& labelFont
         LayoutPlot(s, target.area, target.barHeight);
         FitMargins(s, target);
         DrawChartBody(p, s, target);
+        // The border last, as one stroked rectangle twice the border's width outside the plot:
+        // rows of single units fade or vanish where a page maps a unit to less than a device
+        // pixel (a PDF shown on screen), and the curves end on the plot's edges.
+        const qreal t = 2 * s.borderThickness;
+        p.setPen(
+            QPen(QColor::fromRgb(s.borderColour), t, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(s.plot.left - t / 2, s.plot.top - t / 2, s.plot.Width() + t,
+                          s.plot.Height() + t));
         RestoreLook(s, saved);
     } else {
         FitMargins(s, target);

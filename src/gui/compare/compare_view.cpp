@@ -2,12 +2,14 @@
 
 #include <QAbstractTableModel>
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -120,6 +122,8 @@ CCompareView::CCompareView(QWidget* parent)
     auto* exportButton = new QPushButton(tr("导出..."), this);
     auto* print = new QPushButton(tr("打印..."), this);
     auto* preview = new QPushButton(tr("打印预览"), this);
+    auto* closeButton = new QPushButton(tr("关闭"), this);
+    outputs_ = {exportButton, print, preview};
     choices->addWidget(new QLabel(tr("量:"), this));
     choices->addWidget(series_);
     choices->addSpacing(12);
@@ -132,6 +136,15 @@ CCompareView::CCompareView(QWidget* parent)
     choices->addWidget(exportButton);
     choices->addWidget(print);
     choices->addWidget(preview);
+    choices->addWidget(closeButton);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close),
+          QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
     connect(series_, &QComboBox::activated, this, [this] { Compare(); });
     connect(compare, &QPushButton::clicked, this, [this] { Compare(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { ExportComparison(); });
@@ -182,8 +195,14 @@ CCompareView::CCompareView(QWidget* parent)
     chart_->setMinimumHeight(200);
     split->setSizes({400, 260});
 
+    notice_ = new QLabel(this);
+    notice_->setWordWrap(true);
+    notice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notice_->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
+    layout->addWidget(notice_);
     layout->addWidget(split, 1);
 }
 
@@ -285,6 +304,16 @@ void CCompareView::ShowComparison() {
     figures_->setRowCount(0);
     figures_->setColumnCount(0);
     chart_->EnableDrawing(false);
+    for (QPushButton* button : outputs_)
+        button->setEnabled(comparison_.has_value());
+    chart_->setVisible(comparison_.has_value());
+    if (comparison_ && !comparison_->leftOut.empty()) {
+        notice_->setText(ToQString(ComparisonSummary(*comparison_)[1]));
+    } else {
+        notice_->setText(comparison_ ? QString() : problem_);
+    }
+    notice_->setVisible(!notice_->text().isEmpty());
+    SetTitleSuffix(titleSuffix_);
     if (!comparison_) {
         summary_->setText(problem_);
         TrendSeriesList none;
@@ -352,7 +381,7 @@ void CCompareView::ShowComparison() {
     for (const std::string& line : ComparisonSummary(c))
         lines << ToQString(line);
     summary_->setText(lines.join(u'\n'));
-    const TextTable figures = ComparisonFigureTable(c);
+    const TextTable figures = ComparisonFigureTable(c, true);
     figures_->setColumnCount(static_cast<int>(figures.titles.size()));
     figures_->setRowCount(static_cast<int>(figures.rows.size()));
     QStringList titles;
@@ -374,7 +403,7 @@ void CCompareView::ExportComparison() {
     if (!comparison_) return;
     FileDialogRequest request;
     request.title = tr("另存为");
-    request.initialPath = exportPath_.isEmpty() ? ToQString(ComparisonReportTitle()) : exportPath_;
+    request.initialPath = exportPath_.isEmpty() ? ExportProposal() : exportPath_;
     request.filter =
         QStringLiteral("%1;;%2;;%3").arg(tr(kExcelFilter), tr(kTextFilter), tr(kCsvFilter));
     request.defaultSuffix = QStringLiteral("xlsx");
@@ -396,6 +425,39 @@ void CCompareView::ExportComparison() {
     } else {
         ShowWarning(this, ToQString(WithReason(ExportFailedMessage(path), why)));
     }
+}
+
+void CCompareView::SetTitleSuffix(const QString& suffix) {
+    titleSuffix_ = suffix;
+    const QString caption = Caption();
+    QString title = caption.isEmpty() ? tr("对比") : tr("对比 %1").arg(caption);
+    if (!suffix.isEmpty()) title = QStringLiteral("%1 - %2").arg(title, suffix);
+    setWindowTitle(title);
+}
+
+QString CCompareView::Caption() const {
+    if (!comparison_) return {};
+    constexpr int kShownLabels = 3;
+    const auto& instruments = comparison_->instruments;
+    QStringList labels;
+    for (size_t i = 0; i < instruments.size() && i < kShownLabels; ++i)
+        labels << ToQString(instruments[i].label);
+    QString text = labels.join(QStringLiteral(", "));
+    if (instruments.size() > kShownLabels)
+        text = tr("%1 等 %n 台", nullptr, static_cast<int>(instruments.size())).arg(text);
+    return QStringLiteral("%1: %2").arg(ToQString(comparison_->title), text);
+}
+
+QString CCompareView::ExportProposal() const {
+    QString name = ToQString(ComparisonReportTitle());
+    if (comparison_) {
+        const std::time_t first = comparison_->times.empty() ? 0 : comparison_->times.front();
+        name = tr("%1对比_%2")
+                   .arg(ToQString(comparison_->name),
+                        ToQString(FormatLocalTime(static_cast<int64_t>(first), "%Y%m%d")));
+    }
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return dataFolder_.isEmpty() ? name : QDir(dataFolder_).filePath(name);
 }
 
 void CCompareView::PrepareJob() {

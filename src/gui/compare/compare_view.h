@@ -5,6 +5,9 @@
 // column per instrument (a missing sample is an empty cell), and 对比统计, the summary and the
 // figures of each instrument. The owner hands it the instruments' histories and the query
 // window; it prints the comparison report and exports the workbook, the list text or CSV.
+// Above the chart it names the instruments left out; when nothing can be compared it says why
+// there and its export and print buttons are disabled. As a window it closes with Esc,
+// Ctrl+W and its Close button.
 #pragma once
 
 #include <QString>
@@ -22,6 +25,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTableView;
 class QTableWidget;
 class QTabWidget;
@@ -59,6 +63,15 @@ class CCompareView : public QWidget {
     // comparison shown stays; the instruments cannot be compared: none is shown).
     bool CompareWith(ComparisonRequest request, QString* problem = nullptr);
 
+    // The folder the export proposes (the data folder), and what the window's title ends in
+    // (the program's name); the title itself names the quantity and the instruments.
+    void SetDataFolder(const QString& folder) { dataFolder_ = folder; }
+    void SetTitleSuffix(const QString& suffix);
+    // The quantity and the instruments compared, shortened: "温度(℃): A1 北库, B2 南库 …".
+    QString Caption() const;
+    // The file name the export proposes: the quantity and the first compared day.
+    QString ExportProposal() const;
+
     const Comparison* Result() const { return comparison_ ? &*comparison_ : nullptr; }
     const QString& Problem() const { return problem_; }
 
@@ -73,6 +86,10 @@ class CCompareView : public QWidget {
     QTableView* Table() const { return table_; }
     QTableWidget* Figures() const { return figures_; }
     QLabel* SummaryLabel() const { return summary_; }
+    // Above the chart: the instruments left out, or why nothing could be compared.
+    QLabel* Notice() const { return notice_; }
+    // The export, print and preview buttons, enabled while there is a comparison.
+    const std::vector<QPushButton*>& OutputButtons() const { return outputs_; }
     QTabWidget* Pages() const { return pages_; }
     QComboBox* SeriesChoice() const { return series_; }
 
@@ -86,6 +103,8 @@ class CCompareView : public QWidget {
     std::optional<Comparison> comparison_;
     QString problem_;
     QString exportPath_;
+    QString dataFolder_;
+    QString titleSuffix_;
 
     QComboBox* series_ = nullptr;
     QLineEdit* low_ = nullptr;
@@ -95,6 +114,8 @@ class CCompareView : public QWidget {
     QTableView* table_ = nullptr;
     CompareTableModel* model_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* notice_ = nullptr;
+    std::vector<QPushButton*> outputs_;
     QTableWidget* figures_ = nullptr;
     std::unique_ptr<CPrintListTrend> job_;
 };

@@ -37,6 +37,16 @@ QRect Edges(int left, int top, int right, int bottom) {
     return {left, top, right - left, bottom - top};
 }
 
+// Whether a title may break between a and b: where either is a Chinese character, but not
+// before a closing bracket or mark (ASCII or full width), nor after an opening bracket.
+bool BreaksBetween(QChar a, QChar b) {
+    const auto wide = [](QChar c) { return c.unicode() >= 0x2E80; };
+    static const QString closing = QString::fromUtf8(NoTr(")）]】,，、。:：;；%"));
+    static const QString opening = QString::fromUtf8(NoTr("(（[【"));
+    if (closing.contains(b) || opening.contains(a)) return false;
+    return wide(a) || wide(b);
+}
+
 QRect Narrowed(const QRect& r, int dx, int dy) {
     return r.adjusted(dx, dy, -dx, -dy);
 }
@@ -491,7 +501,7 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
             for (const QString& part : WrapLines(ToQString(line), device))
                 summaryRows_.push_back({-1, false, {part}});
         }
-        const TextTable figures = ComparisonFigureTable(*comparison_);
+        const TextTable figures = ComparisonFigureTable(*comparison_, true);
         StatisticsTable& t = tables.emplace_back();
         t.caption = QCoreApplication::translate("qx::StatisticsTables", "统计值");
         for (const std::string& title : figures.titles)
@@ -502,18 +512,29 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
                 cells << ToQString(cell);
         }
     }
-    // A title as two lines: the width of the longer line at the best space to break at.
-    const auto twoLines = [&](const QString& title) {
+    // A title as two lines: the longer line's width at the best place to break it (a space,
+    // which is dropped, or between characters where one is Chinese), and the title with its
+    // break as a line feed.
+    const auto twoLines = [&](const QString& title, QString* broken) {
         int best = width(title);
-        for (qsizetype at = title.indexOf(QLatin1Char(' ')); at > 0;
-             at = title.indexOf(QLatin1Char(' '), at + 1))
-            best = std::min(best, std::max(width(title.left(at)), width(title.mid(at + 1))));
+        *broken = title;
+        for (qsizetype at = 1; at < title.size(); ++at) {
+            const bool space = title[at] == QLatin1Char(' ');
+            if (!space && !BreaksBetween(title[at - 1], title[at])) continue;
+            const QString left = title.left(at).trimmed();
+            const QString right = title.mid(space ? at + 1 : at).trimmed();
+            if (left.isEmpty() || right.isEmpty()) continue;
+            const int w = std::max(width(left), width(right));
+            if (w < best) {
+                best = w;
+                *broken = left + QLatin1Char('\n') + right;
+            }
+        }
         return best;
     };
     bool tooWide = false;
     for (const StatisticsTable& t : tables) {
         if (t.rows.empty() && &t != &tables.front()) continue;  // no limits, no excursions
-        const int index = static_cast<int>(summaryWidths_.size());
         std::vector<int> cellNeeds(static_cast<size_t>(t.titles.size()), 0);
         for (const QStringList& row : t.rows) {
             for (int c = 0; c < row.size() && c < static_cast<int>(cellNeeds.size()); ++c)
@@ -522,30 +543,79 @@ void CPrintListTrend::LayoutSummary(const QPaintDevice& device, int charWidth) {
         }
         // The titles on one line; when the table is too wide for that, on two.
         int titleLines = 0;
-        std::vector<int> widths;
+        std::vector<int> widths, needs;
+        QStringList titles;
         for (const int lines : {1, 2}) {
-            std::vector<int> needs = cellNeeds;
+            needs = cellNeeds;
+            titles = t.titles;
             for (size_t c = 0; c < needs.size(); ++c) {
-                const QString& title = t.titles[static_cast<int>(c)];
-                needs[c] = std::max(needs[c], lines == 1 ? width(title) : twoLines(title));
+                // A title no wider than the column's cells stays on one line.
+                const QString title = t.titles[static_cast<int>(c)];
+                if (lines == 1 || width(title) <= needs[c])
+                    needs[c] = std::max(needs[c], width(title));
+                else
+                    needs[c] = std::max(needs[c], twoLines(title, &titles[static_cast<int>(c)]));
             }
             widths = FittedColumnWidths(needs);
             titleLines = lines;
             if (!widths.empty()) break;
         }
-        if (widths.empty()) {
+        // The columns of each table printed: all, or (a comparison too wide for the page) as
+        // many as fit, each part led by the first column again, which names the row.
+        std::vector<std::vector<int>> parts;
+        if (!widths.empty()) {
+            parts.emplace_back();
+            for (int c = 0; c < static_cast<int>(needs.size()); ++c)
+                parts.back().push_back(c);
+        } else if (comparison_ && needs.size() > 1) {
+            int used = PrintLayout::kContentWidth;
+            for (int c = 1; c < static_cast<int>(needs.size()); ++c) {
+                const int need = std::max(needs[static_cast<size_t>(c)], 1);
+                if (used + need > PrintLayout::kContentWidth) {
+                    parts.push_back({0});
+                    used = std::max(needs[0], 1);
+                }
+                parts.back().push_back(c);
+                used += need;
+            }
+        } else {
             // Wider than the page: the texts are clipped in equal columns.
             tooWide = true;
             titleLines = 1;
+            titles = t.titles;
             widths.assign(cellNeeds.size(),
                           PrintLayout::kContentWidth / static_cast<int>(cellNeeds.size()));
+            parts.emplace_back();
+            for (int c = 0; c < static_cast<int>(needs.size()); ++c)
+                parts.back().push_back(c);
         }
-        summaryWidths_.push_back(std::move(widths));
         summaryRows_.push_back({-1, false, {}});
         summaryRows_.push_back({-1, true, {t.caption}});
-        summaryRows_.push_back({index, true, t.titles, titleLines});
-        for (const QStringList& row : t.rows)
-            summaryRows_.push_back({index, false, row});
+        for (size_t k = 0; k < parts.size(); ++k) {
+            const std::vector<int>& columns = parts[k];
+            const auto pick = [&columns](const QStringList& cells) {
+                QStringList picked;
+                for (const int c : columns)
+                    picked << (c < cells.size() ? cells[c] : QString());
+                return picked;
+            };
+            std::vector<int> partWidths;
+            if (parts.size() == 1 && !widths.empty()) {
+                partWidths = widths;
+            } else {
+                std::vector<int> partNeeds;
+                for (const int c : columns)
+                    partNeeds.push_back(needs[static_cast<size_t>(c)]);
+                partWidths = FittedColumnWidths(partNeeds);
+                if (partWidths.empty()) partWidths = partNeeds;  // one column wider than a page
+            }
+            const int index = static_cast<int>(summaryWidths_.size());
+            summaryWidths_.push_back(std::move(partWidths));
+            if (k > 0) summaryRows_.push_back({-1, false, {}});
+            summaryRows_.push_back({index, true, pick(titles), titleLines});
+            for (const QStringList& row : t.rows)
+                summaryRows_.push_back({index, false, pick(row)});
+        }
     }
     if (tooWide && charWidth > kMinSummaryCharWidth) {
         tableFont_ = MakeFont(kSongFace, kCellHeight, charWidth - 1, 400);

@@ -62,10 +62,16 @@ std::vector<StatisticsTable> StatisticsTables(const RecordStatistics& rs) {
         titles({TrNoop("通道"), TrNoop("超限"), TrNoop("开始时间"), TrNoop("结束时间"),
                 TrNoop("样本数"), TrNoop("时间(秒)"), TrNoop("峰值"), TrNoop("峰值时间")}),
         {}};
+    // A time outside limits with its length beside the seconds.
     const auto side = [](const SideTotal& t) {
-        return QCoreApplication::translate("qx::StatisticsTables", "%1 (%2秒)")
+        if (t.seconds <= 0)
+            return QCoreApplication::translate("qx::StatisticsTables", "%1 (%2秒)")
+                .arg(t.samples)
+                .arg(t.seconds);
+        return QCoreApplication::translate("qx::StatisticsTables", "%1 (%2秒, %3)")
             .arg(t.samples)
-            .arg(t.seconds);
+            .arg(t.seconds)
+            .arg(ToQString(DurationText(static_cast<uint64_t>(t.seconds))));
     };
     for (const SeriesStatistics& s : rs.series) {
         QStringList row = {ToQString(s.title), QString::number(s.count),
@@ -88,14 +94,17 @@ std::vector<StatisticsTable> StatisticsTables(const RecordStatistics& rs) {
              l.overridden ? QCoreApplication::translate("qx::StatisticsTables", "用户")
                           : QCoreApplication::translate("qx::StatisticsTables", "记录"),
              side(l.below), side(l.above), QString::number(l.excursions.size()),
-             l.longest >= 0 ? QCoreApplication::translate("qx::StatisticsTables", "%1秒")
+             l.longest >= 0 ? QCoreApplication::translate("qx::StatisticsTables", "%1秒 (%2)")
                                   .arg(l.excursions[static_cast<size_t>(l.longest)].seconds)
+                                  .arg(ToQString(DurationText(static_cast<uint64_t>(
+                                      l.excursions[static_cast<size_t>(l.longest)].seconds))))
                             : QStringLiteral("-")});
         for (const Excursion& e : l.excursions) {
             excursions.rows.push_back(
                 {ToQString(s.title), QString::fromUtf8(Tr(LimitSideText(e.side))),
                  TimeText(e.start), TimeText(e.end), QString::number(e.samples),
-                 QString::number(e.seconds), FixedText(e.peak, s.decimals), TimeText(e.peakTime)});
+                 ToQString(SecondsWithDuration(e.seconds)), FixedText(e.peak, s.decimals),
+                 TimeText(e.peakTime)});
         }
     }
     std::vector<StatisticsTable> tables = {figures, limits, excursions};

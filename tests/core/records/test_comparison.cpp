@@ -105,6 +105,10 @@ TEST(Comparison, FiguresAcrossInstruments) {
               (std::vector<std::string>{"C3 测试点", "QX420B", "2", "10.0", "17-03-10 10:02:30",
                                         "11.0", "17-03-10 10:07:30", "10.500", "0.707", "10.515",
                                         "12", "35", "600", "0", "600"}));
+    // Reports and windows show the length of time beside the seconds.
+    const std::vector<std::string> shown = ComparisonFigureTable(*c, true).rows[2];
+    EXPECT_EQ(std::vector<std::string>(shown.end() - 3, shown.end()),
+              (std::vector<std::string>{"600 (00:10:00)", "0", "600 (00:10:00)"}));
 }
 
 TEST(Comparison, WithoutUserLimitsEachInstrumentKeepsItsOwn) {
@@ -170,9 +174,16 @@ TEST(Comparison, RefusalsSayWhy) {
               "没有这个量:tmp(可选:temp, hum, dew, density, pressure, diffpressure, sound, "
               "flow, co2, hcho)。");
 
+    // An instrument without the quantity is left out and named; none with it is refused.
     std::vector<InstrumentHistory> sound = {ThreeLoggers()[0], {MakeRecording(7, 60, {kTen}, {0})}};
-    EXPECT_TRUE(refused(sound, temp));
-    EXPECT_EQ(why, "QX0001 测试点 没有温度。");
+    sound[1][0].params.SetNumber(u"S9");
+    const auto some = CompareHistories(sound, temp, &why);
+    ASSERT_TRUE(some);
+    EXPECT_EQ(some->instruments.size(), 1u);
+    EXPECT_EQ(some->leftOut, (std::vector<std::string>{"S9 测试点"}));
+    EXPECT_EQ(ComparisonSummary(*some)[1], "没有温度,未对比:S9 测试点");
+    EXPECT_TRUE(refused({sound[1]}, temp));
+    EXPECT_EQ(why, "S9 测试点 没有温度。");
 
     ComparisonRequest flow;
     flow.series = "flow";

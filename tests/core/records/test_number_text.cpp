@@ -112,5 +112,13 @@ TEST(NumberText, IsoTimeCarriesTheOffset) {
     EXPECT_EQ(s, "-1232512");
 }
 
+TEST(NumberText, SecondsWithTheirDuration) {
+    EXPECT_EQ(SecondsWithDuration(0), "0");
+    EXPECT_EQ(SecondsWithDuration(-5), "0");
+    EXPECT_EQ(SecondsWithDuration(59), "59 (00:00:59)");
+    EXPECT_EQ(SecondsWithDuration(86399), "86399 (23:59:59)");
+    EXPECT_EQ(SecondsWithDuration(86400), "86400 (1天00:00:00)");
+}
+
 }  // namespace
 }  // namespace qx

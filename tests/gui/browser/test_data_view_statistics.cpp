@@ -96,7 +96,7 @@ TEST_F(StatisticsTest, PanelFollowsTheQueryAndTheLimitEdits) {
     EXPECT_EQ(Cell(figures, 6, 0), QStringLiteral("21.760"));
     ASSERT_EQ(excursions->rowCount(), 1);
     EXPECT_EQ(Cell(excursions, 0, 4), QStringLiteral("2"));
-    EXPECT_EQ(Cell(excursions, 0, 5), QStringLiteral("7200"));
+    EXPECT_EQ(Cell(excursions, 0, 5), QStringLiteral("7200 (02:00:00)"));
     EXPECT_EQ(Cell(limits, 2, 0), QStringLiteral("记录"));
     EXPECT_EQ(Panel().LimitEdit(0, 1)->placeholderText(), QStringLiteral("40"));
 

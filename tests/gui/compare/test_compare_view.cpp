@@ -4,10 +4,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -15,12 +17,14 @@
 #include "core/records/xlsx_reader.h"
 #include "gui/chart/trend_axes.h"
 #include "gui/chart/trend_wave.h"
+#include "gui/common/app_fonts.h"
 #include "gui/common/screenshot_util.h"
 #include "gui/common/scripted_prompter.h"
 #include "gui/common/text_fit.h"
 #include "gui/compare/compare_view.h"
 #include "gui/print/print_list_trend.h"
 #include "gui/print/print_test_util.h"
+#include "gui/print/statistics_tables.h"
 
 namespace qx {
 namespace {
@@ -190,6 +194,45 @@ TEST(CompareView, RefusedComparisonShowsWhyAndPrintsNothing) {
     QTemporaryDir folder;
     EXPECT_LT(view.PrintToPdfFile(folder.filePath(QStringLiteral("none.pdf"))), 0);
     EXPECT_TRUE(prompter.messages.empty());
+    // Said above the chart, no chart, and nothing to export or print.
+    EXPECT_EQ(view.Notice()->text(), view.Problem());
+    EXPECT_TRUE(view.Chart()->isHidden());
+    for (const QPushButton* button : view.OutputButtons())
+        EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+}
+
+// An instrument without the quantity is left out and named above the chart; the title names
+// the quantity and instruments, the export proposes the data folder, Esc and Ctrl+W close.
+TEST_F(ThreeLoggers, LeftOutTitleExportAndClosing) {
+    EXPECT_TRUE(view.Notice()->isHidden());
+    std::vector<InstrumentHistory> h;
+    h.push_back(Instrument(u"A1", u"北库", kStart, 60, {10, 11, 12}));
+    RecordingSamples sound = test::MakeRecording(7, 60, test::EveryInterval(kStart, 60, 3), {40});
+    sound.params.SetNumber(u"S9");
+    h.push_back({sound});
+    h.push_back(Instrument(u"B2", u"南库", kStart, 60, {20, 21, 22}));
+    h.push_back(Instrument(u"C3", u"", kStart, 60, {1, 2, 3}));
+    h.push_back(Instrument(u"D4", u"", kStart, 60, {1, 2, 3}));
+    view.SetDataFolder(QStringLiteral("/data/DAT"));
+    view.SetTitleSuffix(QStringLiteral("QX Logger"));
+    view.SetHistories(std::move(h), QueryWindow{});
+    ASSERT_NE(view.Result(), nullptr) << view.Problem().toStdString();
+    EXPECT_EQ(view.Result()->instruments.size(), 4u);
+    EXPECT_TRUE(view.Notice()->text().contains(QStringLiteral("S9")))
+        << view.Notice()->text().toStdString();
+    for (const QPushButton* button : view.OutputButtons())
+        EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(view.windowTitle(),
+              QStringLiteral("对比 温度(℃): A1 北库, B2 南库, C3 等 4 台 - QX Logger"));
+    EXPECT_EQ(view.ExportProposal(), QStringLiteral("/data/DAT/温度对比_20170310"));
+
+    for (const QKeySequence keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        QTest::keySequence(&view, keys);
+        EXPECT_FALSE(view.isVisible()) << keys.toString().toStdString();
+    }
 }
 
 // Every text of every page starts inside the page's content and ends before its right edge;
@@ -248,6 +291,124 @@ TEST(CompareView, ReportPagesStayWithinThePageAndNameEveryInstrument) {
         EXPECT_LE(end, right) << t.text.toStdString();
         EXPECT_LE(t.at.y(), kPageH) << t.text.toStdString();
     }
+}
+
+// Instruments numbered and named as a site names them: "A0200001 冷库温湿度2" and so on.
+std::vector<InstrumentHistory> NamedRooms(int count) {
+    std::vector<InstrumentHistory> rooms;
+    for (int i = 0; i < count; ++i) {
+        std::u16string number = u"A02000";
+        number += static_cast<char16_t>(u'0' + i / 10);
+        number += static_cast<char16_t>(u'0' + i % 10);
+        std::u16string name = u"冷库温湿度";
+        name += static_cast<char16_t>(u'0' + i % 10);
+        rooms.push_back(Instrument(number, name, kStart, 300,
+                                   {2.0f + float(i % 7), 9.5f, -1.0f, 3.0f, 4.0f, 5.5f}));
+    }
+    return rooms;
+}
+
+// Every text a report page draws inside a cell ends within that cell, measured in the font
+// the page used; returns the first that does not ("" when all fit).
+QString FirstClippedCell(const test::RecordingEngine& engine, const QPaintDevice& device,
+                         double contentWidth) {
+    for (const auto& t : engine.texts) {
+        const QRectF* cell = nullptr;
+        for (const auto& f : engine.fills) {
+            const QRectF& r = f.rect;
+            if (r.width() >= 0.9 * contentWidth || !r.contains(t.at)) continue;
+            if (!cell || r.width() < cell->width()) cell = &r;
+        }
+        if (!cell) continue;
+        const double end = t.at.x() + QFontMetricsF(t.font, &device).horizontalAdvance(t.text);
+        if (end > cell->right() + 0.5) return t.text;
+    }
+    return {};
+}
+
+// The figures of 3, 8 and 64 instruments print whole in both languages: every cell's text
+// within its cell, every instrument's label and both of its times whole.
+TEST(CompareView, ReportCellsShowWhole) {
+    for (const bool inEnglish : {false, true}) {
+        std::unique_ptr<test::ScopedEnglish> english;
+        if (inEnglish) english = std::make_unique<test::ScopedEnglish>();
+        for (const int count : {3, 8, 64}) {
+            CCompareView view;
+            view.SetHistories(NamedRooms(count), QueryWindow{});
+            view.SetLimitTexts(QStringLiteral("0"), QStringLiteral("8"));
+            ASSERT_TRUE(view.Compare());
+            CPrintListTrend job;
+            job.SetSources(nullptr, view.Chart());
+            job.SetComparison(view.Result());
+            job.mode = CPrintListTrend::kSummaryMode;
+            job.hasData = true;
+            constexpr int kPageW = 2448, kPageH = 3462;
+            const int pages = job.PrintSetup(test::RecordingDevice(kPageW, kPageH));
+            ASSERT_GE(pages, 2);
+            // The statistics report's font, not a smaller one.
+            EXPECT_EQ(job.TableFont(),
+                      MakeFont(QStringLiteral("宋体"), CPrintListTrend::kCellHeight,
+                               CPrintListTrend::kCellWidth, 400));
+            const double scale = double(kPageW) / job.Layout().pageWidth;
+            QStringList texts;
+            for (int p = 1; p < pages; ++p) {
+                test::RecordingDevice device(kPageW, kPageH);
+                QPainter painter(&device);
+                job.PrintPage(painter, p, pages);
+                painter.end();
+                const QString clipped =
+                    FirstClippedCell(device.engine, device, PrintLayout::kContentWidth * scale);
+                EXPECT_TRUE(clipped.isEmpty()) << count << " " << clipped.toStdString();
+                for (const auto& t : device.engine.texts)
+                    texts << t.text;
+            }
+            for (const ComparedInstrument& i : view.Result()->instruments) {
+                EXPECT_TRUE(texts.contains(QString::fromStdString(i.label))) << i.label;
+                EXPECT_TRUE(texts.contains(TimeText(i.figures.maxTime))) << i.label;
+            }
+        }
+    }
+}
+
+// The longest run of black pixels along rows (or columns) from..to of an image.
+int LongestBlackRun(const QImage& image, bool rows, int from, int to) {
+    int best = 0;
+    for (int a = from; a < to; ++a) {
+        int run = 0;
+        const int length = rows ? image.width() : image.height();
+        for (int b = 0; b < length; ++b) {
+            const QRgb c = rows ? image.pixel(b, a) : image.pixel(a, b);
+            run = qGray(c) < 100 ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+    }
+    return best;
+}
+
+// The chart page's plot is closed by a border on all four sides.
+TEST(CompareView, ChartPageBorderOnFourSides) {
+    CCompareView view;
+    view.SetHistories(TwelveRooms(), QueryWindow{});
+    CPrintListTrend job;
+    job.SetSources(nullptr, view.Chart());
+    job.SetComparison(view.Result());
+    job.mode = CPrintListTrend::kSummaryMode;
+    job.hasData = true;
+    QImage page(1240, 1754, QImage::Format_RGB32);  // A4 at 150 dpi
+    page.fill(Qt::white);
+    const int pages = job.PrintSetup(page);
+    {
+        QPainter painter(&page);
+        job.PrintPage(painter, pages, pages);
+    }
+    test::SaveScreenshot(page, QStringLiteral("compare_chart_page.png"));
+    const QRect body = job.BodyRect();
+    ASSERT_FALSE(body.isEmpty());
+    const int w = page.width(), h = page.height();
+    EXPECT_GT(LongestBlackRun(page, true, 0, h / 2), w / 2);   // top
+    EXPECT_GT(LongestBlackRun(page, true, h / 2, h), w / 2);   // bottom
+    EXPECT_GT(LongestBlackRun(page, false, 0, w / 2), h / 3);  // left
+    EXPECT_GT(LongestBlackRun(page, false, w / 2, w), h / 3);  // right
 }
 
 TEST(CompareView, TwelveInstrumentsScreenshots) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/records/number_text.h"
 #include "core/records/record_query.h"
 #include "core/records/record_statistics.h"
 #include "gui/common/qt_text.h"
@@ -149,7 +150,11 @@ TEST(PrintEnglish, StatisticsReportRowsStayAboveTheFooterAndAddUp) {
             if (t.at.y() > footerTop) ++below;
             for (const SeriesStatistics& s : statistics.series)
                 found += t.text == ToQString(s.title);
-            longestShown = longestShown || t.text == QStringLiteral("%1 s").arg(longest.seconds);
+            longestShown =
+                longestShown ||
+                t.text == QStringLiteral("%1 s (%2)")
+                              .arg(longest.seconds)
+                              .arg(ToQString(DurationText(static_cast<uint64_t>(longest.seconds))));
         }
         EXPECT_EQ(below, 2) << "page " << page;  // the footer's own texts
         for (const auto& f : device.engine.fills)
