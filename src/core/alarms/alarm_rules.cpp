@@ -65,12 +65,12 @@ bool HoldsPassword(std::string_view url) {
 // Most particular last: *, NUMBER, MODEL:NUMBER.
 int Particularity(const AlarmRuleSection& s) {
     if (s.number.empty()) return 0;
-    return s.model == 0 ? 1 : 2;
+    return s.model == kNoModel ? 1 : 2;
 }
 
 bool Applies(const AlarmRuleSection& s, const InstrumentKey& instrument) {
     if (s.number.empty()) return true;
-    if (s.model != 0 && s.model != instrument.model) return false;
+    if (s.model != kNoModel && s.model != instrument.model) return false;
     return s.number == instrument.number;
 }
 
@@ -139,11 +139,11 @@ bool ParseAlarmRules(std::string_view text, AlarmRules& rules, std::string& prob
             if (target != "*") {
                 const size_t colon = target.find(':');
                 const InstrumentTypeId model =
-                    colon == std::string::npos ? 0 : ModelFromName(target.substr(0, colon));
+                    colon == std::string::npos ? kNoModel : ModelFromName(target.substr(0, colon));
                 s.model = model;
-                s.number = Trim(model == 0 ? std::string_view(target)
-                                           : std::string_view(target).substr(colon + 1));
-                if (colon != std::string::npos && model == 0 && colon > 0 &&
+                s.number = Trim(model == kNoModel ? std::string_view(target)
+                                                  : std::string_view(target).substr(colon + 1));
+                if (colon != std::string::npos && model == kNoModel && colon > 0 &&
                     std::toupper(static_cast<unsigned char>(target[0])) == 'Q' &&
                     std::toupper(static_cast<unsigned char>(target[1])) == 'X') {
                     return fail(StrFormat(Tr("不认识的型号 %s"), target.substr(0, colon).c_str()));
@@ -158,7 +158,7 @@ bool ParseAlarmRules(std::string_view text, AlarmRules& rules, std::string& prob
                 return fail(StrFormat(Tr("没有通道 '%s' (%s, 或 lost, silent)"), channel.c_str(),
                                       "temp, hum, dew, density, pressure, diffpressure, sound, "
                                       "flow, co2, hcho"));
-            } else if (s.model != 0) {
+            } else if (s.model != kNoModel) {
                 const RecordUnits units = RecordUnitsOf(0, s.model);
                 const std::span<const int> list = SeriesList(s.model);
                 if (std::none_of(list.begin(), list.end(), [&](int i) {
