@@ -746,8 +746,7 @@ bool PostgresLibraryStore::AddConflicts(LibraryId file, std::span<const Conflict
     return Copy("COPY conflicts(file, time, sample) FROM STDIN (FORMAT binary)", copy.Finish());
 }
 
-bool PostgresLibraryStore::Commit() {
-    if (!inWrite_) return true;
+bool PostgresLibraryStore::CommitOpen() {
     pg_result* r = PQexec(conn_, "COMMIT");
     // The COMMIT of a transaction that failed answers ROLLBACK, without an error.
     const bool ok =
@@ -759,6 +758,12 @@ bool PostgresLibraryStore::Commit() {
             Failed(r);
     }
     PQclear(r);
+    return ok;
+}
+
+bool PostgresLibraryStore::Commit() {
+    if (!inWrite_) return true;
+    const bool ok = CommitOpen();
     inWrite_ = false;
     writeInstrument_ = 0;
     writeModel_ = 0;
@@ -800,20 +805,7 @@ bool PostgresLibraryStore::AddAlarmEntries(std::span<const LibraryAlarmEntry> en
             return false;
         }
     }
-    if (own) {
-        pg_result* r = PQexec(conn_, "COMMIT");
-        const bool ok = r && PQresultStatus(r) == PGRES_COMMAND_OK &&
-                        std::strcmp(PQcmdStatus(r), "COMMIT") == 0;
-        if (!ok) {
-            if (r && PQresultStatus(r) == PGRES_COMMAND_OK)
-                error_ = {LibraryFault::kFailed, "the transaction was rolled back", 0};
-            else
-                Failed(r);
-        }
-        PQclear(r);
-        return ok;
-    }
-    return true;
+    return !own || CommitOpen();
 }
 
 bool PostgresLibraryStore::AlarmEntries(const AlarmEntryQuery& query,

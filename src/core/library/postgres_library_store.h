@@ -79,6 +79,8 @@ class PostgresLibraryStore final : public LibraryStore {
     // A statement with its parameters; the result when it succeeded, else an empty Result and
     // Error() says why.
     Result Run(const char* sql, const Params& params);
+    // COMMITs the open transaction; false (Error()) when the server rolled it back instead.
+    bool CommitOpen();
     bool Exec(const char* sql);
     // Connects again with the same connection string; false when the server cannot be reached.
     bool Reconnect();
