@@ -226,7 +226,7 @@ TEST_F(ThreeLoggers, LeftOutTitleExportAndClosing) {
               QStringLiteral("对比 温度(℃): A1 北库, B2 南库, C3 等 4 台 - QX Logger"));
     EXPECT_EQ(view.ExportProposal(), QStringLiteral("/data/DAT/温度对比_20170310"));
 
-    for (const QKeySequence keys :
+    for (const QKeySequence& keys :
          {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
