@@ -15,6 +15,8 @@
 
 namespace qx {
 
+struct PdfEntry;
+
 struct PdfValue {
     enum class Kind { kNull, kBool, kNumber, kName, kString, kArray, kDict, kRef };
     Kind kind = Kind::kNull;
@@ -23,9 +25,9 @@ struct PdfValue {
     // kName: the name without its slash, #xx escapes decoded; kString: the string's bytes.
     std::string text;
     double number = 0;
-    int objectNumber = 0, generation = 0;                   // kRef
-    std::vector<PdfValue> items;                            // kArray
-    std::vector<std::pair<std::string, PdfValue>> entries;  // kDict, in file order
+    int objectNumber = 0, generation = 0;  // kRef
+    std::vector<PdfValue> items;           // kArray
+    std::vector<PdfEntry> entries;         // kDict, in file order
     // Where the value stands in the buffer it was read from: [begin, end).
     size_t begin = 0, end = 0;
 
@@ -43,6 +45,13 @@ struct PdfValue {
     static PdfValue HexString(std::string_view bytes);
     static PdfValue Array(std::vector<PdfValue> items);
     static PdfValue Dict();
+};
+
+// A key of a dictionary and its value.
+struct PdfEntry {
+    PdfEntry(std::string k, PdfValue v) : first(std::move(k)), second(std::move(v)) {}
+    std::string first;
+    PdfValue second;
 };
 
 // The PDF syntax of a value, as it is to be written into a file.
